@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+# Usage: scripts/test.sh [--asan|--tsan] [extra ctest arguments]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/install-deps.sh"
+dir=$root/build
+variant=()
+case "${1:-}" in
+    --asan) variant=(--asan); dir=$root/build-asan; shift ;;
+    --tsan) variant=(--tsan); dir=$root/build-tsan; shift ;;
+esac
+bash "$root/scripts/build.sh" "${variant[@]}"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+cd "$dir"
+ctest --output-on-failure -j 2 "$@"

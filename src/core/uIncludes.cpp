@@ -1,0 +1,98 @@
+#include "core/uIncludes.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+
+#include "core/uSearchKeys.h"
+#include "core/uTFileUtils.h"
+
+std::string AppFolder;
+std::unique_ptr<TAppOptions> AppOptions;
+std::unique_ptr<TStringList> SearchKeys;
+std::unique_ptr<TStringList> EngineList;
+std::unique_ptr<TStringList> SearchResultRows;
+std::unique_ptr<TStringList> PopularResultRows;
+std::unique_ptr<TStringList> DownloadRows;
+
+namespace {
+// The single-instance marker: held from the first check until the process ends.
+std::unique_ptr<QLockFile> InstanceMarker;
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+} // namespace
+
+std::string InstanceLockPath() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && DirectoryExists(runtime))
+        return WithTrailingSlash(runtime) + "Orvalo.lock";
+    // The temporary folder is shared by every user: one lock each, or one user's running
+    // program would refuse another user's.
+    const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
+    return WithTrailingSlash(temp) + "Orvalo-" + std::to_string(::getuid()) + ".lock";
+}
+
+bool IsAlreadyRunning() {
+    if (InstanceMarker)
+        return false;
+    auto marker = std::make_unique<QLockFile>(QFile::decodeName(InstanceLockPath().c_str()));
+    // Never stale by age: only a lock whose process is gone is taken over.
+    marker->setStaleLockTime(0);
+    if (marker->tryLock(0)) {
+        InstanceMarker = std::move(marker);
+        return false;
+    }
+    return marker->error() == QLockFile::LockFailedError;
+}
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return WithTrailingSlash(std::filesystem::current_path(error).string());
+    return WithTrailingSlash(exe.parent_path().string());
+}
+
+void SettleFolder(std::string& folder, const std::string& fallback) {
+    if (DirectoryExists(folder))
+        return;
+    folder = fallback;
+    CreateDir(folder);
+}
+
+void StartUp(const std::string& appFolder) {
+    AppFolder = WithTrailingSlash(appFolder);
+    AppOptions = std::make_unique<TAppOptions>();
+    AppOptions->Load();
+    SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
+    SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
+    SearchKeys = std::make_unique<TStringList>();
+    LoadSearchKeys();
+    EngineList = std::make_unique<TStringList>('*');
+    SearchResultRows = std::make_unique<TStringList>('*');
+    PopularResultRows = std::make_unique<TStringList>('*');
+    DownloadRows = std::make_unique<TStringList>('*');
+}
+
+void ShutDown() {
+    if (SearchKeys)
+        SaveSearchKeys();
+    if (AppOptions)
+        AppOptions->Save();
+    SearchKeys.reset();
+    EngineList.reset();
+    SearchResultRows.reset();
+    PopularResultRows.reset();
+    DownloadRows.reset();
+    AppOptions.reset();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/uTAppOptions.h"
+#include "core/uTStringList.h"
+
+// The process-wide instances. Each exists exactly once, from the end of StartUp to
+// ShutDown; tests may build them through StartUp with a folder of their own.
+extern std::string AppFolder; // the executable's folder, always ending in "/"
+extern std::unique_ptr<TAppOptions> AppOptions;
+extern std::unique_ptr<TStringList> SearchKeys;        // newest first
+extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
+extern std::unique_ptr<TStringList> SearchResultRows;  // row number '*' link
+extern std::unique_ptr<TStringList> PopularResultRows; // entry number '*' link
+extern std::unique_ptr<TStringList> DownloadRows;      // row number '*' download key
+
+// True when another instance of the program holds the single-instance lock. The first
+// caller takes the lock and keeps it until the process ends; a lock left by a crashed run
+// is taken over. When no lock can be made at all, the program runs as the only instance.
+bool IsAlreadyRunning();
+// Where the single-instance lock lives: the user's runtime folder, or the temporary folder.
+std::string InstanceLockPath();
+
+// The folder holding the running executable, with a trailing "/".
+std::string ExecutableFolder();
+
+// Loads the settings, settles and creates the two folders, creates the process-wide
+// instances and loads the search history.
+void StartUp(const std::string& appFolder = ExecutableFolder());
+// Saves the history and the settings, then frees the instances in order. Saving steps that
+// fail (a missing data folder) are skipped quietly; the rest still runs.
+void ShutDown();
+
+// Replaces a configured folder that does not exist by the default and creates it (one level).
+void SettleFolder(std::string& folder, const std::string& fallback);

@@ -1,0 +1,78 @@
+#include "core/uTAppOptions.h"
+
+#include <QSettings>
+#include <QStringDecoder>
+
+namespace {
+const QString kDownloadDir = QStringLiteral("Options/DownloadDir");
+const QString kIncompleteDir = QStringLiteral("Options/IncompleteDir");
+const QString kClearDownloads = QStringLiteral("Options/ClearDownloadsWhenComplete");
+} // namespace
+
+std::unique_ptr<QSettings> OpenOrvaloSettings() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Orvalo"), QStringLiteral("Orvalo"));
+}
+
+std::optional<std::string> ReadSettingBytes(const QSettings& settings, const QString& key) {
+    if (!settings.contains(key))
+        return std::nullopt;
+    const QVariant value = settings.value(key);
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().toStdString();
+    case QMetaType::QByteArray:
+        return value.toByteArray().toStdString();
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<int> ReadSettingInt(const QSettings& settings, const QString& key) {
+    if (!settings.contains(key))
+        return std::nullopt;
+    const QVariant value = settings.value(key);
+    if (value.typeId() != QMetaType::QString && value.typeId() != QMetaType::Int &&
+        value.typeId() != QMetaType::LongLong)
+        return std::nullopt;
+    bool ok = false;
+    const int number = value.toString().trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return number;
+}
+
+QVariant BytesToSetting(const std::string& bytes) {
+    const QByteArray raw = QByteArray::fromStdString(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(raw);
+    if (decoder.hasError())
+        return raw;
+    return text;
+}
+
+void TAppOptions::Load() {
+    const auto settings = OpenOrvaloSettings();
+    if (const auto dir = ReadSettingBytes(*settings, kDownloadDir))
+        DownloadDir = *dir;
+    if (const auto dir = ReadSettingBytes(*settings, kIncompleteDir))
+        IncompleteDir = *dir;
+    if (const auto clear = ReadSettingInt(*settings, kClearDownloads))
+        ClearDownloadsWhenComplete = *clear != 0;
+}
+
+void TAppOptions::Save() const {
+    const auto settings = OpenOrvaloSettings();
+    if (!settings->isWritable())
+        return;
+    settings->setValue(kDownloadDir, BytesToSetting(DownloadDir));
+    settings->setValue(kIncompleteDir, BytesToSetting(IncompleteDir));
+    settings->setValue(kClearDownloads, ClearDownloadsWhenComplete ? 1 : 0);
+    settings->sync();
+}
+
+void TAppOptions::Assign(const TAppOptions& other) {
+    DownloadDir = other.DownloadDir;
+    IncompleteDir = other.IncompleteDir;
+    ClearDownloadsWhenComplete = other.ClearDownloadsWhenComplete;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/uTStringList.h"
+
+// Records of an owner (play list, results store, download manager) in insertion order; the
+// list never sorts itself. The owner's comparison reads SortType and SortDirection. The
+// attached objects are not owned by the list.
+template <typename T>
+class TSortedStringList : public TStringObjectList<T> {
+public:
+    int SortType() const { return m_sortType; }
+    void SetSortType(int sortType) { m_sortType = sortType; }
+    // 1 ascending, 0 descending; any value but 1 stores 0.
+    int SortDirection() const { return m_sortDirection; }
+    void SetSortDirection(int direction) { m_sortDirection = direction == 1 ? 1 : 0; }
+
+private:
+    int m_sortType = -1;
+    int m_sortDirection = 1;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Position search and field extraction on byte strings. Positions count bytes from 1;
+// 0 means "not found". The engine parsers depend on the exact edge behaviour here.
+class TStringUtils {
+public:
+    // 1-based position of the first occurrence of `sub` that begins at or after `from`, or 0.
+    static int FindFrom(std::string_view text, std::string_view sub, int from);
+
+    // Field number `index` (from 1) of `text` split at each occurrence of `separator`,
+    // or an empty string when there are fewer fields or the arguments are out of range.
+    static std::string GetField(std::string_view text, std::string_view separator, int index);
+};
+
+// ASCII-only letter-case folding: byte strings are compared without any locale.
+char AsciiLower(char c);
+std::string AsciiLowerCopy(std::string_view text);
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
+// Removes surrounding spaces and control bytes (everything at or below 0x20).
+std::string TrimSpacesAndControls(std::string_view text);
+
+// "hh:mm:ss" with at least two digits each; hours are not wrapped at 24.
+std::string FormatElapsed(long long seconds);

@@ -1,0 +1,70 @@
+#include "ui/uEntry.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+
+#include "core/uIncludes.h"
+#include "ui/uFrmMain.h"
+
+namespace {
+
+// A signal handler may only write to a descriptor; the event loop reads the other end.
+int SignalPipe[2] = {-1, -1};
+
+void ForwardSignal(int signal) {
+    const char byte = static_cast<char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[0], &byte, 1);
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> MakeAlreadyRunningBox() {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("Orvalo"),
+                                             QStringLiteral("Orvalo is already running."),
+                                             QMessageBox::Ok);
+    return box;
+}
+
+void CloseWindowsOnTerminationSignals(QObject* owner) {
+    if (SignalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(SignalPipe[1], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(SignalPipe[1], &byte, 1);
+        QApplication::closeAllWindows();
+    });
+    struct sigaction action {};
+    action.sa_handler = ForwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+int RunOrvalo(int argc, char** argv) {
+    if (IsAlreadyRunning()) {
+        QApplication app(argc, argv);
+        MakeAlreadyRunningBox()->exec();
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvalo"));
+    CloseWindowsOnTerminationSignals(&app);
+
+    StartUp();
+    auto frmMain = std::make_unique<TfrmMain>();
+    QApplication::setWindowIcon(frmMain->windowIcon());
+    frmMain->show();
+    const int exitCode = QApplication::exec();
+    ShutDown();
+    // The windows go only now: nothing in their destruction may use a freed instance.
+    frmMain.reset();
+    return exitCode;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+
+class QMessageBox;
+class QObject;
+
+// The program's entry sequence: refuse a second instance, start up, run the main window
+// until it closes, shut down. Returns the process exit code.
+int RunOrvalo(int argc, char** argv);
+
+// The notice a second instance shows before it ends.
+std::unique_ptr<QMessageBox> MakeAlreadyRunningBox();
+
+// Makes SIGTERM, SIGINT and SIGHUP close the application's windows through the event loop,
+// so that the normal shutdown (history and settings saved) still runs.
+void CloseWindowsOnTerminationSignals(QObject* owner);

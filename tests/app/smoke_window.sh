@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The real program in a real window under a virtual X server:
+#  - a first start creates both default folders and shows the window "Orvalo";
+#  - a second start shows its notice, touches no file and ends once the notice is closed;
+#  - a termination signal closes the window and the settings are saved on the way out.
+set -euo pipefail
+binary=$1
+work=$(mktemp -d)
+xvfb_pid=""
+orvalo_pid=""
+cleanup() {
+    [ -n "$orvalo_pid" ] && kill -9 "$orvalo_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A private copy of the program, so its folder (the application folder) is ours.
+mkdir -p "$work/app/data" "$work/config" "$work/runtime"
+cp "$binary" "$work/app/orvalo"
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+chmod 700 "$work/runtime"
+unset QT_QPA_PLATFORM
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+
+wait_for_windows() { # count, seconds
+    local count=$1 tries=$(( $2 * 10 ))
+    for _ in $(seq "$tries"); do
+        [ "$(xdotool search --onlyvisible --name '^Orvalo$' 2>/dev/null | wc -l)" -ge "$count" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+"$work/app/orvalo" &
+orvalo_pid=$!
+wait_for_windows 1 30 || fail "the main window did not appear"
+[ -d "$work/app/Downloads" ] || fail "Downloads folder not created"
+[ -d "$work/app/Incomplete" ] || fail "Incomplete folder not created"
+echo "first start: window shown, both folders created"
+
+before=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
+"$work/app/orvalo" &
+second_pid=$!
+wait_for_windows 2 30 || fail "the second start showed no notice"
+kill -0 "$orvalo_pid" || fail "the first instance ended"
+notice=$(xdotool search --all --onlyvisible --pid "$second_pid" --name '^Orvalo$' | head -n1)
+[ -n "$notice" ] || fail "no notice window of the second process"
+# The notice may map before it takes keys: press OK's key until the process is gone.
+for _ in $(seq 40); do
+    kill -0 "$second_pid" 2>/dev/null || break
+    xdotool windowfocus --sync "$notice" 2>/dev/null && xdotool key Return 2>/dev/null || true
+    sleep 0.25
+done
+kill -0 "$second_pid" 2>/dev/null && fail "the second start did not end after its notice"
+wait "$second_pid" || fail "the second start ended with an error"
+after=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
+[ "$before" = "$after" ] || fail "the second start touched files"
+echo "second start: notice shown, nothing touched"
+
+kill -TERM "$orvalo_pid"
+for _ in $(seq 100); do kill -0 "$orvalo_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$orvalo_pid" 2>/dev/null && fail "the program did not close on SIGTERM"
+wait "$orvalo_pid" || fail "the program ended with an error"
+orvalo_pid=""
+settings=$work/config/Orvalo/Orvalo.conf
+grep -q "^DownloadDir=$work/app/Downloads$" "$settings" || fail "download folder not saved"
+grep -q "^IncompleteDir=$work/app/Incomplete$" "$settings" || fail "incomplete folder not saved"
+grep -q "^ClearDownloadsWhenComplete=0$" "$settings" || fail "flag not saved"
+[ -f "$work/app/data/SearchKeys.txt" ] || fail "history not saved"
+echo "close: settings and history saved"

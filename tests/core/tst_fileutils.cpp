@@ -1,0 +1,134 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/uTFileUtils.h"
+
+namespace fs = std::filesystem;
+
+class TestFileUtils : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void readMissingOrEmptyGivesEmpty();
+    void roundTripKeepsEveryByte();
+    void writeReplacesLongerFile();
+    void writeIntoMissingFolderFailsAndCreatesNothing();
+    void writeEmptyCreatesEmptyFile();
+    void writeToFullDiskFails();
+    void readOfFolderGivesEmpty();
+    void deleteFolderFilesKeepsSubfolders();
+    void deleteFolderFilesOnMissingFolderDoesNothing();
+    void createDirMakesOneLevelOnly();
+
+private:
+    std::string Path(const char* name) const { return (fs::path(m_dir->path().toStdString()) / name).string(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFileUtils::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestFileUtils::readMissingOrEmptyGivesEmpty() {
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("missing")), std::string());
+    QVERIFY(TFileUtils::WriteWholeFile(Path("empty"), ""));
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("empty")), std::string());
+}
+
+void TestFileUtils::roundTripKeepsEveryByte() {
+    std::string data;
+    for (int i = 0; i < 70000; ++i)
+        data += static_cast<char>(i % 256);
+    data += "\r\n\r\n";
+    QVERIFY(TFileUtils::WriteWholeFile(Path("bytes.dat"), data));
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("bytes.dat")), data);
+}
+
+void TestFileUtils::writeReplacesLongerFile() {
+    QVERIFY(TFileUtils::WriteWholeFile(Path("f"), std::string(5000, 'x')));
+    QVERIFY(TFileUtils::WriteWholeFile(Path("f"), "short"));
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("f")), std::string("short"));
+}
+
+void TestFileUtils::writeIntoMissingFolderFailsAndCreatesNothing() {
+    QVERIFY(!TFileUtils::WriteWholeFile(Path("nofolder/file.txt"), "data"));
+    QVERIFY(!fs::exists(Path("nofolder")));
+}
+
+void TestFileUtils::writeEmptyCreatesEmptyFile() {
+    QVERIFY(TFileUtils::WriteWholeFile(Path("e"), ""));
+    QVERIFY(fs::exists(Path("e")));
+    QCOMPARE(fs::file_size(Path("e")), uintmax_t(0));
+}
+
+void TestFileUtils::writeToFullDiskFails() {
+    // A file-size limit makes the kernel refuse bytes past it, as a full disk would.
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = TFileUtils::WriteWholeFile(Path("big"), std::string(10000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+}
+
+void TestFileUtils::readOfFolderGivesEmpty() {
+    QCOMPARE(TFileUtils::ReadWholeFile(m_dir->path().toStdString()), std::string());
+}
+
+void TestFileUtils::deleteFolderFilesKeepsSubfolders() {
+    const std::string sub = Path("sub");
+    fs::create_directory(sub);
+    QVERIFY(TFileUtils::WriteWholeFile(Path("a.mp3"), "a"));
+    QVERIFY(TFileUtils::WriteWholeFile(Path(".hidden"), "h"));
+    QVERIFY(TFileUtils::WriteWholeFile(sub + "/inner.mp3", "i"));
+    // A link to a file outside: the link goes, the target stays.
+    QTemporaryDir outside;
+    const std::string target = outside.path().toStdString() + "/target";
+    QVERIFY(TFileUtils::WriteWholeFile(target, "t"));
+    fs::create_symlink(target, Path("link"));
+    fs::create_directory_symlink(sub, Path("dirlink"));
+
+    DeleteFolderFiles(m_dir->path().toStdString());
+
+    QVERIFY(!fs::exists(Path("a.mp3")));
+    QVERIFY(!fs::exists(Path(".hidden")));
+    QVERIFY(!fs::is_symlink(Path("link")));
+    QVERIFY(fs::exists(target));
+    QVERIFY(fs::is_directory(sub));
+    QVERIFY(fs::exists(sub + "/inner.mp3"));
+    QVERIFY(fs::is_symlink(Path("dirlink")));
+}
+
+void TestFileUtils::deleteFolderFilesOnMissingFolderDoesNothing() {
+    DeleteFolderFiles(Path("missing"));
+    DeleteFolderFiles("");
+    QVERIFY(!fs::exists(Path("missing")));
+}
+
+void TestFileUtils::createDirMakesOneLevelOnly() {
+    QVERIFY(!CreateDir(Path("x/y")));
+    QVERIFY(!fs::exists(Path("x")));
+    QVERIFY(CreateDir(Path("x")));
+    QVERIFY(DirectoryExists(Path("x")));
+    QVERIFY(CreateDir(Path("x"))); // already there
+    QVERIFY(!DirectoryExists(""));
+    QVERIFY(TFileUtils::WriteWholeFile(Path("file"), "f"));
+    QVERIFY(!DirectoryExists(Path("file")));
+    QVERIFY(FileExists(Path("file")));
+    QVERIFY(!FileExists(Path("x")));
+}
+
+QTEST_APPLESS_MAIN(TestFileUtils)
+#include "tst_fileutils.moc"

@@ -1,0 +1,184 @@
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/uIncludes.h"
+#include "core/uSearchKeys.h"
+#include "core/uTFileUtils.h"
+
+namespace {
+// Stands for the search page's combo box.
+class FakeBox : public ISearchKeysBox {
+public:
+    std::string EditText() const override { return Edit; }
+    void SetEditText(const std::string& text) override { Edit = text; }
+    void ClearItems() override { Items.clear(); }
+    void AddItem(const std::string& text) override { Items.push_back(text); }
+    std::string Edit;
+    std::vector<std::string> Items;
+};
+
+std::vector<std::string> Numbered(int count, const char* prefix = "key") {
+    std::vector<std::string> keys;
+    for (int i = 0; i < count; ++i)
+        keys.push_back(prefix + std::to_string(i));
+    return keys;
+}
+} // namespace
+
+class TestSearchKeys : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void splitLines_data();
+    void splitLines();
+    void newKeyGoesOnTopAndBoxKeepsItsText();
+    void repeatInOtherCaseMovesNothing();
+    void twentyFirstEntryIsDropped();
+    void longHistoryShrinksByOnePerSearch();
+    void emptyLineIsAnEntry();
+    void saveWritesCrLfLines();
+    void clearEmptiesBoxShowsPromptAndDeletesFile();
+    void binaryHistoryLoadsWithoutHarm();
+
+private:
+    std::string History() const { return AppFolder + "data/SearchKeys.txt"; }
+    std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<QTemporaryDir> m_config;
+};
+
+void TestSearchKeys::init() {
+    m_app = std::make_unique<QTemporaryDir>();
+    m_config = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
+    QVERIFY(CreateDir(m_app->path().toStdString() + "/data"));
+    StartUp(m_app->path().toStdString());
+}
+
+void TestSearchKeys::cleanup() {
+    ShutDown();
+}
+
+void TestSearchKeys::splitLines_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("lone lf and cr") << QByteArray("a\nb\rc") << QStringList{"a", "b", "c"};
+    QTest::newRow("lf cr is two breaks") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\nx") << QStringList{"", "", "x"};
+    QTest::newRow("no final break") << QByteArray("only") << QStringList{"only"};
+    QTest::newRow("empty") << QByteArray() << QStringList{};
+    QTest::newRow("single break") << QByteArray("\r\n") << QStringList{""};
+}
+
+void TestSearchKeys::splitLines() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, lines);
+    QStringList got;
+    for (const std::string& line : SplitLines(text.toStdString()))
+        got << QString::fromStdString(line);
+    QCOMPARE(got, lines);
+}
+
+void TestSearchKeys::newKeyGoesOnTopAndBoxKeepsItsText() {
+    FakeBox box;
+    box.Edit = "typed";
+    AddSearchKey(box, "first");
+    AddSearchKey(box, "second");
+    QCOMPARE(box.Items, (std::vector<std::string>{"second", "first"}));
+    QCOMPARE(box.Edit, std::string("typed"));
+}
+
+void TestSearchKeys::repeatInOtherCaseMovesNothing() {
+    FakeBox box;
+    AddSearchKey(box, "Blue Harbour");
+    AddSearchKey(box, "other");
+    AddSearchKey(box, "BLUE HARBOUR");
+    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"other", "Blue Harbour"}));
+}
+
+void TestSearchKeys::twentyFirstEntryIsDropped() {
+    FakeBox box;
+    for (const std::string& key : Numbered(20))
+        AddSearchKey(box, key);
+    QCOMPARE(SearchKeys->Count(), 20);
+    AddSearchKey(box, "new");
+    QCOMPARE(SearchKeys->Count(), 20);
+    QCOMPARE(SearchKeys->Strings(0), std::string("new"));
+    QCOMPARE(SearchKeys->Strings(19), std::string("key1"));
+    QCOMPARE(SearchKeys->IndexOf("key0"), -1);
+    QCOMPARE(box.Items.size(), size_t(20));
+}
+
+void TestSearchKeys::longHistoryShrinksByOnePerSearch() {
+    std::string file;
+    for (const std::string& key : Numbered(30))
+        file += key + "\r\n";
+    QVERIFY(TFileUtils::WriteWholeFile(History(), file));
+    LoadSearchKeys();
+    FakeBox box;
+    FillSearchKeysBox(box);
+    QCOMPARE(box.Items.size(), size_t(30));
+    AddSearchKey(box, "fresh");
+    QCOMPARE(SearchKeys->Count(), 30);
+    // The entry dropped is the one at position 20, not the oldest.
+    QCOMPARE(SearchKeys->IndexOf("key19"), -1);
+    QCOMPARE(SearchKeys->Strings(29), std::string("key29"));
+    AddSearchKey(box, "KEY3");
+    QCOMPARE(SearchKeys->Count(), 29);
+    QCOMPARE(SearchKeys->Strings(4), std::string("key3"));
+}
+
+void TestSearchKeys::emptyLineIsAnEntry() {
+    QVERIFY(TFileUtils::WriteWholeFile(History(), "a\r\n\r\nb\r\n"));
+    LoadSearchKeys();
+    FakeBox box;
+    FillSearchKeysBox(box);
+    QCOMPARE(box.Items, (std::vector<std::string>{"a", "", "b"}));
+}
+
+void TestSearchKeys::saveWritesCrLfLines() {
+    QVERIFY(TFileUtils::WriteWholeFile(History(), "x\ny\rz"));
+    LoadSearchKeys();
+    SaveSearchKeys();
+    QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("x\r\ny\r\nz\r\n"));
+    SearchKeys->Clear();
+    SaveSearchKeys();
+    QVERIFY(FileExists(History()));
+    QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string());
+}
+
+void TestSearchKeys::clearEmptiesBoxShowsPromptAndDeletesFile() {
+    FakeBox box;
+    AddSearchKey(box, "one");
+    SaveSearchKeys();
+    QVERIFY(FileExists(History()));
+    box.Edit = "one";
+    ClearSearchKeys(box);
+    QVERIFY(box.Items.empty());
+    QCOMPARE(box.Edit, std::string(kSearchPrompt));
+    QVERIFY(!FileExists(History()));
+    ShutDown(); // written again, empty
+    QVERIFY(FileExists(History()));
+    QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string());
+    StartUp(m_app->path().toStdString());
+}
+
+void TestSearchKeys::binaryHistoryLoadsWithoutHarm() {
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 37) % 256);
+    QVERIFY(TFileUtils::WriteWholeFile(History(), junk));
+    LoadSearchKeys();
+    QVERIFY(SearchKeys->Count() > 0);
+    FakeBox box;
+    AddSearchKey(box, "after junk");
+    QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
+    SaveSearchKeys();
+    LoadSearchKeys();
+    QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
+}
+
+QTEST_GUILESS_MAIN(TestSearchKeys)
+#include "tst_searchkeys.moc"

@@ -1,0 +1,150 @@
+#include <QTest>
+
+#include "core/uTCustomStringList.h"
+#include "core/uTSortedStringList.h"
+#include "core/uTStringList.h"
+
+namespace {
+// Counts its own destructions, to see which list frees what.
+struct Tracked {
+    explicit Tracked(int* counter, int value = 0) : Counter(counter), Value(value) {}
+    ~Tracked() { ++*Counter; }
+    int* Counter;
+    int Value;
+};
+} // namespace
+
+class TestStringLists : public QObject {
+    Q_OBJECT
+private slots:
+    void nameValueLookupsIgnoreCaseAndTakeTheFirst();
+    void linesWithoutSeparatorHaveNoName();
+    void insertAndDeleteOutOfRangeAreHarmless();
+    void sortDirectionStoresOnlyOneOrZero();
+    void customSortIsStableAndUsesOwnerComparison();
+    void sortedListNeverFreesObjects();
+    void customListFreesOnDeleteClearAndDestruction();
+    void customListWithoutOwnershipFreesNothing();
+};
+
+void TestStringLists::nameValueLookupsIgnoreCaseAndTakeTheFirst() {
+    TStringList rows('*');
+    rows.Add("0*http://a.test/One.mp3");
+    rows.Add("1*http://a.test/two.mp3");
+    rows.Add("0*http://a.test/dup.mp3");
+    QCOMPARE(rows.IndexOfName("0"), 0);
+    QCOMPARE(rows.Values("0"), std::string("http://a.test/One.mp3"));
+    QCOMPARE(rows.IndexOf("1*HTTP://A.TEST/TWO.MP3"), 1);
+    QCOMPARE(rows.IndexOf("2*x"), -1);
+    QCOMPARE(rows.Names(1), std::string("1"));
+    // The first '*' splits: the value may hold more of them.
+    rows.Add("k*a*b");
+    QCOMPARE(rows.Values("K"), std::string("a*b"));
+}
+
+void TestStringLists::linesWithoutSeparatorHaveNoName() {
+    TStringList list('*');
+    list.Add("plain");
+    list.Add("*value");
+    QCOMPARE(list.Names(0), std::string());
+    QCOMPARE(list.ValueFromIndex(0), std::string());
+    QCOMPARE(list.IndexOfName("plain"), -1);
+    QCOMPARE(list.IndexOfName(""), 1);
+}
+
+void TestStringLists::insertAndDeleteOutOfRangeAreHarmless() {
+    TStringList list;
+    list.Insert(5, "b");
+    list.Insert(-1, "a");
+    list.Delete(7);
+    list.Delete(-1);
+    QCOMPARE(list.Lines(), (std::vector<std::string>{"a", "b"}));
+}
+
+void TestStringLists::sortDirectionStoresOnlyOneOrZero() {
+    TSortedStringList<int> list;
+    QCOMPARE(list.SortType(), -1);
+    QCOMPARE(list.SortDirection(), 1);
+    list.SetSortDirection(2);
+    QCOMPARE(list.SortDirection(), 0);
+    list.SetSortDirection(1);
+    QCOMPARE(list.SortDirection(), 1);
+    list.SetSortDirection(-1);
+    QCOMPARE(list.SortDirection(), 0);
+}
+
+void TestStringLists::customSortIsStableAndUsesOwnerComparison() {
+    int values[] = {3, 1, 3, 2};
+    TSortedStringList<int> list;
+    list.Add("first three", &values[0]);
+    list.Add("one", &values[1]);
+    list.Add("second three", &values[2]);
+    list.Add("two", &values[3]);
+    list.SetSortDirection(0);
+    const auto byValue = [&list](const auto& a, const auto& b) {
+        const int result = *a.Object - *b.Object;
+        return list.SortDirection() == 0 ? -result : result;
+    };
+    list.CustomSort(byValue);
+    QCOMPARE(list.Strings(0), std::string("first three"));
+    QCOMPARE(list.Strings(1), std::string("second three"));
+    QCOMPARE(list.Strings(2), std::string("two"));
+    QCOMPARE(list.Strings(3), std::string("one"));
+    QCOMPARE(list.IndexOf("SECOND THREE"), 1);
+}
+
+void TestStringLists::sortedListNeverFreesObjects() {
+    int freed = 0;
+    Tracked a(&freed), b(&freed);
+    {
+        TSortedStringList<Tracked> list;
+        list.Add("a", &a);
+        list.Add("b", &b);
+        list.Delete(0);
+        list.Clear();
+    }
+    QCOMPARE(freed, 0);
+}
+
+void TestStringLists::customListFreesOnDeleteClearAndDestruction() {
+    int freed = 0;
+    {
+        TCustomStringList<Tracked> list;
+        QVERIFY(list.OwnsObjects());
+        QVERIFY(list.SortUp());
+        QCOMPARE(list.SortType(), 0);
+        list.Add("a", std::make_unique<Tracked>(&freed));
+        list.Add("no object");
+        list.Add("b", std::make_unique<Tracked>(&freed));
+        list.Add("c", std::make_unique<Tracked>(&freed));
+        list.Delete(1); // no object: the line goes, nothing is freed
+        QCOMPARE(freed, 0);
+        QCOMPARE(list.Count(), 3);
+        list.Delete(0);
+        QCOMPARE(freed, 1);
+        QCOMPARE(list.Strings(0), std::string("b"));
+        list.Clear();
+        QCOMPARE(freed, 3);
+        QCOMPARE(list.Count(), 0);
+        list.Add("d", std::make_unique<Tracked>(&freed));
+    }
+    QCOMPARE(freed, 4);
+}
+
+void TestStringLists::customListWithoutOwnershipFreesNothing() {
+    int freed = 0;
+    Tracked kept(&freed);
+    {
+        TCustomStringList<Tracked> list;
+        list.SetOwnsObjects(false);
+        list.Add("kept", &kept);
+        list.Delete(0);
+        list.Add("kept", &kept);
+        list.Clear();
+        list.Add("kept", &kept);
+    }
+    QCOMPARE(freed, 0);
+}
+
+QTEST_APPLESS_MAIN(TestStringLists)
+#include "tst_stringlists.moc"
