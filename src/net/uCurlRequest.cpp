@@ -1,0 +1,255 @@
+#include "net/uCurlRequest.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <string_view>
+
+#include "core/uTStringUtils.h"
+
+namespace {
+
+void EnsureCurlReady() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CURL* Easy(void* handle) {
+    return static_cast<CURL*>(handle);
+}
+CURLM* Multi(void* handle) {
+    return static_cast<CURLM*>(handle);
+}
+
+bool IsUnsafeByte(unsigned char c) {
+    return c <= 0x20 || c >= 0x7f;
+}
+
+// A host is a name or an address literal: anything that would make the parser read user
+// information, a path or a query out of it is refused.
+bool IsAcceptableHost(std::string_view host) {
+    if (host.empty())
+        return false;
+    return std::none_of(host.begin(), host.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return IsUnsafeByte(byte) || c == '@' || c == '/' || c == '\\' || c == '?' || c == '#';
+    });
+}
+
+// Header lines arrive whole, with their line break.
+std::string_view WithoutLineBreak(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    return line;
+}
+
+std::optional<std::string> HeaderValue(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || !StartsWithIgnoringCase(line, name) || line[name.size()] != ':')
+        return std::nullopt;
+    return TrimSpacesAndControls(line.substr(name.size() + 1));
+}
+
+bool IsRedirectStatus(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+} // namespace
+
+std::string EncodeUnsafeBytes(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsUnsafeByte(byte)) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string BuildRequestUrl(const std::string& host, const std::string& path) {
+    return "http://" + host + ":80" + EncodeUnsafeBytes(path);
+}
+
+TCurlRequest::TCurlRequest(TRequestSettings settings) : m_settings(std::move(settings)) {
+    EnsureCurlReady();
+}
+
+TCurlRequest::~TCurlRequest() {
+    {
+        std::lock_guard lock(m_multiLock);
+        if (m_multi != nullptr) {
+            if (m_easy != nullptr)
+                curl_multi_remove_handle(Multi(m_multi), Easy(m_easy));
+            curl_multi_cleanup(Multi(m_multi));
+            m_multi = nullptr;
+        }
+    }
+    if (m_easy != nullptr)
+        curl_easy_cleanup(Easy(m_easy));
+    curl_slist_free_all(static_cast<curl_slist*>(m_headerList));
+}
+
+void TCurlRequest::Cancel() {
+    m_cancelled = true;
+    std::lock_guard lock(m_multiLock);
+    if (m_multi != nullptr)
+        curl_multi_wakeup(Multi(m_multi));
+}
+
+bool TCurlRequest::Configure() {
+    CURL* easy = curl_easy_init();
+    if (easy == nullptr)
+        return false;
+    m_easy = easy;
+    m_url = BuildRequestUrl(m_settings.Host, m_settings.Path);
+
+    curl_slist* headers = nullptr;
+    // libcurl sends "Accept: */*" unless told otherwise; an empty value removes the header.
+    headers = curl_slist_append(headers, ("Accept:" + (m_settings.Accept.empty() ? std::string()
+                                                                                  : " " + m_settings.Accept))
+                                             .c_str());
+    if (m_settings.Reload)
+        headers = curl_slist_append(headers, "Pragma: no-cache");
+    if (!m_settings.PostQuery.empty())
+        headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
+    m_headerList = headers;
+
+    curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_settings.ConnectTimeoutMs));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(std::max(1, (m_settings.StallTimeoutMs + 999) / 1000)));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 65536L);
+    if (!m_settings.Agent.empty())
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, m_settings.Agent.c_str());
+    if (!m_settings.Referer.empty())
+        curl_easy_setopt(easy, CURLOPT_REFERER, m_settings.Referer.c_str());
+    if (!m_settings.UserName.empty() || !m_settings.Password.empty()) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, m_settings.UserName.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, m_settings.Password.c_str());
+    }
+    if (!m_settings.PostQuery.empty()) {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(m_settings.PostQuery.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_settings.PostQuery.data());
+    }
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::HeaderCallback);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::WriteCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    return true;
+}
+
+int TCurlRequest::Perform() {
+    if (!IsAcceptableHost(m_settings.Host))
+        return kErrorBadAddress;
+    if (!Configure())
+        return CURLE_FAILED_INIT;
+    {
+        std::lock_guard lock(m_multiLock);
+        m_multi = curl_multi_init();
+        if (m_multi == nullptr)
+            return CURLE_FAILED_INIT;
+        curl_multi_add_handle(Multi(m_multi), Easy(m_easy));
+    }
+    const int result = RunTransfer();
+    if (result == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner && !m_cancelled)
+        DeliverHeaders();
+    return result;
+}
+
+int TCurlRequest::RunTransfer() {
+    // The multi loop lets Cancel wake a blocked connect or read at once.
+    for (;;) {
+        if (m_cancelled)
+            return CURLE_ABORTED_BY_CALLBACK;
+        int running = 0;
+        const CURLMcode code = curl_multi_perform(Multi(m_multi), &running);
+        if (code != CURLM_OK)
+            return CURLE_FAILED_INIT;
+        if (running == 0)
+            break;
+        if (curl_multi_poll(Multi(m_multi), nullptr, 0, 1000, nullptr) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+    }
+    int messages = 0;
+    while (CURLMsg* message = curl_multi_info_read(Multi(m_multi), &messages)) {
+        if (message->msg == CURLMSG_DONE)
+            return m_cancelled ? CURLE_ABORTED_BY_CALLBACK : static_cast<int>(message->data.result);
+    }
+    return CURLE_FAILED_INIT;
+}
+
+size_t TCurlRequest::HeaderCallback(char* data, size_t size, size_t count, void* self) {
+    return static_cast<TCurlRequest*>(self)->HandleHeaderLine(data, size * count);
+}
+
+size_t TCurlRequest::WriteCallback(char* data, size_t size, size_t count, void* self) {
+    return static_cast<TCurlRequest*>(self)->HandleBody(data, size * count);
+}
+
+size_t TCurlRequest::HandleHeaderLine(const char* data, size_t size) {
+    if (m_cancelled)
+        return 0;
+    const std::string_view line = WithoutLineBreak(std::string_view(data, size));
+    if (StartsWithIgnoringCase(line, "HTTP/")) {
+        // A new answer begins (after a redirect or an interim answer): forget the last one.
+        m_block = Headers{};
+        m_sawLocation = false;
+        return size;
+    }
+    if (!line.empty()) {
+        if (auto length = HeaderValue(line, "Content-Length"))
+            m_block.ContentLength = std::move(length);
+        else if (HeaderValue(line, "Location"))
+            m_sawLocation = true;
+        return size;
+    }
+    // The blank line ends a header block. Interim answers and redirects that libcurl is
+    // about to follow are not the answer the owner asked for.
+    long status = 0;
+    curl_easy_getinfo(Easy(m_easy), CURLINFO_RESPONSE_CODE, &status);
+    m_block.Status = status;
+    if ((status >= 100 && status < 200) || (IsRedirectStatus(status) && m_sawLocation))
+        return size;
+    return DeliverHeaders() ? size : 0;
+}
+
+bool TCurlRequest::DeliverHeaders() {
+    if (m_headersDelivered)
+        return true;
+    m_headersDelivered = true;
+    if (m_block.Status == 0)
+        curl_easy_getinfo(Easy(m_easy), CURLINFO_RESPONSE_CODE, &m_block.Status);
+    if (OnHeaders && !OnHeaders(m_block)) {
+        m_stoppedByOwner = true;
+        return false;
+    }
+    return !m_cancelled;
+}
+
+size_t TCurlRequest::HandleBody(const char* data, size_t size) {
+    if (m_cancelled)
+        return 0;
+    // A body without a header block the owner saw (a redirect that is not followed).
+    if (!m_headersDelivered && !DeliverHeaders())
+        return 0;
+    if (OnBody && !OnBody(data, size)) {
+        m_stoppedByOwner = true;
+        return 0;
+    }
+    return size;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+// What one request sends: always "HTTP/1.0" to port 80 of `Host`, http only, redirects
+// followed, the proxy taken from the environment (http_proxy, no_proxy).
+struct TRequestSettings {
+    std::string Host;
+    std::string Path = "/"; // as the caller built it; unsafe bytes are encoded on the wire
+    std::string Agent;      // empty: no User-Agent header
+    std::string Accept;     // empty: no Accept header
+    std::string Referer;
+    std::string UserName;
+    std::string Password;
+    std::string PostQuery; // not empty: a form-encoded POST with this body
+    bool Reload = true;    // ask proxies and caches for a fresh copy
+    int ConnectTimeoutMs = 30000;
+    int StallTimeoutMs = 60000; // no byte for this long ends the request
+};
+
+// Error codes handed to owners: libcurl's codes, plus these of our own.
+inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-Length
+inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
+
+// The address the request goes to: "http://" + host + ":80" + path with the unsafe bytes
+// encoded. A host carrying its own port ends up with two and is refused by the parser.
+std::string BuildRequestUrl(const std::string& host, const std::string& path);
+// Space, control bytes and bytes above 127 percent-encoded; everything else unchanged.
+std::string EncodeUnsafeBytes(const std::string& text);
+
+// One HTTP request on the calling thread. Callbacks run on that thread; either may return
+// false to end the transfer at once (no further body byte is delivered). Cancel may be
+// called from any thread and ends a blocking connect or read without waiting for it.
+class TCurlRequest {
+public:
+    struct Headers {
+        long Status = 0;
+        std::optional<std::string> ContentLength; // the header's text, when it was sent
+    };
+    std::function<bool(const Headers&)> OnHeaders;
+    std::function<bool(const char* data, size_t size)> OnBody;
+
+    explicit TCurlRequest(TRequestSettings settings);
+    TCurlRequest(const TCurlRequest&) = delete;
+    TCurlRequest& operator=(const TCurlRequest&) = delete;
+    ~TCurlRequest();
+
+    // Runs the request to its end. Returns 0 when the transfer ran to the end of the body,
+    // otherwise an error code (libcurl's or one of ours). A transfer ended by a callback or
+    // by Cancel returns a non-zero code too.
+    int Perform();
+    void Cancel();
+    bool HeadersDelivered() const { return m_headersDelivered; }
+    bool StoppedByOwner() const { return m_stoppedByOwner; }
+
+private:
+    static size_t HeaderCallback(char* data, size_t size, size_t count, void* self);
+    static size_t WriteCallback(char* data, size_t size, size_t count, void* self);
+    size_t HandleHeaderLine(const char* data, size_t size);
+    size_t HandleBody(const char* data, size_t size);
+    bool DeliverHeaders();
+    bool Configure();
+    int RunTransfer();
+
+    TRequestSettings m_settings;
+    std::string m_url;
+    // libcurl's handles, kept opaque here so that users of this header need no curl.h.
+    void* m_easy = nullptr;
+    void* m_multi = nullptr;
+    void* m_headerList = nullptr;
+    std::mutex m_multiLock; // guards m_multi against Cancel from another thread
+    std::atomic<bool> m_cancelled{false};
+    Headers m_block; // the header block being read
+    bool m_sawLocation = false;
+    bool m_headersDelivered = false;
+    bool m_stoppedByOwner = false;
+};

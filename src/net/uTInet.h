@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+// One plain HTTP GET on a worker thread of its own, streaming the answer to its owner.
+// Events are raised on the worker thread, in this order: any OnError, then OnHeaders (only
+// when the request was sent), then OnData blocks of 1 to 1024 bytes, then exactly one of
+// OnComplete and OnFailed. Owners that touch the GUI hand the events over themselves.
+class TInet {
+public:
+    using TErrorEvent = std::function<void(const std::string& key, int errorCode)>;
+    using THeadersEvent = std::function<void(const std::string& key, int statusCode, int64_t contentLength)>;
+    using TDataEvent = std::function<void(const std::string& key, const std::string& chunk)>;
+    using TKeyEvent = std::function<void(const std::string& key)>;
+
+    static constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)";
+    static constexpr int kBlockSize = 1024;
+
+    explicit TInet(std::string key);
+    TInet(const TInet&) = delete;
+    TInet& operator=(const TInet&) = delete;
+    // A worker still running is killed: no event follows, and nothing waits for the network.
+    ~TInet();
+
+    const std::string& Key() const { return m_key; }
+    bool Busy() const;
+
+    // Events: assign before Start.
+    TErrorEvent OnError;
+    THeadersEvent OnHeaders;
+    TDataEvent OnData;
+    TKeyEvent OnFailed;
+    TKeyEvent OnComplete;
+
+    // Time-outs that keep a request from hanging for ever; set before Start.
+    int ConnectTimeoutMs = 30000;
+    int StallTimeoutMs = 60000;
+
+    // When set before Start, the worker frees itself once its thread ends; the owner must
+    // then never free it or touch it after Start.
+    void SetFreeOnTerminate(bool freeOnTerminate) { m_freeOnTerminate = freeOnTerminate; }
+
+    // Starts the request. An empty agent means DefaultAgent. A worker runs once only.
+    void Start(const std::string& url, const std::string& agent = {}, const std::string& referer = {});
+    // Ends the request before the next body block (also from inside OnHeaders or OnData).
+    void Stop();
+    // Ends the worker without waiting for it: the transfer is dropped, the thread winds down
+    // on its own, and no event is raised after Kill returns. Safe from inside an event.
+    void Kill();
+
+    // The address split: an optional "http://" (any letter case) removed, the host is what
+    // stands before the first "/", the path what stands after it.
+    static std::string ExtractHost(const std::string& url);
+    static std::string ExtractPath(const std::string& url);
+
+private:
+    struct Shared;
+    static void Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing);
+
+    std::string m_key;
+    bool m_freeOnTerminate = false;
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+};

@@ -1,0 +1,423 @@
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include <QTest>
+
+#include "TestServer.h"
+#include "net/uCurlRequest.h"
+#include "net/uTInet.h"
+
+namespace {
+
+// Collects a worker's events as they are raised on its thread. Runs of OnData are kept as
+// one "data" entry; the bytes and the block sizes are kept apart.
+class Recorder {
+public:
+    void Attach(TInet& inet, bool stopInHeaders = false) {
+        inet.OnError = [this](const std::string& key, int code) { Add(key, "error " + std::to_string(code)); };
+        inet.OnHeaders = [this, &inet, stopInHeaders](const std::string& key, int status, int64_t length) {
+            Add(key, "headers " + std::to_string(status) + " " + std::to_string(length));
+            if (stopInHeaders)
+                inet.Stop();
+        };
+        inet.OnData = [this](const std::string& key, const std::string& chunk) {
+            std::lock_guard lock(m_lock);
+            if (m_events.empty() || m_events.back() != "data")
+                m_events.push_back("data");
+            m_body += chunk;
+            m_minBlock = std::min(m_minBlock, chunk.size());
+            m_maxBlock = std::max(m_maxBlock, chunk.size());
+            m_keysOk = m_keysOk && key == m_key;
+        };
+        inet.OnComplete = [this](const std::string& key) { Add(key, "complete", true); };
+        inet.OnFailed = [this](const std::string& key) { Add(key, "failed", true); };
+        m_key = inet.Key();
+    }
+    bool WaitForEnd(int ms = 20000) {
+        std::unique_lock lock(m_lock);
+        return m_done.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_finals > 0; });
+    }
+    QStringList Events() {
+        std::lock_guard lock(m_lock);
+        QStringList events;
+        for (const std::string& event : m_events)
+            events << QString::fromStdString(event);
+        return events;
+    }
+    std::string Body() {
+        std::lock_guard lock(m_lock);
+        return m_body;
+    }
+    size_t MinBlock() { return m_minBlock; }
+    size_t MaxBlock() { return m_maxBlock; }
+    bool KeysOk() { return m_keysOk; }
+    int Finals() {
+        std::lock_guard lock(m_lock);
+        return m_finals;
+    }
+
+private:
+    void Add(const std::string& key, std::string event, bool final = false) {
+        {
+            std::lock_guard lock(m_lock);
+            m_events.push_back(std::move(event));
+            m_keysOk = m_keysOk && key == m_key;
+            if (final)
+                ++m_finals;
+        }
+        m_done.notify_all();
+    }
+    std::mutex m_lock;
+    std::condition_variable m_done;
+    std::vector<std::string> m_events;
+    std::string m_body;
+    std::string m_key;
+    size_t m_minBlock = SIZE_MAX;
+    size_t m_maxBlock = 0;
+    bool m_keysOk = true;
+    int m_finals = 0;
+};
+
+// Runs one request to its end and hands back what was raised.
+struct Run {
+    Recorder recorder;
+    std::unique_ptr<TInet> inet;
+    explicit Run(const std::string& url, bool stopInHeaders = false, int stallMs = 60000) {
+        inet = std::make_unique<TInet>("owner-key");
+        inet->StallTimeoutMs = stallMs;
+        inet->ConnectTimeoutMs = 5000;
+        recorder.Attach(*inet, stopInHeaders);
+        inet->Start(url);
+    }
+};
+
+} // namespace
+
+class TestInet : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void addressSplit_data();
+    void addressSplit();
+    void completeAnswerStreamsBlocksInOrder();
+    void wireShowsHttp10AgentAndNoAcceptTypes();
+    void answersJudgedByLength_data();
+    void answersJudgedByLength();
+    void stopInsideHeadersReadsNoBody_data();
+    void stopInsideHeadersReadsNoBody();
+    void bareHostRequestsTheRoot();
+    void refusedAddresses_data();
+    void refusedAddresses();
+    void unreachableProxyFailsWithError();
+    void stalledServersEndWithinTheTimeout_data();
+    void stalledServersEndWithinTheTimeout();
+    void redirectsShowTheFinalAnswer();
+    void redirectToHttpsFails();
+    void unsafeBytesAreEncodedOnTheWire();
+    void killEndsAtOnceWithoutEvents();
+    void destroyingARunningWorkerDeliversNothing();
+    void selfFreeingWorkerReportsAndGoes();
+    void busyUntilTheFinalEvent();
+
+private:
+    std::unique_ptr<TTestServer> m_server;
+};
+
+void TestInet::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+}
+
+void TestInet::addressSplit_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("with prefix") << "http://files.test/a/b.mp3?x=1" << "files.test" << "a/b.mp3?x=1";
+    QTest::newRow("prefix in capitals") << "HTTP://Files.test/B.mp3" << "Files.test" << "B.mp3";
+    QTest::newRow("without prefix") << "files.test/a.mp3" << "files.test" << "a.mp3";
+    QTest::newRow("bare host") << "http://files.test" << "files.test" << "";
+    QTest::newRow("host and slash") << "http://files.test/" << "files.test" << "";
+    QTest::newRow("only the prefix") << "http://" << "" << "";
+    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("other scheme stays") << "https://files.test/a" << "https:" << "/files.test/a";
+}
+
+void TestInet::addressSplit() {
+    QFETCH(QString, url);
+    QFETCH(QString, host);
+    QFETCH(QString, path);
+    QCOMPARE(QString::fromStdString(TInet::ExtractHost(url.toStdString())), host);
+    QCOMPARE(QString::fromStdString(TInet::ExtractPath(url.toStdString())), path);
+}
+
+void TestInet::completeAnswerStreamsBlocksInOrder() {
+    std::string body = TTestServer::SyntheticBody(100000);
+    body[10] = '\0';
+    TScriptedResponse response = TScriptedResponse::Ok(body);
+    response.SliceSize = 3000; // blocks of the worker do not follow the server's slices
+    m_server->Serve("files.test/complete.mp3", response);
+    Run run("http://files.test/complete.mp3");
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 100000", "data", "complete"}));
+    QVERIFY(run.recorder.Body() == body);
+    QVERIFY(run.recorder.MinBlock() >= 1);
+    QCOMPARE(run.recorder.MaxBlock(), size_t(1024));
+    QVERIFY(run.recorder.KeysOk());
+    QTRY_VERIFY(!run.inet->Busy());
+}
+
+void TestInet::wireShowsHttp10AgentAndNoAcceptTypes() {
+    m_server->Serve("wire.test/check", TScriptedResponse::Ok("x"));
+    const size_t before = m_server->RequestCount();
+    Run run("http://wire.test/check");
+    QVERIFY(run.recorder.WaitForEnd());
+    const TRecordedRequest request = m_server->Requests().at(before);
+    QVERIFY2(QByteArray::fromStdString(request.RequestLine).startsWith("GET http://wire.test"),
+             request.RequestLine.c_str());
+    QVERIFY2(QByteArray::fromStdString(request.RequestLine).endsWith("/check HTTP/1.0"), request.RequestLine.c_str());
+    QCOMPARE(request.Header("User-Agent"), std::string(TInet::DefaultAgent));
+    QVERIFY(!request.HasHeader("Accept"));
+    QCOMPARE(request.Header("Host").substr(0, 9), std::string("wire.test"));
+}
+
+void TestInet::answersJudgedByLength_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<int>("bodySize");
+    QTest::newRow("404 with a correct length completes") << "notfound" << QStringList{"headers 404 9", "data", "complete"} << 9;
+    QTest::newRow("no length: error, then failed") << "nolength"
+        << QStringList{"error " + QString::number(kErrorHeaderNotFound), "headers 200 0", "data", "failed"} << 5000;
+    QTest::newRow("no length and no body completes") << "nolength-empty"
+        << QStringList{"error " + QString::number(kErrorHeaderNotFound), "headers 200 0", "complete"} << 0;
+    QTest::newRow("length 0 completes") << "zero" << QStringList{"headers 200 0", "complete"} << 0;
+    QTest::newRow("length longer than the body fails") << "lie-long" << QStringList{"headers 200 9000", "data", "failed"} << 5000;
+    QTest::newRow("length shorter: only that much is read") << "lie-short" << QStringList{"headers 200 1000", "data", "complete"} << 1000;
+    QTest::newRow("cut mid-body fails without error") << "cut" << QStringList{"headers 200 5000", "data", "failed"} << 2048;
+    QTest::newRow("length that is no number") << "garbled" << QStringList{"headers 200 0", "data", "failed"} << 3;
+}
+
+void TestInet::answersJudgedByLength() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, events);
+    QFETCH(int, bodySize);
+    const std::string address = "judge.test/" + name.toStdString();
+    TScriptedResponse response = TScriptedResponse::Ok(TTestServer::SyntheticBody(5000));
+    if (name == "notfound") {
+        response = TScriptedResponse::Status(404, "not here!");
+    } else if (name == "nolength") {
+        response.Length = TScriptedResponse::LengthMode::None;
+    } else if (name == "nolength-empty") {
+        response.Body.clear();
+        response.Length = TScriptedResponse::LengthMode::None;
+    } else if (name == "zero") {
+        response.Body.clear();
+    } else if (name == "lie-long") {
+        response.Length = TScriptedResponse::LengthMode::Given;
+        response.GivenLength = 9000;
+    } else if (name == "lie-short") {
+        response.Length = TScriptedResponse::LengthMode::Given;
+        response.GivenLength = 1000;
+    } else if (name == "cut") {
+        response.CutAfter = 2048;
+    } else if (name == "garbled") {
+        response.Body = "abc";
+        response.Length = TScriptedResponse::LengthMode::None;
+        response.Headers.push_back("Content-Length: 3x");
+    }
+    m_server->Serve(address, response);
+    Run run("http://" + address);
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), events);
+    QCOMPARE(int(run.recorder.Body().size()), bodySize);
+    QCOMPARE(run.recorder.Finals(), 1);
+}
+
+void TestInet::stopInsideHeadersReadsNoBody_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("final");
+    QTest::newRow("with a body: failed") << 200000 << "failed";
+    QTest::newRow("length 0: complete") << 0 << "complete";
+}
+
+void TestInet::stopInsideHeadersReadsNoBody() {
+    QFETCH(int, length);
+    QFETCH(QString, final);
+    const std::string address = "stop.test/" + std::to_string(length);
+    m_server->Serve(address, TScriptedResponse::Ok(TTestServer::SyntheticBody(length)));
+    Run run("http://" + address, true);
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 " + QString::number(length), final}));
+    QVERIFY(run.recorder.Body().empty());
+}
+
+void TestInet::bareHostRequestsTheRoot() {
+    m_server->Serve("root.test/", TScriptedResponse::Ok("root page"));
+    Run run("http://root.test");
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Body(), std::string("root page"));
+    QCOMPARE(run.recorder.Events().last(), QStringLiteral("complete"));
+}
+
+void TestInet::refusedAddresses_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("port in the host") << "http://files.test:8080/a.mp3";
+    QTest::newRow("https") << "https://files.test/a.mp3";
+    QTest::newRow("empty") << "";
+    QTest::newRow("no host") << "http:///a.mp3";
+    QTest::newRow("control bytes in the host") << "http://fil\r\nes.test/a.mp3";
+    QTest::newRow("user information") << "http://user@files.test/a.mp3";
+}
+
+void TestInet::refusedAddresses() {
+    QFETCH(QString, url);
+    const size_t before = m_server->RequestCount();
+    Run run(url.toStdString());
+    QVERIFY(run.recorder.WaitForEnd());
+    const QStringList events = run.recorder.Events();
+    QCOMPARE(events.size(), 2);
+    QVERIFY2(events.first().startsWith("error "), qPrintable(events.join(',')));
+    QCOMPARE(events.last(), QStringLiteral("failed"));
+    QCOMPARE(m_server->RequestCount(), before);
+}
+
+void TestInet::unreachableProxyFailsWithError() {
+    // A port that was just free: nothing listens there.
+    int port = 0;
+    {
+        TTestServer closed;
+        port = closed.Port();
+    }
+    ::setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
+    Run run("http://files.test/a.mp3");
+    const bool ended = run.recorder.WaitForEnd();
+    m_server->UseAsProxy();
+    QVERIFY(ended);
+    QCOMPARE(run.recorder.Events(), (QStringList{"error 7", "failed"}));
+}
+
+void TestInet::stalledServersEndWithinTheTimeout_data() {
+    QTest::addColumn<bool>("beforeAnswer");
+    QTest::newRow("silent before the answer") << true;
+    QTest::newRow("silent in the body") << false;
+}
+
+void TestInet::stalledServersEndWithinTheTimeout() {
+    QFETCH(bool, beforeAnswer);
+    TScriptedResponse response = TScriptedResponse::Ok(TTestServer::SyntheticBody(10000));
+    response.StallBeforeAnswer = beforeAnswer;
+    response.StallAfter = beforeAnswer ? -1 : 4000;
+    const std::string address = beforeAnswer ? "stall.test/before" : "stall.test/body";
+    m_server->Serve(address, response);
+    const auto started = std::chrono::steady_clock::now();
+    Run run("http://" + address, false, 1000);
+    QVERIFY(run.recorder.WaitForEnd(15000));
+    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::seconds(10));
+    const QStringList events = run.recorder.Events();
+    if (beforeAnswer)
+        QCOMPARE(events, (QStringList{"error 28", "failed"}));
+    else
+        QCOMPARE(events, (QStringList{"headers 200 10000", "data", "failed"}));
+}
+
+void TestInet::redirectsShowTheFinalAnswer() {
+    m_server->Redirect("moved.test/old.mp3", "http://moved.test/step.mp3", 301);
+    m_server->Redirect("moved.test/step.mp3", "/new.mp3", 302);
+    m_server->Serve("moved.test/new.mp3", TScriptedResponse::Ok("final body"));
+    Run run("http://moved.test/old.mp3");
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 10", "data", "complete"}));
+    QCOMPARE(run.recorder.Body(), std::string("final body"));
+}
+
+void TestInet::redirectToHttpsFails() {
+    m_server->Redirect("moved.test/secure.mp3", "https://moved.test/new.mp3");
+    Run run("http://moved.test/secure.mp3");
+    QVERIFY(run.recorder.WaitForEnd());
+    const QStringList events = run.recorder.Events();
+    QCOMPARE(events.size(), 2);
+    QVERIFY(events.first().startsWith("error "));
+    QCOMPARE(events.last(), QStringLiteral("failed"));
+}
+
+void TestInet::unsafeBytesAreEncodedOnTheWire() {
+    const size_t before = m_server->RequestCount();
+    Run run("http://enc.test/My Song\r\nX-Injected: 1\x01\xC3\xA9.mp3?a=b c");
+    QVERIFY(run.recorder.WaitForEnd());
+    QVERIFY(m_server->WaitForRequests(before + 1, 5000));
+    const TRecordedRequest request = m_server->Requests().at(before);
+    QVERIFY2(request.RequestLine.find("/My%20Song%0D%0AX-Injected:%201%01%C3%A9.mp3?a=b%20c HTTP/1.0") !=
+                 std::string::npos,
+             request.RequestLine.c_str());
+    QVERIFY(!request.HasHeader("X-Injected"));
+    QCOMPARE(EncodeUnsafeBytes("a b%20\x7f"), std::string("a%20b%20%7F"));
+}
+
+void TestInet::killEndsAtOnceWithoutEvents() {
+    TScriptedResponse response = TScriptedResponse::Ok(TTestServer::SyntheticBody(10000));
+    response.StallAfter = 2000;
+    m_server->Serve("kill.test/a.mp3", response);
+    Run run("http://kill.test/a.mp3");
+    QTRY_VERIFY(run.recorder.Events().contains("data"));
+    const auto started = std::chrono::steady_clock::now();
+    run.inet->Kill();
+    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::milliseconds(500));
+    const QStringList atKill = run.recorder.Events();
+    run.inet.reset();
+    // The killed worker winds down on its own; it must stay silent while it does.
+    QVERIFY(!run.recorder.WaitForEnd(1500));
+    QCOMPARE(run.recorder.Events(), atKill);
+}
+
+void TestInet::destroyingARunningWorkerDeliversNothing() {
+    TScriptedResponse response = TScriptedResponse::Ok("never");
+    response.StallBeforeAnswer = true;
+    m_server->Serve("gone.test/a.mp3", response);
+    auto recorder = std::make_shared<Recorder>();
+    const size_t before = m_server->RequestCount();
+    {
+        TInet inet("k");
+        recorder->Attach(inet);
+        inet.Start("http://gone.test/a.mp3");
+        QVERIFY(m_server->WaitForRequests(before + 1, 5000));
+    }
+    QVERIFY(!recorder->WaitForEnd(1000));
+    QVERIFY(recorder->Events().isEmpty());
+}
+
+void TestInet::selfFreeingWorkerReportsAndGoes() {
+    m_server->Serve("live.test/data.txt", TScriptedResponse::Ok("f"));
+    Recorder recorder;
+    auto* inet = new TInet("firstrun");
+    recorder.Attach(*inet);
+    inet->SetFreeOnTerminate(true);
+    inet->Start("http://live.test/data.txt");
+    QVERIFY(recorder.WaitForEnd());
+    QCOMPARE(recorder.Body(), std::string("f"));
+    QCOMPARE(recorder.Events().last(), QStringLiteral("complete"));
+}
+
+void TestInet::busyUntilTheFinalEvent() {
+    TScriptedResponse response = TScriptedResponse::Ok(TTestServer::SyntheticBody(3000));
+    response.SliceSize = 1000;
+    response.SlicePauseMs = 100;
+    m_server->Serve("busy.test/a.mp3", response);
+    TInet inet("k");
+    QVERIFY(!inet.Busy());
+    std::atomic<bool> busyInFinal{false};
+    std::atomic<bool> ended{false};
+    inet.OnComplete = [&](const std::string&) {
+        busyInFinal = inet.Busy();
+        ended = true;
+    };
+    inet.Start("http://busy.test/a.mp3");
+    QVERIFY(inet.Busy());
+    QTRY_VERIFY(ended);
+    QVERIFY(busyInFinal);
+    QTRY_VERIFY(!inet.Busy());
+    inet.Start("http://busy.test/a.mp3"); // a worker runs once only
+    QVERIFY(!inet.Busy());
+}
+
+QTEST_GUILESS_MAIN(TestInet)
+#include "tst_inet.moc"
