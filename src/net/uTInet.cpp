@@ -145,7 +145,7 @@ void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
                     return false;
                 const size_t count = std::min<size_t>(kBlockSize, size - offset);
                 total += static_cast<int64_t>(count);
-                shared->Raise(shared->OnData, shared->Key, std::string(data + offset, count));
+                shared->Raise(shared->OnData, shared->Key, std::string_view(data + offset, count));
             }
             return true;
         };

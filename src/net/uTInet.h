@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 // One plain HTTP GET on a worker thread of its own, streaming the answer to its owner.
@@ -15,7 +16,8 @@ class TInet {
 public:
     using TErrorEvent = std::function<void(const std::string& key, int errorCode)>;
     using THeadersEvent = std::function<void(const std::string& key, int statusCode, int64_t contentLength)>;
-    using TDataEvent = std::function<void(const std::string& key, const std::string& chunk)>;
+    // The chunk is valid for the call only; it may hold bytes of value 0.
+    using TDataEvent = std::function<void(const std::string& key, std::string_view chunk)>;
     using TKeyEvent = std::function<void(const std::string& key)>;
 
     static constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)";

@@ -21,7 +21,7 @@ public:
             if (stopInHeaders)
                 inet.Stop();
         };
-        inet.OnData = [this](const std::string& key, const std::string& chunk) {
+        inet.OnData = [this](const std::string& key, std::string_view chunk) {
             std::lock_guard lock(m_lock);
             if (m_events.empty() || m_events.back() != "data")
                 m_events.push_back("data");
@@ -65,8 +65,9 @@ private:
             m_keysOk = m_keysOk && key == m_key;
             if (final)
                 ++m_finals;
+            // Notified under the lock: the waiter cannot go on (and free this) before it.
+            m_done.notify_all();
         }
-        m_done.notify_all();
     }
     std::mutex m_lock;
     std::condition_variable m_done;
@@ -387,7 +388,8 @@ void TestInet::destroyingARunningWorkerDeliversNothing() {
 
 void TestInet::selfFreeingWorkerReportsAndGoes() {
     m_server->Serve("live.test/data.txt", TScriptedResponse::Ok("f"));
-    Recorder recorder;
+    // The worker may still be winding down after its last event: the recorder outlives it.
+    static Recorder recorder;
     auto* inet = new TInet("firstrun");
     recorder.Attach(*inet);
     inet->SetFreeOnTerminate(true);
