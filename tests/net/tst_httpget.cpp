@@ -81,7 +81,7 @@ void TestHttpGet::fetchDeliversPageOnGuiThread() {
     get.Fetch();
     QVERIFY(get.Busy());
     QTRY_COMPARE(outcomes.events, QStringList{"data"});
-    QCOMPARE(thread, qApp->thread());
+    QCOMPARE(thread, QCoreApplication::instance()->thread());
     QCOMPARE(outcomes.data, std::string("<html>results</html>"));
     QVERIFY(!get.Busy());
     const TRecordedRequest request = m_server->Requests().at(before);
@@ -227,7 +227,7 @@ void TestHttpGet::progressRunsOnGuiThreadWhileWorkerWaits() {
     bool allOnGui = true;
     get.OnFileSize = [&](THTTPGetThread*, int64_t fileSize) { size = fileSize; };
     get.OnProgress = [&](THTTPGetThread*, int64_t total, int64_t bytes) {
-        allOnGui = allOnGui && QThread::currentThread() == qApp->thread();
+        allOnGui = allOnGui && QThread::currentThread() == QCoreApplication::instance()->thread();
         QCOMPARE(total, int64_t(10250));
         received << bytes;
     };
@@ -296,7 +296,7 @@ void TestHttpGet::waitThreadDispatchesQueuedEvents() {
     Outcomes outcomes;
     outcomes.Attach(get);
     bool queuedRan = false;
-    QMetaObject::invokeMethod(qApp, [&] { queuedRan = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { queuedRan = true; }, Qt::QueuedConnection);
     get.URL = "http://engine.test/wait";
     get.WaitThread = true;
     get.Fetch();

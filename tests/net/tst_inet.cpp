@@ -110,6 +110,8 @@ private slots:
     void bareHostRequestsTheRoot();
     void refusedAddresses_data();
     void refusedAddresses();
+    void answersWithoutHttpHeadersFail_data();
+    void answersWithoutHttpHeadersFail();
     void unreachableProxyFailsWithError();
     void stalledServersEndWithinTheTimeout_data();
     void stalledServersEndWithinTheTimeout();
@@ -280,6 +282,28 @@ void TestInet::refusedAddresses() {
     QVERIFY2(events.first().startsWith("error "), qPrintable(events.join(',')));
     QCOMPARE(events.last(), QStringLiteral("failed"));
     QCOMPARE(m_server->RequestCount(), before);
+}
+
+void TestInet::answersWithoutHttpHeadersFail_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("no status line, no headers") << QByteArray("ID3\x03\x00 raw bytes only");
+    QTest::newRow("malformed status line") << QByteArray("HTTQ/1.0 abc\r\n\r\nbody");
+    QTest::newRow("nothing at all") << QByteArray();
+}
+
+void TestInet::answersWithoutHttpHeadersFail() {
+    QFETCH(QByteArray, answer);
+    TScriptedResponse response;
+    response.RawOnly = true;
+    response.Body = answer.toStdString();
+    const std::string address = "raw.test/" + std::to_string(qHash(answer));
+    m_server->Serve(address, response);
+    Run run("http://" + address);
+    QVERIFY(run.recorder.WaitForEnd());
+    const QStringList events = run.recorder.Events();
+    QCOMPARE(events.size(), 2);
+    QVERIFY2(events.first().startsWith("error "), qPrintable(events.join(',')));
+    QCOMPARE(events.last(), QStringLiteral("failed"));
 }
 
 void TestInet::unreachableProxyFailsWithError() {
