@@ -1,0 +1,336 @@
+#include "uLoopbackServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool HeaderNameIs(const std::string& line, const std::string& name) {
+    return line.size() > name.size() && line[name.size()] == ':' && Lower(line.substr(0, name.size())) == Lower(name);
+}
+
+constexpr size_t kMaxRequestHead = 1 << 20;
+constexpr size_t kMaxRequestBody = 16 << 20;
+
+} // namespace
+
+TCannedResponse TCannedResponse::Ok(std::string body, const std::string& contentType) {
+    TCannedResponse response;
+    response.Body = std::move(body);
+    if (!contentType.empty())
+        response.Headers.push_back("Content-Type: " + contentType);
+    return response;
+}
+
+TCannedResponse TCannedResponse::Status(int code, std::string body) {
+    TCannedResponse response;
+    response.StatusLine = "HTTP/1.0 " + std::to_string(code) + (code == 200 ? " OK" : " Status");
+    response.Body = std::move(body);
+    return response;
+}
+
+std::string THttpRequest::Header(const std::string& name) const {
+    for (const std::string& line : Headers) {
+        if (HeaderNameIs(line, name))
+            return Trim(line.substr(name.size() + 1));
+    }
+    return {};
+}
+
+bool THttpRequest::HasHeader(const std::string& name) const {
+    return std::any_of(Headers.begin(), Headers.end(), [&](const std::string& line) { return HeaderNameIs(line, name); });
+}
+
+std::string NormalizeAddress(const std::string& target, const std::string& hostHeader) {
+    std::string rest = target;
+    if (Lower(rest.substr(0, 7)) == "http://")
+        rest = rest.substr(7);
+    else if (!rest.empty() && rest.front() == '/')
+        rest = hostHeader + rest;
+    const size_t slash = rest.find('/');
+    std::string host = Lower(rest.substr(0, slash));
+    const std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
+    if (host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0)
+        host.resize(host.size() - 3);
+    return host + path;
+}
+
+std::string THttpRequest::Address() const {
+    return NormalizeAddress(Target, Header("Host"));
+}
+
+std::string THttpRequest::Host() const {
+    const std::string address = Address();
+    return address.substr(0, address.find('/'));
+}
+
+std::string THttpRequest::PathAndQuery() const {
+    const std::string address = Address();
+    const size_t slash = address.find('/');
+    return slash == std::string::npos ? "/" : address.substr(slash);
+}
+
+const std::string& SyntheticBlock() {
+    static const std::string block = [] {
+        std::string bytes(65536, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xff);
+        return bytes;
+    }();
+    return block;
+}
+
+std::string SyntheticBody(int64_t size) {
+    const std::string& block = SyntheticBlock();
+    std::string body;
+    body.reserve(static_cast<size_t>(std::max<int64_t>(size, 0)));
+    while (static_cast<int64_t>(body.size()) < size)
+        body.append(block, 0, std::min<size_t>(block.size(), static_cast<size_t>(size) - body.size()));
+    return body;
+}
+
+bool TResponder::SendRaw(std::string_view bytes) {
+    const char* data = bytes.data();
+    size_t size = bytes.size();
+    while (size > 0) {
+        const ssize_t n = ::send(m_fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool TResponder::Send(const TCannedResponse& response) {
+    if (response.StallBeforeAnswer) {
+        m_server.WaitUnlessStopped(-1);
+        return false;
+    }
+    if (response.RawOnly)
+        return SendRaw(response.Body);
+    const int64_t size = response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
+                                                         : static_cast<int64_t>(response.Body.size());
+    std::string head = response.StatusLine + "\r\n";
+    for (const std::string& header : response.Headers)
+        head += header + "\r\n";
+    if (response.Length == TCannedResponse::LengthMode::Correct)
+        head += "Content-Length: " + std::to_string(size) + "\r\n";
+    else if (response.Length == TCannedResponse::LengthMode::Given)
+        head += "Content-Length: " + std::to_string(response.GivenLength) + "\r\n";
+    head += "\r\n";
+    return SendRaw(head) && SendBody(response, size);
+}
+
+bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
+    const std::string& block = SyntheticBlock();
+    const bool synthetic = response.SyntheticBodySize >= 0;
+    int64_t limit = size;
+    if (response.CutAfter >= 0)
+        limit = std::min(limit, response.CutAfter);
+    if (response.StallAfter >= 0)
+        limit = std::min(limit, response.StallAfter);
+    const size_t slice = response.SliceSize > 0 ? response.SliceSize : block.size();
+    int64_t sent = 0;
+    while (sent < limit) {
+        const size_t count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(slice), limit - sent));
+        bool ok = true;
+        if (synthetic) {
+            // The generated body repeats one block: send it piece by piece from there.
+            for (size_t done = 0; ok && done < count;) {
+                const auto offset = static_cast<size_t>((sent + static_cast<int64_t>(done)) %
+                                                        static_cast<int64_t>(block.size()));
+                const size_t piece = std::min(count - done, block.size() - offset);
+                ok = SendRaw(std::string_view(block).substr(offset, piece));
+                done += piece;
+            }
+        } else {
+            ok = SendRaw(std::string_view(response.Body).substr(static_cast<size_t>(sent), count));
+        }
+        if (!ok)
+            return false;
+        sent += static_cast<int64_t>(count);
+        if (response.SlicePauseMs > 0 && sent < limit && m_server.WaitUnlessStopped(response.SlicePauseMs))
+            return false;
+        if (m_server.Stopping())
+            return false;
+    }
+    if (response.StallAfter >= 0 && sent >= response.StallAfter)
+        m_server.WaitUnlessStopped(-1);
+    return true;
+}
+
+TLoopbackServer::TLoopbackServer(THandler handler, uint16_t port) : m_handler(std::move(handler)) {
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_listenFd < 0)
+        return;
+    const int yes = 1;
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listenFd, 128) != 0) {
+        ::close(m_listenFd);
+        m_listenFd = -1;
+        return;
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+    m_acceptThread = std::thread(&TLoopbackServer::AcceptLoop, this);
+}
+
+TLoopbackServer::~TLoopbackServer() {
+    Stop();
+}
+
+bool TLoopbackServer::Stopping() const {
+    std::lock_guard lock(m_lock);
+    return m_stopping;
+}
+
+bool TLoopbackServer::WaitUnlessStopped(int ms) const {
+    std::unique_lock lock(m_lock);
+    if (ms < 0)
+        m_stopped.wait(lock, [this] { return m_stopping; });
+    else
+        m_stopped.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
+    return m_stopping;
+}
+
+void TLoopbackServer::Stop() {
+    {
+        std::lock_guard lock(m_lock);
+        if (m_stopping || m_listenFd < 0)
+            return;
+        m_stopping = true;
+        for (const int fd : m_clientFds)
+            ::shutdown(fd, SHUT_RDWR);
+    }
+    m_stopped.notify_all();
+    ::shutdown(m_listenFd, SHUT_RDWR);
+    if (m_acceptThread.joinable())
+        m_acceptThread.join();
+    ::close(m_listenFd);
+    std::vector<Connection> connections;
+    {
+        std::lock_guard lock(m_lock);
+        connections.swap(m_connections);
+    }
+    for (Connection& connection : connections)
+        connection.Thread.join();
+}
+
+void TLoopbackServer::JoinFinishedConnections() {
+    std::vector<Connection> finished;
+    {
+        std::lock_guard lock(m_lock);
+        const auto done = std::stable_partition(m_connections.begin(), m_connections.end(),
+                                                [](const Connection& c) { return !*c.Done; });
+        std::move(done, m_connections.end(), std::back_inserter(finished));
+        m_connections.erase(done, m_connections.end());
+    }
+    for (Connection& connection : finished)
+        connection.Thread.join();
+}
+
+void TLoopbackServer::AcceptLoop() {
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE) {
+                if (Stopping())
+                    return;
+                continue;
+            }
+            return;
+        }
+        JoinFinishedConnections();
+        std::lock_guard lock(m_lock);
+        if (m_stopping) {
+            ::close(fd);
+            return;
+        }
+        m_clientFds.push_back(fd);
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        m_connections.push_back(Connection{std::thread([this, fd, done] {
+                                               HandleConnection(fd);
+                                               *done = true;
+                                           }),
+                                           done});
+    }
+}
+
+void TLoopbackServer::HandleConnection(int fd) {
+    std::string received;
+    char buffer[8192];
+    size_t headerEnd = std::string::npos;
+    while (headerEnd == std::string::npos && received.size() < kMaxRequestHead) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        received.append(buffer, static_cast<size_t>(n));
+        headerEnd = received.find("\r\n\r\n");
+    }
+    if (headerEnd != std::string::npos) {
+        THttpRequest request;
+        size_t lineStart = 0;
+        while (lineStart < headerEnd) {
+            const size_t lineEnd = received.find("\r\n", lineStart);
+            const std::string line = received.substr(lineStart, lineEnd - lineStart);
+            if (request.RequestLine.empty())
+                request.RequestLine = line;
+            else
+                request.Headers.push_back(line);
+            lineStart = lineEnd + 2;
+        }
+        const size_t firstSpace = request.RequestLine.find(' ');
+        const size_t secondSpace = request.RequestLine.find(' ', firstSpace + 1);
+        request.Method = request.RequestLine.substr(0, firstSpace);
+        if (firstSpace != std::string::npos)
+            request.Target = request.RequestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1);
+        request.Body = received.substr(headerEnd + 4);
+        const size_t bodyLength = std::min<size_t>(std::strtoul(request.Header("Content-Length").c_str(), nullptr, 10),
+                                                   kMaxRequestBody);
+        while (request.Body.size() < bodyLength) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            request.Body.append(buffer, static_cast<size_t>(n));
+        }
+        TResponder responder(*this, fd);
+        m_handler(request, responder);
+        ::shutdown(fd, SHUT_WR);
+        // Let the peer read everything before the socket goes.
+        while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+        }
+    }
+    std::lock_guard lock(m_lock);
+    m_clientFds.erase(std::remove(m_clientFds.begin(), m_clientFds.end(), fd), m_clientFds.end());
+    ::close(fd);
+}
