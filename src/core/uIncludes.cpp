@@ -12,9 +12,17 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
+#include "search/uTMp3Search.h"
+#include "search/uTSearchManager.h"
+#include "search/uTSearchResultManager.h"
+#include "search/uTVerificationManager.h"
 
 std::string AppFolder;
 std::unique_ptr<TAppOptions> AppOptions;
+std::unique_ptr<TSearchManager> SearchManager;
+std::unique_ptr<TSearchResultManager> SearchResults;
+std::unique_ptr<TSearchResultManager> PopularResults;
+std::unique_ptr<TVerificationManager> VerificationManager;
 std::unique_ptr<TStringList> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
 std::unique_ptr<TStringList> SearchResultRows;
@@ -76,9 +84,14 @@ void StartUp(const std::string& appFolder) {
     AppOptions->Load();
     SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
     SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
+    SearchManager = std::make_unique<TSearchManager>(3, 1, 500);
+    SearchResults = std::make_unique<TSearchResultManager>();
+    PopularResults = std::make_unique<TSearchResultManager>();
+    VerificationManager = std::make_unique<TVerificationManager>(5, 1, 500);
     SearchKeys = std::make_unique<TStringList>();
     LoadSearchKeys();
     EngineList = std::make_unique<TStringList>('*');
+    LoadEngines();
     SearchResultRows = std::make_unique<TStringList>('*');
     PopularResultRows = std::make_unique<TStringList>('*');
     DownloadRows = std::make_unique<TStringList>('*');
@@ -94,5 +107,9 @@ void ShutDown() {
     SearchResultRows.reset();
     PopularResultRows.reset();
     DownloadRows.reset();
+    SearchManager.reset();
+    SearchResults.reset();
+    PopularResults.reset();
+    VerificationManager.reset();
     AppOptions.reset();
 }

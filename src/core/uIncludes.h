@@ -6,10 +6,18 @@
 #include "core/uTAppOptions.h"
 #include "core/uTStringList.h"
 
+class TSearchManager;
+class TSearchResultManager;
+class TVerificationManager;
+
 // The process-wide instances. Each exists exactly once, from the end of StartUp to
 // ShutDown; tests may build them through StartUp with a folder of their own.
 extern std::string AppFolder; // the executable's folder, always ending in "/"
 extern std::unique_ptr<TAppOptions> AppOptions;
+extern std::unique_ptr<TSearchManager> SearchManager;
+extern std::unique_ptr<TSearchResultManager> SearchResults;  // the current search's files
+extern std::unique_ptr<TSearchResultManager> PopularResults; // the most-popular list
+extern std::unique_ptr<TVerificationManager> VerificationManager;
 extern std::unique_ptr<TStringList> SearchKeys;        // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
 extern std::unique_ptr<TStringList> SearchResultRows;  // row number '*' link
@@ -27,7 +35,7 @@ std::string InstanceLockPath();
 std::string ExecutableFolder();
 
 // Loads the settings, settles and creates the two folders, creates the process-wide
-// instances and loads the search history.
+// instances, loads the search history and the engine list.
 void StartUp(const std::string& appFolder = ExecutableFolder());
 // Saves the history and the settings, then frees the instances in order. Saving steps that
 // fail (a missing data folder) are skipped quietly; the rest still runs.

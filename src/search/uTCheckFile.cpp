@@ -1,0 +1,56 @@
+#include "search/uTCheckFile.h"
+
+TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs)
+    : Url(std::move(url)), Worker(std::make_unique<TInet>(Url)) {
+    Worker->ConnectTimeoutMs = connectTimeoutMs;
+    Worker->StallTimeoutMs = stallTimeoutMs;
+    Worker->OnError = [this](const std::string& key, int code) { RequestFailed(key, code); };
+    Worker->OnHeaders = [this](const std::string& key, int status, int64_t length) {
+        HeadersReceived(key, status, length);
+    };
+}
+
+TCheckFile::~TCheckFile() = default;
+
+void TCheckFile::Start(const std::string& url) {
+    if (!HasThread || Worker->Busy())
+        return;
+    Reported = false;
+    Worker->Start(url);
+}
+
+bool TCheckFile::IsRunning() const {
+    return HasThread && Worker->Busy();
+}
+
+void TCheckFile::Stop() {
+    if (IsRunning())
+        Worker->Stop();
+}
+
+void TCheckFile::Kill() {
+    if (!IsRunning())
+        return;
+    Worker->Kill();
+    HasThread = false;
+}
+
+void TCheckFile::RequestFailed(const std::string&, int) {
+    if (Reported || !OnCheckFailed)
+        return;
+    Reported = true;
+    OnCheckFailed(Url);
+}
+
+void TCheckFile::HeadersReceived(const std::string&, int statusCode, int64_t contentLength) {
+    Worker->Stop(); // no body byte is read
+    if (statusCode == 200 && contentLength != 0) {
+        if (!Reported && OnCheckVerified) {
+            Reported = true;
+            OnCheckVerified(Url, contentLength);
+        }
+    } else if (!Reported && OnCheckFailed) {
+        Reported = true;
+        OnCheckFailed(Url);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/uTInet.h"
+
+// One link check: a GET whose answer is judged by its headers alone. Status 200 with a
+// non-zero length verifies the link (the length is its size); anything else fails it. The
+// body is never read. The outcome events run on the worker's thread, at most one per check.
+class TCheckFile {
+public:
+    // A check needs only the headers: it gives up sooner than a download would.
+    static constexpr int kConnectTimeoutMs = 15000;
+    static constexpr int kStallTimeoutMs = 15000;
+
+    explicit TCheckFile(std::string url, int connectTimeoutMs = kConnectTimeoutMs,
+                        int stallTimeoutMs = kStallTimeoutMs);
+    TCheckFile(const TCheckFile&) = delete;
+    TCheckFile& operator=(const TCheckFile&) = delete;
+    ~TCheckFile();
+
+    std::string Url;
+    std::unique_ptr<TInet> Worker;
+    bool HasThread = true; // cleared by Kill
+    bool Reported = false;
+    std::function<void(const std::string& url)> OnCheckFailed;
+    std::function<void(const std::string& url, int64_t size)> OnCheckVerified;
+
+    void Start(const std::string& url);
+    bool IsRunning() const;
+    void Stop();
+    // Ends the check at once without waiting for the network; no outcome follows.
+    void Kill();
+
+    void RequestFailed(const std::string& key, int errorCode);
+    void HeadersReceived(const std::string& key, int statusCode, int64_t contentLength);
+};

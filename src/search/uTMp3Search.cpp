@@ -1,0 +1,176 @@
+#include "search/uTMp3Search.h"
+
+#include "core/uIncludes.h"
+#include "core/uSearchKeys.h"
+#include "core/uTFileUtils.h"
+#include "core/uTStringUtils.h"
+#include "net/HTTPGet.h"
+#include "search/uTSearchManager.h"
+#include "search/uTSearchMp3Finder.h"
+#include "search/uTSearchMp3Search.h"
+#include "search/uTSearchMuzz.h"
+
+TMp3Search::TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix)
+    : EngineKey(std::move(engineKey)), Getter(std::make_unique<THTTPGet>()), UrlPrefix(std::move(urlPrefix)),
+      UrlSuffix(std::move(urlSuffix)) {
+    BindGetter(*Getter);
+}
+
+TMp3Search::~TMp3Search() = default;
+
+void TMp3Search::BindGetter(THTTPGet& getter) {
+    // Virtual calls: a derived class's PageReceived is the one that runs.
+    getter.OnError = [this](THTTPGet* sender) { FetchFailed(sender); };
+    getter.OnDataComplete = [this](THTTPGet* sender, const std::string& data) { PageReceived(sender, data); };
+}
+
+void TMp3Search::ParseResults(const std::string&) {}
+
+void TMp3Search::PageReceived(THTTPGet*, const std::string& data) {
+    ParseResults(data);
+    ReportComplete();
+}
+
+void TMp3Search::Search(const std::string& key) {
+    Getter->URL = UrlPrefix + key + UrlSuffix;
+    Getter->Fetch();
+}
+
+void TMp3Search::Abort() {
+    Getter->Abort();
+}
+
+void TMp3Search::FetchFailed(THTTPGet*) {
+    if (OnEngineError)
+        OnEngineError(EngineKey);
+}
+
+void TMp3Search::ReportResult(const std::string& title, const std::string& url) {
+    if (OnResultFound)
+        OnResultFound(EngineKey, title, url);
+}
+
+void TMp3Search::ReportComplete() {
+    if (OnEngineComplete)
+        OnEngineComplete(EngineKey);
+}
+
+std::string TMp3Search::SiteRoot(bool trailingSlash) const {
+    const std::string rest = StartsWithIgnoringCase(UrlPrefix, "http://") ? UrlPrefix.substr(7) : UrlPrefix;
+    std::string root = "http://" + rest.substr(0, rest.find('/'));
+    if (trailingSlash)
+        root += '/';
+    return root;
+}
+
+void TMp3Search::ExtractAnchors(std::string_view html, std::vector<std::string>& list) {
+    const std::string lower = AsciiLowerCopy(html);
+    size_t taken = 0;
+    int closing = 0; // the first "/a>" at or after the current opening; found once, reused
+    for (int start = 1; taken < kMaxAnchors;) {
+        const int opening = TStringUtils::FindFrom(lower, "<a ", start);
+        if (opening == 0)
+            break;
+        start = opening + 1;
+        // Openings only move forward, so the closing found for an earlier one still serves
+        // while it lies beyond this one: the scan stays linear on any page.
+        if (closing != 0 && closing < start)
+            closing = 0;
+        if (closing == 0) {
+            closing = TStringUtils::FindFrom(lower, "/a>", start);
+            if (closing == 0)
+                break;
+        }
+        const int count = closing - opening - 4;
+        if (count > static_cast<int>(kMaxAnchorLength))
+            continue;
+        // "<a /a>" closes before it opens: an empty item.
+        list.emplace_back(count <= 0 ? std::string_view()
+                                     : html.substr(static_cast<size_t>(opening) + 2, static_cast<size_t>(count)));
+        ++taken;
+    }
+}
+
+std::string TMp3Search::ExtractHref(std::string_view anchorText) {
+    const std::string lower = AsciiLowerCopy(anchorText);
+    const int href = TStringUtils::FindFrom(lower, "href", 1);
+    if (href == 0)
+        return {};
+    const int tagEnd = TStringUtils::FindFrom(lower, ">", 1);
+    if (tagEnd == 0 || tagEnd <= href)
+        return {};
+    const std::string_view attributes = anchorText.substr(static_cast<size_t>(href) - 1,
+                                                          static_cast<size_t>(tagEnd - href));
+    return TStringUtils::GetField(attributes, "\"", 2);
+}
+
+namespace {
+std::string ShiftBytes(std::string_view data, int direction) {
+    std::string out(data);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const int key = static_cast<unsigned char>(kScrambleKey[i % kScrambleKey.size()]);
+        out[i] = static_cast<char>((static_cast<unsigned char>(out[i]) + direction * key + 256) % 256);
+    }
+    return out;
+}
+} // namespace
+
+std::string Unscramble(std::string_view data) {
+    return ShiftBytes(data, -1);
+}
+
+std::string Scramble(std::string_view data) {
+    return ShiftBytes(data, 1);
+}
+
+TEngineKind EngineKindOf(const std::string& urlPrefix) {
+    if (urlPrefix.find("muzz") != std::string::npos)
+        return TEngineKind::Muzz;
+    if (urlPrefix.find("emp3finder") != std::string::npos)
+        return TEngineKind::Mp3Finder;
+    if (urlPrefix.find("mp3search") != std::string::npos)
+        return TEngineKind::Mp3Search;
+    return TEngineKind::None;
+}
+
+std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::string& urlPrefix,
+                                       const std::string& urlSuffix) {
+    switch (EngineKindOf(urlPrefix)) {
+    case TEngineKind::Muzz:
+        return std::make_unique<TSearchMuzz>(engineKey, urlPrefix, urlSuffix);
+    case TEngineKind::Mp3Finder:
+        return std::make_unique<TSearchMp3Finder>(engineKey, urlPrefix, urlSuffix);
+    case TEngineKind::Mp3Search:
+        return std::make_unique<TSearchMp3Search>(engineKey, urlPrefix, urlSuffix);
+    case TEngineKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+void CreateEngine(const std::string& displayName, const std::string& engineKey, const std::string& urlPrefix,
+                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager) {
+    auto engine = MakeEngine(engineKey, urlPrefix, urlSuffix);
+    if (!engine)
+        return;
+    engineList.Add(engineKey + "*" + displayName);
+    // A repeated key keeps the first engine; the list entry stays.
+    manager.AddEngine(engineKey, std::move(engine));
+}
+
+int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager) {
+    int created = 0;
+    for (const std::string& line : SplitLines(Unscramble(TFileUtils::ReadWholeFile(path)))) {
+        const std::string prefix = TStringUtils::GetField(line, "*", 3);
+        if (EngineKindOf(prefix) == TEngineKind::None)
+            continue;
+        CreateEngine(TStringUtils::GetField(line, "*", 1), TStringUtils::GetField(line, "*", 2), prefix,
+                     TStringUtils::GetField(line, "*", 4), engineList, manager);
+        ++created;
+    }
+    return created;
+}
+
+int LoadEngines() {
+    return LoadEngines(AppFolder + "data/Engines.dat", *EngineList, *SearchManager);
+}

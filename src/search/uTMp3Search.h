@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class THTTPGet;
+class TSearchManager;
+class TStringList;
+
+// One search site: turns a key into the address of the site's result page, fetches it with
+// its own getter, scrapes it and reports each file found. The derived classes know their
+// sites' pages; this base holds what they share.
+class TMp3Search {
+public:
+    using TEngineEvent = std::function<void(const std::string& engineKey)>;
+    using TResultEvent =
+        std::function<void(const std::string& engineKey, const std::string& title, const std::string& url)>;
+
+    // Anchors longer than this are not taken as anchors, and no page yields more than
+    // kMaxAnchors of them: a hostile page cannot make the scraping slow or huge.
+    static constexpr size_t kMaxAnchorLength = 8192;
+    static constexpr size_t kMaxAnchors = 5000;
+    // A link longer than this is no link to a file.
+    static constexpr size_t kMaxUrlLength = 8192;
+
+    TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix);
+    TMp3Search(const TMp3Search&) = delete;
+    TMp3Search& operator=(const TMp3Search&) = delete;
+    // Frees the getter, which aborts a fetch in flight.
+    virtual ~TMp3Search();
+
+    std::string EngineKey;
+    std::unique_ptr<THTTPGet> Getter;
+    std::string UrlPrefix;
+    std::string UrlSuffix;
+    TEngineEvent OnEngineError;
+    TResultEvent OnResultFound;
+    TEngineEvent OnEngineComplete;
+
+    // Scrapes a result page, reporting each file found. The base finds nothing.
+    virtual void ParseResults(const std::string& page);
+    // A getter delivered a page: parse it, then report the engine's end.
+    virtual void PageReceived(THTTPGet* sender, const std::string& data);
+    // Fetches UrlPrefix + key + UrlSuffix; the key goes in as given.
+    virtual void Search(const std::string& key);
+    // Stops the result-page fetch only.
+    void Abort();
+    void FetchFailed(THTTPGet* sender);
+
+    // "http://" and the host of UrlPrefix, with or without a trailing "/".
+    std::string SiteRoot(bool trailingSlash) const;
+
+    // Appends the inner text of each anchor ("<a " up to the "<" of the next "/a>"), tags
+    // matched without regard to case, text kept as it stands.
+    static void ExtractAnchors(std::string_view html, std::vector<std::string>& list);
+    // The href value of an anchor item: the text between the first two double quotes of the
+    // attribute part; empty for single-quoted, unquoted or missing values.
+    static std::string ExtractHref(std::string_view anchorText);
+
+protected:
+    // Binds a getter's outcome to this engine: a failure to FetchFailed, a page to the
+    // PageReceived of the engine's own class.
+    void BindGetter(THTTPGet& getter);
+    void ReportResult(const std::string& title, const std::string& url);
+    void ReportComplete();
+};
+
+// The engine list's key.
+inline constexpr std::string_view kScrambleKey = "vitalis lorem";
+// Subtracts the cycling key from every byte (modulo 256); Scramble adds it.
+std::string Unscramble(std::string_view data);
+std::string Scramble(std::string_view data);
+
+// The engine class an address prefix selects: "muzz", "emp3finder", "mp3search", tested in
+// this order, case-sensitively.
+enum class TEngineKind { None, Muzz, Mp3Finder, Mp3Search };
+TEngineKind EngineKindOf(const std::string& urlPrefix);
+// An engine of the class the prefix selects; nothing for an unknown prefix.
+std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::string& urlPrefix,
+                                       const std::string& urlSuffix);
+// Makes one engine, lists it in `engineList` and registers it with `manager`.
+void CreateEngine(const std::string& displayName, const std::string& engineKey, const std::string& urlPrefix,
+                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager);
+// Reads the scrambled engine list and creates its engines, in line order. Without a path,
+// the application's data/Engines.dat. Returns how many engine lines named a known kind.
+int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager);
+int LoadEngines();

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/uTCustomStringList.h"
+#include "core/uTStringList.h"
+#include "search/uTMp3Search.h"
+
+class QTimer;
+
+// Runs one search at a time over all registered engines: queues them all and starts them
+// on a timer, at most StartsPerTick a tick and at most MaxRunning in flight. Relays each
+// file found, each engine's end and the end of the whole search. Reports that arrive after
+// Stop (until the next Search) are dropped.
+class TSearchManager {
+public:
+    TSearchManager(int maxRunning, int startsPerTick, int intervalMs);
+    TSearchManager(const TSearchManager&) = delete;
+    TSearchManager& operator=(const TSearchManager&) = delete;
+    ~TSearchManager();
+
+    TCustomStringList<TMp3Search> Engines; // owned, in the order added
+    TStringList Pending;
+    TStringList Running;
+    std::unique_ptr<QTimer> Timer;
+    bool Stopped = false;
+    int MaxRunning;
+    int StartsPerTick;
+    std::string SearchKey;
+
+    std::function<void(const std::string& engineKey, const std::string& title, const std::string& url)> OnResultFound;
+    std::function<void(const std::string& engineKey)> OnEngineDone;
+    std::function<void()> OnSearchDone;
+
+    // Takes the engine unless its key is already registered; returns whether it took it.
+    bool AddEngine(const std::string& engineKey, std::unique_ptr<TMp3Search> engine);
+    // Stops the current search and queues every engine for `key`; the first starts one
+    // interval later.
+    void Search(const std::string& key);
+    void Stop();
+    void StartNext();
+
+    void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
+    void EngineFailed(const std::string& engineKey);
+    void EngineComplete(const std::string& engineKey);
+
+private:
+    TMp3Search* EngineOf(const std::string& engineKey) const;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/uTSortedStringList.h"
+
+// One file the user can download: its address (also its key), how it is listed and saved,
+// its size once known, and the state of its link check.
+class TSearchResult {
+public:
+    static constexpr int NotVerified = 0;
+    static constexpr int Verified = 1;
+    static constexpr int Failed = 2;
+
+    TSearchResult(std::string key, int status, std::string url, std::string fileName, int64_t size)
+        : Key(std::move(key)), Status(status), Url(std::move(url)), FileName(std::move(fileName)), Size(size) {}
+
+    std::string Key;
+    int Status;
+    std::string Url;
+    std::string FileName;
+    int64_t Size;
+};
+
+// The records of one list (the search's results, or the most-popular list), keyed by the
+// file's address and kept in the order added. Key look-ups ignore letter case.
+class TSearchResultManager {
+public:
+    TSearchResultManager() = default;
+    TSearchResultManager(const TSearchResultManager&) = delete;
+    TSearchResultManager& operator=(const TSearchResultManager&) = delete;
+    ~TSearchResultManager();
+
+    // Appends a record; no test for a repeated key (callers test IndexOfKey first).
+    void Add(const std::string& key, int status, const std::string& url, const std::string& fileName,
+             int64_t size);
+    void Clear();
+    int Count() const { return Items.Count(); }
+    // The record at `index` (0-based); nullptr when out of range.
+    TSearchResult* Item(int index) const;
+    int IndexOfKey(const std::string& key) const { return Items.IndexOf(key); }
+
+    TSortedStringList<TSearchResult> Items;
+};

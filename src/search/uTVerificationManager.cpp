@@ -1,0 +1,82 @@
+#include "search/uTVerificationManager.h"
+
+#include <QTimer>
+
+TVerificationManager::TVerificationManager(int maxRunning, int startsPerTick, int intervalMs)
+    : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick) {
+    Timer->setInterval(intervalMs);
+    QObject::connect(Timer.get(), &QTimer::timeout, [this] { TimerTick(); });
+}
+
+TVerificationManager::~TVerificationManager() {
+    Timer->stop();
+    KillAll();
+    Running.Clear();
+}
+
+void TVerificationManager::Add(const std::string& url) {
+    Pending.Add(url);
+}
+
+void TVerificationManager::Activate() {
+    if (!Timer->isActive())
+        Timer->start();
+}
+
+void TVerificationManager::Stop() {
+    Timer->stop();
+    Pending.Clear();
+    for (const auto& entry : Running.Entries()) {
+        if (entry.Object->IsRunning())
+            entry.Object->Stop();
+    }
+}
+
+void TVerificationManager::PurgeFinished() {
+    for (int i = Running.Count() - 1; i >= 0; --i) {
+        if (!Running.Objects(i)->IsRunning())
+            Running.Delete(i);
+    }
+}
+
+void TVerificationManager::TimerTick() {
+    PurgeFinished();
+    for (int started = 0; started < StartsPerTick; ++started) {
+        if (Running.Count() >= MaxRunning || Pending.Count() == 0)
+            return;
+        const std::string url = Pending.Strings(0);
+        Pending.Delete(0);
+        StartCheck(url);
+    }
+}
+
+void TVerificationManager::StartCheck(const std::string& url) {
+    auto check = std::make_unique<TCheckFile>(url, CheckConnectTimeoutMs, CheckStallTimeoutMs);
+    // The check reports on its worker thread; the lists and the receiver belong to the GUI
+    // thread, so the outcome is handed over, and dropped if this manager is gone by then.
+    const TLifelineRef alive = m_alive;
+    check->OnCheckFailed = [this, alive](const std::string& link) {
+        HandOver(alive, [this, link] { CheckFailed(link); });
+    };
+    check->OnCheckVerified = [this, alive](const std::string& link, int64_t size) {
+        HandOver(alive, [this, link, size] { CheckVerified(link, size); });
+    };
+    TCheckFile& started = *check;
+    Running.Add(url, std::move(check));
+    started.Start(url);
+}
+
+void TVerificationManager::KillAll() {
+    for (const auto& entry : Running.Entries())
+        entry.Object->Kill();
+}
+
+void TVerificationManager::CheckFailed(const std::string& url) {
+    if (OnLinkFailed)
+        OnLinkFailed(url);
+}
+
+void TVerificationManager::CheckVerified(const std::string& url, int64_t size) {
+    if (OnLinkVerified)
+        OnLinkVerified(url, size);
+}

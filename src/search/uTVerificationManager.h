@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/uHandOver.h"
+#include "core/uTCustomStringList.h"
+#include "core/uTStringList.h"
+#include "search/uTCheckFile.h"
+
+class QTimer;
+
+// Checks queued links in the background: at most StartsPerTick started a tick, at most
+// MaxRunning held at once (a finished check gives up its place at the next tick's purge).
+// Outcomes reach the receiver on the GUI thread.
+class TVerificationManager {
+public:
+    TVerificationManager(int maxRunning, int startsPerTick, int intervalMs);
+    TVerificationManager(const TVerificationManager&) = delete;
+    TVerificationManager& operator=(const TVerificationManager&) = delete;
+    // Ends every running check without waiting for the network.
+    ~TVerificationManager();
+
+    TStringList Pending;
+    TCustomStringList<TCheckFile> Running;
+    std::unique_ptr<QTimer> Timer;
+    int MaxRunning;
+    int StartsPerTick;
+    int CheckConnectTimeoutMs = TCheckFile::kConnectTimeoutMs;
+    int CheckStallTimeoutMs = TCheckFile::kStallTimeoutMs;
+
+    std::function<void(const std::string& url)> OnLinkFailed;
+    std::function<void(const std::string& url, int64_t size)> OnLinkVerified;
+
+    void Add(const std::string& url);
+    void Activate();
+    // Stops the timer, drops the queue and stops running checks; their outcomes still come.
+    void Stop();
+    void TimerTick();
+    void PurgeFinished();
+    void KillAll();
+
+    void CheckFailed(const std::string& url);
+    void CheckVerified(const std::string& url, int64_t size);
+
+private:
+    void StartCheck(const std::string& url);
+    TLifeline m_alive = MakeLifeline();
+};

@@ -1,0 +1,209 @@
+#include <chrono>
+
+#include <QTest>
+
+#include "search/uTMp3Search.h"
+#include "search/uTSearchMp3Finder.h"
+#include "search/uTSearchMp3Search.h"
+#include "search/uTSearchMuzz.h"
+
+namespace {
+// What an engine reported, one "key: title | url" line per result.
+struct Captured {
+    QStringList results;
+    void Attach(TMp3Search& engine) {
+        engine.OnResultFound = [this](const std::string& key, const std::string& title, const std::string& url) {
+            results << QString::fromStdString(key + ": " + title + " | " + url);
+        };
+    }
+};
+
+QStringList Items(const QByteArray& html) {
+    std::vector<std::string> list;
+    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    QStringList items;
+    for (const std::string& item : list)
+        items << QString::fromStdString(item);
+    return items;
+}
+} // namespace
+
+class TestParsers : public QObject {
+    Q_OBJECT
+private slots:
+    void extractAnchors_data();
+    void extractAnchors();
+    void hostilePagesStayFastAndBounded_data();
+    void hostilePagesStayFastAndBounded();
+    void extractHref_data();
+    void extractHref();
+    void unscramble();
+    void muzzTurnsPresendLinksIntoFileLinks();
+    void muzzTitleWithEqualsIsEmpty();
+    void siteRootFollowsTheEnginesOwnPrefix();
+    void resultPagesFillPendingDetails();
+    void detailPagesReportEachDownloadAnchor();
+    void detailPageWithoutTitleMarker();
+};
+
+void TestParsers::extractAnchors_data() {
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("plain") << QByteArray("x<a href=\"/x.mp3\">Song</a>y") << QStringList{"href=\"/x.mp3\">Song"};
+    QTest::newRow("capitals keep their case") << QByteArray("<A HREF=\"/X\">Big</A>") << QStringList{"HREF=\"/X\">Big"};
+    QTest::newRow("no closing") << QByteArray("<a href=\"/x\">open") << QStringList{};
+    QTest::newRow("not an anchor") << QByteArray("<abbr>x</abbr><a\nhref=\"/x\">y</a>") << QStringList{};
+    QTest::newRow("overlapping") << QByteArray("<a one <a two</a>") << QStringList{"one <a two", "two"};
+    QTest::newRow("closes before it opens") << QByteArray("<a /a>") << QStringList{""};
+    QTest::newRow("two anchors") << QByteArray("<a 1>A</a><a 2>B</a>") << QStringList{"1>A", "2>B"};
+    QTest::newRow("empty page") << QByteArray() << QStringList{};
+    QTest::newRow("NUL bytes") << QByteArray("<a h\0f>x</a>", 12) << QStringList{QString::fromLatin1("h\0f>x", 5)};
+}
+
+void TestParsers::extractAnchors() {
+    QFETCH(QByteArray, html);
+    QFETCH(QStringList, items);
+    QCOMPARE(Items(html), items);
+}
+
+void TestParsers::hostilePagesStayFastAndBounded_data() {
+    QTest::addColumn<QByteArray>("html");
+    QTest::newRow("megabytes of openings, closed at the end") << QByteArray("<a ").repeated(1 << 20) + "/a>";
+    QTest::newRow("megabytes of openings, never closed") << QByteArray("<a ").repeated(1 << 20);
+    QTest::newRow("many tiny anchors") << QByteArray("<a x/a>").repeated(500000);
+}
+
+void TestParsers::hostilePagesStayFastAndBounded() {
+    QFETCH(QByteArray, html);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::string> list;
+    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
+    QVERIFY(list.size() <= TMp3Search::kMaxAnchors);
+    size_t bytes = 0;
+    for (const std::string& item : list) {
+        QVERIFY(item.size() <= TMp3Search::kMaxAnchorLength);
+        bytes += item.size();
+    }
+    QVERIFY(bytes <= TMp3Search::kMaxAnchors * TMp3Search::kMaxAnchorLength);
+    // The engines still end normally on such a page.
+    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
+    Captured captured;
+    captured.Attach(muzz);
+    muzz.ParseResults(html.toStdString());
+    QVERIFY(captured.results.isEmpty());
+}
+
+void TestParsers::extractHref_data() {
+    QTest::addColumn<QByteArray>("item");
+    QTest::addColumn<QByteArray>("href");
+    QTest::newRow("double quotes") << QByteArray("href=\"/x.mp3\">Song") << QByteArray("/x.mp3");
+    QTest::newRow("capitals") << QByteArray("HREF=\"/X.MP3\">SONG") << QByteArray("/X.MP3");
+    QTest::newRow("other attribute first") << QByteArray("class=\"c\" href=\"/y\">t") << QByteArray("/y");
+    QTest::newRow("single quotes") << QByteArray("href='/x.mp3'>Song") << QByteArray();
+    QTest::newRow("no quotes") << QByteArray("href=/x.mp3>Song") << QByteArray();
+    QTest::newRow("'>' before href") << QByteArray("title=\"a>b\" href=\"/x\">t") << QByteArray();
+    QTest::newRow("no href") << QByteArray("name=\"top\">t") << QByteArray();
+    QTest::newRow("no '>'") << QByteArray("href=\"/x\"") << QByteArray();
+    QTest::newRow("one quote only") << QByteArray("href=\"/x>t") << QByteArray("/x");
+}
+
+void TestParsers::extractHref() {
+    QFETCH(QByteArray, item);
+    QFETCH(QByteArray, href);
+    QCOMPARE(QByteArray::fromStdString(TMp3Search::ExtractHref(item.toStdString())), href);
+}
+
+void TestParsers::unscramble() {
+    QCOMPARE(Unscramble(""), std::string());
+    // Each byte loses its key byte: the key itself unscrambles to zeros.
+    QCOMPARE(Unscramble("vitalis lorem"), std::string(13, '\0'));
+    // A 14th byte uses the key's first character again.
+    QCOMPARE(Unscramble("vitalis loremv"), std::string(14, '\0'));
+    // Below zero wraps around.
+    QCOMPARE(Unscramble(std::string("\x01", 1)), std::string(1, static_cast<char>(1 + 256 - 'v')));
+    std::string everyByte;
+    for (int i = 0; i < 600; ++i)
+        everyByte += static_cast<char>(i % 256);
+    QCOMPARE(Unscramble(Scramble(everyByte)), everyByte);
+    QVERIFY(Scramble(everyByte) != everyByte);
+}
+
+void TestParsers::muzzTurnsPresendLinksIntoFileLinks() {
+    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "");
+    Captured captured;
+    captured.Attach(muzz);
+    muzz.ParseResults(
+        "<a href=\"/mp3presend?id=123\">Artist - Song</a>"
+        "<a href=\"/mp3presend?id=5&preview=1\">preview</a>"
+        "<a href=\"/about\">About</a>"
+        "<A HREF=\"/mp3presend?id=7\">LOUD</A>"
+        "<a href='/mp3presend?id=8'>quoted</a>"
+        "<a class=\"preview\" href=\"/mp3presend?id=9\">hidden</a>");
+    QCOMPARE(captured.results,
+             (QStringList{"muzz: Artist - Song | http://www.muzz.test/mp3send/Artist - Song.mp3?id=123",
+                          "muzz: LOUD | http://www.muzz.test/mp3send/LOUD.mp3?id=7"}));
+}
+
+void TestParsers::muzzTitleWithEqualsIsEmpty() {
+    QCOMPARE(TSearchMuzz::AnchorTitle("href=\"/mp3presend?id=1\">a = b"), std::string());
+    QCOMPARE(TSearchMuzz::AnchorTitle("href=\"/mp3presend?id=1\">Title"), std::string("Title"));
+    QCOMPARE(TSearchMuzz::AnchorTitle("href=/mp3presend?id=1>Title"), std::string());
+    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "");
+    Captured captured;
+    captured.Attach(muzz);
+    muzz.ParseResults("<a href=\"/mp3presend?id=1\">x=y</a>");
+    QCOMPARE(captured.results, QStringList{"muzz:  | http://www.muzz.test/mp3send/.mp3?id=1"});
+}
+
+void TestParsers::siteRootFollowsTheEnginesOwnPrefix() {
+    TSearchMuzz muzz("m", "HTTP://other-muzz.example.test:80/find.cgi?x=", "&y");
+    QCOMPARE(muzz.SiteRoot(false), std::string("http://other-muzz.example.test:80"));
+    TSearchMp3Finder finder("f", "www.emp3finder.test/search.aspx?q=", "");
+    QCOMPARE(finder.SiteRoot(true), std::string("http://www.emp3finder.test/"));
+}
+
+void TestParsers::resultPagesFillPendingDetails() {
+    const std::string page = "<a href=\"dsong.aspx?id=1&amp;s=2\">One</a>"
+                             "<a href=\"dsong.aspx?id=2&amp;preview=1\">x</a>"
+                             "<a href=\"download.php?id=3&amp;k=1\">Three</a>"
+                             "<a href='dsong.aspx?id=4'>single</a>";
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "&page=1");
+    finder.ParseResults(page);
+    QCOMPARE(finder.PendingDetails.Lines(), std::vector<std::string>{"http://www.emp3finder.test/dsong.aspx?id=1&s=2"});
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    search.ParseResults(page);
+    QCOMPARE(search.PendingDetails.Lines(),
+             std::vector<std::string>{"http://www.mp3search.test/download.php?id=3&amp;k=1"});
+}
+
+void TestParsers::detailPagesReportEachDownloadAnchor() {
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    Captured captured;
+    captured.Attach(search);
+    search.ParseDetailPage("<font style=\"color: #ffffff;\"><b>  Band - Tune \r\n</b></font>"
+                           "<a href=\"http://files.test/1.mp3\">Download Now</a>"
+                           "<a href=\"http://files.test/mirror/1.mp3\">Download Now (mirror)</a>"
+                           "<a href=\"http://files.test/other\">Download later</a>");
+    QCOMPARE(captured.results, (QStringList{"s: Band - Tune | http://files.test/1.mp3",
+                                            "s: Band - Tune | http://files.test/mirror/1.mp3"}));
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "");
+    Captured finderCaptured;
+    finderCaptured.Attach(finder);
+    finder.ParseDetailPage("<a href=\"#\"><b>Song:</b> Artist - Name</a>"
+                           "<a href=\"http://dl.test/x y.mp3\">Right mouse click here</a>");
+    QCOMPARE(finderCaptured.results, QStringList{"f: Artist - Name | http://dl.test/x y.mp3"});
+}
+
+void TestParsers::detailPageWithoutTitleMarker() {
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "");
+    Captured captured;
+    captured.Attach(finder);
+    finder.ParseDetailPage("<b>Song:</b> no closing anchor here <a href=\"http://d.test/a.mp3\">Right mouse click here");
+    QVERIFY(captured.results.isEmpty()); // the download anchor itself is never closed
+    finder.ParseDetailPage("<a href=\"http://d.test/a.mp3\">Right mouse click here</a>");
+    QCOMPARE(captured.results, QStringList{"f:  | http://d.test/a.mp3"});
+}
+
+QTEST_GUILESS_MAIN(TestParsers)
+#include "tst_parsers.moc"

@@ -1,0 +1,181 @@
+#include <chrono>
+
+#include <QTest>
+#include <QTimer>
+
+#include "search/uTSearchManager.h"
+
+namespace {
+// An engine that only records what the manager asks of it; the test decides when it ends.
+using Clock = std::chrono::steady_clock;
+
+class FakeEngine : public TMp3Search {
+public:
+    FakeEngine(const std::string& key, QStringList& log) : TMp3Search(key, "http://fake.test/?q=", ""), m_log(log) {}
+    void Search(const std::string& key) override {
+        m_log << QString::fromStdString("search " + EngineKey + " " + key);
+        StartedAt = Clock::now();
+    }
+    Clock::time_point StartedAt;
+    void Finish() { ReportComplete(); }
+    void Fail() { FetchFailed(nullptr); }
+    void Found(const std::string& title) { ReportResult(title, "http://f.test/" + title); }
+
+private:
+    QStringList& m_log;
+};
+
+// The manager's events, in order.
+struct Receiver {
+    QStringList events;
+    void Attach(TSearchManager& manager) {
+        manager.OnResultFound = [this](const std::string& engine, const std::string& title, const std::string&) {
+            events << QString::fromStdString("result " + engine + " " + title);
+        };
+        manager.OnEngineDone = [this](const std::string& engine) { events << QString::fromStdString("done " + engine); };
+        manager.OnSearchDone = [this] { events << "search done"; };
+    }
+};
+} // namespace
+
+class TestSearchManager : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void repeatedKeyKeepsTheFirstEngine();
+    void withoutEnginesNothingStartsOrEnds();
+    void enginesStartOnePerTickUpToTheLimit();
+    void resultsDoneAndSearchDoneInOrder();
+    void failureCountsAsTheEnginesEnd();
+    void stopDropsEveryLaterReport();
+    void lateReportAfterANewSearchCountsForIt();
+    void stopInsideAHandlerSuppressesSearchDone();
+
+private:
+    FakeEngine* Add(const std::string& key);
+    std::unique_ptr<TSearchManager> m_manager;
+    QStringList m_log;
+    Receiver m_receiver;
+};
+
+void TestSearchManager::init() {
+    m_manager = std::make_unique<TSearchManager>(3, 1, 20);
+    m_log.clear();
+    m_receiver = Receiver{};
+    m_receiver.Attach(*m_manager);
+}
+
+void TestSearchManager::cleanup() {
+    m_manager.reset();
+}
+
+FakeEngine* TestSearchManager::Add(const std::string& key) {
+    auto engine = std::make_unique<FakeEngine>(key, m_log);
+    FakeEngine* raw = engine.get();
+    return m_manager->AddEngine(key, std::move(engine)) ? raw : nullptr;
+}
+
+void TestSearchManager::repeatedKeyKeepsTheFirstEngine() {
+    QVERIFY(Add("one"));
+    QVERIFY(!Add("ONE"));
+    QCOMPARE(m_manager->Engines.Count(), 1);
+}
+
+void TestSearchManager::withoutEnginesNothingStartsOrEnds() {
+    m_manager->Search("anything");
+    QTest::qWait(100);
+    QVERIFY(m_log.isEmpty());
+    QVERIFY(m_receiver.events.isEmpty());
+    m_manager->Stop();
+    QVERIFY(!m_manager->Timer->isActive());
+}
+
+void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
+    m_manager = std::make_unique<TSearchManager>(3, 1, 60);
+    m_receiver.Attach(*m_manager);
+    FakeEngine* a = Add("a");
+    FakeEngine* b = Add("b");
+    FakeEngine* c = Add("c");
+    Add("d");
+    const auto searched = Clock::now();
+    m_manager->Search("blue");
+    QVERIFY(m_log.isEmpty()); // nothing starts at once
+    QTRY_COMPARE(m_log.size(), 3);
+    QCOMPARE(m_log, (QStringList{"search a blue", "search b blue", "search c blue"}));
+    // One start per tick: each a tick after the one before (timers may fire a little early).
+    const auto tick = std::chrono::milliseconds(50);
+    QVERIFY(a->StartedAt - searched >= tick);
+    QVERIFY(b->StartedAt - a->StartedAt >= tick);
+    QVERIFY(c->StartedAt - b->StartedAt >= tick);
+    QTest::qWait(200); // several ticks: the fourth waits for a free place
+    QCOMPARE(m_log.size(), 3);
+    QCOMPARE(m_manager->Running.Count(), 3);
+    a->Finish();
+    QTRY_COMPARE(m_log.size(), 4);
+    QCOMPARE(m_log.last(), QStringLiteral("search d blue"));
+}
+
+void TestSearchManager::resultsDoneAndSearchDoneInOrder() {
+    FakeEngine* a = Add("a");
+    FakeEngine* b = Add("b");
+    m_manager->Search("k");
+    QTRY_COMPARE(m_log.size(), 2);
+    a->Found("x");
+    b->Found("y");
+    a->Finish();
+    a->Finish(); // a repeated end is ignored
+    b->Finish();
+    QCOMPARE(m_receiver.events, (QStringList{"result a x", "result b y", "done a", "done b", "search done"}));
+    QVERIFY(m_manager->Timer->isActive()); // only Stop turns the timer off
+}
+
+void TestSearchManager::failureCountsAsTheEnginesEnd() {
+    FakeEngine* a = Add("a");
+    m_manager->Search("k");
+    QTRY_COMPARE(m_log.size(), 1);
+    a->Fail();
+    QCOMPARE(m_receiver.events, (QStringList{"done a", "search done"}));
+}
+
+void TestSearchManager::stopDropsEveryLaterReport() {
+    m_manager = std::make_unique<TSearchManager>(1, 1, 20);
+    m_receiver.Attach(*m_manager);
+    FakeEngine* a = Add("a");
+    Add("b");
+    m_manager->Search("k");
+    QTRY_COMPARE(m_log.size(), 1);
+    m_manager->Stop();
+    a->Found("late");
+    a->Fail();
+    QTest::qWait(60);
+    QVERIFY(m_receiver.events.isEmpty());
+    QCOMPARE(m_log.size(), 1); // b never started: it waited for a place, then was dropped
+    QVERIFY(m_manager->Stopped);
+}
+
+void TestSearchManager::lateReportAfterANewSearchCountsForIt() {
+    FakeEngine* a = Add("a");
+    m_manager->Search("old");
+    QTRY_COMPARE(m_log.size(), 1);
+    m_manager->Search("new");
+    QTRY_COMPARE(m_log.size(), 2);
+    // The old fetch's failure arrives while "a" runs for the new search: it ends it.
+    a->Fail();
+    QCOMPARE(m_receiver.events, (QStringList{"done a", "search done"}));
+}
+
+void TestSearchManager::stopInsideAHandlerSuppressesSearchDone() {
+    FakeEngine* a = Add("a");
+    m_manager->OnEngineDone = [this](const std::string&) {
+        m_receiver.events << "done";
+        m_manager->Stop();
+    };
+    m_manager->Search("k");
+    QTRY_COMPARE(m_log.size(), 1);
+    a->Finish();
+    QCOMPARE(m_receiver.events, QStringList{"done"});
+}
+
+QTEST_GUILESS_MAIN(TestSearchManager)
+#include "tst_searchmanager.moc"

@@ -1,0 +1,139 @@
+#include <QTest>
+
+#include "TestServer.h"
+#include "search/uTSearchMp3Finder.h"
+#include "search/uTSearchMuzz.h"
+
+namespace {
+struct Outcome {
+    QStringList events;
+    void Attach(TMp3Search& engine) {
+        engine.OnResultFound = [this](const std::string&, const std::string& title, const std::string& url) {
+            events << QString::fromStdString("result " + title + " " + url);
+        };
+        engine.OnEngineComplete = [this](const std::string&) { events << "complete"; };
+        engine.OnEngineError = [this](const std::string&) { events << "error"; };
+    }
+    bool Ended() const { return events.contains("complete") || events.contains("error"); }
+};
+
+std::string Detail(const std::string& title, const std::string& link) {
+    return "<a href=\"#\"><b>Song:</b> " + title + "</a><a href=\"" + link + "\">Right mouse click here</a>";
+}
+} // namespace
+
+class TestTwoStage : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void detailPagesAreFetchedOneByOneInPageOrder();
+    void resultPageWithoutDetailsCompletesAtOnce();
+    void failedDetailKeepsTheRestForTheNextSearch();
+    void abortStopsOnlyTheResultPage();
+    void oneStageEngineReportsAndCompletes();
+    void keyGoesOnTheWireEncoded();
+
+private:
+    std::unique_ptr<TTestServer> m_server;
+};
+
+void TestTwoStage::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+}
+
+void TestTwoStage::detailPagesAreFetchedOneByOneInPageOrder() {
+    m_server->Serve("f1.test/emp3finder?q=a",
+                    TScriptedResponse::Ok("<a href=\"other.aspx?id=1\">1</a>" // no detail marker: skipped
+                                          "<a href=\"d.aspx?id=1&dsong.aspx?id=\">1</a>"
+                                          "<a href=\"d.aspx?id=2&amp;s=x&dsong.aspx?id=\">2</a>"));
+    // The marker sits in the query here so that the test server's addresses stay short.
+    m_server->Serve("f1.test/d.aspx?id=1&dsong.aspx?id=", TScriptedResponse::Ok(Detail("A - One", "http://dl.test/1.mp3")));
+    m_server->Serve("f1.test/d.aspx?id=2&s=x&dsong.aspx?id=", TScriptedResponse::Ok(Detail("A - Two", "http://dl.test/2.mp3")));
+    TSearchMp3Finder finder("f", "http://f1.test/emp3finder?q=", "");
+    Outcome outcome;
+    outcome.Attach(finder);
+    finder.Search("a");
+    QTRY_VERIFY(outcome.Ended());
+    QCOMPARE(outcome.events, (QStringList{"result A - One http://dl.test/1.mp3", "result A - Two http://dl.test/2.mp3",
+                                          "complete"}));
+    QVERIFY(finder.DetailStage);
+    QCOMPARE(finder.PendingDetails.Count(), 0);
+}
+
+void TestTwoStage::resultPageWithoutDetailsCompletesAtOnce() {
+    m_server->Serve("f2.test/emp3finder?q=none", TScriptedResponse::Ok("<html>nothing found</html>"));
+    TSearchMp3Finder finder("f", "http://f2.test/emp3finder?q=", "");
+    Outcome outcome;
+    outcome.Attach(finder);
+    const size_t before = m_server->RequestCount();
+    finder.Search("none");
+    QTRY_VERIFY(outcome.Ended());
+    QCOMPARE(outcome.events, QStringList{"complete"});
+    QCOMPARE(m_server->RequestCount(), before + 1);
+}
+
+void TestTwoStage::failedDetailKeepsTheRestForTheNextSearch() {
+    TSearchMp3Finder finder("f", "http://f3.test/emp3finder?q=", "");
+    Outcome outcome;
+    outcome.Attach(finder);
+    m_server->Serve("f3.test/emp3finder?q=first",
+                    TScriptedResponse::Ok("<a href=\"ok1?dsong.aspx?id=\">1</a><a href=\"gone?dsong.aspx?id=\">2</a>"
+                                          "<a href=\"ok3?dsong.aspx?id=\">3</a>"));
+    m_server->Serve("f3.test/ok1?dsong.aspx?id=", TScriptedResponse::Ok(Detail("One", "http://dl.test/1.mp3")));
+    TScriptedResponse refused;
+    refused.RawOnly = true; // not HTTP at all: the fetch fails
+    m_server->Serve("f3.test/gone?dsong.aspx?id=", refused);
+    m_server->Serve("f3.test/ok3?dsong.aspx?id=", TScriptedResponse::Ok(Detail("Three", "http://dl.test/3.mp3")));
+    finder.Search("first");
+    QTRY_VERIFY(outcome.Ended());
+    QCOMPARE(outcome.events, (QStringList{"result One http://dl.test/1.mp3", "error"}));
+    QCOMPARE(finder.PendingDetails.Lines(), std::vector<std::string>{"http://f3.test/ok3?dsong.aspx?id="});
+
+    // The next search fetches what was left first, and reports it in that search.
+    m_server->Serve("f3.test/emp3finder?q=second", TScriptedResponse::Ok("<html>no links</html>"));
+    outcome.events.clear();
+    finder.Search("second");
+    QTRY_VERIFY(outcome.Ended());
+    QCOMPARE(outcome.events, (QStringList{"result Three http://dl.test/3.mp3", "complete"}));
+}
+
+void TestTwoStage::abortStopsOnlyTheResultPage() {
+    TScriptedResponse stalled = TScriptedResponse::Ok("late");
+    stalled.StallBeforeAnswer = true;
+    m_server->Serve("f4.test/emp3finder?q=s", stalled);
+    TSearchMp3Finder finder("f", "http://f4.test/emp3finder?q=", "");
+    Outcome outcome;
+    outcome.Attach(finder);
+    finder.Search("s");
+    QVERIFY(finder.Getter->Busy());
+    finder.Abort();
+    QTRY_COMPARE(outcome.events, QStringList{"error"});
+}
+
+void TestTwoStage::oneStageEngineReportsAndCompletes() {
+    m_server->Serve("www.muzz.test/s?q=band", TScriptedResponse::Ok("<a href=\"/mp3presend?id=4\">Band - Song</a>"));
+    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
+    Outcome outcome;
+    outcome.Attach(muzz);
+    muzz.Search("band");
+    QTRY_VERIFY(outcome.Ended());
+    QCOMPARE(outcome.events, (QStringList{"result Band - Song http://www.muzz.test/mp3send/Band - Song.mp3?id=4",
+                                          "complete"}));
+}
+
+void TestTwoStage::keyGoesOnTheWireEncoded() {
+    TSearchMuzz muzz("m", "http://www.muzz.test/find?q=", "&x=1");
+    Outcome outcome;
+    outcome.Attach(muzz);
+    const size_t before = m_server->RequestCount();
+    muzz.Search("blue harbour \xE9t\xE9");
+    QTRY_VERIFY(outcome.Ended());
+    const TRecordedRequest request = m_server->Requests().at(before);
+    QVERIFY2(request.RequestLine.find("/find?q=blue%20harbour%20%E9t%E9&x=1 HTTP/1.0") != std::string::npos,
+             request.RequestLine.c_str());
+    QCOMPARE(outcome.events, QStringList{"complete"}); // a 404 page is a page without results
+}
+
+QTEST_GUILESS_MAIN(TestTwoStage)
+#include "tst_twostage.moc"

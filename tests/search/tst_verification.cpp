@@ -1,0 +1,167 @@
+#include <chrono>
+
+#include <QTest>
+#include <QTimer>
+
+#include "TestServer.h"
+#include "search/uTVerificationManager.h"
+
+namespace {
+struct Reports {
+    QStringList events;
+    void Attach(TVerificationManager& manager) {
+        manager.OnLinkFailed = [this](const std::string& url) { events << QString::fromStdString("failed " + url); };
+        manager.OnLinkVerified = [this](const std::string& url, int64_t size) {
+            events << QString::fromStdString("verified " + url + " " + std::to_string(size));
+        };
+    }
+};
+} // namespace
+
+class TestVerification : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void answersAreJudgedByStatusAndLength_data();
+    void answersAreJudgedByStatusAndLength();
+    void checkReadsNoBody();
+    void neverMoreThanFiveHeldAndOneStartPerTick();
+    void linkAddedTwiceIsReportedTwice();
+    void stopThenNewSearchPurgesOldChecks();
+    void destroyingTheManagerEndsChecksWithoutWaiting();
+
+private:
+    std::unique_ptr<TTestServer> m_server;
+};
+
+void TestVerification::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+    TScriptedResponse stalled = TScriptedResponse::Ok("never");
+    stalled.StallBeforeAnswer = true;
+    for (int i = 0; i < 10; ++i)
+        m_server->Serve("stall.test/" + std::to_string(i) + ".mp3", stalled);
+}
+
+void TestVerification::answersAreJudgedByStatusAndLength_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("200 with a length") << "ok" << "verified http://check.test/ok.mp3 4000";
+    QTest::newRow("200 with length 0") << "zero" << "failed http://check.test/zero.mp3";
+    QTest::newRow("200 without a length") << "nolength" << "failed http://check.test/nolength.mp3";
+    QTest::newRow("404 with a length") << "missing" << "failed http://check.test/missing.mp3";
+    QTest::newRow("not HTTP") << "raw" << "failed http://check.test/raw.mp3";
+}
+
+void TestVerification::answersAreJudgedByStatusAndLength() {
+    QFETCH(QString, name);
+    QFETCH(QString, outcome);
+    TScriptedResponse response = TScriptedResponse::Ok(std::string(4000, 'm'));
+    if (name == "zero")
+        response.Body.clear();
+    if (name == "nolength")
+        response.Length = TScriptedResponse::LengthMode::None;
+    if (name == "missing")
+        response = TScriptedResponse::Status(404, "<html>gone</html>");
+    if (name == "raw")
+        response.RawOnly = true;
+    const std::string url = "http://check.test/" + name.toStdString() + ".mp3";
+    m_server->Serve(url, response);
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add(url);
+    manager.Activate();
+    QTRY_COMPARE(reports.events, QStringList{outcome});
+    QTRY_COMPARE(manager.Running.Count(), 0); // purged on a later tick
+}
+
+void TestVerification::checkReadsNoBody() {
+    TScriptedResponse big;
+    big.SyntheticBodySize = 50 << 20;
+    m_server->Serve("check.test/big.mp3", big);
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add("http://check.test/big.mp3");
+    manager.Activate();
+    const auto start = std::chrono::steady_clock::now();
+    QTRY_COMPARE(reports.events, QStringList{"verified http://check.test/big.mp3 52428800"});
+    QTRY_COMPARE(manager.Running.Count(), 0);
+    // Far less time than fetching 50 MB twice over would take on a slow machine; mostly
+    // it tells that the worker ended on its own right after the headers.
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(10));
+}
+
+void TestVerification::neverMoreThanFiveHeldAndOneStartPerTick() {
+    const size_t before = m_server->RequestCount();
+    auto manager = std::make_unique<TVerificationManager>(5, 1, 30);
+    for (int i = 0; i < 10; ++i)
+        manager->Add("http://stall.test/" + std::to_string(i) + ".mp3");
+    manager->Activate();
+    QCOMPARE(manager->Running.Count(), 0); // the first starts on the first tick
+    int maxHeld = 0;
+    int previous = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < deadline) {
+        QTest::qWait(5);
+        const int held = manager->Running.Count();
+        QVERIFY(held - previous <= 1); // one start per tick at most
+        previous = held;
+        maxHeld = std::max(maxHeld, held);
+    }
+    QCOMPARE(maxHeld, 5);
+    QCOMPARE(manager->Pending.Count(), 5);
+    QVERIFY(m_server->WaitForRequests(before + 5, 5000));
+    QTest::qWait(100);
+    QCOMPARE(m_server->RequestCount(), before + 5); // the sixth never started
+}
+
+void TestVerification::linkAddedTwiceIsReportedTwice() {
+    m_server->Serve("check.test/twice.mp3", TScriptedResponse::Ok("12345"));
+    TVerificationManager manager(5, 1, 10);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add("http://check.test/twice.mp3");
+    manager.Add("http://check.test/twice.mp3");
+    manager.Activate();
+    QTRY_COMPARE(reports.events.size(), 2);
+    QCOMPARE(reports.events.first(), reports.events.last());
+}
+
+void TestVerification::stopThenNewSearchPurgesOldChecks() {
+    TScriptedResponse slow = TScriptedResponse::Ok("abc");
+    slow.StallBeforeAnswer = false;
+    m_server->Serve("check.test/new.mp3", TScriptedResponse::Ok("new"));
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add("http://stall.test/8.mp3");
+    manager.Activate();
+    QTRY_COMPARE(manager.Running.Count(), 1);
+    manager.Stop();
+    QVERIFY(!manager.Timer->isActive());
+    QTRY_VERIFY(!manager.Running.Objects(0)->IsRunning()); // stopped: the worker ends
+    manager.Add("http://check.test/new.mp3");
+    manager.Activate();
+    QTRY_VERIFY(reports.events.contains("verified http://check.test/new.mp3 3"));
+    QTRY_COMPARE(manager.Running.Count(), 0);
+}
+
+void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {
+    Reports reports;
+    auto manager = std::make_unique<TVerificationManager>(5, 5, 10);
+    reports.Attach(*manager);
+    for (int i = 0; i < 5; ++i)
+        manager->Add("http://stall.test/" + std::to_string(i) + ".mp3");
+    manager->Activate();
+    QTRY_COMPARE(manager->Running.Count(), 5);
+    const auto start = std::chrono::steady_clock::now();
+    manager.reset();
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(500));
+    QTest::qWait(200);
+    QVERIFY(reports.events.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestVerification)
+#include "tst_verification.moc"
