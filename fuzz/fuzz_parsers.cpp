@@ -1,0 +1,44 @@
+// Feeds arbitrary pages to every scraping routine of the three engine kinds.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "search/uTSearchMp3Finder.h"
+#include "search/uTSearchMp3Search.h"
+#include "search/uTSearchMuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string page(reinterpret_cast<const char*>(data), size);
+    size_t reported = 0;
+    const auto count = [&reported](const std::string&, const std::string& title, const std::string& url) {
+        reported += title.size() + url.size();
+    };
+
+    std::vector<std::string> items;
+    TMp3Search::ExtractAnchors(page, items);
+    if (items.size() > TMp3Search::kMaxAnchors)
+        __builtin_trap();
+    for (const std::string& item : items) {
+        if (item.size() > TMp3Search::kMaxAnchorLength)
+            __builtin_trap();
+        TMp3Search::ExtractHref(item);
+        TSearchMuzz::AnchorTitle(item);
+    }
+
+    TSearchMuzz muzz("m", "http://www.muzz.test/search?q=", "");
+    muzz.OnResultFound = count;
+    muzz.ParseResults(page);
+
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "");
+    finder.OnResultFound = count;
+    finder.ParseResults(page);
+    finder.ParseDetailPage(page);
+    finder.DetailTitle(page);
+
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    search.OnResultFound = count;
+    search.ParseResults(page);
+    search.ParseDetailPage(page);
+    return 0;
+}

@@ -1,0 +1,109 @@
+// orvalo-cli: the program's core on a command line, for scripting and testing.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+
+#include "cli/uCliSearch.h"
+#include "core/uIncludes.h"
+#include "core/uTFileUtils.h"
+#include "search/uTMp3Search.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage:\n"
+    "  orvalo-cli search [--data DIR] [--timeout S] [--check-timeout S] KEY\n"
+    "      Runs one search over the engines of DIR/Engines.dat (default: the data folder\n"
+    "      beside this program) with the program's limits (3 engines at once, 5 link\n"
+    "      checks at once, one start every 500 ms), checks every distinct link (letter case\n"
+    "      ignored) and prints one tab-separated line per event as it happens:\n"
+    "        result<TAB>engine key<TAB>title<TAB>link\n"
+    "        engine-done<TAB>engine key\n"
+    "        search-done\n"
+    "        verified<TAB>link<TAB>size\n"
+    "        failed<TAB>link\n"
+    "      Exits 0 once the search is done and every check has reported; 1 when no engine\n"
+    "      could be loaded or the time-out (default 120 s) passed. --check-timeout sets how\n"
+    "      long one link check may wait to connect or for the next byte (default 15 s).\n"
+    "  orvalo-cli scramble FILE\n"
+    "  orvalo-cli unscramble FILE\n"
+    "      Writes the file's bytes, scrambled or unscrambled with the program's key, to\n"
+    "      standard output: how Engines.dat is written and Orvalo.dat read.\n"
+    "  orvalo-cli --help\n"
+    "      Shows this text.\n"
+    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "orvalo-cli: %s\nTry 'orvalo-cli --help'.\n", message.c_str());
+    return 2;
+}
+
+bool ParseSeconds(const char* text, int& seconds) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value <= 0 || value > 24 * 3600)
+        return false;
+    seconds = static_cast<int>(value);
+    return true;
+}
+
+int Search(const std::vector<std::string>& args) {
+    TCliSearchOptions options;
+    options.DataFolder = ExecutableFolder() + "data";
+    bool haveKey = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--data" && hasValue) {
+            options.DataFolder = args[++i];
+        } else if (arg == "--timeout" || arg == "--check-timeout") {
+            int& target = arg == "--timeout" ? options.TimeoutSeconds : options.CheckTimeoutSeconds;
+            if (!hasValue || !ParseSeconds(args[++i].c_str(), target))
+                return UsageError(arg + " needs a number of seconds");
+        } else if (arg.rfind("--", 0) == 0 || haveKey) {
+            return UsageError("unexpected argument: " + arg);
+        } else {
+            options.Key = arg;
+            haveKey = true;
+        }
+    }
+    if (!haveKey)
+        return UsageError("search needs a KEY");
+    return RunCliSearch(options);
+}
+
+int Transcode(const std::vector<std::string>& args, bool scramble) {
+    if (args.size() != 1)
+        return UsageError(std::string(scramble ? "scramble" : "unscramble") + " needs one FILE");
+    if (!FileExists(args[0])) {
+        std::fprintf(stderr, "orvalo-cli: cannot read %s\n", args[0].c_str());
+        return 1;
+    }
+    const std::string data = TFileUtils::ReadWholeFile(args[0]);
+    const std::string out = scramble ? Scramble(data) : Unscramble(data);
+    return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return UsageError("no command given");
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "search")
+        return Search(args);
+    if (command == "scramble" || command == "unscramble")
+        return Transcode(args, command == "scramble");
+    return UsageError("unknown command: " + command);
+}

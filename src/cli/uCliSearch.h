@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+struct TCliSearchOptions {
+    std::string DataFolder;   // holds Engines.dat
+    std::string Key;
+    int TimeoutSeconds = 120; // the whole run
+    int CheckTimeoutSeconds = 15; // one link check: connect and stall limits
+};
+
+// Runs one search with the program's own limits, verifies every distinct link and prints
+// one tab-separated line per event on standard output. Returns the exit code: 0 when the
+// search ended and every check reported, 1 when no engine loaded or the time ran out.
+int RunCliSearch(const TCliSearchOptions& options);
+
+// Prints a line of tab-separated fields, each with its control bytes made spaces, at once.
+void PrintFields(std::initializer_list<std::string> fields);

@@ -1,0 +1,144 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestServer.h"
+#include "core/uTFileUtils.h"
+#include "search/uTMp3Search.h"
+
+namespace {
+struct Result {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result RunCli(const QStringList& arguments, int timeoutMs = 60000) {
+    QProcess process;
+    process.start(QStringLiteral(ORVALO_CLI), arguments);
+    Result result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void usageErrors_data();
+    void usageErrors();
+    void helpSaysWhatItDoes();
+    void scrambleRoundTrip();
+    void searchWithoutEnginesFails();
+    void searchPrintsEventsAndVerifiesDistinctLinks();
+    void searchThatNeverEndsTimesOut();
+
+private:
+    std::string WriteEngines(const std::string& plain) {
+        const std::string dir = m_dir.path().toStdString();
+        TFileUtils::WriteWholeFile(dir + "/Engines.dat", Scramble(plain));
+        return dir;
+    }
+    QTemporaryDir m_dir;
+    std::unique_ptr<TTestServer> m_server;
+};
+
+void TestCli::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy(); // inherited by the processes started here
+}
+
+void TestCli::usageErrors_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("nothing") << QStringList{};
+    QTest::newRow("unknown command") << QStringList{"fly"};
+    QTest::newRow("search without key") << QStringList{"search"};
+    QTest::newRow("two keys") << QStringList{"search", "a", "b"};
+    QTest::newRow("timeout not a number") << QStringList{"search", "--timeout", "soon", "a"};
+    QTest::newRow("timeout without value") << QStringList{"search", "a", "--timeout"};
+    QTest::newRow("unknown option") << QStringList{"search", "--fast", "a"};
+    QTest::newRow("scramble without file") << QStringList{"scramble"};
+}
+
+void TestCli::usageErrors() {
+    QFETCH(QStringList, arguments);
+    const Result result = RunCli(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY(result.err.startsWith("orvalo-cli: "));
+}
+
+void TestCli::helpSaysWhatItDoes() {
+    const Result result = RunCli({"--help"});
+    QCOMPARE(result.exitCode, 0);
+    for (const char* text : {"search [--data DIR] [--timeout S]", "scramble FILE", "unscramble FILE",
+                             "verified<TAB>link<TAB>size", "engine-done<TAB>engine key"})
+        QVERIFY2(result.out.contains(text), text);
+}
+
+void TestCli::scrambleRoundTrip() {
+    std::string plain;
+    for (int i = 0; i < 1000; ++i)
+        plain += static_cast<char>(i % 256);
+    const QString plainPath = m_dir.filePath("plain.bin");
+    QVERIFY(TFileUtils::WriteWholeFile(plainPath.toStdString(), plain));
+    const Result scrambled = RunCli({"scramble", plainPath});
+    QCOMPARE(scrambled.exitCode, 0);
+    QVERIFY(scrambled.out.toStdString() == Scramble(plain));
+    const QString scrambledPath = m_dir.filePath("scrambled.bin");
+    QVERIFY(TFileUtils::WriteWholeFile(scrambledPath.toStdString(), scrambled.out.toStdString()));
+    const Result back = RunCli({"unscramble", scrambledPath});
+    QCOMPARE(back.exitCode, 0);
+    QVERIFY(back.out.toStdString() == plain);
+    QCOMPARE(RunCli({"unscramble", m_dir.filePath("missing")}).exitCode, 1);
+}
+
+void TestCli::searchWithoutEnginesFails() {
+    QTemporaryDir empty;
+    const Result result = RunCli({"search", "--data", empty.path(), "key"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.err.contains("no engine could be loaded"));
+}
+
+void TestCli::searchPrintsEventsAndVerifiesDistinctLinks() {
+    const std::string data = WriteEngines("Muzz*m*http://www.muzz.test/s?q=*&x=1\r\n");
+    m_server->Serve("www.muzz.test/s?q=tide&x=1",
+                    TScriptedResponse::Ok("<a href=\"/mp3presend?id=1\">Band - Tide</a>"
+                                          "<a href=\"/mp3presend?id=2\">Band - Low\tTide</a>"
+                                          "<A HREF=\"/MP3PRESEND?id=1\">x</A>" // no marker: case matters
+                                          "<a href=\"/mp3presend?id=1\">BAND - TIDE</a>"));
+    m_server->Serve("www.muzz.test/mp3send/Band%20-%20Tide.mp3?id=1", TScriptedResponse::Ok("12345"));
+    const Result result = RunCli({"search", "--data", QString::fromStdString(data), "tide"});
+    QCOMPARE(result.exitCode, 0);
+    QList<QByteArray> lines = result.out.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    const QByteArray link1 = "http://www.muzz.test/mp3send/Band - Tide.mp3?id=1";
+    const QByteArray link2 = "http://www.muzz.test/mp3send/Band - Low Tide.mp3?id=2";
+    const QByteArray link3 = "http://www.muzz.test/mp3send/BAND - TIDE.mp3?id=1";
+    QCOMPARE(lines.mid(0, 5), (QList<QByteArray>{"result\tm\tBand - Tide\t" + link1,
+                                                 "result\tm\tBand - Low Tide\t" + link2,
+                                                 "result\tm\tBAND - TIDE\t" + link3, "engine-done\tm", "search-done"}));
+    // Two distinct links (the third differs in letter case only), checked in the order found.
+    QCOMPARE(lines.mid(5), (QList<QByteArray>{"verified\t" + link1 + "\t5", "failed\t" + link2}));
+}
+
+void TestCli::searchThatNeverEndsTimesOut() {
+    const std::string data = WriteEngines("Muzz*m*http://www.muzz.test/stall?q=*\r\n");
+    TScriptedResponse stalled = TScriptedResponse::Ok("never");
+    stalled.StallBeforeAnswer = true;
+    m_server->Serve("www.muzz.test/stall?q=x", stalled);
+    const Result result = RunCli({"search", "--data", QString::fromStdString(data), "--timeout", "2", "x"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(result.err.contains("did not end within 2 s"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
