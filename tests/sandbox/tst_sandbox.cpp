@@ -1,0 +1,541 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <chrono>
+#include <future>
+#include <map>
+#include <set>
+
+#include "uSandboxCatalogue.h"
+#include "uSandboxSite.h"
+#include "uToneMaker.h"
+
+namespace {
+
+// The anchor rules the program's parsers follow, written again from their description so the
+// pages are checked against the rules rather than against the code that wrote them.
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Everything between "<a " (any case) and the next "/a>", without the "<" before it.
+std::vector<std::string> Anchors(const std::string& html) {
+    const std::string lower = Lower(html);
+    std::vector<std::string> anchors;
+    for (size_t at = lower.find("<a "); at != std::string::npos; at = lower.find("<a ", at + 1)) {
+        const size_t end = lower.find("/a>", at + 3);
+        if (end == std::string::npos)
+            break;
+        anchors.push_back(html.substr(at + 3, end > at + 4 ? end - at - 4 : 0));
+    }
+    return anchors;
+}
+
+// Between the first two double quotes after "href", within the opening tag.
+std::string Href(const std::string& anchor) {
+    const std::string lower = Lower(anchor);
+    const size_t href = lower.find("href");
+    const size_t tagEnd = lower.find('>');
+    if (href == std::string::npos || tagEnd == std::string::npos || tagEnd < href)
+        return {};
+    const std::string attributes = anchor.substr(href, tagEnd - href);
+    const size_t open = attributes.find('"');
+    const size_t close = open == std::string::npos ? open : attributes.find('"', open + 1);
+    return close == std::string::npos ? std::string()
+                                      : attributes.substr(open + 1, close - open - 1);
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+std::string Between(const std::string& text, const std::string& start, const std::string& end) {
+    const size_t from = text.find(start);
+    if (from == std::string::npos)
+        return {};
+    const size_t to = text.find(end, from + start.size());
+    return to == std::string::npos ? std::string()
+                                   : text.substr(from + start.size(), to - from - start.size());
+}
+
+std::string RemoveAll(std::string text, const std::string& what) {
+    for (size_t at; (at = text.find(what)) != std::string::npos;)
+        text.erase(at, what.size());
+    return text;
+}
+
+THttpRequest ProxyRequest(const std::string& url, const std::string& method = "GET") {
+    THttpRequest request;
+    request.Method = method;
+    request.Target = url;
+    request.RequestLine = method + " " + url + " HTTP/1.0";
+    return request;
+}
+
+struct TParsedResult {
+    std::string Title;
+    std::string Link;
+    bool operator==(const TParsedResult&) const = default;
+};
+
+// What each engine's parser would report for a search, pages fetched from the site directly.
+std::vector<TParsedResult> ParseEngine(const TSandboxSite& site, TSandboxEngine engine,
+                                       const std::string& encodedKey) {
+    const std::string url =
+        std::string(EngineUrlPrefix(engine)) + encodedKey + std::string(EngineUrlSuffix(engine));
+    const TCannedResponse page = site.Answer(ProxyRequest(url));
+    std::vector<TParsedResult> results;
+    if (page.StatusLine != "HTTP/1.0 200 OK")
+        return results;
+    for (const std::string& anchor : Anchors(page.Body)) {
+        if (engine == TSandboxEngine::Muzz) {
+            if (anchor.find("mp3presend?id=") == std::string::npos ||
+                anchor.find("preview") != std::string::npos)
+                continue;
+            const std::string href = Href(anchor);
+            const size_t textAt = anchor.find("\">");
+            if (href.empty() || textAt == std::string::npos ||
+                anchor.find('=', textAt + 2) != std::string::npos)
+                continue;
+            const std::string title = anchor.substr(textAt + 2);
+            std::string path = href;
+            path.replace(path.find("mp3presend"), 10, "mp3send/" + title + ".mp3");
+            results.push_back({title, "http://www.muzz.test" + path});
+            continue;
+        }
+        const bool finder = engine == TSandboxEngine::Finder;
+        if (anchor.find(finder ? "dsong.aspx?id=" : "download.php?id=") == std::string::npos ||
+            anchor.find("preview") != std::string::npos)
+            continue;
+        std::string href = Href(anchor);
+        if (href.empty())
+            continue;
+        if (finder)
+            href = RemoveAll(href, "amp;");
+        const std::string root =
+            finder ? "http://www.emp3finder.test/" : "http://www.mp3search.test/";
+        const TCannedResponse detail = site.Answer(ProxyRequest(root + href));
+        if (detail.StatusLine != "HTTP/1.0 200 OK")
+            continue;
+        const std::string title =
+            finder ? Trim(Between(detail.Body, "<b>Song:</b>", "</a>"))
+                   : Trim(Between(detail.Body, "<font style=\"color: #ffffff;\"><b>", "</b>"));
+        for (const std::string& link : Anchors(detail.Body)) {
+            if (link.find(finder ? "Right mouse click here" : "Download Now") != std::string::npos)
+                results.push_back({title, Href(link)});
+        }
+    }
+    return results;
+}
+
+// The songs a key matches, as ids.
+std::vector<int> MatchedIds(std::string_view key) {
+    std::vector<int> ids;
+    for (const TSandboxSong* song : SandboxCatalogue().Match(key))
+        ids.push_back(song->Id);
+    return ids;
+}
+
+const TSandboxSong* FirstWith(TLinkBehaviour behaviour) {
+    for (const TSandboxSong& song : SandboxCatalogue().Songs()) {
+        if (song.Link == behaviour)
+            return &song;
+    }
+    return nullptr;
+}
+
+// One exchange over loopback: the request goes out, everything until the server closes (or
+// `quietMs` without a byte) comes back.
+std::string Exchange(uint16_t port, const std::string& request, int quietMs = 5000) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return {};
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    std::string reply;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+        pollfd watch{fd, POLLIN, 0};
+        char buffer[16384];
+        while (::poll(&watch, 1, quietMs) > 0) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            reply.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    return reply;
+}
+
+struct TReply {
+    std::string StatusLine;
+    std::map<std::string, std::string> Headers; // names in lower case
+    std::string Body;
+
+    std::string Header(const std::string& name) const {
+        const auto at = Headers.find(name);
+        return at == Headers.end() ? std::string() : at->second;
+    }
+};
+
+TReply ParseReply(const std::string& raw) {
+    TReply reply;
+    const size_t headEnd = raw.find("\r\n\r\n");
+    if (headEnd == std::string::npos)
+        return reply;
+    reply.Body = raw.substr(headEnd + 4);
+    size_t at = raw.find("\r\n");
+    reply.StatusLine = raw.substr(0, at);
+    while (at < headEnd) {
+        const size_t next = raw.find("\r\n", at + 2);
+        const std::string line = raw.substr(at + 2, next - at - 2);
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos)
+            reply.Headers[Lower(line.substr(0, colon))] = Trim(line.substr(colon + 1));
+        at = next;
+    }
+    return reply;
+}
+
+std::string Get(uint16_t port, const std::string& url) {
+    return Exchange(port, "GET " + url + " HTTP/1.0\r\nUser-Agent: tst_sandbox\r\n\r\n");
+}
+
+std::string SpacesEscaped(std::string url) {
+    for (size_t at; (at = url.find(' ')) != std::string::npos;)
+        url.replace(at, 1, "%20");
+    return url;
+}
+
+} // namespace
+
+class TestSandbox : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void keyMatching_data();
+    void keyMatching();
+    void catalogueServesEveryCase();
+    void velvetSearchMeetsEveryOutcomeOnEverySite();
+    void expectedLinksHaveTheParsersForm();
+    void pagesYieldExactlyTheExpectedResults_data();
+    void pagesYieldExactlyTheExpectedResults();
+    void pagesCarryTheDistractors();
+    void unknownAddressesAreNotFound_data();
+    void unknownAddressesAreNotFound();
+    void mp3sAreWholeFramesAndRepeatable();
+    void fileHostsBehaveOverLoopback();
+    void stalledLinkSaysNothingUntilStop();
+
+private:
+    std::unique_ptr<TSandboxWeb> m_web;
+};
+
+void TestSandbox::initTestCase() {
+    QElapsedTimer timer;
+    timer.start();
+    SandboxCatalogue();
+    // The program's tests start the sandbox for every run: encoding must stay quick.
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+    m_web = std::make_unique<TSandboxWeb>();
+    QVERIFY(m_web->Listening());
+}
+
+void TestSandbox::keyMatching_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QList<int>>("ids");
+    const QList<int> velvet{1, 2, 3, 4, 5, 6};
+    const QList<int> blue{3, 8, 15, 33};
+    const QList<int> blueLantern{3, 8};
+    QTest::newRow("artist word") << "velvet" << velvet;
+    QTest::newRow("case ignored") << "VELVET lanTERNS" << velvet;
+    QTest::newRow("word inside a longer word") << "lantern" << QList<int>{1, 2, 3, 4, 5, 6, 8};
+    QTest::newRow("title word across artists") << "blue" << blue;
+    QTest::newRow("words split over artist and title") << "blue lantern" << blueLantern;
+    QTest::newRow("word order free") << "lantern blue" << blueLantern;
+    QTest::newRow("runs of spaces") << "  blue \t lantern  " << blueLantern;
+    QTest::newRow("%20") << "blue%20lantern" << blueLantern;
+    QTest::newRow("plus") << "blue+lantern" << blueLantern;
+    QTest::newRow("hex letter") << "%42lu%65" << blue;
+    QTest::newRow("lone percent stays") << "blue%" << QList<int>{};
+    QTest::newRow("every word needed") << "velvet kettle" << QList<int>{};
+    QTest::newRow("no match") << "zyzzyva" << QList<int>{};
+    QTest::newRow("empty") << "" << QList<int>{};
+    QTest::newRow("only spaces") << "+%20 " << QList<int>{};
+}
+
+void TestSandbox::keyMatching() {
+    QFETCH(QString, key);
+    QFETCH(QList<int>, ids);
+    const std::vector<int> found = MatchedIds(key.toStdString());
+    QCOMPARE(QList<int>(found.begin(), found.end()), ids);
+    QCOMPARE(ExpectedResults(key.toStdString()).empty(), ids.isEmpty());
+}
+
+void TestSandbox::catalogueServesEveryCase() {
+    const std::vector<TSandboxSong>& songs = SandboxCatalogue().Songs();
+    QVERIFY(songs.size() >= 30 && songs.size() <= 40);
+    std::set<int> ids;
+    std::map<std::string, int> okPerArtist;
+    std::map<TLinkBehaviour, int> kinds;
+    for (const TSandboxSong& song : songs) {
+        QVERIFY2(ids.insert(song.Id).second, "duplicate id");
+        okPerArtist[song.Artist] += song.Link == TLinkBehaviour::Ok ? 1 : 0;
+        ++kinds[song.Link];
+        // Anything here would change what the parsers make of a page.
+        const std::string text = Lower(song.FullTitle());
+        QVERIFY2(text.find_first_of("\"'<>&=%+_/?#") == std::string::npos, text.c_str());
+        QVERIFY2(text.find("preview") == std::string::npos, text.c_str());
+        QVERIFY2(!SandboxCatalogue().Mp3(song.Id).empty(), text.c_str());
+    }
+    QVERIFY(okPerArtist.size() >= 8);
+    for (const auto& [artist, ok] : okPerArtist)
+        QVERIFY2(ok >= 2, artist.c_str());
+    QCOMPARE(kinds[TLinkBehaviour::Stall], 1);
+    for (const TLinkBehaviour kind :
+         {TLinkBehaviour::NotFound, TLinkBehaviour::NoLength, TLinkBehaviour::ZeroLength})
+        QVERIFY2(kinds[kind] >= 2, BehaviourName(kind).data());
+    QVERIFY(SandboxCatalogue().Mp3(0).empty());
+    QVERIFY(!SandboxCatalogue().Find(999));
+}
+
+void TestSandbox::velvetSearchMeetsEveryOutcomeOnEverySite() {
+    // One search then covers every failing kind but the stall, and never waits on it.
+    std::set<TLinkBehaviour> kinds;
+    std::set<std::string> verifiedOn;
+    for (const TExpectedResult& result : ExpectedResults("velvet")) {
+        QVERIFY(result.Check != TExpectedResult::Outcome::Stalls);
+        kinds.insert(SandboxCatalogue().Find(result.SongId)->Link);
+        if (result.Check == TExpectedResult::Outcome::Verified)
+            verifiedOn.insert(result.Engine);
+    }
+    QCOMPARE(kinds.size(), size_t(4));
+    QCOMPARE(verifiedOn, (std::set<std::string>{"muzz", "finder", "mp3search"}));
+}
+
+void TestSandbox::expectedLinksHaveTheParsersForm() {
+    const std::vector<TExpectedResult> results = ExpectedResults("blue lantern");
+    using O = TExpectedResult::Outcome;
+    const int64_t road = static_cast<int64_t>(SandboxCatalogue().Mp3(8).size());
+    struct TRow {
+        const char* Engine;
+        const char* Title;
+        const char* Link;
+        O Check;
+        int64_t Size;
+    };
+    const TRow expected[] = {
+        {"muzz", "Velvet Lanterns - Blue Hour Telegram",
+         "http://www.muzz.test/mp3send/Velvet Lanterns - Blue Hour Telegram.mp3?id=3", O::Failed,
+         0},
+        {"muzz", "Mira Oakhollow - Blue Lantern Road",
+         "http://www.muzz.test/mp3send/Mira Oakhollow - Blue Lantern Road.mp3?id=8", O::Verified,
+         road},
+        {"finder", "Mira Oakhollow - Blue Lantern Road",
+         "http://dl.finderfiles.test/files/8/Mira_Oakhollow_-_Blue_Lantern_Road.mp3", O::Verified,
+         road},
+        {"mp3search", "Velvet Lanterns - Blue Hour Telegram",
+         "http://files.mp3search.test/get/3.mp3", O::Failed, 0},
+    };
+    QCOMPARE(results.size(), std::size(expected));
+    for (size_t i = 0; i < results.size(); ++i) {
+        QCOMPARE(results[i].Engine, std::string(expected[i].Engine));
+        QCOMPARE(results[i].Title, std::string(expected[i].Title));
+        QCOMPARE(results[i].Link, std::string(expected[i].Link));
+        QCOMPARE(results[i].Check, expected[i].Check);
+        QCOMPARE(results[i].Size, expected[i].Size);
+    }
+    QVERIFY(road > 10000);
+    const std::vector<TExpectedResult> stall = ExpectedResults("waiting room");
+    QVERIFY(!stall.empty());
+    for (const TExpectedResult& result : stall)
+        QCOMPARE(result.Check, O::Stalls);
+}
+
+void TestSandbox::pagesYieldExactlyTheExpectedResults_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("one artist") << "velvet";
+    QTest::newRow("encoded words") << "blue%20lantern";
+    QTest::newRow("plus and case") << "SIGNAL+ashgrove";
+    QTest::newRow("broad") << "e";
+    QTest::newRow("none") << "zyzzyva";
+}
+
+void TestSandbox::pagesYieldExactlyTheExpectedResults() {
+    QFETCH(QString, key);
+    const TSandboxSite site(SandboxCatalogue());
+    std::vector<TParsedResult> parsed;
+    for (const TSandboxEngine engine : kAllEngines) {
+        const std::vector<TParsedResult> found = ParseEngine(site, engine, key.toStdString());
+        parsed.insert(parsed.end(), found.begin(), found.end());
+    }
+    std::vector<TParsedResult> expected;
+    for (const TExpectedResult& result : ExpectedResults(key.toStdString()))
+        expected.push_back({result.Title, result.Link});
+    QCOMPARE(parsed.size(), expected.size());
+    for (size_t i = 0; i < parsed.size(); ++i) {
+        QCOMPARE(parsed[i].Title, expected[i].Title);
+        QCOMPARE(parsed[i].Link, expected[i].Link);
+    }
+}
+
+void TestSandbox::pagesCarryTheDistractors() {
+    // Without these the pages would not test the parsers' skipping at all.
+    const TSandboxSite site(SandboxCatalogue());
+    const std::string muzz = site.ResultsPage(TSandboxEngine::Muzz, "velvet");
+    QVERIFY(muzz.find("<A HREF=") != std::string::npos);
+    QVERIFY(muzz.find("mp3presend?id=1&preview=1\">preview</a>") != std::string::npos);
+    const std::string finder = site.ResultsPage(TSandboxEngine::Finder, "velvet");
+    QVERIFY(finder.find("<a href='dsong.aspx?id=2'>") != std::string::npos);
+    QVERIFY(finder.find("dsong.aspx?id=2&amp;preview=1") != std::string::npos);
+    const std::string mp3search = site.ResultsPage(TSandboxEngine::Mp3Search, "velvet");
+    QVERIFY(mp3search.find("download.php?id=6&amp;mode=preview") != std::string::npos);
+    // A key is echoed on the page; escaped, it cannot open an anchor of its own.
+    const std::string echoed = site.ResultsPage(TSandboxEngine::Muzz, "%3Ca%20href%3D%22x%22");
+    QVERIFY(Anchors(echoed).size() == Anchors(site.ResultsPage(TSandboxEngine::Muzz, "")).size());
+}
+
+void TestSandbox::unknownAddressesAreNotFound_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("unknown host") << "http://elsewhere.test/";
+    QTest::newRow("unknown path") << "http://www.muzz.test/mp3presend?id=2";
+    QTest::newRow("file without id") << "http://www.muzz.test/mp3send/x.mp3";
+    QTest::newRow("unknown song") << "http://files.mp3search.test/get/999.mp3";
+    QTest::newRow("finder detail of a song it lacks")
+        << "http://www.emp3finder.test/dsong.aspx?id=3";
+    QTest::newRow("mp3search detail of a song it lacks")
+        << "http://www.mp3search.test/download.php?id=2";
+    QTest::newRow("id not a number") << "http://dl.finderfiles.test/files/x2/a.mp3";
+}
+
+void TestSandbox::unknownAddressesAreNotFound() {
+    QFETCH(QString, url);
+    const TSandboxSite site(SandboxCatalogue());
+    const TCannedResponse response = site.Answer(ProxyRequest(url.toStdString()));
+    QCOMPARE(response.StatusLine, std::string("HTTP/1.0 404 Not Found"));
+    QCOMPARE(response.Length, TCannedResponse::LengthMode::Correct);
+    QVERIFY(!response.Body.empty());
+}
+
+void TestSandbox::mp3sAreWholeFramesAndRepeatable() {
+    constexpr int kBitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    std::set<size_t> sizes;
+    for (const TSandboxSong& song : SandboxCatalogue().Songs()) {
+        const std::string& mp3 = SandboxCatalogue().Mp3(song.Id);
+        sizes.insert(mp3.size());
+        // Frame after frame to the last byte: nothing cut off, nothing in between.
+        size_t at = 0;
+        int frames = 0;
+        while (at + 4 <= mp3.size()) {
+            const auto byte = [&](size_t i) { return static_cast<unsigned char>(mp3[at + i]); };
+            QVERIFY2(byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0, "no frame sync");
+            QCOMPARE((byte(1) >> 3) & 3, 3); // MPEG-1
+            QCOMPARE((byte(1) >> 1) & 3, 1); // Layer III
+            QCOMPARE(kBitRates[byte(2) >> 4], 64);
+            QCOMPARE((byte(2) >> 2) & 3, 0); // 44100 Hz
+            QCOMPARE(byte(3) >> 6, 3);       // mono
+            at += 144 * 64000 / 44100 + ((byte(2) >> 1) & 1);
+            ++frames;
+        }
+        QCOMPARE(at, mp3.size());
+        const double seconds = frames * 1152.0 / 44100.0;
+        QVERIFY2(seconds >= 2.0 && seconds <= 6.2, qPrintable(QString::number(seconds)));
+    }
+    QVERIFY(sizes.size() > SandboxCatalogue().Songs().size() / 2);
+    const TTone tone{523.25, 2500};
+    const std::string first = MakeToneMp3(tone);
+    QVERIFY(!first.empty());
+    QCOMPARE(MakeToneMp3(tone), first);
+    QVERIFY(MakeToneMp3({523.25, 3500}).size() > first.size());
+}
+
+void TestSandbox::fileHostsBehaveOverLoopback() {
+    const uint16_t port = m_web->Port();
+    for (const TLinkBehaviour kind : {TLinkBehaviour::Ok, TLinkBehaviour::NotFound,
+                                      TLinkBehaviour::NoLength, TLinkBehaviour::ZeroLength}) {
+        const TSandboxSong* song = FirstWith(kind);
+        QVERIFY(song);
+        const std::string& mp3 = SandboxCatalogue().Mp3(song->Id);
+        for (const TSandboxEngine engine : kAllEngines) {
+            const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
+            const TReply reply = ParseReply(Get(port, SpacesEscaped(link)));
+            const std::string what = std::string(BehaviourName(kind)) + " " + link;
+            const bool hasLength = reply.Headers.count("content-length") > 0;
+            switch (kind) {
+            case TLinkBehaviour::Ok:
+                QVERIFY2(reply.StatusLine == "HTTP/1.0 200 OK", what.c_str());
+                QCOMPARE(reply.Header("content-length"), std::to_string(mp3.size()));
+                QCOMPARE(reply.Header("content-type"), std::string("audio/mpeg"));
+                QVERIFY2(reply.Body == mp3, what.c_str());
+                break;
+            case TLinkBehaviour::NotFound:
+                QVERIFY2(reply.StatusLine == "HTTP/1.0 404 Not Found", what.c_str());
+                QCOMPARE(reply.Header("content-length"), std::to_string(reply.Body.size()));
+                QVERIFY(reply.Body.find("<html>") != std::string::npos);
+                break;
+            case TLinkBehaviour::NoLength:
+                QVERIFY2(reply.StatusLine == "HTTP/1.0 200 OK" && !hasLength, what.c_str());
+                QVERIFY2(reply.Body == mp3, what.c_str());
+                break;
+            default:
+                QVERIFY2(reply.StatusLine == "HTTP/1.0 200 OK", what.c_str());
+                QCOMPARE(reply.Header("content-length"), std::string("0"));
+                QVERIFY(reply.Body.empty());
+            }
+        }
+    }
+    // A client that leaves the spaces in the target still gets the song.
+    const TSandboxSong* ok = FirstWith(TLinkBehaviour::Ok);
+    const TReply raw =
+        ParseReply(Get(port, TSandboxCatalogue::ResultLink(*ok, TSandboxEngine::Muzz)));
+    QCOMPARE(raw.StatusLine, std::string("HTTP/1.0 200 OK"));
+    QVERIFY(raw.Body == SandboxCatalogue().Mp3(ok->Id));
+    // HEAD gives the length a check relies on, and no body.
+    const TReply head = ParseReply(
+        Exchange(port, "HEAD " + TSandboxCatalogue::ResultLink(*ok, TSandboxEngine::Mp3Search) +
+                           " HTTP/1.0\r\n\r\n"));
+    QCOMPARE(head.Header("content-length"), std::to_string(SandboxCatalogue().Mp3(ok->Id).size()));
+    QVERIFY(head.Body.empty());
+    // A search page as the program asks for it, origin-form with a Host header included.
+    const TReply page =
+        ParseReply(Exchange(port, "GET /search.php?q=blue%20lantern&type=mp3 HTTP/1.0\r\n"
+                                  "Host: www.mp3search.test\r\n\r\n"));
+    QCOMPARE(page.StatusLine, std::string("HTTP/1.0 200 OK"));
+    QCOMPARE(page.Header("content-length"), std::to_string(page.Body.size()));
+    QVERIFY(page.Body.find("<a href=\"download.php?id=3\">") != std::string::npos);
+}
+
+void TestSandbox::stalledLinkSaysNothingUntilStop() {
+    const TSandboxSong* song = FirstWith(TLinkBehaviour::Stall);
+    QVERIFY(song);
+    TSandboxWeb web;
+    QVERIFY(web.Listening());
+    const std::string link = TSandboxCatalogue::ResultLink(*song, TSandboxEngine::Mp3Search);
+    std::future<std::string> reply =
+        std::async(std::launch::async, [&] { return Get(web.Port(), link); });
+    // Silent for longer than a client waits between bytes in the tests; then Stop ends it.
+    QVERIFY(reply.wait_for(std::chrono::milliseconds(400)) == std::future_status::timeout);
+    QElapsedTimer timer;
+    timer.start();
+    web.Stop();
+    QVERIFY(reply.wait_for(std::chrono::seconds(2)) == std::future_status::ready);
+    QVERIFY(timer.elapsed() < 2000);
+    QVERIFY(reply.get().empty());
+}
+
+QTEST_APPLESS_MAIN(TestSandbox)
+#include "tst_sandbox.moc"
