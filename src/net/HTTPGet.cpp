@@ -1,6 +1,5 @@
 #include "net/HTTPGet.h"
 
-#include <charconv>
 #include <cstdio>
 #include <thread>
 
@@ -12,15 +11,6 @@
 namespace {
 // The read size of the fetch loop: one progress report per block.
 constexpr size_t kReadBlock = 1025;
-
-std::optional<int64_t> ParseLength(const std::string& text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [rest, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || rest != end)
-        return std::nullopt;
-    return value;
-}
 
 // Closes a C stream when it goes out of scope.
 struct FileCloser {
@@ -90,9 +80,7 @@ THTTPGetThread::THTTPGetThread(const THTTPGet& settings, bool toFile, TLifelineR
 
 void THTTPGetThread::Terminate() {
     m_terminated = true;
-    std::lock_guard lock(m_requestLock);
-    if (m_request != nullptr)
-        m_request->Cancel();
+    m_request.Cancel();
 }
 
 void THTTPGetThread::SplitUrl(const std::string& url, std::string& host, std::string& path) {
@@ -140,8 +128,7 @@ void THTTPGetThread::Run() {
         if (Terminated())
             return false;
         Succeeded = headers.ContentLength.has_value();
-        if (headers.ContentLength)
-            ContentLength = ParseLength(*headers.ContentLength).value_or(0);
+        ContentLength = ContentLengthValue(headers.ContentLength);
         if (!headers.ContentLength && BinaryData)
             return false;
         if (OnFileSize) {
@@ -186,17 +173,11 @@ void THTTPGetThread::Run() {
         return true;
     };
 
-    {
-        std::lock_guard lock(m_requestLock);
-        m_request = &request;
-    }
+    m_request.Set(&request);
     if (Terminated())
         request.Cancel();
     const int result = request.Perform();
-    {
-        std::lock_guard lock(m_requestLock);
-        m_request = nullptr;
-    }
+    m_request.Set(nullptr);
 
     const bool flushed = !file || std::fflush(file.get()) == 0;
     file.reset();

@@ -10,10 +10,10 @@
 #include <QObject>
 
 #include "core/uHandOver.h"
+#include "net/uCurlRequest.h"
 
 class THTTPGet;
 class THTTPGetThread;
-class TCurlRequest;
 
 using TOnProgressEvent = std::function<void(THTTPGetThread* sender, int64_t totalBytes, int64_t bytesReceived)>;
 using TOnFileSizeEvent = std::function<void(THTTPGetThread* sender, int64_t fileSize)>;
@@ -111,6 +111,5 @@ private:
 
     TLifelineRef m_component;
     std::atomic<bool> m_terminated{false};
-    std::mutex m_requestLock; // guards m_request against Terminate from the GUI thread
-    TCurlRequest* m_request = nullptr;
+    TRequestSlot m_request; // lets Terminate, on the GUI thread, end a blocking transfer
 };

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 
 #include "core/uTStringUtils.h"
@@ -54,6 +55,26 @@ bool IsRedirectStatus(long status) {
 }
 
 } // namespace
+
+int64_t ContentLengthValue(const std::optional<std::string>& header) {
+    if (!header)
+        return 0;
+    int64_t value = 0;
+    const char* end = header->data() + header->size();
+    const auto [rest, error] = std::from_chars(header->data(), end, value);
+    return (error == std::errc() && rest == end) ? value : 0;
+}
+
+void TRequestSlot::Set(TCurlRequest* request) {
+    std::lock_guard lock(m_lock);
+    m_request = request;
+}
+
+void TRequestSlot::Cancel() {
+    std::lock_guard lock(m_lock);
+    if (m_request != nullptr)
+        m_request->Cancel();
+}
 
 std::string EncodeUnsafeBytes(const std::string& text) {
     static const char kHex[] = "0123456789ABCDEF";

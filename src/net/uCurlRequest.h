@@ -33,6 +33,23 @@ std::string BuildRequestUrl(const std::string& host, const std::string& path);
 // Space, control bytes and bytes above 127 percent-encoded; everything else unchanged.
 std::string EncodeUnsafeBytes(const std::string& text);
 
+// The value of a Content-Length header as the owners see it: the number, or 0 when the
+// header is absent or its text is not a whole number.
+int64_t ContentLengthValue(const std::optional<std::string>& header);
+
+class TCurlRequest;
+
+// Where a worker parks its request while it runs, so that another thread can cancel it.
+class TRequestSlot {
+public:
+    void Set(TCurlRequest* request);
+    void Cancel();
+
+private:
+    std::mutex m_lock;
+    TCurlRequest* m_request = nullptr;
+};
+
 // One HTTP request on the calling thread. Callbacks run on that thread; either may return
 // false to end the transfer at once (no further body byte is delivered). Cancel may be
 // called from any thread and ends a blocking connect or read without waiting for it.

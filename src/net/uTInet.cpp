@@ -1,6 +1,5 @@
 #include "net/uTInet.h"
 
-#include <charconv>
 #include <mutex>
 
 #include "core/uTStringUtils.h"
@@ -26,8 +25,7 @@ struct TInet::Shared {
     std::atomic<bool> Killed{false};
     // Held while an event runs, so that Kill returns only once no event is under way.
     std::recursive_mutex EventLock;
-    std::mutex RequestLock;
-    TCurlRequest* Request = nullptr;
+    TRequestSlot Request;
 
     template <typename Event, typename... Args>
     void Raise(const Event& event, Args&&... args) {
@@ -35,28 +33,7 @@ struct TInet::Shared {
         if (!Killed && event)
             event(std::forward<Args>(args)...);
     }
-
-    void CancelRequest() {
-        std::lock_guard lock(RequestLock);
-        if (Request != nullptr)
-            Request->Cancel();
-    }
-
-    void SetRequest(TCurlRequest* request) {
-        std::lock_guard lock(RequestLock);
-        Request = request;
-    }
 };
-
-namespace {
-// The header's text as a number; text that is not a whole number gives 0.
-int64_t ParseContentLength(const std::string& text) {
-    int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [rest, error] = std::from_chars(text.data(), end, value);
-    return (error == std::errc() && rest == end) ? value : 0;
-}
-} // namespace
 
 TInet::TInet(std::string key) : m_key(std::move(key)), m_shared(std::make_shared<Shared>()) {}
 
@@ -93,7 +70,7 @@ void TInet::Start(const std::string& url, const std::string& agent, const std::s
 
 void TInet::Stop() {
     m_shared->StopRequested = true;
-    m_shared->CancelRequest();
+    m_shared->Request.Cancel();
 }
 
 void TInet::Kill() {
@@ -101,7 +78,7 @@ void TInet::Kill() {
         std::lock_guard lock(m_shared->EventLock);
         m_shared->Killed = true;
     }
-    m_shared->CancelRequest();
+    m_shared->Request.Cancel();
     // The thread winds down on its own; it holds its own share of the state it uses.
     if (m_thread.joinable())
         m_thread.detach();
@@ -135,7 +112,7 @@ void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
         request.OnHeaders = [&](const TCurlRequest::Headers& headers) {
             if (!headers.ContentLength)
                 shared->Raise(shared->OnError, shared->Key, kErrorHeaderNotFound);
-            contentLength = headers.ContentLength ? ParseContentLength(*headers.ContentLength) : 0;
+            contentLength = ContentLengthValue(headers.ContentLength);
             shared->Raise(shared->OnHeaders, shared->Key, static_cast<int>(headers.Status), contentLength);
             return !shared->StopRequested && !shared->Killed;
         };
@@ -150,12 +127,12 @@ void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
             return true;
         };
 
-        shared->SetRequest(&request);
+        shared->Request.Set(&request);
         // A Stop or Kill that came before the request was registered still counts.
         if (shared->StopRequested || shared->Killed)
             request.Cancel();
         const int result = request.Perform();
-        shared->SetRequest(nullptr);
+        shared->Request.Set(nullptr);
 
         const bool stopped = shared->StopRequested || request.StoppedByOwner();
         if (result != 0 && !request.HeadersDelivered() && !stopped)
