@@ -13,6 +13,7 @@ esac
 bash "$root/scripts/build.sh" "${variant[@]}"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp}
+# Tests start helper processes (fork, then exec at once) while their servers run threads.
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$root/tests/tsan.supp}
 cd "$dir"
 ctest --output-on-failure -j 2 "$@"

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include "cli/uCliDownload.h"
 #include "cli/uCliSearch.h"
 #include "core/uIncludes.h"
 #include "core/uTFileUtils.h"
@@ -29,6 +30,16 @@ const char* const kUsage =
     "      Exits 0 once the search is done and every check has reported; 1 when no engine\n"
     "      could be loaded or the time-out (default 120 s) passed. --check-timeout sets how\n"
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
+    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] URL...\n"
+    "      Downloads each address with the program's download manager: written into the\n"
+    "      incomplete folder, then copied under a free name into the download folder\n"
+    "      (defaults: the program's settings). The file is named NAME, or after the\n"
+    "      address's last path segment, made safe to use as a file name. Shows a progress\n"
+    "      bar per file on standard error when that is a terminal, and prints one line per\n"
+    "      file on standard output:\n"
+    "        complete<TAB>link<TAB>final path\n"
+    "        failed<TAB>link\n"
+    "      Exits 0 when every download completed, 1 otherwise.\n"
     "  orvalo-cli scramble FILE\n"
     "  orvalo-cli unscramble FILE\n"
     "      Writes the file's bytes, scrambled or unscrambled with the program's key, to\n"
@@ -76,6 +87,29 @@ int Search(const std::vector<std::string>& args) {
     return RunCliSearch(options);
 }
 
+int Download(const std::vector<std::string>& args) {
+    TCliDownloadOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if ((arg == "--to" || arg == "--incomplete" || arg == "--name") && !hasValue)
+            return UsageError(arg + " needs a value");
+        if (arg == "--to")
+            options.DownloadFolder = args[++i];
+        else if (arg == "--incomplete")
+            options.IncompleteFolder = args[++i];
+        else if (arg == "--name")
+            options.Name = args[++i];
+        else if (arg.rfind("--", 0) == 0)
+            return UsageError("unexpected argument: " + arg);
+        else
+            options.Urls.push_back(arg);
+    }
+    if (options.Urls.empty())
+        return UsageError("download needs at least one URL");
+    return RunCliDownload(std::move(options));
+}
+
 int Transcode(const std::vector<std::string>& args, bool scramble) {
     if (args.size() != 1)
         return UsageError(std::string(scramble ? "scramble" : "unscramble") + " needs one FILE");
@@ -103,6 +137,8 @@ int main(int argc, char** argv) {
     }
     if (command == "search")
         return Search(args);
+    if (command == "download")
+        return Download(args);
     if (command == "scramble" || command == "unscramble")
         return Transcode(args, command == "scramble");
     return UsageError("unknown command: " + command);

@@ -12,6 +12,8 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
+#include "download/uTDownloadManager.h"
+#include "playlist/uTPlayListManager.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
@@ -20,9 +22,11 @@
 std::string AppFolder;
 std::unique_ptr<TAppOptions> AppOptions;
 std::unique_ptr<TSearchManager> SearchManager;
+std::unique_ptr<TPlayListManager> PlayListManager;
 std::unique_ptr<TSearchResultManager> SearchResults;
 std::unique_ptr<TSearchResultManager> PopularResults;
 std::unique_ptr<TVerificationManager> VerificationManager;
+std::unique_ptr<TDownloadManager> DownloadManager;
 std::unique_ptr<TStringList> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
 std::unique_ptr<TStringList> SearchResultRows;
@@ -85,9 +89,12 @@ void StartUp(const std::string& appFolder) {
     SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
     SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
     SearchManager = std::make_unique<TSearchManager>(3, 1, 500);
+    PlayListManager = std::make_unique<TPlayListManager>(AppOptions->DownloadDir + "/");
+    PlayListManager->Refresh();
     SearchResults = std::make_unique<TSearchResultManager>();
     PopularResults = std::make_unique<TSearchResultManager>();
     VerificationManager = std::make_unique<TVerificationManager>(5, 1, 500);
+    DownloadManager = std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
     SearchKeys = std::make_unique<TStringList>();
     LoadSearchKeys();
     EngineList = std::make_unique<TStringList>('*');
@@ -108,8 +115,10 @@ void ShutDown() {
     PopularResultRows.reset();
     DownloadRows.reset();
     SearchManager.reset();
+    PlayListManager.reset();
     SearchResults.reset();
     PopularResults.reset();
     VerificationManager.reset();
+    DownloadManager.reset();
     AppOptions.reset();
 }

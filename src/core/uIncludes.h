@@ -6,6 +6,8 @@
 #include "core/uTAppOptions.h"
 #include "core/uTStringList.h"
 
+class TDownloadManager;
+class TPlayListManager;
 class TSearchManager;
 class TSearchResultManager;
 class TVerificationManager;
@@ -15,9 +17,11 @@ class TVerificationManager;
 extern std::string AppFolder; // the executable's folder, always ending in "/"
 extern std::unique_ptr<TAppOptions> AppOptions;
 extern std::unique_ptr<TSearchManager> SearchManager;
+extern std::unique_ptr<TPlayListManager> PlayListManager;
 extern std::unique_ptr<TSearchResultManager> SearchResults;  // the current search's files
 extern std::unique_ptr<TSearchResultManager> PopularResults; // the most-popular list
 extern std::unique_ptr<TVerificationManager> VerificationManager;
+extern std::unique_ptr<TDownloadManager> DownloadManager;
 extern std::unique_ptr<TStringList> SearchKeys;        // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
 extern std::unique_ptr<TStringList> SearchResultRows;  // row number '*' link

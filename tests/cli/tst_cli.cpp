@@ -1,8 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "TestServer.h"
+#include "cli/uCliDownload.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
 
@@ -40,6 +43,10 @@ private slots:
     void searchWithoutEnginesFails();
     void searchPrintsEventsAndVerifiesDistinctLinks();
     void searchThatNeverEndsTimesOut();
+    void downloadReportsEachFile();
+    void downloadNamesStayInsideTheFolders();
+    void fileNamesFromAddresses_data();
+    void fileNamesFromAddresses();
 
 private:
     std::string WriteEngines(const std::string& plain) {
@@ -138,6 +145,59 @@ void TestCli::searchThatNeverEndsTimesOut() {
     const Result result = RunCli({"search", "--data", QString::fromStdString(data), "--timeout", "2", "x"});
     QCOMPARE(result.exitCode, 1);
     QVERIFY(result.err.contains("did not end within 2 s"));
+}
+
+void TestCli::downloadReportsEachFile() {
+    QTemporaryDir done, partial;
+    const std::string body = TTestServer::SyntheticBody(70000);
+    m_server->Serve("dl.test/files/Good%20Song.mp3", TScriptedResponse::Ok(body));
+    m_server->Serve("dl.test/files/gone.mp3", TScriptedResponse::Status(404, "no"));
+    const Result result = RunCli({"download", "--to", done.path(), "--incomplete", partial.path(),
+                                  "http://dl.test/files/Good%20Song.mp3", "http://dl.test/files/gone.mp3",
+                                  "http://dl.test/files/Good%20Song.mp3"});
+    QCOMPARE(result.exitCode, 1);
+    QList<QByteArray> lines = result.out.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    std::sort(lines.begin(), lines.end());
+    const QByteArray path = (done.path() + "/Good Song.mp3").toUtf8();
+    QCOMPARE(lines, (QList<QByteArray>{"complete\thttp://dl.test/files/Good%20Song.mp3\t" + path,
+                                       "failed\thttp://dl.test/files/gone.mp3"}));
+    QVERIFY(TFileUtils::ReadWholeFile(path.toStdString()) == body);
+    QVERIFY(result.err.isEmpty()); // no terminal: no progress bars
+    const Result good = RunCli({"download", "--to", done.path(), "--incomplete", partial.path(),
+                                "http://dl.test/files/Good%20Song.mp3"});
+    QCOMPARE(good.exitCode, 0);
+    QVERIFY(good.out.endsWith("/Good Song1.mp3\n")); // the first name is taken now
+}
+
+void TestCli::downloadNamesStayInsideTheFolders() {
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath("a/done"));
+    QVERIFY(QDir(root.path()).mkpath("a/partial"));
+    m_server->Serve("dl.test/x.mp3", TScriptedResponse::Ok("inside"));
+    const Result result = RunCli({"download", "--to", root.path() + "/a/done", "--incomplete",
+                                  root.path() + "/a/partial", "--name", "../../escaped", "http://dl.test/x.mp3"});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(!QFile::exists(root.path() + "/escaped"));
+    QVERIFY(QFile::exists(root.path() + "/a/done/.._.._escaped"));
+    QCOMPARE(RunCli({"download", "--to", root.path() + "/none", "http://dl.test/x.mp3"}).exitCode, 1);
+}
+
+void TestCli::fileNamesFromAddresses_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "http://h.test/a/b/song.mp3" << "song.mp3";
+    QTest::newRow("query dropped") << "http://h.test/mp3send/Band - Song.mp3?id=4" << "Band - Song.mp3";
+    QTest::newRow("encoded") << "http://h.test/My%20Song.mp3" << "My Song.mp3";
+    QTest::newRow("encoded slash") << "http://h.test/a%2F..%2Fb.mp3" << "a_.._b.mp3";
+    QTest::newRow("no path") << "http://h.test" << "download";
+    QTest::newRow("ends in slash") << "http://h.test/dir/" << "download";
+}
+
+void TestCli::fileNamesFromAddresses() {
+    QFETCH(QString, url);
+    QFETCH(QString, name);
+    QCOMPARE(QString::fromStdString(FileNameFromUrl(url.toStdString())), name);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,154 @@
+#include "cli/uCliDownload.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+#include <QCoreApplication>
+
+#include "cli/uCliSearch.h"
+#include "core/uIncludes.h"
+#include "core/uTFileUtils.h"
+#include "core/uTStringList.h"
+#include "download/uTDownloadManager.h"
+#include "search/uTSearchResultManager.h"
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Where files go unless the command line says otherwise: the folders of the program's
+// settings, or the program's own defaults when those are missing.
+void SettleFolders(TCliDownloadOptions& options) {
+    TAppOptions settings;
+    settings.Load();
+    SettleFolder(settings.DownloadDir, ExecutableFolder() + "Downloads");
+    SettleFolder(settings.IncompleteDir, ExecutableFolder() + "Incomplete");
+    if (options.DownloadFolder.empty())
+        options.DownloadFolder = settings.DownloadDir;
+    if (options.IncompleteFolder.empty())
+        options.IncompleteFolder = settings.IncompleteDir;
+}
+
+// One progress line per file on a terminal, redrawn in place, at most ten times a second.
+class TProgressBars {
+public:
+    TProgressBars(const TDownloadManager& manager, bool enabled) : m_manager(manager), m_enabled(enabled) {}
+
+    void Draw(bool force) {
+        if (!m_enabled)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!force && now - m_lastDraw < std::chrono::milliseconds(100))
+            return;
+        m_lastDraw = now;
+        std::string text;
+        if (m_drawnLines > 0)
+            text += "\x1b[" + std::to_string(m_drawnLines) + "F";
+        for (int i = 0; i < m_manager.Count(); ++i)
+            text += Line(*m_manager.Items(i)) + "\x1b[K\n";
+        m_drawnLines = m_manager.Count();
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    static std::string Line(const TDownload& download) {
+        constexpr int kWidth = 30;
+        const int filled = download.Progress * kWidth / 100;
+        std::string bar = "[" + std::string(static_cast<size_t>(std::clamp(filled, 0, kWidth)), '#') +
+                          std::string(static_cast<size_t>(kWidth - std::clamp(filled, 0, kWidth)), '-') + "]";
+        const char* state = download.Failed ? " failed" : (download.Completed ? " done" : "");
+        char figures[96];
+        std::snprintf(figures, sizeof figures, " %3d%% %8lld kb/s%s ", download.Progress,
+                      static_cast<long long>(download.Speed / 1024), state);
+        std::string name = download.FileName.substr(0, 40);
+        for (char& c : name) {
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = ' ';
+        }
+        return bar + figures + name;
+    }
+
+    const TDownloadManager& m_manager;
+    bool m_enabled;
+    int m_drawnLines = 0;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};
+
+} // namespace
+
+std::string FileNameFromUrl(const std::string& url) {
+    std::string path = url.substr(0, url.find_first_of("?#"));
+    const size_t scheme = path.find("://");
+    if (scheme != std::string::npos)
+        path = path.substr(scheme + 3);
+    const size_t slash = path.find('/');
+    path = slash == std::string::npos ? std::string() : path.substr(slash);
+    return SafeFileName(PercentDecoded(path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1)));
+}
+
+int RunCliDownload(TCliDownloadOptions options) {
+    SettleFolders(options);
+    for (const std::string& folder : {options.DownloadFolder, options.IncompleteFolder}) {
+        if (!DirectoryExists(folder)) {
+            std::fprintf(stderr, "orvalo-cli: no such folder: %s\n", folder.c_str());
+            return 1;
+        }
+    }
+    TDownloadManager manager(options.DownloadFolder, options.IncompleteFolder);
+    TProgressBars bars(manager, ::isatty(STDERR_FILENO) == 1);
+    int pending = 0;
+    bool allCompleted = true;
+    const auto finished = [&] {
+        if (--pending == 0)
+            QCoreApplication::exit(allCompleted ? 0 : 1);
+    };
+    manager.OnDownloadProgress = [&](const std::string&, const TDownload&) { bars.Draw(false); };
+    manager.OnDownloadComplete = [&](const std::string& key) {
+        bars.Draw(true);
+        PrintFields({"complete", key, manager.Find(key)->FilePath});
+        finished();
+    };
+    manager.OnDownloadError = [&](const std::string& key) {
+        bars.Draw(true);
+        PrintFields({"failed", key});
+        allCompleted = false;
+        finished();
+    };
+    TStringList started;
+    for (const std::string& url : options.Urls) {
+        if (started.IndexOf(url) >= 0)
+            continue; // the same address twice is one download
+        started.Add(url);
+        ++pending;
+        const std::string name = options.Name.empty() ? FileNameFromUrl(url) : SafeFileName(options.Name);
+        manager.AddDownload(TSearchResult(url, TSearchResult::NotVerified, url, name, 0));
+    }
+    bars.Draw(true);
+    return QCoreApplication::exec();
+}

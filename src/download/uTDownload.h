@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One download of this program run.
+class TDownload {
+public:
+    // What the downloads page shows as the status picture.
+    static constexpr int StatusDownloading = 0;
+    static constexpr int StatusComplete = 1;
+    static constexpr int StatusFailed = 2;
+
+    TDownload(std::string key, std::string fileName, int64_t size)
+        : Key(std::move(key)), FileName(std::move(fileName)), Size(size) {}
+
+    std::string Key;      // the search result's link
+    std::string Url;      // the link to fetch
+    std::string FilePath; // the file in the incomplete folder, or its copy once complete
+    std::string FileName; // as the result names it (shown as it stands)
+    int64_t Size;
+    bool Failed = false;
+    bool Completed = false;
+    int64_t Received = 0;
+    int Progress = 0; // whole percent
+    int64_t Speed = 0; // bytes per second
+
+    int Status() const { return Failed ? StatusFailed : (Completed ? StatusComplete : StatusDownloading); }
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/uHandOver.h"
+#include "core/uTCustomStringList.h"
+#include "core/uTSortedStringList.h"
+#include "download/uTDownload.h"
+#include "download/uTGetFile.h"
+
+class TSearchResult;
+
+// A file name made from a web page's title that can only ever name a file inside its folder:
+// path separators, NUL and control bytes become "_", "." and ".." are refused, and the name
+// stays within 240 bytes (room for a number to be added) with its extension kept.
+std::string SafeFileName(const std::string& name);
+
+// The downloads of this program run: one transfer per running download, each written into
+// the incomplete folder under a free name and copied under a free name into the download
+// folder once complete. The three events run on the GUI thread, in the order raised.
+class TDownloadManager {
+public:
+    TDownloadManager(std::string downloadFolder, std::string incompleteFolder);
+    TDownloadManager(const TDownloadManager&) = delete;
+    TDownloadManager& operator=(const TDownloadManager&) = delete;
+    // Ends every transfer at once, without events and without waiting for the network.
+    ~TDownloadManager();
+
+    TSortedStringList<TDownload> Downloads; // key -> record, owned by the manager
+    TCustomStringList<TGetFile> Workers;    // key -> transfer, running or not yet purged
+    std::string DownloadFolder;
+    std::string IncompleteFolder;
+
+    std::function<void(const std::string& key)> OnDownloadError;
+    std::function<void(const std::string& key)> OnDownloadComplete;
+    std::function<void(const std::string& key, const TDownload& download)> OnDownloadProgress;
+
+    void AddDownload(const TSearchResult& result);
+    void RestartDownload(const std::string& key);
+    void CancelDownload(const std::string& key);
+    void CancelAllDownloads();
+    int Count() const { return Downloads.Count(); }
+    TDownload* Items(int index) const;
+    TDownload* Find(const std::string& key) const;
+
+    // The path, or the first of Base1.ext, Base2.ext ... that names no existing file and no
+    // file of a download in the list.
+    std::string UniqueFileName(const std::string& path) const;
+    void PurgeWorkers();
+    void KillAll();
+
+    void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
+    void WorkerError(const std::string& key);
+    void WorkerComplete(const std::string& key);
+
+private:
+    void StartWorker(const TDownload& download);
+    bool IsTaken(const std::string& path) const;
+    TLifeline m_alive = MakeLifeline();
+};

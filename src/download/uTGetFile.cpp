@@ -1,0 +1,132 @@
+#include "download/uTGetFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+uint32_t TickCount() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+TGetFile::TGetFile(std::string key) : Key(std::move(key)), Worker(std::make_unique<TInet>(Key)) {
+    Worker->OnError = [this](const std::string& k, int code) { WorkerError(k, code); };
+    Worker->OnHeaders = [this](const std::string& k, int status, int64_t length) { WorkerHeaders(k, status, length); };
+    Worker->OnData = [this](const std::string& k, std::string_view chunk) { WorkerData(k, chunk); };
+    Worker->OnFailed = [this](const std::string& k) { WorkerFailed(k); };
+    Worker->OnComplete = [this](const std::string& k) { WorkerComplete(k); };
+}
+
+TGetFile::~TGetFile() = default;
+
+void TGetFile::Start(const std::string& filePath, const std::string& url) {
+    if (!HasThread || Worker->Busy())
+        return;
+    Reported = false;
+    FilePath = filePath;
+    Buffer.clear();
+    TotalSize = 0;
+    Received = 0;
+    m_fileStarted = false;
+    Worker->Start(url);
+}
+
+bool TGetFile::IsRunning() const {
+    return HasThread && Worker->Busy();
+}
+
+void TGetFile::Stop() {
+    if (IsRunning())
+        Worker->Stop();
+}
+
+void TGetFile::Kill() {
+    if (!IsRunning())
+        return;
+    Worker->Kill();
+    HasThread = false;
+}
+
+bool TGetFile::Flush() {
+    if (Buffer.empty())
+        return true;
+    // The first write of a transfer starts the file afresh (a restart rewrites it from the
+    // first byte); later ones append, and make the file again if it was deleted meanwhile.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_fileStarted ? O_APPEND : O_TRUNC);
+    const int fd = ::open(FilePath.c_str(), flags, 0644);
+    if (fd < 0)
+        return false;
+    m_fileStarted = true;
+    size_t written = 0;
+    while (written < Buffer.size()) {
+        const ssize_t n = ::write(fd, Buffer.data() + written, Buffer.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    // What reached the file leaves the buffer, so that no byte is ever written twice.
+    Buffer.erase(0, written);
+    return Buffer.empty();
+}
+
+void TGetFile::ReportFailure() {
+    if (Reported || !OnError)
+        return;
+    Reported = true;
+    OnError(Key);
+}
+
+void TGetFile::ReportCompletion() {
+    if (Reported || !OnComplete)
+        return;
+    Reported = true;
+    OnComplete(Key);
+}
+
+void TGetFile::WorkerError(const std::string&, int) {
+    ReportFailure();
+}
+
+void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t contentLength) {
+    if (statusCode == 200 && contentLength > 0) {
+        TotalSize = contentLength;
+        return;
+    }
+    Worker->Stop();
+    ReportFailure();
+}
+
+void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
+    if (Received == 0)
+        StartTick = Tick();
+    Received += static_cast<int64_t>(chunk.size());
+    Buffer.append(chunk);
+    if (Buffer.size() >= FlushThreshold && !Flush() && Buffer.size() > MaxUnwrittenBytes) {
+        Worker->Stop();
+        ReportFailure();
+        return;
+    }
+    const uint32_t elapsed = static_cast<uint32_t>(Tick() - StartTick) / 1000;
+    const int64_t bytesPerSecond = elapsed > 0 ? Received / elapsed : 0;
+    if (OnProgress)
+        OnProgress(Key, TotalSize, Received, bytesPerSecond);
+}
+
+void TGetFile::WorkerFailed(const std::string&) {
+    ReportFailure();
+}
+
+void TGetFile::WorkerComplete(const std::string&) {
+    // Bytes that cannot reach the disk (a full disk, a folder gone read-only) make the file
+    // incomplete: that is a failed download, whatever the network did.
+    if (!Flush() || Received != TotalSize) {
+        ReportFailure();
+        return;
+    }
+    ReportCompletion();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "net/uTInet.h"
+
+// The millisecond tick count, cut to 32 bits: differences stay right across a wrap.
+uint32_t TickCount();
+
+// One file transfer on a request worker: the body is buffered and appended to the target
+// file in blocks of at least FlushThreshold bytes, the rate is measured in whole seconds,
+// and the owner hears OnProgress after every block and at most one of OnError and
+// OnComplete. All events run on the worker's thread.
+class TGetFile {
+public:
+    static constexpr size_t FlushThreshold = 16384;
+    // While the disk refuses bytes they wait in memory; past this much the transfer fails
+    // rather than hold a whole file there.
+    static constexpr size_t MaxUnwrittenBytes = 8 << 20;
+
+    explicit TGetFile(std::string key);
+    TGetFile(const TGetFile&) = delete;
+    TGetFile& operator=(const TGetFile&) = delete;
+    ~TGetFile();
+
+    std::string Key;
+    std::unique_ptr<TInet> Worker;
+    bool HasThread = true; // cleared by Kill
+    bool Reported = false;
+    std::string FilePath;
+    std::string Buffer;
+    int64_t TotalSize = 0;
+    int64_t Received = 0;
+    uint32_t StartTick = 0;
+    // The clock the rate is measured with; tests drive their own.
+    std::function<uint32_t()> Tick = TickCount;
+
+    std::function<void(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond)> OnProgress;
+    std::function<void(const std::string& key)> OnError;
+    std::function<void(const std::string& key)> OnComplete;
+
+    void Start(const std::string& filePath, const std::string& url);
+    bool IsRunning() const;
+    // Cancels the transfer; it then ends as failed.
+    void Stop();
+    // Ends the transfer at once; no event follows.
+    void Kill();
+    // Writes the buffer to the file. Returns whether the buffer is empty afterwards; bytes
+    // that could not be written stay in the buffer for the next try, never twice on disk.
+    bool Flush();
+
+    // The worker's events.
+    void WorkerError(const std::string& key, int errorCode);
+    void WorkerHeaders(const std::string& key, int statusCode, int64_t contentLength);
+    void WorkerData(const std::string& key, std::string_view chunk);
+    void WorkerFailed(const std::string& key);
+    void WorkerComplete(const std::string& key);
+
+private:
+    void ReportFailure();
+    void ReportCompletion();
+    bool m_fileStarted = false; // the transfer has written its first bytes
+};

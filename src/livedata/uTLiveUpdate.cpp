@@ -1,0 +1,125 @@
+#include "livedata/uTLiveUpdate.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include <QDate>
+
+#include "core/uGeneralKey.h"
+#include "core/uIncludes.h"
+#include "core/uShell.h"
+#include "core/uTCustomStringList.h"
+#include "core/uTFileUtils.h"
+#include "core/uTStringUtils.h"
+#include "net/uTInet.h"
+
+// The two lists, shared with the workers' handlers: they run on the workers' threads and
+// may outlive the fetcher.
+struct TLiveUpdate::Shared {
+    std::mutex Lock;
+    TStringList Requests;
+    TCustomStringList<std::string> Buffers;
+};
+
+TLiveUpdate::TLiveUpdate() : m_shared(std::make_shared<Shared>()) {}
+
+TLiveUpdate::~TLiveUpdate() = default;
+
+bool TLiveUpdate::InFlight(const std::string& name) const {
+    std::lock_guard lock(m_shared->Lock);
+    return m_shared->Requests.IndexOf(name) >= 0 || m_shared->Buffers.IndexOf(name) >= 0;
+}
+
+void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
+    {
+        std::lock_guard lock(m_shared->Lock);
+        if (m_shared->Requests.IndexOf(name) >= 0 || m_shared->Buffers.IndexOf(name) >= 0)
+            return;
+        m_shared->Requests.Add(name);
+        m_shared->Buffers.Add(name, std::make_unique<std::string>());
+    }
+    auto worker = std::make_unique<TInet>(name);
+    worker->SetFreeOnTerminate(true);
+    const std::shared_ptr<Shared> shared = m_shared;
+    const TLifelineRef alive = m_alive;
+    worker->OnData = [shared](const std::string& key, std::string_view chunk) {
+        std::lock_guard lock(shared->Lock);
+        const int index = shared->Buffers.IndexOf(key);
+        if (index < 0)
+            return;
+        // An answer too large to be one of these files is dropped whole, never cut short.
+        if (shared->Buffers.Objects(index)->size() + chunk.size() > kMaxTextBytes)
+            shared->Buffers.Delete(index);
+        else
+            shared->Buffers.Objects(index)->append(chunk);
+    };
+    worker->OnFailed = [this, shared, alive](const std::string& key) {
+        {
+            std::lock_guard lock(shared->Lock);
+            shared->Requests.Delete(shared->Requests.IndexOf(key));
+            shared->Buffers.Delete(shared->Buffers.IndexOf(key));
+        }
+        HandOver(alive, [this, key] {
+            if (OnFetchFailed)
+                OnFetchFailed(key);
+        });
+    };
+    worker->OnComplete = [this, shared, alive](const std::string& key) {
+        std::string text;
+        {
+            std::lock_guard lock(shared->Lock);
+            shared->Requests.Delete(shared->Requests.IndexOf(key));
+            const int index = shared->Buffers.IndexOf(key);
+            if (index >= 0) {
+                text = std::move(*shared->Buffers.Objects(index));
+                shared->Buffers.Delete(index);
+            }
+        }
+        HandOver(alive, [this, key, text = std::move(text)] {
+            if (OnFetchComplete)
+                OnFetchComplete(key, text);
+        });
+    };
+    // The worker frees itself when its thread ends.
+    worker.release()->Start(url);
+}
+
+std::string LiveDataUrl(const char* path) {
+    return std::string("http://") + kMakerHost + path;
+}
+
+bool MostPopularIsDue(int storedDay, const QDate& today) {
+    return std::abs(static_cast<long long>(DayNumber(today)) - storedDay) >= 7;
+}
+
+std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today) {
+    auto fetcher = std::make_unique<TLiveUpdate>();
+    fetcher->OnFetchFailed = [](const std::string&) {};
+    fetcher->OnFetchComplete = [](const std::string& name, const std::string& text) { LiveDataReceived(name, text); };
+    if (IsFirstRun()) {
+        fetcher->Fetch("firstrun", LiveDataUrl(kFirstRunPath));
+        fetcher->Fetch("allfirstrun", LiveDataUrl(kAllFirstRunPath));
+    }
+    if (MostPopularIsDue(ReadPopularDate(), today))
+        fetcher->Fetch("mostpopular", LiveDataUrl(kMostPopularPath));
+    return fetcher;
+}
+
+void LiveDataReceived(const std::string& name, const std::string& text) {
+    if (name == "firstrun")
+        ProcessFirstRun(text);
+    else if (name == "mostpopular")
+        ProcessMostPopular(text, QDate::currentDate());
+}
+
+void ProcessFirstRun(const std::string& text) {
+    if (TrimSpacesAndControls(text) == "f")
+        MarkFirstRunDone();
+}
+
+void ProcessMostPopular(const std::string& text, const QDate& today) {
+    if (text.empty())
+        return;
+    WritePopularDate(today);
+    TFileUtils::WriteWholeFile(AppFolder + "data/Orvalo.dat", text);
+}

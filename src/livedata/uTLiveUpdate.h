@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/uHandOver.h"
+
+class QDate;
+
+// Fetches small named text files, one self-freeing request worker each, and hands each
+// outcome to the GUI thread: the whole body, or the news that it did not come. The status
+// code is not looked at. Fetches still in flight when the fetcher goes are abandoned: their
+// workers end by themselves and nothing reaches the fetcher's owner.
+class TLiveUpdate {
+public:
+    TLiveUpdate();
+    TLiveUpdate(const TLiveUpdate&) = delete;
+    TLiveUpdate& operator=(const TLiveUpdate&) = delete;
+    ~TLiveUpdate();
+
+    std::function<void(const std::string& name)> OnFetchFailed;
+    std::function<void(const std::string& name, const std::string& text)> OnFetchComplete;
+
+    // Starts fetching `url` under `name`, unless a fetch of that name is in flight.
+    void Fetch(const std::string& name, const std::string& url);
+    bool InFlight(const std::string& name) const;
+
+    // Longest answer kept: these files are small; a larger answer arrives as an empty text.
+    static constexpr size_t kMaxTextBytes = 4 << 20;
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> m_shared;
+    TLifeline m_alive = MakeLifeline();
+};
+
+// The maker's server and the paths of its three files.
+inline constexpr const char* kFirstRunPath = "/orvalo/data/firstrunv850.txt";
+inline constexpr const char* kAllFirstRunPath = "/firstrun/allfirstrun.txt";
+inline constexpr const char* kMostPopularPath = "/orvalo/data/mostpopular.txt";
+std::string LiveDataUrl(const char* path);
+
+// Creates the fetcher and requests the first-run files (while the first run is not
+// registered) and the most-popular list (when the stored one is 7 or more days from today).
+std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today);
+void LiveDataReceived(const std::string& name, const std::string& text);
+// A trimmed answer of exactly "f" registers the first run.
+void ProcessFirstRun(const std::string& text);
+// A non-empty answer is stored as the most-popular list (scrambled, as received) with today.
+void ProcessMostPopular(const std::string& text, const QDate& today);
+// Whether the most-popular list is due: 7 or more whole days between its date and today.
+bool MostPopularIsDue(int storedDay, const QDate& today);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/uTSortedStringList.h"
+
+// One file of the download folder.
+class TPlayListFile {
+public:
+    TPlayListFile(std::string path, std::string fileName, int64_t fileSize)
+        : Path(std::move(path)), FileName(std::move(fileName)), FileSize(fileSize) {}
+    std::string Path; // the folder as scanned, with its trailing "/"
+    std::string FileName;
+    int64_t FileSize;
+};
+
+// A catalogue of the plain files (hidden ones included, no folders) in one folder, sorted by
+// name, size or extension.
+class TPlayListManager {
+public:
+    static constexpr int SortUnsorted = -1;
+    static constexpr int SortByName = 0;
+    static constexpr int SortBySize = 1;
+    static constexpr int SortByExtension = 2;
+
+    explicit TPlayListManager(std::string folder);
+    TPlayListManager(const TPlayListManager&) = delete;
+    TPlayListManager& operator=(const TPlayListManager&) = delete;
+    ~TPlayListManager();
+
+    std::string Folder; // always with a trailing "/"
+    TSortedStringList<TPlayListFile> Files;
+
+    void Refresh();
+    void Clear();
+    void AddFile(const std::string& name, int64_t size);
+    int SortType() const { return m_sortType; }
+    void SetSortType(int type);
+    int SortDirection() const { return m_sortDirection; }
+    void SetSortDirection(int direction);
+    void Sort();
+
+    // The compare rule: negative when `a` goes before `b` in the current sort.
+    int Compare(const TPlayListFile& a, const TPlayListFile& b) const;
+
+private:
+    int m_sortType = SortByName;
+    int m_sortDirection = 1;
+};

@@ -1,0 +1,268 @@
+#include <filesystem>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include "TestServer.h"
+#include "core/uTFileUtils.h"
+#include "download/uTDownloadManager.h"
+#include "search/uTSearchResultManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Events {
+    QStringList log;
+    bool allOnGuiThread = true;
+    void Attach(TDownloadManager& manager) {
+        manager.OnDownloadError = [this](const std::string& key) { Add("error " + key); };
+        manager.OnDownloadComplete = [this](const std::string& key) { Add("complete " + key); };
+        manager.OnDownloadProgress = [this](const std::string&, const TDownload&) {
+            ++progress;
+            allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        };
+    }
+    void Add(const std::string& event) {
+        allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        log << QString::fromStdString(event);
+    }
+    int progress = 0;
+};
+
+TSearchResult Result(const std::string& link, const std::string& fileName, int64_t size = 0) {
+    return TSearchResult(link, TSearchResult::Verified, link, fileName, size);
+}
+} // namespace
+
+class TestDownloadManager : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void safeFileNames_data();
+    void safeFileNames();
+    void uniqueNamesCountUpWithoutSeparator();
+    void completedFileIsCopiedUnderAFreeName();
+    void concurrentDownloadsNeverShareAPath();
+    void repeatedLinkChangesNothing();
+    void badAnswerFailsWithoutFile();
+    void restartOnlyFailedAndFromTheFirstByte();
+    void cancelEndsARunningDownloadAsFailed();
+    void progressIsWholePercent();
+    void failedCopyIsAFailure();
+    void foldersCanChangeWhileRunning();
+    void destroyingEndsTransfersWithoutEvents();
+
+private:
+    std::string Done() const { return m_done->path().toStdString(); }
+    std::string Partial() const { return m_partial->path().toStdString(); }
+    std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_done;
+    std::unique_ptr<QTemporaryDir> m_partial;
+    std::unique_ptr<TDownloadManager> m_manager;
+    Events m_events;
+};
+
+void TestDownloadManager::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+}
+
+void TestDownloadManager::init() {
+    m_done = std::make_unique<QTemporaryDir>();
+    m_partial = std::make_unique<QTemporaryDir>();
+    m_manager = std::make_unique<TDownloadManager>(Done(), Partial());
+    m_events = Events{};
+    m_events.Attach(*m_manager);
+}
+
+void TestDownloadManager::safeFileNames_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("safe");
+    QTest::newRow("plain") << QByteArray("Band - Song.mp3") << QByteArray("Band - Song.mp3");
+    QTest::newRow("separators") << QByteArray("AC/DC\\live.mp3") << QByteArray("AC_DC_live.mp3");
+    QTest::newRow("climbing out") << QByteArray("../../etc/passwd") << QByteArray(".._.._etc_passwd");
+    QTest::newRow("dot dot") << QByteArray("..") << QByteArray("download");
+    QTest::newRow("dot") << QByteArray(".") << QByteArray("download");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("download");
+    QTest::newRow("control bytes") << QByteArray("a\r\nb\x01\x7f.mp3", 10) << QByteArray("a__b__.mp3");
+    QTest::newRow("NUL") << QByteArray("a\0b.mp3", 7) << QByteArray("a_b.mp3");
+}
+
+void TestDownloadManager::safeFileNames() {
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, safe);
+    QCOMPARE(QByteArray::fromStdString(SafeFileName(name.toStdString())), safe);
+}
+
+void TestDownloadManager::uniqueNamesCountUpWithoutSeparator() {
+    QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/Song.mp3", "x"));
+    QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/Song1.mp3", "x"));
+    QCOMPARE(m_manager->UniqueFileName(Partial() + "/Song.mp3"), Partial() + "/Song2.mp3");
+    QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/song", "x"));
+    QCOMPARE(m_manager->UniqueFileName(Partial() + "/song"), Partial() + "/song1");
+    QCOMPARE(m_manager->UniqueFileName(Partial() + "/new.mp3"), Partial() + "/new.mp3");
+    // 400 bytes of title stay a valid name, extension kept, no character cut in half.
+    std::string title;
+    for (int i = 0; i < 200; ++i)
+        title += "\xC3\xA9";
+    const std::string safe = SafeFileName(title + ".mp3");
+    QVERIFY(safe.size() <= 240);
+    QCOMPARE(safe.substr(safe.size() - 4), std::string(".mp3"));
+    QCOMPARE(safe.substr(0, safe.size() - 4).size() % 2, size_t(0));
+    QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/" + safe, "ok"));
+}
+
+void TestDownloadManager::completedFileIsCopiedUnderAFreeName() {
+    const std::string body = TTestServer::SyntheticBody(100000);
+    m_server->Serve("files.test/a.mp3", TScriptedResponse::Ok(body));
+    QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/a.mp3", "older partial"));
+    QVERIFY(TFileUtils::WriteWholeFile(Done() + "/a.mp3", "already here"));
+    m_manager->AddDownload(Result("http://files.test/a.mp3", "a.mp3", 0));
+    QCOMPARE(m_manager->Count(), 1);
+    TDownload* download = m_manager->Items(0);
+    QCOMPARE(download->FilePath, Partial() + "/a1.mp3");
+    QCOMPARE(download->Status(), TDownload::StatusDownloading);
+    QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/a.mp3"});
+    QCOMPARE(download->FilePath, Done() + "/a1.mp3");
+    QCOMPARE(download->Status(), TDownload::StatusComplete);
+    QCOMPARE(download->Size, int64_t(100000));
+    QCOMPARE(download->Progress, 100);
+    QVERIFY(TFileUtils::ReadWholeFile(Done() + "/a1.mp3") == body);
+    QVERIFY(TFileUtils::ReadWholeFile(Partial() + "/a1.mp3") == body); // left in place
+    QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/a.mp3"), std::string("already here"));
+    QVERIFY(m_events.progress > 0);
+    QVERIFY(m_events.allOnGuiThread);
+}
+
+void TestDownloadManager::concurrentDownloadsNeverShareAPath() {
+    TScriptedResponse slow = TScriptedResponse::Ok(std::string(40000, '1'));
+    slow.SliceSize = 10000;
+    slow.SlicePauseMs = 50;
+    m_server->Serve("one.test/song.mp3", slow);
+    TScriptedResponse other = slow;
+    other.Body = std::string(40000, '2');
+    m_server->Serve("two.test/song.mp3", other);
+    m_manager->AddDownload(Result("http://one.test/song.mp3", "song.mp3"));
+    m_manager->AddDownload(Result("http://two.test/song.mp3", "song.mp3"));
+    QCOMPARE(m_manager->Items(0)->FilePath, Partial() + "/song.mp3");
+    QCOMPARE(m_manager->Items(1)->FilePath, Partial() + "/song1.mp3");
+    QTRY_COMPARE(m_events.log.size(), 2);
+    QCOMPARE(TFileUtils::ReadWholeFile(m_manager->Items(0)->FilePath), std::string(40000, '1'));
+    QCOMPARE(TFileUtils::ReadWholeFile(m_manager->Items(1)->FilePath), std::string(40000, '2'));
+    QVERIFY(m_manager->Items(0)->FilePath != m_manager->Items(1)->FilePath);
+}
+
+void TestDownloadManager::repeatedLinkChangesNothing() {
+    m_server->Serve("files.test/once.mp3", TScriptedResponse::Ok("once"));
+    m_manager->AddDownload(Result("http://files.test/once.mp3", "once.mp3"));
+    m_manager->AddDownload(Result("HTTP://FILES.TEST/once.mp3", "other.mp3"));
+    QCOMPARE(m_manager->Count(), 1);
+    QTRY_COMPARE(m_events.log.size(), 1);
+    m_manager->AddDownload(Result("http://files.test/once.mp3", "once.mp3"));
+    QCOMPARE(m_manager->Count(), 1);
+    QTest::qWait(100);
+    QCOMPARE(m_events.log.size(), 1);
+}
+
+void TestDownloadManager::badAnswerFailsWithoutFile() {
+    m_server->Serve("files.test/missing.mp3", TScriptedResponse::Status(404, "<html>no</html>"));
+    m_manager->AddDownload(Result("http://files.test/missing.mp3", "missing.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/missing.mp3"});
+    QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusFailed);
+    QVERIFY(!fs::exists(Partial() + "/missing.mp3"));
+    QVERIFY(!fs::exists(Done() + "/missing.mp3"));
+    QCOMPARE(m_events.progress, 0);
+}
+
+void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
+    TScriptedResponse cut = TScriptedResponse::Ok(std::string(60000, 'a'));
+    cut.CutAfter = 40000;
+    m_server->Serve("files.test/r.mp3", cut);
+    const std::string key = "http://files.test/r.mp3";
+    m_manager->AddDownload(Result(key, "r.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"error " + QString::fromStdString(key)});
+    QVERIFY(fs::file_size(Partial() + "/r.mp3") >= TGetFile::FlushThreshold);
+    m_server->Serve("files.test/r.mp3", TScriptedResponse::Ok(std::string(5000, 'b')));
+    QTRY_VERIFY(!m_manager->Workers.Objects(0)->IsRunning());
+    m_manager->RestartDownload(key);
+    m_manager->RestartDownload(key); // running now: nothing more happens
+    QTRY_COMPARE(m_events.log.size(), 2);
+    QCOMPARE(m_events.log.last(), "complete " + QString::fromStdString(key));
+    QCOMPARE(TFileUtils::ReadWholeFile(Partial() + "/r.mp3"), std::string(5000, 'b'));
+    QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/r.mp3"), std::string(5000, 'b'));
+    m_manager->RestartDownload(key); // complete: nothing happens
+    QTest::qWait(100);
+    QCOMPARE(m_events.log.size(), 2);
+    QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
+}
+
+void TestDownloadManager::cancelEndsARunningDownloadAsFailed() {
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 'c'));
+    stalled.StallAfter = 20000;
+    m_server->Serve("files.test/c.mp3", stalled);
+    m_manager->CancelDownload("http://files.test/c.mp3"); // not there: nothing
+    m_manager->AddDownload(Result("http://files.test/c.mp3", "c.mp3"));
+    QTRY_VERIFY(m_events.progress > 0);
+    m_manager->CancelAllDownloads();
+    QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/c.mp3"});
+    QVERIFY(m_manager->Items(0)->Failed);
+    m_manager->CancelDownload("http://files.test/c.mp3"); // ended: nothing more
+    QTest::qWait(100);
+    QCOMPARE(m_events.log.size(), 1);
+}
+
+void TestDownloadManager::progressIsWholePercent() {
+    m_manager->Downloads.Add("k", new TDownload("k", "k.mp3", 0));
+    m_manager->WorkerProgress("k", 1000000, 999999, 5);
+    QCOMPARE(m_manager->Items(0)->Progress, 99);
+    m_manager->WorkerProgress("k", 1000000, 1000000, 5);
+    QCOMPARE(m_manager->Items(0)->Progress, 100);
+    QCOMPARE(m_manager->Items(0)->Speed, int64_t(5));
+    m_manager->WorkerProgress("unknown", 10, 5, 1); // ignored
+    QCOMPARE(m_events.progress, 2);
+}
+
+void TestDownloadManager::failedCopyIsAFailure() {
+    m_server->Serve("files.test/nocopy.mp3", TScriptedResponse::Ok("payload"));
+    m_manager->DownloadFolder = Done() + "/gone";
+    m_manager->AddDownload(Result("http://files.test/nocopy.mp3", "nocopy.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/nocopy.mp3"});
+    const TDownload* download = m_manager->Items(0);
+    QCOMPARE(download->Status(), TDownload::StatusFailed);
+    QCOMPARE(download->FilePath, Partial() + "/nocopy.mp3"); // kept for a restart
+    QCOMPARE(TFileUtils::ReadWholeFile(download->FilePath), std::string("payload"));
+}
+
+void TestDownloadManager::foldersCanChangeWhileRunning() {
+    QTemporaryDir newDone, newPartial;
+    m_server->Serve("files.test/moved.mp3", TScriptedResponse::Ok("moved"));
+    m_manager->DownloadFolder = newDone.path().toStdString();
+    m_manager->IncompleteFolder = newPartial.path().toStdString();
+    m_manager->AddDownload(Result("http://files.test/moved.mp3", "moved.mp3"));
+    QTRY_COMPARE(m_events.log.size(), 1);
+    QVERIFY(fs::exists(newPartial.path().toStdString() + "/moved.mp3"));
+    QCOMPARE(m_manager->Items(0)->FilePath, newDone.path().toStdString() + "/moved.mp3");
+}
+
+void TestDownloadManager::destroyingEndsTransfersWithoutEvents() {
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 'd'));
+    stalled.StallAfter = 20000;
+    m_server->Serve("files.test/d1.mp3", stalled);
+    m_server->Serve("files.test/d2.mp3", stalled);
+    m_manager->AddDownload(Result("http://files.test/d1.mp3", "d1.mp3"));
+    m_manager->AddDownload(Result("http://files.test/d2.mp3", "d2.mp3"));
+    QTRY_VERIFY(m_events.progress > 1);
+    const auto start = std::chrono::steady_clock::now();
+    m_manager.reset();
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(500));
+    const int progress = m_events.progress;
+    QTest::qWait(200);
+    QVERIFY(m_events.log.isEmpty());
+    QCOMPARE(m_events.progress, progress);
+}
+
+QTEST_GUILESS_MAIN(TestDownloadManager)
+#include "tst_downloadmanager.moc"

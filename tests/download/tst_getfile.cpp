@@ -1,0 +1,278 @@
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestServer.h"
+#include "core/uTFileUtils.h"
+#include "download/uTGetFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// A transfer driven by hand: the test plays the worker's events and the clock.
+struct Driven {
+    explicit Driven(const std::string& path) : get("http://files.test/a.mp3") {
+        get.FilePath = path;
+        get.Tick = [this] { return now; };
+        get.OnProgress = [this](const std::string&, int64_t total, int64_t received, int64_t rate) {
+            progress << QString("%1 %2 %3").arg(total).arg(received).arg(rate);
+        };
+        get.OnError = [this](const std::string&) { events << "error"; };
+        get.OnComplete = [this](const std::string&) { events << "complete"; };
+    }
+    void Feed(size_t total, size_t block, char fill = 'x') {
+        for (size_t sent = 0; sent < total; sent += block)
+            get.WorkerData(get.Key, std::string(std::min(block, total - sent), fill));
+    }
+    TGetFile get;
+    uint32_t now = 1000;
+    QStringList progress;
+    QStringList events;
+};
+
+int64_t FileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return error ? -1 : static_cast<int64_t>(size);
+}
+
+// What a real transfer reported.
+struct Outcome {
+    QStringList events;
+    void Attach(TGetFile& get) {
+        get.OnError = [this](const std::string&) { Add("error"); };
+        get.OnComplete = [this](const std::string&) { Add("complete"); };
+        get.OnProgress = [this](const std::string&, int64_t, int64_t, int64_t) { ++progressCalls; };
+    }
+    void Add(const QString& event) {
+        std::lock_guard lock(mutex);
+        events << event;
+    }
+    QStringList Events() {
+        std::lock_guard lock(mutex);
+        return events;
+    }
+    std::mutex mutex;
+    std::atomic<int> progressCalls{0};
+};
+} // namespace
+
+class TestGetFile : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void bufferIsFlushedInBlocksOfAtLeast16K();
+    void smallFileIsWrittenOnceAtCompletion();
+    void rateCountsWholeSeconds();
+    void rateSurvivesTickWrap();
+    void badAnswersFailBeforeAnyBody_data();
+    void badAnswersFailBeforeAnyBody();
+    void vanishedFileIsMadeAgain();
+    void fullDiskAtTheEndIsAFailure();
+    void unwritableFolderFailsWithoutHoldingTheFile();
+    void realTransferIsByteIdentical();
+    void restartRewritesFromTheFirstByte();
+    void stopDuringTheBodyFailsOnce();
+    void killDeliversNothing();
+
+private:
+    std::string Path(const char* name) const { return m_dir->path().toStdString() + "/" + name; }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TTestServer> m_server;
+};
+
+void TestGetFile::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+}
+
+void TestGetFile::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestGetFile::bufferIsFlushedInBlocksOfAtLeast16K() {
+    Driven driven(Path("a.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
+    QList<int64_t> sizes;
+    for (int block = 0; block < 40; ++block) {
+        driven.Feed(block < 39 ? 1024 : 40000 - 39 * 1024, 1024);
+        sizes << FileSize(Path("a.mp3"));
+    }
+    QCOMPARE(sizes.at(14), int64_t(-1)); // nothing written before 16 KiB are buffered
+    QCOMPARE(sizes.at(15), int64_t(16384));
+    QCOMPARE(sizes.at(31), int64_t(32768));
+    QCOMPARE(sizes.at(39), int64_t(32768));
+    QCOMPARE(driven.get.Buffer.size(), size_t(7232));
+    driven.get.WorkerComplete(driven.get.Key);
+    QCOMPARE(FileSize(Path("a.mp3")), int64_t(40000));
+    QCOMPARE(driven.events, QStringList{"complete"});
+    QCOMPARE(driven.progress.size(), 40);
+    driven.get.WorkerFailed(driven.get.Key); // after the outcome, nothing more
+    QCOMPARE(driven.events, QStringList{"complete"});
+}
+
+void TestGetFile::smallFileIsWrittenOnceAtCompletion() {
+    Driven driven(Path("small.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 10000);
+    driven.Feed(10000, 1024);
+    QVERIFY(!fs::exists(Path("small.mp3")));
+    QCOMPARE(driven.progress.size(), 10);
+    driven.get.WorkerComplete(driven.get.Key);
+    QCOMPARE(FileSize(Path("small.mp3")), int64_t(10000));
+}
+
+void TestGetFile::rateCountsWholeSeconds() {
+    Driven driven(Path("r.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 1000000);
+    driven.now = 5000;
+    driven.Feed(1000, 1000);
+    QCOMPARE(driven.progress.last(), QStringLiteral("1000000 1000 0")); // first second: 0
+    driven.now = 5999;
+    driven.Feed(1000, 1000);
+    QCOMPARE(driven.progress.last(), QStringLiteral("1000000 2000 0"));
+    driven.now = 7500; // 2.5 s: two whole seconds
+    driven.Feed(498000, 498000);
+    QCOMPARE(driven.progress.last(), QStringLiteral("1000000 500000 250000"));
+}
+
+void TestGetFile::rateSurvivesTickWrap() {
+    Driven driven(Path("w.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 100000);
+    driven.now = 0xFFFFF000u;
+    driven.Feed(1000, 1000);
+    driven.now = 0x00000800u; // 6144 ms later, across the wrap
+    driven.Feed(59000, 59000);
+    QCOMPARE(driven.progress.last(), QStringLiteral("100000 60000 10000"));
+}
+
+void TestGetFile::badAnswersFailBeforeAnyBody_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("length");
+    QTest::newRow("404 with a length") << 404 << 500;
+    QTest::newRow("200 without a length") << 200 << 0;
+    QTest::newRow("200 with a negative length") << 200 << -5;
+}
+
+void TestGetFile::badAnswersFailBeforeAnyBody() {
+    QFETCH(int, status);
+    QFETCH(int, length);
+    Driven driven(Path("bad.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, status, length);
+    driven.get.WorkerError(driven.get.Key, 1);
+    driven.get.WorkerFailed(driven.get.Key);
+    QCOMPARE(driven.events, QStringList{"error"});
+    QVERIFY(driven.progress.isEmpty());
+    QVERIFY(!fs::exists(Path("bad.mp3")));
+}
+
+void TestGetFile::vanishedFileIsMadeAgain() {
+    Driven driven(Path("v.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
+    driven.Feed(16384, 1024, 'a');
+    QCOMPARE(FileSize(Path("v.mp3")), int64_t(16384));
+    fs::remove(Path("v.mp3")); // the user emptied the incomplete folder
+    driven.Feed(40000 - 16384, 1024, 'b');
+    driven.get.WorkerComplete(driven.get.Key);
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("v.mp3")), std::string(40000 - 16384, 'b'));
+}
+
+void TestGetFile::fullDiskAtTheEndIsAFailure() {
+    Driven driven(Path("full.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 30000);
+    driven.Feed(30000, 1024);
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 20000; // the disk fills up part-way through the last write
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    driven.get.WorkerComplete(driven.get.Key);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    QCOMPARE(driven.events, QStringList{"error"});
+    // What did reach the disk is there once, and the rest waits in the buffer.
+    QCOMPARE(FileSize(Path("full.mp3")) + int64_t(driven.get.Buffer.size()), int64_t(30000));
+}
+
+void TestGetFile::unwritableFolderFailsWithoutHoldingTheFile() {
+    Driven driven(Path("missing-folder/u.mp3"));
+    driven.get.WorkerHeaders(driven.get.Key, 200, 64 << 20);
+    // The worker stops delivering once the transfer has failed.
+    for (int fed = 0; fed < (12 << 20) && driven.events.isEmpty(); fed += 65536)
+        driven.Feed(65536, 65536);
+    QCOMPARE(driven.events, QStringList{"error"});
+    QVERIFY(driven.get.Buffer.size() <= TGetFile::MaxUnwrittenBytes + 65536);
+}
+
+void TestGetFile::realTransferIsByteIdentical() {
+    const std::string body = TTestServer::SyntheticBody(300000);
+    TScriptedResponse response = TScriptedResponse::Ok(body);
+    response.SliceSize = 7000;
+    m_server->Serve("files.test/real.mp3", response);
+    TGetFile get("k");
+    Outcome outcome;
+    outcome.Attach(get);
+    get.Start(Path("real.mp3"), "http://files.test/real.mp3");
+    QVERIFY(get.IsRunning());
+    QTRY_COMPARE(outcome.Events(), QStringList{"complete"});
+    QVERIFY(TFileUtils::ReadWholeFile(Path("real.mp3")) == body);
+    QVERIFY(outcome.progressCalls >= 300000 / 1024);
+    QTRY_VERIFY(!get.IsRunning());
+}
+
+void TestGetFile::restartRewritesFromTheFirstByte() {
+    QVERIFY(TFileUtils::WriteWholeFile(Path("again.mp3"), std::string(100000, 'o')));
+    m_server->Serve("files.test/again.mp3", TScriptedResponse::Ok(std::string(20000, 'n')));
+    TGetFile get("k");
+    Outcome outcome;
+    outcome.Attach(get);
+    get.Start(Path("again.mp3"), "http://files.test/again.mp3");
+    QTRY_COMPARE(outcome.Events(), QStringList{"complete"});
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("again.mp3")), std::string(20000, 'n'));
+}
+
+void TestGetFile::stopDuringTheBodyFailsOnce() {
+    TScriptedResponse slow = TScriptedResponse::Ok(std::string(200000, 's'));
+    slow.SliceSize = 20000;
+    slow.SlicePauseMs = 100;
+    m_server->Serve("files.test/slow.mp3", slow);
+    TGetFile get("k");
+    Outcome outcome;
+    outcome.Attach(get);
+    get.Start(Path("slow.mp3"), "http://files.test/slow.mp3");
+    QTRY_VERIFY(outcome.progressCalls > 20);
+    get.Stop();
+    QTRY_COMPARE(outcome.Events(), QStringList{"error"});
+    QTRY_VERIFY(!get.IsRunning());
+    // The blocks flushed before the stop are there; the buffered rest is not written.
+    const std::string kept = TFileUtils::ReadWholeFile(Path("slow.mp3"));
+    QVERIFY(kept.size() >= TGetFile::FlushThreshold && kept.size() < 200000);
+    QCOMPARE(kept, std::string(kept.size(), 's'));
+}
+
+void TestGetFile::killDeliversNothing() {
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 'k'));
+    stalled.StallAfter = 30000;
+    m_server->Serve("files.test/stall.mp3", stalled);
+    Outcome outcome;
+    {
+        TGetFile get("k");
+        outcome.Attach(get);
+        get.Start(Path("stall.mp3"), "http://files.test/stall.mp3");
+        QTRY_VERIFY(outcome.progressCalls > 0);
+        get.Kill();
+        QVERIFY(!get.IsRunning());
+    }
+    const int calls = outcome.progressCalls;
+    QTest::qWait(300);
+    QVERIFY(outcome.Events().isEmpty());
+    QCOMPARE(int(outcome.progressCalls), calls);
+}
+
+QTEST_GUILESS_MAIN(TestGetFile)
+#include "tst_getfile.moc"

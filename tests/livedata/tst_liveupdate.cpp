@@ -1,0 +1,200 @@
+#include <QDate>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestServer.h"
+#include "core/uGeneralKey.h"
+#include "core/uIncludes.h"
+#include "core/uTFileUtils.h"
+#include "livedata/uTLiveUpdate.h"
+
+class TestLiveUpdate : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void firstStartAsksForAllThree();
+    void mostPopularEverySevenDays_data();
+    void mostPopularEverySevenDays();
+    void firstRunAnswers_data();
+    void firstRunAnswers();
+    void mostPopularIsStoredAsReceived();
+    void emptyMostPopularChangesNothing();
+    void sameNameTwiceFetchesOnce();
+    void failedFetchIsReported();
+    void oversizedAnswerIsNotCutShort();
+    void fetcherGoneBeforeTheAnswer();
+    void endToEndFirstStart();
+
+private:
+    std::string Dat() const { return AppFolder + "data/Orvalo.dat"; }
+    std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<QTemporaryDir> m_app;
+    const QDate m_today{2026, 12, 7};
+};
+
+void TestLiveUpdate::initTestCase() {
+    m_server = std::make_unique<TTestServer>();
+    m_server->UseAsProxy();
+}
+
+void TestLiveUpdate::init() {
+    m_config = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
+    m_app = std::make_unique<QTemporaryDir>();
+    AppFolder = m_app->path().toStdString() + "/";
+    QVERIFY(CreateDir(AppFolder + "data"));
+}
+
+void TestLiveUpdate::firstStartAsksForAllThree() {
+    const size_t before = m_server->RequestCount();
+    auto fetcher = StartLiveUpdate(m_today);
+    QVERIFY(fetcher->InFlight("firstrun"));
+    QVERIFY(fetcher->InFlight("allfirstrun"));
+    QVERIFY(fetcher->InFlight("mostpopular"));
+    QVERIFY(m_server->WaitForRequests(before + 3, 5000));
+    QStringList paths;
+    for (size_t i = before; i < before + 3; ++i)
+        paths << QString::fromStdString(m_server->Requests().at(i).Address());
+    paths.sort();
+    QCOMPARE(paths, (QStringList{"www.orvalo.test/firstrun/allfirstrun.txt", "www.orvalo.test/orvalo/data/firstrunv850.txt",
+                                 "www.orvalo.test/orvalo/data/mostpopular.txt"}));
+}
+
+void TestLiveUpdate::mostPopularEverySevenDays_data() {
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("six days") << 6 << false;
+    QTest::newRow("seven days") << 7 << true;
+    QTest::newRow("today") << 0 << false;
+    QTest::newRow("a date seven days ahead") << -7 << true;
+    QTest::newRow("a date three days ahead") << -3 << false;
+}
+
+void TestLiveUpdate::mostPopularEverySevenDays() {
+    QFETCH(int, daysAgo);
+    QFETCH(bool, due);
+    QCOMPARE(MostPopularIsDue(DayNumber(m_today.addDays(-daysAgo)), m_today), due);
+    MarkFirstRunDone();
+    WritePopularDate(m_today.addDays(-daysAgo));
+    auto fetcher = StartLiveUpdate(m_today);
+    QCOMPARE(fetcher->InFlight("mostpopular"), due);
+    QVERIFY(!fetcher->InFlight("firstrun"));
+}
+
+void TestLiveUpdate::firstRunAnswers_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("registers");
+    QTest::newRow("f") << QByteArray("f") << true;
+    QTest::newRow("f and a line break") << QByteArray("f\r\n") << true;
+    QTest::newRow("blanks around") << QByteArray(" \tf \n") << true;
+    QTest::newRow("capital F") << QByteArray("F") << false;
+    QTest::newRow("false") << QByteArray("false") << false;
+    QTest::newRow("an error page") << QByteArray("<html>404</html>") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestLiveUpdate::firstRunAnswers() {
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, registers);
+    LiveDataReceived("firstrun", answer.toStdString());
+    QCOMPARE(!IsFirstRun(), registers);
+    LiveDataReceived("allfirstrun", "f"); // dropped
+    QCOMPARE(!IsFirstRun(), registers);
+}
+
+void TestLiveUpdate::mostPopularIsStoredAsReceived() {
+    std::string scrambled;
+    for (int i = 0; i < 700; ++i)
+        scrambled += static_cast<char>((i * 89) % 256);
+    ProcessMostPopular(scrambled, m_today);
+    QVERIFY(TFileUtils::ReadWholeFile(Dat()) == scrambled);
+    QCOMPARE(ReadPopularDate(), DayNumber(m_today));
+}
+
+void TestLiveUpdate::emptyMostPopularChangesNothing() {
+    QVERIFY(TFileUtils::WriteWholeFile(Dat(), "old list"));
+    WritePopularDate(m_today.addDays(-30));
+    ProcessMostPopular("", m_today);
+    QCOMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("old list"));
+    QCOMPARE(ReadPopularDate(), DayNumber(m_today.addDays(-30)));
+}
+
+void TestLiveUpdate::sameNameTwiceFetchesOnce() {
+    TScriptedResponse slow = TScriptedResponse::Ok("abc");
+    slow.SliceSize = 1;
+    slow.SlicePauseMs = 100;
+    m_server->Serve("www.orvalo.test/twice.txt", slow);
+    TLiveUpdate fetcher;
+    QStringList events;
+    fetcher.OnFetchComplete = [&](const std::string& name, const std::string& text) {
+        events << QString::fromStdString(name + " " + text);
+    };
+    const size_t before = m_server->RequestCount();
+    fetcher.Fetch("twice", "http://www.orvalo.test/twice.txt");
+    fetcher.Fetch("twice", "http://www.orvalo.test/twice.txt");
+    QTRY_COMPARE(events, QStringList{"twice abc"});
+    QCOMPARE(m_server->RequestCount(), before + 1);
+    QVERIFY(!fetcher.InFlight("twice"));
+}
+
+void TestLiveUpdate::failedFetchIsReported() {
+    TScriptedResponse noLength = TScriptedResponse::Ok("f");
+    noLength.Length = TScriptedResponse::LengthMode::None;
+    m_server->Serve("www.orvalo.test/nolength.txt", noLength);
+    TLiveUpdate fetcher;
+    QStringList events;
+    fetcher.OnFetchFailed = [&](const std::string& name) { events << QString::fromStdString("failed " + name); };
+    fetcher.OnFetchComplete = [&](const std::string& name, const std::string&) {
+        events << QString::fromStdString("complete " + name);
+    };
+    fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt");
+    QTRY_COMPARE(events, QStringList{"failed x"});
+    fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt"); // the name is free again
+    QTRY_COMPARE(events.size(), 2);
+}
+
+void TestLiveUpdate::oversizedAnswerIsNotCutShort() {
+    TScriptedResponse huge;
+    huge.SyntheticBodySize = TLiveUpdate::kMaxTextBytes + 1;
+    m_server->Serve("www.orvalo.test/huge.txt", huge);
+    TLiveUpdate fetcher;
+    std::string received = "unset";
+    fetcher.OnFetchComplete = [&](const std::string&, const std::string& text) { received = text; };
+    fetcher.Fetch("huge", "http://www.orvalo.test/huge.txt");
+    QTRY_VERIFY(received != "unset");
+    QVERIFY(received.empty());
+}
+
+void TestLiveUpdate::fetcherGoneBeforeTheAnswer() {
+    TScriptedResponse slow = TScriptedResponse::Ok("late answer");
+    slow.SliceSize = 2;
+    slow.SlicePauseMs = 50;
+    m_server->Serve("www.orvalo.test/late.txt", slow);
+    bool reported = false;
+    const size_t before = m_server->RequestCount();
+    {
+        TLiveUpdate fetcher;
+        fetcher.OnFetchComplete = [&](const std::string&, const std::string&) { reported = true; };
+        fetcher.OnFetchFailed = [&](const std::string&) { reported = true; };
+        fetcher.Fetch("late", "http://www.orvalo.test/late.txt");
+        QVERIFY(m_server->WaitForRequests(before + 1, 5000));
+    }
+    QTest::qWait(600);
+    QVERIFY(!reported);
+}
+
+void TestLiveUpdate::endToEndFirstStart() {
+    m_server->Serve("www.orvalo.test/orvalo/data/firstrunv850.txt", TScriptedResponse::Ok("f\r\n"));
+    m_server->Serve("www.orvalo.test/firstrun/allfirstrun.txt", TScriptedResponse::Ok("ok"));
+    m_server->Serve("www.orvalo.test/orvalo/data/mostpopular.txt", TScriptedResponse::Ok("\x01scrambled\xff"));
+    auto fetcher = StartLiveUpdate(m_today);
+    QTRY_VERIFY(!IsFirstRun());
+    QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("\x01scrambled\xff"));
+    QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));
+}
+
+QTEST_GUILESS_MAIN(TestLiveUpdate)
+#include "tst_liveupdate.moc"
