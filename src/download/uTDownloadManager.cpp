@@ -1,8 +1,13 @@
 #include "download/uTDownloadManager.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+
+#include <chrono>
 #include <cmath>
+#include <mutex>
 #include <filesystem>
 #include <system_error>
 
@@ -126,16 +131,83 @@ void TDownloadManager::RestartDownload(const std::string& key) {
     StartWorker(*download);
 }
 
+namespace {
+// The figures of one transfer on their way to the GUI thread. A transfer reports every block
+// of 1 KiB; the page needs the newest figures a few times a second, not a wake-up of the GUI
+// thread per block. So a report is handed over only when none is on its way and the last
+// one left a while ago, or when the transfer has everything; the figures that waited are
+// handed over before the transfer's end, so the page always sees the last of them first.
+class TProgressRelay {
+public:
+    struct Figures {
+        int64_t Total = 0;
+        int64_t Received = 0;
+        int64_t Speed = 0;
+    };
+    static constexpr auto kInterval = std::chrono::milliseconds(50);
+
+    // On the worker thread: keeps the figures; true when they are to be handed over now.
+    bool Report(const Figures& figures) {
+        std::lock_guard lock(m_lock);
+        m_figures = figures;
+        m_waiting = true;
+        const auto now = std::chrono::steady_clock::now();
+        if (m_onTheWay || (now - m_lastHandOver < kInterval && figures.Received != figures.Total))
+            return false;
+        m_onTheWay = true;
+        m_lastHandOver = now;
+        return true;
+    }
+    // On the worker thread, before its last event: true when figures still wait.
+    bool TakeWaiting() {
+        std::lock_guard lock(m_lock);
+        if (!m_waiting || m_onTheWay)
+            return false;
+        m_onTheWay = true;
+        return true;
+    }
+    // On the GUI thread: the newest figures.
+    Figures Deliver() {
+        std::lock_guard lock(m_lock);
+        m_onTheWay = false;
+        m_waiting = false;
+        return m_figures;
+    }
+
+private:
+    std::mutex m_lock;
+    Figures m_figures;
+    bool m_waiting = false;
+    bool m_onTheWay = false;
+    std::chrono::steady_clock::time_point m_lastHandOver;
+};
+} // namespace
+
 void TDownloadManager::StartWorker(const TDownload& download) {
     auto worker = std::make_unique<TGetFile>(download.Key);
     // The transfer reports on its own thread; records, lists and the page belong to the GUI
     // thread, so every event is handed over there, by value, in the order raised.
     const TLifelineRef alive = m_alive;
-    worker->OnProgress = [this, alive](const std::string& key, int64_t total, int64_t received, int64_t speed) {
-        HandOver(alive, [=, this] { WorkerProgress(key, total, received, speed); });
+    auto relay = std::make_shared<TProgressRelay>();
+    const auto handOverProgress = [this, alive, relay](const std::string& key) {
+        HandOver(alive, [this, key, relay] {
+            const TProgressRelay::Figures figures = relay->Deliver();
+            WorkerProgress(key, figures.Total, figures.Received, figures.Speed);
+        });
     };
-    worker->OnError = [this, alive](const std::string& key) { HandOver(alive, [=, this] { WorkerError(key); }); };
-    worker->OnComplete = [this, alive](const std::string& key) {
+    worker->OnProgress = [relay, handOverProgress](const std::string& key, int64_t total, int64_t received,
+                                                   int64_t speed) {
+        if (relay->Report({total, received, speed}))
+            handOverProgress(key);
+    };
+    worker->OnError = [this, alive, relay, handOverProgress](const std::string& key) {
+        if (relay->TakeWaiting())
+            handOverProgress(key);
+        HandOver(alive, [=, this] { WorkerError(key); });
+    };
+    worker->OnComplete = [this, alive, relay, handOverProgress](const std::string& key) {
+        if (relay->TakeWaiting())
+            handOverProgress(key);
         HandOver(alive, [=, this] { WorkerComplete(key); });
     };
     TGetFile& started = *worker;
@@ -180,13 +252,29 @@ void TDownloadManager::WorkerError(const std::string& key) {
         OnDownloadError(key);
 }
 
+namespace {
+// Puts a second name on the finished file: on the same file system a hard link gives the
+// download folder its file without writing every byte again (nothing writes to the
+// incomplete file once it is complete); elsewhere the bytes are copied. Either way the
+// target must not exist yet.
+bool CopyWithoutOverwriting(const std::string& source, const std::string& target, std::error_code& error) {
+    if (::link(source.c_str(), target.c_str()) == 0)
+        return true;
+    if (errno == EEXIST || errno == ENOENT) {
+        error = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    return std::filesystem::copy_file(source, target, std::filesystem::copy_options::none, error);
+}
+} // namespace
+
 void TDownloadManager::WorkerComplete(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
     const std::string target = UniqueFileName(DownloadFolder + "/" + SafeFileName(download->FileName));
     std::error_code error;
-    const bool copied = std::filesystem::copy_file(download->FilePath, target, std::filesystem::copy_options::none, error);
+    const bool copied = CopyWithoutOverwriting(download->FilePath, target, error);
     if (!copied) {
         // A copy that could not be made whole (a full disk, a folder gone) is no completed
         // download: what it left behind goes, the file in the incomplete folder stays for a

@@ -1,6 +1,7 @@
 #include "download/uTGetFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +20,9 @@ TGetFile::TGetFile(std::string key) : Key(std::move(key)), Worker(std::make_uniq
     Worker->OnComplete = [this](const std::string& k) { WorkerComplete(k); };
 }
 
-TGetFile::~TGetFile() = default;
+TGetFile::~TGetFile() {
+    CloseFile();
+}
 
 void TGetFile::Start(const std::string& filePath, const std::string& url) {
     if (!HasThread || Worker->Busy())
@@ -30,6 +33,7 @@ void TGetFile::Start(const std::string& filePath, const std::string& url) {
     TotalSize = 0;
     Received = 0;
     m_fileStarted = false;
+    CloseFile();
     Worker->Start(url);
 }
 
@@ -49,32 +53,51 @@ void TGetFile::Kill() {
     HasThread = false;
 }
 
+bool TGetFile::OpenForAppending() {
+    // A file deleted meanwhile (the user emptied the incomplete folder) is made anew rather
+    // than written into the void.
+    struct stat info {};
+    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || info.st_nlink == 0))
+        CloseFile();
+    if (m_fd >= 0)
+        return true;
+    // The first write of a transfer starts the file afresh (a restart rewrites it from the
+    // first byte); later ones append.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_fileStarted ? O_APPEND : O_TRUNC);
+    m_fd = ::open(FilePath.c_str(), flags, 0644);
+    if (m_fd < 0)
+        return false;
+    m_fileStarted = true;
+    return true;
+}
+
+void TGetFile::CloseFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
 bool TGetFile::Flush() {
     if (Buffer.empty())
         return true;
-    // The first write of a transfer starts the file afresh (a restart rewrites it from the
-    // first byte); later ones append, and make the file again if it was deleted meanwhile.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_fileStarted ? O_APPEND : O_TRUNC);
-    const int fd = ::open(FilePath.c_str(), flags, 0644);
-    if (fd < 0)
+    if (!OpenForAppending())
         return false;
-    m_fileStarted = true;
     size_t written = 0;
     while (written < Buffer.size()) {
-        const ssize_t n = ::write(fd, Buffer.data() + written, Buffer.size() - written);
+        const ssize_t n = ::write(m_fd, Buffer.data() + written, Buffer.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         written += static_cast<size_t>(n);
     }
-    ::close(fd);
     // What reached the file leaves the buffer, so that no byte is ever written twice.
     Buffer.erase(0, written);
     return Buffer.empty();
 }
 
 void TGetFile::ReportFailure() {
+    CloseFile();
     if (Reported || !OnError)
         return;
     Reported = true;
@@ -128,5 +151,6 @@ void TGetFile::WorkerComplete(const std::string&) {
         ReportFailure();
         return;
     }
+    CloseFile();
     ReportCompletion();
 }

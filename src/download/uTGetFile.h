@@ -49,8 +49,9 @@ public:
     void Stop();
     // Ends the transfer at once; no event follows.
     void Kill();
-    // Writes the buffer to the file. Returns whether the buffer is empty afterwards; bytes
-    // that could not be written stay in the buffer for the next try, never twice on disk.
+    // Writes the buffer to the file, kept open between the flushes of one transfer (readers
+    // can open it meanwhile). Returns whether the buffer is empty afterwards; bytes that
+    // could not be written stay in the buffer for the next try, never twice on disk.
     bool Flush();
 
     // The worker's events.
@@ -63,5 +64,8 @@ public:
 private:
     void ReportFailure();
     void ReportCompletion();
+    bool OpenForAppending();
+    void CloseFile();
     bool m_fileStarted = false; // the transfer has written its first bytes
+    int m_fd = -1;              // the target, kept open between flushes of one transfer
 };

@@ -117,12 +117,15 @@ void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
             return !shared->StopRequested && !shared->Killed;
         };
         request.OnBody = [&](const char* data, size_t size) {
+            // One hold of the event lock for the blocks of one read: Kill waits for them all.
+            std::lock_guard lock(shared->EventLock);
             for (size_t offset = 0; offset < size; offset += kBlockSize) {
                 if (shared->StopRequested || shared->Killed)
                     return false;
                 const size_t count = std::min<size_t>(kBlockSize, size - offset);
                 total += static_cast<int64_t>(count);
-                shared->Raise(shared->OnData, shared->Key, std::string_view(data + offset, count));
+                if (shared->OnData)
+                    shared->OnData(shared->Key, std::string_view(data + offset, count));
             }
             return true;
         };

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "uMakerSite.h"
 #include "uSandboxCatalogue.h"
 #include "uSandboxSite.h"
 #include "uToneMaker.h"
@@ -221,6 +222,16 @@ std::string SpacesEscaped(std::string url) {
     return url;
 }
 
+// The most-popular list's scrambling undone, from its description: the key's bytes, cycling
+// from the first, come off the data's bytes modulo 256.
+std::string Unscrambled(std::string data) {
+    const std::string key = "vitalis lorem";
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(static_cast<unsigned char>(data[i]) -
+                                    static_cast<unsigned char>(key[i % key.size()]));
+    return data;
+}
+
 } // namespace
 
 class TestSandbox : public QObject {
@@ -240,6 +251,13 @@ private slots:
     void mp3sAreWholeFramesAndRepeatable();
     void fileHostsBehaveOverLoopback();
     void stalledLinkSaysNothingUntilStop();
+    void downloadsYieldWhatTheCatalogueSays_data();
+    void downloadsYieldWhatTheCatalogueSays();
+    void slowBodyComesInPacedSlices();
+    void largeBodyIsTheToneOverAndOver();
+    void mostPopularListsDownloadableSongs();
+    void makerHostAnswers_data();
+    void makerHostAnswers();
 
 private:
     std::unique_ptr<TSandboxWeb> m_web;
@@ -288,7 +306,7 @@ void TestSandbox::keyMatching() {
 
 void TestSandbox::catalogueServesEveryCase() {
     const std::vector<TSandboxSong>& songs = SandboxCatalogue().Songs();
-    QVERIFY(songs.size() >= 30 && songs.size() <= 40);
+    QVERIFY(songs.size() >= 30 && songs.size() <= 48);
     std::set<int> ids;
     std::map<std::string, int> okPerArtist;
     std::map<TLinkBehaviour, int> kinds;
@@ -309,6 +327,15 @@ void TestSandbox::catalogueServesEveryCase() {
     for (const TLinkBehaviour kind :
          {TLinkBehaviour::NotFound, TLinkBehaviour::NoLength, TLinkBehaviour::ZeroLength})
         QVERIFY2(kinds[kind] >= 2, BehaviourName(kind).data());
+    // One key meets every kind that only a download tells from a good file; all pass a check.
+    std::set<TLinkBehaviour> quill;
+    for (const TExpectedResult& result : ExpectedResults("quillmakers")) {
+        quill.insert(SandboxCatalogue().Find(result.SongId)->Link);
+        QCOMPARE(result.Check, TExpectedResult::Outcome::Verified);
+    }
+    QCOMPARE(quill, (std::set<TLinkBehaviour>{TLinkBehaviour::Ok, TLinkBehaviour::LengthLie,
+                                              TLinkBehaviour::Cut, TLinkBehaviour::Slow,
+                                              TLinkBehaviour::Large}));
     QVERIFY(SandboxCatalogue().Mp3(0).empty());
     QVERIFY(!SandboxCatalogue().Find(999));
 }
@@ -420,6 +447,9 @@ void TestSandbox::unknownAddressesAreNotFound_data() {
     QTest::newRow("mp3search detail of a song it lacks")
         << "http://www.mp3search.test/download.php?id=2";
     QTest::newRow("id not a number") << "http://dl.finderfiles.test/files/x2/a.mp3";
+    QTest::newRow("maker root") << "http://www.orvalo.test/";
+    QTest::newRow("maker other version") << "http://www.orvalo.test/orvalo/data/firstrunv851.txt";
+    QTest::newRow("maker help in capitals") << "http://www.orvalo.test/orvalo/FAQ.htm";
 }
 
 void TestSandbox::unknownAddressesAreNotFound() {
@@ -535,6 +565,160 @@ void TestSandbox::stalledLinkSaysNothingUntilStop() {
     QVERIFY(reply.wait_for(std::chrono::seconds(2)) == std::future_status::ready);
     QVERIFY(timer.elapsed() < 2000);
     QVERIFY(reply.get().empty());
+}
+
+void TestSandbox::downloadsYieldWhatTheCatalogueSays_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("announced"); // "+N": the MP3's size and N more
+    QTest::addColumn<int>("sentPercent");   // of the MP3
+    QTest::addColumn<bool>("completes");
+    using enum TLinkBehaviour;
+    QTest::newRow("ok") << int(Ok) << 200 << "+0" << 100 << true;
+    QTest::newRow("not found") << int(NotFound) << 404 << "none" << 0 << false;
+    QTest::newRow("no length") << int(NoLength) << 200 << "none" << 100 << false;
+    QTest::newRow("zero length") << int(ZeroLength) << 200 << "0" << 0 << false;
+    QTest::newRow("length lie") << int(LengthLie) << 200 << "+1000" << 100 << false;
+    QTest::newRow("cut") << int(Cut) << 200 << "+0" << 50 << false;
+}
+
+void TestSandbox::downloadsYieldWhatTheCatalogueSays() {
+    QFETCH(int, kind);
+    QFETCH(int, status);
+    QFETCH(QString, announced);
+    QFETCH(int, sentPercent);
+    QFETCH(bool, completes);
+    const TSandboxSong* song = FirstWith(static_cast<TLinkBehaviour>(kind));
+    QVERIFY(song);
+    const std::string& mp3 = SandboxCatalogue().Mp3(song->Id);
+    const auto size = static_cast<int64_t>(mp3.size());
+    const int64_t length = announced == "none"        ? -1
+                           : announced.front() == '+' ? size + announced.mid(1).toLongLong()
+                                                      : announced.toLongLong();
+    const TExpectedDownload expected = SandboxCatalogue().ExpectedDownload(song->Id);
+    QCOMPARE(expected.Status, status);
+    QCOMPARE(expected.Completes, completes);
+    QCOMPARE(expected.AnnouncedLength, length);
+    QCOMPARE(expected.BodySent, size * sentPercent / 100);
+    QVERIFY(expected.Bytes == (completes ? mp3 : std::string()));
+    for (const TSandboxEngine engine : kAllEngines) {
+        const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
+        const TReply reply = ParseReply(Get(m_web->Port(), SpacesEscaped(link)));
+        QVERIFY2(reply.StatusLine.starts_with("HTTP/1.0 " + std::to_string(status)), link.c_str());
+        if (status != 200)
+            continue;
+        QCOMPARE(reply.Header("content-length"), length < 0 ? "" : std::to_string(length));
+        QVERIFY2(reply.Body == mp3.substr(0, size_t(expected.BodySent)), link.c_str());
+        QVERIFY2(reply.Body == SandboxCatalogue().ServedBody(song->Id), link.c_str());
+    }
+}
+
+void TestSandbox::slowBodyComesInPacedSlices() {
+    const TSandboxSong* song = FirstWith(TLinkBehaviour::Slow);
+    QVERIFY(song);
+    const std::string& mp3 = SandboxCatalogue().Mp3(song->Id);
+    const TExpectedDownload expected = SandboxCatalogue().ExpectedDownload(song->Id);
+    QVERIFY(expected.Completes && expected.Bytes == mp3);
+    const int pause = SandboxCatalogue().SlowPauseMs(song->Id);
+    QCOMPARE(expected.MinDurationMs, pause * static_cast<int>((mp3.size() - 1) / 4096));
+    QVERIFY2(expected.MinDurationMs >= 5000 && expected.MinDurationMs <= 8000,
+             qPrintable(QString::number(expected.MinDurationMs)));
+    // The head and one slice at once, so a check is never held up; then quiet for longer
+    // than half a pause. Only that first pause is waited for.
+    QElapsedTimer timer;
+    timer.start();
+    const std::string link = TSandboxCatalogue::ResultLink(*song, TSandboxEngine::Muzz);
+    const TReply reply = ParseReply(
+        Exchange(m_web->Port(), "GET " + SpacesEscaped(link) + " HTTP/1.0\r\n\r\n", pause / 2));
+    QVERIFY2(timer.elapsed() < pause, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(reply.Header("content-length"), std::to_string(mp3.size()));
+    QVERIFY(reply.Body == mp3.substr(0, 4096));
+}
+
+void TestSandbox::largeBodyIsTheToneOverAndOver() {
+    const TSandboxSong* song = FirstWith(TLinkBehaviour::Large);
+    QVERIFY(song);
+    const std::string& mp3 = SandboxCatalogue().Mp3(song->Id);
+    const TExpectedDownload expected = SandboxCatalogue().ExpectedDownload(song->Id);
+    QVERIFY(expected.Completes && expected.Bytes.empty() && expected.Piece == mp3);
+    QCOMPARE(expected.Size, expected.Repeats * static_cast<int64_t>(mp3.size()));
+    QVERIFY(expected.Size > (int64_t(31) << 20) && expected.Size <= (int64_t(32) << 20));
+    const std::string served = SandboxCatalogue().ServedBody(song->Id);
+    QCOMPARE(static_cast<int64_t>(served.size()), expected.Size);
+    for (size_t at = 0; at < served.size(); at += mp3.size())
+        QVERIFY2(served.compare(at, mp3.size(), mp3) == 0, qPrintable(QString::number(at)));
+    // The whole body, since only the whole shows that no copy is missing or extra; loopback
+    // carries 32 MiB in a blink.
+    const std::string link = TSandboxCatalogue::ResultLink(*song, TSandboxEngine::Finder);
+    const TReply reply = ParseReply(Get(m_web->Port(), link));
+    QCOMPARE(reply.Header("content-length"), std::to_string(expected.Size));
+    QVERIFY(reply.Body == served);
+}
+
+void TestSandbox::mostPopularListsDownloadableSongs() {
+    const TReply reply =
+        ParseReply(Get(m_web->Port(), "http://www.orvalo.test/orvalo/data/mostpopular.txt"));
+    const std::string plain = Unscrambled(reply.Body);
+    QVERIFY(plain == MostPopularPlain() && plain.ends_with("\r\n"));
+    const QStringList lines = QString::fromStdString(plain).chopped(2).split("\r\n");
+    QVERIFY2(lines.size() >= 10 && lines.size() <= 15, qPrintable(QString::number(lines.size())));
+    std::set<int> ids;
+    std::set<TLinkBehaviour> kinds;
+    const QString linkStart = "http://files.mp3search.test/get/";
+    for (const QString& line : lines) {
+        const QStringList fields = line.split("<field>");
+        QVERIFY2(fields.size() == 6 && fields[5].startsWith(linkStart), qPrintable(line));
+        const TSandboxSong* song =
+            SandboxCatalogue().Find(fields[5].mid(linkStart.size()).chopped(4).toInt());
+        QVERIFY2(song && ids.insert(song->Id).second, qPrintable(line));
+        kinds.insert(song->Link);
+        QCOMPARE(fields[0] + " - " + fields[1], QString::fromStdString(song->FullTitle()));
+        QVERIFY2(fields[3].toLongLong() > 0 && fields[4].size() <= 12, qPrintable(line));
+        const TExpectedDownload download = SandboxCatalogue().ExpectedDownload(song->Id);
+        QVERIFY(download.Completes);
+        QCOMPARE(fields[2], QString::number(download.Size));
+        // What the host says of the link, without sitting through a slow body.
+        const TReply head = ParseReply(
+            Exchange(m_web->Port(), "HEAD " + fields[5].toStdString() + " HTTP/1.0\r\n\r\n"));
+        QCOMPARE(QString::fromStdString(head.Header("content-length")), fields[2]);
+    }
+    QVERIFY(kinds.count(TLinkBehaviour::Slow) == 1);
+}
+
+void TestSandbox::makerHostAnswers_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("body"); // empty: any help page will do
+    QTest::newRow("first run") << "/orvalo/data/firstrunv850.txt" << "text/plain"
+                               << QByteArray("f\r\n");
+    QTest::newRow("first run for all") << "/firstrun/allfirstrun.txt" << "text/plain"
+                                       << QByteArray("ok\r\n");
+    QTest::newRow("help contents") << "/orvalo/index.htm" << "text/html" << QByteArray();
+    QTest::newRow("quick start") << "/orvalo/quickstart.htm" << "text/html" << QByteArray();
+    QTest::newRow("questions") << "/orvalo/faq.htm" << "text/html" << QByteArray();
+}
+
+void TestSandbox::makerHostAnswers() {
+    QFETCH(QString, path);
+    QFETCH(QString, type);
+    QFETCH(QByteArray, body);
+    const TReply reply =
+        ParseReply(Get(m_web->Port(), "http://www.orvalo.test" + path.toStdString()));
+    QCOMPARE(reply.StatusLine, std::string("HTTP/1.0 200 OK"));
+    QCOMPARE(reply.Header("content-type"), type.toStdString());
+    if (!body.isEmpty()) {
+        QCOMPARE(QByteArray::fromStdString(reply.Body), body);
+        return;
+    }
+    // A help page links only to help pages that are there.
+    const std::vector<std::string> anchors = Anchors(reply.Body);
+    QVERIFY(reply.Body.find("Orvalo") != std::string::npos && !anchors.empty());
+    for (const std::string& anchor : anchors) {
+        const std::string href = Href(anchor);
+        const TReply linked =
+            ParseReply(Get(m_web->Port(), "http://www.orvalo.test/orvalo/" + href));
+        QVERIFY2(linked.StatusLine == "HTTP/1.0 200 OK", href.c_str());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSandbox)

@@ -68,6 +68,7 @@ void TestSearchEndToEnd::searchFindsWhatTheCatalogueLists_data() {
     QTest::newRow("one artist, every failing kind") << "velvet";
     QTest::newRow("words across artist and title") << "Blue Lantern";
     QTest::newRow("a stalling link ends by the check time-out") << "signal ashgrove";
+    QTest::newRow("lying, cut, slow and huge files pass on their headers") << "quillmakers";
     QTest::newRow("nothing found") << "no such band anywhere";
 }
 

@@ -1,6 +1,6 @@
-// orvalo-sandbox: the stand-in web. A loopback HTTP proxy that plays every search site and
-// file host the program talks to, so searches, link checks and downloads can be tried
-// without leaving the machine.
+// orvalo-sandbox: the stand-in web. A loopback HTTP proxy that plays every search site, file
+// host and the maker's server the program talks to, so searches, link checks and downloads
+// can be tried without leaving the machine.
 
 #include <csignal>
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "uMakerSite.h"
 #include "uSandboxCatalogue.h"
 #include "uSandboxSite.h"
 
@@ -20,15 +21,20 @@ constexpr uint16_t kDefaultPort = 8642;
 void PrintUsage(std::ostream& out) {
     out << "Usage: orvalo-sandbox [--port N]\n"
            "       orvalo-sandbox --list KEY\n"
+           "       orvalo-sandbox --popular\n"
            "\n"
-           "Serves the stand-in search sites and file hosts on 127.0.0.1 as an HTTP proxy\n"
-           "for any host name; point http_proxy at it. Runs until SIGINT or SIGTERM.\n"
+           "Serves the stand-in search sites, file hosts and the maker's server on 127.0.0.1\n"
+           "as an HTTP proxy for any host name; point http_proxy at it. Runs until SIGINT or\n"
+           "SIGTERM.\n"
            "\n"
            "  --port N     listen on port N (default "
         << kDefaultPort
         << "; 0 picks a free port)\n"
            "  --list KEY   print what a search for KEY must find, one tab-separated line per\n"
-           "               result (engine, title, link, outcome, size), and exit\n"
+           "               result (engine, title, link, check outcome, size, download\n"
+           "               outcome), and exit\n"
+           "  --popular    print the most-popular list the maker's server sends, unscrambled,\n"
+           "               and exit\n"
            "  --help       show this text\n";
 }
 
@@ -46,6 +52,13 @@ std::optional<uint16_t> ParsePort(std::string_view text) {
     return static_cast<uint16_t>(value);
 }
 
+std::string_view DownloadOutcome(int songId) {
+    const TExpectedDownload download = SandboxCatalogue().ExpectedDownload(songId);
+    if (download.Completes)
+        return "completes";
+    return download.Status == 0 ? "stalls" : "fails";
+}
+
 int List(const std::string& key) {
     for (const TExpectedResult& result : ExpectedResults(key)) {
         std::cout << result.Engine << '\t' << result.Title << '\t' << result.Link << '\t'
@@ -54,7 +67,7 @@ int List(const std::string& key) {
             std::cout << result.Size;
         else
             std::cout << '-';
-        std::cout << '\n';
+        std::cout << '\t' << DownloadOutcome(result.SongId) << '\n';
     }
     return EXIT_SUCCESS;
 }
@@ -78,6 +91,10 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc)
                 return UsageError("--list needs a key");
             return List(argv[i + 1]);
+        }
+        if (arg == "--popular") {
+            std::cout << MostPopularPlain();
+            return EXIT_SUCCESS;
         }
         if (arg == "--port" || arg.starts_with("--port=")) {
             std::string_view value;

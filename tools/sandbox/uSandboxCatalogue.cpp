@@ -20,6 +20,8 @@ struct TSongRow {
 // Velvet Lanterns carry one of each failing kind but the stall, and a good song on every
 // site, so one search meets them all; the only stall sits with Ashgrove Signal, away from the
 // common test keys. "Blue" and "Lantern" recur across artists so that a key spans several.
+// The Quillmakers carry every kind that passes a link check yet tells in a download, with
+// two plain good songs beside them.
 constexpr TSongRow kRows[] = {
     {1, "Velvet Lanterns", "Harbour Lights at Noon", NotFound},
     {2, "Velvet Lanterns", "Paper Comets", Ok},
@@ -58,6 +60,12 @@ constexpr TSongRow kRows[] = {
     {35, "Glass Harbor Choir", "Choir of Cranes", Ok},
     {36, "Glass Harbor Choir", "Evensong for Lighthouses", Ok},
     {37, "Glass Harbor Choir", "Tidal Vespers", Ok},
+    {38, "The Quillmakers", "Inkwell Overture", Ok},
+    {39, "The Quillmakers", "Promised Thousand", LengthLie},
+    {40, "The Quillmakers", "Half a Postcard", Cut},
+    {41, "The Quillmakers", "Procession of Snails", Slow},
+    {42, "The Quillmakers", "The Endless Scroll", Large},
+    {43, "The Quillmakers", "Sealing Wax Serenade", Ok},
 };
 
 // Pitch and length follow the id, so files differ in size but never between runs.
@@ -123,6 +131,14 @@ std::string_view BehaviourName(TLinkBehaviour behaviour) {
         return "zero-length";
     case Stall:
         return "stall";
+    case LengthLie:
+        return "length-lie";
+    case Cut:
+        return "cut";
+    case Slow:
+        return "slow";
+    case Large:
+        return "large";
     }
     return "?";
 }
@@ -293,17 +309,109 @@ std::vector<TExpectedResult> TSandboxCatalogue::ExpectedResults(std::string_view
             result.Title = song->FullTitle();
             result.Link = ResultLink(*song, engine);
             result.SongId = song->Id;
-            if (song->Link == Ok) {
+            // A check reads no further than the headers: a 200 that names a length is all
+            // it asks for, whatever the body does afterwards.
+            const TExpectedDownload download = ExpectedDownload(song->Id);
+            if (download.Status == 200 && download.AnnouncedLength > 0) {
                 result.Check = TExpectedResult::Outcome::Verified;
-                result.Size = static_cast<int64_t>(Mp3(song->Id).size());
+                result.Size = download.AnnouncedLength;
             } else {
-                result.Check = song->Link == Stall ? TExpectedResult::Outcome::Stalls
-                                                   : TExpectedResult::Outcome::Failed;
+                result.Check = download.Status == 0 ? TExpectedResult::Outcome::Stalls
+                                                    : TExpectedResult::Outcome::Failed;
             }
             results.push_back(std::move(result));
         }
     }
     return results;
+}
+
+TExpectedDownload TSandboxCatalogue::ExpectedDownload(int id) const {
+    TExpectedDownload download;
+    const TSandboxSong* song = Find(id);
+    if (!song) {
+        download.Status = 404;
+        return download;
+    }
+    const std::string& mp3 = Mp3(id);
+    const auto size = static_cast<int64_t>(mp3.size());
+    download.Status = 200;
+    download.AnnouncedLength = size;
+    download.BodySent = size;
+    switch (song->Link) {
+    case Ok:
+        break;
+    case NotFound:
+        download.Status = 404;
+        download.AnnouncedLength = -1;
+        download.BodySent = 0;
+        break;
+    case NoLength:
+        download.AnnouncedLength = -1;
+        break;
+    case ZeroLength:
+        download.AnnouncedLength = 0;
+        download.BodySent = 0;
+        break;
+    case Stall:
+        download.Status = 0;
+        download.AnnouncedLength = -1;
+        download.BodySent = 0;
+        break;
+    case LengthLie:
+        download.AnnouncedLength = size + kLengthLieExtra;
+        break;
+    case Cut:
+        download.BodySent = size / 2;
+        break;
+    case Slow:
+        download.MinDurationMs =
+            SlowPauseMs(id) * static_cast<int>((mp3.size() - 1) / kSlowSliceBytes);
+        break;
+    case Large:
+        download.AnnouncedLength = size * LargeRepeats(id);
+        download.BodySent = download.AnnouncedLength;
+        break;
+    }
+    download.Completes = download.Status == 200 && download.AnnouncedLength > 0 &&
+                         download.BodySent == download.AnnouncedLength;
+    if (download.Completes) {
+        download.Size = download.AnnouncedLength;
+        download.Piece = mp3;
+        download.Repeats = LargeRepeats(id);
+        if (song->Link != Large)
+            download.Bytes = mp3;
+    }
+    return download;
+}
+
+std::string TSandboxCatalogue::ServedBody(int id) const {
+    const TExpectedDownload download = ExpectedDownload(id);
+    if (download.Status != 200)
+        return {};
+    const std::string& mp3 = Mp3(id);
+    if (download.BodySent <= static_cast<int64_t>(mp3.size()))
+        return mp3.substr(0, static_cast<size_t>(download.BodySent));
+    std::string body;
+    body.reserve(static_cast<size_t>(download.BodySent));
+    for (int64_t i = LargeRepeats(id); i > 0; --i)
+        body += mp3;
+    return body;
+}
+
+int TSandboxCatalogue::SlowPauseMs(int id) const {
+    const size_t size = Mp3(id).size();
+    const size_t pauses = size > kSlowSliceBytes ? (size - 1) / kSlowSliceBytes : 1;
+    return kSlowBodyMs / static_cast<int>(pauses);
+}
+
+int64_t TSandboxCatalogue::LargeRepeats(int id) const {
+    const TSandboxSong* song = Find(id);
+    const auto size = static_cast<int64_t>(Mp3(id).size());
+    if (!song || song->Link != Large || size == 0)
+        return 1;
+    // MPEG frames back to back are still one valid stream, so copies of the short tone make a
+    // long file that plays, without the server holding more than the one copy.
+    return std::max<int64_t>(1, kLargeTargetBytes / size);
 }
 
 const TSandboxCatalogue& SandboxCatalogue() {

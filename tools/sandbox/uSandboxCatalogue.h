@@ -12,8 +12,20 @@ enum class TLinkBehaviour {
     NoLength,   // 200 and the MP3 bytes, but no Content-Length
     ZeroLength, // 200 with "Content-Length: 0" and no body
     Stall,      // takes the request and never answers until the server stops
+    // Kinds only a download tells apart from Ok: the headers promise the whole file.
+    LengthLie, // 200, Content-Length kLengthLieExtra above the MP3 it sends, then closes
+    Cut,       // 200, correct Content-Length, closes after half the MP3
+    Slow,      // 200, correct Content-Length, the MP3 in kSlowSliceBytes slices with pauses
+    Large,     // 200, correct Content-Length, the MP3 repeated to about kLargeTargetBytes
 };
 std::string_view BehaviourName(TLinkBehaviour behaviour);
+
+inline constexpr int64_t kLengthLieExtra = 1000;
+inline constexpr size_t kSlowSliceBytes = 4096;
+// A slow body takes this long from its first slice to its last: long enough to watch a
+// download's progress and cancel it, short enough for a test to sit through.
+inline constexpr int kSlowBodyMs = 6000;
+inline constexpr int64_t kLargeTargetBytes = int64_t(32) << 20;
 
 // The three stand-in search sites. Each has its own result page and link form.
 enum class TSandboxEngine { Muzz, Finder, Mp3Search };
@@ -55,6 +67,24 @@ struct TExpectedResult {
 };
 std::string_view OutcomeName(TExpectedResult::Outcome outcome);
 
+// What a GET of a song's file link yields, on any of the three hosts.
+struct TExpectedDownload {
+    int Status = 0;               // 200 or 404; 0 when the host never answers
+    int64_t AnnouncedLength = -1; // the Content-Length of a 200; -1 when it sends none
+    int64_t BodySent = 0;         // bytes of the file sent before the host closes
+    int MinDurationMs = 0;        // the least time those bytes take to arrive
+
+    // A download must end with the whole file exactly when the answer is a 200 whose
+    // Content-Length is above 0 and the body fills it; anything else is a failed download.
+    bool Completes = false;
+    int64_t Size = 0;  // the finished file's length; 0 unless Completes
+    std::string Bytes; // the finished file, unless Completes is false or the song is Large
+    // The finished file is Piece repeated Repeats times, Large included, so a 32 MiB file can
+    // be checked a piece at a time. Piece points into the catalogue.
+    std::string_view Piece;
+    int64_t Repeats = 0;
+};
+
 // Turns '+' into a space and every %XX into its byte; a '%' without two hex digits stays.
 std::string DecodeKey(std::string_view encoded);
 
@@ -83,6 +113,16 @@ public:
     static std::string DetailLink(const TSandboxSong& song, TSandboxEngine engine);
 
     std::vector<TExpectedResult> ExpectedResults(std::string_view key) const;
+
+    // How the file hosts answer a GET of the song's link (a 404 for an unknown id).
+    TExpectedDownload ExpectedDownload(int id) const;
+    // The body of that answer as sent, whether or not it fills the announced length; empty
+    // for a 404 or a stall. Built on each call: for a Large song that is 32 MiB.
+    std::string ServedBody(int id) const;
+    // The pause between the slices of a Slow song's body, so the whole takes kSlowBodyMs.
+    int SlowPauseMs(int id) const;
+    // How many copies of its MP3 a Large song's body holds (1 for any other song).
+    int64_t LargeRepeats(int id) const;
 
 private:
     std::vector<TSandboxSong> m_songs;

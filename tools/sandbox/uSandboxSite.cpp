@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "uMakerSite.h"
+
 namespace {
 
 constexpr std::string_view kHtml = "text/html";
@@ -119,6 +121,23 @@ std::string NoResults(size_t found) {
     return found == 0 ? "<p>No songs found.</p>\n" : "";
 }
 
+// The song a file link names, in the form of whichever host it is on.
+std::optional<int> FileLinkId(const TAddress& address) {
+    const std::string_view path = address.Path;
+    if (!EndsWith(path, ".mp3"))
+        return std::nullopt;
+    if (address.Host == kMuzzHost && StartsWith(path, "/mp3send/"))
+        return QueryId(address.Query);
+    if (address.Host == kFinderFilesHost && StartsWith(path, "/files/")) {
+        const std::string_view rest = path.substr(7);
+        const size_t slash = rest.find('/');
+        return slash == std::string_view::npos ? std::nullopt : ParseId(rest.substr(0, slash));
+    }
+    if (address.Host == kMp3SearchFilesHost && StartsWith(path, "/get/"))
+        return ParseId(path.substr(5, path.size() - 9));
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string SandboxRequestAddress(const THttpRequest& request) {
@@ -192,7 +211,11 @@ std::string TSandboxSite::DetailPage(TSandboxEngine engine, int songId) const {
     if (!song || engine == TSandboxEngine::Muzz || !TSandboxCatalogue::ListedOn(*song, engine))
         return {};
     const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
-    const std::string size = std::to_string(m_catalogue.Mp3(songId).size() / 1024) + " KB";
+    // The size the file host claims, as a site would have noted it; failing hosts claim none.
+    const int64_t announced = m_catalogue.ExpectedDownload(songId).AnnouncedLength;
+    const int64_t bytes =
+        announced > 0 ? announced : static_cast<int64_t>(m_catalogue.Mp3(songId).size());
+    const std::string size = std::to_string(bytes / 1024) + " KB";
     std::string page = "<html>\n<head><title>" + song->FullTitle() + "</title></head>\n<body>\n";
     if (engine == TSandboxEngine::Finder) {
         page += "<a name=\"top\"></a>\n<a href=\"#top\"><b>Song:</b> " + song->FullTitle() +
@@ -213,10 +236,6 @@ TCannedResponse TSandboxSite::MuzzAnswer(std::string_view path, std::string_view
         return HomePage("Muzz");
     if (path == "/search")
         return HtmlPage(ResultsPage(TSandboxEngine::Muzz, QueryValue(query, "q").value_or("")));
-    if (StartsWith(path, "/mp3send/") && EndsWith(path, ".mp3")) {
-        if (const std::optional<int> id = QueryId(query))
-            return FileAnswer(*id);
-    }
     return NotFoundPage();
 }
 
@@ -253,6 +272,17 @@ TCannedResponse TSandboxSite::Mp3SearchAnswer(std::string_view path, std::string
     return NotFoundPage();
 }
 
+TCannedResponse TSandboxSite::MakerAnswer(std::string_view path) const {
+    if (path == kMakerFirstRunPath)
+        return TCannedResponse::Ok(std::string(kFirstRunBody), "text/plain");
+    if (path == kMakerAllFirstRunPath)
+        return TCannedResponse::Ok(std::string(kAllFirstRunBody), "text/plain");
+    if (path == kMakerMostPopularPath)
+        return TCannedResponse::Ok(MostPopularScrambled(m_catalogue), "text/plain");
+    std::string help = MakerHelpPage(path);
+    return help.empty() ? NotFoundPage() : HtmlPage(std::move(help));
+}
+
 TCannedResponse TSandboxSite::FileAnswer(int songId) const {
     const TSandboxSong* song = m_catalogue.Find(songId);
     if (!song)
@@ -273,6 +303,26 @@ TCannedResponse TSandboxSite::FileAnswer(int songId) const {
     case TLinkBehaviour::Stall:
         response.StallBeforeAnswer = true;
         return response;
+    case TLinkBehaviour::LengthLie:
+        response = TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
+        response.Length = TCannedResponse::LengthMode::Given;
+        response.GivenLength = static_cast<int64_t>(response.Body.size()) + kLengthLieExtra;
+        return response;
+    case TLinkBehaviour::Cut:
+        response = TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
+        response.CutAfter = static_cast<int64_t>(response.Body.size()) / 2;
+        return response;
+    case TLinkBehaviour::Slow:
+        response = TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
+        response.SliceSize = kSlowSliceBytes;
+        response.SlicePauseMs = m_catalogue.SlowPauseMs(songId);
+        return response;
+    case TLinkBehaviour::Large:
+        response = TCannedResponse::Ok({}, "audio/mpeg");
+        response.Length = TCannedResponse::LengthMode::Given;
+        response.GivenLength =
+            static_cast<int64_t>(m_catalogue.Mp3(songId).size()) * m_catalogue.LargeRepeats(songId);
+        return response;
     }
     return NotFoundPage();
 }
@@ -288,24 +338,16 @@ TCannedResponse TSandboxSite::Answer(const THttpRequest& request) const {
     }
     const TAddress address = SplitAddress(SandboxRequestAddress(request));
     TCannedResponse response;
-    if (address.Host == kMuzzHost) {
+    if (const std::optional<int> id = FileLinkId(address)) {
+        response = FileAnswer(*id);
+    } else if (address.Host == kMuzzHost) {
         response = MuzzAnswer(address.Path, address.Query);
     } else if (address.Host == kFinderHost) {
         response = FinderAnswer(address.Path, address.Query);
     } else if (address.Host == kMp3SearchHost) {
         response = Mp3SearchAnswer(address.Path, address.Query);
-    } else if (address.Host == kFinderFilesHost && StartsWith(address.Path, "/files/") &&
-               EndsWith(address.Path, ".mp3")) {
-        const std::string_view rest = std::string_view(address.Path).substr(7);
-        const size_t slash = rest.find('/');
-        const std::optional<int> id =
-            slash == std::string_view::npos ? std::nullopt : ParseId(rest.substr(0, slash));
-        response = id ? FileAnswer(*id) : NotFoundPage();
-    } else if (address.Host == kMp3SearchFilesHost && StartsWith(address.Path, "/get/") &&
-               EndsWith(address.Path, ".mp3")) {
-        const std::string_view rest = std::string_view(address.Path).substr(5);
-        const std::optional<int> id = ParseId(rest.substr(0, rest.size() - 4));
-        response = id ? FileAnswer(*id) : NotFoundPage();
+    } else if (address.Host == kMakerSiteHost) {
+        response = MakerAnswer(address.Path);
     } else {
         response = NotFoundPage();
     }
@@ -321,7 +363,24 @@ TCannedResponse TSandboxSite::Answer(const THttpRequest& request) const {
 }
 
 void TSandboxSite::Handle(const THttpRequest& request, TResponder& responder) const {
-    responder.Send(Answer(request));
+    const TCannedResponse response = Answer(request);
+    const std::optional<int> id = request.Method == "GET"
+                                      ? FileLinkId(SplitAddress(SandboxRequestAddress(request)))
+                                      : std::nullopt;
+    const TSandboxSong* song = id ? m_catalogue.Find(*id) : nullptr;
+    if (!song || song->Link != TLinkBehaviour::Large) {
+        responder.Send(response);
+        return;
+    }
+    // The head from the answer, then the one copy of the MP3 again and again. A client that
+    // hangs up, or the server stopping, makes a send fail and ends the loop.
+    if (!responder.Send(response))
+        return;
+    const std::string& piece = m_catalogue.Mp3(song->Id);
+    for (int64_t left = m_catalogue.LargeRepeats(song->Id); left > 0; --left) {
+        if (!responder.SendRaw(piece))
+            return;
+    }
 }
 
 TSandboxWeb::TSandboxWeb(uint16_t port, const TSandboxCatalogue& catalogue)

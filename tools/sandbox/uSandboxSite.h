@@ -7,13 +7,15 @@
 #include "uLoopbackServer.h"
 #include "uSandboxCatalogue.h"
 
-// Every host the stand-in web plays: the three search sites, their detail pages and the file
-// hosts behind them, all answered from one catalogue. Unknown hosts and paths get a 404 page.
+// Every host the stand-in web plays: the three search sites, their detail pages, the file
+// hosts behind them and the program maker's server, all answered from one catalogue. Unknown
+// hosts and paths get a 404 page.
 class TSandboxSite {
 public:
     explicit TSandboxSite(const TSandboxCatalogue& catalogue) : m_catalogue(catalogue) {}
 
-    // The answer to one request; the same request always gets the same answer.
+    // The answer to one request; the same request always gets the same answer. For a Large
+    // song's file that is the head alone: Handle sends its body, which no answer could hold.
     TCannedResponse Answer(const THttpRequest& request) const;
     void Handle(const THttpRequest& request, TResponder& responder) const;
 
@@ -26,6 +28,7 @@ private:
     TCannedResponse MuzzAnswer(std::string_view path, std::string_view query) const;
     TCannedResponse FinderAnswer(std::string_view path, std::string_view query) const;
     TCannedResponse Mp3SearchAnswer(std::string_view path, std::string_view query) const;
+    TCannedResponse MakerAnswer(std::string_view path) const;
     TCannedResponse FileAnswer(int songId) const;
 
     const TSandboxCatalogue& m_catalogue;
