@@ -76,6 +76,12 @@ public:
         std::fflush(stderr);
     }
 
+    // A line printed on the same terminal lands below the bars: draw them anew beneath it.
+    void LinePrinted() {
+        if (::isatty(STDOUT_FILENO) == 1)
+            m_drawnLines = 0;
+    }
+
 private:
     static std::string Line(const TDownload& download) {
         constexpr int kWidth = 30;
@@ -132,11 +138,13 @@ int RunCliDownload(TCliDownloadOptions options) {
     manager.OnDownloadComplete = [&](const std::string& key) {
         bars.Draw(true);
         PrintFields({"complete", key, manager.Find(key)->FilePath});
+        bars.LinePrinted();
         finished();
     };
     manager.OnDownloadError = [&](const std::string& key) {
         bars.Draw(true);
         PrintFields({"failed", key});
+        bars.LinePrinted();
         allCompleted = false;
         finished();
     };
