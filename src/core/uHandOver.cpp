@@ -19,14 +19,16 @@ THandOverMailbox::THandOverMailbox() {
 }
 
 THandOverMailbox& THandOverMailbox::Instance() {
-    // Made on first use, from whatever thread; it always lives on the GUI thread.
-    static THandOverMailbox mailbox;
-    static std::once_flag moved;
-    std::call_once(moved, [] {
+    // Made on first use, from whatever thread; it always lives on the GUI thread. It is never
+    // destroyed: workers that were let go without waiting may still be handing over while
+    // the process ends, and must not meet a mailbox in the middle of its destruction.
+    static THandOverMailbox* const mailbox = [] {
+        auto* created = new THandOverMailbox;
         if (QCoreApplication* app = QCoreApplication::instance())
-            mailbox.moveToThread(app->thread());
-    });
-    return mailbox;
+            created->moveToThread(app->thread());
+        return created;
+    }();
+    return *mailbox;
 }
 
 void THandOverMailbox::Post(std::function<void()> call) {
