@@ -176,7 +176,8 @@ void TestHttpGet::missingLength() {
     get.URL = "http://engine.test/nolength";
     get.Fetch();
     QTRY_COMPARE(outcomes.events, events);
-    QCOMPARE(calls, progressCalls);
+    // One report per block of at most 1025 bytes: at least five for 5000 bytes.
+    QVERIFY(progressCalls == 0 ? calls == 0 : calls >= progressCalls);
     if (calls > 0)
         QCOMPARE(lastTotal, int64_t(0));
 }
@@ -236,9 +237,13 @@ void TestHttpGet::progressRunsOnGuiThreadWhileWorkerWaits() {
     QTRY_COMPARE(outcomes.events, QStringList{"data"});
     QVERIFY(allOnGui);
     QCOMPARE(size, int64_t(10250));
-    QCOMPARE(received.size(), 10); // blocks of 1025 bytes
+    // One report per block of at most 1025 bytes, however the bytes arrived.
+    QVERIFY(received.size() >= 10);
     QCOMPARE(received.last(), int64_t(10250));
-    QVERIFY(std::is_sorted(received.begin(), received.end()));
+    for (int i = 0; i < received.size(); ++i) {
+        const int64_t step = received[i] - (i == 0 ? 0 : received[i - 1]);
+        QVERIFY(step > 0 && step <= 1025);
+    }
 }
 
 void TestHttpGet::truncatedOrOversizedPagesFail_data() {
