@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     std::printf("4 files of %lld MB at once, best of %d rounds, files in %s\n", static_cast<long long>(megabytes), rounds,
                 root.c_str());
     std::printf("curl (4 processes):     %8.1f MB/s\n", total / bestCurl);
-    std::printf("download manager:       %8.1f MB/s (each file also copied into the download folder)\n",
+    std::printf("download manager:       %8.1f MB/s (each file then also put into the download folder)\n",
                 total / bestManager);
     std::printf("ratio manager/curl: %.2f (target at least 0.80)\n", bestCurl / bestManager);
     std::printf("peak memory of this process: %.1f MB (target under 100 MB)\n", usage.ru_maxrss / 1024.0);
