@@ -33,6 +33,7 @@ void TGetFile::Start(const std::string& filePath, const std::string& url) {
     TotalSize = 0;
     Received = 0;
     m_fileStarted = false;
+    m_bytesInFile = 0;
     CloseFile();
     Worker->Start(url);
 }
@@ -67,6 +68,8 @@ bool TGetFile::OpenForAppending() {
     m_fd = ::open(FilePath.c_str(), flags, 0644);
     if (m_fd < 0)
         return false;
+    // A file made anew holds none of the bytes written before.
+    m_bytesInFile = 0;
     m_fileStarted = true;
     return true;
 }
@@ -93,6 +96,7 @@ bool TGetFile::Flush() {
     }
     // What reached the file leaves the buffer, so that no byte is ever written twice.
     Buffer.erase(0, written);
+    m_bytesInFile += static_cast<int64_t>(written);
     return Buffer.empty();
 }
 
@@ -145,9 +149,10 @@ void TGetFile::WorkerFailed(const std::string&) {
 }
 
 void TGetFile::WorkerComplete(const std::string&) {
-    // Bytes that cannot reach the disk (a full disk, a folder gone read-only) make the file
-    // incomplete: that is a failed download, whatever the network did.
-    if (!Flush() || Received != TotalSize) {
+    // Bytes that cannot reach the disk (a full disk, a folder gone read-only), or a file
+    // deleted and made anew part-way, leave the file incomplete: that is a failed download,
+    // whatever the network did.
+    if (!Flush() || Received != TotalSize || m_bytesInFile != TotalSize) {
         ReportFailure();
         return;
     }

@@ -68,4 +68,5 @@ private:
     void CloseFile();
     bool m_fileStarted = false; // the transfer has written its first bytes
     int m_fd = -1;              // the target, kept open between flushes of one transfer
+    int64_t m_bytesInFile = 0;  // what the file on disk holds of this transfer
 };

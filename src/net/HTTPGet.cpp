@@ -75,7 +75,8 @@ THTTPGetThread::THTTPGetThread(const THTTPGet& settings, bool toFile, TLifelineR
       DstFilePath(settings.DstFilePath), UserName(settings.UserName), Password(settings.Password),
       PostQuery(settings.PostQuery), Referer(settings.Referer), BinaryData(settings.BinaryData),
       UseCache(settings.UseCache), ToFile(toFile), ConnectTimeoutMs(settings.ConnectTimeoutMs),
-      StallTimeoutMs(settings.StallTimeoutMs), MaxDataSize(settings.MaxDataSize),
+      StallTimeoutMs(settings.StallTimeoutMs), TotalTimeoutMs(settings.TotalTimeoutMs),
+      MaxDataSize(settings.MaxDataSize),
       OnFileSize(settings.OnFileSize), OnProgress(settings.OnProgress), m_component(std::move(component)) {}
 
 void THTTPGetThread::Terminate() {
@@ -119,6 +120,7 @@ void THTTPGetThread::Run() {
     settings.Reload = !UseCache;
     settings.ConnectTimeoutMs = ConnectTimeoutMs;
     settings.StallTimeoutMs = StallTimeoutMs;
+    settings.TotalTimeoutMs = TotalTimeoutMs;
     TCurlRequest request(settings);
 
     FileHandle file;

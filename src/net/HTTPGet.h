@@ -48,6 +48,7 @@ public:
     // Bounds that keep a hostile or broken server from hanging a fetch or filling memory.
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000;
+    int TotalTimeoutMs = 120000; // a page that takes longer than this fails
     int64_t MaxDataSize = 16 * 1024 * 1024; // memory mode: a larger page fails
 
     TOnFileSizeEvent OnFileSize;     // on the GUI thread, while the worker waits
@@ -87,6 +88,7 @@ public:
     bool ToFile = false;
     int ConnectTimeoutMs = 0;
     int StallTimeoutMs = 0;
+    int TotalTimeoutMs = 0;
     int64_t MaxDataSize = 0;
     TOnFileSizeEvent OnFileSize;
     TOnProgressEvent OnProgress;

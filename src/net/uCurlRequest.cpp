@@ -153,6 +153,10 @@ bool TCurlRequest::Configure() {
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(std::max(1, (m_settings.StallTimeoutMs + 999) / 1000)));
+    // A server that trickles a byte now and then passes the stall limit; the total limit
+    // ends such a request where the owner wants one.
+    if (m_settings.TotalTimeoutMs > 0)
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(m_settings.TotalTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 65536L);
     if (!m_settings.Agent.empty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, m_settings.Agent.c_str());

@@ -21,6 +21,7 @@ struct TRequestSettings {
     bool Reload = true;    // ask proxies and caches for a fresh copy
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000; // no byte for this long ends the request
+    int TotalTimeoutMs = 0;     // the whole request may take this long; 0: no limit
 };
 
 // Error codes handed to owners: libcurl's codes, plus these of our own.

@@ -19,6 +19,7 @@ struct TInet::Shared {
     TKeyEvent OnComplete;
     int ConnectTimeoutMs = 0;
     int StallTimeoutMs = 0;
+    int TotalTimeoutMs = 0;
 
     std::atomic<bool> Busy{false};
     std::atomic<bool> StopRequested{false};
@@ -62,10 +63,15 @@ void TInet::Start(const std::string& url, const std::string& agent, const std::s
     shared.OnComplete = OnComplete;
     shared.ConnectTimeoutMs = ConnectTimeoutMs;
     shared.StallTimeoutMs = StallTimeoutMs;
+    shared.TotalTimeoutMs = TotalTimeoutMs;
     shared.Busy = true;
-    m_thread = std::thread(&TInet::Execute, m_shared, m_freeOnTerminate ? this : nullptr);
-    if (m_freeOnTerminate)
-        m_thread.detach();
+    if (m_freeOnTerminate) {
+        // The thread may end and free this object before the line after this one: nothing
+        // of it is touched once the thread runs.
+        std::thread(&TInet::Execute, m_shared, this).detach();
+        return;
+    }
+    m_thread = std::thread(&TInet::Execute, m_shared, nullptr);
 }
 
 void TInet::Stop() {
@@ -105,6 +111,7 @@ void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
         settings.Referer = shared->Referer;
         settings.ConnectTimeoutMs = shared->ConnectTimeoutMs;
         settings.StallTimeoutMs = shared->StallTimeoutMs;
+        settings.TotalTimeoutMs = shared->TotalTimeoutMs;
         TCurlRequest request(settings);
 
         int64_t contentLength = 0;

@@ -42,9 +42,10 @@ public:
     // Time-outs that keep a request from hanging for ever; set before Start.
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000;
+    int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
 
     // When set before Start, the worker frees itself once its thread ends; the owner must
-    // then never free it or touch it after Start.
+    // then never free it or touch it once Start is called.
     void SetFreeOnTerminate(bool freeOnTerminate) { m_freeOnTerminate = freeOnTerminate; }
 
     // Starts the request. An empty agent means DefaultAgent. A worker runs once only.

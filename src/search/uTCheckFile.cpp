@@ -1,9 +1,12 @@
 #include "search/uTCheckFile.h"
 
+#include <algorithm>
+
 TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs)
     : Url(std::move(url)), Worker(std::make_unique<TInet>(Url)) {
     Worker->ConnectTimeoutMs = connectTimeoutMs;
     Worker->StallTimeoutMs = stallTimeoutMs;
+    Worker->TotalTimeoutMs = std::max(kTotalTimeoutMs, connectTimeoutMs + stallTimeoutMs);
     Worker->OnError = [this](const std::string& key, int code) { RequestFailed(key, code); };
     Worker->OnHeaders = [this](const std::string& key, int status, int64_t length) {
         HeadersReceived(key, status, length);

@@ -15,6 +15,8 @@ public:
     // A check needs only the headers: it gives up sooner than a download would.
     static constexpr int kConnectTimeoutMs = 15000;
     static constexpr int kStallTimeoutMs = 15000;
+    // Only the headers are wanted: a server trickling them byte by byte is given up too.
+    static constexpr int kTotalTimeoutMs = 30000;
 
     explicit TCheckFile(std::string url, int connectTimeoutMs = kConnectTimeoutMs,
                         int stallTimeoutMs = kStallTimeoutMs);

@@ -23,8 +23,9 @@ public:
     // kMaxAnchors of them: a hostile page cannot make the scraping slow or huge.
     static constexpr size_t kMaxAnchorLength = 8192;
     static constexpr size_t kMaxAnchors = 5000;
-    // A link longer than this is no link to a file.
+    // A link longer than this is no link to a file; a title is cut to this length.
     static constexpr size_t kMaxUrlLength = 8192;
+    static constexpr size_t kMaxTitleLength = 1024;
 
     TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix);
     TMp3Search(const TMp3Search&) = delete;

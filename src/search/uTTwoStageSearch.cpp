@@ -35,12 +35,15 @@ void TTwoStageSearch::ParseResults(const std::string& page) {
     }
 }
 
-void TTwoStageSearch::PageReceived(THTTPGet*, const std::string& data) {
-    if (DetailStage) {
-        ParseDetailPage(data);
-    } else {
+void TTwoStageSearch::PageReceived(THTTPGet* sender, const std::string& data) {
+    // Which getter delivered tells the page's kind. A detail page of an earlier search that
+    // arrives after a new search started must not be read as the new result page, nor the
+    // new result page as a detail page.
+    if (sender == Getter.get()) {
         ParseResults(data);
         DetailStage = true;
+    } else {
+        ParseDetailPage(data);
     }
     if (PendingDetails.Count() > 0)
         FetchNextDetail();
@@ -97,6 +100,11 @@ std::string TTwoStageSearch::DetailTitle(const std::string& page) const {
     const int end = TStringUtils::FindFrom(page, m_markers.TitleEnd, from);
     if (end == 0)
         return {};
-    return TrimSpacesAndControls(std::string_view(page).substr(static_cast<size_t>(from) - 1,
-                                                               static_cast<size_t>(end - from)));
+    std::string title = TrimSpacesAndControls(
+        std::string_view(page).substr(static_cast<size_t>(from) - 1, static_cast<size_t>(end - from)));
+    // Every download anchor of the page carries the title: a hostile page must not make
+    // thousands of copies of megabytes.
+    if (title.size() > kMaxTitleLength)
+        title.resize(kMaxTitleLength);
+    return title;
 }

@@ -24,7 +24,7 @@ public:
     TTwoStageSearch(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
                     const TDetailMarkers& markers);
 
-    bool DetailStage = false;
+    bool DetailStage = false; // the result page of the current search has been read
     TStringList PendingDetails;
     TCustomStringList<THTTPGet> DetailFetchers;
 

@@ -36,7 +36,8 @@ public:
 
     void Add(const std::string& url);
     void Activate();
-    // Stops the timer, drops the queue and stops running checks; their outcomes still come.
+    // Stops the timer, drops the queue and stops running checks. A check that already had
+    // its answer has reported it; one stopped before that reports nothing.
     void Stop();
     void TimerTick();
     void PurgeFinished();

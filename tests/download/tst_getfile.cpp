@@ -72,7 +72,7 @@ private slots:
     void rateSurvivesTickWrap();
     void badAnswersFailBeforeAnyBody_data();
     void badAnswersFailBeforeAnyBody();
-    void vanishedFileIsMadeAgain();
+    void vanishedFileIsMadeAgainButNotComplete();
     void fullDiskAtTheEndIsAFailure();
     void unwritableFolderFailsWithoutHoldingTheFile();
     void realTransferIsByteIdentical();
@@ -170,7 +170,7 @@ void TestGetFile::badAnswersFailBeforeAnyBody() {
     QVERIFY(!fs::exists(Path("bad.mp3")));
 }
 
-void TestGetFile::vanishedFileIsMadeAgain() {
+void TestGetFile::vanishedFileIsMadeAgainButNotComplete() {
     Driven driven(Path("v.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
     driven.Feed(16384, 1024, 'a');
@@ -178,7 +178,10 @@ void TestGetFile::vanishedFileIsMadeAgain() {
     fs::remove(Path("v.mp3")); // the user emptied the incomplete folder
     driven.Feed(40000 - 16384, 1024, 'b');
     driven.get.WorkerComplete(driven.get.Key);
+    // The file is there again with what came after, but it lacks its beginning: the
+    // download did not complete.
     QCOMPARE(TFileUtils::ReadWholeFile(Path("v.mp3")), std::string(40000 - 16384, 'b'));
+    QCOMPARE(driven.events, QStringList{"error"});
 }
 
 void TestGetFile::fullDiskAtTheEndIsAFailure() {

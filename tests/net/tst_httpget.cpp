@@ -251,6 +251,7 @@ void TestHttpGet::truncatedOrOversizedPagesFail_data() {
     QTest::newRow("connection cut before the announced length") << "cut";
     QTest::newRow("larger than the page limit") << "huge";
     QTest::newRow("malformed status line") << "garbage";
+    QTest::newRow("trickling past the total limit") << "trickle";
 }
 
 void TestHttpGet::truncatedOrOversizedPagesFail() {
@@ -258,6 +259,10 @@ void TestHttpGet::truncatedOrOversizedPagesFail() {
     TScriptedResponse response = TScriptedResponse::Ok(std::string(50000, 'z'));
     if (kind == "cut")
         response.CutAfter = 20000;
+    if (kind == "trickle") {
+        response.SliceSize = 100; // never silent long enough to stall, never done in time
+        response.SlicePauseMs = 100;
+    }
     if (kind == "garbage") {
         response.RawOnly = true;
         response.Body = "\x01\x02 this is not HTTP\r\n\r\nbody";
@@ -268,6 +273,7 @@ void TestHttpGet::truncatedOrOversizedPagesFail() {
     Outcomes outcomes;
     outcomes.Attach(get);
     get.MaxDataSize = kind == "huge" ? 10000 : get.MaxDataSize;
+    get.TotalTimeoutMs = kind == "trickle" ? 1000 : get.TotalTimeoutMs;
     get.URL = "http://" + address;
     get.Fetch();
     QTRY_COMPARE(outcomes.events, QStringList{"error"});

@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include "net/HTTPGet.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMp3Search.h"
@@ -44,6 +45,8 @@ private slots:
     void resultPagesFillPendingDetails();
     void detailPagesReportEachDownloadAnchor();
     void detailPageWithoutTitleMarker();
+    void lateDetailPageIsNotTakenForTheResultPage();
+    void hugeTitleIsCut();
 };
 
 void TestParsers::extractAnchors_data() {
@@ -203,6 +206,32 @@ void TestParsers::detailPageWithoutTitleMarker() {
     QVERIFY(captured.results.isEmpty()); // the download anchor itself is never closed
     finder.ParseDetailPage("<a href=\"http://d.test/a.mp3\">Right mouse click here</a>");
     QCOMPARE(captured.results, QStringList{"f:  | http://d.test/a.mp3"});
+}
+
+void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "");
+    Captured captured;
+    captured.Attach(finder);
+    int completions = 0;
+    finder.OnEngineComplete = [&](const std::string&) { ++completions; };
+    finder.Search("new");
+    finder.Abort();
+    // A detail page of the search before arrives first, from its own getter.
+    THTTPGet oldDetailGetter;
+    finder.PageReceived(&oldDetailGetter, "<a href=\"#\"><b>Song:</b> Old - One</a>"
+                                          "<a href=\"http://d.test/old.mp3\">Right mouse click here</a>");
+    QCOMPARE(captured.results, QStringList{"f: Old - One | http://d.test/old.mp3"});
+    QVERIFY(!finder.DetailStage);
+    // The new result page is still read as one.
+    finder.PageReceived(finder.Getter.get(), "<a href=\"other.aspx\">no details</a>");
+    QVERIFY(finder.DetailStage);
+    QCOMPARE(completions, 2);
+}
+
+void TestParsers::hugeTitleIsCut() {
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    const std::string page = "<font style=\"color: #ffffff;\"><b>" + std::string(100000, 't') + "</b>";
+    QCOMPARE(search.DetailTitle(page).size(), TMp3Search::kMaxTitleLength);
 }
 
 QTEST_GUILESS_MAIN(TestParsers)

@@ -264,7 +264,8 @@ void TLoopbackServer::AcceptLoop() {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE) {
-                if (Stopping())
+                // Out of descriptors: give the connections a moment to end rather than spin.
+                if (WaitUnlessStopped(errno == EMFILE || errno == ENFILE ? 50 : 0))
                     return;
                 continue;
             }
