@@ -2,8 +2,6 @@
 
 #include "core/uTStringList.h"
 
-#include <memory>
-
 // Lines with attached objects that the list frees itself while OwnsObjects is set: on
 // Delete, on Clear (first line to last) and on destruction.
 template <typename T>
@@ -17,11 +15,6 @@ public:
     void SetSortType(int sortType) { m_sortType = sortType; }
     bool SortUp() const { return m_sortUp; }
     void SetSortUp(bool up) { m_sortUp = up; }
-
-    using TStringObjectList<T>::Add;
-    int Add(std::string line, std::unique_ptr<T> object) {
-        return TStringObjectList<T>::Add(std::move(line), object.release());
-    }
 
 private:
     int m_sortType = 0;

@@ -4,26 +4,51 @@
 
 int TStringList::Add(std::string line) {
     m_lines.push_back(std::move(line));
-    return Count() - 1;
+    const int index = Count() - 1;
+    m_lineIndex.Appended(m_lines.back(), index);
+    m_nameIndex.Appended(NameOf(index), index);
+    return index;
+}
+
+void TStringList::Clear() {
+    m_lines.clear();
+    Changed();
+}
+
+void TStringList::Assign(std::vector<std::string> lines) {
+    m_lines = std::move(lines);
+    Changed();
+}
+
+void TStringList::Changed() {
+    m_lineIndex.Invalidate();
+    m_nameIndex.Invalidate();
+}
+
+std::optional<std::string_view> TStringList::NameOf(int index) const {
+    const std::string_view line = m_lines[static_cast<size_t>(index)];
+    const size_t at = line.find(m_separator);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(0, at);
 }
 
 void TStringList::Insert(int index, std::string line) {
     const size_t at = std::min(static_cast<size_t>(std::max(index, 0)), m_lines.size());
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    Changed();
 }
 
 void TStringList::Delete(int index) {
     if (index < 0 || index >= Count())
         return;
     m_lines.erase(m_lines.begin() + index);
+    Changed();
 }
 
 int TStringList::IndexOf(std::string_view line) const {
-    for (size_t i = 0; i < m_lines.size(); ++i) {
-        if (SameTextIgnoringCase(m_lines[i], line))
-            return static_cast<int>(i);
-    }
-    return -1;
+    return m_lineIndex.Find(line, Count(),
+                            [this](int i) { return std::optional<std::string_view>(m_lines[static_cast<size_t>(i)]); });
 }
 
 std::string TStringList::Names(int index) const {
@@ -39,13 +64,7 @@ std::string TStringList::ValueFromIndex(int index) const {
 }
 
 int TStringList::IndexOfName(std::string_view name) const {
-    for (int i = 0; i < Count(); ++i) {
-        const size_t at = m_lines[static_cast<size_t>(i)].find(m_separator);
-        if (at != std::string::npos &&
-            SameTextIgnoringCase(std::string_view(m_lines[static_cast<size_t>(i)]).substr(0, at), name))
-            return i;
-    }
-    return -1;
+    return m_nameIndex.Find(name, Count(), [this](int i) { return NameOf(i); });
 }
 
 std::string TStringList::Values(std::string_view name) const {

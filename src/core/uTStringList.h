@@ -1,13 +1,17 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/uTKeyIndex.h"
+
 // An ordered list of byte-string lines. Lines can also be read as name/value pairs split at
-// the first separator character. Look-ups ignore ASCII letter case, scan from the top and
-// return the first match.
+// the first separator character. Look-ups ignore ASCII letter case and return the first
+// match from the top; they go through hash indexes, so their cost does not grow with the list.
 class TStringList {
 public:
     explicit TStringList(char nameValueSeparator = '=') : m_separator(nameValueSeparator) {}
@@ -20,8 +24,8 @@ public:
     int Add(std::string line);
     void Insert(int index, std::string line);
     void Delete(int index);
-    void Clear() { m_lines.clear(); }
-    void Assign(std::vector<std::string> lines) { m_lines = std::move(lines); }
+    void Clear();
+    void Assign(std::vector<std::string> lines);
 
     int IndexOf(std::string_view line) const;
     // The part before the first separator; empty when the line has none.
@@ -32,9 +36,17 @@ public:
     std::string Values(std::string_view name) const;
 
 private:
+    std::optional<std::string_view> NameOf(int index) const;
+    void Changed();
+
     char m_separator;
     std::vector<std::string> m_lines;
+    TKeyIndex m_lineIndex;
+    TKeyIndex m_nameIndex;
 };
+
+// Whether a list of records frees the records it holds.
+enum class TOwnership { Borrowed, Owned };
 
 // Lines with an attached object each, kept in insertion order. Whether the list frees the
 // objects is decided by the derived list types below.
@@ -58,30 +70,39 @@ public:
 
     int Add(std::string line, T* object = nullptr) {
         m_entries.push_back(Entry{std::move(line), object});
+        m_index.Appended(m_entries.back().Line, Count() - 1);
         return Count() - 1;
     }
+    // Adds a record the list takes over; only for lists that own their records.
+    int Add(std::string line, std::unique_ptr<T> object) { return Add(std::move(line), object.release()); }
     void Insert(int index, std::string line, T* object = nullptr) {
         const size_t at = std::min(static_cast<size_t>(std::max(index, 0)), m_entries.size());
         m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at),
                          Entry{std::move(line), object});
+        m_index.Invalidate();
     }
     void Delete(int index) {
         if (index < 0 || index >= Count())
             return;
         Free(At(index).Object);
         m_entries.erase(m_entries.begin() + index);
+        m_index.Invalidate();
     }
     void Clear() {
         FreeAll();
         m_entries.clear();
+        m_index.Invalidate();
     }
-    int IndexOf(std::string_view line) const;
+    int IndexOf(std::string_view line) const {
+        return m_index.Find(line, Count(), [this](int i) { return std::optional<std::string_view>(At(i).Line); });
+    }
 
     // Stable sort with the owner's comparison: compare(a, b) < 0 puts a before b.
     template <typename Compare>
     void CustomSort(Compare compare) {
         std::stable_sort(m_entries.begin(), m_entries.end(),
                          [&compare](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+        m_index.Invalidate();
     }
 
 protected:
@@ -101,15 +122,5 @@ private:
     }
 
     std::vector<Entry> m_entries;
+    TKeyIndex m_index;
 };
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b);
-
-template <typename T>
-int TStringObjectList<T>::IndexOf(std::string_view line) const {
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (SameTextIgnoringCase(m_entries[i].Line, line))
-            return static_cast<int>(i);
-    }
-    return -1;
-}

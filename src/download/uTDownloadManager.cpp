@@ -59,8 +59,6 @@ TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incom
 TDownloadManager::~TDownloadManager() {
     KillAll();
     Workers.Clear();
-    for (const auto& entry : Downloads.Entries())
-        delete entry.Object;
     Downloads.Clear();
 }
 

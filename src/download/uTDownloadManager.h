@@ -28,7 +28,7 @@ public:
     // Ends every transfer at once, without events and without waiting for the network.
     ~TDownloadManager();
 
-    TSortedStringList<TDownload> Downloads; // key -> record, owned by the manager
+    TSortedStringList<TDownload> Downloads{TOwnership::Owned}; // key -> record
     TCustomStringList<TGetFile> Workers;    // key -> transfer, running or not yet purged
     std::string DownloadFolder;
     std::string IncompleteFolder;

@@ -28,13 +28,11 @@ TPlayListManager::~TPlayListManager() {
 }
 
 void TPlayListManager::Clear() {
-    for (const auto& entry : Files.Entries())
-        delete entry.Object;
     Files.Clear();
 }
 
 void TPlayListManager::AddFile(const std::string& name, int64_t size) {
-    Files.Add(name, new TPlayListFile(Folder, name, size));
+    Files.Add(name, std::make_unique<TPlayListFile>(Folder, name, size));
 }
 
 void TPlayListManager::Refresh() {

@@ -30,7 +30,7 @@ public:
     ~TPlayListManager();
 
     std::string Folder; // always with a trailing "/"
-    TSortedStringList<TPlayListFile> Files;
+    TSortedStringList<TPlayListFile> Files{TOwnership::Owned};
 
     void Refresh();
     void Clear();

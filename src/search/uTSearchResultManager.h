@@ -30,16 +30,15 @@ public:
     TSearchResultManager() = default;
     TSearchResultManager(const TSearchResultManager&) = delete;
     TSearchResultManager& operator=(const TSearchResultManager&) = delete;
-    ~TSearchResultManager();
 
     // Appends a record; no test for a repeated key (callers test IndexOfKey first).
     void Add(const std::string& key, int status, const std::string& url, const std::string& fileName,
              int64_t size);
-    void Clear();
+    void Clear() { Items.Clear(); }
     int Count() const { return Items.Count(); }
     // The record at `index` (0-based); nullptr when out of range.
     TSearchResult* Item(int index) const;
     int IndexOfKey(const std::string& key) const { return Items.IndexOf(key); }
 
-    TSortedStringList<TSearchResult> Items;
+    TSortedStringList<TSearchResult> Items{TOwnership::Owned};
 };

@@ -3,6 +3,7 @@
 #include "core/uTCustomStringList.h"
 #include "core/uTSortedStringList.h"
 #include "core/uTStringList.h"
+#include "core/uTStringUtils.h"
 
 namespace {
 // Counts its own destructions, to see which list frees what.
@@ -22,7 +23,8 @@ private slots:
     void insertAndDeleteOutOfRangeAreHarmless();
     void sortDirectionStoresOnlyOneOrZero();
     void customSortIsStableAndUsesOwnerComparison();
-    void sortedListNeverFreesObjects();
+    void sortedListFreesOnlyWhenOwner();
+    void keyLookupsKeepFirstMatchThroughEveryChange();
     void customListFreesOnDeleteClearAndDestruction();
     void customListWithoutOwnershipFreesNothing();
 };
@@ -93,7 +95,7 @@ void TestStringLists::customSortIsStableAndUsesOwnerComparison() {
     QCOMPARE(list.IndexOf("SECOND THREE"), 1);
 }
 
-void TestStringLists::sortedListNeverFreesObjects() {
+void TestStringLists::sortedListFreesOnlyWhenOwner() {
     int freed = 0;
     Tracked a(&freed), b(&freed);
     {
@@ -104,6 +106,61 @@ void TestStringLists::sortedListNeverFreesObjects() {
         list.Clear();
     }
     QCOMPARE(freed, 0);
+    {
+        TSortedStringList<Tracked> owner(TOwnership::Owned);
+        owner.Add("a", std::make_unique<Tracked>(&freed));
+        owner.Add("b", std::make_unique<Tracked>(&freed));
+        owner.Add("c", std::make_unique<Tracked>(&freed));
+        owner.Delete(1);
+        QCOMPARE(freed, 1);
+    }
+    QCOMPARE(freed, 3);
+}
+
+// The look-ups go through a hash; whatever happened to the list, they must answer as a scan
+// from the top would: the first line whose key matches without regard to ASCII case.
+void TestStringLists::keyLookupsKeepFirstMatchThroughEveryChange() {
+    const auto scanIndexOf = [](const TStringList& list, std::string_view line) {
+        for (int i = 0; i < list.Count(); ++i)
+            if (SameTextIgnoringCase(list.Strings(i), line))
+                return i;
+        return -1;
+    };
+    TStringList list('*');
+    TSortedStringList<int> records;
+    const std::vector<std::string> probes{"a*1", "A*1", "b*2", "x*9", "a*", "", "\xC3\x84*u"};
+    const auto check = [&] {
+        for (const std::string& probe : probes) {
+            QCOMPARE(list.IndexOf(probe), scanIndexOf(list, probe));
+            QCOMPARE(records.IndexOf(probe), scanIndexOf(list, probe));
+        }
+    };
+    const auto add = [&](const std::string& line) {
+        list.Add(line);
+        records.Add(line);
+    };
+    for (const char* line : {"b*2", "A*1", "a*1", "", "\xC3\xA4*u", "a*"})
+        add(line);
+    check();
+    QCOMPARE(list.IndexOfName("A"), 1);
+    QCOMPARE(list.IndexOfName("\xC3\x84"), -1); // only ASCII letters fold
+    list.Delete(1);
+    records.Delete(1);
+    check();
+    QCOMPARE(list.IndexOfName("a"), 1);
+    list.Insert(0, "A*1");
+    records.Insert(0, "A*1");
+    check();
+    QCOMPARE(list.IndexOfName("a"), 0);
+    records.CustomSort([](const auto& x, const auto& y) { return x.Line.compare(y.Line); });
+    QCOMPARE(records.IndexOf("A*1"), 1); // "" sorts first, then "A*1", then "a*1"
+    list.Assign({"q*1", "Q*2"});
+    QCOMPARE(list.IndexOfName("Q"), 0);
+    QCOMPARE(list.IndexOf("q*2"), 1);
+    add("z*0");
+    QCOMPARE(list.IndexOf("Z*0"), 2);
+    list.Clear();
+    QCOMPARE(list.IndexOf("z*0"), -1);
 }
 
 void TestStringLists::customListFreesOnDeleteClearAndDestruction() {
