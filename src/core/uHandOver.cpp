@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QThread>
@@ -32,28 +33,43 @@ THandOverMailbox& THandOverMailbox::Instance() {
 }
 
 void THandOverMailbox::Post(std::function<void()> call) {
-    bool wasEmpty = false;
     {
         std::lock_guard lock(m_lock);
-        wasEmpty = m_calls.empty();
         m_calls.push_back(std::move(call));
     }
-    // One wake-up for a run of calls: Drain empties the queue.
-    if (wasEmpty)
+    // Queued after the call is in: a Drain that has not begun yet is bound to see it.
+    WakeUp();
+}
+
+void THandOverMailbox::WakeUp() {
+    // One wake-up for a run of calls.
+    if (!m_wakeUpQueued.exchange(true))
         emit Pending();
 }
 
+bool THandOverMailbox::TakeNext(std::function<void()>& call) {
+    if (m_ready.empty()) {
+        std::lock_guard lock(m_lock);
+        m_ready.swap(m_calls);
+    }
+    if (m_ready.empty())
+        return false;
+    call = std::move(m_ready.front());
+    m_ready.pop_front();
+    if (!m_ready.empty())
+        WakeUp();
+    return true;
+}
+
 void THandOverMailbox::Drain() {
-    for (;;) {
-        std::function<void()> call;
-        {
-            std::lock_guard lock(m_lock);
-            if (m_calls.empty())
-                return;
-            call = std::move(m_calls.front());
-            m_calls.pop_front();
-        }
-        call();
+    m_wakeUpQueued = false;
+    const auto sliceEnd = std::chrono::steady_clock::now() + kSlice;
+    std::function<void()> call;
+    // Whatever is left when the slice ends has its wake-up queued already (TakeNext).
+    while (TakeNext(call)) {
+        std::exchange(call, nullptr)();
+        if (std::chrono::steady_clock::now() >= sliceEnd)
+            return;
     }
 }
 
