@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orvalo and the stand-in web, starts the stand-in web on a
 # free loopback port and Orvalo with http_proxy pointing at it. The stand-in web ends with
-# the program.
+# the program, and with this script when it is interrupted or told to end.
+# ORVALO_BIN names a folder of programs already built: nothing is installed or built then.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" orvalo orvalo-cli orvalo-sandbox
-bin=$root/build/bin
+bin=${ORVALO_BIN:-}
+if [ -z "$bin" ]; then
+    bash "$root/scripts/install-deps.sh"
+    bash "$root/scripts/build.sh" orvalo orvalo-cli orvalo-sandbox
+    bin=$root/build/bin
+fi
 
 work=$(mktemp -d)
 sandbox_pid=""
@@ -15,6 +19,17 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Bash runs no EXIT trap when a signal ends it, so the signals are caught: every child is
+# told to end (the program too, even when the signal came before its process id was kept),
+# and the exit runs the clean-up.
+on_signal() {
+    trap - TERM INT HUP
+    kill -TERM $(jobs -p) 2>/dev/null || true
+    wait 2>/dev/null || true
+    sandbox_pid=""
+    exit 143
+}
+trap on_signal TERM INT HUP
 
 "$bin/orvalo-sandbox" --port 0 >"$work/sandbox.out" &
 sandbox_pid=$!
@@ -29,4 +44,6 @@ echo "run: stand-in web at $proxy" >&2
 
 export http_proxy=$proxy
 unset no_proxy NO_PROXY
-"$bin/orvalo" "$@"
+# In the background, so that a signal to this script is handled at once, not after the program.
+"$bin/orvalo" "$@" &
+wait $!

@@ -9,7 +9,7 @@
 
 #include "cli/uCliDownload.h"
 #include "cli/uCliSearch.h"
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
 

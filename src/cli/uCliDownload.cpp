@@ -10,7 +10,7 @@
 #include <QCoreApplication>
 
 #include "cli/uCliSearch.h"
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 #include "download/uTDownloadManager.h"

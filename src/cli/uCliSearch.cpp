@@ -13,9 +13,6 @@
 
 namespace {
 // The same limits the program's window works with.
-constexpr int kMaxEngines = 3;
-constexpr int kMaxChecks = 5;
-constexpr int kTickMs = 500;
 
 std::string Printable(std::string field) {
     for (char& c : field) {
@@ -30,7 +27,8 @@ std::string Printable(std::string field) {
 class TCliSearch {
 public:
     explicit TCliSearch(const TCliSearchOptions& options)
-        : m_options(options), m_engines(kMaxEngines, 1, kTickMs), m_checks(kMaxChecks, 1, kTickMs) {
+        : m_options(options), m_engines(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs),
+          m_checks(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs) {
         m_checks.CheckConnectTimeoutMs = options.CheckTimeoutSeconds * 1000;
         m_checks.CheckStallTimeoutMs = options.CheckTimeoutSeconds * 1000;
     }

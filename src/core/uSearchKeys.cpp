@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
-#include "core/uIncludes.h"
-#include "core/uTFileUtils.h"
+#include <QFile>
 
-std::string SearchKeysPath() {
-    return AppFolder + "data/SearchKeys.txt";
+#include "core/uTFileUtils.h"
+#include "core/uTStringList.h"
+
+std::string SearchKeysPath(const std::string& appFolder) {
+    return appFolder + "data/SearchKeys.txt";
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -25,45 +27,63 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-void LoadSearchKeys() {
-    const std::string path = SearchKeysPath();
-    if (!FileExists(path))
+namespace {
+QString FileName(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+} // namespace
+
+void LoadSearchKeys(TStringList& keys, const std::string& path) {
+    QFile file(FileName(path));
+    if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return;
-    SearchKeys->Assign(SplitLines(TFileUtils::ReadWholeFile(path)));
+    const QByteArray head = file.read(kMaxSearchKeysFileBytes);
+    const bool cut = !file.atEnd();
+    std::vector<std::string> lines = SplitLines(head.toStdString());
+    // A line the read limit ran into is not a whole key.
+    if (cut && !lines.empty() && !head.endsWith('\n') && !head.endsWith('\r'))
+        lines.pop_back();
+    if (lines.size() > static_cast<size_t>(kMaxSearchKeys))
+        lines.resize(kMaxSearchKeys);
+    keys.Assign(std::move(lines));
 }
 
-void SaveSearchKeys() {
+bool SaveSearchKeys(const TStringList& keys, const std::string& path) {
     std::string text;
-    for (const std::string& key : SearchKeys->Lines()) {
+    for (const std::string& key : keys.Lines()) {
         text += key;
         text += "\r\n";
     }
-    TFileUtils::WriteWholeFile(SearchKeysPath(), text);
+    // The new history goes beside the old one and takes its place only once whole. (Qt's own
+    // save-file class reports success for a write cut short by a file-size limit.)
+    const std::string fresh = path + ".new";
+    if (!TFileUtils::WriteWholeFile(fresh, text) || std::rename(fresh.c_str(), path.c_str()) != 0) {
+        std::remove(fresh.c_str());
+        return false;
+    }
+    return true;
 }
 
-void FillSearchKeysBox(ISearchKeysBox& box) {
+void FillSearchKeysBox(const TStringList& keys, ISearchKeysBox& box) {
     const std::string editText = box.EditText();
     box.ClearItems();
-    for (const std::string& key : SearchKeys->Lines())
+    for (const std::string& key : keys.Lines())
         box.AddItem(key);
     box.SetEditText(editText);
 }
 
-void AddSearchKey(ISearchKeysBox& box, const std::string& key) {
-    if (SearchKeys->IndexOf(key) < 0)
-        SearchKeys->Insert(0, key);
-    // Exactly one entry goes per search, so a longer history read from the file shrinks
-    // step by step and never loses its older part at once.
-    if (SearchKeys->Count() > kMaxSearchKeys)
-        SearchKeys->Delete(kMaxSearchKeys);
-    FillSearchKeysBox(box);
+void AddSearchKey(TStringList& keys, ISearchKeysBox& box, const std::string& key) {
+    if (keys.IndexOf(key) < 0)
+        keys.Insert(0, key);
+    if (keys.Count() > kMaxSearchKeys)
+        keys.Delete(kMaxSearchKeys);
+    FillSearchKeysBox(keys, box);
 }
 
-void ClearSearchKeys(ISearchKeysBox& box) {
-    SearchKeys->Clear();
-    FillSearchKeysBox(box);
+void ClearSearchKeys(TStringList& keys, ISearchKeysBox& box, const std::string& path) {
+    keys.Clear();
+    FillSearchKeysBox(keys, box);
     box.SetEditText(kSearchPrompt);
-    const std::string path = SearchKeysPath();
     if (FileExists(path))
         std::remove(path.c_str());
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+class TStringList;
+
 // What the search-history rules need of the search page's combo box: its drop-down items
 // and its edit text. The combo box implements it; tests use a plain one.
 class ISearchKeysBox {
@@ -18,14 +20,21 @@ public:
 inline constexpr const char* kSearchPrompt = "Enter an artist or song";
 inline constexpr int kMaxSearchKeys = 20;
 
+// The most of the history file that is read: far more than twenty keys need, so a huge
+// or broken file costs neither time nor memory at start.
+inline constexpr size_t kMaxSearchKeysFileBytes = 1 << 20;
+
 // The history file's path below the application folder.
-std::string SearchKeysPath();
+std::string SearchKeysPath(const std::string& appFolder);
 
 // Splits text into lines at CR LF, lone CR or lone LF; a break at the very end adds no line.
 std::vector<std::string> SplitLines(const std::string& text);
 
-void LoadSearchKeys();
-void SaveSearchKeys();
-void FillSearchKeysBox(ISearchKeysBox& box);
-void AddSearchKey(ISearchKeysBox& box, const std::string& key);
-void ClearSearchKeys(ISearchKeysBox& box);
+// The history `keys` (newest first) and the file at `path` that keeps it between runs.
+// Loading keeps the first twenty lines; a missing file leaves the list as it is.
+void LoadSearchKeys(TStringList& keys, const std::string& path);
+// Writes a new file beside the old one and renames it over, so a crash never loses both.
+bool SaveSearchKeys(const TStringList& keys, const std::string& path);
+void FillSearchKeysBox(const TStringList& keys, ISearchKeysBox& box);
+void AddSearchKey(TStringList& keys, ISearchKeysBox& box, const std::string& key);
+void ClearSearchKeys(TStringList& keys, ISearchKeysBox& box, const std::string& path);

@@ -1,5 +1,8 @@
 #include "core/uTAppOptions.h"
 
+#include <climits>
+#include <cstdint>
+
 #include <QSettings>
 #include <QStringDecoder>
 
@@ -28,7 +31,8 @@ std::optional<std::string> ReadSettingBytes(const QSettings& settings, const QSt
     }
 }
 
-std::optional<int> ReadSettingInt(const QSettings& settings, const QString& key) {
+namespace {
+std::optional<qlonglong> ReadSettingNumber(const QSettings& settings, const QString& key) {
     if (!settings.contains(key))
         return std::nullopt;
     const QVariant value = settings.value(key);
@@ -36,10 +40,26 @@ std::optional<int> ReadSettingInt(const QSettings& settings, const QString& key)
         value.typeId() != QMetaType::LongLong)
         return std::nullopt;
     bool ok = false;
-    const int number = value.toString().trimmed().toInt(&ok);
+    const qlonglong number = value.toString().trimmed().toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return number;
+}
+} // namespace
+
+std::optional<int> ReadSettingInt(const QSettings& settings, const QString& key) {
+    const auto number = ReadSettingNumber(settings, key);
+    if (!number || *number < INT_MIN || *number > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+std::optional<bool> ReadSettingFlag(const QSettings& settings, const QString& key) {
+    const auto number = ReadSettingNumber(settings, key);
+    // A 32-bit value, whether its writer took it as signed or unsigned.
+    if (!number || *number < INT32_MIN || *number > UINT32_MAX)
+        return std::nullopt;
+    return *number != 0;
 }
 
 QVariant BytesToSetting(const std::string& bytes) {
@@ -57,8 +77,8 @@ void TAppOptions::Load() {
         DownloadDir = *dir;
     if (const auto dir = ReadSettingBytes(*settings, kIncompleteDir))
         IncompleteDir = *dir;
-    if (const auto clear = ReadSettingInt(*settings, kClearDownloads))
-        ClearDownloadsWhenComplete = *clear != 0;
+    if (const auto clear = ReadSettingFlag(*settings, kClearDownloads))
+        ClearDownloadsWhenComplete = *clear;
 }
 
 void TAppOptions::Save() const {

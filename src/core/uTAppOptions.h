@@ -30,6 +30,8 @@ std::unique_ptr<QSettings> OpenOrvaloSettings();
 // Typed reads that treat a value of the wrong type like an absent one.
 std::optional<std::string> ReadSettingBytes(const QSettings& settings, const QString& key);
 std::optional<int> ReadSettingInt(const QSettings& settings, const QString& key);
+// A 32-bit number read as a flag: any value but 0 is set.
+std::optional<bool> ReadSettingFlag(const QSettings& settings, const QString& key);
 // Text is stored as text when it is valid UTF-8 and as raw bytes otherwise, so that a
 // folder name in another encoding survives the round trip.
 QVariant BytesToSetting(const std::string& bytes);

@@ -6,8 +6,7 @@
 #include <QDate>
 
 #include "core/uGeneralKey.h"
-#include "core/uIncludes.h"
-#include "core/uShell.h"
+#include "core/uAppInfo.h"
 #include "core/uTCustomStringList.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
@@ -92,10 +91,12 @@ bool MostPopularIsDue(int storedDay, const QDate& today) {
     return std::abs(static_cast<long long>(DayNumber(today)) - storedDay) >= 7;
 }
 
-std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today) {
+std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today, const std::string& popularPath) {
     auto fetcher = std::make_unique<TLiveUpdate>();
     fetcher->OnFetchFailed = [](const std::string&) {};
-    fetcher->OnFetchComplete = [](const std::string& name, const std::string& text) { LiveDataReceived(name, text); };
+    fetcher->OnFetchComplete = [popularPath](const std::string& name, const std::string& text) {
+        LiveDataReceived(name, text, popularPath);
+    };
     if (IsFirstRun()) {
         fetcher->Fetch("firstrun", LiveDataUrl(kFirstRunPath));
         fetcher->Fetch("allfirstrun", LiveDataUrl(kAllFirstRunPath));
@@ -105,11 +106,11 @@ std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today) {
     return fetcher;
 }
 
-void LiveDataReceived(const std::string& name, const std::string& text) {
+void LiveDataReceived(const std::string& name, const std::string& text, const std::string& popularPath) {
     if (name == "firstrun")
         ProcessFirstRun(text);
     else if (name == "mostpopular")
-        ProcessMostPopular(text, QDate::currentDate());
+        ProcessMostPopular(text, QDate::currentDate(), popularPath);
 }
 
 void ProcessFirstRun(const std::string& text) {
@@ -117,9 +118,9 @@ void ProcessFirstRun(const std::string& text) {
         MarkFirstRunDone();
 }
 
-void ProcessMostPopular(const std::string& text, const QDate& today) {
+void ProcessMostPopular(const std::string& text, const QDate& today, const std::string& popularPath) {
     if (text.empty())
         return;
     WritePopularDate(today);
-    TFileUtils::WriteWholeFile(AppFolder + "data/Orvalo.dat", text);
+    TFileUtils::WriteWholeFile(popularPath, text);
 }

@@ -11,6 +11,7 @@
 
 #include "core/uHandOver.h"
 #include "net/uCurlRequest.h"
+#include "net/uUserAgent.h"
 
 class THTTPGet;
 class THTTPGetThread;
@@ -27,7 +28,7 @@ using TNotifyEvent = std::function<void(THTTPGet* sender)>;
 class THTTPGet : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)";
+    static constexpr const char* DefaultAgent = kUserAgent;
 
     explicit THTTPGet(QObject* owner = nullptr);
     // Aborts a running fetch; its late outcome never reaches the freed component.

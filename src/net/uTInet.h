@@ -8,6 +8,8 @@
 #include <string_view>
 #include <thread>
 
+#include "net/uUserAgent.h"
+
 // One plain HTTP GET on a worker thread of its own, streaming the answer to its owner.
 // Events are raised on the worker thread, in this order: any OnError, then OnHeaders (only
 // when the request was sent), then OnData blocks of 1 to 1024 bytes, then exactly one of
@@ -20,7 +22,7 @@ public:
     using TDataEvent = std::function<void(const std::string& key, std::string_view chunk)>;
     using TKeyEvent = std::function<void(const std::string& key)>;
 
-    static constexpr const char* DefaultAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)";
+    static constexpr const char* DefaultAgent = kUserAgent;
     static constexpr int kBlockSize = 1024;
 
     explicit TInet(std::string key);

@@ -1,6 +1,5 @@
 #include "search/uTMp3Search.h"
 
-#include "core/uIncludes.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
@@ -169,8 +168,4 @@ int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager
         ++created;
     }
     return created;
-}
-
-int LoadEngines() {
-    return LoadEngines(AppFolder + "data/Engines.dat", *EngineList, *SearchManager);
 }

@@ -85,7 +85,6 @@ std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::
 // Makes one engine, lists it in `engineList` and registers it with `manager`.
 void CreateEngine(const std::string& displayName, const std::string& engineKey, const std::string& urlPrefix,
                   const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager);
-// Reads the scrambled engine list and creates its engines, in line order. Without a path,
-// the application's data/Engines.dat. Returns how many engine lines named a known kind.
+// Reads the scrambled engine list and creates its engines, in line order. Returns how many
+// engine lines named a known kind.
 int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager);
-int LoadEngines();

@@ -10,6 +10,12 @@
 
 class QTimer;
 
+// The program's pace for a search: at most three engines at once, one started a tick, a
+// tick every 500 ms.
+inline constexpr int kEnginesAtOnce = 3;
+inline constexpr int kEngineStartsPerTick = 1;
+inline constexpr int kSearchTickMs = 500;
+
 // Runs one search at a time over all registered engines: queues them all and starts them
 // on a timer, at most StartsPerTick a tick and at most MaxRunning in flight. Relays each
 // file found, each engine's end and the end of the whole search. Reports that arrive after

@@ -12,6 +12,12 @@
 
 class QTimer;
 
+// The program's pace for link checks: at most five at once, one started a tick, a tick
+// every 500 ms.
+inline constexpr int kChecksAtOnce = 5;
+inline constexpr int kCheckStartsPerTick = 1;
+inline constexpr int kCheckTickMs = 500;
+
 // Checks queued links in the background: at most StartsPerTick started a tick, at most
 // MaxRunning held at once (a finished check gives up its place at the next tick's purge).
 // Outcomes reach the receiver on the GUI thread.

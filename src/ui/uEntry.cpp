@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 #include "ui/uFrmMain.h"
 
 namespace {

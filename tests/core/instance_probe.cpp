@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 
 int main(int argc, char** argv) {
     if (IsAlreadyRunning())

@@ -1,8 +1,12 @@
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 
@@ -36,14 +40,15 @@ private slots:
     void newKeyGoesOnTopAndBoxKeepsItsText();
     void repeatInOtherCaseMovesNothing();
     void twentyFirstEntryIsDropped();
-    void longHistoryShrinksByOnePerSearch();
+    void longHistoryIsReadUpToTwentyKeys();
     void emptyLineIsAnEntry();
     void saveWritesCrLfLines();
+    void failedSaveKeepsTheOldHistory();
     void clearEmptiesBoxShowsPromptAndDeletesFile();
     void binaryHistoryLoadsWithoutHarm();
 
 private:
-    std::string History() const { return AppFolder + "data/SearchKeys.txt"; }
+    std::string History() const { return SearchKeysPath(AppFolder); }
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_config;
 };
@@ -84,26 +89,26 @@ void TestSearchKeys::splitLines() {
 void TestSearchKeys::newKeyGoesOnTopAndBoxKeepsItsText() {
     FakeBox box;
     box.Edit = "typed";
-    AddSearchKey(box, "first");
-    AddSearchKey(box, "second");
+    AddSearchKey(*SearchKeys, box, "first");
+    AddSearchKey(*SearchKeys, box, "second");
     QCOMPARE(box.Items, (std::vector<std::string>{"second", "first"}));
     QCOMPARE(box.Edit, std::string("typed"));
 }
 
 void TestSearchKeys::repeatInOtherCaseMovesNothing() {
     FakeBox box;
-    AddSearchKey(box, "Blue Harbour");
-    AddSearchKey(box, "other");
-    AddSearchKey(box, "BLUE HARBOUR");
+    AddSearchKey(*SearchKeys, box, "Blue Harbour");
+    AddSearchKey(*SearchKeys, box, "other");
+    AddSearchKey(*SearchKeys, box, "BLUE HARBOUR");
     QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"other", "Blue Harbour"}));
 }
 
 void TestSearchKeys::twentyFirstEntryIsDropped() {
     FakeBox box;
     for (const std::string& key : Numbered(20))
-        AddSearchKey(box, key);
+        AddSearchKey(*SearchKeys, box, key);
     QCOMPARE(SearchKeys->Count(), 20);
-    AddSearchKey(box, "new");
+    AddSearchKey(*SearchKeys, box, "new");
     QCOMPARE(SearchKeys->Count(), 20);
     QCOMPARE(SearchKeys->Strings(0), std::string("new"));
     QCOMPARE(SearchKeys->Strings(19), std::string("key1"));
@@ -111,51 +116,66 @@ void TestSearchKeys::twentyFirstEntryIsDropped() {
     QCOMPARE(box.Items.size(), size_t(20));
 }
 
-void TestSearchKeys::longHistoryShrinksByOnePerSearch() {
+void TestSearchKeys::longHistoryIsReadUpToTwentyKeys() {
     std::string file;
     for (const std::string& key : Numbered(30))
         file += key + "\r\n";
     QVERIFY(TFileUtils::WriteWholeFile(History(), file));
-    LoadSearchKeys();
-    FakeBox box;
-    FillSearchKeysBox(box);
-    QCOMPARE(box.Items.size(), size_t(30));
-    AddSearchKey(box, "fresh");
-    QCOMPARE(SearchKeys->Count(), 30);
-    // The entry dropped is the one at position 20, not the oldest.
-    QCOMPARE(SearchKeys->IndexOf("key19"), -1);
-    QCOMPARE(SearchKeys->Strings(29), std::string("key29"));
-    AddSearchKey(box, "KEY3");
-    QCOMPARE(SearchKeys->Count(), 29);
-    QCOMPARE(SearchKeys->Strings(4), std::string("key3"));
+    LoadSearchKeys(*SearchKeys, History());
+    QCOMPARE(SearchKeys->Lines(), Numbered(20));
+    // A huge file is read only as far as the keys need: its first line is whole, the one
+    // the read limit ran into is dropped.
+    file = "first\n" + std::string(kMaxSearchKeysFileBytes, 'x') + "\nlast\n";
+    QVERIFY(TFileUtils::WriteWholeFile(History(), file));
+    LoadSearchKeys(*SearchKeys, History());
+    QCOMPARE(SearchKeys->Lines(), std::vector<std::string>{"first"});
 }
 
 void TestSearchKeys::emptyLineIsAnEntry() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "a\r\n\r\nb\r\n"));
-    LoadSearchKeys();
+    LoadSearchKeys(*SearchKeys, History());
     FakeBox box;
-    FillSearchKeysBox(box);
+    FillSearchKeysBox(*SearchKeys, box);
     QCOMPARE(box.Items, (std::vector<std::string>{"a", "", "b"}));
 }
 
 void TestSearchKeys::saveWritesCrLfLines() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "x\ny\rz"));
-    LoadSearchKeys();
-    SaveSearchKeys();
+    LoadSearchKeys(*SearchKeys, History());
+    SaveSearchKeys(*SearchKeys, History());
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("x\r\ny\r\nz\r\n"));
     SearchKeys->Clear();
-    SaveSearchKeys();
+    SaveSearchKeys(*SearchKeys, History());
     QVERIFY(FileExists(History()));
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string());
 }
 
+void TestSearchKeys::failedSaveKeepsTheOldHistory() {
+    QVERIFY(TFileUtils::WriteWholeFile(History(), "old\r\n"));
+    LoadSearchKeys(*SearchKeys, History());
+    FakeBox box;
+    for (const std::string& key : Numbered(20, "a longer key than the file limit allows "))
+        AddSearchKey(*SearchKeys, box, key);
+    // The write runs into a file-size limit half-way, as it would on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = SaveSearchKeys(*SearchKeys, History());
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    QVERIFY(!written);
+    QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("old\r\n"));
+}
+
 void TestSearchKeys::clearEmptiesBoxShowsPromptAndDeletesFile() {
     FakeBox box;
-    AddSearchKey(box, "one");
-    SaveSearchKeys();
+    AddSearchKey(*SearchKeys, box, "one");
+    SaveSearchKeys(*SearchKeys, History());
     QVERIFY(FileExists(History()));
     box.Edit = "one";
-    ClearSearchKeys(box);
+    ClearSearchKeys(*SearchKeys, box, History());
     QVERIFY(box.Items.empty());
     QCOMPARE(box.Edit, std::string(kSearchPrompt));
     QVERIFY(!FileExists(History()));
@@ -170,13 +190,13 @@ void TestSearchKeys::binaryHistoryLoadsWithoutHarm() {
     for (int i = 0; i < 4096; ++i)
         junk += static_cast<char>((i * 37) % 256);
     QVERIFY(TFileUtils::WriteWholeFile(History(), junk));
-    LoadSearchKeys();
+    LoadSearchKeys(*SearchKeys, History());
     QVERIFY(SearchKeys->Count() > 0);
     FakeBox box;
-    AddSearchKey(box, "after junk");
+    AddSearchKey(*SearchKeys, box, "after junk");
     QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
-    SaveSearchKeys();
-    LoadSearchKeys();
+    SaveSearchKeys(*SearchKeys, History());
+    LoadSearchKeys(*SearchKeys, History());
     QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
 }
 

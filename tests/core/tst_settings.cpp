@@ -70,12 +70,15 @@ void TestSettings::saveWritesAllThreeValues() {
 }
 
 void TestSettings::nonZeroFlagReadsTrueAndIsWrittenAsOne() {
-    WriteSettingsFile("[Options]\nClearDownloadsWhenComplete=5\n");
-    TAppOptions options;
-    options.Load();
-    QVERIFY(options.ClearDownloadsWhenComplete);
-    options.Save();
-    QVERIFY2(ReadSettingsFile().contains("ClearDownloadsWhenComplete=1"), ReadSettingsFile());
+    // Any 32-bit value but 0, signed or unsigned, is set.
+    for (const char* stored : {"5", "2147483648", "4294967295", "-1"}) {
+        WriteSettingsFile(QByteArray("[Options]\nClearDownloadsWhenComplete=") + stored + "\n");
+        TAppOptions options;
+        options.Load();
+        QVERIFY2(options.ClearDownloadsWhenComplete, stored);
+        options.Save();
+        QVERIFY2(ReadSettingsFile().contains("ClearDownloadsWhenComplete=1"), ReadSettingsFile());
+    }
 }
 
 void TestSettings::malformedValuesReadAsAbsent_data() {

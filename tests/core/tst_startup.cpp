@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 

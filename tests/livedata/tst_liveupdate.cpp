@@ -5,7 +5,6 @@
 
 #include "TestServer.h"
 #include "core/uGeneralKey.h"
-#include "core/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "livedata/uTLiveUpdate.h"
 
@@ -28,7 +27,7 @@ private slots:
     void endToEndFirstStart();
 
 private:
-    std::string Dat() const { return AppFolder + "data/Orvalo.dat"; }
+    std::string Dat() const { return m_app->path().toStdString() + "/data/Orvalo.dat"; }
     std::unique_ptr<TTestServer> m_server;
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<QTemporaryDir> m_app;
@@ -44,13 +43,12 @@ void TestLiveUpdate::init() {
     m_config = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
     m_app = std::make_unique<QTemporaryDir>();
-    AppFolder = m_app->path().toStdString() + "/";
-    QVERIFY(CreateDir(AppFolder + "data"));
+    QVERIFY(CreateDir(m_app->path().toStdString() + "/data"));
 }
 
 void TestLiveUpdate::firstStartAsksForAllThree() {
     const size_t before = m_server->RequestCount();
-    auto fetcher = StartLiveUpdate(m_today);
+    auto fetcher = StartLiveUpdate(m_today, Dat());
     QVERIFY(fetcher->InFlight("firstrun"));
     QVERIFY(fetcher->InFlight("allfirstrun"));
     QVERIFY(fetcher->InFlight("mostpopular"));
@@ -79,7 +77,7 @@ void TestLiveUpdate::mostPopularEverySevenDays() {
     QCOMPARE(MostPopularIsDue(DayNumber(m_today.addDays(-daysAgo)), m_today), due);
     MarkFirstRunDone();
     WritePopularDate(m_today.addDays(-daysAgo));
-    auto fetcher = StartLiveUpdate(m_today);
+    auto fetcher = StartLiveUpdate(m_today, Dat());
     QCOMPARE(fetcher->InFlight("mostpopular"), due);
     QVERIFY(!fetcher->InFlight("firstrun"));
 }
@@ -99,9 +97,9 @@ void TestLiveUpdate::firstRunAnswers_data() {
 void TestLiveUpdate::firstRunAnswers() {
     QFETCH(QByteArray, answer);
     QFETCH(bool, registers);
-    LiveDataReceived("firstrun", answer.toStdString());
+    LiveDataReceived("firstrun", answer.toStdString(), Dat());
     QCOMPARE(!IsFirstRun(), registers);
-    LiveDataReceived("allfirstrun", "f"); // dropped
+    LiveDataReceived("allfirstrun", "f", Dat()); // dropped
     QCOMPARE(!IsFirstRun(), registers);
 }
 
@@ -109,7 +107,7 @@ void TestLiveUpdate::mostPopularIsStoredAsReceived() {
     std::string scrambled;
     for (int i = 0; i < 700; ++i)
         scrambled += static_cast<char>((i * 89) % 256);
-    ProcessMostPopular(scrambled, m_today);
+    ProcessMostPopular(scrambled, m_today, Dat());
     QVERIFY(TFileUtils::ReadWholeFile(Dat()) == scrambled);
     QCOMPARE(ReadPopularDate(), DayNumber(m_today));
 }
@@ -117,7 +115,7 @@ void TestLiveUpdate::mostPopularIsStoredAsReceived() {
 void TestLiveUpdate::emptyMostPopularChangesNothing() {
     QVERIFY(TFileUtils::WriteWholeFile(Dat(), "old list"));
     WritePopularDate(m_today.addDays(-30));
-    ProcessMostPopular("", m_today);
+    ProcessMostPopular("", m_today, Dat());
     QCOMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("old list"));
     QCOMPARE(ReadPopularDate(), DayNumber(m_today.addDays(-30)));
 }
@@ -190,7 +188,7 @@ void TestLiveUpdate::endToEndFirstStart() {
     m_server->Serve("www.orvalo.test/orvalo/data/firstrunv850.txt", TScriptedResponse::Ok("f\r\n"));
     m_server->Serve("www.orvalo.test/firstrun/allfirstrun.txt", TScriptedResponse::Ok("ok"));
     m_server->Serve("www.orvalo.test/orvalo/data/mostpopular.txt", TScriptedResponse::Ok("\x01scrambled\xff"));
-    auto fetcher = StartLiveUpdate(m_today);
+    auto fetcher = StartLiveUpdate(m_today, Dat());
     QTRY_VERIFY(!IsFirstRun());
     QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("\x01scrambled\xff"));
     QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));

@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include "core/uGeneralKey.h"
-#include "core/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
 #include "livedata/uTLiveUpdate.h"
@@ -98,15 +97,15 @@ void TestDownloadEndToEnd::everyKindOfHostEndsAsTheCatalogueSays() {
 void TestDownloadEndToEnd::liveDataRegistersFirstRunAndStoresTheList() {
     QTemporaryDir config, app;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
-    AppFolder = app.path().toStdString() + "/";
-    QVERIFY(CreateDir(AppFolder + "data"));
+    QVERIFY(CreateDir(app.path().toStdString() + "/data"));
+    const std::string dat = app.path().toStdString() + "/data/Orvalo.dat";
     QVERIFY(IsFirstRun());
-    const auto fetcher = StartLiveUpdate(QDate::currentDate());
+    const auto fetcher = StartLiveUpdate(QDate::currentDate(), dat);
     QTRY_VERIFY(!IsFirstRun());
-    QTRY_VERIFY(TFileUtils::ReadWholeFile(AppFolder + "data/Orvalo.dat") == MostPopularScrambled());
+    QTRY_VERIFY(TFileUtils::ReadWholeFile(dat) == MostPopularScrambled());
     QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));
     // The stored list reads back as the program's own six-field lines.
-    const std::string plain = Unscramble(TFileUtils::ReadWholeFile(AppFolder + "data/Orvalo.dat"));
+    const std::string plain = Unscramble(TFileUtils::ReadWholeFile(dat));
     QCOMPARE(plain, MostPopularPlain());
     const std::string first = plain.substr(0, plain.find("\r\n"));
     QVERIFY(!TStringUtils::GetField(first, "<field>", 6).empty());

@@ -1,4 +1,4 @@
-#include "core/uIncludes.h"
+#include "startup/uIncludes.h"
 
 #include <unistd.h>
 
@@ -88,15 +88,15 @@ void StartUp(const std::string& appFolder) {
     AppOptions->Load();
     SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
     SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
-    SearchManager = std::make_unique<TSearchManager>(3, 1, 500);
+    SearchManager = std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
     PlayListManager = std::make_unique<TPlayListManager>(AppOptions->DownloadDir + "/");
     PlayListManager->Refresh();
     SearchResults = std::make_unique<TSearchResultManager>();
     PopularResults = std::make_unique<TSearchResultManager>();
-    VerificationManager = std::make_unique<TVerificationManager>(5, 1, 500);
+    VerificationManager = std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
     DownloadManager = std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
     SearchKeys = std::make_unique<TStringList>();
-    LoadSearchKeys();
+    LoadSearchKeys(*SearchKeys, SearchKeysPath(AppFolder));
     EngineList = std::make_unique<TStringList>('*');
     LoadEngines();
     SearchResultRows = std::make_unique<TStringList>('*');
@@ -104,9 +104,13 @@ void StartUp(const std::string& appFolder) {
     DownloadRows = std::make_unique<TStringList>('*');
 }
 
+int LoadEngines() {
+    return LoadEngines(AppFolder + "data/Engines.dat", *EngineList, *SearchManager);
+}
+
 void ShutDown() {
     if (SearchKeys)
-        SaveSearchKeys();
+        SaveSearchKeys(*SearchKeys, SearchKeysPath(AppFolder));
     if (AppOptions)
         AppOptions->Save();
     SearchKeys.reset();

@@ -41,6 +41,9 @@ std::string ExecutableFolder();
 // Loads the settings, settles and creates the two folders, creates the process-wide
 // instances, loads the search history and the engine list.
 void StartUp(const std::string& appFolder = ExecutableFolder());
+// Creates the engines of the application's data/Engines.dat in the engine list and the
+// search manager; returns how many were made.
+int LoadEngines();
 // Saves the history and the settings, then frees the instances in order. Saving steps that
 // fail (a missing data folder) are skipped quietly; the rest still runs.
 void ShutDown();

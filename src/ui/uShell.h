@@ -2,17 +2,17 @@
 
 #include <string>
 
-class QUrl;
+#include "core/uAppInfo.h"
 
-// The maker's web site, home of the help pages and the live data.
-inline constexpr const char* kMakerHost = "www.orvalo.test";
+class QUrl;
 
 // Hands a file path, a folder path or a web address to the desktop, which opens it with the
 // user's browser, file manager or the program associated with the file. Failures show
 // nothing.
 void OpenInShell(const std::string& target);
-// The address the desktop receives for a target: an existing path becomes a file address,
-// anything else without a scheme is taken as a web address and gets "http://".
+// The address the desktop receives for a target: an absolute or existing path becomes a file
+// address; an address with a scheme stays as it is; one that starts with a host name gets
+// "http://". Anything else (a relative path to nothing) gives an empty address: nothing opens.
 QUrl ShellUrlFor(const std::string& target);
 
 void OpenQuickStart();
