@@ -51,7 +51,9 @@ bool StartsWithHostName(std::string_view target) {
 QUrl ShellUrlFor(const std::string& target) {
     const QString text = QFile::decodeName(QByteArray::fromStdString(target));
     // An absolute path is a file, whatever it contains.
-    if (!target.empty() && (target.front() == '/' || QFileInfo::exists(text)))
+    if (!target.empty() && target.front() == '/')
+        return QUrl::fromLocalFile(text);
+    if (QFileInfo::exists(text))
         return QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
     if (StartsWithScheme(target))
         return QUrl(text);
