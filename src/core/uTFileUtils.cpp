@@ -186,7 +186,8 @@ std::error_code CopyFileNoReplace(const std::string& source, const std::string& 
     if (!S_ISREG(info.st_mode))
         return std::make_error_code(std::errc::invalid_argument);
     const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, std::max<size_t>(slash, 1));
+    const std::string folder =
+        slash == std::string::npos ? "." : target.substr(0, std::max<size_t>(slash, 1));
 
     // The bytes go into a file without a name in the target's folder, which only gets its
     // name once it is whole: a copy cut short (a kill, a crash, a full disk) leaves nothing.
@@ -202,7 +203,8 @@ std::error_code CopyFileNoReplace(const std::string& source, const std::string& 
             return LastError();
     }
     std::error_code error;
-    if (::fchmod(out.Get(), info.st_mode & 0777) != 0 || !CopyContents(in.Get(), out.Get(), info.st_size))
+    if (::fchmod(out.Get(), info.st_mode & 0777) != 0 ||
+        !CopyContents(in.Get(), out.Get(), info.st_size))
         error = LastError();
     if (!error) {
         int linked = -1;
