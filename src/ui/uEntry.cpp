@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include "core/uIncludes.h"
+#include "core/uProcessLimits.h"
 #include "ui/uFrmMain.h"
 
 namespace {
@@ -49,6 +50,7 @@ void CloseWindowsOnTerminationSignals(QObject* owner) {
 }
 
 int RunOrvalo(int argc, char** argv) {
+    PrepareProcessLimits();
     if (IsAlreadyRunning()) {
         QApplication app(argc, argv);
         MakeAlreadyRunningBox()->exec();
