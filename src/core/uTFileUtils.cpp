@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,34 +71,35 @@ bool WriteFully(int fd, const char* data, size_t size) {
 }
 
 // Moves `size` bytes from `in` to `out` at their current offsets, inside the kernel where
-// it can: copy_file_range (which may share extents or offload the copy), then sendfile
-// where the two file systems cannot do that together, then read and write.
+// it can: a clone sharing the extents, then copy_file_range (offloaded or in-kernel), and
+// where the two file systems can do neither together, read and write through a buffer
+// small enough to stay in the processor's cache.
 bool CopyContents(int in, int out, off_t size) {
-    enum class Mode { Range, SendFile, ReadWrite };
-    Mode mode = Mode::Range;
+    if (::ioctl(out, FICLONE, in) == 0)
+        return true;
+    bool inKernel = true;
     off_t done = 0;
     std::string buffer;
     while (done < size) {
-        const size_t chunk = static_cast<size_t>(std::min<off_t>(size - done, off_t(1) << 30));
         ssize_t n = -1;
-        if (mode == Mode::Range) {
+        if (inKernel) {
+            const auto chunk = static_cast<size_t>(std::min<off_t>(size - done, off_t(1) << 30));
             n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-        } else if (mode == Mode::SendFile) {
-            n = ::sendfile(out, in, nullptr, chunk);
         } else {
-            buffer.resize(std::min<size_t>(chunk, 1 << 20));
-            n = ReadFully(in, buffer.data(), buffer.size());
+            buffer.resize(128 << 10);
+            n = ReadFully(in, buffer.data(), std::min<size_t>(buffer.size(), size - done));
             if (n > 0 && !WriteFully(out, buffer.data(), static_cast<size_t>(n)))
                 return false;
         }
         if (n < 0 && errno == EINTR)
             continue;
-        // A way the kernel does not offer for these two files is only known at the first
-        // try; a failure later on (a full disk, a size limit) is the copy's end.
+        // A way the kernel does not offer for these two files shows at the first try; a
+        // failure later on (a full disk, a size limit) is the copy's end.
         const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                                  errno == EOPNOTSUPP || errno == EBADF;
-        if (n < 0 && done == 0 && unsupported && mode != Mode::ReadWrite) {
-            mode = mode == Mode::Range ? Mode::SendFile : Mode::ReadWrite;
+        if (n < 0 && done == 0 && inKernel && unsupported) {
+            inKernel = false;
+            ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
             continue;
         }
         if (n == 0)
