@@ -115,10 +115,10 @@ void TDownloadManager::SetFilePath(TDownload& download, const std::string& path)
     m_takenPaths.insert(path);
 }
 
-std::string TDownloadManager::UniqueFileName(const std::string& path) const {
+std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n) const {
     // A bound, because a folder that answers "exists" for every name would keep the
     // search going for ever.
-    for (int n = 0; n < MaxNameCandidates; ++n) {
+    for (n = first; n < first + MaxNameCandidates; ++n) {
         std::string candidate = NameCandidate(path, n);
         if (!IsTaken(candidate))
             return candidate;
@@ -126,11 +126,21 @@ std::string TDownloadManager::UniqueFileName(const std::string& path) const {
     return {};
 }
 
+std::string TDownloadManager::UniqueFileName(const std::string& path) const {
+    int n = 0;
+    return FreeCandidate(path, 0, n);
+}
+
 std::string TDownloadManager::ReserveFileName(const std::string& path) {
-    for (int n = 0; n < MaxNameCandidates; ++n) {
-        std::string candidate = NameCandidate(path, n);
-        if (IsTaken(candidate))
-            continue;
+    // Many downloads of one name would test every name handed out before again, each time;
+    // the search goes on from the number after the last one it gave.
+    int& next = m_nextCandidate[path];
+    for (int tried = 0; tried < MaxNameCandidates; ++tried) {
+        int n = 0;
+        std::string candidate = FreeCandidate(path, next, n);
+        if (candidate.empty())
+            break;
+        next = n + 1;
         if (CreateExclusively(candidate))
             return candidate;
         if (errno != EEXIST) // no folder, no right to write, no descriptor left
@@ -353,11 +363,15 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
     // A name found free can be taken by another process before the link is made: then the
     // next free one is tried.
     const std::string wanted = DownloadFolder + "/" + SafeFileName(download->FileName);
+    int& next = m_nextCandidate[wanted];
     TPlaced placed = TPlaced::NameTaken;
     std::string target;
     for (int attempt = 0; attempt < 100 && placed == TPlaced::NameTaken; ++attempt) {
-        target = UniqueFileName(wanted);
+        int n = 0;
+        target = FreeCandidate(wanted, next, n);
         placed = target.empty() ? TPlaced::Failed : PlaceFinishedFile(download->FilePath, target);
+        if (placed != TPlaced::Failed)
+            next = n + 1;
     }
     if (placed != TPlaced::Done) {
         // A copy that could not be made whole (a full disk, a folder gone) is no completed

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/uHandOver.h"
@@ -54,7 +55,8 @@ public:
     std::string UniqueFileName(const std::string& path) const;
     // Like UniqueFileName, and makes the file at once, exclusively, so that no other process
     // (a second window, orvalo-cli) can take the same name meanwhile. Empty when no file
-    // could be made (errno says why).
+    // could be made (errno says why). The search starts after the last name this manager
+    // gave for the same path, so a name freed meanwhile below that is not reused.
     std::string ReserveFileName(const std::string& path);
     void PurgeWorkers();
     void KillAll();
@@ -66,11 +68,16 @@ public:
 private:
     void StartWorker(const TDownload& download);
     bool IsTaken(const std::string& path) const;
+    // The first free candidate name for `path` from number `first` on (n: its number), or
+    // empty after MaxNameCandidates taken ones.
+    std::string FreeCandidate(const std::string& path, int first, int& n) const;
     void SetFilePath(TDownload& download, const std::string& path);
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
     void FailLater(const std::string& key);
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
+    // Per wanted path, the number of the candidate name to try first.
+    std::unordered_map<std::string, int> m_nextCandidate;
     TLifeline m_alive = MakeLifeline();
 };
