@@ -2,6 +2,8 @@
 // curl processes fetching the same files from the same loopback server in the same run.
 // Prints both aggregate rates, their ratio (manager / curl) and the peak memory of this
 // process. Files go to a RAM-backed folder when there is one, so the disk does not decide.
+// With --small COUNT KILOBYTES: COUNT small files all started at once through the download
+// manager, against one curl process fetching the same files 50 at a time (--parallel).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +20,8 @@
 #include <QTimer>
 
 #include "TestServer.h"
+#include "core/uProcessLimits.h"
+#include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
 
@@ -56,6 +60,31 @@ double TimeCurl(const std::string& proxy, const std::vector<std::string>& urls, 
     return ok ? seconds : -1;
 }
 
+double TimeCurlParallel(const std::string& proxy, const std::vector<std::string>& urls,
+                        const std::string& folder) {
+    const std::string config = folder + "/urls.conf";
+    {
+        std::string text;
+        for (size_t i = 0; i < urls.size(); ++i)
+            text += "url = \"" + urls[i] + "\"\noutput = \"" + folder + "/curl" +
+                    std::to_string(i) + ".bin\"\n";
+        if (!TFileUtils::WriteWholeFile(config, text))
+            return -1;
+    }
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::freopen("/dev/null", "w", stderr); // its progress meter runs even when silenced
+        ::execlp("curl", "curl", "-s", "-f", "--parallel", "--parallel-max", "50", "--proxy",
+                 proxy.c_str(), "-K", config.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
 double TimeManager(const std::vector<std::string>& urls, const std::string& done, const std::string& partial) {
     TDownloadManager manager(done, partial);
     int pending = static_cast<int>(urls.size());
@@ -81,12 +110,61 @@ double TimeManager(const std::vector<std::string>& urls, const std::string& done
 
 } // namespace
 
+int SmallFiles(int count, int64_t kilobytes, int rounds, const std::string& root) {
+    TTestServer server;
+    server.UseAsProxy();
+    std::vector<std::string> urls;
+    for (int i = 0; i < count; ++i) {
+        TScriptedResponse response;
+        response.SyntheticBodySize = kilobytes * 1024;
+        const std::string address = "small.test/s" + std::to_string(i) + ".mp3";
+        server.Serve(address, response);
+        urls.push_back("http://" + address);
+    }
+    double bestCurl = 1e9;
+    double bestManager = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        const double curl = TimeCurlParallel(server.ProxyAddress(), urls, MakeFolder(root, "curl"));
+        fs::remove_all(root + "/curl");
+        const double managed =
+            TimeManager(urls, MakeFolder(root, "done"), MakeFolder(root, "partial"));
+        fs::remove_all(root);
+        if (curl < 0 || managed < 0) {
+            std::fprintf(stderr, "round %d failed (curl %.3f s, manager %.3f s)\n", round, curl,
+                         managed);
+            return 1;
+        }
+        bestCurl = std::min(bestCurl, curl);
+        bestManager = std::min(bestManager, managed);
+    }
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("%d files of %lld KiB, best of %d rounds, files in %s\n", count,
+                static_cast<long long>(kilobytes), rounds, root.c_str());
+    std::printf("curl --parallel --parallel-max 50: %8.3f s\n", bestCurl);
+    std::printf("download manager, all at once:     %8.3f s (each file then also put into the "
+                "download folder)\n",
+                bestManager);
+    std::printf("ratio manager time / curl time: %.2f\n", bestManager / bestCurl);
+    std::printf("peak memory of this process: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    PrepareProcessLimits();
+    const std::string root = fs::is_directory("/dev/shm")
+                                 ? "/dev/shm/orvalo-bench"
+                                 : fs::temp_directory_path().string() + "/orvalo-bench";
+    if (argc > 1 && std::string(argv[1]) == "--small") {
+        const int count = argc > 2 ? std::atoi(argv[2]) : 2000;
+        const int64_t kilobytes = argc > 3 ? std::atoll(argv[3]) : 32;
+        const int rounds = argc > 4 ? std::atoi(argv[4]) : 2;
+        return SmallFiles(count, kilobytes, rounds, root);
+    }
     const int64_t megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 2;
     const int64_t size = megabytes * 1024 * 1024;
-    const std::string root = fs::is_directory("/dev/shm") ? "/dev/shm/orvalo-bench" : fs::temp_directory_path().string() + "/orvalo-bench";
 
     TTestServer server;
     server.UseAsProxy();

@@ -9,6 +9,7 @@
 
 #include "cli/uCliDownload.h"
 #include "cli/uCliSearch.h"
+#include "core/uProcessLimits.h"
 #include "startup/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
@@ -125,6 +126,7 @@ int Transcode(const std::vector<std::string>& args, bool scramble) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PrepareProcessLimits();
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())

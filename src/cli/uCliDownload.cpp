@@ -43,15 +43,19 @@ std::string PercentDecoded(const std::string& text) {
 
 // Where files go unless the command line says otherwise: the folders of the program's
 // settings, or the program's own defaults when those are missing.
+// A folder given on the command line is the only one touched for its part: the default
+// beside the program is made only for a folder the command line leaves out.
 void SettleFolders(TCliDownloadOptions& options) {
     TAppOptions settings;
     settings.Load();
-    SettleFolder(settings.DownloadDir, ExecutableFolder() + "Downloads");
-    SettleFolder(settings.IncompleteDir, ExecutableFolder() + "Incomplete");
-    if (options.DownloadFolder.empty())
+    if (options.DownloadFolder.empty()) {
+        SettleFolder(settings.DownloadDir, ExecutableFolder() + "Downloads");
         options.DownloadFolder = settings.DownloadDir;
-    if (options.IncompleteFolder.empty())
+    }
+    if (options.IncompleteFolder.empty()) {
+        SettleFolder(settings.IncompleteDir, ExecutableFolder() + "Incomplete");
         options.IncompleteFolder = settings.IncompleteDir;
+    }
 }
 
 // One progress line per file on a terminal, redrawn in place, at most ten times a second.

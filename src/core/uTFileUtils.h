@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Whole-file reading and writing of byte strings, with no line-ending or character
 // conversion. Every failure is a value: an empty string or false.
@@ -16,6 +17,13 @@ public:
 void DeleteFolderFiles(const std::string& folder);
 
 bool FileExists(const std::string& path);
+// False for a path with a NUL or any other control byte: the system would test another.
 bool DirectoryExists(const std::string& path);
 // Creates one folder level; the parent must exist. Returns whether the folder exists after.
 bool CreateDir(const std::string& path);
+
+// Copies the plain file `source` to `target`, which must not exist yet (EEXIST when it
+// does). Only a whole copy ever appears under `target`: the bytes are written into the
+// target's folder without a name (or under a hidden temporary one) and linked into place
+// at the end. The bytes move inside the kernel where the file systems allow.
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& target);

@@ -19,6 +19,7 @@ public:
     std::string FilePath; // the file in the incomplete folder, or its copy once complete
     std::string FileName; // as the result names it (shown as it stands)
     int64_t Size;
+    bool OwnsFile = false; // FilePath names a file this download made in the incomplete folder
     bool Failed = false;
     bool Completed = false;
     int64_t Received = 0;

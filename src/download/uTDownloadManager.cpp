@@ -1,5 +1,6 @@
 #include "download/uTDownloadManager.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/uTFileUtils.h"
 #include "search/uTSearchResultManager.h"
 
 namespace {
@@ -28,6 +30,27 @@ size_t ExtensionStart(const std::string& path) {
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return path.size();
     return dot;
+}
+
+// The n-th name the free-name search tries for `path`: the path itself, then Base1.ext ...
+std::string NameCandidate(const std::string& path, int n) {
+    if (n == 0)
+        return path;
+    const size_t dot = ExtensionStart(path);
+    return path.substr(0, dot) + std::to_string(n) + path.substr(dot);
+}
+
+// Makes an empty file under `path`, failing when anything is there already (EEXIST).
+bool CreateExclusively(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL; // the system would make another file than the one named
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 } // namespace
 
@@ -59,6 +82,7 @@ TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incom
 TDownloadManager::~TDownloadManager() {
     KillAll();
     Workers.Clear();
+    m_takenPaths.clear();
     Downloads.Clear();
 }
 
@@ -77,23 +101,55 @@ bool TDownloadManager::IsTaken(const std::string& path) const {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0)
         return true;
-    // A download that has not written its first block yet has no file, but its name is
-    // spoken for all the same.
-    for (const auto& entry : Downloads.Entries()) {
-        if (entry.Object->FilePath == path)
-            return true;
+    // A download whose file is gone (deleted by hand) keeps its name spoken for all the
+    // same: it makes the file anew at its next write.
+    return m_takenPaths.count(path) > 0;
+}
+
+void TDownloadManager::SetFilePath(TDownload& download, const std::string& path) {
+    if (const auto old = m_takenPaths.find(download.FilePath); old != m_takenPaths.end())
+        m_takenPaths.erase(old);
+    download.FilePath = path;
+    m_takenPaths.insert(path);
+}
+
+std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n) const {
+    // A bound, because a folder that answers "exists" for every name would keep the
+    // search going for ever.
+    for (n = first; n < first + MaxNameCandidates; ++n) {
+        std::string candidate = NameCandidate(path, n);
+        if (!IsTaken(candidate))
+            return candidate;
     }
-    return false;
+    return {};
 }
 
 std::string TDownloadManager::UniqueFileName(const std::string& path) const {
-    const size_t dot = ExtensionStart(path);
-    const std::string base = path.substr(0, dot);
-    const std::string extension = path.substr(dot);
-    std::string candidate = path;
-    for (int n = 1; IsTaken(candidate); ++n)
-        candidate = base + std::to_string(n) + extension;
-    return candidate;
+    int n = 0;
+    return FreeCandidate(path, 0, n);
+}
+
+std::string TDownloadManager::ReserveFileName(const std::string& path) {
+    // Many downloads of one name would test every name handed out before again, each time;
+    // the search goes on from the number after the last one it gave.
+    int& next = m_nextCandidate[path];
+    for (int tried = 0; tried < MaxNameCandidates; ++tried) {
+        int n = 0;
+        std::string candidate = FreeCandidate(path, next, n);
+        if (candidate.empty())
+            break;
+        next = n + 1;
+        if (CreateExclusively(candidate))
+            return candidate;
+        if (errno != EEXIST) // no folder, no right to write, no descriptor left
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+void TDownloadManager::FailLater(const std::string& key) {
+    HandOver(m_alive, [this, key] { WorkerError(key); });
 }
 
 void TDownloadManager::PurgeWorkers() {
@@ -114,9 +170,18 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
         return;
     auto download = std::make_unique<TDownload>(result.Key, result.FileName, result.Size);
     download->Url = result.Url;
-    download->FilePath = UniqueFileName(IncompleteFolder + "/" + SafeFileName(result.FileName));
     TDownload& added = *download;
     Downloads.Add(result.Key, download.release());
+    // The name is taken on disk before the transfer starts: its file is made here, so that
+    // a second process starting the same name now finds it taken.
+    const std::string wanted = IncompleteFolder + "/" + SafeFileName(result.FileName);
+    const std::string path = ReserveFileName(wanted);
+    SetFilePath(added, path.empty() ? wanted : path);
+    if (path.empty()) {
+        FailLater(added.Key);
+        return;
+    }
+    added.OwnsFile = true;
     StartWorker(added);
 }
 
@@ -126,6 +191,17 @@ void TDownloadManager::RestartDownload(const std::string& key) {
     if (download == nullptr || Workers.IndexOf(key) >= 0 || !download->Failed)
         return;
     download->Failed = false;
+    // A restart writes its own file again; one that went with the failure is made anew,
+    // under its old name when that is still free.
+    if (!download->OwnsFile) {
+        const std::string path = ReserveFileName(download->FilePath);
+        if (path.empty()) {
+            FailLater(key);
+            return;
+        }
+        SetFilePath(*download, path);
+        download->OwnsFile = true;
+    }
     StartWorker(*download);
 }
 
@@ -245,24 +321,36 @@ void TDownloadManager::WorkerError(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    // A download that failed before its first byte leaves no empty file behind.
+    struct stat info {};
+    if (download->OwnsFile && ::lstat(download->FilePath.c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode) && info.st_size == 0) {
+        ::unlink(download->FilePath.c_str());
+        download->OwnsFile = false;
+    }
     download->Failed = true;
     if (OnDownloadError)
         OnDownloadError(key);
 }
 
 namespace {
+enum class TPlaced { Done, NameTaken, Failed };
+
 // Puts a second name on the finished file: on the same file system a hard link gives the
 // download folder its file without writing every byte again (nothing writes to the
-// incomplete file once it is complete); elsewhere the bytes are copied. Either way the
-// target must not exist yet.
-bool CopyWithoutOverwriting(const std::string& source, const std::string& target, std::error_code& error) {
+// incomplete file once it is complete); elsewhere the bytes are copied, and only a whole
+// copy ever shows under the name. Either way the target must not exist yet.
+TPlaced PlaceFinishedFile(const std::string& source, const std::string& target) {
     if (::link(source.c_str(), target.c_str()) == 0)
-        return true;
-    if (errno == EEXIST || errno == ENOENT) {
-        error = std::error_code(errno, std::generic_category());
-        return false;
-    }
-    return std::filesystem::copy_file(source, target, std::filesystem::copy_options::none, error);
+        return TPlaced::Done;
+    if (errno == EEXIST)
+        return TPlaced::NameTaken;
+    if (errno == ENOENT)
+        return TPlaced::Failed;
+    const std::error_code error = CopyFileNoReplace(source, target);
+    if (!error)
+        return TPlaced::Done;
+    return error.value() == EEXIST ? TPlaced::NameTaken : TPlaced::Failed;
 }
 } // namespace
 
@@ -270,22 +358,29 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
-    const std::string target = UniqueFileName(DownloadFolder + "/" + SafeFileName(download->FileName));
-    std::error_code error;
-    const bool copied = CopyWithoutOverwriting(download->FilePath, target, error);
-    if (!copied) {
+    // A name found free can be taken by another process before the link is made: then the
+    // next free one is tried.
+    const std::string wanted = DownloadFolder + "/" + SafeFileName(download->FileName);
+    int& next = m_nextCandidate[wanted];
+    TPlaced placed = TPlaced::NameTaken;
+    std::string target;
+    for (int attempt = 0; attempt < 100 && placed == TPlaced::NameTaken; ++attempt) {
+        int n = 0;
+        target = FreeCandidate(wanted, next, n);
+        placed = target.empty() ? TPlaced::Failed : PlaceFinishedFile(download->FilePath, target);
+        if (placed != TPlaced::Failed)
+            next = n + 1;
+    }
+    if (placed != TPlaced::Done) {
         // A copy that could not be made whole (a full disk, a folder gone) is no completed
-        // download: what it left behind goes, the file in the incomplete folder stays for a
-        // restart.
-        std::error_code ignored;
-        if (error.value() != EEXIST)
-            std::filesystem::remove(target, ignored);
+        // download: the file in the incomplete folder stays for a restart.
         download->Failed = true;
         if (OnDownloadError)
             OnDownloadError(key);
         return;
     }
-    download->FilePath = target;
+    SetFilePath(*download, target);
+    download->OwnsFile = false;
     download->Completed = true;
     if (OnDownloadComplete)
         OnDownloadComplete(key);

@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
@@ -45,9 +47,17 @@ public:
     TDownload* Items(int index) const;
     TDownload* Find(const std::string& key) const;
 
+    // How many names the free-name search tries before it gives up.
+    static constexpr int MaxNameCandidates = 10000;
+
     // The path, or the first of Base1.ext, Base2.ext ... that names no existing file and no
-    // file of a download in the list.
+    // file of a download in the list; empty when none of the first MaxNameCandidates is free.
     std::string UniqueFileName(const std::string& path) const;
+    // Like UniqueFileName, and makes the file at once, exclusively, so that no other process
+    // (a second window, orvalo-cli) can take the same name meanwhile. Empty when no file
+    // could be made (errno says why). The search starts after the last name this manager
+    // gave for the same path, so a name freed meanwhile below that is not reused.
+    std::string ReserveFileName(const std::string& path);
     void PurgeWorkers();
     void KillAll();
 
@@ -58,5 +68,16 @@ public:
 private:
     void StartWorker(const TDownload& download);
     bool IsTaken(const std::string& path) const;
+    // The first free candidate name for `path` from number `first` on (n: its number), or
+    // empty after MaxNameCandidates taken ones.
+    std::string FreeCandidate(const std::string& path, int first, int& n) const;
+    void SetFilePath(TDownload& download, const std::string& path);
+    // Raises the error event for a download that could not start, after the caller returns,
+    // as a transfer's own failure would.
+    void FailLater(const std::string& key);
+    // The FilePath of every download in the list, for IsTaken without a scan.
+    std::unordered_multiset<std::string> m_takenPaths;
+    // Per wanted path, the number of the candidate name to try first.
+    std::unordered_map<std::string, int> m_nextCandidate;
     TLifeline m_alive = MakeLifeline();
 };

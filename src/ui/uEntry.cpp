@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 
+#include "core/uProcessLimits.h"
 #include "startup/uIncludes.h"
 #include "ui/uFrmMain.h"
 
@@ -49,6 +50,7 @@ void CloseWindowsOnTerminationSignals(QObject* owner) {
 }
 
 int RunOrvalo(int argc, char** argv) {
+    PrepareProcessLimits();
     if (IsAlreadyRunning()) {
         QApplication app(argc, argv);
         MakeAlreadyRunningBox()->exec();

@@ -45,6 +45,9 @@ private slots:
     void searchThatNeverEndsTimesOut();
     void downloadReportsEachFile();
     void downloadNamesStayInsideTheFolders();
+    void twoProcessesNeverShareAFile();
+    void downloadPastAFileSizeLimitFails();
+    void foldersGivenAreTheOnlyOnesTouched();
     void fileNamesFromAddresses_data();
     void fileNamesFromAddresses();
 
@@ -183,6 +186,72 @@ void TestCli::downloadNamesStayInsideTheFolders() {
     QVERIFY(!QFile::exists(root.path() + "/escaped"));
     QVERIFY(QFile::exists(root.path() + "/a/done/.._.._escaped"));
     QCOMPARE(RunCli({"download", "--to", root.path() + "/none", "http://dl.test/x.mp3"}).exitCode, 1);
+}
+
+void TestCli::twoProcessesNeverShareAFile() {
+    // Two runs start the same name at once; the bodies come slowly, so both are under way
+    // before either writes its first block.
+    QTemporaryDir done, partial;
+    const std::string bodies[] = {std::string(60000, '1'), std::string(60000, '2')};
+    QList<QProcess*> runs;
+    for (int i = 0; i < 2; ++i) {
+        TScriptedResponse slow = TScriptedResponse::Ok(bodies[i]);
+        slow.SliceSize = 10000;
+        slow.SlicePauseMs = 150;
+        const std::string address = "p" + std::to_string(i) + ".test/song.mp3";
+        m_server->Serve(address, slow);
+        auto* run = new QProcess(this);
+        run->start(QStringLiteral(ORVALO_CLI),
+                   {"download", "--to", done.path(), "--incomplete", partial.path(),
+                    QString::fromStdString("http://" + address)});
+        runs << run;
+    }
+    for (QProcess* run : runs) {
+        QVERIFY(run->waitForFinished(60000));
+        QCOMPARE(run->exitCode(), 0);
+        const QList<QByteArray> fields = run->readAllStandardOutput().trimmed().split('\t');
+        QCOMPARE(fields.size(), 3);
+        const int i = fields[1].contains("p0.test") ? 0 : 1;
+        QVERIFY(TFileUtils::ReadWholeFile(fields[2].toStdString()) == bodies[i]);
+        delete run;
+    }
+    QCOMPARE(QDir(done.path()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(partial.path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestCli::downloadPastAFileSizeLimitFails() {
+    QTemporaryDir done, partial;
+    m_server->Serve("dl.test/big.mp3", TScriptedResponse::Ok(TTestServer::SyntheticBody(1 << 20)));
+    // The limit is in blocks of 512 bytes (1024 in some shells): far below the body.
+    const QString command =
+        QStringLiteral("ulimit -f 64; exec \"$0\" download --to \"$1\" --incomplete \"$2\" "
+                       "http://dl.test/big.mp3");
+    QProcess run;
+    run.start("/bin/sh", {"-c", command, QStringLiteral(ORVALO_CLI), done.path(), partial.path()});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 1);
+    QCOMPARE(run.readAllStandardOutput(), QByteArray("failed\thttp://dl.test/big.mp3\n"));
+    QVERIFY(QDir(done.path()).isEmpty());
+}
+
+void TestCli::foldersGivenAreTheOnlyOnesTouched() {
+    // A copy of the program in a folder of its own shows what it makes beside itself.
+    QTemporaryDir bin, config, done, partial;
+    const QString program = bin.filePath("orvalo-cli");
+    QVERIFY(QFile::copy(QStringLiteral(ORVALO_CLI), program));
+    m_server->Serve("dl.test/here.mp3", TScriptedResponse::Ok("here"));
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    run.setProcessEnvironment(environment);
+    run.start(program, {"download", "--to", done.path(), "--incomplete", partial.path(),
+                        "http://dl.test/here.mp3"});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitCode(), 0);
+    QCOMPARE(QDir(bin.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"orvalo-cli"});
+    QVERIFY(QFile::exists(done.filePath("here.mp3")));
 }
 
 void TestCli::fileNamesFromAddresses_data() {

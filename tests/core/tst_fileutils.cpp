@@ -1,5 +1,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -26,6 +27,7 @@ private slots:
     void deleteFolderFilesKeepsSubfolders();
     void deleteFolderFilesOnMissingFolderDoesNothing();
     void createDirMakesOneLevelOnly();
+    void interruptedCopyLeavesNothingUnderTheName();
 
 private:
     std::string Path(const char* name) const { return (fs::path(m_dir->path().toStdString()) / name).string(); }
@@ -128,6 +130,32 @@ void TestFileUtils::createDirMakesOneLevelOnly() {
     QVERIFY(!DirectoryExists(Path("file")));
     QVERIFY(FileExists(Path("file")));
     QVERIFY(!FileExists(Path("x")));
+}
+
+void TestFileUtils::interruptedCopyLeavesNothingUnderTheName() {
+    const std::string data(1 << 20, 'c');
+    QVERIFY(TFileUtils::WriteWholeFile(Path("source"), data));
+    // A child whose file-size limit ends it by SIGXFSZ part-way through the copy, as a kill
+    // or a crash would.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const rlimit small{100000, 100000};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        CopyFileNoReplace(Path("source"), Path("copy"));
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+    QVERIFY(!fs::exists(Path("copy")));
+    // Uninterrupted, the copy is whole, and a second one never replaces it.
+    QVERIFY(!CopyFileNoReplace(Path("source"), Path("copy")));
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("copy")), data);
+    QVERIFY(TFileUtils::WriteWholeFile(Path("other"), "other"));
+    QCOMPARE(CopyFileNoReplace(Path("other"), Path("copy")).value(), EEXIST);
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("copy")), data);
 }
 
 QTEST_APPLESS_MAIN(TestFileUtils)

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -15,6 +17,8 @@ private slots:
     void firstRunCreatesAndStoresBothDefaultFolders();
     void missingConfiguredFolderIsReplacedForGood();
     void existingFoldersAreKept();
+    void folderSettingWithControlByteFallsBack_data();
+    void folderSettingWithControlByteFallsBack();
     void historyIsLoadedAndSavedAroundTheRun();
     void missingDataFolderStillSavesSettings();
     void unusableAppFolderStillStartsAndStops();
@@ -104,6 +108,33 @@ void TestStartUp::existingFoldersAreKept() {
     QVERIFY(AppOptions->ClearDownloadsWhenComplete);
     QVERIFY(!DirectoryExists(App() + "Downloads"));
     QVERIFY(!DirectoryExists(App() + "Incomplete"));
+}
+
+void TestStartUp::folderSettingWithControlByteFallsBack_data() {
+    QTest::addColumn<QByteArray>("suffix");
+    QTest::newRow("NUL") << QByteArray("\0x", 2);
+    QTest::newRow("line break") << QByteArray("\nx");
+}
+
+void TestStartUp::folderSettingWithControlByteFallsBack() {
+    // With a NUL the system would see the folder only up to it, where a real folder is; the
+    // folder with a line break in its name is real too.
+    QFETCH(QByteArray, suffix);
+    const std::string folder = m_app->path().toStdString() + suffix.toStdString();
+    ::mkdir(folder.c_str(), 0755);
+    {
+        TAppOptions options;
+        options.DownloadDir = folder;
+        options.IncompleteDir = folder;
+        options.Save();
+    }
+    TAppOptions stored;
+    stored.Load();
+    QCOMPARE(stored.DownloadDir, folder); // the config file holds the byte
+    StartUp(App());
+    QCOMPARE(AppOptions->DownloadDir, App() + "Downloads");
+    QCOMPARE(AppOptions->IncompleteDir, App() + "Incomplete");
+    QVERIFY(DirectoryExists(App() + "Incomplete"));
 }
 
 void TestStartUp::historyIsLoadedAndSavedAroundTheRun() {

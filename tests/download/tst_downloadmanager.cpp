@@ -52,6 +52,7 @@ private slots:
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
     void failedCopyIsAFailure();
+    void nameSearchGivesUp();
     void foldersCanChangeWhileRunning();
     void destroyingEndsTransfersWithoutEvents();
 
@@ -234,6 +235,15 @@ void TestDownloadManager::failedCopyIsAFailure() {
     QCOMPARE(download->Status(), TDownload::StatusFailed);
     QCOMPARE(download->FilePath, Partial() + "/nocopy.mp3"); // kept for a restart
     QCOMPARE(TFileUtils::ReadWholeFile(download->FilePath), std::string("payload"));
+}
+
+void TestDownloadManager::nameSearchGivesUp() {
+    // The system sees this folder only up to the NUL, so every name in it "exists".
+    m_manager->IncompleteFolder = Partial() + std::string("\0x", 2);
+    const size_t requests = m_server->RequestCount();
+    m_manager->AddDownload(Result("http://files.test/never.mp3", "never.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/never.mp3"});
+    QCOMPARE(m_server->RequestCount(), requests); // nothing was fetched
 }
 
 void TestDownloadManager::foldersCanChangeWhileRunning() {
