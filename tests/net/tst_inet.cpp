@@ -117,6 +117,8 @@ private slots:
     void stalledServersEndWithinTheTimeout();
     void redirectsShowTheFinalAnswer();
     void redirectToHttpsFails();
+    void redirectsStayOnPortEighty_data();
+    void redirectsStayOnPortEighty();
     void unsafeBytesAreEncodedOnTheWire();
     void killEndsAtOnceWithoutEvents();
     void destroyingARunningWorkerDeliversNothing();
@@ -363,6 +365,31 @@ void TestInet::redirectToHttpsFails() {
     QCOMPARE(events.size(), 2);
     QVERIFY(events.first().startsWith("error "));
     QCOMPARE(events.last(), QStringLiteral("failed"));
+}
+
+void TestInet::redirectsStayOnPortEighty_data() {
+    QTest::addColumn<QString>("target"); // "%1" stands for the local listener's port
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("another port of a local listener")
+        << "http://127.0.0.1:%1/secret" << QStringList{"error " + QString::number(kErrorBadRedirect), "failed"};
+    QTest::newRow("port 80 named") << "http://port.test:80/b.mp3" << QStringList{"headers 200 2", "data", "complete"};
+}
+
+void TestInet::redirectsStayOnPortEighty() {
+    QFETCH(QString, target);
+    QFETCH(QStringList, events);
+    // A local service on another port, reached directly (not through the proxy).
+    TTestServer local;
+    local.Serve("127.0.0.1:" + std::to_string(local.Port()) + "/secret", TScriptedResponse::Ok("private"));
+    ::setenv("no_proxy", "127.0.0.1", 1);
+    m_server->Serve("port.test/b.mp3", TScriptedResponse::Ok("ok"));
+    m_server->Redirect("port.test/a.mp3", target.arg(local.Port()).toStdString());
+    Run run("http://port.test/a.mp3");
+    const bool ended = run.recorder.WaitForEnd();
+    ::unsetenv("no_proxy");
+    QVERIFY(ended);
+    QCOMPARE(run.recorder.Events(), events);
+    QCOMPARE(local.RequestCount(), size_t{0});
 }
 
 void TestInet::unsafeBytesAreEncodedOnTheWire() {
