@@ -1,4 +1,5 @@
 #include <QDate>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -8,6 +9,7 @@
 #include "core/uIncludes.h"
 #include "core/uTFileUtils.h"
 #include "livedata/uTLiveUpdate.h"
+#include "net/uThreadStart.h"
 
 class TestLiveUpdate : public QObject {
     Q_OBJECT
@@ -22,6 +24,7 @@ private slots:
     void mostPopularIsStoredAsReceived();
     void emptyMostPopularChangesNothing();
     void sameNameTwiceFetchesOnce();
+    void failedFetchIsReported_data();
     void failedFetchIsReported();
     void oversizedAnswerIsNotCutShort();
     void fetcherGoneBeforeTheAnswer();
@@ -140,7 +143,14 @@ void TestLiveUpdate::sameNameTwiceFetchesOnce() {
     QVERIFY(!fetcher.InFlight("twice"));
 }
 
+void TestLiveUpdate::failedFetchIsReported_data() {
+    QTest::addColumn<bool>("noThread");
+    QTest::newRow("answer without a length") << false;
+    QTest::newRow("no thread to be had") << true;
+}
+
 void TestLiveUpdate::failedFetchIsReported() {
+    QFETCH(bool, noThread);
     TScriptedResponse noLength = TScriptedResponse::Ok("f");
     noLength.Length = TScriptedResponse::LengthMode::None;
     m_server->Serve("www.orvalo.test/nolength.txt", noLength);
@@ -150,8 +160,14 @@ void TestLiveUpdate::failedFetchIsReported() {
     fetcher.OnFetchComplete = [&](const std::string& name, const std::string&) {
         events << QString::fromStdString("complete " + name);
     };
-    fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt");
+    {
+        if (noThread)
+            SetThreadStartGate([] { return false; });
+        const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
+        fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt");
+    }
     QTRY_COMPARE(events, QStringList{"failed x"});
+    QVERIFY(!fetcher.InFlight("x"));
     fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt"); // the name is free again
     QTRY_COMPARE(events.size(), 2);
 }

@@ -2,11 +2,13 @@
 #include <condition_variable>
 #include <mutex>
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include "TestServer.h"
 #include "net/uCurlRequest.h"
 #include "net/uTInet.h"
+#include "net/uThreadStart.h"
 
 namespace {
 
@@ -124,6 +126,8 @@ private slots:
     void destroyingARunningWorkerDeliversNothing();
     void selfFreeingWorkerReportsAndGoes();
     void busyUntilTheFinalEvent();
+    void startWithoutAThreadFails_data();
+    void startWithoutAThreadFails();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -470,6 +474,27 @@ void TestInet::busyUntilTheFinalEvent() {
     QTRY_VERIFY(!inet.Busy());
     inet.Start("http://busy.test/a.mp3"); // a worker runs once only
     QVERIFY(!inet.Busy());
+}
+
+void TestInet::startWithoutAThreadFails_data() {
+    QTest::addColumn<bool>("selfFreeing");
+    QTest::newRow("owned") << false;
+    QTest::newRow("self-freeing") << true;
+}
+
+void TestInet::startWithoutAThreadFails() {
+    QFETCH(bool, selfFreeing);
+    SetThreadStartGate([] { return false; });
+    const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
+    Recorder recorder;
+    auto inet = std::make_unique<TInet>("k");
+    recorder.Attach(*inet);
+    inet->SetFreeOnTerminate(selfFreeing);
+    // A self-freeing worker is gone once Start returns, started or not.
+    QVERIFY(!(selfFreeing ? inet.release() : inet.get())->Start("http://any.test/a.mp3"));
+    QCOMPARE(recorder.Events(), QStringList{"failed"});
+    if (!selfFreeing)
+        QVERIFY(!inet->Busy());
 }
 
 QTEST_GUILESS_MAIN(TestInet)
