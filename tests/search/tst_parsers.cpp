@@ -46,6 +46,7 @@ private slots:
     void detailPagesReportEachDownloadAnchor();
     void detailPageWithoutTitleMarker();
     void lateDetailPageIsNotTakenForTheResultPage();
+    void hugeTitleIsCut_data();
     void hugeTitleIsCut();
 };
 
@@ -228,10 +229,29 @@ void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
     QCOMPARE(completions, 2);
 }
 
+void TestParsers::hugeTitleIsCut_data() {
+    // A title of `lead` ASCII bytes, then one character repeated: where does the cut fall?
+    QTest::addColumn<int>("lead");
+    QTest::addColumn<QByteArray>("character");
+    QTest::addColumn<int>("kept");
+    const int limit = static_cast<int>(TMp3Search::kMaxTitleLength);
+    QTest::newRow("ASCII") << limit << QByteArray("t") << limit;
+    QTest::newRow("two bytes, one would fit") << limit - 1 << QByteArray("\xC3\xA9") << limit - 1;
+    QTest::newRow("two bytes, ending at the limit") << limit - 2 << QByteArray("\xC3\xA9") << limit;
+    QTest::newRow("three bytes, one would fit") << limit - 1 << QByteArray("\xE2\x82\xAC") << limit - 1;
+    QTest::newRow("three bytes, two would fit") << limit - 2 << QByteArray("\xE2\x82\xAC") << limit - 2;
+    QTest::newRow("four bytes, three would fit") << limit - 3 << QByteArray("\xF0\x9F\x8E\xB5") << limit - 3;
+    QTest::newRow("not UTF-8: cut at the limit") << 0 << QByteArray("\xA9") << limit;
+}
+
 void TestParsers::hugeTitleIsCut() {
+    QFETCH(int, lead);
+    QFETCH(QByteArray, character);
+    QFETCH(int, kept);
     TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
-    const std::string page = "<font style=\"color: #ffffff;\"><b>" + std::string(100000, 't') + "</b>";
-    QCOMPARE(search.DetailTitle(page).size(), TMp3Search::kMaxTitleLength);
+    const std::string title = std::string(static_cast<size_t>(lead), 't') + character.repeated(50000).toStdString();
+    const std::string page = "<font style=\"color: #ffffff;\"><b>" + title + "</b>";
+    QCOMPARE(search.DetailTitle(page), title.substr(0, static_cast<size_t>(kept)));
 }
 
 QTEST_GUILESS_MAIN(TestParsers)
