@@ -38,10 +38,10 @@ void TTwoStageSearch::Search(const std::string& key) {
 }
 
 void TTwoStageSearch::ParseResults(const std::string& page) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     const std::string root = SiteRoot(true);
-    for (const std::string& item : items) {
+    for (const std::string_view item : items) {
         if (item.find(m_markers.ResultAnchor) == std::string::npos || item.find("preview") != std::string::npos)
             continue;
         std::string href = ExtractHref(item);
@@ -92,11 +92,11 @@ void TTwoStageSearch::FreeIdleDetailFetchers() {
 }
 
 void TTwoStageSearch::ParseDetailPage(const std::string& page) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     std::string title;
     bool titleTaken = false;
-    for (const std::string& item : items) {
+    for (const std::string_view item : items) {
         if (item.find(m_markers.DetailAnchor) == std::string::npos)
             continue;
         const std::string url = ExtractHref(item);

@@ -20,11 +20,12 @@ struct Captured {
 };
 
 QStringList Items(const QByteArray& html) {
-    std::vector<std::string> list;
-    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    const std::string page = html.toStdString();
+    std::vector<std::string_view> list;
+    TMp3Search::ExtractAnchors(page, list);
     QStringList items;
-    for (const std::string& item : list)
-        items << QString::fromStdString(item);
+    for (const std::string_view item : list)
+        items << QString::fromStdString(std::string(item));
     return items;
 }
 } // namespace
@@ -46,6 +47,8 @@ private slots:
     void detailPagesReportEachDownloadAnchor();
     void detailPageWithoutTitleMarker();
     void lateDetailPageIsNotTakenForTheResultPage();
+    void everyRecordOfALongPageCounts_data();
+    void everyRecordOfALongPageCounts();
     void hugeTitleIsCut_data();
     void hugeTitleIsCut();
 };
@@ -74,28 +77,31 @@ void TestParsers::hostilePagesStayFastAndBounded_data() {
     QTest::addColumn<QByteArray>("html");
     QTest::newRow("megabytes of openings, closed at the end") << QByteArray("<a ").repeated(1 << 20) + "/a>";
     QTest::newRow("megabytes of openings, never closed") << QByteArray("<a ").repeated(1 << 20);
+    QTest::newRow("16 MB of nested anchors just under the length limit")
+        << (QByteArray("<a ").repeated(2700) + "/a>").repeated(2048);
     QTest::newRow("many tiny anchors") << QByteArray("<a x/a>").repeated(500000);
 }
 
 void TestParsers::hostilePagesStayFastAndBounded() {
     QFETCH(QByteArray, html);
+    const std::string page = html.toStdString();
     const auto start = std::chrono::steady_clock::now();
-    std::vector<std::string> list;
-    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    std::vector<std::string_view> list;
+    TMp3Search::ExtractAnchors(page, list);
     QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
-    QVERIFY(list.size() <= TMp3Search::kMaxAnchors);
-    size_t bytes = 0;
-    for (const std::string& item : list) {
+    // Memory bounded by the page: at most one item per opening, each a slice of the page.
+    QVERIFY(list.size() <= page.size() / 3);
+    for (const std::string_view item : list) {
         QVERIFY(item.size() <= TMp3Search::kMaxAnchorLength);
-        bytes += item.size();
+        QVERIFY(item.empty() || (item.data() >= page.data() && item.data() + item.size() <= page.data() + page.size()));
     }
-    QVERIFY(bytes <= TMp3Search::kMaxAnchors * TMp3Search::kMaxAnchorLength);
     // The engines still end normally on such a page.
     TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
     Captured captured;
     captured.Attach(muzz);
-    muzz.ParseResults(html.toStdString());
+    muzz.ParseResults(page);
     QVERIFY(captured.results.isEmpty());
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
 }
 
 void TestParsers::extractHref_data() {
@@ -227,6 +233,46 @@ void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
     finder.PageReceived(finder.Getter.get(), "<a href=\"other.aspx\">no details</a>");
     QVERIFY(finder.DetailStage);
     QCOMPARE(completions, 2);
+}
+
+void TestParsers::everyRecordOfALongPageCounts_data() {
+    // One record of the page, "%1" standing for its number; and whether it is a result page.
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<bool>("resultPage");
+    QTest::newRow("muzz results") << "muzz" << "<tr><td><a href=\"/mp3presend?id=%1\">Band - Song %1</a></td></tr>\n"
+                                  << true;
+    QTest::newRow("emp3finder results") << "emp3finder" << "<li><a href=\"dsong.aspx?id=%1&amp;s=1\">Song %1</a></li>\n"
+                                        << true;
+    QTest::newRow("emp3finder downloads")
+        << "emp3finder" << "<a href=\"http://d.test/%1.mp3\">Right mouse click here</a>\n" << false;
+    QTest::newRow("mp3search results") << "mp3search" << "<li><a href=\"download.php?id=%1\">Song %1</a></li>\n"
+                                       << true;
+    QTest::newRow("mp3search downloads") << "mp3search" << "<a href=\"http://d.test/%1.mp3\">Download Now</a>\n"
+                                         << false;
+}
+
+void TestParsers::everyRecordOfALongPageCounts() {
+    QFETCH(QString, engine);
+    QFETCH(QString, record);
+    QFETCH(bool, resultPage);
+    constexpr int kRecords = 10000;
+    std::string page = "<html><body><a href=\"/\">Home</a>\n";
+    for (int i = 0; i < kRecords; ++i)
+        page += record.arg(i).toStdString();
+    page += "</body></html>";
+    auto search = MakeEngine("e", "http://www." + engine.toStdString() + ".test/search?q=", "");
+    QVERIFY(search);
+    Captured captured;
+    captured.Attach(*search);
+    auto* twoStage = dynamic_cast<TTwoStageSearch*>(search.get());
+    if (!resultPage)
+        twoStage->ParseDetailPage(page);
+    else
+        search->ParseResults(page);
+    const int found = twoStage != nullptr && resultPage ? twoStage->PendingDetails.Count()
+                                                        : static_cast<int>(captured.results.size());
+    QCOMPARE(found, kRecords);
 }
 
 void TestParsers::hugeTitleIsCut_data() {
