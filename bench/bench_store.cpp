@@ -31,7 +31,8 @@ double TimeStore(int count, int& kept) {
     const auto start = Clock::now();
     for (int i = 0; i < count; ++i) {
         const int id = i % 10 == 9 ? i / 2 : i;
-        std::string url = "http://files" + std::to_string(id % 97) + ".test/band-" + std::to_string(id) + "/song.mp3";
+        std::string url = "http://files" + std::to_string(id % 97) + ".test/band-" +
+                          std::to_string(id) + "/song.mp3";
         if (i % 10 == 9)
             url.replace(0, 4, "HTTP");
         if (store.IndexOfKey(url) < 0)
@@ -44,8 +45,9 @@ double TimeStore(int count, int& kept) {
 
 // Engines of the three kinds in turn, each under its own key.
 double TimeLoadEngines(int lines, const std::string& folder, int& created) {
-    static const char* const kPrefixes[] = {"http://www.muzz.test/search?q=", "http://www.emp3finder.test/s.aspx?q=",
-                                            "http://www.mp3search.test/search.php?q="};
+    static const char* const kPrefixes[] = {
+        "http://www.muzz.test/search?q=", "http://www.emp3finder.test/s.aspx?q=",
+        "http://www.mp3search.test/search.php?q="};
     std::string plain;
     for (int i = 0; i < lines; ++i) {
         const std::string n = std::to_string(i);
@@ -73,13 +75,15 @@ int main(int argc, char** argv) {
 
     int kept = 0;
     const double store = TimeStore(results, kept);
-    std::printf("results store: %d adds with the duplicate check (%d kept) in %.3f s (target under 0.2 s "
-                "for 100000)\n",
-                results, kept, store);
+    std::printf(
+        "results store: %d adds with the duplicate check (%d kept) in %.3f s (target under 0.2 s "
+        "for 100000)\n",
+        results, kept, store);
     int created = 0;
     const double load = TimeLoadEngines(lines, folder.path().toStdString(), created);
     if (load < 0)
         return 1;
-    std::printf("engine list: %d scrambled lines (%d engines) loaded in %.3f s\n", lines, created, load);
+    std::printf("engine list: %d scrambled lines (%d engines) loaded in %.3f s\n", lines, created,
+                load);
     return created == lines ? 0 : 1;
 }

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     for (const std::string_view item : items) {
         if (item.size() > TMp3Search::kMaxAnchorLength ||
-            (!item.empty() && (item.data() < page.data() || item.data() + item.size() > page.data() + page.size())))
+            (!item.empty() &&
+             (item.data() < page.data() || item.data() + item.size() > page.data() + page.size())))
             __builtin_trap();
         TMp3Search::ExtractHref(item);
         TSearchMuzz::AnchorTitle(item);

@@ -216,7 +216,8 @@ int TCurlRequest::Perform() {
         // The total limit covers every hop of the request together.
         int timeoutMs = 0;
         if (m_settings.TotalTimeoutMs > 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0)
                 return CURLE_OPERATION_TIMEDOUT;
             timeoutMs = static_cast<int>(left.count());
@@ -255,15 +256,16 @@ bool TCurlRequest::TakeRedirect() {
     if (!url || curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0) != CURLUE_OK)
         return false;
     // Relative to the address just asked for, encoded the way libcurl would when following.
-    if (curl_url_set(url.get(), CURLUPART_URL, m_redirectLocation.c_str(), CURLU_URLENCODE | CURLU_ALLOW_SPACE) !=
-        CURLUE_OK)
+    if (curl_url_set(url.get(), CURLUPART_URL, m_redirectLocation.c_str(),
+                     CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK)
         return false;
     const auto scheme = UrlPart(url.get(), CURLUPART_SCHEME);
     const auto port = UrlPart(url.get(), CURLUPART_PORT);
     const auto host = UrlPart(url.get(), CURLUPART_HOST);
     const auto path = UrlPart(url.get(), CURLUPART_PATH);
     if (!scheme || !SameTextIgnoringCase(*scheme, "http") || (port && *port != "80") || !host ||
-        !IsAcceptableHost(*host) || UrlPart(url.get(), CURLUPART_USER) || UrlPart(url.get(), CURLUPART_PASSWORD))
+        !IsAcceptableHost(*host) || UrlPart(url.get(), CURLUPART_USER) ||
+        UrlPart(url.get(), CURLUPART_PASSWORD))
         return false;
     // Credentials stay with the host they were given for.
     if (!SameTextIgnoringCase(*host, m_settings.Host)) {

@@ -51,7 +51,8 @@ public:
     // Starts the request. An empty agent means DefaultAgent. A worker runs once only.
     // Returns false when it did not start: started before, or no thread could be made (then
     // OnFailed has been raised, and a self-freeing worker is already freed).
-    bool Start(const std::string& url, const std::string& agent = {}, const std::string& referer = {});
+    bool Start(const std::string& url, const std::string& agent = {},
+               const std::string& referer = {});
     // Ends the request before the next body block (also from inside OnHeaders or OnData).
     void Stop();
     // Ends the worker without waiting for it: the transfer is dropped, the thread winds down

@@ -11,7 +11,8 @@ std::atomic<TThreadStartGate> g_gate{nullptr};
 bool StartDetachedThread(std::function<void()> body) {
     try {
         if (const TThreadStartGate gate = g_gate.load(); gate != nullptr && !gate())
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
         std::thread(std::move(body)).detach();
         return true;
     } catch (...) {

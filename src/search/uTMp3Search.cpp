@@ -84,8 +84,9 @@ void TMp3Search::ExtractAnchors(std::string_view html, std::vector<std::string_v
         if (count > static_cast<int>(kMaxAnchorLength))
             continue;
         // "<a /a>" closes before it opens: an empty item.
-        list.push_back(count <= 0 ? std::string_view()
-                                  : html.substr(static_cast<size_t>(opening) + 2, static_cast<size_t>(count)));
+        list.push_back(
+            count <= 0 ? std::string_view()
+                       : html.substr(static_cast<size_t>(opening) + 2, static_cast<size_t>(count)));
     }
 }
 

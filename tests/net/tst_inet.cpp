@@ -375,8 +375,10 @@ void TestInet::redirectsStayOnPortEighty_data() {
     QTest::addColumn<QString>("target"); // "%1" stands for the local listener's port
     QTest::addColumn<QStringList>("events");
     QTest::newRow("another port of a local listener")
-        << "http://127.0.0.1:%1/secret" << QStringList{"error " + QString::number(kErrorBadRedirect), "failed"};
-    QTest::newRow("port 80 named") << "http://port.test:80/b.mp3" << QStringList{"headers 200 2", "data", "complete"};
+        << "http://127.0.0.1:%1/secret"
+        << QStringList{"error " + QString::number(kErrorBadRedirect), "failed"};
+    QTest::newRow("port 80 named")
+        << "http://port.test:80/b.mp3" << QStringList{"headers 200 2", "data", "complete"};
 }
 
 void TestInet::redirectsStayOnPortEighty() {
@@ -384,7 +386,8 @@ void TestInet::redirectsStayOnPortEighty() {
     QFETCH(QStringList, events);
     // A local service on another port, reached directly (not through the proxy).
     TTestServer local;
-    local.Serve("127.0.0.1:" + std::to_string(local.Port()) + "/secret", TScriptedResponse::Ok("private"));
+    local.Serve("127.0.0.1:" + std::to_string(local.Port()) + "/secret",
+                TScriptedResponse::Ok("private"));
     ::setenv("no_proxy", "127.0.0.1", 1);
     m_server->Serve("port.test/b.mp3", TScriptedResponse::Ok("ok"));
     m_server->Redirect("port.test/a.mp3", target.arg(local.Port()).toStdString());

@@ -93,7 +93,8 @@ void TestParsers::hostilePagesStayFastAndBounded() {
     QVERIFY(list.size() <= page.size() / 3);
     for (const std::string_view item : list) {
         QVERIFY(item.size() <= TMp3Search::kMaxAnchorLength);
-        QVERIFY(item.empty() || (item.data() >= page.data() && item.data() + item.size() <= page.data() + page.size()));
+        QVERIFY(item.empty() || (item.data() >= page.data() &&
+                                 item.data() + item.size() <= page.data() + page.size()));
     }
     // The engines still end normally on such a page.
     TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
@@ -240,15 +241,23 @@ void TestParsers::everyRecordOfALongPageCounts_data() {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("record");
     QTest::addColumn<bool>("resultPage");
-    QTest::newRow("muzz results") << "muzz" << "<tr><td><a href=\"/mp3presend?id=%1\">Band - Song %1</a></td></tr>\n"
-                                  << true;
-    QTest::newRow("emp3finder results") << "emp3finder" << "<li><a href=\"dsong.aspx?id=%1&amp;s=1\">Song %1</a></li>\n"
-                                        << true;
+    QTest::newRow("muzz results")
+        << "muzz"
+        << "<tr><td><a href=\"/mp3presend?id=%1\">Band - Song %1</a></td></tr>\n"
+        << true;
+    QTest::newRow("emp3finder results")
+        << "emp3finder"
+        << "<li><a href=\"dsong.aspx?id=%1&amp;s=1\">Song %1</a></li>\n"
+        << true;
     QTest::newRow("emp3finder downloads")
-        << "emp3finder" << "<a href=\"http://d.test/%1.mp3\">Right mouse click here</a>\n" << false;
-    QTest::newRow("mp3search results") << "mp3search" << "<li><a href=\"download.php?id=%1\">Song %1</a></li>\n"
+        << "emp3finder"
+        << "<a href=\"http://d.test/%1.mp3\">Right mouse click here</a>\n"
+        << false;
+    QTest::newRow("mp3search results") << "mp3search"
+                                       << "<li><a href=\"download.php?id=%1\">Song %1</a></li>\n"
                                        << true;
-    QTest::newRow("mp3search downloads") << "mp3search" << "<a href=\"http://d.test/%1.mp3\">Download Now</a>\n"
+    QTest::newRow("mp3search downloads") << "mp3search"
+                                         << "<a href=\"http://d.test/%1.mp3\">Download Now</a>\n"
                                          << false;
 }
 
@@ -284,9 +293,12 @@ void TestParsers::hugeTitleIsCut_data() {
     QTest::newRow("ASCII") << limit << QByteArray("t") << limit;
     QTest::newRow("two bytes, one would fit") << limit - 1 << QByteArray("\xC3\xA9") << limit - 1;
     QTest::newRow("two bytes, ending at the limit") << limit - 2 << QByteArray("\xC3\xA9") << limit;
-    QTest::newRow("three bytes, one would fit") << limit - 1 << QByteArray("\xE2\x82\xAC") << limit - 1;
-    QTest::newRow("three bytes, two would fit") << limit - 2 << QByteArray("\xE2\x82\xAC") << limit - 2;
-    QTest::newRow("four bytes, three would fit") << limit - 3 << QByteArray("\xF0\x9F\x8E\xB5") << limit - 3;
+    QTest::newRow("three bytes, one would fit")
+        << limit - 1 << QByteArray("\xE2\x82\xAC") << limit - 1;
+    QTest::newRow("three bytes, two would fit")
+        << limit - 2 << QByteArray("\xE2\x82\xAC") << limit - 2;
+    QTest::newRow("four bytes, three would fit")
+        << limit - 3 << QByteArray("\xF0\x9F\x8E\xB5") << limit - 3;
     QTest::newRow("not UTF-8: cut at the limit") << 0 << QByteArray("\xA9") << limit;
 }
 
@@ -295,7 +307,8 @@ void TestParsers::hugeTitleIsCut() {
     QFETCH(QByteArray, character);
     QFETCH(int, kept);
     TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
-    const std::string title = std::string(static_cast<size_t>(lead), 't') + character.repeated(50000).toStdString();
+    const std::string title =
+        std::string(static_cast<size_t>(lead), 't') + character.repeated(50000).toStdString();
     const std::string page = "<font style=\"color: #ffffff;\"><b>" + title + "</b>";
     QCOMPARE(search.DetailTitle(page), title.substr(0, static_cast<size_t>(kept)));
 }

@@ -101,7 +101,8 @@ void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
         m_manager->StartNext();
         startedAfterTick << static_cast<int>(m_log.size());
     }
-    QCOMPARE(startedAfterTick, (QList<int>{1, 2, 3, 3, 3})); // one a tick; the fourth waits for a place
+    QCOMPARE(startedAfterTick,
+             (QList<int>{1, 2, 3, 3, 3})); // one a tick; the fourth waits for a place
     QCOMPARE(m_log, (QStringList{"search a blue", "search b blue", "search c blue"}));
     a->Finish();
     QCOMPARE(m_log.size(), 3); // the freed place is taken on the next tick
