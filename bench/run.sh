@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: one TInet transfer against the curl tool, four downloads
-# at once through the download manager against four curl processes, and the copy into
-# another file system against cp.
+# Builds and runs the benchmarks, each against a reference measured in the same run:
+#  - one TInet transfer against the curl tool;
+#  - four large downloads at once through the download manager against four curl processes,
+#    and 2,000 small ones against curl fetching them 50 at once;
+#  - the copy into another file system against cp;
+#  - the results store and engine list look-ups;
+#  - the hand-over under a flood of calls against an idle event loop.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" bench_inet bench_download bench_copy
+bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
 "$root/build/bin/bench_download" "$@"
+echo "== 2,000 small downloads"
+"$root/build/bin/bench_download" --small 2000 32 3
 echo "== copy into another file system"
 "$root/build/bin/bench_copy"
+echo "== results store and engine list"
+"$root/build/bin/bench_store"
+echo "== hand-over under a flood of calls"
+"$root/build/bin/bench_handover"

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/uTSearchMp3Finder.h"
@@ -15,12 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         reported += title.size() + url.size();
     };
 
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     TMp3Search::ExtractAnchors(page, items);
-    if (items.size() > TMp3Search::kMaxAnchors)
+    // At most one item per opening "<a ", each a slice of the page.
+    if (items.size() > page.size() / 3)
         __builtin_trap();
-    for (const std::string& item : items) {
-        if (item.size() > TMp3Search::kMaxAnchorLength)
+    for (const std::string_view item : items) {
+        if (item.size() > TMp3Search::kMaxAnchorLength ||
+            (!item.empty() &&
+             (item.data() < page.data() || item.data() + item.size() > page.data() + page.size())))
             __builtin_trap();
         TMp3Search::ExtractHref(item);
         TSearchMuzz::AnchorTitle(item);

@@ -79,7 +79,9 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
                 OnFetchComplete(key, text);
         });
     };
-    // The worker frees itself when its thread ends.
+    // The worker frees itself when its thread ends. When no thread can be made it raises
+    // OnFailed before Start returns and frees itself there: the name is free again and the
+    // failure reaches the owner like any other.
     worker.release()->Start(url);
 }
 

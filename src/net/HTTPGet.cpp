@@ -1,12 +1,12 @@
 #include "net/HTTPGet.h"
 
 #include <cstdio>
-#include <thread>
 
 #include <QCoreApplication>
 
 #include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
+#include "net/uThreadStart.h"
 
 namespace {
 // The read size of the fetch loop: one progress report per block.
@@ -40,10 +40,16 @@ void THTTPGet::StartWorker(bool toFile) {
     auto worker = std::make_shared<THTTPGetThread>(*this, toFile, m_alive);
     Worker = worker;
     const TLifelineRef alive = m_alive;
-    std::thread([this, worker, alive] {
+    const bool started = StartDetachedThread([this, worker, alive] {
         worker->Execute();
         HandOver(alive, [this, worker] { WorkerDone(*worker); });
-    }).detach();
+    });
+    if (!started) {
+        // No thread to be had: the fetch fails as one that ran would, through OnError on a
+        // later turn of the event loop, and the getter is busy until then.
+        worker->Succeeded = false;
+        HandOver(alive, [this, worker] { WorkerDone(*worker); });
+    }
     if (WaitThread)
         QCoreApplication::processEvents();
 }

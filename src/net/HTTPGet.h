@@ -59,7 +59,8 @@ public:
     TNotifyEvent OnError;
 
     // Starts a memory-mode fetch of URL. Does nothing while a fetch is in flight, including
-    // one that was aborted and has not wound down yet.
+    // one that was aborted and has not wound down yet. A fetch that cannot get a thread
+    // fails through OnError like any other.
     void Fetch();
     // The same, writing the body to DstFilePath.
     void FetchToFile();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <memory>
 #include <string_view>
 
 #include "core/uTStringUtils.h"
@@ -54,6 +56,21 @@ bool IsRedirectStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+
+// One part of a parsed address; nothing when the address has no such part.
+std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
+    char* text = nullptr;
+    if (curl_url_get(url, part, &text, 0) != CURLUE_OK || text == nullptr)
+        return std::nullopt;
+    std::string value(text);
+    curl_free(text);
+    return value;
+}
+
 } // namespace
 
 int64_t ContentLengthValue(const std::optional<std::string>& header) {
@@ -102,18 +119,24 @@ TCurlRequest::TCurlRequest(TRequestSettings settings) : m_settings(std::move(set
 }
 
 TCurlRequest::~TCurlRequest() {
+    ReleaseEasy();
+    std::lock_guard lock(m_multiLock);
+    if (m_multi != nullptr)
+        curl_multi_cleanup(Multi(m_multi));
+    m_multi = nullptr;
+}
+
+void TCurlRequest::ReleaseEasy() {
     {
         std::lock_guard lock(m_multiLock);
-        if (m_multi != nullptr) {
-            if (m_easy != nullptr)
-                curl_multi_remove_handle(Multi(m_multi), Easy(m_easy));
-            curl_multi_cleanup(Multi(m_multi));
-            m_multi = nullptr;
-        }
+        if (m_multi != nullptr && m_easy != nullptr)
+            curl_multi_remove_handle(Multi(m_multi), Easy(m_easy));
     }
     if (m_easy != nullptr)
         curl_easy_cleanup(Easy(m_easy));
+    m_easy = nullptr;
     curl_slist_free_all(static_cast<curl_slist*>(m_headerList));
+    m_headerList = nullptr;
 }
 
 void TCurlRequest::Cancel() {
@@ -123,7 +146,7 @@ void TCurlRequest::Cancel() {
         curl_multi_wakeup(Multi(m_multi));
 }
 
-bool TCurlRequest::Configure() {
+bool TCurlRequest::Configure(int timeoutMs) {
     CURL* easy = curl_easy_init();
     if (easy == nullptr)
         return false;
@@ -144,9 +167,9 @@ bool TCurlRequest::Configure() {
     curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    // Redirects are followed here, not by libcurl, so that each target is checked the way
+    // the first address is: libcurl would follow one to any port of any host.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_settings.ConnectTimeoutMs));
@@ -155,8 +178,8 @@ bool TCurlRequest::Configure() {
                      static_cast<long>(std::max(1, (m_settings.StallTimeoutMs + 999) / 1000)));
     // A server that trickles a byte now and then passes the stall limit; the total limit
     // ends such a request where the owner wants one.
-    if (m_settings.TotalTimeoutMs > 0)
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(m_settings.TotalTimeoutMs));
+    if (timeoutMs > 0)
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 65536L);
     if (!m_settings.Agent.empty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, m_settings.Agent.c_str());
@@ -181,19 +204,82 @@ bool TCurlRequest::Configure() {
 int TCurlRequest::Perform() {
     if (!IsAcceptableHost(m_settings.Host))
         return kErrorBadAddress;
-    if (!Configure())
-        return CURLE_FAILED_INIT;
     {
         std::lock_guard lock(m_multiLock);
         m_multi = curl_multi_init();
         if (m_multi == nullptr)
             return CURLE_FAILED_INIT;
-        curl_multi_add_handle(Multi(m_multi), Easy(m_easy));
     }
-    const int result = RunTransfer();
-    if (result == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner && !m_cancelled)
-        DeliverHeaders();
-    return result;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_settings.TotalTimeoutMs);
+    for (int hop = 0;; ++hop) {
+        // The total limit covers every hop of the request together.
+        int timeoutMs = 0;
+        if (m_settings.TotalTimeoutMs > 0) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return CURLE_OPERATION_TIMEDOUT;
+            timeoutMs = static_cast<int>(left.count());
+        }
+        if (!StartHop(timeoutMs))
+            return CURLE_FAILED_INIT;
+        const int result = RunTransfer();
+        if (m_redirectLocation.empty()) {
+            if (result == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner && !m_cancelled)
+                DeliverHeaders();
+            return result;
+        }
+        if (m_cancelled)
+            return CURLE_ABORTED_BY_CALLBACK;
+        if (hop >= kMaxRedirects)
+            return CURLE_TOO_MANY_REDIRECTS;
+        if (!TakeRedirect())
+            return kErrorBadRedirect;
+    }
+}
+
+bool TCurlRequest::StartHop(int timeoutMs) {
+    ReleaseEasy();
+    m_redirectLocation.clear();
+    if (!Configure(timeoutMs))
+        return false;
+    std::lock_guard lock(m_multiLock);
+    return curl_multi_add_handle(Multi(m_multi), Easy(m_easy)) == CURLM_OK;
+}
+
+// Turns the Location just read into the next request's host and path. The target must be
+// plain http on port 80 with a host that would pass as a first address: a site may not
+// send us to another port (a local service) or another scheme.
+bool TCurlRequest::TakeRedirect() {
+    const UrlHandle url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0) != CURLUE_OK)
+        return false;
+    // Relative to the address just asked for, encoded the way libcurl would when following.
+    if (curl_url_set(url.get(), CURLUPART_URL, m_redirectLocation.c_str(),
+                     CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK)
+        return false;
+    const auto scheme = UrlPart(url.get(), CURLUPART_SCHEME);
+    const auto port = UrlPart(url.get(), CURLUPART_PORT);
+    const auto host = UrlPart(url.get(), CURLUPART_HOST);
+    const auto path = UrlPart(url.get(), CURLUPART_PATH);
+    if (!scheme || !SameTextIgnoringCase(*scheme, "http") || (port && *port != "80") || !host ||
+        !IsAcceptableHost(*host) || UrlPart(url.get(), CURLUPART_USER) ||
+        UrlPart(url.get(), CURLUPART_PASSWORD))
+        return false;
+    // Credentials stay with the host they were given for.
+    if (!SameTextIgnoringCase(*host, m_settings.Host)) {
+        m_settings.UserName.clear();
+        m_settings.Password.clear();
+    }
+    // As browsers do, a form sent to a 301, 302 or 303 is followed by a plain GET.
+    if (m_redirectStatus != 307 && m_redirectStatus != 308)
+        m_settings.PostQuery.clear();
+    m_settings.Host = *host;
+    m_settings.Path = path.value_or("/");
+    if (const auto query = UrlPart(url.get(), CURLUPART_QUERY))
+        m_settings.Path += "?" + *query;
+    return true;
 }
 
 int TCurlRequest::RunTransfer() {
@@ -233,23 +319,29 @@ size_t TCurlRequest::HandleHeaderLine(const char* data, size_t size) {
     if (StartsWithIgnoringCase(line, "HTTP/")) {
         // A new answer begins (after a redirect or an interim answer): forget the last one.
         m_block = Headers{};
-        m_sawLocation = false;
+        m_location.clear();
         return size;
     }
     if (!line.empty()) {
         if (auto length = HeaderValue(line, "Content-Length"))
             m_block.ContentLength = std::move(length);
-        else if (HeaderValue(line, "Location"))
-            m_sawLocation = true;
+        else if (auto location = HeaderValue(line, "Location"); location && m_location.empty())
+            m_location = std::move(*location);
         return size;
     }
-    // The blank line ends a header block. Interim answers and redirects that libcurl is
-    // about to follow are not the answer the owner asked for.
+    // The blank line ends a header block. Interim answers are not the answer the owner
+    // asked for, and neither is a redirect: its body is not wanted, so the transfer ends
+    // here and Perform follows it.
     long status = 0;
     curl_easy_getinfo(Easy(m_easy), CURLINFO_RESPONSE_CODE, &status);
     m_block.Status = status;
-    if ((status >= 100 && status < 200) || (IsRedirectStatus(status) && m_sawLocation))
+    if (status >= 100 && status < 200)
         return size;
+    if (IsRedirectStatus(status) && !m_location.empty()) {
+        m_redirectLocation = m_location;
+        m_redirectStatus = status;
+        return 0;
+    }
     return DeliverHeaders() ? size : 0;
 }
 

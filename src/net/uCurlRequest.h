@@ -8,7 +8,7 @@
 #include <string>
 
 // What one request sends: always "HTTP/1.0" to port 80 of `Host`, http only, redirects
-// followed, the proxy taken from the environment (http_proxy, no_proxy).
+// followed (to port 80 only), the proxy taken from the environment (http_proxy, no_proxy).
 struct TRequestSettings {
     std::string Host;
     std::string Path = "/"; // as the caller built it; unsafe bytes are encoded on the wire
@@ -27,6 +27,7 @@ struct TRequestSettings {
 // Error codes handed to owners: libcurl's codes, plus these of our own.
 inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-Length
 inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
+inline constexpr int kErrorBadRedirect = 1003;    // a redirect leads off http port 80
 
 // The address the request goes to: "http://" + host + ":80" + path with the unsafe bytes
 // encoded. A host carrying its own port ends up with two and is refused by the parser.
@@ -56,6 +57,9 @@ private:
 // called from any thread and ends a blocking connect or read without waiting for it.
 class TCurlRequest {
 public:
+    // Redirects followed before the request is given up.
+    static constexpr int kMaxRedirects = 10;
+
     struct Headers {
         long Status = 0;
         std::optional<std::string> ContentLength; // the header's text, when it was sent
@@ -82,7 +86,10 @@ private:
     size_t HandleHeaderLine(const char* data, size_t size);
     size_t HandleBody(const char* data, size_t size);
     bool DeliverHeaders();
-    bool Configure();
+    bool Configure(int timeoutMs);
+    bool StartHop(int timeoutMs);
+    void ReleaseEasy();
+    bool TakeRedirect();
     int RunTransfer();
 
     TRequestSettings m_settings;
@@ -94,7 +101,9 @@ private:
     std::mutex m_multiLock; // guards m_multi against Cancel from another thread
     std::atomic<bool> m_cancelled{false};
     Headers m_block; // the header block being read
-    bool m_sawLocation = false;
+    std::string m_location;         // the Location of the header block being read
+    std::string m_redirectLocation; // set when the answer just read is a redirect to follow
+    long m_redirectStatus = 0;
     bool m_headersDelivered = false;
     bool m_stoppedByOwner = false;
 };

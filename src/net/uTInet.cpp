@@ -4,6 +4,7 @@
 
 #include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
+#include "net/uThreadStart.h"
 
 // What the worker thread reads and writes. It outlives the TInet object when the worker is
 // killed or frees itself, so the thread never touches the TInet object it came from.
@@ -40,7 +41,7 @@ TInet::TInet(std::string key) : m_key(std::move(key)), m_shared(std::make_shared
 
 TInet::~TInet() {
     // No event may reach an owner that is going away, and nobody waits for the network.
-    if (m_thread.joinable())
+    if (m_started)
         Kill();
 }
 
@@ -48,9 +49,9 @@ bool TInet::Busy() const {
     return m_shared->Busy;
 }
 
-void TInet::Start(const std::string& url, const std::string& agent, const std::string& referer) {
-    if (m_thread.joinable() || m_shared->Busy || m_shared->Killed)
-        return;
+bool TInet::Start(const std::string& url, const std::string& agent, const std::string& referer) {
+    if (m_started || m_shared->Busy || m_shared->Killed)
+        return false;
     Shared& shared = *m_shared;
     shared.Key = m_key;
     shared.Url = url;
@@ -65,13 +66,25 @@ void TInet::Start(const std::string& url, const std::string& agent, const std::s
     shared.StallTimeoutMs = StallTimeoutMs;
     shared.TotalTimeoutMs = TotalTimeoutMs;
     shared.Busy = true;
-    if (m_freeOnTerminate) {
-        // The thread may end and free this object before the line after this one: nothing
-        // of it is touched once the thread runs.
-        std::thread(&TInet::Execute, m_shared, this).detach();
-        return;
+    m_started = true;
+    // A self-freeing worker's thread may end and free this object before StartDetachedThread
+    // returns: nothing of it is touched after a successful start.
+    const std::shared_ptr<Shared> keep = m_shared;
+    TInet* const selfFreeing = m_freeOnTerminate ? this : nullptr;
+    if (StartDetachedThread([keep, selfFreeing] { Execute(keep, selfFreeing); }))
+        return true;
+    // No thread: the request fails as one that could not connect, and the owner learns it.
+    try {
+        keep->Raise(keep->OnFailed, keep->Key);
+    } catch (...) {
     }
-    m_thread = std::thread(&TInet::Execute, m_shared, nullptr);
+    keep->Busy = false;
+    // The owner let go of a self-freeing worker when it called Start.
+    if (selfFreeing != nullptr) {
+        m_started = false; // nothing runs that a destructor would have to let go
+        delete selfFreeing;
+    }
+    return false;
 }
 
 void TInet::Stop() {
@@ -86,8 +99,6 @@ void TInet::Kill() {
     }
     m_shared->Request.Cancel();
     // The thread winds down on its own; it holds its own share of the state it uses.
-    if (m_thread.joinable())
-        m_thread.detach();
 }
 
 std::string TInet::ExtractHost(const std::string& url) {

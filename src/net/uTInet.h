@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "net/uUserAgent.h"
 
@@ -14,6 +13,7 @@
 // Events are raised on the worker thread, in this order: any OnError, then OnHeaders (only
 // when the request was sent), then OnData blocks of 1 to 1024 bytes, then exactly one of
 // OnComplete and OnFailed. Owners that touch the GUI hand the events over themselves.
+// A worker that cannot get a thread raises OnFailed alone, on the thread that called Start.
 class TInet {
 public:
     using TErrorEvent = std::function<void(const std::string& key, int errorCode)>;
@@ -51,7 +51,10 @@ public:
     void SetFreeOnTerminate(bool freeOnTerminate) { m_freeOnTerminate = freeOnTerminate; }
 
     // Starts the request. An empty agent means DefaultAgent. A worker runs once only.
-    void Start(const std::string& url, const std::string& agent = {}, const std::string& referer = {});
+    // Returns false when it did not start: started before, or no thread could be made (then
+    // OnFailed has been raised, and a self-freeing worker is already freed).
+    bool Start(const std::string& url, const std::string& agent = {},
+               const std::string& referer = {});
     // Ends the request before the next body block (also from inside OnHeaders or OnData).
     void Stop();
     // Ends the worker without waiting for it: the transfer is dropped, the thread winds down
@@ -70,5 +73,5 @@ private:
     std::string m_key;
     bool m_freeOnTerminate = false;
     std::shared_ptr<Shared> m_shared;
-    std::thread m_thread;
+    bool m_started = false; // a thread was asked for; its worker is let go, never joined
 };

@@ -11,6 +11,9 @@ TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs
     Worker->OnHeaders = [this](const std::string& key, int status, int64_t length) {
         HeadersReceived(key, status, length);
     };
+    // A request that ends without a judgement (stopped while it was still connecting or
+    // sending, or never started) still owes its outcome: the link is not verified.
+    Worker->OnFailed = [this](const std::string& key) { RequestFailed(key, 0); };
 }
 
 TCheckFile::~TCheckFile() = default;

@@ -9,7 +9,8 @@
 
 // One link check: a GET whose answer is judged by its headers alone. Status 200 with a
 // non-zero length verifies the link (the length is its size); anything else fails it. The
-// body is never read. The outcome events run on the worker's thread, at most one per check.
+// body is never read. The outcome events run on the worker's thread, exactly one per check
+// that was started and not killed: a check stopped before its answer came reports failure.
 class TCheckFile {
 public:
     // A check needs only the headers: it gives up sooner than a download would.

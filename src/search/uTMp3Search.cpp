@@ -62,11 +62,10 @@ std::string TMp3Search::SiteRoot(bool trailingSlash) const {
     return root;
 }
 
-void TMp3Search::ExtractAnchors(std::string_view html, std::vector<std::string>& list) {
+void TMp3Search::ExtractAnchors(std::string_view html, std::vector<std::string_view>& list) {
     const std::string lower = AsciiLowerCopy(html);
-    size_t taken = 0;
     int closing = 0; // the first "/a>" at or after the current opening; found once, reused
-    for (int start = 1; taken < kMaxAnchors;) {
+    for (int start = 1;;) {
         const int opening = TStringUtils::FindFrom(lower, "<a ", start);
         if (opening == 0)
             break;
@@ -84,23 +83,23 @@ void TMp3Search::ExtractAnchors(std::string_view html, std::vector<std::string>&
         if (count > static_cast<int>(kMaxAnchorLength))
             continue;
         // "<a /a>" closes before it opens: an empty item.
-        list.emplace_back(count <= 0 ? std::string_view()
-                                     : html.substr(static_cast<size_t>(opening) + 2, static_cast<size_t>(count)));
-        ++taken;
+        list.push_back(
+            count <= 0 ? std::string_view()
+                       : html.substr(static_cast<size_t>(opening) + 2, static_cast<size_t>(count)));
     }
 }
 
 std::string TMp3Search::ExtractHref(std::string_view anchorText) {
-    const std::string lower = AsciiLowerCopy(anchorText);
-    const int href = TStringUtils::FindFrom(lower, "href", 1);
-    if (href == 0)
+    // The value must start before the item's first ">", so only the text before it is
+    // searched: an item may be kilobytes long, and a nested page has millions of them.
+    const size_t tagEnd = anchorText.find('>');
+    if (tagEnd == std::string_view::npos)
         return {};
-    const int tagEnd = TStringUtils::FindFrom(lower, ">", 1);
-    if (tagEnd == 0 || tagEnd <= href)
+    const std::string lowerTag = AsciiLowerCopy(anchorText.substr(0, tagEnd));
+    const size_t href = lowerTag.find("href");
+    if (href == std::string::npos)
         return {};
-    const std::string_view attributes = anchorText.substr(static_cast<size_t>(href) - 1,
-                                                          static_cast<size_t>(tagEnd - href));
-    return TStringUtils::GetField(attributes, "\"", 2);
+    return TStringUtils::GetField(anchorText.substr(href, tagEnd - href), "\"", 2);
 }
 
 namespace {

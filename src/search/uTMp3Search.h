@@ -19,10 +19,9 @@ public:
     using TResultEvent =
         std::function<void(const std::string& engineKey, const std::string& title, const std::string& url)>;
 
-    // Anchors longer than this are not taken as anchors, and no page yields more than
-    // kMaxAnchors of them: a hostile page cannot make the scraping slow or huge.
+    // Anchors longer than this are not taken as anchors: a hostile page of nested openings
+    // cannot make each of them megabytes long. Every other anchor of a page is kept.
     static constexpr size_t kMaxAnchorLength = 8192;
-    static constexpr size_t kMaxAnchors = 5000;
     // A link longer than this is no link to a file; a title is cut to this length.
     static constexpr size_t kMaxUrlLength = 8192;
     static constexpr size_t kMaxTitleLength = 1024;
@@ -55,8 +54,9 @@ public:
     std::string SiteRoot(bool trailingSlash) const;
 
     // Appends the inner text of each anchor ("<a " up to the "<" of the next "/a>"), tags
-    // matched without regard to case, text kept as it stands.
-    static void ExtractAnchors(std::string_view html, std::vector<std::string>& list);
+    // matched without regard to case, text kept as it stands. The items are slices of
+    // `html`, valid while it is: a page's anchors cost a few bytes each, never a copy.
+    static void ExtractAnchors(std::string_view html, std::vector<std::string_view>& list);
     // The href value of an anchor item: the text between the first two double quotes of the
     // attribute part; empty for single-quoted, unquoted or missing values.
     static std::string ExtractHref(std::string_view anchorText);

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "core/uTStringUtils.h"
+
 TSearchManager::TSearchManager(int maxRunning, int startsPerTick, int intervalMs)
     : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick) {
     Timer->setInterval(intervalMs);
@@ -10,16 +12,18 @@ TSearchManager::TSearchManager(int maxRunning, int startsPerTick, int intervalMs
 
 TSearchManager::~TSearchManager() {
     Timer->stop();
+    m_enginesByKey.clear();
     Engines.Clear();
 }
 
 TMp3Search* TSearchManager::EngineOf(const std::string& engineKey) const {
-    const int index = Engines.IndexOf(engineKey);
-    return index < 0 ? nullptr : Engines.Objects(index);
+    const auto found = m_enginesByKey.find(AsciiLowerCopy(engineKey));
+    return found == m_enginesByKey.end() ? nullptr : found->second;
 }
 
 bool TSearchManager::AddEngine(const std::string& engineKey, std::unique_ptr<TMp3Search> engine) {
-    if (!engine || Engines.IndexOf(engineKey) >= 0)
+    // The first engine of a key stays; keys differing only in letter case are one key.
+    if (!engine || !m_enginesByKey.try_emplace(AsciiLowerCopy(engineKey), engine.get()).second)
         return false;
     engine->OnEngineError = [this](const std::string& key) { EngineFailed(key); };
     engine->OnResultFound = [this](const std::string& key, const std::string& title, const std::string& url) {

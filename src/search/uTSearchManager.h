@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/uTCustomStringList.h"
 #include "core/uTStringList.h"
@@ -54,4 +55,9 @@ public:
 
 private:
     TMp3Search* EngineOf(const std::string& engineKey) const;
+
+    // Engines by their ASCII-lower-cased key, so that registering or finding one does not
+    // scan the list: a list of 100,000 engines loads in linear time. Engines are only ever
+    // added (and all freed together), so the map never goes stale.
+    std::unordered_map<std::string, TMp3Search*> m_enginesByKey;
 };

@@ -19,20 +19,18 @@ std::string ReplaceAll(const std::string& text, std::string_view from, std::stri
 } // namespace
 
 std::string TSearchMuzz::AnchorTitle(std::string_view anchorText) {
-    const std::string lower = AsciiLowerCopy(anchorText);
-    const int at = TStringUtils::FindFrom(lower, "\">", 1);
-    if (at == 0)
+    // Neither marker has a letter: no case to fold, no copy to make.
+    const size_t at = anchorText.find("\">");
+    if (at == std::string_view::npos || anchorText.find('=', at + 2) != std::string_view::npos)
         return {};
-    if (TStringUtils::FindFrom(lower, "=", at + 2) != 0)
-        return {};
-    return std::string(anchorText.substr(static_cast<size_t>(at) + 1));
+    return std::string(anchorText.substr(at + 2));
 }
 
 void TSearchMuzz::ParseResults(const std::string& page) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     const std::string root = SiteRoot(false);
-    for (const std::string& item : items) {
+    for (const std::string_view item : items) {
         if (item.find("mp3presend?id=") == std::string::npos || item.find("preview") != std::string::npos)
             continue;
         const std::string href = ExtractHref(item);

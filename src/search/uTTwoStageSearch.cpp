@@ -8,6 +8,24 @@ std::string RemoveAll(std::string text, std::string_view what) {
         text.erase(at, what.size());
     return text;
 }
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Where to cut `text` to at most `limit` bytes without splitting a UTF-8 sequence: a
+// sequence that would not fit whole goes whole. Text that is not UTF-8 there (a run of
+// continuation bytes longer than any sequence) is cut at the limit.
+size_t Utf8CutPoint(std::string_view text, size_t limit) {
+    if (text.size() <= limit)
+        return text.size();
+    constexpr size_t kLongestSequence = 4;
+    for (size_t cut = limit; cut + kLongestSequence > limit && cut > 0; --cut) {
+        if (!IsContinuationByte(text[cut]))
+            return cut;
+    }
+    return limit;
+}
 } // namespace
 
 TTwoStageSearch::TTwoStageSearch(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
@@ -20,10 +38,10 @@ void TTwoStageSearch::Search(const std::string& key) {
 }
 
 void TTwoStageSearch::ParseResults(const std::string& page) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     const std::string root = SiteRoot(true);
-    for (const std::string& item : items) {
+    for (const std::string_view item : items) {
         if (item.find(m_markers.ResultAnchor) == std::string::npos || item.find("preview") != std::string::npos)
             continue;
         std::string href = ExtractHref(item);
@@ -74,11 +92,11 @@ void TTwoStageSearch::FreeIdleDetailFetchers() {
 }
 
 void TTwoStageSearch::ParseDetailPage(const std::string& page) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     std::string title;
     bool titleTaken = false;
-    for (const std::string& item : items) {
+    for (const std::string_view item : items) {
         if (item.find(m_markers.DetailAnchor) == std::string::npos)
             continue;
         const std::string url = ExtractHref(item);
@@ -104,7 +122,6 @@ std::string TTwoStageSearch::DetailTitle(const std::string& page) const {
         std::string_view(page).substr(static_cast<size_t>(from) - 1, static_cast<size_t>(end - from)));
     // Every download anchor of the page carries the title: a hostile page must not make
     // thousands of copies of megabytes.
-    if (title.size() > kMaxTitleLength)
-        title.resize(kMaxTitleLength);
+    title.resize(Utf8CutPoint(title, kMaxTitleLength));
     return title;
 }

@@ -43,7 +43,7 @@ public:
     void Add(const std::string& url);
     void Activate();
     // Stops the timer, drops the queue and stops running checks. A check that already had
-    // its answer has reported it; one stopped before that reports nothing.
+    // its answer has reported it; one stopped before that reports failure.
     void Stop();
     void TimerTick();
     void PurgeFinished();

@@ -1,4 +1,5 @@
 #include <QDate>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -7,6 +8,7 @@
 #include "core/uGeneralKey.h"
 #include "core/uTFileUtils.h"
 #include "livedata/uTLiveUpdate.h"
+#include "net/uThreadStart.h"
 
 class TestLiveUpdate : public QObject {
     Q_OBJECT
@@ -21,6 +23,7 @@ private slots:
     void mostPopularIsStoredAsReceived();
     void emptyMostPopularChangesNothing();
     void sameNameTwiceFetchesOnce();
+    void failedFetchIsReported_data();
     void failedFetchIsReported();
     void oversizedAnswerIsNotCutShort();
     void fetcherGoneBeforeTheAnswer();
@@ -138,7 +141,14 @@ void TestLiveUpdate::sameNameTwiceFetchesOnce() {
     QVERIFY(!fetcher.InFlight("twice"));
 }
 
+void TestLiveUpdate::failedFetchIsReported_data() {
+    QTest::addColumn<bool>("noThread");
+    QTest::newRow("answer without a length") << false;
+    QTest::newRow("no thread to be had") << true;
+}
+
 void TestLiveUpdate::failedFetchIsReported() {
+    QFETCH(bool, noThread);
     TScriptedResponse noLength = TScriptedResponse::Ok("f");
     noLength.Length = TScriptedResponse::LengthMode::None;
     m_server->Serve("www.orvalo.test/nolength.txt", noLength);
@@ -148,8 +158,14 @@ void TestLiveUpdate::failedFetchIsReported() {
     fetcher.OnFetchComplete = [&](const std::string& name, const std::string&) {
         events << QString::fromStdString("complete " + name);
     };
-    fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt");
+    {
+        if (noThread)
+            SetThreadStartGate([] { return false; });
+        const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
+        fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt");
+    }
     QTRY_COMPARE(events, QStringList{"failed x"});
+    QVERIFY(!fetcher.InFlight("x"));
     fetcher.Fetch("x", "http://www.orvalo.test/nolength.txt"); // the name is free again
     QTRY_COMPARE(events.size(), 2);
 }

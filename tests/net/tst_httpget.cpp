@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -6,6 +7,7 @@
 #include "TestServer.h"
 #include "core/uTFileUtils.h"
 #include "net/HTTPGet.h"
+#include "net/uThreadStart.h"
 
 namespace {
 // What one component reported, in order.
@@ -45,6 +47,7 @@ private slots:
     void fileModeNeedsTheExactLength();
     void waitThreadDispatchesQueuedEvents();
     void destroyedComponentGetsNoLateOutcome();
+    void fetchWithoutAThreadFails();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -336,6 +339,23 @@ void TestHttpGet::destroyedComponentGetsNoLateOutcome() {
     // The worker is freed only once its last hand-over was dropped on this thread.
     QTRY_VERIFY(worker.expired());
     QVERIFY(!reported);
+}
+
+void TestHttpGet::fetchWithoutAThreadFails() {
+    m_server->Serve("engine.test/nothread", TScriptedResponse::Ok("page"));
+    THTTPGet get;
+    Outcomes outcomes;
+    outcomes.Attach(get);
+    get.URL = "http://engine.test/nothread";
+    {
+        SetThreadStartGate([] { return false; });
+        const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
+        get.Fetch();
+    }
+    QTRY_COMPARE(outcomes.events, QStringList{"error"});
+    QVERIFY(!get.Busy());
+    get.Fetch(); // the getter is free for the next fetch
+    QTRY_COMPARE(outcomes.events, (QStringList{"error", "data"}));
 }
 
 QTEST_GUILESS_MAIN(TestHttpGet)

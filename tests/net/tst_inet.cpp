@@ -2,11 +2,13 @@
 #include <condition_variable>
 #include <mutex>
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include "TestServer.h"
 #include "net/uCurlRequest.h"
 #include "net/uTInet.h"
+#include "net/uThreadStart.h"
 
 namespace {
 
@@ -117,11 +119,15 @@ private slots:
     void stalledServersEndWithinTheTimeout();
     void redirectsShowTheFinalAnswer();
     void redirectToHttpsFails();
+    void redirectsStayOnPortEighty_data();
+    void redirectsStayOnPortEighty();
     void unsafeBytesAreEncodedOnTheWire();
     void killEndsAtOnceWithoutEvents();
     void destroyingARunningWorkerDeliversNothing();
     void selfFreeingWorkerReportsAndGoes();
     void busyUntilTheFinalEvent();
+    void startWithoutAThreadFails_data();
+    void startWithoutAThreadFails();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -365,6 +371,34 @@ void TestInet::redirectToHttpsFails() {
     QCOMPARE(events.last(), QStringLiteral("failed"));
 }
 
+void TestInet::redirectsStayOnPortEighty_data() {
+    QTest::addColumn<QString>("target"); // "%1" stands for the local listener's port
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("another port of a local listener")
+        << "http://127.0.0.1:%1/secret"
+        << QStringList{"error " + QString::number(kErrorBadRedirect), "failed"};
+    QTest::newRow("port 80 named")
+        << "http://port.test:80/b.mp3" << QStringList{"headers 200 2", "data", "complete"};
+}
+
+void TestInet::redirectsStayOnPortEighty() {
+    QFETCH(QString, target);
+    QFETCH(QStringList, events);
+    // A local service on another port, reached directly (not through the proxy).
+    TTestServer local;
+    local.Serve("127.0.0.1:" + std::to_string(local.Port()) + "/secret",
+                TScriptedResponse::Ok("private"));
+    ::setenv("no_proxy", "127.0.0.1", 1);
+    m_server->Serve("port.test/b.mp3", TScriptedResponse::Ok("ok"));
+    m_server->Redirect("port.test/a.mp3", target.arg(local.Port()).toStdString());
+    Run run("http://port.test/a.mp3");
+    const bool ended = run.recorder.WaitForEnd();
+    ::unsetenv("no_proxy");
+    QVERIFY(ended);
+    QCOMPARE(run.recorder.Events(), events);
+    QCOMPARE(local.RequestCount(), size_t{0});
+}
+
 void TestInet::unsafeBytesAreEncodedOnTheWire() {
     const size_t before = m_server->RequestCount();
     Run run("http://enc.test/My Song\r\nX-Injected: 1\x01\xC3\xA9.mp3?a=b c");
@@ -443,6 +477,27 @@ void TestInet::busyUntilTheFinalEvent() {
     QTRY_VERIFY(!inet.Busy());
     inet.Start("http://busy.test/a.mp3"); // a worker runs once only
     QVERIFY(!inet.Busy());
+}
+
+void TestInet::startWithoutAThreadFails_data() {
+    QTest::addColumn<bool>("selfFreeing");
+    QTest::newRow("owned") << false;
+    QTest::newRow("self-freeing") << true;
+}
+
+void TestInet::startWithoutAThreadFails() {
+    QFETCH(bool, selfFreeing);
+    SetThreadStartGate([] { return false; });
+    const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
+    Recorder recorder;
+    auto inet = std::make_unique<TInet>("k");
+    recorder.Attach(*inet);
+    inet->SetFreeOnTerminate(selfFreeing);
+    // A self-freeing worker is gone once Start returns, started or not.
+    QVERIFY(!(selfFreeing ? inet.release() : inet.get())->Start("http://any.test/a.mp3"));
+    QCOMPARE(recorder.Events(), QStringList{"failed"});
+    if (!selfFreeing)
+        QVERIFY(!inet->Busy());
 }
 
 QTEST_GUILESS_MAIN(TestInet)

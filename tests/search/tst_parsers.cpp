@@ -20,11 +20,12 @@ struct Captured {
 };
 
 QStringList Items(const QByteArray& html) {
-    std::vector<std::string> list;
-    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    const std::string page = html.toStdString();
+    std::vector<std::string_view> list;
+    TMp3Search::ExtractAnchors(page, list);
     QStringList items;
-    for (const std::string& item : list)
-        items << QString::fromStdString(item);
+    for (const std::string_view item : list)
+        items << QString::fromStdString(std::string(item));
     return items;
 }
 } // namespace
@@ -46,6 +47,9 @@ private slots:
     void detailPagesReportEachDownloadAnchor();
     void detailPageWithoutTitleMarker();
     void lateDetailPageIsNotTakenForTheResultPage();
+    void everyRecordOfALongPageCounts_data();
+    void everyRecordOfALongPageCounts();
+    void hugeTitleIsCut_data();
     void hugeTitleIsCut();
 };
 
@@ -73,28 +77,32 @@ void TestParsers::hostilePagesStayFastAndBounded_data() {
     QTest::addColumn<QByteArray>("html");
     QTest::newRow("megabytes of openings, closed at the end") << QByteArray("<a ").repeated(1 << 20) + "/a>";
     QTest::newRow("megabytes of openings, never closed") << QByteArray("<a ").repeated(1 << 20);
+    QTest::newRow("16 MB of nested anchors just under the length limit")
+        << (QByteArray("<a ").repeated(2700) + "/a>").repeated(2048);
     QTest::newRow("many tiny anchors") << QByteArray("<a x/a>").repeated(500000);
 }
 
 void TestParsers::hostilePagesStayFastAndBounded() {
     QFETCH(QByteArray, html);
+    const std::string page = html.toStdString();
     const auto start = std::chrono::steady_clock::now();
-    std::vector<std::string> list;
-    TMp3Search::ExtractAnchors(html.toStdString(), list);
+    std::vector<std::string_view> list;
+    TMp3Search::ExtractAnchors(page, list);
     QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
-    QVERIFY(list.size() <= TMp3Search::kMaxAnchors);
-    size_t bytes = 0;
-    for (const std::string& item : list) {
+    // Memory bounded by the page: at most one item per opening, each a slice of the page.
+    QVERIFY(list.size() <= page.size() / 3);
+    for (const std::string_view item : list) {
         QVERIFY(item.size() <= TMp3Search::kMaxAnchorLength);
-        bytes += item.size();
+        QVERIFY(item.empty() || (item.data() >= page.data() &&
+                                 item.data() + item.size() <= page.data() + page.size()));
     }
-    QVERIFY(bytes <= TMp3Search::kMaxAnchors * TMp3Search::kMaxAnchorLength);
     // The engines still end normally on such a page.
     TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
     Captured captured;
     captured.Attach(muzz);
-    muzz.ParseResults(html.toStdString());
+    muzz.ParseResults(page);
     QVERIFY(captured.results.isEmpty());
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
 }
 
 void TestParsers::extractHref_data() {
@@ -228,10 +236,81 @@ void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
     QCOMPARE(completions, 2);
 }
 
+void TestParsers::everyRecordOfALongPageCounts_data() {
+    // One record of the page, "%1" standing for its number; and whether it is a result page.
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<bool>("resultPage");
+    QTest::newRow("muzz results")
+        << "muzz"
+        << "<tr><td><a href=\"/mp3presend?id=%1\">Band - Song %1</a></td></tr>\n"
+        << true;
+    QTest::newRow("emp3finder results")
+        << "emp3finder"
+        << "<li><a href=\"dsong.aspx?id=%1&amp;s=1\">Song %1</a></li>\n"
+        << true;
+    QTest::newRow("emp3finder downloads")
+        << "emp3finder"
+        << "<a href=\"http://d.test/%1.mp3\">Right mouse click here</a>\n"
+        << false;
+    QTest::newRow("mp3search results") << "mp3search"
+                                       << "<li><a href=\"download.php?id=%1\">Song %1</a></li>\n"
+                                       << true;
+    QTest::newRow("mp3search downloads") << "mp3search"
+                                         << "<a href=\"http://d.test/%1.mp3\">Download Now</a>\n"
+                                         << false;
+}
+
+void TestParsers::everyRecordOfALongPageCounts() {
+    QFETCH(QString, engine);
+    QFETCH(QString, record);
+    QFETCH(bool, resultPage);
+    constexpr int kRecords = 10000;
+    std::string page = "<html><body><a href=\"/\">Home</a>\n";
+    for (int i = 0; i < kRecords; ++i)
+        page += record.arg(i).toStdString();
+    page += "</body></html>";
+    auto search = MakeEngine("e", "http://www." + engine.toStdString() + ".test/search?q=", "");
+    QVERIFY(search);
+    Captured captured;
+    captured.Attach(*search);
+    auto* twoStage = dynamic_cast<TTwoStageSearch*>(search.get());
+    if (!resultPage)
+        twoStage->ParseDetailPage(page);
+    else
+        search->ParseResults(page);
+    const int found = twoStage != nullptr && resultPage ? twoStage->PendingDetails.Count()
+                                                        : static_cast<int>(captured.results.size());
+    QCOMPARE(found, kRecords);
+}
+
+void TestParsers::hugeTitleIsCut_data() {
+    // A title of `lead` ASCII bytes, then one character repeated: where does the cut fall?
+    QTest::addColumn<int>("lead");
+    QTest::addColumn<QByteArray>("character");
+    QTest::addColumn<int>("kept");
+    const int limit = static_cast<int>(TMp3Search::kMaxTitleLength);
+    QTest::newRow("ASCII") << limit << QByteArray("t") << limit;
+    QTest::newRow("two bytes, one would fit") << limit - 1 << QByteArray("\xC3\xA9") << limit - 1;
+    QTest::newRow("two bytes, ending at the limit") << limit - 2 << QByteArray("\xC3\xA9") << limit;
+    QTest::newRow("three bytes, one would fit")
+        << limit - 1 << QByteArray("\xE2\x82\xAC") << limit - 1;
+    QTest::newRow("three bytes, two would fit")
+        << limit - 2 << QByteArray("\xE2\x82\xAC") << limit - 2;
+    QTest::newRow("four bytes, three would fit")
+        << limit - 3 << QByteArray("\xF0\x9F\x8E\xB5") << limit - 3;
+    QTest::newRow("not UTF-8: cut at the limit") << 0 << QByteArray("\xA9") << limit;
+}
+
 void TestParsers::hugeTitleIsCut() {
+    QFETCH(int, lead);
+    QFETCH(QByteArray, character);
+    QFETCH(int, kept);
     TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
-    const std::string page = "<font style=\"color: #ffffff;\"><b>" + std::string(100000, 't') + "</b>";
-    QCOMPARE(search.DetailTitle(page).size(), TMp3Search::kMaxTitleLength);
+    const std::string title =
+        std::string(static_cast<size_t>(lead), 't') + character.repeated(50000).toStdString();
+    const std::string page = "<font style=\"color: #ffffff;\"><b>" + title + "</b>";
+    QCOMPARE(search.DetailTitle(page), title.substr(0, static_cast<size_t>(kept)));
 }
 
 QTEST_GUILESS_MAIN(TestParsers)

@@ -28,6 +28,7 @@ private slots:
     void neverMoreThanFiveHeldAndOneStartPerTick();
     void linkAddedTwiceIsReportedTwice();
     void stopThenNewSearchPurgesOldChecks();
+    void checkStoppedBeforeItsAnswerReportsFailure();
     void destroyingTheManagerEndsChecksWithoutWaiting();
 
 private:
@@ -143,6 +144,18 @@ void TestVerification::stopThenNewSearchPurgesOldChecks() {
     manager.Activate();
     QTRY_VERIFY(reports.events.contains("verified http://check.test/new.mp3 3"));
     QTRY_COMPARE(manager.Running.Count(), 0);
+}
+
+void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
+    const size_t before = m_server->RequestCount();
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add("http://stall.test/9.mp3");
+    manager.TimerTick();
+    QVERIFY(m_server->WaitForRequests(before + 1, 5000)); // sent; no answer will come
+    manager.Stop();
+    QTRY_COMPARE(reports.events, QStringList{"failed http://stall.test/9.mp3"});
 }
 
 void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {

@@ -1,0 +1,26 @@
+#include "net/uThreadStart.h"
+
+#include <atomic>
+#include <system_error>
+#include <thread>
+
+namespace {
+std::atomic<TThreadStartGate> g_gate{nullptr};
+} // namespace
+
+bool StartDetachedThread(std::function<void()> body) {
+    try {
+        if (const TThreadStartGate gate = g_gate.load(); gate != nullptr && !gate())
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        std::thread(std::move(body)).detach();
+        return true;
+    } catch (...) {
+        // Nothing started: std::thread throws only before its thread exists.
+        return false;
+    }
+}
+
+void SetThreadStartGate(TThreadStartGate gate) {
+    g_gate = gate;
+}
