@@ -62,6 +62,25 @@ public:
     static std::string ExtractHref(std::string_view anchorText);
 
 protected:
+    // What one page may yield: links and titles taken from a page hold no more bytes than
+    // the page itself. On any real page they are disjoint slices of it and never reach
+    // that; only overlapping anchors of a hostile page (each a slice of up to 8 KiB that
+    // its neighbours share) could otherwise make a 16 MB page yield gigabytes.
+    class TPageBudget {
+    public:
+        explicit TPageBudget(size_t pageBytes) : m_left(pageBytes) {}
+        // False once the page has yielded as much as it holds.
+        bool Take(size_t bytes) {
+            if (bytes > m_left)
+                return false;
+            m_left -= bytes;
+            return true;
+        }
+
+    private:
+        size_t m_left;
+    };
+
     // Binds a getter's outcome to this engine: a failure to FetchFailed, a page to the
     // PageReceived of the engine's own class.
     void BindGetter(THTTPGet& getter);

@@ -30,6 +30,7 @@ void TSearchMuzz::ParseResults(const std::string& page) {
     std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     const std::string root = SiteRoot(false);
+    TPageBudget budget(page.size());
     for (const std::string_view item : items) {
         if (item.find("mp3presend?id=") == std::string::npos || item.find("preview") != std::string::npos)
             continue;
@@ -40,6 +41,8 @@ void TSearchMuzz::ParseResults(const std::string& page) {
         const std::string path = ReplaceAll(href, "mp3presend", "mp3send/" + title + ".mp3", kMaxUrlLength);
         if (path.empty())
             continue;
+        if (!budget.Take(href.size() + title.size()))
+            break;
         ReportResult(title, root + path);
     }
 }

@@ -41,6 +41,7 @@ void TTwoStageSearch::ParseResults(const std::string& page) {
     std::vector<std::string_view> items;
     ExtractAnchors(page, items);
     const std::string root = SiteRoot(true);
+    TPageBudget budget(page.size());
     for (const std::string_view item : items) {
         if (item.find(m_markers.ResultAnchor) == std::string::npos || item.find("preview") != std::string::npos)
             continue;
@@ -49,6 +50,8 @@ void TTwoStageSearch::ParseResults(const std::string& page) {
             continue;
         if (m_markers.RemoveAmpEntities)
             href = RemoveAll(std::move(href), "amp;");
+        if (!budget.Take(href.size()))
+            break;
         PendingDetails.Add(root + href);
     }
 }

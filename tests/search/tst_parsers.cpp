@@ -49,6 +49,7 @@ private slots:
     void lateDetailPageIsNotTakenForTheResultPage();
     void everyRecordOfALongPageCounts_data();
     void everyRecordOfALongPageCounts();
+    void overlappingLinksYieldNoMoreThanThePage();
     void hugeTitleIsCut_data();
     void hugeTitleIsCut();
 };
@@ -103,6 +104,21 @@ void TestParsers::hostilePagesStayFastAndBounded() {
     muzz.ParseResults(page);
     QVERIFY(captured.results.isEmpty());
     QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
+}
+
+void TestParsers::overlappingLinksYieldNoMoreThanThePage() {
+    // Every opening shares one quoted value of nearly 8 KiB, so each of the thousands of
+    // overlapping anchors would add a link of that size to the pending detail pages.
+    const QByteArray group = QByteArray("<a dsong.aspx?id=1 href ").repeated(300) + "<a dsong.aspx?id=2 href=\"" +
+                             QByteArray(7000, 'v') + "\">t/a>";
+    const std::string page = group.repeated(64).toStdString();
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/s?q=", "");
+    finder.ParseResults(page);
+    size_t bytes = 0;
+    for (const std::string& link : finder.PendingDetails.Lines())
+        bytes += link.size() - finder.SiteRoot(true).size();
+    QVERIFY(finder.PendingDetails.Count() > 0);
+    QVERIFY2(bytes <= page.size(), qPrintable(QString::number(bytes)));
 }
 
 void TestParsers::extractHref_data() {
