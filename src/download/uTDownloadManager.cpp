@@ -130,9 +130,9 @@ std::string TDownloadManager::UniqueFileName(const std::string& path) const {
 }
 
 std::string TDownloadManager::ReserveFileName(const std::string& path) {
-    // Many downloads of one name would test every name handed out before again, each time;
-    // the search goes on from the number after the last one it gave.
-    int& next = m_nextCandidate[path];
+    // The first free name wins, as on any start; only when another process takes a name
+    // between the test and the creation does the search go on past it.
+    int next = 0;
     for (int tried = 0; tried < MaxNameCandidates; ++tried) {
         int n = 0;
         std::string candidate = FreeCandidate(path, next, n);
@@ -361,7 +361,7 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
     // A name found free can be taken by another process before the link is made: then the
     // next free one is tried.
     const std::string wanted = DownloadFolder + "/" + SafeFileName(download->FileName);
-    int& next = m_nextCandidate[wanted];
+    int next = 0;
     TPlaced placed = TPlaced::NameTaken;
     std::string target;
     for (int attempt = 0; attempt < 100 && placed == TPlaced::NameTaken; ++attempt) {

@@ -3,7 +3,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "core/uHandOver.h"
@@ -77,7 +76,5 @@ private:
     void FailLater(const std::string& key);
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
-    // Per wanted path, the number of the candidate name to try first.
-    std::unordered_map<std::string, int> m_nextCandidate;
     TLifeline m_alive = MakeLifeline();
 };
