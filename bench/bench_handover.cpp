@@ -24,8 +24,7 @@ struct TProbe {
 };
 
 // Runs the event loop with a 5 ms probe until `done` says so; returns the longest gap.
-template <typename Done>
-TProbe RunProbe(Done done) {
+template <typename Done> TProbe RunProbe(Done done) {
     TProbe probe;
     const auto start = Clock::now();
     auto last = start;
@@ -34,7 +33,8 @@ TProbe RunProbe(Done done) {
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         const auto now = Clock::now();
-        probe.LongestGapMs = std::max(probe.LongestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
+        probe.LongestGapMs = std::max(
+            probe.LongestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
         last = now;
         if (done())
             QCoreApplication::exit(0);
@@ -67,8 +67,10 @@ int main(int argc, char** argv) {
         worker.join();
 
     std::printf("idle event loop:  longest gap %.1f ms between 5 ms ticks\n", idle.LongestGapMs);
-    std::printf("1,000,000 calls from %d threads: longest gap %.1f ms, all run in %.2f s (%.0f calls/s)\n",
-                kThreads, loaded.LongestGapMs, loaded.Seconds, double(kThreads) * kCallsEach / loaded.Seconds);
+    std::printf(
+        "1,000,000 calls from %d threads: longest gap %.1f ms, all run in %.2f s (%.0f calls/s)\n",
+        kThreads, loaded.LongestGapMs, loaded.Seconds,
+        double(kThreads) * kCallsEach / loaded.Seconds);
     std::printf("ratio loaded / idle gap: %.2f (target: loaded gap under 20 ms)\n",
                 loaded.LongestGapMs / idle.LongestGapMs);
     return loaded.LongestGapMs < 20.0 ? 0 : 1;

@@ -28,12 +28,10 @@ public:
     }
 
     // `count` lines; keyAt(i) gives line i's key, or nothing when it has none.
-    template <typename KeyAt>
-    int Find(std::string_view key, int count, KeyAt keyAt) const;
+    template <typename KeyAt> int Find(std::string_view key, int count, KeyAt keyAt) const;
 
 private:
-    template <typename KeyAt>
-    void Build(int count, KeyAt keyAt) const;
+    template <typename KeyAt> void Build(int count, KeyAt keyAt) const;
 
     mutable bool m_valid = false;
     mutable std::unordered_multimap<size_t, int> m_positions;
@@ -41,8 +39,7 @@ private:
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 
-template <typename KeyAt>
-void TKeyIndex::Build(int count, KeyAt keyAt) const {
+template <typename KeyAt> void TKeyIndex::Build(int count, KeyAt keyAt) const {
     m_positions.clear();
     m_positions.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -52,8 +49,7 @@ void TKeyIndex::Build(int count, KeyAt keyAt) const {
     m_valid = true;
 }
 
-template <typename KeyAt>
-int TKeyIndex::Find(std::string_view key, int count, KeyAt keyAt) const {
+template <typename KeyAt> int TKeyIndex::Find(std::string_view key, int count, KeyAt keyAt) const {
     if (!m_valid)
         Build(count, keyAt);
     int found = -1;

@@ -47,8 +47,9 @@ void TStringList::Delete(int index) {
 }
 
 int TStringList::IndexOf(std::string_view line) const {
-    return m_lineIndex.Find(line, Count(),
-                            [this](int i) { return std::optional<std::string_view>(m_lines[static_cast<size_t>(i)]); });
+    return m_lineIndex.Find(line, Count(), [this](int i) {
+        return std::optional<std::string_view>(m_lines[static_cast<size_t>(i)]);
+    });
 }
 
 std::string TStringList::Names(int index) const {

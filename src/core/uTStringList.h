@@ -74,7 +74,9 @@ public:
         return Count() - 1;
     }
     // Adds a record the list takes over; only for lists that own their records.
-    int Add(std::string line, std::unique_ptr<T> object) { return Add(std::move(line), object.release()); }
+    int Add(std::string line, std::unique_ptr<T> object) {
+        return Add(std::move(line), object.release());
+    }
     void Insert(int index, std::string line, T* object = nullptr) {
         const size_t at = std::min(static_cast<size_t>(std::max(index, 0)), m_entries.size());
         m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at),
@@ -94,7 +96,8 @@ public:
         m_index.Invalidate();
     }
     int IndexOf(std::string_view line) const {
-        return m_index.Find(line, Count(), [this](int i) { return std::optional<std::string_view>(At(i).Line); });
+        return m_index.Find(line, Count(),
+                            [this](int i) { return std::optional<std::string_view>(At(i).Line); });
     }
 
     // Stable sort with the owner's comparison: compare(a, b) < 0 puts a before b.

@@ -108,7 +108,8 @@ std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today, const std::stri
     return fetcher;
 }
 
-void LiveDataReceived(const std::string& name, const std::string& text, const std::string& popularPath) {
+void LiveDataReceived(const std::string& name, const std::string& text,
+                      const std::string& popularPath) {
     if (name == "firstrun")
         ProcessFirstRun(text);
     else if (name == "mostpopular")
@@ -120,7 +121,8 @@ void ProcessFirstRun(const std::string& text) {
         MarkFirstRunDone();
 }
 
-void ProcessMostPopular(const std::string& text, const QDate& today, const std::string& popularPath) {
+void ProcessMostPopular(const std::string& text, const QDate& today,
+                        const std::string& popularPath) {
     if (text.empty())
         return;
     WritePopularDate(today);

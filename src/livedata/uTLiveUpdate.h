@@ -45,10 +45,12 @@ std::string LiveDataUrl(const char* path);
 // registered) and the most-popular list (when the stored one is 7 or more days from today),
 // which is stored at `popularPath` (the data folder's Orvalo.dat).
 std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today, const std::string& popularPath);
-void LiveDataReceived(const std::string& name, const std::string& text, const std::string& popularPath);
+void LiveDataReceived(const std::string& name, const std::string& text,
+                      const std::string& popularPath);
 // A trimmed answer of exactly "f" registers the first run.
 void ProcessFirstRun(const std::string& text);
 // A non-empty answer is stored as the most-popular list (scrambled, as received) with today.
-void ProcessMostPopular(const std::string& text, const QDate& today, const std::string& popularPath);
+void ProcessMostPopular(const std::string& text, const QDate& today,
+                        const std::string& popularPath);
 // Whether the most-popular list is due: 7 or more whole days between its date and today.
 bool MostPopularIsDue(int storedDay, const QDate& today);

@@ -88,13 +88,16 @@ void StartUp(const std::string& appFolder) {
     AppOptions->Load();
     SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
     SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
-    SearchManager = std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
+    SearchManager =
+        std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
     PlayListManager = std::make_unique<TPlayListManager>(AppOptions->DownloadDir + "/");
     PlayListManager->Refresh();
     SearchResults = std::make_unique<TSearchResultManager>();
     PopularResults = std::make_unique<TSearchResultManager>();
-    VerificationManager = std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
-    DownloadManager = std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
+    VerificationManager =
+        std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
+    DownloadManager =
+        std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
     SearchKeys = std::make_unique<TStringList>();
     LoadSearchKeys(*SearchKeys, SearchKeysPath(AppFolder));
     EngineList = std::make_unique<TStringList>('*');

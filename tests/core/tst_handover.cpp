@@ -35,7 +35,8 @@ void TestHandOver::callsFromEachThreadArriveInOrder() {
         });
     for (auto& worker : workers)
         worker.join();
-    QTRY_VERIFY(seen[0].size() + seen[1].size() + seen[2].size() + seen[3].size() == kThreads * kCalls);
+    QTRY_VERIFY(seen[0].size() + seen[1].size() + seen[2].size() + seen[3].size() ==
+                kThreads * kCalls);
     for (const auto& calls : seen) {
         QCOMPARE(calls.size(), size_t(kCalls));
         QVERIFY(std::is_sorted(calls.begin(), calls.end()));

@@ -109,8 +109,8 @@ void TestParsers::hostilePagesStayFastAndBounded() {
 void TestParsers::overlappingLinksYieldNoMoreThanThePage() {
     // Every opening shares one quoted value of nearly 8 KiB, so each of the thousands of
     // overlapping anchors would add a link of that size to the pending detail pages.
-    const QByteArray group = QByteArray("<a dsong.aspx?id=1 href ").repeated(300) + "<a dsong.aspx?id=2 href=\"" +
-                             QByteArray(7000, 'v') + "\">t/a>";
+    const QByteArray group = QByteArray("<a dsong.aspx?id=1 href ").repeated(300) +
+                             "<a dsong.aspx?id=2 href=\"" + QByteArray(7000, 'v') + "\">t/a>";
     const std::string page = group.repeated(64).toStdString();
     TSearchMp3Finder finder("f", "http://www.emp3finder.test/s?q=", "");
     finder.ParseResults(page);

@@ -101,7 +101,8 @@ void TestUi::shellTargets_data() {
     QTest::newRow("web address with scheme") << "http://a.test/x" << QUrl("http://a.test/x");
     QTest::newRow("absolute file") << "/tmp/Some Song.mp3" << QUrl::fromLocalFile("/tmp/Some Song.mp3");
     QTest::newRow("folder") << "/tmp" << QUrl::fromLocalFile("/tmp");
-    QTest::newRow("absolute path holding ://") << "/tmp/a://b.mp3" << QUrl::fromLocalFile("/tmp/a://b.mp3");
+    QTest::newRow("absolute path holding ://")
+        << "/tmp/a://b.mp3" << QUrl::fromLocalFile("/tmp/a://b.mp3");
     QTest::newRow("relative path to nothing") << "relative/no such song.mp3" << QUrl();
     QTest::newRow("bare word") << "nothing" << QUrl();
 }
