@@ -108,19 +108,26 @@ double TimeManager(const std::vector<std::string>& urls, const std::string& done
     return ok ? seconds : -1;
 }
 
+// Serves `count` bodies of `size` bytes at prefix0.ext, prefix1.ext ...; returns their addresses.
+std::vector<std::string> ServeFiles(TTestServer& server, int count, int64_t size, const std::string& prefix,
+                                    const std::string& extension) {
+    std::vector<std::string> urls;
+    for (int i = 0; i < count; ++i) {
+        TScriptedResponse response;
+        response.SyntheticBodySize = size;
+        const std::string address = prefix + std::to_string(i) + extension;
+        server.Serve(address, response);
+        urls.push_back("http://" + address);
+    }
+    return urls;
+}
+
 } // namespace
 
 int SmallFiles(int count, int64_t kilobytes, int rounds, const std::string& root) {
     TTestServer server;
     server.UseAsProxy();
-    std::vector<std::string> urls;
-    for (int i = 0; i < count; ++i) {
-        TScriptedResponse response;
-        response.SyntheticBodySize = kilobytes * 1024;
-        const std::string address = "small.test/s" + std::to_string(i) + ".mp3";
-        server.Serve(address, response);
-        urls.push_back("http://" + address);
-    }
+    const std::vector<std::string> urls = ServeFiles(server, count, kilobytes * 1024, "small.test/s", ".mp3");
     double bestCurl = 1e9;
     double bestManager = 1e9;
     for (int round = 0; round < rounds; ++round) {
@@ -168,14 +175,7 @@ int main(int argc, char** argv) {
 
     TTestServer server;
     server.UseAsProxy();
-    std::vector<std::string> urls;
-    for (int i = 0; i < 4; ++i) {
-        TScriptedResponse response;
-        response.SyntheticBodySize = size;
-        const std::string address = "bench.test/f" + std::to_string(i) + ".bin";
-        server.Serve(address, response);
-        urls.push_back("http://" + address);
-    }
+    const std::vector<std::string> urls = ServeFiles(server, 4, size, "bench.test/f", ".bin");
 
     double bestCurl = 1e9;
     double bestManager = 1e9;
