@@ -11,12 +11,17 @@
 
 #include "core/uProcessLimits.h"
 #include "startup/uIncludes.h"
+#include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
+#include "ui/uFrmSplash.h"
 
 namespace {
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int SignalPipe[2] = {-1, -1};
+// Set once a termination signal has been read: a window that comes after it (the main
+// window after the splash) is not shown.
+bool TerminationRequested = false;
 
 void ForwardSignal(int signal) {
     const char byte = static_cast<char>(signal);
@@ -39,6 +44,7 @@ void CloseWindowsOnTerminationSignals(QObject* owner) {
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(SignalPipe[1], &byte, 1);
+        TerminationRequested = true;
         QApplication::closeAllWindows();
     });
     struct sigaction action {};
@@ -56,15 +62,21 @@ int RunOrvalo(int argc, char** argv) {
         MakeAlreadyRunningBox()->exec();
         return 0;
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvalo"));
+    TOrvaloApplication app(argc, argv);
     CloseWindowsOnTerminationSignals(&app);
 
     StartUp();
+    {
+        TfrmSplash splash;
+        splash.exec();
+    }
     auto frmMain = std::make_unique<TfrmMain>();
     QApplication::setWindowIcon(frmMain->windowIcon());
-    frmMain->show();
-    const int exitCode = QApplication::exec();
+    int exitCode = 0;
+    if (!TerminationRequested) {
+        frmMain->show();
+        exitCode = QApplication::exec();
+    }
     ShutDown();
     // The windows go only now: nothing in their destruction may use a freed instance.
     frmMain.reset();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real window under a virtual X server:
-#  - a first start creates both default folders and shows the window "Orvalo";
+#  - a first start creates both default folders, shows the splash and, once it is clicked,
+#    the main window "Orvalo";
 #  - a second start shows its notice, touches no file and ends once the notice is closed;
 #  - a termination signal closes the window and the settings are saved on the way out.
 set -euo pipefail
@@ -38,12 +39,27 @@ wait_for_windows() { # count, seconds
     return 1
 }
 
+window_width() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p'; }
+
 "$work/app/orvalo" &
 orvalo_pid=$!
-wait_for_windows 1 30 || fail "the main window did not appear"
+wait_for_windows 1 30 || fail "the splash did not appear"
+splash=$(xdotool search --onlyvisible --name '^Orvalo$' | head -n1)
+[ "$(window_width "$splash")" = 285 ] || fail "the first window is not the splash"
 [ -d "$work/app/Downloads" ] || fail "Downloads folder not created"
 [ -d "$work/app/Incomplete" ] || fail "Incomplete folder not created"
-echo "first start: window shown, both folders created"
+# A click closes the splash; the main window follows.
+xdotool mousemove --window "$splash" 140 60 click 1
+main=""
+for _ in $(seq 100); do
+    for window in $(xdotool search --onlyvisible --name '^Orvalo$' 2>/dev/null); do
+        [ "$(window_width "$window")" -ge 640 ] && main=$window
+    done
+    [ -n "$main" ] && break
+    sleep 0.1
+done
+[ -n "$main" ] || fail "the main window did not follow the splash"
+echo "first start: splash, then the main window; both folders created"
 
 before=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
 "$work/app/orvalo" &

@@ -1,0 +1,123 @@
+#include "ui/uFrmSplash.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "ui/uArtwork.h"
+#include "ui/uShell.h"
+
+namespace {
+const QString kVersionText = QStringLiteral("Version 8.7.8");
+const QString kBannerText = QStringLiteral("Find it. Fetch it. Play it.");
+const QString kVisitSiteText = QStringLiteral("Visit the Orvalo Website");
+constexpr int kLogoWidth = 190;
+constexpr int kLogoHeight = 102;
+} // namespace
+
+TfrmSplash::TfrmSplash(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), pnlBack(new QFrame(this)), imgLogo(new QLabel(pnlBack)),
+      tmrSplash(new QTimer(this)) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(QStringLiteral("Orvalo"));
+    setFixedSize(kWidth, kSplashHeight);
+
+    pnlBack->setObjectName(QStringLiteral("pnlBack"));
+    pnlBack->setFrameShape(QFrame::Box);
+    pnlBack->setLineWidth(1);
+    pnlBack->setGeometry(0, 0, kWidth, kAboutHeight);
+    pnlBack->installEventFilter(this);
+
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setGeometry((kWidth - kLogoWidth) / 2, 6, kLogoWidth, kLogoHeight);
+    imgLogo->setAlignment(Qt::AlignCenter);
+    imgLogo->setPixmap(ArtworkPixmap(QStringLiteral("logo"), QSize(kLogoWidth, kLogoHeight)));
+    imgLogo->setAccessibleName(QStringLiteral("Orvalo logo"));
+    imgLogo->installEventFilter(this);
+
+    lblBanner = MakeLabel(QStringLiteral("lblBanner"), 112, 22);
+    QFont banner = lblBanner->font();
+    banner.setBold(true);
+    banner.setPixelSize(16);
+    lblBanner->setFont(banner);
+    // Maroon on the desktop's own background.
+    lblBanner->setStyleSheet(QStringLiteral("color: #800000;"));
+
+    lblVersion = MakeLabel(QStringLiteral("lblVersion"), 137, 18);
+    QFont version = lblVersion->font();
+    version.setBold(true);
+    lblVersion->setFont(version);
+
+    lblVisitSite = MakeLabel(QStringLiteral("lblVisitSite"), 164, 20);
+    lblVisitSite->setText(kVisitSiteText);
+    QFont link = lblVisitSite->font();
+    link.setBold(true);
+    link.setUnderline(true);
+    link.setPixelSize(13);
+    lblVisitSite->setFont(link);
+    lblVisitSite->setStyleSheet(QStringLiteral("color: #0000ff;"));
+    lblVisitSite->setCursor(Qt::PointingHandCursor);
+    lblVisitSite->setFocusPolicy(Qt::StrongFocus);
+    lblVisitSite->setVisible(false);
+
+    tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
+    tmrSplash->setInterval(kSplashMs);
+    tmrSplash->setSingleShot(true);
+    connect(tmrSplash, &QTimer::timeout, this, &QDialog::close);
+}
+
+QLabel* TfrmSplash::MakeLabel(const QString& name, int top, int height) {
+    auto* label = new QLabel(pnlBack);
+    label->setObjectName(name);
+    label->setGeometry(1, top, kWidth - 2, height);
+    label->setAlignment(Qt::AlignCenter);
+    label->installEventFilter(this);
+    return label;
+}
+
+void TfrmSplash::FormActivate() {
+    lblVersion->setText(kVersionText);
+    lblBanner->setText(kBannerText);
+    lblVisitSite->setVisible(AboutMode);
+    setWindowTitle(AboutMode ? QStringLiteral("About Orvalo") : QStringLiteral("Orvalo"));
+    if (AboutMode) {
+        setFixedSize(kWidth, kAboutHeight);
+        tmrSplash->stop();
+    } else {
+        setFixedSize(kWidth, kSplashHeight);
+        // Enabling a running timer leaves it running: the five seconds count from the first.
+        if (!tmrSplash->isActive())
+            tmrSplash->start();
+    }
+}
+
+void TfrmSplash::showEvent(QShowEvent* event) {
+    // Without a window manager a window may never become active: showing counts as well.
+    FormActivate();
+    QDialog::showEvent(event);
+}
+
+void TfrmSplash::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+    QDialog::changeEvent(event);
+}
+
+bool TfrmSplash::eventFilter(QObject* watched, QEvent* event) {
+    const bool clicked = event->type() == QEvent::MouseButtonRelease &&
+                         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    const bool pressedKey = event->type() == QEvent::KeyPress &&
+                            (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space);
+    if (watched == lblVisitSite && (clicked || pressedKey)) {
+        OpenHomePage();
+        return true;
+    }
+    if (clicked && (watched == pnlBack || watched == imgLogo || watched == lblBanner || watched == lblVersion)) {
+        close();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,306 @@
+#include <algorithm>
+#include <stdexcept>
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "livedata/uTLiveUpdate.h"
+#include "startup/uIncludes.h"
+#include "ui/uApplication.h"
+#include "ui/uFraDownloads.h"
+#include "ui/uFraPlayList.h"
+#include "ui/uFraSearch.h"
+#include "ui/uFrmMain.h"
+#include "ui/uFrmSplash.h"
+#include "ui/uPageList.h"
+
+// Receives what the desktop would be asked to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void open(const QUrl& url) { Opened << url; }
+};
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void everythingVisibleUntilFirstActive();
+    void changePage_data();
+    void changePage();
+    void pressedViewButtonAgainChangesNothing();
+    void firstActivationHandledOnce();
+    void layoutColumnsSharesWhatFixedColumnsLeave();
+    void layoutFollowsStateChangesNotBorderDrags();
+    void menuCarriesEveryItem();
+    void exceptionInAnActionLeavesWindowWorking();
+    void splashClosesByTimerOrClick();
+    void aboutBoxStaysAndOffersTheLink();
+};
+
+namespace {
+QStringList VisibleActions(TfrmMain& window) {
+    QStringList names;
+    const QMenu* actions = nullptr;
+    for (QAction* menu : window.menuBar()->actions()) {
+        if (menu->text() == QStringLiteral("&Actions"))
+            actions = menu->menu();
+    }
+    for (QAction* item : actions->actions()) {
+        if (item->isVisible())
+            names << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    }
+    return names;
+}
+
+QList<int> VisibleButtonSlots(TfrmMain& window, QStringList& names) {
+    QList<int> xs;
+    for (QToolButton* button : window.pnlToolbar->findChildren<QToolButton*>()) {
+        if (button->objectName().startsWith(QStringLiteral("tlb")) && button->isVisibleTo(&window)) {
+            names << button->objectName();
+            xs << button->x();
+        }
+    }
+    return xs;
+}
+} // namespace
+
+void TestFrmMain::init() {
+    Activated = false;
+    AppFolder.clear();
+}
+
+void TestFrmMain::everythingVisibleUntilFirstActive() {
+    TfrmMain window;
+    QVERIFY(!window.fraSearch1->isHidden());
+    QVERIFY(!window.fraDownloads1->isHidden());
+    QVERIFY(!window.fraPlayList1->isHidden());
+    QCOMPARE(VisibleActions(window).size(), 18); // thirteen items, five separators
+    QStringList names;
+    QCOMPARE(VisibleButtonSlots(window, names).size(), 12);
+    QCOMPARE(window.size(), QSize(640, 480));
+    QCOMPARE(window.minimumSize(), QSize(640, 480));
+}
+
+void TestFrmMain::changePage_data() {
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("pressed");
+    QTest::addColumn<QString>("checked");
+    QTest::newRow("Searches by button") << "cmdViewSearches" << "fraSearch1"
+                                        << QStringList{"Find It !", "-", "Download"} << QStringList{"tlbDownload"}
+                                        << "cmdViewSearches" << "mnuViewSearch";
+    QTest::newRow("Downloads by menu")
+        << "mnuViewDownloads" << "fraDownloads1"
+        << QStringList{"Preview File", "-", "Restart Download", "Cancel Download", "Cancel All Downloads", "-",
+                       "Clear Downloaded"}
+        << QStringList{"tlbPreview", "tlbRestartDownload", "tlbCancelDownload", "tlbCancelAllDownloads",
+                       "tlbClearDownloaded"}
+        << "cmdViewDownloads" << "mnuViewDownloads";
+    QTest::newRow("Play List by button")
+        << "cmdViewPlayList" << "fraPlayList1"
+        << QStringList{"Play File", "Launch File...", "-", "Delete File", "Rename File...", "Locate...", "-",
+                       "Refresh"}
+        << QStringList{"tlbPlayFile", "tlbLaunchFile", "tlbDeleteFile", "tlbRenameFile", "tlbLocate", "tlbRefresh"}
+        << "cmdViewPlayList" << "mnuViewPlayList";
+}
+
+void TestFrmMain::changePage() {
+    QFETCH(QString, sender);
+    QFETCH(QString, page);
+    QFETCH(QStringList, actions);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, pressed);
+    QFETCH(QString, checked);
+    TfrmMain window;
+    window.show();
+    if (auto* button = window.findChild<QToolButton*>(sender))
+        button->click();
+    else
+        window.findChild<QAction*>(sender)->trigger();
+    for (QWidget* each : {static_cast<QWidget*>(window.fraSearch1), static_cast<QWidget*>(window.fraDownloads1),
+                          static_cast<QWidget*>(window.fraPlayList1)})
+        QCOMPARE(each->isVisible(), each->objectName() == page);
+    QCOMPARE(VisibleActions(window), actions);
+    QStringList shown;
+    const QList<int> xs = VisibleButtonSlots(window, shown);
+    std::sort(shown.begin(), shown.end());
+    QStringList expected = buttons;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(shown, expected);
+    // Each page's buttons form a gapless row from x = 320, one 40 px slot each.
+    QList<int> sorted = xs;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < sorted.size(); ++i)
+        QCOMPARE(sorted[i], 320 + 40 * i);
+    for (const char* view : {"cmdViewSearches", "cmdViewDownloads", "cmdViewPlayList"})
+        QCOMPARE(window.findChild<QToolButton*>(view)->isChecked(), pressed == view);
+    for (const char* item : {"mnuViewSearch", "mnuViewDownloads", "mnuViewPlayList"})
+        QCOMPARE(window.findChild<QAction*>(item)->isChecked(), checked == item);
+}
+
+void TestFrmMain::pressedViewButtonAgainChangesNothing() {
+    TfrmMain window;
+    window.show();
+    auto* downloads = window.findChild<QToolButton*>(QStringLiteral("cmdViewDownloads"));
+    downloads->click();
+    const QStringList before = VisibleActions(window);
+    downloads->click();
+    QVERIFY(downloads->isChecked());
+    QVERIFY(window.fraDownloads1->isVisible());
+    QCOMPARE(VisibleActions(window), before);
+}
+
+void TestFrmMain::firstActivationHandledOnce() {
+    const QTemporaryDir app;
+    AppFolder = app.path().toStdString() + "/";
+    TfrmMain window;
+    window.show();
+    window.FormActivate();
+    QVERIFY(window.fraSearch1->isVisible());
+    QVERIFY(!window.fraDownloads1->isVisible());
+    const TLiveUpdate* fetcher = window.LiveUpdate.get();
+    QVERIFY(fetcher != nullptr);
+    window.findChild<QAction*>(QStringLiteral("mnuViewPlayList"))->trigger();
+    window.FormActivate();
+    QVERIFY(window.fraPlayList1->isVisible());
+    QCOMPARE(window.LiveUpdate.get(), fetcher);
+}
+
+void TestFrmMain::layoutColumnsSharesWhatFixedColumnsLeave() {
+    TfrmMain window;
+    QTreeView* list = window.fraSearch1->lvwFiles;
+    list->resize(600, 200);
+    TfrmMain::LayoutColumns(list, {45, 0.49f, 90, 90, 0.49f, 0});
+    const QHeaderView* header = list->header();
+    const QList<int> widths{header->sectionSize(0), header->sectionSize(1), header->sectionSize(2),
+                            header->sectionSize(3), header->sectionSize(4), header->sectionSize(5)};
+    QCOMPARE(widths, (QList<int>{45, 183, 90, 90, 183, 0}));
+    // The Key column stays shut.
+    QCOMPARE(header->sectionResizeMode(5), QHeaderView::Fixed);
+    // The share is taken in double precision from the 32-bit value: 0.49 of 100 is 49.
+    list->resize(100 + 225, 200);
+    TfrmMain::LayoutColumns(list, {45, 0.49f, 90, 90, 0.49f, 0});
+    QCOMPARE(header->sectionSize(1), 49);
+}
+
+void TestFrmMain::layoutFollowsStateChangesNotBorderDrags() {
+    TfrmMain window;
+    window.show();
+    QHeaderView* header = window.fraSearch1->lvwFiles->header();
+    const int laidOut = header->sectionSize(1);
+    QVERIFY(laidOut > 100);
+    header->resizeSection(1, 30);
+    window.resize(700, 500); // a border drag of a normal window
+    window.tmrResizeTimer();
+    QCOMPARE(header->sectionSize(1), 30);
+    window.setWindowState(Qt::WindowMinimized);
+    window.tmrResizeTimer();
+    QCOMPARE(header->sectionSize(1), 30);
+    window.setWindowState(Qt::WindowNoState); // back from minimized
+    window.tmrResizeTimer();
+    QVERIFY(header->sectionSize(1) > 100);
+    header->resizeSection(1, 30);
+    window.setWindowState(Qt::WindowMaximized);
+    window.tmrResizeTimer();
+    QVERIFY(header->sectionSize(1) > 100);
+    // A burst of resizes is checked once, 20 ms after its first.
+    window.setWindowState(Qt::WindowNoState);
+    QVERIFY(window.tmrResize->isActive());
+    QCOMPARE(window.tmrResize->interval(), 20);
+}
+
+void TestFrmMain::menuCarriesEveryItem() {
+    TfrmMain window;
+    QStringList menus;
+    for (QAction* menu : window.menuBar()->actions())
+        menus << menu->text();
+    QCOMPARE(menus, (QStringList{"&File", "&View", "&Actions", "E&xtra", "&Help"}));
+    const auto tagOf = [&](const char* name) { return window.findChild<QAction*>(name)->property("Tag").toInt(); };
+    QCOMPARE(tagOf("mnuViewPlayList"), 3);
+    QCOMPARE(tagOf("mnuActionsFindIt"), 1);
+    QCOMPARE(tagOf("mnuActionsRefresh"), 13);
+    for (const char* help : {"mnuHelpQuickStart", "mnuHelpHomePage", "mnuHelpFAQ", "mnuHelpAbout", "mnuExtraOptions",
+                             "mnuFileExit", "mnuHelpSep01", "mnuHelpSep02", "mnuViewSep01"})
+        QVERIFY2(window.findChild<QAction*>(help) != nullptr, help);
+    QCOMPARE(window.findChild<QAction*>("mnuFileExit")->shortcut(), QKeySequence(QKeySequence::Quit));
+    // Glyph-only buttons are named by their hints for screen readers.
+    QCOMPARE(window.findChild<QToolButton*>("tlbLocate")->accessibleName(), QStringLiteral("Locate Media Folder"));
+}
+
+void TestFrmMain::exceptionInAnActionLeavesWindowWorking() {
+    TfrmMain window;
+    window.show();
+    auto* faulty = new QToolButton(window.pnlToolbar);
+    faulty->setGeometry(600, 4, 20, 20);
+    faulty->show();
+    bool reached = false;
+    connect(faulty, &QToolButton::clicked, this, [&reached] {
+        reached = true;
+        throw std::runtime_error("a fault inside an action");
+    });
+    QTest::mouseClick(faulty, Qt::LeftButton);
+    QVERIFY(reached);
+    QTest::mouseClick(window.findChild<QToolButton*>(QStringLiteral("cmdViewPlayList")), Qt::LeftButton);
+    QVERIFY(window.fraPlayList1->isVisible());
+}
+
+void TestFrmMain::splashClosesByTimerOrClick() {
+    TfrmSplash splash;
+    splash.show();
+    QCOMPARE(splash.size(), QSize(285, 163));
+    QVERIFY(!splash.lblVisitSite->isVisible());
+    QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version 8.7.8"));
+    QVERIFY(splash.tmrSplash->isActive());
+    QCOMPARE(splash.tmrSplash->interval(), 5000);
+    splash.tmrSplash->start(0); // the five seconds, passed at once
+    QTRY_VERIFY(!splash.isVisible());
+
+    TfrmSplash clicked;
+    clicked.show();
+    QTest::mouseClick(clicked.lblVersion, Qt::LeftButton);
+    QVERIFY(!clicked.isVisible());
+}
+
+void TestFrmMain::aboutBoxStaysAndOffersTheLink() {
+    TfrmMain owner;
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    for (int twice = 0; twice < 2; ++twice) {
+        TfrmSplash about(&owner);
+        about.AboutMode = true;
+        about.show();
+        QCOMPARE(about.size(), QSize(285, 188));
+        QVERIFY(!about.tmrSplash->isActive());
+        QVERIFY(about.lblVisitSite->isVisible());
+        QCOMPARE(about.lblVisitSite->text(), QStringLiteral("Visit the Orvalo Website"));
+        QTest::mouseClick(about.lblVisitSite, Qt::LeftButton);
+        QVERIFY(about.isVisible());
+        QTest::mouseClick(about.imgLogo, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(catcher.Opened.size(), 2);
+    QCOMPARE(catcher.Opened.first().path(), QStringLiteral("/orvalo/index.htm"));
+}
+
+int main(int argc, char** argv) {
+    TOrvaloApplication app(argc, argv);
+    TestFrmMain test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_frmmain.moc"
