@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
     libcurl4-openssl-dev libmp3lame-dev
     # run: icons and audio playback
     adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+// The program's own pictures, by name: the file name under src/ui/artwork without ".svg"
+// ("play-file", "status-found", "logo", ...). They are SVG, so they need Qt's SVG plugins
+// at run time.
+
+// A button or window icon. Where the desktop's icon theme has a standard icon that means the
+// same (playback, refresh, delete, ...), that one is used so the buttons match the desktop;
+// otherwise, and whenever the theme lacks it, our own picture. An unknown name gives a null
+// icon.
+QIcon ArtworkIcon(const QString& name);
+
+// A picture drawn from our own artwork alone, so that it looks the same on every desktop:
+// the status pictures (41 x 15), the check mark, the logo. `size` is in device-independent
+// pixels; the pixmap carries the screen's device pixel ratio. An unknown name gives a null
+// pixmap.
+QPixmap ArtworkPixmap(const QString& name, QSize size);
