@@ -1,7 +1,14 @@
 #include "ui/uPageList.h"
 
+#include <cstdlib>
+
+#include <QEvent>
 #include <QHeaderView>
 #include <QStandardItemModel>
+
+int NextSortTag(int tag, int column) {
+    return std::abs(tag) == column + 1 ? -tag : column + 1;
+}
 
 TPageList::TPageList(const QString& name, const QString& accessibleName, const QStringList& columns,
                      QWidget* parent)
@@ -20,4 +27,24 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, const Q
     auto* model = new QStandardItemModel(0, static_cast<int>(columns.size()), this);
     model->setHorizontalHeaderLabels(columns);
     setModel(model);
+    ApplyRowBackground();
+}
+
+void TPageList::ApplyRowBackground() {
+    // On a dark desktop palette the light blue would leave light text unreadable: the
+    // palette's own alternate colour serves there.
+    QPalette colours = palette();
+    if (colours.color(QPalette::Base).lightness() < 128)
+        return;
+    colours.setColor(QPalette::AlternateBase, kRowBackground);
+    setPalette(colours);
+}
+
+void TPageList::changeEvent(QEvent* event) {
+    QTreeView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && !m_applyingPalette) {
+        m_applyingPalette = true;
+        ApplyRowBackground();
+        m_applyingPalette = false;
+    }
 }

@@ -1,12 +1,31 @@
 #pragma once
 
+#include <QColor>
 #include <QStringList>
 #include <QTreeView>
 
-// A report-style list of a page: whole-row selection, no editing, no tree decoration. The
-// page gives it its columns; the main window lays out their widths.
+// The background of every other row of the pages' lists (a light blue).
+inline const QColor kRowBackground{240, 248, 255};
+
+// The sort state a list keeps: the 1-based column sorted by, negative when descending, 0
+// when never sorted. A click on the sorted column reverses the order; a click on another
+// column sorts by it ascending. `column` is 0-based.
+int NextSortTag(int tag, int column);
+
+// A report-style list of a page: whole-row selection, no editing, no tree decoration, odd
+// rows on kRowBackground. The page gives it its columns (and later its own model); the
+// main window lays out their widths.
 class TPageList : public QTreeView {
     Q_OBJECT
 public:
     TPageList(const QString& name, const QString& accessibleName, const QStringList& columns, QWidget* parent);
+
+    int SortTag = 0;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void ApplyRowBackground();
+    bool m_applyingPalette = false;
 };
