@@ -18,6 +18,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/uSearchKeys.h"
 #include "livedata/uTLiveUpdate.h"
 #include "startup/uIncludes.h"
 #include "ui/uApplication.h"
@@ -26,6 +27,7 @@
 #include "ui/uFraPlayList.h"
 #include "ui/uFraSearch.h"
 #include "ui/uPageList.h"
+#include "ui/uFrmOptions.h"
 #include "ui/uFrmSplash.h"
 #include "ui/uShell.h"
 
@@ -512,7 +514,13 @@ void TfrmMain::FormActivate() {
         LiveUpdate = StartLiveUpdate(QDate::currentDate(), AppFolder + "data/Orvalo.dat");
 }
 
-void TfrmMain::mnuExtraOptionsClick() {}
+void TfrmMain::mnuExtraOptionsClick() {
+    auto* box = dynamic_cast<ISearchKeysBox*>(fraSearch1->findChild<QWidget*>(QStringLiteral("cmbSearchKeys")));
+    if (box == nullptr)
+        return;
+    TfrmOptions options(this, *box, [this] { fraPlayList1->RefreshList(); });
+    options.exec();
+}
 
 void TfrmMain::mnuHelpAboutClick() {
     TfrmSplash about(this);

@@ -1,0 +1,183 @@
+#include "ui/uFrmOptions.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/uSearchKeys.h"
+#include "core/uTFileUtils.h"
+#include "download/uTDownloadManager.h"
+#include "playlist/uTPlayListManager.h"
+#include "startup/uIncludes.h"
+#include "ui/uFrmBrowseDirectory.h"
+
+namespace {
+const char* const kFolderBytes = "folderBytes";
+
+// The same folder under two spellings ("a/b" and "a/./b/", or a link to it) is one folder.
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    return !error ? false : std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+}
+} // namespace
+
+TfrmOptions::TfrmOptions(QWidget* owner, ISearchKeysBox& searchKeysBox, std::function<void()> refreshPlayList)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      cmdClearLastSearches(new QPushButton(QStringLiteral("Clear Last Searches"), this)),
+      lblOptionsInfo01(new QLabel(QStringLiteral("Download Folder"), this)), txtDownloadDirectory(new QLineEdit(this)),
+      cmdBrowseDownloadDirectory(new QPushButton(QStringLiteral("..."), this)),
+      lblOptionsInfo02(new QLabel(QStringLiteral("Incomplete Folder"), this)),
+      txtIncompleteDirectory(new QLineEdit(this)),
+      cmdBrowseIncompleteDirectory(new QPushButton(QStringLiteral("..."), this)),
+      cmdClearIncompleteDir(new QPushButton(QStringLiteral("Clear Incomplete Folder"), this)),
+      chkClearDownloadsWhenComplete(new QCheckBox(QStringLiteral("Clear Downloads When Complete"), this)),
+      cmdOK(new QPushButton(QStringLiteral("OK"), this)), cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
+      m_searchKeysBox(searchKeysBox), m_refreshPlayList(std::move(refreshPlayList)) {
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedSize(322, 225);
+    BrowseForFolder = [this](std::string& folder) { return AskBrowseDialog(folder); };
+
+    const auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(objectName); };
+    name(cmdClearLastSearches, "cmdClearLastSearches");
+    name(lblOptionsInfo01, "lblOptionsInfo01");
+    name(txtDownloadDirectory, "txtDownloadDirectory");
+    name(cmdBrowseDownloadDirectory, "cmdBrowseDownloadDirectory");
+    name(lblOptionsInfo02, "lblOptionsInfo02");
+    name(txtIncompleteDirectory, "txtIncompleteDirectory");
+    name(cmdBrowseIncompleteDirectory, "cmdBrowseIncompleteDirectory");
+    name(cmdClearIncompleteDir, "cmdClearIncompleteDir");
+    name(chkClearDownloadsWhenComplete, "chkClearDownloadsWhenComplete");
+    name(cmdOK, "cmdOK");
+    name(cmdCancel, "cmdCancel");
+
+    // Folders change only through the browse buttons.
+    for (QLineEdit* box : {txtDownloadDirectory, txtIncompleteDirectory})
+        box->setReadOnly(true);
+    lblOptionsInfo01->setBuddy(txtDownloadDirectory);
+    lblOptionsInfo02->setBuddy(txtIncompleteDirectory);
+    txtDownloadDirectory->setAccessibleName(QStringLiteral("Download Folder"));
+    txtIncompleteDirectory->setAccessibleName(QStringLiteral("Incomplete Folder"));
+    cmdBrowseDownloadDirectory->setAccessibleName(QStringLiteral("Browse for the Download Folder"));
+    cmdBrowseIncompleteDirectory->setAccessibleName(QStringLiteral("Browse for the Incomplete Folder"));
+    for (QPushButton* browse : {cmdBrowseDownloadDirectory, cmdBrowseIncompleteDirectory}) {
+        browse->setToolTip(browse->accessibleName());
+        browse->setFixedWidth(30);
+    }
+
+    auto* folders = new QGridLayout;
+    folders->setHorizontalSpacing(4);
+    folders->addWidget(lblOptionsInfo01, 0, 0, 1, 2);
+    folders->addWidget(txtDownloadDirectory, 1, 0);
+    folders->addWidget(cmdBrowseDownloadDirectory, 1, 1);
+    folders->addWidget(lblOptionsInfo02, 2, 0, 1, 2);
+    folders->addWidget(txtIncompleteDirectory, 3, 0);
+    folders->addWidget(cmdBrowseIncompleteDirectory, 3, 1);
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(cmdClearLastSearches);
+    commands->addWidget(cmdClearIncompleteDir);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(commands);
+    layout->addLayout(folders);
+    layout->addWidget(chkClearDownloadsWhenComplete);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    cmdOK->setDefault(true);
+
+    connect(cmdClearLastSearches, &QPushButton::clicked, this, &TfrmOptions::cmdClearLastSearchesClick);
+    connect(cmdClearIncompleteDir, &QPushButton::clicked, this, &TfrmOptions::cmdClearIncompleteDirClick);
+    connect(cmdBrowseDownloadDirectory, &QPushButton::clicked, this,
+            [this] { Browse(WorkingOptions.DownloadDir, txtDownloadDirectory); });
+    connect(cmdBrowseIncompleteDirectory, &QPushButton::clicked, this,
+            [this] { Browse(WorkingOptions.IncompleteDir, txtIncompleteDirectory); });
+    connect(chkClearDownloadsWhenComplete, &QCheckBox::toggled, this,
+            [this](bool checked) { WorkingOptions.ClearDownloadsWhenComplete = checked; });
+    connect(cmdOK, &QPushButton::clicked, this, &TfrmOptions::cmdOKClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    WorkingOptions.Assign(*AppOptions);
+    ShowOptions();
+}
+
+void TfrmOptions::ShowFolder(QLineEdit* box, const std::string& folder) {
+    // The box shows the name; the bytes stay with it, so a name that is not UTF-8 survives.
+    box->setText(QFile::decodeName(QByteArray::fromStdString(folder)));
+    box->setProperty(kFolderBytes, QByteArray::fromStdString(folder));
+    box->setCursorPosition(0);
+}
+
+void TfrmOptions::ShowOptions() {
+    ShowFolder(txtDownloadDirectory, WorkingOptions.DownloadDir);
+    ShowFolder(txtIncompleteDirectory, WorkingOptions.IncompleteDir);
+    chkClearDownloadsWhenComplete->setChecked(WorkingOptions.ClearDownloadsWhenComplete);
+}
+
+void TfrmOptions::ReadOptions() {
+    WorkingOptions.DownloadDir = txtDownloadDirectory->property(kFolderBytes).toByteArray().toStdString();
+    WorkingOptions.IncompleteDir = txtIncompleteDirectory->property(kFolderBytes).toByteArray().toStdString();
+    WorkingOptions.ClearDownloadsWhenComplete = chkClearDownloadsWhenComplete->isChecked();
+}
+
+bool TfrmOptions::AskBrowseDialog(std::string& folder) {
+    TfrmBrowseDirectory browse(this);
+    browse.StartFolder = folder;
+    browse.exec();
+    if (!browse.Accepted)
+        return false;
+    const std::string chosen = browse.CurrentFolder();
+    if (chosen.empty())
+        return false;
+    folder = chosen;
+    return true;
+}
+
+void TfrmOptions::Browse(std::string& folder, QLineEdit* box) {
+    if (BrowseForFolder(folder))
+        ShowFolder(box, folder);
+}
+
+void TfrmOptions::cmdClearLastSearchesClick() {
+    ClearSearchKeys(*SearchKeys, m_searchKeysBox, SearchKeysPath(AppFolder));
+}
+
+void TfrmOptions::cmdClearIncompleteDirClick() {
+    // Emptying the folder in effect when it is also the download folder would delete the
+    // finished downloads: refuse, say why, delete nothing.
+    if (SameFolder(AppOptions->IncompleteDir, AppOptions->DownloadDir)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvalo"),
+                        QStringLiteral("The incomplete folder is also the download folder. Clearing it would "
+                                       "delete your finished downloads, so nothing was deleted."),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    DeleteFolderFiles(AppOptions->IncompleteDir);
+}
+
+void TfrmOptions::cmdOKClick() {
+    ReadOptions();
+    AppOptions->Assign(WorkingOptions);
+    AppOptions->Save();
+    DownloadManager->DownloadFolder = AppOptions->DownloadDir;
+    DownloadManager->IncompleteFolder = AppOptions->IncompleteDir;
+    PlayListManager->Folder = AppOptions->DownloadDir + "/";
+    if (m_refreshPlayList)
+        m_refreshPlayList();
+    accept();
+}

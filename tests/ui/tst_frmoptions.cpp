@@ -1,0 +1,174 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "core/uSearchKeys.h"
+#include "core/uTFileUtils.h"
+#include "download/uTDownloadManager.h"
+#include "playlist/uTPlayListManager.h"
+#include "startup/uIncludes.h"
+#include "ui/uApplication.h"
+#include "ui/uFrmBrowseDirectory.h"
+#include "ui/uFrmOptions.h"
+
+namespace {
+class FakeBox : public ISearchKeysBox {
+public:
+    std::string EditText() const override { return Edit; }
+    void SetEditText(const std::string& text) override { Edit = text; }
+    void ClearItems() override { Items.clear(); }
+    void AddItem(const std::string& text) override { Items.push_back(text); }
+    std::string Edit;
+    std::vector<std::string> Items;
+};
+} // namespace
+
+class TestFrmOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cancelAfterBrowsingChangesNothing();
+    void clearLastSearchesActsAtOnce();
+    void clearIncompleteEmptiesTheFolderInEffect();
+    void sameFolderForBothIsNeverCleared();
+    void okSavesHandsOverAndRefreshes();
+    void browseCreatesAMissingStartFolder();
+
+private:
+    std::string Folder(const char* name) const { return m_app->path().toStdString() + "/" + name; }
+    std::string SettingsFile() const { return m_config->path().toStdString() + "/Orvalo/Orvalo.conf"; }
+    std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<QTemporaryDir> m_config;
+    FakeBox m_box;
+    int m_refreshed = 0;
+};
+
+void TestFrmOptions::init() {
+    m_app = std::make_unique<QTemporaryDir>();
+    m_config = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
+    QVERIFY(CreateDir(Folder("data")));
+    StartUp(m_app->path().toStdString());
+    m_box = FakeBox();
+    m_refreshed = 0;
+}
+
+void TestFrmOptions::cleanup() {
+    ShutDown();
+}
+
+void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
+    const std::string before = AppOptions->DownloadDir;
+    QVERIFY(CreateDir(Folder("elsewhere")));
+    TfrmOptions options(nullptr, m_box, [this] { ++m_refreshed; });
+    options.BrowseForFolder = [this](std::string& folder) {
+        folder = Folder("elsewhere");
+        return true;
+    };
+    options.cmdBrowseDownloadDirectory->click();
+    QCOMPARE(options.txtDownloadDirectory->text().toStdString(), Folder("elsewhere"));
+    options.chkClearDownloadsWhenComplete->click();
+    options.cmdCancel->click();
+    QCOMPARE(AppOptions->DownloadDir, before);
+    QVERIFY(!AppOptions->ClearDownloadsWhenComplete);
+    QCOMPARE(DownloadManager->DownloadFolder, before);
+    QCOMPARE(PlayListManager->Folder, before + "/");
+    QVERIFY(!FileExists(SettingsFile()));
+    QCOMPARE(m_refreshed, 0);
+}
+
+void TestFrmOptions::clearLastSearchesActsAtOnce() {
+    AddSearchKey(*SearchKeys, m_box, "blue harbour");
+    QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(AppFolder)));
+    TfrmOptions options(nullptr, m_box, {});
+    options.cmdClearLastSearches->click();
+    options.cmdCancel->click();
+    QCOMPARE(SearchKeys->Count(), 0);
+    QVERIFY(m_box.Items.empty());
+    QCOMPARE(m_box.Edit, std::string(kSearchPrompt));
+    QVERIFY(!FileExists(SearchKeysPath(AppFolder)));
+}
+
+void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
+    const std::string inEffect = AppOptions->IncompleteDir;
+    QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/part.mp3", "x"));
+    QVERIFY(CreateDir(Folder("picked")));
+    QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
+    TfrmOptions options(nullptr, m_box, {});
+    options.BrowseForFolder = [this](std::string& folder) {
+        folder = Folder("picked");
+        return true;
+    };
+    options.cmdBrowseIncompleteDirectory->click();
+    options.cmdClearIncompleteDir->click();
+    QVERIFY(!FileExists(inEffect + "/part.mp3"));
+    QVERIFY(FileExists(Folder("picked") + "/keep.mp3"));
+}
+
+void TestFrmOptions::sameFolderForBothIsNeverCleared() {
+    AppOptions->IncompleteDir = AppOptions->DownloadDir + "/."; // one folder, another spelling
+    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->DownloadDir + "/finished.mp3", "song"));
+    TfrmOptions options(nullptr, m_box, {});
+    QString warning;
+    QTimer::singleShot(0, this, [&warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            warning = box->windowTitle() + "|" + QString::number(box->icon());
+            box->close();
+        }
+    });
+    options.cmdClearIncompleteDir->click();
+    QCOMPARE(warning, QStringLiteral("Orvalo|%1").arg(int(QMessageBox::Warning)));
+    QVERIFY(FileExists(AppOptions->DownloadDir + "/finished.mp3"));
+}
+
+void TestFrmOptions::okSavesHandsOverAndRefreshes() {
+    {
+        TfrmOptions unchanged(nullptr, m_box, [this] { ++m_refreshed; });
+        unchanged.cmdOK->click();
+    }
+    QVERIFY(FileExists(SettingsFile()));
+    QCOMPARE(m_refreshed, 1);
+
+    QVERIFY(CreateDir(Folder("songs")));
+    TfrmOptions options(nullptr, m_box, [this] { ++m_refreshed; });
+    options.BrowseForFolder = [this](std::string& folder) {
+        folder = Folder("songs");
+        return true;
+    };
+    options.cmdBrowseDownloadDirectory->click();
+    options.chkClearDownloadsWhenComplete->click();
+    options.cmdOK->click();
+    QCOMPARE(AppOptions->DownloadDir, Folder("songs"));
+    QVERIFY(AppOptions->ClearDownloadsWhenComplete);
+    QCOMPARE(DownloadManager->DownloadFolder, Folder("songs"));
+    QCOMPARE(PlayListManager->Folder, Folder("songs") + "/");
+    QCOMPARE(m_refreshed, 2);
+    TAppOptions saved;
+    saved.Load();
+    QCOMPARE(saved.DownloadDir, Folder("songs"));
+}
+
+void TestFrmOptions::browseCreatesAMissingStartFolder() {
+    TfrmBrowseDirectory browse;
+    browse.StartFolder = Folder("new music");
+    browse.show();
+    QVERIFY(DirectoryExists(Folder("new music")));
+    QCOMPARE(browse.CurrentFolder(), Folder("new music"));
+    browse.cmdOK->click();
+    QVERIFY(browse.Accepted);
+}
+
+int main(int argc, char** argv) {
+    TOrvaloApplication app(argc, argv);
+    TestFrmOptions test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_frmoptions.moc"
