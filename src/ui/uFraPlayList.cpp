@@ -31,7 +31,8 @@ constexpr int kButtonSize = 22;
 constexpr int kMediaWidth = 420; // wide enough for the transport bar's time labels and sliders
 const QString kTitle = QStringLiteral("Orvalo");
 
-QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph, QWidget* parent) {
+QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph,
+                              QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setToolTip(hint);
@@ -51,7 +52,8 @@ QWidget* MakePanel(const QString& name, QWidget* parent) {
     return panel;
 }
 
-int ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
+int ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& text,
+                QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, kTitle, text, buttons, owner);
     return box.exec();
 }
@@ -70,7 +72,8 @@ TPlayListRow MakeRow(const std::string& name, int64_t size) {
 std::vector<TPlayListRow> ListFolder(const std::string& folder) {
     std::vector<TPlayListRow> rows;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
         struct stat info {};
         if (::stat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
@@ -105,13 +108,15 @@ bool RenameInFolder(const std::string& folder, const std::string& from, const st
     return true;
 }
 
-TfraPlayList::TfraPlayList(QWidget* parent) : TfraPlayList(std::make_unique<TQtMediaPlayer>(), parent) {}
+TfraPlayList::TfraPlayList(QWidget* parent)
+    : TfraPlayList(std::make_unique<TQtMediaPlayer>(), parent) {}
 
 TfraPlayList::TfraPlayList(std::unique_ptr<TMediaPlayer> player, QWidget* parent)
     : QWidget(parent),
-      lvwPlayList(new TPageList(QStringLiteral("lvwPlayList"), QStringLiteral("Play list"),
-                                {QStringLiteral("Type"), QStringLiteral("File Name"), QStringLiteral("File Size")},
-                                this)),
+      lvwPlayList(new TPageList(
+          QStringLiteral("lvwPlayList"), QStringLiteral("Play list"),
+          {QStringLiteral("Type"), QStringLiteral("File Name"), QStringLiteral("File Size")},
+          this)),
       m_player(std::move(player)), m_model(new TPlayListModel(this)) {
     setObjectName(QStringLiteral("fraPlayList1"));
     QAbstractItemModel* headerOnly = lvwPlayList->model();
@@ -122,8 +127,9 @@ TfraPlayList::TfraPlayList(std::unique_ptr<TMediaPlayer> player, QWidget* parent
     lvwPlayList->header()->setSectionsClickable(true);
     connect(lvwPlayList->header(), &QHeaderView::sectionClicked, this, &TfraPlayList::SortBy);
     connect(lvwPlayList, &QTreeView::doubleClicked, this, [this] { PlaySelected(); });
-    connect(lvwPlayList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { popPlayList->popup(lvwPlayList->viewport()->mapToGlobal(at)); });
+    connect(lvwPlayList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        popPlayList->popup(lvwPlayList->viewport()->mapToGlobal(at));
+    });
 
     BuildPlayer();
     BuildMenu();
@@ -153,8 +159,9 @@ void TfraPlayList::BuildPlayer() {
     connect(m_player.get(), &TMediaPlayer::FullScreenChanged, this, [this] { ShowVideoArea(); });
 
     pnlButtons = MakePanel(QStringLiteral("pnlButtons"), pnlPlayer);
-    cmdClearPlayer = MakePlayerButton(QStringLiteral("cmdClearPlayer"), QStringLiteral("Clear Media"),
-                                      QStringLiteral("clear-media"), pnlButtons);
+    cmdClearPlayer =
+        MakePlayerButton(QStringLiteral("cmdClearPlayer"), QStringLiteral("Clear Media"),
+                         QStringLiteral("clear-media"), pnlButtons);
     cmdFullScreen = MakePlayerButton(QStringLiteral("cmdFullScreen"), QStringLiteral("Full Screen"),
                                      QStringLiteral("full-screen"), pnlButtons);
     cmdSizePlayer = MakePlayerButton(QStringLiteral("cmdSizePlayer"), QStringLiteral("Size Player"),
@@ -235,7 +242,8 @@ void TfraPlayList::LayOutPlayer() {
     lblFileName->setGeometry(0, height - labelHeight - 2, width, labelHeight);
     // The player stays centred and clear of the buttons on a narrow page.
     const int mediaWidth = qMax(0, qMin(kMediaWidth, width - 2 * (buttonsWidth + 8)));
-    pnlMediaPlayer->setGeometry((width - mediaWidth) / 2, 2, mediaWidth, qMax(0, height - labelHeight - 6));
+    pnlMediaPlayer->setGeometry((width - mediaWidth) / 2, 2, mediaWidth,
+                                qMax(0, height - labelHeight - 6));
 }
 
 void TfraPlayList::SetPlayerHeight(int height) {
@@ -294,8 +302,8 @@ void TfraPlayList::SortBy(int column) {
     lvwPlayList->SortTag = NextSortTag(lvwPlayList->SortTag, column);
     m_model->SortByTag(lvwPlayList->SortTag);
     lvwPlayList->header()->setSortIndicatorShown(true);
-    lvwPlayList->header()->setSortIndicator(column,
-                                            lvwPlayList->SortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    lvwPlayList->header()->setSortIndicator(column, lvwPlayList->SortTag > 0 ? Qt::AscendingOrder
+                                                                             : Qt::DescendingOrder);
 }
 
 void TfraPlayList::PlaySelected() {
@@ -337,14 +345,16 @@ void TfraPlayList::DeleteSelected() {
     if (row < 0)
         return;
     const QString name = DecodeFileName(m_model->Row(row).Name);
-    if (ShowMessage(this, QMessageBox::Question, QStringLiteral("Do you really want to delete this file ?\n") + name,
+    if (ShowMessage(this, QMessageBox::Question,
+                    QStringLiteral("Do you really want to delete this file ?\n") + name,
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // unlink, not a general remove: a folder put in the file's place is never deleted.
     if (::unlink(RowPath(row).c_str()) == 0)
         m_model->RemoveRow(row);
     else
-        ShowMessage(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name, QMessageBox::Ok);
+        ShowMessage(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name,
+                    QMessageBox::Ok);
 }
 
 void TfraPlayList::RenameSelected() {
@@ -355,8 +365,8 @@ void TfraPlayList::RenameSelected() {
     const QString shown = DecodeFileName(oldName);
     bool accepted = false;
     const QString typed = QInputDialog::getText(this, QStringLiteral("Rename File"),
-                                                QStringLiteral("Enter the new name for the file."), QLineEdit::Normal,
-                                                shown, &accepted);
+                                                QStringLiteral("Enter the new name for the file."),
+                                                QLineEdit::Normal, shown, &accepted);
     // Cancelled or unchanged: the file keeps its name (also a name that is not UTF-8,
     // which the box can only show approximately).
     if (!accepted || typed == shown)
@@ -366,5 +376,6 @@ void TfraPlayList::RenameSelected() {
     if (RenameInFolder(DownloadFolder(), oldName, newName))
         m_model->SetName(row, newName);
     else
-        ShowMessage(this, QMessageBox::Warning, QStringLiteral("Unable to rename the file."), QMessageBox::Ok);
+        ShowMessage(this, QMessageBox::Warning, QStringLiteral("Unable to rename the file."),
+                    QMessageBox::Ok);
 }

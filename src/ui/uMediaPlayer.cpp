@@ -1,5 +1,8 @@
 #include "ui/uMediaPlayer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAudioOutput>
 #include <QKeyEvent>
 #include <QMediaPlayer>
@@ -46,13 +49,6 @@ TMediaPlayer::State ToState(QMediaPlayer::PlaybackState state) {
 }
 } // namespace
 
-QUrl MediaUrlForPath(const std::string& path) {
-    if (path.empty())
-        return {};
-    const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
-    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
-}
-
 TQtMediaPlayer::TQtMediaPlayer(QObject* parent)
     : TMediaPlayer(parent), m_player(new QMediaPlayer(this)), m_audio(new QAudioOutput(this)),
       m_video(new TVideoArea) {
@@ -60,14 +56,15 @@ TQtMediaPlayer::TQtMediaPlayer(QObject* parent)
     m_player->setAudioOutput(m_audio);
     m_player->setVideoOutput(m_video.data());
     m_video->setAccessibleName(QStringLiteral("Video"));
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this,
-            [this](QMediaPlayer::PlaybackState state) { emit StateChanged(ToState(state)); });
+    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &TQtMediaPlayer::ReportState);
+    // A file that cannot be played ends as invalid media; the player is not stopped then,
+    // because the error of one file can arrive after the next one has started, and a stop
+    // would silence that one.
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &TQtMediaPlayer::ReportState);
     connect(m_player, &QMediaPlayer::positionChanged, this, &TMediaPlayer::PositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &TMediaPlayer::DurationChanged);
-    connect(m_video.data(), &QVideoWidget::fullScreenChanged, this, &TMediaPlayer::FullScreenChanged);
-    // A file that cannot be played is left loaded but stopped: nothing is shown, and the
-    // next file loads afresh.
-    connect(m_player, &QMediaPlayer::errorOccurred, m_player, &QMediaPlayer::stop);
+    connect(m_video.data(), &QVideoWidget::fullScreenChanged, this,
+            &TMediaPlayer::FullScreenChanged);
 }
 
 TQtMediaPlayer::~TQtMediaPlayer() {
@@ -75,14 +72,42 @@ TQtMediaPlayer::~TQtMediaPlayer() {
     m_player->setVideoOutput(nullptr);
     if (m_video && m_video->parent() == nullptr)
         delete m_video.data();
+    CloseHeldFile();
+}
+
+void TQtMediaPlayer::ReportState() {
+    emit StateChanged(PlaybackState());
 }
 
 void TQtMediaPlayer::Load(const std::string& path) {
     m_source = path;
     m_player->stop();
-    m_player->setSource(MediaUrlForPath(path));
+    OpenSource(path);
     if (!path.empty())
         m_player->play();
+}
+
+// The media back end takes a file by its name as text, which cannot carry a name that is
+// not valid UTF-8: such a file is opened here by its bytes and handed over by its
+// descriptor's name, which is plain ASCII.
+void TQtMediaPlayer::OpenSource(const std::string& path) {
+    const QString name = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+    QUrl url = path.empty() ? QUrl() : QUrl::fromLocalFile(name);
+    m_player->setSource(QUrl());
+    CloseHeldFile();
+    if (!path.empty() &&
+        name.toUtf8() != QByteArray(path.data(), static_cast<qsizetype>(path.size()))) {
+        m_heldFile = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_heldFile >= 0)
+            url = QUrl::fromLocalFile(QStringLiteral("/proc/self/fd/%1").arg(m_heldFile));
+    }
+    m_player->setSource(url);
+}
+
+void TQtMediaPlayer::CloseHeldFile() {
+    if (m_heldFile >= 0)
+        ::close(m_heldFile);
+    m_heldFile = -1;
 }
 
 void TQtMediaPlayer::Play() {
@@ -99,6 +124,8 @@ void TQtMediaPlayer::Stop() {
 }
 
 TMediaPlayer::State TQtMediaPlayer::PlaybackState() const {
+    if (m_player->mediaStatus() == QMediaPlayer::InvalidMedia)
+        return State::Stopped;
     return ToState(m_player->playbackState());
 }
 

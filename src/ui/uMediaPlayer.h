@@ -8,7 +8,6 @@
 
 class QAudioOutput;
 class QMediaPlayer;
-class QUrl;
 class QWidget;
 class TVideoArea;
 
@@ -49,7 +48,8 @@ signals:
 
 // The real player: Qt Multimedia with a sound output at half volume and a video widget.
 // Without a sound device the media back end plays into a clock-driven null sink, so the
-// position still advances (what the tests rely on).
+// position still advances (what the tests rely on). A file that cannot be played counts as
+// stopped.
 class TQtMediaPlayer : public TMediaPlayer {
     Q_OBJECT
 public:
@@ -71,13 +71,13 @@ public:
     bool ShowFullScreen() override;
 
 private:
+    void OpenSource(const std::string& path);
+    void CloseHeldFile();
+    void ReportState();
+
     QMediaPlayer* m_player;
     QAudioOutput* m_audio;
     QPointer<TVideoArea> m_video;
     std::string m_source;
+    int m_heldFile = -1; // see OpenSource
 };
-
-// The file address the media back end receives for a path of bytes: every byte that is
-// not plain ASCII is percent-encoded, so names that are not valid UTF-8 still reach the
-// file system unchanged.
-QUrl MediaUrlForPath(const std::string& path);

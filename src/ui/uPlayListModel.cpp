@@ -160,7 +160,8 @@ void TPlayListModel::SortByTag(int tag) {
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int result = CompareRows(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)], column);
+        const int result =
+            CompareRows(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)], column);
         return tag > 0 ? result < 0 : result > 0;
     });
     std::vector<TPlayListRow> sorted;
@@ -180,7 +181,8 @@ void TPlayListModel::SortByTag(int tag) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void TPlayListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void TPlayListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
     if (index.column() != TPlayListModel::ColType) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
@@ -199,6 +201,7 @@ void TPlayListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         return;
     const QSize size = option.decorationSize.isValid() ? option.decorationSize : QSize(16, 16);
     const QRect target = QStyle::alignedRect(option.direction, Qt::AlignCenter, size, option.rect);
-    const QIcon::Mode mode = (option.state & QStyle::State_Selected) ? QIcon::Selected : QIcon::Normal;
+    const QIcon::Mode mode =
+        (option.state & QStyle::State_Selected) ? QIcon::Selected : QIcon::Normal;
     icon.paint(painter, target, Qt::AlignCenter, mode);
 }

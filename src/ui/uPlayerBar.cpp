@@ -11,7 +11,8 @@
 #include "ui/uMediaPlayer.h"
 
 namespace {
-QToolButton* MakeButton(const QString& name, const QString& hint, const QString& glyph, QWidget* parent) {
+QToolButton* MakeButton(const QString& name, const QString& hint, const QString& glyph,
+                        QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setToolTip(hint);
@@ -25,18 +26,26 @@ QToolButton* MakeButton(const QString& name, const QString& hint, const QString&
 
 QString FormatPlayTime(qint64 ms) {
     const qint64 seconds = qMax<qint64>(0, ms) / 1000;
-    const auto twoDigits = [](qint64 value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
+    const auto twoDigits = [](qint64 value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
     if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(twoDigits(seconds / 60 % 60)).arg(twoDigits(seconds % 60));
+        return QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600)
+            .arg(twoDigits(seconds / 60 % 60))
+            .arg(twoDigits(seconds % 60));
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(twoDigits(seconds % 60));
 }
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
-      cmdPlayPause(MakeButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"), QStringLiteral("player-play"), this)),
-      cmdStop(MakeButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"), QStringLiteral("player-stop"), this)),
-      lblElapsed(new QLabel(FormatPlayTime(0), this)), sldPosition(new QSlider(Qt::Horizontal, this)),
-      lblTotal(new QLabel(FormatPlayTime(0), this)), sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
+      cmdPlayPause(MakeButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
+                              QStringLiteral("player-play"), this)),
+      cmdStop(MakeButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
+                         QStringLiteral("player-stop"), this)),
+      lblElapsed(new QLabel(FormatPlayTime(0), this)),
+      sldPosition(new QSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
+      sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
     setObjectName(QStringLiteral("pnlTransport"));
     lblElapsed->setAccessibleName(QStringLiteral("Elapsed time"));
     lblTotal->setAccessibleName(QStringLiteral("Total time"));
@@ -63,7 +72,8 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     connect(cmdPlayPause, &QToolButton::clicked, this, &TPlayerBar::TogglePlay);
     connect(cmdStop, &QToolButton::clicked, this, [this] { m_player.Stop(); });
     connect(sldPosition, &QSlider::sliderMoved, this, [this](int ms) { m_player.SetPosition(ms); });
-    connect(sldVolume, &QSlider::valueChanged, this, [this](int percent) { m_player.SetVolume(percent); });
+    connect(sldVolume, &QSlider::valueChanged, this,
+            [this](int percent) { m_player.SetVolume(percent); });
     connect(&m_player, &TMediaPlayer::StateChanged, this, &TPlayerBar::ShowState);
     connect(&m_player, &TMediaPlayer::PositionChanged, this, &TPlayerBar::ShowPosition);
     connect(&m_player, &TMediaPlayer::DurationChanged, this, &TPlayerBar::ShowDuration);
@@ -80,7 +90,8 @@ void TPlayerBar::TogglePlay() {
 void TPlayerBar::ShowState() {
     const bool playing = m_player.PlaybackState() == TMediaPlayer::State::Playing;
     const QString hint = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
-    cmdPlayPause->setIcon(ArtworkIcon(playing ? QStringLiteral("player-pause") : QStringLiteral("player-play")));
+    cmdPlayPause->setIcon(
+        ArtworkIcon(playing ? QStringLiteral("player-pause") : QStringLiteral("player-play")));
     cmdPlayPause->setToolTip(hint);
     cmdPlayPause->setAccessibleName(hint);
     if (m_player.Source().empty()) {
@@ -97,6 +108,7 @@ void TPlayerBar::ShowPosition(qint64 ms) {
 }
 
 void TPlayerBar::ShowDuration(qint64 ms) {
-    sldPosition->setRange(0, static_cast<int>(qBound(qint64{0}, ms, qint64{std::numeric_limits<int>::max()})));
+    sldPosition->setRange(
+        0, static_cast<int>(qBound(qint64{0}, ms, qint64{std::numeric_limits<int>::max()})));
     lblTotal->setText(FormatPlayTime(ms));
 }
