@@ -156,7 +156,15 @@ void TfraPlayList::BuildPlayer() {
         media->addWidget(m_video, 1);
     media->addStretch(0);
     media->addWidget(pnlTransport);
-    connect(m_player.get(), &TMediaPlayer::FullScreenChanged, this, [this] { ShowVideoArea(); });
+    // Queued: the picture finishes its own way back from full screen (it shows itself)
+    // before the page decides whether the low player hides it again.
+    connect(
+        m_player.get(), &TMediaPlayer::FullScreenChanged, this,
+        [this](bool fullScreen) {
+            if (!fullScreen)
+                ShowVideoArea();
+        },
+        Qt::QueuedConnection);
 
     pnlButtons = MakePanel(QStringLiteral("pnlButtons"), pnlPlayer);
     cmdClearPlayer =
@@ -253,10 +261,12 @@ void TfraPlayList::SetPlayerHeight(int height) {
 
 // The picture shows only in the high player; the low one holds just the transport bar.
 void TfraPlayList::ShowVideoArea() {
-    if (m_video == nullptr || m_video->isFullScreen())
+    if (m_video == nullptr || m_video->isWindow())
         return;
     m_video->setVisible(pnlPlayer->height() == kPlayerHigh);
     LayOutPlayer();
+    // Back from full screen the picture is a child again: place it anew.
+    pnlMediaPlayer->layout()->activate();
 }
 
 void TfraPlayList::SizePlayer() {
@@ -363,10 +373,14 @@ void TfraPlayList::RenameSelected() {
         return;
     const std::string oldName = m_model->Row(row).Name;
     const QString shown = DecodeFileName(oldName);
-    bool accepted = false;
-    const QString typed = QInputDialog::getText(this, QStringLiteral("Rename File"),
-                                                QStringLiteral("Enter the new name for the file."),
-                                                QLineEdit::Normal, shown, &accepted);
+    QInputDialog box(this);
+    box.setWindowTitle(QStringLiteral("Rename File"));
+    box.setLabelText(QStringLiteral("Enter the new name for the file."));
+    box.setTextValue(shown);
+    // Wide enough for a whole song title.
+    box.resize(qMax(box.sizeHint().width(), 400), box.sizeHint().height());
+    const bool accepted = box.exec() == QDialog::Accepted;
+    const QString typed = box.textValue();
     // Cancelled or unchanged: the file keeps its name (also a name that is not UTF-8,
     // which the box can only show approximately).
     if (!accepted || typed == shown)

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMediaPlayer>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 #include <QVideoWidget>
 
@@ -156,6 +157,13 @@ QWidget* TQtMediaPlayer::VideoArea() {
 bool TQtMediaPlayer::ShowFullScreen() {
     if (m_source.empty() || !m_video)
         return false;
+    QScreen* screen = m_video->window()->screen();
     m_video->setFullScreen(true);
+    // Without a window manager nobody honours the full-screen request: the window covers
+    // its screen by its own geometry then, and takes the keyboard so that Escape leaves.
+    if (screen != nullptr)
+        m_video->setGeometry(screen->geometry());
+    m_video->activateWindow();
+    m_video->setFocus(Qt::OtherFocusReason);
     return true;
 }
