@@ -360,9 +360,11 @@ void TfraPlayList::DeleteSelected() {
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // unlink, not a general remove: a folder put in the file's place is never deleted.
-    if (::unlink(RowPath(row).c_str()) == 0)
+    if (::unlink(RowPath(row).c_str()) == 0) {
         m_model->RemoveRow(row);
-    else
+        // The next file is not silently chosen for the next Delete.
+        lvwPlayList->selectionModel()->clearSelection();
+    } else
         ShowMessage(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name,
                     QMessageBox::Ok);
 }

@@ -47,8 +47,8 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
       sldPosition(new QSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
       sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
     setObjectName(QStringLiteral("pnlTransport"));
-    lblElapsed->setAccessibleName(QStringLiteral("Elapsed time"));
-    lblTotal->setAccessibleName(QStringLiteral("Total time"));
+    lblElapsed->setAccessibleDescription(QStringLiteral("Elapsed time"));
+    lblTotal->setAccessibleDescription(QStringLiteral("Total time"));
     sldPosition->setObjectName(QStringLiteral("sldPosition"));
     sldPosition->setAccessibleName(QStringLiteral("Position"));
     sldPosition->setRange(0, 0);
