@@ -21,6 +21,7 @@ private slots:
     void emptyPathUnloads();
     void unplayableFilePlaysNothing_data();
     void unplayableFilePlaysNothing();
+    void partialDownloadPlaysWhatArrived();
     void nameOfAnyBytesReachesTheFile();
     void fullScreenAndBack();
 
@@ -83,6 +84,14 @@ void TestMediaPlayer::unplayableFilePlaysNothing() {
     // The next file plays as if nothing had happened.
     player.Load(m_tone);
     QTRY_VERIFY(player.Position() > 200);
+}
+
+void TestMediaPlayer::partialDownloadPlaysWhatArrived() {
+    const std::string whole = MakeToneMp3(TTone{330.0, 3000});
+    const std::string path = WriteFile("partial.mp3", whole.substr(0, whole.size() / 2));
+    TQtMediaPlayer player;
+    player.Load(path);
+    QTRY_VERIFY(player.Position() > 300);
 }
 
 void TestMediaPlayer::nameOfAnyBytesReachesTheFile() {
