@@ -1,0 +1,114 @@
+#include "ui/uPlayerBar.h"
+
+#include <limits>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
+
+#include "ui/uArtwork.h"
+#include "ui/uMediaPlayer.h"
+
+namespace {
+QToolButton* MakeButton(const QString& name, const QString& hint, const QString& glyph,
+                        QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setIcon(ArtworkIcon(glyph));
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 24);
+    return button;
+}
+} // namespace
+
+QString FormatPlayTime(qint64 ms) {
+    const qint64 seconds = qMax<qint64>(0, ms) / 1000;
+    const auto twoDigits = [](qint64 value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
+    if (seconds >= 3600)
+        return QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600)
+            .arg(twoDigits(seconds / 60 % 60))
+            .arg(twoDigits(seconds % 60));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(twoDigits(seconds % 60));
+}
+
+TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
+    : QWidget(parent),
+      cmdPlayPause(MakeButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
+                              QStringLiteral("player-play"), this)),
+      cmdStop(MakeButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
+                         QStringLiteral("player-stop"), this)),
+      lblElapsed(new QLabel(FormatPlayTime(0), this)),
+      sldPosition(new QSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
+      sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
+    setObjectName(QStringLiteral("pnlTransport"));
+    lblElapsed->setAccessibleDescription(QStringLiteral("Elapsed time"));
+    lblTotal->setAccessibleDescription(QStringLiteral("Total time"));
+    sldPosition->setObjectName(QStringLiteral("sldPosition"));
+    sldPosition->setAccessibleName(QStringLiteral("Position"));
+    sldPosition->setRange(0, 0);
+    sldVolume->setObjectName(QStringLiteral("sldVolume"));
+    sldVolume->setAccessibleName(QStringLiteral("Volume"));
+    sldVolume->setToolTip(QStringLiteral("Volume"));
+    sldVolume->setRange(0, 100);
+    sldVolume->setValue(m_player.Volume());
+    sldVolume->setFixedWidth(64);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(4);
+    layout->addWidget(cmdPlayPause);
+    layout->addWidget(cmdStop);
+    layout->addWidget(lblElapsed);
+    layout->addWidget(sldPosition, 1);
+    layout->addWidget(lblTotal);
+    layout->addWidget(sldVolume);
+
+    connect(cmdPlayPause, &QToolButton::clicked, this, &TPlayerBar::TogglePlay);
+    connect(cmdStop, &QToolButton::clicked, this, [this] { m_player.Stop(); });
+    connect(sldPosition, &QSlider::sliderMoved, this, [this](int ms) { m_player.SetPosition(ms); });
+    connect(sldVolume, &QSlider::valueChanged, this,
+            [this](int percent) { m_player.SetVolume(percent); });
+    connect(&m_player, &TMediaPlayer::StateChanged, this, &TPlayerBar::ShowState);
+    connect(&m_player, &TMediaPlayer::PositionChanged, this, &TPlayerBar::ShowPosition);
+    connect(&m_player, &TMediaPlayer::DurationChanged, this, &TPlayerBar::ShowDuration);
+    ShowState();
+}
+
+void TPlayerBar::TogglePlay() {
+    if (m_player.PlaybackState() == TMediaPlayer::State::Playing)
+        m_player.Pause();
+    else
+        m_player.Play();
+}
+
+void TPlayerBar::ShowState() {
+    const bool playing = m_player.PlaybackState() == TMediaPlayer::State::Playing;
+    const QString hint = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
+    cmdPlayPause->setIcon(
+        ArtworkIcon(playing ? QStringLiteral("player-pause") : QStringLiteral("player-play")));
+    cmdPlayPause->setToolTip(hint);
+    cmdPlayPause->setAccessibleName(hint);
+    if (m_player.Source().empty()) {
+        ShowDuration(0);
+        ShowPosition(0);
+    }
+}
+
+void TPlayerBar::ShowPosition(qint64 ms) {
+    lblElapsed->setText(FormatPlayTime(ms));
+    // The slider follows the playback only while the user is not dragging it.
+    if (!sldPosition->isSliderDown())
+        sldPosition->setValue(static_cast<int>(qMin<qint64>(ms, sldPosition->maximum())));
+}
+
+void TPlayerBar::ShowDuration(qint64 ms) {
+    sldPosition->setRange(
+        0, static_cast<int>(qBound(qint64{0}, ms, qint64{std::numeric_limits<int>::max()})));
+    lblTotal->setText(FormatPlayTime(ms));
+}

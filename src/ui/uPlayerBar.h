@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+class TMediaPlayer;
+
+// The player's own transport controls: play/pause, stop, the position with elapsed and
+// total time, and the volume.
+class TPlayerBar : public QWidget {
+    Q_OBJECT
+public:
+    TPlayerBar(TMediaPlayer& player, QWidget* parent = nullptr);
+
+    QToolButton* cmdPlayPause;
+    QToolButton* cmdStop;
+    QLabel* lblElapsed;
+    QSlider* sldPosition;
+    QLabel* lblTotal;
+    QSlider* sldVolume;
+
+private:
+    void ShowState();
+    void ShowPosition(qint64 ms);
+    void ShowDuration(qint64 ms);
+    void TogglePlay();
+
+    TMediaPlayer& m_player;
+};
+
+// "m:ss", or "h:mm:ss" from an hour on.
+QString FormatPlayTime(qint64 ms);

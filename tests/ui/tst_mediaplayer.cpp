@@ -1,0 +1,129 @@
+#include <cstdio>
+#include <fstream>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWidget>
+
+#include "ui/uApplication.h"
+#include "ui/uMediaPlayer.h"
+#include "uToneMaker.h"
+
+// The real player on real files. No sound device is needed: without one the media back
+// end plays into its clock-driven null sink, so the position advances as it would aloud.
+class TestMediaPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void loadStartsPlayback();
+    void emptyPathUnloads();
+    void unplayableFilePlaysNothing_data();
+    void unplayableFilePlaysNothing();
+    void partialDownloadPlaysWhatArrived();
+    void nameOfAnyBytesReachesTheFile();
+    void fullScreenAndBack();
+
+private:
+    std::string WriteFile(const std::string& name, const std::string& bytes);
+    QTemporaryDir m_folder;
+    std::string m_tone;
+};
+
+std::string TestMediaPlayer::WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = m_folder.path().toStdString() + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+void TestMediaPlayer::initTestCase() {
+    const std::string mp3 = MakeToneMp3(TTone{440.0, 3000});
+    QVERIFY(!mp3.empty());
+    m_tone = WriteFile("tone.mp3", mp3);
+}
+
+void TestMediaPlayer::loadStartsPlayback() {
+    TQtMediaPlayer player;
+    QCOMPARE(player.Volume(), 50);
+    player.Load(m_tone);
+    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Playing);
+    QTRY_VERIFY(player.Duration() > 2500);
+    QTRY_VERIFY(player.Position() > 300);
+}
+
+void TestMediaPlayer::emptyPathUnloads() {
+    TQtMediaPlayer player;
+    player.Load(m_tone);
+    QTRY_VERIFY(player.Position() > 0);
+    player.Load(std::string());
+    QCOMPARE(player.Source(), std::string());
+    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
+    player.Play(); // nothing loaded: nothing to play
+    QCOMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
+}
+
+void TestMediaPlayer::unplayableFilePlaysNothing_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("garbage") << QByteArray("garbage.mp3") << QByteArray(2000, '\x5a');
+    QTest::newRow("zero bytes") << QByteArray("empty.mp3") << QByteArray();
+    QTest::newRow("cut short") << QByteArray("cut.mp3") << QByteArray("\xff\xfb\x50\xc4", 4);
+    QTest::newRow("missing") << QByteArray() << QByteArray();
+}
+
+void TestMediaPlayer::unplayableFilePlaysNothing() {
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, bytes);
+    const std::string path = name.isEmpty() ? m_folder.path().toStdString() + "/missing.mp3"
+                                            : WriteFile(name.toStdString(), bytes.toStdString());
+    TQtMediaPlayer player;
+    player.Load(path);
+    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
+    QCOMPARE(player.Position(), 0);
+    // The next file plays as if nothing had happened.
+    player.Load(m_tone);
+    QTRY_VERIFY(player.Position() > 200);
+}
+
+void TestMediaPlayer::partialDownloadPlaysWhatArrived() {
+    const std::string whole = MakeToneMp3(TTone{330.0, 3000});
+    const std::string path = WriteFile("partial.mp3", whole.substr(0, whole.size() / 2));
+    TQtMediaPlayer player;
+    player.Load(path);
+    QTRY_VERIFY(player.Position() > 300);
+}
+
+void TestMediaPlayer::nameOfAnyBytesReachesTheFile() {
+    const std::string path = WriteFile("caf\xe9 50%.mp3", MakeToneMp3(TTone{440.0, 3000}));
+    {
+        TQtMediaPlayer player;
+        player.Load(path);
+        QTRY_VERIFY(player.Position() > 200);
+    }
+    std::remove(path.c_str()); // the temporary folder cannot name it
+}
+
+void TestMediaPlayer::fullScreenAndBack() {
+    TQtMediaPlayer player;
+    QWidget holder;
+    player.VideoArea()->setParent(&holder);
+    holder.show();
+    QVERIFY(!player.ShowFullScreen());
+    QVERIFY(!player.VideoArea()->isFullScreen());
+    QSignalSpy changes(&player, &TMediaPlayer::FullScreenChanged);
+    player.Load(m_tone);
+    QVERIFY(player.ShowFullScreen());
+    QTRY_VERIFY(player.VideoArea()->isFullScreen());
+    QTest::keyClick(player.VideoArea(), Qt::Key_Escape);
+    QTRY_VERIFY(!player.VideoArea()->isFullScreen());
+    QCOMPARE(changes.size(), 2);
+}
+
+int main(int argc, char** argv) {
+    TOrvaloApplication app(argc, argv);
+    TestMediaPlayer test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mediaplayer.moc"
