@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "TestServer.h"
+#include "core/uAppInfo.h"
 #include "core/uGeneralKey.h"
 #include "core/uTFileUtils.h"
 #include "livedata/uTLiveUpdate.h"
@@ -30,6 +31,7 @@ private slots:
     void endToEndFirstStart();
 
 private:
+    void HoldLiveDataAnswers();
     std::string Dat() const { return m_app->path().toStdString() + "/data/Orvalo.dat"; }
     std::unique_ptr<TTestServer> m_server;
     std::unique_ptr<QTemporaryDir> m_config;
@@ -49,7 +51,16 @@ void TestLiveUpdate::init() {
     QVERIFY(CreateDir(m_app->path().toStdString() + "/data"));
 }
 
+void TestLiveUpdate::HoldLiveDataAnswers() {
+    // Answers that never come keep the fetches in flight for as long as the test looks.
+    TScriptedResponse held;
+    held.StallBeforeAnswer = true;
+    for (const char* path : {kFirstRunPath, kAllFirstRunPath, kMostPopularPath})
+        m_server->Serve(std::string(kMakerHost) + path, held);
+}
+
 void TestLiveUpdate::firstStartAsksForAllThree() {
+    HoldLiveDataAnswers();
     const size_t before = m_server->RequestCount();
     auto fetcher = StartLiveUpdate(m_today, Dat());
     QVERIFY(fetcher->InFlight("firstrun"));
@@ -80,6 +91,7 @@ void TestLiveUpdate::mostPopularEverySevenDays() {
     QCOMPARE(MostPopularIsDue(DayNumber(m_today.addDays(-daysAgo)), m_today), due);
     MarkFirstRunDone();
     WritePopularDate(m_today.addDays(-daysAgo));
+    HoldLiveDataAnswers();
     auto fetcher = StartLiveUpdate(m_today, Dat());
     QCOMPARE(fetcher->InFlight("mostpopular"), due);
     QVERIFY(!fetcher->InFlight("firstrun"));
