@@ -136,8 +136,11 @@ private:
 // Lays out `widget` and everything inside it at once, from the outside in: a hidden window
 // would otherwise leave its children at their first sizes until it is shown.
 void ActivateLayouts(QWidget* widget) {
-    if (QLayout* layout = widget->layout())
+    if (QLayout* layout = widget->layout()) {
+        // A layout that ran once already, at an earlier size, does not run again by itself.
+        layout->invalidate();
         layout->activate();
+    }
     for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         ActivateLayouts(child);
 }
