@@ -385,7 +385,16 @@ void TfraSearch::ConnectControls() {
 // ---------------------------------------------------------------------------------------
 // TfraSearch: operations
 
+bool TfraSearch::CoreExists() {
+    return SearchManager && VerificationManager && DownloadManager && SearchResults &&
+           PopularResults && SearchKeys && EngineList && SearchResultRows && PopularResultRows;
+}
+
 void TfraSearch::InitPage() {
+    // A window made without the program's instances (a test of the frame alone) has
+    // nothing to search with.
+    if (!CoreExists())
+        return;
     m_fileRows.Rows = SearchResultRows.get();
     m_popularRows.Rows = PopularResultRows.get();
     FillSearchKeysBox(*SearchKeys, *cmbSearchKeys);
@@ -455,6 +464,8 @@ void TfraSearch::Notice(const QString& text) {
 }
 
 void TfraSearch::cmdSearchClick() {
+    if (!CoreExists())
+        return;
     if (cmdSearch->text() != kFindIt) {
         SetSearchCaption(kFindIt);
         CancelSearch();
@@ -603,6 +614,8 @@ TSearchResult* TfraSearch::ResultOfRow(const TStringList& rows, const TSearchRes
 }
 
 void TfraSearch::DownloadSelected() {
+    if (!CoreExists())
+        return;
     const bool searchTab = cmdTabSearch->isChecked();
     TPageList* list = searchTab ? lvwFiles : lvwPopular;
     TResultListModel* model = searchTab ? FileRows : PopularRows;

@@ -128,6 +128,8 @@ private:
         int Find(const std::string& link) const;
     };
 
+    // Whether the process-wide instances the page works with exist.
+    static bool CoreExists();
     void BuildControls();
     void ConnectControls();
     void SetSearchCaption(const QString& caption);
