@@ -42,6 +42,7 @@ const QString kCancel = QStringLiteral("Cancel");
 constexpr int kSizeColumn = 2;      // of both lists
 constexpr int kDownloadsColumn = 4; // of the most-popular list
 constexpr int kEnginesWidth = 107;
+constexpr int kPopularSliceMs = 8;
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive
 // separator follows the dot (then it has none). "/" counts too: in a web address the dot of
@@ -322,6 +323,11 @@ void TfraSearch::BuildControls() {
     download->setProperty("Tag", 2);
     connect(download, &QAction::triggered, this, &TfraSearch::DownloadSelected);
 
+    m_popularLoader = new QTimer(this);
+    m_popularLoader->setSingleShot(true);
+    m_popularLoader->setInterval(0);
+    connect(m_popularLoader, &QTimer::timeout, this, &TfraSearch::LoadPopularSlice);
+
     tmrTime = new QTimer(this);
     tmrTime->setObjectName(QStringLiteral("tmrTime"));
     tmrTime->setInterval(1000);
@@ -420,34 +426,57 @@ void TfraSearch::LoadEngineRows() {
 }
 
 void TfraSearch::LoadMostPopular() {
-    const std::string text = Unscramble(TFileUtils::ReadWholeFile(AppFolder + "data/Orvalo.dat"));
-    std::string_view rest = text;
+    m_popularText = Unscramble(TFileUtils::ReadWholeFile(AppFolder + "data/Orvalo.dat"));
+    m_popularAt = 0;
+    LoadPopularSlice();
+}
+
+void TfraSearch::LoadPopularSlice() {
+    // A few milliseconds of lines at a time: a list of any length loads without holding up
+    // the window; the usual short one loads in the first slice, before the window shows.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kPopularSliceMs);
+    std::string_view rest = std::string_view(m_popularText).substr(m_popularAt);
     std::array<std::string_view, 6> fields;
-    while (!rest.empty()) {
+    for (int lines = 1; !rest.empty(); ++lines) {
         const size_t end = rest.find_first_of("\r\n");
         const std::string_view line = rest.substr(0, end);
         if (end == std::string_view::npos)
             rest = {};
         else
             rest.remove_prefix(end + (rest.substr(end, 2) == "\r\n" ? 2 : 1));
-        // A line the server's writer would never make is skipped: a blank one, one with fewer
-        // than six fields, one whose size or download count is no whole number.
-        qint64 size = 0;
-        qint64 downloads = 0;
-        if (!SplitPopularLine(line, fields) || !ParseWholeNumber(fields[2], size) ||
-            !ParseWholeNumber(fields[3], downloads))
-            continue;
-        const std::string link(fields[5]);
-        std::string displayName =
-            std::string(fields[0]) + " - " + std::string(fields[1]) + LinkExtension(link);
-        PopularResults->Add(link, TSearchResult::Verified, link, displayName, size);
-        m_popularRows.Add(PopularRows->RowsHeld(), link);
-        PopularRows->AppendRow(TSearchResult::Verified,
-                               {std::string(fields[0]), std::string(fields[1]),
-                                std::string(fields[4]), std::move(displayName)},
-                               {size, downloads});
+        AddPopularLine(line, fields);
+        if (lines % 256 == 0 && std::chrono::steady_clock::now() >= deadline)
+            break;
     }
     PopularRows->Flush();
+    if (rest.empty()) {
+        std::string().swap(m_popularText);
+        m_popularAt = 0;
+        m_popularLoader->stop();
+    } else {
+        m_popularAt = m_popularText.size() - rest.size();
+        m_popularLoader->start();
+    }
+}
+
+void TfraSearch::AddPopularLine(std::string_view line, std::array<std::string_view, 6>& fields) {
+    // A line the server's writer would never make is skipped: a blank one, one with fewer
+    // than six fields, one whose size or download count is no whole number.
+    qint64 size = 0;
+    qint64 downloads = 0;
+    if (!SplitPopularLine(line, fields) || !ParseWholeNumber(fields[2], size) ||
+        !ParseWholeNumber(fields[3], downloads))
+        return;
+    const std::string link(fields[5]);
+    std::string displayName =
+        std::string(fields[0]) + " - " + std::string(fields[1]) + LinkExtension(link);
+    PopularResults->Add(link, TSearchResult::Verified, link, displayName, size);
+    m_popularRows.Add(PopularRows->RowsHeld(), link);
+    PopularRows->AppendRow(TSearchResult::Verified,
+                           {std::string(fields[0]), std::string(fields[1]), std::string(fields[4]),
+                            std::move(displayName)},
+                           {size, downloads});
 }
 
 void TfraSearch::SetSearchCaption(const QString& caption) {

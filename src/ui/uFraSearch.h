@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include <QComboBox>
@@ -134,6 +136,8 @@ private:
     void ConnectControls();
     void SetSearchCaption(const QString& caption);
     void LoadEngineRows();
+    void LoadPopularSlice();
+    void AddPopularLine(std::string_view line, std::array<std::string_view, 6>& fields);
     void CountEngineResult(const std::string& displayName);
     void ResetCounters();
     void SetupList(TPageList* list, TResultListModel* model);
@@ -146,4 +150,8 @@ private:
     TRowFinder m_fileRows;
     TRowFinder m_popularRows;
     QButtonGroup* m_tabs;
+    // The most-popular file while it loads, and how far it has been read.
+    std::string m_popularText;
+    size_t m_popularAt = 0;
+    QTimer* m_popularLoader;
 };
