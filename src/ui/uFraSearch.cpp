@@ -42,7 +42,6 @@ const QString kCancel = QStringLiteral("Cancel");
 constexpr int kSizeColumn = 2;      // of both lists
 constexpr int kDownloadsColumn = 4; // of the most-popular list
 constexpr int kEnginesWidth = 107;
-constexpr int kPopularSliceMs = 8;
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive
 // separator follows the dot (then it has none). "/" counts too: in a web address the dot of
@@ -435,7 +434,7 @@ void TfraSearch::LoadPopularSlice() {
     // A few milliseconds of lines at a time: a list of any length loads without holding up
     // the window; the usual short one loads in the first slice, before the window shows.
     const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kPopularSliceMs);
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(PopularSliceMs);
     std::string_view rest = std::string_view(m_popularText).substr(m_popularAt);
     std::array<std::string_view, 6> fields;
     for (int lines = 1; !rest.empty(); ++lines) {

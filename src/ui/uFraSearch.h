@@ -104,6 +104,9 @@ public:
     TResultListModel* FileRows;
     TResultListModel* PopularRows;
 
+    // How long one slice of the most-popular file may take to load, in milliseconds.
+    int PopularSliceMs = 8;
+
     bool Cancelled = false;
     int VerifiedCount = 0;
     uint32_t StartTick = 0;

@@ -71,6 +71,7 @@ private slots:
     void floodArrivesAsOneInsert();
     void linksVerifyAndFailThroughTheServer();
     void popularLines();
+    void longPopularFileLoadsInSlices();
     void downloadFollowsTheTabButtons_data();
     void downloadFollowsTheTabButtons();
     void elapsedTimeShown();
@@ -363,6 +364,29 @@ void TestFraSearch::popularLines() {
     }
     QCOMPARE(rows.data(rows.index(0, 3), SortValueRole).toLongLong(), 3000000);
     QCOMPARE(PopularResults->Item(0)->Status, 1);
+}
+
+void TestFraSearch::longPopularFileLoadsInSlices() {
+    m_testers.clear();
+    m_page.reset();
+    PopularResults->Clear();
+    PopularResultRows->Clear();
+    std::string text;
+    for (int i = 0; i < 1500; ++i)
+        text += "A<field>T" + std::to_string(i) + "<field>" + std::to_string(i) +
+                "<field>1<field><field>http://p.test/" + std::to_string(i) + ".mp3\r\n" +
+                (i % 100 == 0 ? "broken line\n" : "");
+    QVERIFY(TFileUtils::WriteWholeFile(AppFolder + "data/Orvalo.dat", Scramble(text)));
+    TfraSearch page;
+    page.PopularSliceMs = 0; // 256 lines a slice
+    QSignalSpy inserted(page.PopularRows, &QAbstractItemModel::rowsInserted);
+    page.InitPage();
+    QCOMPARE(page.PopularRows->rowCount(), 256 - 3); // the first slice, without its broken lines
+    QTRY_COMPARE(page.PopularRows->rowCount(), 1500);
+    QCOMPARE(inserted.count(), 6); // 1,515 lines, 256 a slice
+    QCOMPARE(PopularResultRows->Strings(1499), std::string("1499*http://p.test/1499.mp3"));
+    QCOMPARE(Cell(*page.PopularRows, 1499, 2), QStringLiteral("T1499"));
+    QCOMPARE(Cell(*page.PopularRows, 1499, 3), QStringLiteral("1499"));
 }
 
 void TestFraSearch::downloadFollowsTheTabButtons_data() {
