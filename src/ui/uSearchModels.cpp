@@ -70,6 +70,8 @@ TResultListModel::TResultListModel(std::vector<TColumn> columns, QObject* parent
         else
             m_slot.push_back(-1);
     }
+    m_textColumns = static_cast<size_t>(texts);
+    m_numberColumns = static_cast<size_t>(numbers);
     InitFlushTimer(m_flush);
     connect(&m_flush, &QTimer::timeout, this, &TResultListModel::Flush);
 }
@@ -77,14 +79,8 @@ TResultListModel::TResultListModel(std::vector<TColumn> columns, QObject* parent
 int TResultListModel::AppendRow(int status, std::vector<std::string> texts,
                                 std::vector<qint64> numbers) {
     const int key = RowsHeld();
-    texts.resize(
-        static_cast<size_t>(std::count_if(m_columns.begin(), m_columns.end(), [](const TColumn& c) {
-            return c.Kind == TColumnKind::Text;
-        })));
-    numbers.resize(
-        static_cast<size_t>(std::count_if(m_columns.begin(), m_columns.end(), [](const TColumn& c) {
-            return c.Kind == TColumnKind::Number;
-        })));
+    texts.resize(m_textColumns);
+    numbers.resize(m_numberColumns);
     m_rows.push_back(TRow{key, status, std::move(texts), std::move(numbers)});
     m_positionOfKey.push_back(key);
     ScheduleFlush();

@@ -98,6 +98,8 @@ private:
 
     std::vector<TColumn> m_columns;
     std::vector<int> m_slot; // column -> index into a row's Texts or Numbers
+    size_t m_textColumns = 0;
+    size_t m_numberColumns = 0;
     std::vector<TRow> m_rows;
     std::vector<int> m_positionOfKey; // row numbers run from 0 without gaps
     int m_shown = 0;
