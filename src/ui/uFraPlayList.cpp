@@ -6,10 +6,9 @@
 
 TfraPlayList::TfraPlayList(QWidget* parent)
     : QWidget(parent),
-      lvwPlayList(new TPageList(
-          QStringLiteral("lvwPlayList"), QStringLiteral("Play list"),
-          {QStringLiteral("Type"), QStringLiteral("File Name"), QStringLiteral("File Size")},
-          this)) {
+      lvwPlayList(new TPageList(QStringLiteral("lvwPlayList"), QStringLiteral("Play list"),
+                                {QStringLiteral("Type"), QStringLiteral("File Name"), QStringLiteral("File Size")},
+                                this)) {
     setObjectName(QStringLiteral("fraPlayList1"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
