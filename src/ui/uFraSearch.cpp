@@ -39,7 +39,7 @@
 namespace {
 const QString kFindIt = QStringLiteral("Find It !");
 const QString kCancel = QStringLiteral("Cancel");
-constexpr int kSizeColumn = 2;      // of both lists
+constexpr int kSizeColumn = 2; // of both lists
 constexpr int kEnginesWidth = 107;
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive
