@@ -5,12 +5,13 @@
 #    and 2,000 small ones against curl fetching them 50 at once;
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
-#  - the hand-over under a flood of calls against an idle event loop.
+#  - the hand-over under a flood of calls against an idle event loop;
+#  - the search page under a flood of results and verifications, and its sorting.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover
+bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
@@ -23,3 +24,5 @@ echo "== results store and engine list"
 "$root/build/bin/bench_store"
 echo "== hand-over under a flood of calls"
 "$root/build/bin/bench_handover"
+echo "== search page under a flood of results"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$root/build/bin/bench_searchpage"

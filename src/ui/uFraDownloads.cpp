@@ -28,3 +28,5 @@ void TfraDownloads::CancelSelected() {}
 void TfraDownloads::CancelAll() {}
 
 void TfraDownloads::ClearDownloaded() {}
+
+void TfraDownloads::AddDownloadRow(const TDownload&) {}

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class TDownload;
 class TPageList;
 class TfraPlayList;
 
@@ -18,6 +19,7 @@ public:
     void CancelSelected();  // Tag 5
     void CancelAll();       // Tag 6
     void ClearDownloaded(); // Tag 7
+    void AddDownloadRow(const TDownload& download);
 
     TPageList* lvwDownloads;
 

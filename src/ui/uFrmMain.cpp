@@ -18,7 +18,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "core/uSearchKeys.h"
 #include "livedata/uTLiveUpdate.h"
 #include "startup/uIncludes.h"
 #include "ui/uApplication.h"
@@ -138,8 +137,11 @@ private:
 // Lays out `widget` and everything inside it at once, from the outside in: a hidden window
 // would otherwise leave its children at their first sizes until it is shown.
 void ActivateLayouts(QWidget* widget) {
-    if (QLayout* layout = widget->layout())
+    if (QLayout* layout = widget->layout()) {
+        // A layout that ran once already, at an earlier size, does not run again by itself.
+        layout->invalidate();
         layout->activate();
+    }
     for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         ActivateLayouts(child);
 }
@@ -515,10 +517,10 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::mnuExtraOptionsClick() {
-    auto* box = dynamic_cast<ISearchKeysBox*>(fraSearch1->findChild<QWidget*>(QStringLiteral("cmbSearchKeys")));
-    if (box == nullptr)
+    // The dialog works on the program's instances; a window made without them has none.
+    if (!AppOptions)
         return;
-    TfrmOptions options(this, *box, [this] { fraPlayList1->RefreshList(); });
+    TfrmOptions options(this, *fraSearch1->cmbSearchKeys, [this] { fraPlayList1->RefreshList(); });
     options.exec();
 }
 
