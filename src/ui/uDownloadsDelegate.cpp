@@ -74,6 +74,10 @@ void TDownloadsDelegate::PaintStatus(QPainter* painter, const QStyleOptionViewIt
         QPoint(option.rect.left() + 2,
                option.rect.top() + (option.rect.height() - kStatusSize.height()) / 2),
         kStatusSize);
+    // The blue arrow would vanish into the selection colour: a selected row shows its
+    // picture on the list's own background.
+    if (option.state.testFlag(QStyle::State_Selected))
+        painter->fillRect(target, option.palette.color(QPalette::Base));
     painter->drawPixmap(target, picture);
 }
 
