@@ -5,12 +5,14 @@
 #    and 2,000 small ones against curl fetching them 50 at once;
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
-#  - the hand-over under a flood of calls against an idle event loop.
+#  - the hand-over under a flood of calls against an idle event loop;
+#  - fifty downloads at once with the downloads page shown against curl, the GUI thread's
+#    stalls against the manager alone, and a list of 10,000 rows.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover
+bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_downloads_page
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
@@ -23,3 +25,7 @@ echo "== results store and engine list"
 "$root/build/bin/bench_store"
 echo "== hand-over under a flood of calls"
 "$root/build/bin/bench_handover"
+echo "== fifty downloads with the downloads page shown"
+"$root/build/bin/bench_downloads_page"
+echo "== a downloads list of 10,000 rows"
+"$root/build/bin/bench_downloads_page" --rows 10000 500
