@@ -62,7 +62,7 @@ QString TDownloadsModel::StatusWords(int status) {
 QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const TEntry& entry = m_rows[static_cast<size_t>(index.row())];
+    const TEntry& entry = *m_rows[static_cast<size_t>(index.row())];
     const TDownloadRow& row = entry.Row;
     const auto column = static_cast<TColumn>(index.column());
     if (role == SortRole) {
@@ -122,10 +122,10 @@ QVariant TDownloadsModel::headerData(int section, Qt::Orientation orientation, i
 void TDownloadsModel::Append(TDownloadRow row) {
     const int at = static_cast<int>(m_rows.size());
     beginInsertRows({}, at, at);
-    TEntry entry{std::move(row), {}, {}};
-    entry.Title = DisplayText(entry.Row.Title);
-    entry.Folded = FoldAsciiCase(entry.Row.Title);
-    m_rowOfKey.emplace(entry.Row.RowKey, at);
+    auto entry = std::make_unique<TEntry>(TEntry{std::move(row), {}, {}});
+    entry->Title = DisplayText(entry->Row.Title);
+    entry->Folded = FoldAsciiCase(entry->Row.Title);
+    m_rowOfKey.emplace(entry->Row.RowKey, at);
     m_rows.push_back(std::move(entry));
     endInsertRows();
 }
@@ -140,7 +140,7 @@ void TDownloadsModel::RowChanged(int row, TColumn first, TColumn last) {
 }
 
 void TDownloadsModel::SetStatus(int row, int status) {
-    TDownloadRow& shown = m_rows.at(static_cast<size_t>(row)).Row;
+    TDownloadRow& shown = m_rows.at(static_cast<size_t>(row))->Row;
     if (shown.Status == status)
         return;
     shown.Status = status;
@@ -149,7 +149,7 @@ void TDownloadsModel::SetStatus(int row, int status) {
 
 void TDownloadsModel::SetFigures(int row, int64_t size, int64_t received, int64_t speed,
                                  int progress) {
-    TDownloadRow& shown = m_rows.at(static_cast<size_t>(row)).Row;
+    TDownloadRow& shown = m_rows.at(static_cast<size_t>(row))->Row;
     shown.Size = size;
     shown.Received = received;
     shown.Speed = speed;
@@ -159,7 +159,7 @@ void TDownloadsModel::SetFigures(int row, int64_t size, int64_t received, int64_
 
 void TDownloadsModel::Reindex(size_t from) {
     for (size_t i = from; i < m_rows.size(); ++i)
-        m_rowOfKey[m_rows[i].Row.RowKey] = static_cast<int>(i);
+        m_rowOfKey[m_rows[i]->Row.RowKey] = static_cast<int>(i);
 }
 
 int TDownloadsModel::RemoveFinished() {
@@ -167,14 +167,14 @@ int TDownloadsModel::RemoveFinished() {
     int removed = 0;
     size_t lowest = m_rows.size();
     for (int last = static_cast<int>(m_rows.size()) - 1; last >= 0; --last) {
-        if (m_rows[static_cast<size_t>(last)].Row.Status == 0)
+        if (m_rows[static_cast<size_t>(last)]->Row.Status == 0)
             continue;
         int first = last;
-        while (first > 0 && m_rows[static_cast<size_t>(first - 1)].Row.Status != 0)
+        while (first > 0 && m_rows[static_cast<size_t>(first - 1)]->Row.Status != 0)
             --first;
         beginRemoveRows({}, first, last);
         for (int i = first; i <= last; ++i)
-            m_rowOfKey.erase(m_rows[static_cast<size_t>(i)].Row.RowKey);
+            m_rowOfKey.erase(m_rows[static_cast<size_t>(i)]->Row.RowKey);
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         endRemoveRows();
         removed += last - first + 1;
@@ -215,11 +215,13 @@ void TDownloadsModel::Sort(int tag) {
     std::vector<int64_t> keysBefore;
     keysBefore.reserve(static_cast<size_t>(before.size()));
     for (const QModelIndex& index : before)
-        keysBefore.push_back(m_rows[static_cast<size_t>(index.row())].Row.RowKey);
-    std::stable_sort(m_rows.begin(), m_rows.end(), [column, tag](const TEntry& a, const TEntry& b) {
-        const int64_t order = Compare(a, b, column);
-        return tag < 0 ? order > 0 : order < 0;
-    });
+        keysBefore.push_back(m_rows[static_cast<size_t>(index.row())]->Row.RowKey);
+    std::stable_sort(
+        m_rows.begin(), m_rows.end(),
+        [column, tag](const std::unique_ptr<TEntry>& a, const std::unique_ptr<TEntry>& b) {
+            const int64_t order = Compare(*a, *b, column);
+            return tag < 0 ? order > 0 : order < 0;
+        });
     Reindex(0);
     QModelIndexList after;
     after.reserve(before.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -47,7 +48,7 @@ public:
     void Append(TDownloadRow row);
     // The row showing `rowKey`, or -1.
     int RowOfKey(int64_t rowKey) const;
-    const TDownloadRow& Row(int row) const { return m_rows.at(static_cast<size_t>(row)).Row; }
+    const TDownloadRow& Row(int row) const { return m_rows.at(static_cast<size_t>(row))->Row; }
 
     void SetStatus(int row, int status);
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
@@ -74,6 +75,7 @@ private:
     void RowChanged(int row, TColumn first, TColumn last);
     static int64_t Compare(const TEntry& a, const TEntry& b, int column);
 
-    std::vector<TEntry> m_rows;
+    // Rows by pointer: removing rows from a long list moves pointers, not whole rows.
+    std::vector<std::unique_ptr<TEntry>> m_rows;
     std::unordered_map<int64_t, int> m_rowOfKey;
 };
