@@ -6,12 +6,15 @@
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
 #  - the hand-over under a flood of calls against an idle event loop;
-#  - the search page under a flood of results and verifications, and its sorting.
+#  - the search page under a flood of results and verifications, and its sorting;
+#  - fifty downloads at once with the downloads page shown against curl, the GUI thread's
+#    stalls against the manager alone, and a list of 10,000 rows.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage
+bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage \
+    bench_downloads_page
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
@@ -26,3 +29,7 @@ echo "== hand-over under a flood of calls"
 "$root/build/bin/bench_handover"
 echo "== search page under a flood of results"
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$root/build/bin/bench_searchpage"
+echo "== fifty downloads with the downloads page shown"
+"$root/build/bin/bench_downloads_page"
+echo "== a downloads list of 10,000 rows"
+"$root/build/bin/bench_downloads_page" --rows 10000 500
