@@ -22,19 +22,11 @@ void EnsureArtwork() {
     Q_UNUSED(registered);
 }
 
-// Buttons whose meaning the freedesktop icon naming has a standard icon for. The rest are
-// the program's own ideas and always use our pictures; so do the two cancel buttons and
-// "clear downloaded", whose standard look-alikes (a stop sign, a clear-text key) would
-// break the pair or say something else.
+// Buttons whose meaning the freedesktop icon naming has a standard icon for, and whose
+// standard look reads well on a tool bar. The default theme draws its playback, refresh
+// and delete icons in a pale grey that looks disabled (and its delete icon like our cancel
+// buttons), so those, like everything that is the program's own idea, use our pictures.
 constexpr std::pair<const char*, const char*> kThemeNames[] = {
-    {"play-file", "media-playback-start"},
-    {"player-play", "media-playback-start"},
-    {"player-pause", "media-playback-pause"},
-    {"player-stop", "media-playback-stop"},
-    {"clear-media", "media-eject"},
-    {"full-screen", "view-fullscreen"},
-    {"refresh", "view-refresh"},
-    {"delete-file", "edit-delete"},
     {"locate-folder", "folder-open"},
 };
 
