@@ -339,11 +339,17 @@ void TfraSearch::BuildControls() {
     auto* info = new QHBoxLayout;
     info->addWidget(prgSearch, 1);
     info->addSpacing(8);
+    QLabel* filesCaption = makeLabel(QStringLiteral("lblInfo01"), QStringLiteral("Files:"));
+    QLabel* timeCaption = makeLabel(QStringLiteral("lblInfo02"), QStringLiteral("Time:"));
+    // A screen reader says which number it reads: each counter is labelled by its caption.
+    imgCheckMark->setBuddy(lblFilesVerified);
+    filesCaption->setBuddy(lblFilesFound);
+    timeCaption->setBuddy(lblTime);
     info->addWidget(imgCheckMark);
     info->addWidget(lblFilesVerified);
-    info->addWidget(makeLabel(QStringLiteral("lblInfo01"), QStringLiteral("Files:")));
+    info->addWidget(filesCaption);
     info->addWidget(lblFilesFound);
-    info->addWidget(makeLabel(QStringLiteral("lblInfo02"), QStringLiteral("Time:")));
+    info->addWidget(timeCaption);
     info->addWidget(lblTime);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
