@@ -1,4 +1,6 @@
 #include "ui/uArtwork.h"
+
+#include <QToolButton>
 #include "ui/uSystemIcons.h"
 
 #include <QFile>
@@ -90,4 +92,16 @@ QPixmap ArtworkPixmap(const QString& name, QSize size) {
     pixmap.setDevicePixelRatio(ratio);
     QPixmapCache::insert(key, pixmap);
     return pixmap;
+}
+
+QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& glyph, int size,
+                             QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setIcon(ArtworkIcon(glyph));
+    button->setAutoRaise(true);
+    button->setFixedSize(size, size);
+    return button;
 }

@@ -10,7 +10,7 @@
 // at run time.
 
 // A button or window icon. Where the desktop's icon theme has a standard icon that means the
-// same (playback, refresh, delete, ...), that one is used so the buttons match the desktop;
+// same and reads well (the folder), that one is used so the buttons match the desktop;
 // otherwise, and whenever the theme lacks it, our own picture. An unknown name gives a null
 // icon.
 QIcon ArtworkIcon(const QString& name);
@@ -20,3 +20,11 @@ QIcon ArtworkIcon(const QString& name);
 // pixels; the pixmap carries the screen's device pixel ratio. An unknown name gives a null
 // pixmap.
 QPixmap ArtworkPixmap(const QString& name, QSize size);
+
+class QToolButton;
+class QWidget;
+
+// A glyph-only button of `size` x `size` pixels: its hint is its tool tip and the name a
+// screen reader says.
+QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& glyph, int size,
+                             QWidget* parent);

@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <QStringDecoder>
+#include "core/uTStringUtils.h"
+#include "ui/uPageList.h"
 
 namespace {
-std::string FoldAsciiCase(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
 
 const QString kHeaders[] = {QStringLiteral("Status"), QStringLiteral("Title"),
                             QStringLiteral("Size"),   QStringLiteral("Received"),
@@ -36,10 +29,7 @@ QString TDownloadsModel::SpeedText(int64_t bytesPerSecond) {
 }
 
 QString TDownloadsModel::DisplayText(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text = ShownText(bytes);
     for (QChar& c : text) {
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator)
@@ -124,7 +114,7 @@ void TDownloadsModel::Append(TDownloadRow row) {
     beginInsertRows({}, at, at);
     auto entry = std::make_unique<TEntry>(TEntry{std::move(row), {}, {}});
     entry->Title = DisplayText(entry->Row.Title);
-    entry->Folded = FoldAsciiCase(entry->Row.Title);
+    entry->Folded = AsciiLowerCopy(entry->Row.Title);
     m_rowOfKey.emplace(entry->Row.RowKey, at);
     m_rows.push_back(std::move(entry));
     endInsertRows();

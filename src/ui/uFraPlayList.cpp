@@ -33,14 +33,8 @@ const QString kTitle = QStringLiteral("Orvalo");
 
 QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph,
                               QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setAccessibleName(hint);
-    button->setIcon(ArtworkIcon(glyph));
+    QToolButton* button = MakeGlyphButton(name, hint, glyph, kButtonSize, parent);
     button->setIconSize(QSize(16, 16));
-    button->setAutoRaise(true);
-    button->setFixedSize(kButtonSize, kButtonSize);
     return button;
 }
 
@@ -64,7 +58,7 @@ std::string BareName(const std::string& path) {
 }
 
 TPlayListRow MakeRow(const std::string& name, int64_t size) {
-    return TPlayListRow{name, size, GetFileIconIndex(DecodeFileName(name))};
+    return TPlayListRow{name, size, GetFileIconIndex(ShownText(name))};
 }
 
 // Every plain file of `folder` (hidden ones and links to files included; no folders), in
@@ -327,7 +321,7 @@ void TfraPlayList::PlaySelected() {
 
 void TfraPlayList::PlayMedia(const std::string& path) {
     m_player->Load(path);
-    lblFileName->setText(DecodeFileName(BareName(path)));
+    lblFileName->setText(ShownText(BareName(path)));
 }
 
 void TfraPlayList::ClearMedia() {
@@ -354,7 +348,7 @@ void TfraPlayList::DeleteSelected() {
     const int row = SelectedRow();
     if (row < 0)
         return;
-    const QString name = DecodeFileName(m_model->Row(row).Name);
+    const QString name = ShownText(m_model->Row(row).Name);
     if (ShowMessage(this, QMessageBox::Question,
                     QStringLiteral("Do you really want to delete this file ?\n") + name,
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -374,7 +368,7 @@ void TfraPlayList::RenameSelected() {
     if (row < 0)
         return;
     const std::string oldName = m_model->Row(row).Name;
-    const QString shown = DecodeFileName(oldName);
+    const QString shown = ShownText(oldName);
     QInputDialog box(this);
     box.setWindowTitle(QStringLiteral("Rename File"));
     box.setLabelText(QStringLiteral("Enter the new name for the file."));

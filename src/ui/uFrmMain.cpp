@@ -298,16 +298,10 @@ QToolButton* TfrmMain::AddViewButton(const QString& name, const QString& caption
 }
 
 void TfrmMain::AddActionButton(const QString& name, const QString& hint, int tag, const QString& glyph, int slot) {
-    auto* button = new QToolButton(pnlToolbar);
-    button->setObjectName(name);
+    QToolButton* button = MakeGlyphButton(name, hint, glyph, 37, pnlToolbar);
     button->setProperty(kTag, tag);
-    button->setToolTip(hint);
-    // Glyph only: the hint is what a screen reader says.
-    button->setAccessibleName(hint);
-    button->setIcon(ArtworkIcon(glyph));
     button->setIconSize(QSize(26, 26));
-    button->setAutoRaise(true);
-    button->setGeometry(kFirstSlotX + slot * kSlotStep, 4, 37, 37);
+    button->move(kFirstSlotX + slot * kSlotStep, 4);
     connect(button, &QToolButton::clicked, this, [this, button] { HandleMenuAction(button); });
 }
 

@@ -5,6 +5,16 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QStandardItemModel>
+#include <QStringDecoder>
+
+QString ShownText(std::string_view bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text = utf8.decode(view);
+    if (utf8.hasError())
+        return QString::fromLatin1(view);
+    return text;
+}
 
 int NextSortTag(int tag, int column) {
     return std::abs(tag) == column + 1 ? -tag : column + 1;

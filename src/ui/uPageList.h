@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include <string_view>
+
+// Bytes from the web or the file system as the lists show them: UTF-8 where they are
+// valid UTF-8, Latin-1 otherwise, so that every name shows as something readable.
+QString ShownText(std::string_view bytes);
+
 // The background of every other row of the pages' lists (a light blue).
 inline const QColor kRowBackground{240, 248, 255};
 

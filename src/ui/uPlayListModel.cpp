@@ -44,15 +44,6 @@ QString TypeDescription(const QString& name) {
 }
 } // namespace
 
-QString DecodeFileName(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString text = utf8(view);
-    if (utf8.hasError())
-        return QString::fromLatin1(view);
-    return text;
-}
-
 TPlayListModel::TPlayListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TPlayListModel::SetIcons(const TSystemImageList& icons) {
@@ -86,11 +77,11 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::DecorationRole && m_icons)
             return m_icons->Icon(row.IconIndex);
         if (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
-            return TypeDescription(DecodeFileName(row.Name));
+            return TypeDescription(ShownText(row.Name));
         break;
     case ColName:
         if (role == Qt::DisplayRole)
-            return DecodeFileName(row.Name);
+            return ShownText(row.Name);
         break;
     case ColSize:
         if (role == Qt::DisplayRole)

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
 
+#include "ui/uPageList.h"
 #include "ui/uSystemIcons.h"
 
 // One file of the play list: the name as the file system gives it (bytes), its size and
@@ -65,5 +66,3 @@ public:
                const QModelIndex& index) const override;
 };
 
-// A name of bytes for display: UTF-8, or Latin-1 when the bytes are not valid UTF-8.
-QString DecodeFileName(const std::string& bytes);

@@ -10,17 +10,11 @@
 #include "ui/uArtwork.h"
 #include "ui/uMediaPlayer.h"
 
+
 namespace {
-QToolButton* MakeButton(const QString& name, const QString& hint, const QString& glyph,
-                        QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setAccessibleName(hint);
-    button->setIcon(ArtworkIcon(glyph));
-    button->setAutoRaise(true);
-    button->setFixedSize(24, 24);
-    return button;
+QToolButton* MakePlayerBarButton(const QString& name, const QString& hint, const QString& glyph,
+                                 QWidget* parent) {
+    return MakeGlyphButton(name, hint, glyph, 24, parent);
 }
 } // namespace
 
@@ -39,9 +33,9 @@ QString FormatPlayTime(qint64 ms) {
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
-      cmdPlayPause(MakeButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
+      cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
                               QStringLiteral("player-play"), this)),
-      cmdStop(MakeButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
+      cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
                          QStringLiteral("player-stop"), this)),
       lblElapsed(new QLabel(FormatPlayTime(0), this)),
       sldPosition(new QSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),

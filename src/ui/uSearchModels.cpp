@@ -8,15 +8,6 @@
 
 #include "ui/uArtwork.h"
 
-QString ShownText(std::string_view bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString text = utf8.decode(view);
-    if (utf8.hasError())
-        return QString::fromLatin1(view);
-    return text;
-}
-
 QString StatusText(int status) {
     switch (status) {
     case 1:

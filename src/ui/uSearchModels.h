@@ -12,9 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
-// Bytes from the web or a data file as the lists show them: UTF-8 where they are valid
-// UTF-8, Latin-1 otherwise, so that no byte is ever lost to a replacement character.
-QString ShownText(std::string_view bytes);
+#include "ui/uPageList.h"
 
 // The roles the search page's lists answer beyond Qt's own.
 enum TSearchListRole {
