@@ -15,6 +15,7 @@ import signal
 import sys
 import time
 
+sys.dont_write_bytecode = True  # nothing left behind in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_driver import StepFailed, TWindowSession  # noqa: E402
 
