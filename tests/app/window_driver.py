@@ -54,13 +54,13 @@ def run_quietly(*command, timeout=10):
 
 
 class TWindowSession:
-    def __init__(self, orvalo, sandbox, engines, screen="1024x768x24"):
+    def __init__(self, orvalo, sandbox, engines, screen="1024x768x24", app_name="app"):
         self.orvalo_binary = orvalo
         self.sandbox_binary = sandbox
         self.engines = engines
         self.screen = screen
         self.work = tempfile.mkdtemp(prefix="orvalo-window-")
-        self.app = os.path.join(self.work, "app")
+        self.app = os.path.join(self.work, app_name)
         self.config = os.path.join(self.work, "config")
         self.runtime = os.path.join(self.work, "runtime")
         self.processes = []  # in start order; stopped in reverse
