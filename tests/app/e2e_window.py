@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_driver import StepFailed, TWindowSession  # noqa: E402
 
 KEY = "velvet"
-NEW_NAME = "Renamed Comet Song.mp3"
+NEW_NAME = "Renamed Song.mp3"
 
 
 def run(session, step):
@@ -149,7 +149,7 @@ def run(session, step):
 def main():
     orvalo, sandbox, engines, artifacts = sys.argv[1:5]
     os.makedirs(artifacts, exist_ok=True)
-    for stale in ("failure.png", "failure.txt"):
+    for stale in ("failure.png", "failure.txt", "orvalo.log", "sandbox.log", "at-spi.log"):
         if os.path.exists(os.path.join(artifacts, stale)):
             os.remove(os.path.join(artifacts, stale))
     current = ["starting"]

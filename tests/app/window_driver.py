@@ -79,6 +79,12 @@ class TWindowSession:
         shutil.copy2(self.engines, os.path.join(self.app, "data", "Engines.dat"))
         os.environ["XDG_CONFIG_HOME"] = self.config
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
+        # Nothing reaches the real user's home: caches (media framework, fonts) and data too.
+        home = os.path.join(self.work, "home")
+        os.makedirs(home)
+        os.environ["HOME"] = home
+        os.environ["XDG_CACHE_HOME"] = os.path.join(home, ".cache")
+        os.environ["XDG_DATA_HOME"] = os.path.join(home, ".local", "share")
         os.environ.pop("QT_QPA_PLATFORM", None)
         self._start_display()
         self._start_sandbox()
