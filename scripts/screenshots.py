@@ -31,8 +31,7 @@ def shoot(session, accessible, path):
 def run(session, out):
     print("start", flush=True)
     session.start_program()
-    splash = session.top_window("dialog", "Orvalo")
-    session.click(session.wait_find("the splash logo", "image", "Orvalo logo", root=splash))
+    session.close_splash()
     frame = session.main_window()
     session.focus_main_window()
     session.wait_find("the Searches page", "push button", "Find It !", root=frame)

@@ -29,9 +29,7 @@ def run(session, step):
 
     step("start: the splash shows and a click closes it")
     session.start_program()
-    splash = session.top_window("dialog", "Orvalo")
-    logo = session.wait_find("the splash logo", "image", "Orvalo logo", root=splash)
-    session.click(logo)
+    session.close_splash()
     frame = session.main_window()
     session.focus_main_window()
     session.wait_find("the Searches page", "push button", "Find It !", root=frame)

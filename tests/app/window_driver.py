@@ -312,6 +312,22 @@ class TWindowSession:
         run_quietly("xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2),
                     "click", "1")
 
+    def close_splash(self):
+        """Clicks the splash away; a slow start may have seen it close by its timer already."""
+        def splash_or_main():
+            for child in self.application() or []:
+                if child is not None and child.name == "Orvalo" and self.is_showing(child) \
+                        and child.getRoleName() in ("dialog", "frame"):
+                    return child
+            return None
+        first = self.wait_for("the splash or the main window shows", splash_or_main)
+        if first.getRoleName() != "dialog":
+            print("  the splash had closed by itself already", flush=True)
+            return
+        logo = self.find("image", "Orvalo logo", root=first)
+        if logo is not None:
+            self.click(logo)
+
     def main_window(self):
         return self.top_window("frame", "Orvalo")
 
