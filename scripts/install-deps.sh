@@ -10,8 +10,10 @@ packages=(
     libcurl4-openssl-dev libmp3lame-dev
     # run: icons and audio playback
     adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
-    # tests: the window smoke test, the fetch comparison of the benchmarks
+    # tests: the window smoke test, the fetch comparison of the benchmarks, the end-to-end
+    # window test (accessibility bus, its Python bindings, screenshots on failure)
     xvfb xdotool curl
+    python3-pyatspi at-spi2-core dbus imagemagick
 )
 
 missing=()

@@ -378,6 +378,11 @@ void TfraSearch::ConnectControls() {
     connect(cmdSearch, &QPushButton::clicked, this, &TfraSearch::cmdSearchClick);
     connect(cmbSearchKeys, &TSearchKeysBox::EnterPressed, this, &TfraSearch::cmdSearchClick);
     connect(m_tabs, &QButtonGroup::idClicked, this, &TfraSearch::ShowTab);
+    // A screen reader's Toggle action checks a tab without clicking it: the panel follows.
+    connect(m_tabs, &QButtonGroup::idToggled, this, [this](int tag, bool checked) {
+        if (checked)
+            ShowTab(tag);
+    });
     connect(tmrTime, &QTimer::timeout, this, &TfraSearch::tmrTimeTimer);
     for (const auto& [list, model] :
          {std::pair{lvwFiles, FileRows}, std::pair{lvwPopular, PopularRows}}) {

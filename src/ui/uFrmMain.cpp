@@ -13,6 +13,7 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -321,6 +322,13 @@ void TfrmMain::CreateToolbar() {
                   QStringLiteral("view-downloads"), 107);
     AddViewButton(QStringLiteral("cmdViewPlayList"), QStringLiteral("Play List"), QStringLiteral("View Play List"), 3,
                   QStringLiteral("view-playlist"), 210);
+    // A screen reader's Toggle action checks a button without clicking it: the page follows.
+    // Connected after the first check, which only marks the page the window starts on.
+    for (QAbstractButton* button : grpViews->buttons())
+        connect(button, &QAbstractButton::toggled, this, [this, button](bool checked) {
+            if (checked)
+                ChangePage(button);
+        });
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
@@ -385,8 +393,10 @@ void TfrmMain::ChangePage(QObject* sender) {
         item->setChecked(false);
     const TPageShare& share = PageShare(tag);
     SetComponentsVisible(share.Components, true);
-    if (auto* button = findChild<QToolButton*>(QLatin1String(share.ViewButton)))
+    if (auto* button = findChild<QToolButton*>(QLatin1String(share.ViewButton))) {
+        const QSignalBlocker alreadyChanging(button);
         button->setChecked(true);
+    }
     if (auto* item = findChild<QAction*>(QLatin1String(share.ViewItem)))
         item->setChecked(true);
 }

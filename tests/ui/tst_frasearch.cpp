@@ -393,15 +393,18 @@ void TestFraSearch::downloadFollowsTheTabButtons_data() {
     QTest::addColumn<bool>("popularTab");
     QTest::addColumn<bool>("select");
     QTest::addColumn<QString>("downloaded");
-    QTest::newRow("Most Popular in front") << true << true << "http://pop.test/y.mp3";
-    QTest::newRow("Search in front") << false << true << "http://s.test/found.mp3";
-    QTest::newRow("nothing selected") << true << false << "";
+    QTest::addColumn<bool>("toggled"); // a screen reader's Toggle action, no click
+    QTest::newRow("Most Popular in front") << true << true << "http://pop.test/y.mp3" << false;
+    QTest::newRow("Search in front") << false << true << "http://s.test/found.mp3" << false;
+    QTest::newRow("nothing selected") << true << false << "" << false;
+    QTest::newRow("Most Popular toggled") << true << true << "http://pop.test/y.mp3" << true;
 }
 
 void TestFraSearch::downloadFollowsTheTabButtons() {
     QFETCH(bool, popularTab);
     QFETCH(bool, select);
     QFETCH(QString, downloaded);
+    QFETCH(bool, toggled);
     StartWith(QStringLiteral("song"));
     m_engines[0]->Found("Found", "http://s.test/found.mp3");
     m_page->FileRows->Flush();
@@ -409,7 +412,9 @@ void TestFraSearch::downloadFollowsTheTabButtons() {
         m_page->lvwFiles->setCurrentIndex(m_page->FileRows->index(0, 1));
         m_page->lvwPopular->setCurrentIndex(m_page->PopularRows->index(0, 1));
     }
-    (popularTab ? m_page->cmdTabMostPopular : m_page->cmdTabSearch)->click();
+    QToolButton* tab = popularTab ? m_page->cmdTabMostPopular : m_page->cmdTabSearch;
+    toggled ? tab->toggle() : tab->click();
+    QCOMPARE(m_page->pnlMostPopular->isHidden(), !popularTab);
     m_page->DownloadSelected();
     if (downloaded.isEmpty()) {
         QCOMPARE(DownloadManager->Count(), 0);

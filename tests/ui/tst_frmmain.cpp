@@ -116,6 +116,16 @@ void TestFrmMain::changePage_data() {
                        "Refresh"}
         << QStringList{"tlbPlayFile", "tlbLaunchFile", "tlbDeleteFile", "tlbRenameFile", "tlbLocate", "tlbRefresh"}
         << "cmdViewPlayList" << "mnuViewPlayList";
+    // A screen reader's Toggle action checks the button without clicking it.
+    QTest::newRow("Downloads by a screen reader's toggle")
+        << "toggle:cmdViewDownloads"
+        << "fraDownloads1"
+        << QStringList{"Preview File",         "-", "Restart Download", "Cancel Download",
+                       "Cancel All Downloads", "-", "Clear Downloaded"}
+        << QStringList{"tlbPreview", "tlbRestartDownload", "tlbCancelDownload",
+                       "tlbCancelAllDownloads", "tlbClearDownloaded"}
+        << "cmdViewDownloads"
+        << "mnuViewDownloads";
 }
 
 void TestFrmMain::changePage() {
@@ -127,7 +137,9 @@ void TestFrmMain::changePage() {
     QFETCH(QString, checked);
     TfrmMain window;
     window.show();
-    if (auto* button = window.findChild<QToolButton*>(sender))
+    if (sender.startsWith(QStringLiteral("toggle:")))
+        window.findChild<QToolButton*>(sender.mid(7))->toggle();
+    else if (auto* button = window.findChild<QToolButton*>(sender))
         button->click();
     else
         window.findChild<QAction*>(sender)->trigger();
