@@ -55,7 +55,7 @@ double TimeCurl(const std::string& proxy, const std::vector<std::string>& urls,
     const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::freopen("/dev/null", "w", stderr);
+        [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
         ::execlp("curl", "curl", "-s", "-f", "--parallel", "--parallel-max", parallel.c_str(),
                  "--proxy", proxy.c_str(), "-K", config.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);

@@ -16,6 +16,9 @@ packages=(
     python3-pyatspi at-spi2-core dbus imagemagick
 )
 
+# Callers may name a few more that only they need (scripts/package.sh: its tools).
+packages+=("$@")
+
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

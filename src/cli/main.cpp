@@ -11,6 +11,7 @@
 #include "cli/uCliSearch.h"
 #include "core/uProcessLimits.h"
 #include "startup/uIncludes.h"
+#include "startup/uProgramFolders.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
 
@@ -19,10 +20,11 @@ namespace {
 const char* const kUsage =
     "Usage:\n"
     "  orvalo-cli search [--data DIR] [--timeout S] [--check-timeout S] KEY\n"
-    "      Runs one search over the engines of DIR/Engines.dat (default: the data folder\n"
-    "      beside this program) with the program's limits (3 engines at once, 5 link\n"
-    "      checks at once, one start every 500 ms), checks every distinct link (letter case\n"
-    "      ignored) and prints one tab-separated line per event as it happens:\n"
+    "      Runs one search over the engines of DIR/Engines.dat (default: the user's own\n"
+    "      engine list, else the one shipped with this program) with the program's limits\n"
+    "      (3 engines at once, 5 link checks at once, one start every 500 ms), checks every\n"
+    "      distinct link (letter case ignored) and prints one tab-separated line per event\n"
+    "      as it happens:\n"
     "        result<TAB>engine key<TAB>title<TAB>link\n"
     "        engine-done<TAB>engine key\n"
     "        search-done\n"
@@ -63,9 +65,15 @@ bool ParseSeconds(const char* text, int& seconds) {
     return true;
 }
 
+// The folder of the engine list the program itself reads.
+std::string DefaultEngineFolder() {
+    const std::string path = ChooseProgramFolders(ExecutableFolder()).EngineListPath();
+    return path.substr(0, path.rfind('/'));
+}
+
 int Search(const std::vector<std::string>& args) {
     TCliSearchOptions options;
-    options.DataFolder = ExecutableFolder() + "data";
+    options.DataFolder = DefaultEngineFolder();
     bool haveKey = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -15,6 +15,7 @@
 #include "core/uTStringList.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
+#include "startup/uProgramFolders.h"
 
 namespace {
 
@@ -44,16 +45,18 @@ std::string PercentDecoded(const std::string& text) {
 // Where files go unless the command line says otherwise: the folders of the program's
 // settings, or the program's own defaults when those are missing.
 // A folder given on the command line is the only one touched for its part: the default
-// beside the program is made only for a folder the command line leaves out.
+// (beside a portable program, in the user's folders for an installed one) is made only for
+// a folder the command line leaves out.
 void SettleFolders(TCliDownloadOptions& options) {
     TAppOptions settings;
     settings.Load();
+    const TProgramFolders defaults = ChooseProgramFolders(ExecutableFolder());
     if (options.DownloadFolder.empty()) {
-        SettleFolder(settings.DownloadDir, ExecutableFolder() + "Downloads");
+        SettleFolder(settings.DownloadDir, defaults.DownloadDir, !defaults.Portable);
         options.DownloadFolder = settings.DownloadDir;
     }
     if (options.IncompleteFolder.empty()) {
-        SettleFolder(settings.IncompleteDir, ExecutableFolder() + "Incomplete");
+        SettleFolder(settings.IncompleteDir, defaults.IncompleteDir, !defaults.Portable);
         options.IncompleteFolder = settings.IncompleteDir;
     }
 }

@@ -7,8 +7,8 @@
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 
-std::string SearchKeysPath(const std::string& appFolder) {
-    return appFolder + "data/SearchKeys.txt";
+std::string SearchKeysPath(const std::string& dataFolder) {
+    return dataFolder + "SearchKeys.txt";
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -24,8 +24,8 @@ inline constexpr int kMaxSearchKeys = 20;
 // or broken file costs neither time nor memory at start.
 inline constexpr size_t kMaxSearchKeysFileBytes = 1 << 20;
 
-// The history file's path below the application folder.
-std::string SearchKeysPath(const std::string& appFolder);
+// The history file's path in the data folder ("/"-ended).
+std::string SearchKeysPath(const std::string& dataFolder);
 
 // Splits text into lines at CR LF, lone CR or lone LF; a break at the very end adds no line.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -18,8 +18,10 @@
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTVerificationManager.h"
+#include "startup/uProgramFolders.h"
 
 std::string AppFolder;
+std::string DataFolder;
 std::unique_ptr<TAppOptions> AppOptions;
 std::unique_ptr<TSearchManager> SearchManager;
 std::unique_ptr<TPlayListManager> PlayListManager;
@@ -36,6 +38,8 @@ std::unique_ptr<TStringList> DownloadRows;
 namespace {
 // The single-instance marker: held from the first check until the process ends.
 std::unique_ptr<QLockFile> InstanceMarker;
+// The engine list that StartUp chose: the user's own or the shipped one.
+std::string EngineListFile;
 
 std::string WithTrailingSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/')
@@ -75,19 +79,32 @@ std::string ExecutableFolder() {
     return WithTrailingSlash(exe.parent_path().string());
 }
 
-void SettleFolder(std::string& folder, const std::string& fallback) {
+void SettleFolder(std::string& folder, const std::string& fallback, bool withParents) {
     if (DirectoryExists(folder))
         return;
     folder = fallback;
-    CreateDir(folder);
+    if (!withParents) {
+        CreateDir(folder);
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
 }
 
 void StartUp(const std::string& appFolder) {
     AppFolder = WithTrailingSlash(appFolder);
+    const TProgramFolders folders = ChooseProgramFolders(AppFolder);
+    DataFolder = folders.DataFolder;
+    // A portable copy ships its data folder; an installed one makes the user's own.
+    if (!folders.Portable) {
+        std::error_code ignored;
+        std::filesystem::create_directories(DataFolder, ignored);
+    }
+    EngineListFile = folders.EngineListPath();
     AppOptions = std::make_unique<TAppOptions>();
     AppOptions->Load();
-    SettleFolder(AppOptions->DownloadDir, AppFolder + "Downloads");
-    SettleFolder(AppOptions->IncompleteDir, AppFolder + "Incomplete");
+    SettleFolder(AppOptions->DownloadDir, folders.DownloadDir, !folders.Portable);
+    SettleFolder(AppOptions->IncompleteDir, folders.IncompleteDir, !folders.Portable);
     SearchManager =
         std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
     PlayListManager = std::make_unique<TPlayListManager>(AppOptions->DownloadDir + "/");
@@ -99,7 +116,7 @@ void StartUp(const std::string& appFolder) {
     DownloadManager =
         std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
     SearchKeys = std::make_unique<TStringList>();
-    LoadSearchKeys(*SearchKeys, SearchKeysPath(AppFolder));
+    LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     EngineList = std::make_unique<TStringList>('*');
     LoadEngines();
     SearchResultRows = std::make_unique<TStringList>('*');
@@ -108,12 +125,22 @@ void StartUp(const std::string& appFolder) {
 }
 
 int LoadEngines() {
-    return LoadEngines(AppFolder + "data/Engines.dat", *EngineList, *SearchManager);
+    return LoadEngines(EngineListFile, *EngineList, *SearchManager);
+}
+
+std::vector<std::string> UnwritableFolders() {
+    std::vector<std::string> unwritable;
+    for (const std::string& folder :
+         {DataFolder, AppOptions->DownloadDir, AppOptions->IncompleteDir}) {
+        if (!FolderIsWritable(folder))
+            unwritable.push_back(folder);
+    }
+    return unwritable;
 }
 
 void ShutDown() {
     if (SearchKeys)
-        SaveSearchKeys(*SearchKeys, SearchKeysPath(AppFolder));
+        SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     if (AppOptions)
         AppOptions->Save();
     SearchKeys.reset();

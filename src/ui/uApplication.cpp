@@ -7,7 +7,7 @@ TOrvaloApplication::TOrvaloApplication(int& argc, char** argv) : QApplication(ar
     setApplicationName(QStringLiteral("Orvalo"));
     setApplicationDisplayName(QStringLiteral("Orvalo"));
     // The window class the desktop matches with the program's .desktop file.
-    setDesktopFileName(QStringLiteral("orvalo"));
+    setDesktopFileName(QStringLiteral("org.example.Orvalo"));
 }
 
 bool TOrvaloApplication::notify(QObject* receiver, QEvent* event) {

@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QSocketNotifier>
 
@@ -37,6 +38,19 @@ std::unique_ptr<QMessageBox> MakeAlreadyRunningBox() {
     return box;
 }
 
+std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::string>& folders) {
+    QStringList names;
+    for (const std::string& folder : folders)
+        names << QFile::decodeName(QByteArray::fromStdString(folder));
+    const QString text = QStringLiteral("Orvalo cannot write to these folders:\n\n%1\n\n"
+                                        "Downloads and the search history cannot be kept until "
+                                        "they can be written. Other folders for the downloads "
+                                        "can be chosen under Extra, Options.")
+                             .arg(names.join(QLatin1Char('\n')));
+    return std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Orvalo"), text,
+                                         QMessageBox::Ok);
+}
+
 void CloseWindowsOnTerminationSignals(QObject* owner) {
     if (SignalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalPipe) != 0)
         return;
@@ -66,6 +80,8 @@ int RunOrvalo(int argc, char** argv) {
     CloseWindowsOnTerminationSignals(&app);
 
     StartUp();
+    if (const std::vector<std::string> unwritable = UnwritableFolders(); !unwritable.empty())
+        MakeUnwritableFoldersBox(unwritable)->exec();
     {
         TfrmSplash splash;
         splash.exec();

@@ -435,7 +435,7 @@ void TfraSearch::LoadEngineRows() {
 }
 
 void TfraSearch::LoadMostPopular() {
-    m_popularText = Unscramble(TFileUtils::ReadWholeFile(AppFolder + "data/Orvalo.dat"));
+    m_popularText = Unscramble(TFileUtils::ReadWholeFile(DataFolder + "Orvalo.dat"));
     m_popularAt = 0;
     LoadPopularSlice();
 }

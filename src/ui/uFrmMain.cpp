@@ -516,8 +516,8 @@ void TfrmMain::FormActivate() {
         return;
     Activated = true;
     ChangePage(findChild<QAction*>(QStringLiteral("mnuViewSearch")));
-    if (!AppFolder.empty())
-        LiveUpdate = StartLiveUpdate(QDate::currentDate(), AppFolder + "data/Orvalo.dat");
+    if (!DataFolder.empty())
+        LiveUpdate = StartLiveUpdate(QDate::currentDate(), DataFolder + "Orvalo.dat");
 }
 
 void TfrmMain::mnuExtraOptionsClick() {

@@ -153,7 +153,7 @@ void TfrmOptions::Browse(std::string& folder, QLineEdit* box) {
 }
 
 void TfrmOptions::cmdClearLastSearchesClick() {
-    ClearSearchKeys(*SearchKeys, m_searchKeysBox, SearchKeysPath(AppFolder));
+    ClearSearchKeys(*SearchKeys, m_searchKeysBox, SearchKeysPath(DataFolder));
 }
 
 void TfrmOptions::cmdClearIncompleteDirClick() {

@@ -48,7 +48,7 @@ private slots:
     void binaryHistoryLoadsWithoutHarm();
 
 private:
-    std::string History() const { return SearchKeysPath(AppFolder); }
+    std::string History() const { return SearchKeysPath(DataFolder); }
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_config;
 };

@@ -1,4 +1,7 @@
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <QProcess>
 #include <QSettings>
@@ -8,6 +11,8 @@
 #include "startup/uIncludes.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
+#include "search/uTMp3Search.h"
+#include "startup/uProgramFolders.h"
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -22,6 +27,9 @@ private slots:
     void historyIsLoadedAndSavedAroundTheRun();
     void missingDataFolderStillSavesSettings();
     void unusableAppFolderStillStartsAndStops();
+    void programFoldersFollowTheExecutableFolder_data();
+    void programFoldersFollowTheExecutableFolder();
+    void installedCopyKeepsItsFilesInTheUsersFolders();
     // Runs before the process takes the lock itself in the case after it.
     void lockOfCrashedRunIsTakenOver();
     void secondInstanceIsRefused();
@@ -29,6 +37,17 @@ private slots:
 
 private:
     std::string App() const { return m_app->path().toStdString() + "/"; }
+    // The user's home and data folder (XDG_DATA_HOME apart from it, to show it is honoured).
+    std::string Home() const { return m_home->path().toStdString(); }
+    std::string UserData() const { return Home() + "/xdg-data"; }
+    // A copy installed under App() + "prefix": the programs in bin, the engine list in share.
+    std::string MakeInstalledLayout(const std::string& engines) const {
+        const std::string prefix = App() + "prefix/";
+        std::filesystem::create_directories(prefix + "bin");
+        std::filesystem::create_directories(prefix + "share/orvalo/data");
+        TFileUtils::WriteWholeFile(prefix + "share/orvalo/data/Engines.dat", Scramble(engines));
+        return prefix;
+    }
     QByteArray SettingsText() const {
         return QByteArray::fromStdString(
             TFileUtils::ReadWholeFile(OpenOrvaloSettings()->fileName().toStdString()));
@@ -42,12 +61,16 @@ private:
     }
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<QTemporaryDir> m_home;
 };
 
 void TestStartUp::init() {
     m_app = std::make_unique<QTemporaryDir>();
     m_config = std::make_unique<QTemporaryDir>();
+    m_home = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
+    qputenv("HOME", m_home->path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(UserData()));
     QVERIFY(CreateDir(App() + "data"));
 }
 
@@ -158,15 +181,83 @@ void TestStartUp::missingDataFolderStillSavesSettings() {
 }
 
 void TestStartUp::unusableAppFolderStillStartsAndStops() {
-    // Nothing can be created below a plain file: every folder step fails quietly.
+    // Nothing can be created below a plain file, neither beside the program nor in the user's
+    // folders: every folder step fails quietly and the start names all three folders.
     const std::string blocked = App() + "plain-file/";
     QVERIFY(TFileUtils::WriteWholeFile(App() + "plain-file", "x"));
+    qputenv("HOME", QByteArray::fromStdString(blocked + "home"));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocked + "data"));
     StartUp(blocked);
-    QCOMPARE(AppOptions->DownloadDir, blocked + "Downloads");
+    QCOMPARE(AppOptions->DownloadDir, blocked + "home/Music/Orvalo");
     QVERIFY(!DirectoryExists(AppOptions->DownloadDir));
+    QCOMPARE(UnwritableFolders(),
+             (std::vector<std::string>{blocked + "data/Orvalo/data/", AppOptions->DownloadDir,
+                                       AppOptions->IncompleteDir}));
     QCOMPARE(SearchKeys->Count(), 0);
     ShutDown();
-    QVERIFY(SettingsText().contains("plain-file/Downloads"));
+    QVERIFY(SettingsText().contains("plain-file/home/Music/Orvalo"));
+}
+
+void TestStartUp::programFoldersFollowTheExecutableFolder_data() {
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("installedLayout");
+    QTest::addColumn<bool>("portable");
+    QTest::newRow("writable folder") << false << false << true;
+    QTest::newRow("read-only folder") << true << false << false;
+    QTest::newRow("writable bin of an installed layout") << false << true << false;
+}
+
+void TestStartUp::programFoldersFollowTheExecutableFolder() {
+    QFETCH(bool, readOnly);
+    QFETCH(bool, installedLayout);
+    QFETCH(bool, portable);
+    const std::string prefix = installedLayout ? MakeInstalledLayout("") : App() + "prefix/";
+    const std::string bin = prefix + "bin/";
+    std::filesystem::create_directories(bin);
+    // Root writes anyway: the folder's write bits go, and for root the answer is given.
+    TFolderWritable writable = FolderIsWritable;
+    if (readOnly && ::geteuid() == 0)
+        writable = [](const std::string&) { return false; };
+    if (readOnly)
+        QCOMPARE(::chmod(bin.c_str(), 0555), 0);
+    const TProgramFolders folders = ChooseProgramFolders(bin, writable);
+    ::chmod(bin.c_str(), 0755);
+    QCOMPARE(folders.Portable, portable);
+    if (portable) {
+        QCOMPARE(folders.DataFolder, bin + "data/");
+        QCOMPARE(folders.EngineListPath(), bin + "data/Engines.dat");
+        QCOMPARE(folders.DownloadDir, bin + "Downloads");
+        QCOMPARE(folders.IncompleteDir, bin + "Incomplete");
+    } else {
+        QCOMPARE(folders.DataFolder, UserData() + "/Orvalo/data/");
+        QCOMPARE(folders.EngineListPath(), prefix + "share/orvalo/data/Engines.dat");
+        QCOMPARE(folders.DownloadDir, Home() + "/Music/Orvalo");
+        QCOMPARE(folders.IncompleteDir, UserData() + "/Orvalo/Incomplete");
+    }
+}
+
+void TestStartUp::installedCopyKeepsItsFilesInTheUsersFolders() {
+    // A home without a music folder; the shipped list has two engines, the user's own one.
+    const std::string prefix =
+        MakeInstalledLayout("A*a*http://muzz.test/?q=*\r\nB*b*http://mp3search.test/?q=*\r\n");
+    StartUp(prefix + "bin");
+    QCOMPARE(AppFolder, prefix + "bin/");
+    QCOMPARE(DataFolder, UserData() + "/Orvalo/data/");
+    QVERIFY(DirectoryExists(DataFolder));
+    QCOMPARE(AppOptions->DownloadDir, Home() + "/Music/Orvalo");
+    QCOMPARE(AppOptions->IncompleteDir, UserData() + "/Orvalo/Incomplete");
+    QVERIFY(DirectoryExists(AppOptions->DownloadDir) && DirectoryExists(AppOptions->IncompleteDir));
+    QVERIFY(UnwritableFolders().empty());
+    QCOMPARE(EngineList->Count(), 2);
+    SearchKeys->Add("kept");
+    ShutDown();
+    QVERIFY(FileExists(DataFolder + "SearchKeys.txt"));
+    QVERIFY(!DirectoryExists(prefix + "bin/data") && !DirectoryExists(prefix + "bin/Downloads"));
+
+    QVERIFY(TFileUtils::WriteWholeFile(DataFolder + "Engines.dat",
+                                       Scramble("Own*own*http://muzz.test/?q=*\r\n")));
+    StartUp(prefix + "bin");
+    QCOMPARE(EngineList->Count(), 1);
 }
 
 void TestStartUp::secondInstanceIsRefused() {

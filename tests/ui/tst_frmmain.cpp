@@ -79,6 +79,7 @@ QList<int> VisibleButtonSlots(TfrmMain& window, QStringList& names) {
 void TestFrmMain::init() {
     Activated = false;
     AppFolder.clear();
+    DataFolder.clear();
 }
 
 void TestFrmMain::everythingVisibleUntilFirstActive() {
@@ -179,6 +180,7 @@ void TestFrmMain::pressedViewButtonAgainChangesNothing() {
 void TestFrmMain::firstActivationHandledOnce() {
     const QTemporaryDir app;
     AppFolder = app.path().toStdString() + "/";
+    DataFolder = AppFolder + "data/";
     TfrmMain window;
     window.show();
     window.FormActivate();

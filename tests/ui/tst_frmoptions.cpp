@@ -86,14 +86,14 @@ void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
 
 void TestFrmOptions::clearLastSearchesActsAtOnce() {
     AddSearchKey(*SearchKeys, m_box, "blue harbour");
-    QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(AppFolder)));
+    QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder)));
     TfrmOptions options(nullptr, m_box, {});
     options.cmdClearLastSearches->click();
     options.cmdCancel->click();
     QCOMPARE(SearchKeys->Count(), 0);
     QVERIFY(m_box.Items.empty());
     QCOMPARE(m_box.Edit, std::string(kSearchPrompt));
-    QVERIFY(!FileExists(SearchKeysPath(AppFolder)));
+    QVERIFY(!FileExists(SearchKeysPath(DataFolder)));
 }
 
 void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {

@@ -25,6 +25,7 @@ class TestUi : public QObject {
     Q_OBJECT
 private slots:
     void alreadyRunningNotice();
+    void unwritableFoldersWarning();
     void mainWindowTitle();
     void iconIndexIsSharedPerType();
     void existingFolderGetsFolderIcon();
@@ -41,6 +42,15 @@ void TestUi::alreadyRunningNotice() {
     QCOMPARE(box->text(), QStringLiteral("Orvalo is already running."));
     QCOMPARE(box->icon(), QMessageBox::Information);
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestUi::unwritableFoldersWarning() {
+    const auto box = MakeUnwritableFoldersBox({"/srv/ro/data/", "/srv/ro/Music/Orvalo"});
+    QCOMPARE(box->windowTitle(), QStringLiteral("Orvalo"));
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY2(box->text().contains(QStringLiteral("\n\n/srv/ro/data/\n/srv/ro/Music/Orvalo\n\n")),
+             qPrintable(box->text()));
 }
 
 void TestUi::mainWindowTitle() {
