@@ -147,6 +147,15 @@ bool TSearchKeysBox::eventFilter(QObject* watched, QEvent* event) {
     return QComboBox::eventFilter(watched, event);
 }
 
+void TSearchKeysBox::focusInEvent(QFocusEvent* event) {
+    QComboBox::focusInEvent(event);
+    // The prompt stands in the box as its text: once the box is entered it is selected, so
+    // that what the user types replaces it instead of being added to it. Queued, because a
+    // click places the cursor after the focus has arrived.
+    if (currentText() == QLatin1String(kSearchPrompt))
+        QTimer::singleShot(0, lineEdit(), &QLineEdit::selectAll);
+}
+
 void TSearchKeysBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit EnterPressed();

@@ -61,6 +61,7 @@ private slots:
     void blankKeyStartsNothing_data();
     void blankKeyStartsNothing();
     void enterWhileSearchingCancels();
+    void typingReplacesThePrompt();
     void titleAndFileName_data();
     void titleAndFileName();
     void progressStepsPerEngineThenFull();
@@ -173,6 +174,18 @@ void TestFraSearch::enterWhileSearchingCancels() {
     QVERIFY(m_page->Cancelled);
     QVERIFY(SearchManager->Stopped);
     QVERIFY(!m_page->tmrTime->isActive());
+}
+
+void TestFraSearch::typingReplacesThePrompt() {
+    m_page->show();
+    m_page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+    QLineEdit* edit = m_page->cmbSearchKeys->lineEdit();
+    QCOMPARE(edit->text(), QString::fromLatin1(kSearchPrompt));
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+    QTRY_VERIFY(edit->hasSelectedText());
+    QTest::keyClicks(edit, QStringLiteral("velvet"));
+    QCOMPARE(m_page->cmbSearchKeys->EditText(), std::string("velvet"));
 }
 
 void TestFraSearch::titleAndFileName_data() {
