@@ -5,6 +5,7 @@
 
 #include "core/uTStringUtils.h"
 #include "ui/uPageList.h"
+#include "ui/uPlainText.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (role == Qt::ToolTipRole && column == ColTitle)
-        return entry.Title; // long titles are cut in the column
+        return PlainToolTip(entry.Title); // long titles are cut in the column
     return {};
 }
 

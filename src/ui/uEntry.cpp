@@ -15,6 +15,7 @@
 #include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
+#include "ui/uPlainText.h"
 
 namespace {
 
@@ -32,10 +33,8 @@ void ForwardSignal(int signal) {
 } // namespace
 
 std::unique_ptr<QMessageBox> MakeAlreadyRunningBox() {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("Orvalo"),
-                                             QStringLiteral("Orvalo is already running."),
-                                             QMessageBox::Ok);
-    return box;
+    return MakeMessageBox(QMessageBox::Information, QStringLiteral("Orvalo is already running."),
+                          QMessageBox::Ok);
 }
 
 std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::string>& folders) {
@@ -47,8 +46,7 @@ std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::str
                                         "they can be written. Other folders for the downloads "
                                         "can be chosen under Extra, Options.")
                              .arg(names.join(QLatin1Char('\n')));
-    return std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Orvalo"), text,
-                                         QMessageBox::Ok);
+    return MakeMessageBox(QMessageBox::Warning, text, QMessageBox::Ok);
 }
 
 void CloseWindowsOnTerminationSignals(QObject* owner) {

@@ -17,6 +17,7 @@
 #include "ui/uDownloadsModel.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uPageList.h"
+#include "ui/uPlainText.h"
 
 namespace {
 const char* const kTag = "Tag";
@@ -70,9 +71,8 @@ TfraDownloads::TfraDownloads(QWidget* parent)
             PlayList->PlayMedia(path);
     };
     Confirm = [this](const QString& text) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvalo"), text,
-                        QMessageBox::Yes | QMessageBox::No, this);
-        return box.exec() == QMessageBox::Yes;
+        return MakeMessageBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, this)
+                   ->exec() == QMessageBox::Yes;
     };
 }
 

@@ -22,6 +22,7 @@
 #include "ui/uMediaPlayer.h"
 #include "ui/uPageList.h"
 #include "ui/uPlayListModel.h"
+#include "ui/uPlainText.h"
 #include "ui/uPlayerBar.h"
 #include "ui/uShell.h"
 #include "ui/uSystemIcons.h"
@@ -29,7 +30,6 @@
 namespace {
 constexpr int kButtonSize = 22;
 constexpr int kMediaWidth = 420; // wide enough for the transport bar's time labels and sliders
-const QString kTitle = QStringLiteral("Orvalo");
 
 QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph,
                               QWidget* parent) {
@@ -48,8 +48,7 @@ QWidget* MakePanel(const QString& name, QWidget* parent) {
 
 int ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& text,
                 QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, kTitle, text, buttons, owner);
-    return box.exec();
+    return MakeMessageBox(icon, text, buttons, owner)->exec();
 }
 
 std::string BareName(const std::string& path) {

@@ -34,6 +34,7 @@
 #include "ui/uArtwork.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uPageList.h"
+#include "ui/uPlainText.h"
 #include "ui/uSearchModels.h"
 
 namespace {
@@ -507,7 +508,7 @@ void TfraSearch::Notice(const QString& text) {
     if (ShowNotice)
         ShowNotice(text);
     else
-        QMessageBox::information(this, QStringLiteral("Orvalo"), text);
+        MakeMessageBox(QMessageBox::Information, text, QMessageBox::Ok, this)->exec();
 }
 
 void TfraSearch::cmdSearchClick() {

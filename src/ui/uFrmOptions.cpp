@@ -19,6 +19,7 @@
 #include "playlist/uTPlayListManager.h"
 #include "startup/uIncludes.h"
 #include "ui/uFrmBrowseDirectory.h"
+#include "ui/uPlainText.h"
 
 namespace {
 const char* const kFolderBytes = "folderBytes";
@@ -160,11 +161,11 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
     // Emptying the folder in effect when it is also the download folder would delete the
     // finished downloads: refuse, say why, delete nothing.
     if (SameFolder(AppOptions->IncompleteDir, AppOptions->DownloadDir)) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvalo"),
-                        QStringLiteral("The incomplete folder is also the download folder. Clearing it would "
-                                       "delete your finished downloads, so nothing was deleted."),
-                        QMessageBox::Ok, this);
-        box.exec();
+        MakeMessageBox(QMessageBox::Warning,
+                       QStringLiteral("The incomplete folder is also the download folder. Clearing it would "
+                                      "delete your finished downloads, so nothing was deleted."),
+                       QMessageBox::Ok, this)
+            ->exec();
         return;
     }
     DeleteFolderFiles(AppOptions->IncompleteDir);

@@ -8,6 +8,8 @@
 #include <QStringDecoder>
 #include <QStyle>
 
+#include "ui/uPlainText.h"
+
 namespace {
 unsigned char FoldAscii(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
@@ -77,7 +79,8 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::DecorationRole && m_icons)
             return m_icons->Icon(row.IconIndex);
         if (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
-            return TypeDescription(ShownText(row.Name));
+            return role == Qt::ToolTipRole ? PlainToolTip(TypeDescription(ShownText(row.Name)))
+                                           : TypeDescription(ShownText(row.Name));
         break;
     case ColName:
         if (role == Qt::DisplayRole)

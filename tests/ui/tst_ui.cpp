@@ -1,12 +1,24 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
 #include <QMessageBox>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include "ui/uDownloadsModel.h"
+#include "ui/uPlainText.h"
 #include "ui/uShell.h"
 #include "ui/uEntry.h"
 #include "ui/uFrmMain.h"
@@ -34,6 +46,7 @@ private slots:
     void shellTargets_data();
     void shellTargets();
     void terminationSignalClosesWindows();
+    void outsideTextIsNeverReadAsMarkup();
 };
 
 void TestUi::alreadyRunningNotice() {
@@ -130,6 +143,68 @@ void TestUi::terminationSignalClosesWindows() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::raise(SIGTERM);
     QTRY_VERIFY(!window.isVisible());
+}
+
+namespace {
+// Tells whether anything opens a named pipe for reading while it is watched. A reader's open
+// waits for a writer: the watcher opens the pipe for writing as soon as a reader waits (an
+// open that fails without one) and closes it again at once, so that the reader sees an
+// empty file instead of waiting for ever.
+class TPipeWatch {
+public:
+    explicit TPipeWatch(QByteArray path) : m_path(std::move(path)) {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                const int writer = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0) {
+                    m_opened = true;
+                    ::close(writer);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+    ~TPipeWatch() {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool Opened() const { return m_opened; }
+
+private:
+    QByteArray m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_opened{false};
+    std::thread m_thread;
+};
+} // namespace
+
+void TestUi::outsideTextIsNeverReadAsMarkup() {
+    const QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.path() + "/song.png");
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    const QString title = QStringLiteral("<img src=\"%1\"> Zero <b>Song</b>").arg(QString::fromUtf8(pipe));
+    const TPipeWatch watch(pipe);
+
+    TDownloadsModel downloads;
+    downloads.Append({1, 0, title.toStdString(), 10, 0, 0, 0});
+    const QString tip = downloads.index(0, TDownloadsModel::ColTitle).data(Qt::ToolTipRole).toString();
+    QLabel owner;
+    owner.show();
+    QToolTip::showText(owner.mapToGlobal(QPoint(5, 5)), tip, &owner);
+    QTRY_VERIFY(QToolTip::isVisible());
+    // What the tip shows is the title, letter for letter.
+    QTextDocument shown;
+    shown.setHtml(tip);
+    QCOMPARE(shown.toPlainText(), title);
+
+    const auto box = MakeUnwritableFoldersBox({pipe.toStdString(), title.toStdString()});
+    box->show();
+    QLabel* label = MakePlainLabel(title, &owner);
+    label->show();
+    QCoreApplication::processEvents();
+    QVERIFY(box->text().contains(title));
+    QToolTip::hideText();
+    QVERIFY2(!watch.Opened(), "a picture named in a text from outside was read");
 }
 
 QTEST_MAIN(TestUi)
