@@ -15,6 +15,10 @@ TVerificationManager::~TVerificationManager() {
 }
 
 void TVerificationManager::Add(const std::string& url) {
+    if (!m_roundOpen) {
+        ++m_round;
+        m_roundOpen = true;
+    }
     Pending.Add(url);
 }
 
@@ -24,6 +28,7 @@ void TVerificationManager::Activate() {
 }
 
 void TVerificationManager::Stop() {
+    m_roundOpen = false;
     Timer->stop();
     Pending.Clear();
     for (const auto& entry : Running.Entries()) {
@@ -55,11 +60,18 @@ void TVerificationManager::StartCheck(const std::string& url) {
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
     const TLifelineRef alive = m_alive;
-    check->OnCheckFailed = [this, alive](const std::string& link) {
-        HandOver(alive, [this, link] { CheckFailed(link); });
+    const int round = m_round;
+    check->OnCheckFailed = [this, alive, round](const std::string& link) {
+        HandOver(alive, [this, round, link] {
+            if (round == m_round)
+                CheckFailed(link);
+        });
     };
-    check->OnCheckVerified = [this, alive](const std::string& link, int64_t size) {
-        HandOver(alive, [this, link, size] { CheckVerified(link, size); });
+    check->OnCheckVerified = [this, alive, round](const std::string& link, int64_t size) {
+        HandOver(alive, [this, round, link, size] {
+            if (round == m_round)
+                CheckVerified(link, size);
+        });
     };
     TCheckFile& started = *check;
     Running.Add(url, std::move(check));

@@ -43,7 +43,10 @@ public:
     void Add(const std::string& url);
     void Activate();
     // Stops the timer, drops the queue and stops running checks. A check that already had
-    // its answer has reported it; one stopped before that reports failure.
+    // its answer has reported it; one stopped before that reports failure, unless links were
+    // added again meanwhile: outcomes of checks from before a Stop never reach the receiver
+    // once a new round of checks has begun (the same link may be queued again for a new
+    // search, and a late answer of the old check must not stand for it).
     void Stop();
     void TimerTick();
     void PurgeFinished();
@@ -54,5 +57,7 @@ public:
 
 private:
     void StartCheck(const std::string& url);
+    int m_round = 0;          // counts the rounds of checks: a round begins at the first Add after a Stop
+    bool m_roundOpen = false; // an Add has begun the current round
     TLifeline m_alive = MakeLifeline();
 };

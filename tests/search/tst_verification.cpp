@@ -29,6 +29,7 @@ private slots:
     void linkAddedTwiceIsReportedTwice();
     void stopThenNewSearchPurgesOldChecks();
     void checkStoppedBeforeItsAnswerReportsFailure();
+    void lateOutcomeOfAnEarlierRoundIsDropped();
     void destroyingTheManagerEndsChecksWithoutWaiting();
 
 private:
@@ -156,6 +157,22 @@ void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
     QVERIFY(m_server->WaitForRequests(before + 1, 5000)); // sent; no answer will come
     manager.Stop();
     QTRY_COMPARE(reports.events, QStringList{"failed http://stall.test/9.mp3"});
+}
+
+void TestVerification::lateOutcomeOfAnEarlierRoundIsDropped() {
+    const size_t before = m_server->RequestCount();
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add("http://stall.test/10.mp3");
+    manager.TimerTick();
+    QVERIFY(m_server->WaitForRequests(before + 1, 5000));
+    // A new search queues the same link before the stopped check's failure comes in.
+    manager.Stop();
+    manager.Add("http://stall.test/10.mp3");
+    QTRY_VERIFY(!manager.Running.Objects(0)->IsRunning());
+    QTest::qWait(100);
+    QCOMPARE(reports.events, QStringList());
 }
 
 void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {
