@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <map>
+#include <system_error>
 
 #include <QCoreApplication>
 
@@ -44,21 +46,24 @@ std::string PercentDecoded(const std::string& text) {
 
 // Where files go unless the command line says otherwise: the folders of the program's
 // settings, or the program's own defaults when those are missing.
-// A folder given on the command line is the only one touched for its part: the default
-// (beside a portable program, in the user's folders for an installed one) is made only for
-// a folder the command line leaves out.
+// A folder given on the command line is the only one touched for its part, made with its
+// parents when it is missing; the default (beside a portable program, in the user's folders
+// for an installed one) is made only for a folder the command line leaves out.
 void SettleFolders(TCliDownloadOptions& options) {
     TAppOptions settings;
     settings.Load();
     const TProgramFolders defaults = ChooseProgramFolders(ExecutableFolder());
-    if (options.DownloadFolder.empty()) {
-        SettleFolder(settings.DownloadDir, defaults.DownloadDir, !defaults.Portable);
-        options.DownloadFolder = settings.DownloadDir;
-    }
-    if (options.IncompleteFolder.empty()) {
-        SettleFolder(settings.IncompleteDir, defaults.IncompleteDir, !defaults.Portable);
-        options.IncompleteFolder = settings.IncompleteDir;
-    }
+    const auto settle = [&](std::string& given, std::string& setting, const std::string& fallback) {
+        if (given.empty()) {
+            SettleFolder(setting, fallback, !defaults.Portable);
+            given = setting;
+        } else if (!DirectoryExists(given)) {
+            std::error_code ignored; // what cannot be made is reported by the caller
+            std::filesystem::create_directories(given, ignored);
+        }
+    };
+    settle(options.DownloadFolder, settings.DownloadDir, defaults.DownloadDir);
+    settle(options.IncompleteFolder, settings.IncompleteDir, defaults.IncompleteDir);
 }
 
 // One progress line per file on a terminal, redrawn in place, at most ten times a second.
@@ -129,7 +134,7 @@ int RunCliDownload(TCliDownloadOptions options) {
     SettleFolders(options);
     for (const std::string& folder : {options.DownloadFolder, options.IncompleteFolder}) {
         if (!DirectoryExists(folder)) {
-            std::fprintf(stderr, "orvalo-cli: no such folder: %s\n", folder.c_str());
+            std::fprintf(stderr, "orvalo-cli: cannot make the folder: %s\n", folder.c_str());
             return 1;
         }
     }

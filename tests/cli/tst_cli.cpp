@@ -45,6 +45,7 @@ private slots:
     void searchThatNeverEndsTimesOut();
     void downloadReportsEachFile();
     void downloadNamesStayInsideTheFolders();
+    void foldersGivenAreMadeWithTheirParents();
     void twoProcessesNeverShareAFile();
     void downloadPastAFileSizeLimitFails();
     void foldersGivenAreTheOnlyOnesTouched();
@@ -185,7 +186,20 @@ void TestCli::downloadNamesStayInsideTheFolders() {
     QCOMPARE(result.exitCode, 0);
     QVERIFY(!QFile::exists(root.path() + "/escaped"));
     QVERIFY(QFile::exists(root.path() + "/a/done/.._.._escaped"));
-    QCOMPARE(RunCli({"download", "--to", root.path() + "/none", "http://dl.test/x.mp3"}).exitCode, 1);
+}
+
+void TestCli::foldersGivenAreMadeWithTheirParents() {
+    QTemporaryDir root;
+    m_server->Serve("dl.test/made.mp3", TScriptedResponse::Ok("made"));
+    const Result made = RunCli({"download", "--to", root.path() + "/songs/new", "--incomplete",
+                                root.path() + "/partial/new", "http://dl.test/made.mp3"});
+    QCOMPARE(made.exitCode, 0);
+    QVERIFY(QFile::exists(root.path() + "/songs/new/made.mp3"));
+    QVERIFY(QFile(root.path() + "/file").open(QIODevice::WriteOnly));
+    const Result refused = RunCli({"download", "--to", root.path() + "/file/songs", "--incomplete",
+                                   root.path() + "/partial/new", "http://dl.test/made.mp3"});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.err.contains("cannot make the folder"));
 }
 
 void TestCli::twoProcessesNeverShareAFile() {
