@@ -19,11 +19,13 @@ chmod 700 "$work/runtime"
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen
 
 for signal in TERM INT; do
+    # The file is there before the job starts: the job's shell may open it only later.
+    : >"$work/out"
     ORVALO_BIN=$bin bash "$root/scripts/run.sh" >"$work/out" 2>&1 &
     group=$!
     proxy=""
     for _ in $(seq 100); do
-        proxy=$(sed -n 's/^run: stand-in web at //p' "$work/out")
+        proxy=$(sed -n 's/^run: stand-in web at //p' "$work/out" || true)
         [ -n "$proxy" ] && break
         sleep 0.1
     done
