@@ -54,14 +54,8 @@ bool SaveSearchKeys(const TStringList& keys, const std::string& path) {
         text += key;
         text += "\r\n";
     }
-    // The new history goes beside the old one and takes its place only once whole. (Qt's own
-    // save-file class reports success for a write cut short by a file-size limit.)
-    const std::string fresh = path + ".new";
-    if (!TFileUtils::WriteWholeFile(fresh, text) || std::rename(fresh.c_str(), path.c_str()) != 0) {
-        std::remove(fresh.c_str());
-        return false;
-    }
-    return true;
+    // (Qt's own save-file class reports success for a write cut short by a file-size limit.)
+    return TFileUtils::ReplaceWholeFile(path, text);
 }
 
 void FillSearchKeysBox(const TStringList& keys, ISearchKeysBox& box) {

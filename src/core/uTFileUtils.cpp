@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -140,10 +141,37 @@ bool TFileUtils::WriteWholeFile(const std::string& path, std::string_view data) 
     return file.Close() && written;
 }
 
-void DeleteFolderFiles(const std::string& folder) {
+bool TFileUtils::ReplaceWholeFile(const std::string& path, std::string_view data) {
+    // A name of this process's own, so that two processes saving at once never write into
+    // one file; one left by a crashed run of the same number is stale.
+    const std::string fresh = path + ".new-" + std::to_string(::getpid());
+    ::unlink(fresh.c_str());
+    FileDescriptor file(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!file.IsOpen())
+        return false;
+    const bool written = WriteFully(file.Get(), data.data(), data.size());
+    if (file.Close() && written && ::rename(fresh.c_str(), path.c_str()) == 0)
+        return true;
+    ::unlink(fresh.c_str());
+    return false;
+}
+
+void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep) {
+    // Files are told apart by device and inode: a kept file may be named through a link or
+    // another spelling of the folder.
+    std::set<std::pair<dev_t, ino_t>> kept;
+    for (const std::string& path : keep) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0)
+            kept.emplace(info.st_dev, info.st_ino);
+    }
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
+        struct stat info {};
+        if (!kept.empty() && ::lstat(it->path().c_str(), &info) == 0 &&
+            kept.count({info.st_dev, info.st_ino}) != 0)
+            continue;
         // A link is removed as a link: its target, wherever it lies, stays untouched.
         std::error_code typeError;
         const bool plainFile = it->is_symlink(typeError) ? !it->is_directory(typeError)

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 // Whole-file reading and writing of byte strings, with no line-ending or character
 // conversion. Every failure is a value: an empty string or false.
@@ -10,11 +11,15 @@ class TFileUtils {
 public:
     static std::string ReadWholeFile(const std::string& path);
     static bool WriteWholeFile(const std::string& path, std::string_view data);
+    // Like WriteWholeFile, but the old file stays until the new one is whole: the data is
+    // written beside it and renamed over it. On any failure (a full disk) nothing changes.
+    static bool ReplaceWholeFile(const std::string& path, std::string_view data);
 };
 
-// Deletes every plain file directly inside `folder` (hidden ones included). Subfolders and
+// Deletes every plain file directly inside `folder` (hidden ones included), but for the files
+// named in `keep` (under any spelling of their path: the same file is kept). Subfolders and
 // their contents are never touched; files that cannot be deleted stay.
-void DeleteFolderFiles(const std::string& folder);
+void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep = {});
 
 bool FileExists(const std::string& path);
 // False for a path with a NUL or any other control byte: the system would test another.

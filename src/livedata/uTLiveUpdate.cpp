@@ -6,6 +6,8 @@
 #include <QDate>
 
 #include "core/uGeneralKey.h"
+#include "core/uPopularList.h"
+#include "core/uScramble.h"
 #include "core/uAppInfo.h"
 #include "core/uTCustomStringList.h"
 #include "core/uTFileUtils.h"
@@ -123,8 +125,9 @@ void ProcessFirstRun(const std::string& text) {
 
 void ProcessMostPopular(const std::string& text, const QDate& today,
                         const std::string& popularPath) {
-    if (text.empty())
+    // An answer that holds no list (an error page, a cut transfer) leaves the stored list as
+    // it is, and so does a write that fails: the date says when a whole list was stored.
+    if (!HoldsPopularEntry(Unscramble(text)) || !TFileUtils::ReplaceWholeFile(popularPath, text))
         return;
     WritePopularDate(today);
-    TFileUtils::WriteWholeFile(popularPath, text);
 }

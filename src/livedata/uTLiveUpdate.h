@@ -49,7 +49,8 @@ void LiveDataReceived(const std::string& name, const std::string& text,
                       const std::string& popularPath);
 // A trimmed answer of exactly "f" registers the first run.
 void ProcessFirstRun(const std::string& text);
-// A non-empty answer is stored as the most-popular list (scrambled, as received) with today.
+// An answer holding at least one well-formed entry replaces the stored most-popular list
+// (scrambled, as received) and stores today's date; anything else changes nothing.
 void ProcessMostPopular(const std::string& text, const QDate& today,
                         const std::string& popularPath);
 // Whether the most-popular list is due: 7 or more whole days between its date and today.

@@ -102,25 +102,6 @@ std::string TMp3Search::ExtractHref(std::string_view anchorText) {
     return TStringUtils::GetField(anchorText.substr(href, tagEnd - href), "\"", 2);
 }
 
-namespace {
-std::string ShiftBytes(std::string_view data, int direction) {
-    std::string out(data);
-    for (size_t i = 0; i < out.size(); ++i) {
-        const int key = static_cast<unsigned char>(kScrambleKey[i % kScrambleKey.size()]);
-        out[i] = static_cast<char>((static_cast<unsigned char>(out[i]) + direction * key + 256) % 256);
-    }
-    return out;
-}
-} // namespace
-
-std::string Unscramble(std::string_view data) {
-    return ShiftBytes(data, -1);
-}
-
-std::string Scramble(std::string_view data) {
-    return ShiftBytes(data, 1);
-}
-
 TEngineKind EngineKindOf(const std::string& urlPrefix) {
     if (urlPrefix.find("muzz") != std::string::npos)
         return TEngineKind::Muzz;

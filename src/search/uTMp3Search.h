@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/uScramble.h"
+
 class THTTPGet;
 class TSearchManager;
 class TStringList;
@@ -88,12 +90,6 @@ protected:
     void ReportComplete();
 };
 
-// The engine list's key.
-inline constexpr std::string_view kScrambleKey = "vitalis lorem";
-// Subtracts the cycling key from every byte (modulo 256); Scramble adds it.
-std::string Unscramble(std::string_view data);
-std::string Scramble(std::string_view data);
-
 // The engine class an address prefix selects: "muzz", "emp3finder", "mp3search", tested in
 // this order, case-sensitively.
 enum class TEngineKind { None, Muzz, Mp3Finder, Mp3Search };
@@ -107,3 +103,4 @@ void CreateEngine(const std::string& displayName, const std::string& engineKey, 
 // Reads the scrambled engine list and creates its engines, in line order. Returns how many
 // engine lines named a known kind.
 int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager);
+

@@ -1,3 +1,7 @@
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include <QDate>
 #include <QScopeGuard>
 #include <QSettings>
@@ -7,6 +11,7 @@
 #include "TestServer.h"
 #include "core/uAppInfo.h"
 #include "core/uGeneralKey.h"
+#include "core/uScramble.h"
 #include "core/uTFileUtils.h"
 #include "livedata/uTLiveUpdate.h"
 #include "net/uThreadStart.h"
@@ -22,7 +27,8 @@ private slots:
     void firstRunAnswers_data();
     void firstRunAnswers();
     void mostPopularIsStoredAsReceived();
-    void emptyMostPopularChangesNothing();
+    void unusableMostPopularChangesNothing_data();
+    void unusableMostPopularChangesNothing();
     void sameNameTwiceFetchesOnce();
     void failedFetchIsReported_data();
     void failedFetchIsReported();
@@ -119,19 +125,45 @@ void TestLiveUpdate::firstRunAnswers() {
 }
 
 void TestLiveUpdate::mostPopularIsStoredAsReceived() {
-    std::string scrambled;
+    // One well-formed entry among bytes of every value: all of it is kept, byte for byte.
+    std::string plain = "Artist<field>Song<field>123<field>4<field><field>http://h.test/a.mp3\r\n";
     for (int i = 0; i < 700; ++i)
-        scrambled += static_cast<char>((i * 89) % 256);
+        plain += static_cast<char>((i * 89) % 256);
+    const std::string scrambled = Scramble(plain);
     ProcessMostPopular(scrambled, m_today, Dat());
     QVERIFY(TFileUtils::ReadWholeFile(Dat()) == scrambled);
     QCOMPARE(ReadPopularDate(), DayNumber(m_today));
 }
 
-void TestLiveUpdate::emptyMostPopularChangesNothing() {
-    QVERIFY(TFileUtils::WriteWholeFile(Dat(), "old list"));
+void TestLiveUpdate::unusableMostPopularChangesNothing_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("diskFull");
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += "A<field>B<field>" + std::to_string(i) + "<field>1<field><field>http://h.test/x.mp3\n";
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("no well-formed entry")
+        << QByteArray::fromStdString(Scramble("<html>503 Service Unavailable</html>\n")) << false;
+    QTest::newRow("a full disk") << QByteArray::fromStdString(Scramble(list)) << true;
+}
+
+void TestLiveUpdate::unusableMostPopularChangesNothing() {
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, diskFull);
+    const std::string old = Scramble("Old<field>List<field>1<field>1<field><field>http://h.test/o.mp3");
+    QVERIFY(TFileUtils::WriteWholeFile(Dat(), old));
     WritePopularDate(m_today.addDays(-30));
-    ProcessMostPopular("", m_today, Dat());
-    QCOMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("old list"));
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    if (diskFull) {
+        // Writes stop at 1 KiB, as on a disk that fills up; the signal would end the test.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{1024, before.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ProcessMostPopular(answer.toStdString(), m_today, Dat());
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    QVERIFY(TFileUtils::ReadWholeFile(Dat()) == old);
     QCOMPARE(ReadPopularDate(), DayNumber(m_today.addDays(-30)));
 }
 
@@ -215,10 +247,11 @@ void TestLiveUpdate::fetcherGoneBeforeTheAnswer() {
 void TestLiveUpdate::endToEndFirstStart() {
     m_server->Serve("www.orvalo.test/orvalo/data/firstrunv850.txt", TScriptedResponse::Ok("f\r\n"));
     m_server->Serve("www.orvalo.test/firstrun/allfirstrun.txt", TScriptedResponse::Ok("ok"));
-    m_server->Serve("www.orvalo.test/orvalo/data/mostpopular.txt", TScriptedResponse::Ok("\x01scrambled\xff"));
+    const std::string list = Scramble("A<field>B<field>1<field>2<field><field>http://h.test/b.mp3\r\n");
+    m_server->Serve("www.orvalo.test/orvalo/data/mostpopular.txt", TScriptedResponse::Ok(list));
     auto fetcher = StartLiveUpdate(m_today, Dat());
     QTRY_VERIFY(!IsFirstRun());
-    QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), std::string("\x01scrambled\xff"));
+    QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), list);
     QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));
 }
 
