@@ -97,6 +97,16 @@ TDownload* TDownloadManager::Find(const std::string& key) const {
     return index < 0 ? nullptr : Downloads.Objects(index);
 }
 
+std::vector<std::string> TDownloadManager::FilesBeingWritten() const {
+    std::vector<std::string> files;
+    for (int i = 0; i < Count(); ++i) {
+        const TDownload& download = *Downloads.Objects(i);
+        if (download.OwnsFile && download.Status() == TDownload::StatusDownloading)
+            files.push_back(download.FilePath);
+    }
+    return files;
+}
+
 bool TDownloadManager::IsTaken(const std::string& path) const {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0)

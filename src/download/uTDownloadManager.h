@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
@@ -45,6 +46,8 @@ public:
     int Count() const { return Downloads.Count(); }
     TDownload* Items(int index) const;
     TDownload* Find(const std::string& key) const;
+    // The incomplete files that running downloads are writing: they must stay where they are.
+    std::vector<std::string> FilesBeingWritten() const;
 
     // How many names the free-name search tries before it gives up.
     static constexpr int MaxNameCandidates = 10000;

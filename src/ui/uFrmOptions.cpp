@@ -168,7 +168,9 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
             ->exec();
         return;
     }
-    DeleteFolderFiles(AppOptions->IncompleteDir);
+    // On this system a file held open can be deleted: a running download would go on writing
+    // into a file without a name and fail at its end. Its file stays.
+    DeleteFolderFiles(AppOptions->IncompleteDir, DownloadManager->FilesBeingWritten());
 }
 
 void TfrmOptions::cmdOKClick() {

@@ -99,6 +99,13 @@ void TestFrmOptions::clearLastSearchesActsAtOnce() {
 void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     const std::string inEffect = AppOptions->IncompleteDir;
     QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/part.mp3", "x"));
+    // A download still running keeps the file it writes, named here under another spelling.
+    QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/running.mp3", "x"));
+    auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "running.mp3", 10);
+    running->FilePath = inEffect + "/./running.mp3";
+    running->OwnsFile = true;
+    const std::string key = running->Key;
+    DownloadManager->Downloads.Add(key, running.release());
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
     TfrmOptions options(nullptr, m_box, {});
@@ -109,6 +116,7 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     options.cmdBrowseIncompleteDirectory->click();
     options.cmdClearIncompleteDir->click();
     QVERIFY(!FileExists(inEffect + "/part.mp3"));
+    QVERIFY(FileExists(inEffect + "/running.mp3"));
     QVERIFY(FileExists(Folder("picked") + "/keep.mp3"));
 }
 
