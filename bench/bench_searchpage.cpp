@@ -3,8 +3,9 @@
 // time until every row shows verified, the gaps of a 5 ms probe timer on the GUI thread (p99
 // and longest, the probe's own 5 ms taken off), sorting the 10,000 rows by Size and by Title
 // (with the repaint that follows), and the peak memory of the process.
-// With --popular MB it first times loading a most-popular file of that many megabytes.
-// Usage: bench_searchpage [rows] [--popular MB]
+// With --popular MB it first times loading a most-popular file of that many megabytes; with
+// --engines N, showing an engine list of N lines on the page, against filling the list itself.
+// Usage: bench_searchpage [rows] [--popular MB] [--engines N]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 && argv[1][0] != '-' ? std::max(1, std::atoi(argv[1])) : 10000;
     const qsizetype popular = arguments.indexOf(QStringLiteral("--popular"));
     const int popularMb = popular > 0 ? arguments.value(popular + 1).toInt() : 0;
+    const qsizetype enginesAt = arguments.indexOf(QStringLiteral("--engines"));
+    const int engines = enginesAt > 0 ? arguments.value(enginesAt + 1).toInt() : 0;
     QTemporaryDir folder;
     const std::string appFolder = folder.path().toStdString() + "/";
     int popularLines = 0;
@@ -69,12 +72,20 @@ int main(int argc, char** argv) {
     VerificationManager =
         std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
     EngineList->Add("bench*Bench Engine");
+    const auto listStart = Clock::now();
+    for (int i = 0; i < engines; ++i)
+        EngineList->Add("key" + std::to_string(i) + "*Engine " + std::to_string(i));
+    const double listMs = MsSince(listStart);
 
     TfraSearch page;
     page.resize(900, 600);
     page.show();
     const auto init = Clock::now();
     page.InitPage();
+    if (engines > 0)
+        std::printf("engine list of %d lines: on the page in %.0f ms, the list itself %.0f ms "
+                    "(%.1fx)\n",
+                    engines, MsSince(init), listMs, MsSince(init) / std::max(listMs, 0.001));
     if (popularMb > 0) {
         const double firstSlice = MsSince(init);
         double longestTurn = 0;

@@ -37,9 +37,7 @@ TfraDownloads::TfraDownloads(QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(lvwDownloads);
 
-    QAbstractItemModel* headersOnly = lvwDownloads->model();
-    lvwDownloads->setModel(Rows);
-    delete headersOnly;
+    lvwDownloads->UseModel(Rows);
     lvwDownloads->setItemDelegate(new TDownloadsDelegate(lvwDownloads));
     lvwDownloads->header()->setSectionsClickable(true);
     connect(lvwDownloads->header(), &QHeaderView::sectionClicked, this,

@@ -112,9 +112,7 @@ TfraPlayList::TfraPlayList(std::unique_ptr<TMediaPlayer> player, QWidget* parent
           this)),
       m_player(std::move(player)), m_model(new TPlayListModel(this)) {
     setObjectName(QStringLiteral("fraPlayList1"));
-    QAbstractItemModel* headerOnly = lvwPlayList->model();
-    lvwPlayList->setModel(m_model);
-    delete headerOnly;
+    lvwPlayList->UseModel(m_model);
     lvwPlayList->setItemDelegate(new TPlayListDelegate(lvwPlayList));
     lvwPlayList->setContextMenuPolicy(Qt::CustomContextMenu);
     lvwPlayList->header()->setSectionsClickable(true);

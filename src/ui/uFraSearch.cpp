@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QButtonGroup>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +23,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/uPopularList.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 #include "core/uTStringUtils.h"
@@ -51,34 +54,6 @@ std::string LinkExtension(const std::string& link) {
     if (dot == std::string::npos || link.find_first_of(":\\/", dot) != std::string::npos)
         return {};
     return link.substr(dot);
-}
-
-// A whole, non-negative number with surrounding blanks, as the most-popular file writes it.
-bool ParseWholeNumber(std::string_view text, qint64& value) {
-    const std::string trimmed = TrimSpacesAndControls(text);
-    if (trimmed.empty() || trimmed.size() > 18)
-        return false;
-    value = 0;
-    for (const char c : trimmed) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-
-// The six "<field>" fields of a most-popular line; the last runs to the end of the line.
-bool SplitPopularLine(std::string_view line, std::array<std::string_view, 6>& fields) {
-    static constexpr std::string_view separator = "<field>";
-    for (size_t i = 0; i < 5; ++i) {
-        const size_t at = line.find(separator);
-        if (at == std::string_view::npos)
-            return false;
-        fields[i] = line.substr(0, at);
-        line.remove_prefix(at + separator.size());
-    }
-    fields[5] = line;
-    return true;
 }
 
 std::string ReplaceColons(std::string title) {
@@ -113,6 +88,11 @@ TSearchKeysBox::TSearchKeysBox(QWidget* parent) : QComboBox(parent) {
     setMaxVisibleItems(kMaxSearchKeys);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     lineEdit()->installEventFilter(this);
+    // The history is offered below the box as the user types; the box keeps exactly what was
+    // typed (filling in the rest of an earlier search would run that one on Enter).
+    completer()->setCompletionMode(QCompleter::PopupCompletion);
+    completer()->setFilterMode(Qt::MatchContains);
+    completer()->popup()->installEventFilter(this);
     setEditText(QString::fromLatin1(kSearchPrompt));
 }
 
@@ -141,6 +121,14 @@ bool TSearchKeysBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter in the list of suggestions searches for the one picked, if any, else for
+            // what was typed.
+            if (watched == completer()->popup()) {
+                const QModelIndex picked = completer()->popup()->currentIndex();
+                if (picked.isValid())
+                    setEditText(picked.data().toString());
+                completer()->popup()->hide();
+            }
             emit EnterPressed();
             return true;
         }
@@ -369,18 +357,12 @@ void TfraSearch::BuildControls() {
 }
 
 void TfraSearch::SetupList(TPageList* list, TResultListModel* model) {
-    QAbstractItemModel* labels = list->model();
-    QItemSelectionModel* selection = list->selectionModel();
-    list->setModel(model);
-    delete selection;
-    delete labels;
+    list->UseModel(model);
     list->setItemDelegateForColumn(0, new TStatusDelegate(list));
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* header = list->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    header->resizeSection(0, 45);
-    header->setSectionResizeMode(0, QHeaderView::Fixed);
     header->setSectionHidden(model->columnCount() - 1, true);
 }
 
@@ -404,6 +386,10 @@ void TfraSearch::ConnectControls() {
         connect(
             list->header(), &QHeaderView::sectionClicked, this,
             [this, list = list, model = model](int column) { ColumnClicked(list, model, column); });
+        // The arrow says how the rows are ordered: rows that came or changed since, out of
+        // that order, or a new search's rows, take it away.
+        connect(model, &TResultListModel::SortOrderLost, list->header(),
+                [header = list->header()] { header->setSortIndicatorShown(false); });
     }
 }
 
@@ -440,8 +426,11 @@ void TfraSearch::InitPage() {
 }
 
 void TfraSearch::LoadEngineRows() {
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(EngineList->Count()));
     for (int i = 0; i < EngineList->Count(); ++i)
-        EngineRows->AddEngine(EngineList->ValueFromIndex(i));
+        names.push_back(EngineList->ValueFromIndex(i));
+    EngineRows->AddEngines(names);
 }
 
 void TfraSearch::LoadMostPopular() {
@@ -456,15 +445,8 @@ void TfraSearch::LoadPopularSlice() {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(PopularSliceMs);
     std::string_view rest = std::string_view(m_popularText).substr(m_popularAt);
-    std::array<std::string_view, 6> fields;
     for (int lines = 1; !rest.empty(); ++lines) {
-        const size_t end = rest.find_first_of("\r\n");
-        const std::string_view line = rest.substr(0, end);
-        if (end == std::string_view::npos)
-            rest = {};
-        else
-            rest.remove_prefix(end + (rest.substr(end, 2) == "\r\n" ? 2 : 1));
-        AddPopularLine(line, fields);
+        AddPopularLine(TakeLine(rest));
         if (lines % 256 == 0 && std::chrono::steady_clock::now() >= deadline)
             break;
     }
@@ -479,23 +461,20 @@ void TfraSearch::LoadPopularSlice() {
     }
 }
 
-void TfraSearch::AddPopularLine(std::string_view line, std::array<std::string_view, 6>& fields) {
-    // A line the server's writer would never make is skipped: a blank one, one with fewer
-    // than six fields, one whose size or download count is no whole number.
-    qint64 size = 0;
-    qint64 downloads = 0;
-    if (!SplitPopularLine(line, fields) || !ParseWholeNumber(fields[2], size) ||
-        !ParseWholeNumber(fields[3], downloads))
+void TfraSearch::AddPopularLine(std::string_view line) {
+    // A line the server's writer would never make is skipped.
+    TPopularEntry entry;
+    if (!ParsePopularLine(line, entry))
         return;
-    const std::string link(fields[5]);
+    const std::string link(entry.Link);
     std::string displayName =
-        std::string(fields[0]) + " - " + std::string(fields[1]) + LinkExtension(link);
-    PopularResults->Add(link, TSearchResult::Verified, link, displayName, size);
+        std::string(entry.Artist) + " - " + std::string(entry.Title) + LinkExtension(link);
+    PopularResults->Add(link, TSearchResult::Verified, link, displayName, entry.Size);
     m_popularRows.Add(PopularRows->RowsHeld(), link);
     PopularRows->AppendRow(TSearchResult::Verified,
-                           {std::string(fields[0]), std::string(fields[1]), std::string(fields[4]),
-                            std::move(displayName)},
-                           {size, downloads});
+                           {std::string(entry.Artist), std::string(entry.Title),
+                            std::string(entry.Password), std::move(displayName)},
+                           {entry.Size, entry.Downloads});
 }
 
 void TfraSearch::SetSearchCaption(const QString& caption) {

@@ -141,7 +141,7 @@ private:
     void SetSearchCaption(const QString& caption);
     void LoadEngineRows();
     void LoadPopularSlice();
-    void AddPopularLine(std::string_view line, std::array<std::string_view, 6>& fields);
+    void AddPopularLine(std::string_view line);
     void CountEngineResult(const std::string& displayName);
     void ResetCounters();
     void SetupList(TPageList* list, TResultListModel* model);

@@ -31,8 +31,6 @@
 #include "ui/uFrmSplash.h"
 #include "ui/uShell.h"
 
-bool Activated = false;
-
 namespace {
 
 const char* const kTag = "Tag";
@@ -172,9 +170,15 @@ TfrmMain::TfrmMain(QWidget* parent)
     fraSearch1 = new TfraSearch(pageHost);
     fraDownloads1 = new TfraDownloads(pageHost);
     fraPlayList1 = new TfraPlayList(pageHost);
-    pages->addWidget(fraSearch1, 0, 0);
-    pages->addWidget(fraDownloads1, 0, 0);
-    pages->addWidget(fraPlayList1, 0, 0);
+    // Hidden pages keep their place in the layout: their lists take the client width too, so
+    // that the columns laid out after a window-state change fit them when they are shown.
+    for (QWidget* page : {static_cast<QWidget*>(fraSearch1), static_cast<QWidget*>(fraDownloads1),
+                          static_cast<QWidget*>(fraPlayList1)}) {
+        QSizePolicy policy = page->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        page->setSizePolicy(policy);
+        pages->addWidget(page, 0, 0);
+    }
     column->addWidget(pageHost, 1);
     setCentralWidget(client);
 
@@ -511,10 +515,17 @@ void TfrmMain::changeEvent(QEvent* event) {
         FormActivate();
 }
 
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A desktop that prevents focus stealing may never activate a new window: being shown
+    // counts as well, or the user would see every page at once.
+    FormActivate();
+}
+
 void TfrmMain::FormActivate() {
-    if (Activated)
+    if (m_firstActivationDone)
         return;
-    Activated = true;
+    m_firstActivationDone = true;
     ChangePage(findChild<QAction*>(QStringLiteral("mnuViewSearch")));
     if (!DataFolder.empty())
         LiveUpdate = StartLiveUpdate(QDate::currentDate(), DataFolder + "Orvalo.dat");

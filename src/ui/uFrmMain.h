@@ -20,10 +20,6 @@ class TfraDownloads;
 class TfraPlayList;
 class TfraSearch;
 
-// Whether the main window's first becoming active has been handled: the Searches page shown
-// and the live data fetched, once a run.
-extern bool Activated;
-
 // The program's main window: a frame around the search, downloads and play list pages with
 // a menu and a tool bar whose actions follow the page shown. Every action carries a number
 // (its "Tag" property) by which one function dispatches it.
@@ -51,6 +47,8 @@ public:
     static void LayoutColumns(QTreeView* list, const std::vector<float>& values);
     void SetComponentsVisible(const QStringList& names, bool visible);
 
+    // The first time the window becomes active or is shown: the Searches page is shown and
+    // the live data fetched. Once a window; later calls do nothing.
     void FormActivate();
     void tmrResizeTimer();
     void mnuExtraOptionsClick();
@@ -70,6 +68,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -83,4 +82,6 @@ private:
                                const QString& glyph, int x);
     void AddActionButton(const QString& name, const QString& hint, int tag, const QString& glyph, int slot);
     TWindowState CurrentWindowState() const;
+
+    bool m_firstActivationDone = false;
 };

@@ -40,6 +40,16 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, const Q
     ApplyRowBackground();
 }
 
+void TPageList::UseModel(QAbstractItemModel* model) {
+    QAbstractItemModel* captions = this->model();
+    QItemSelectionModel* selection = selectionModel();
+    setModel(model);
+    delete selection;
+    delete captions;
+    header()->resizeSection(0, 45);
+    header()->setSectionResizeMode(0, QHeaderView::Fixed);
+}
+
 void TPageList::ApplyRowBackground() {
     // On a dark desktop palette the light blue would leave light text unreadable: the
     // palette's own alternate colour serves there.

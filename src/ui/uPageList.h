@@ -26,6 +26,10 @@ class TPageList : public QTreeView {
 public:
     TPageList(const QString& name, const QString& accessibleName, const QStringList& columns, QWidget* parent);
 
+    // Puts the page's own model in place of the column captions the list was made with. The
+    // first column (a picture) keeps its fixed 45 pixels.
+    void UseModel(QAbstractItemModel* model);
+
     int SortTag = 0;
 
 protected:

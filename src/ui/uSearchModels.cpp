@@ -1,6 +1,7 @@
 #include "ui/uSearchModels.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QPainter>
@@ -74,6 +75,8 @@ int TResultListModel::AppendRow(int status, std::vector<std::string> texts,
     numbers.resize(m_numberColumns);
     m_rows.push_back(TRow{key, status, std::move(texts), std::move(numbers)});
     m_positionOfKey.push_back(key);
+    if (m_rows.size() > 1)
+        CheckSortOrder(m_rows.size() - 2);
     ScheduleFlush();
     return key;
 }
@@ -94,8 +97,25 @@ void TResultListModel::SetNumber(int key, int column, qint64 value) {
     Changed(key);
 }
 
+bool TResultListModel::InSortOrder(size_t position) const {
+    if (position + 1 >= m_rows.size())
+        return true;
+    const int order = Compare(m_rows[position], m_rows[position + 1], std::abs(m_sortedBy) - 1);
+    return m_sortedBy > 0 ? order <= 0 : order >= 0;
+}
+
+void TResultListModel::CheckSortOrder(size_t position) {
+    if (m_sortedBy == 0 || InSortOrder(position))
+        return;
+    m_sortedBy = 0;
+    emit SortOrderLost();
+}
+
 void TResultListModel::Changed(int key) {
     const int position = m_positionOfKey[static_cast<size_t>(key)];
+    if (position > 0)
+        CheckSortOrder(static_cast<size_t>(position - 1));
+    CheckSortOrder(static_cast<size_t>(position));
     // A row not shown yet shows its new values when it appears.
     if (position < m_shown) {
         m_changed.Mark(position);
@@ -108,6 +128,8 @@ void TResultListModel::Clear() {
     m_rows.clear();
     m_positionOfKey.clear();
     m_shown = 0;
+    if (std::exchange(m_sortedBy, 0) != 0)
+        emit SortOrderLost();
     m_changed.Clear();
     m_flush.stop();
     endResetModel();
@@ -186,6 +208,7 @@ void TResultListModel::SortBy(int tag) {
                      });
     for (size_t i = 0; i < m_rows.size(); ++i)
         m_positionOfKey[static_cast<size_t>(m_rows[i].Key)] = static_cast<int>(i);
+    m_sortedBy = column >= 0 && column < columnCount() ? tag : 0;
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i)
@@ -247,20 +270,24 @@ TEngineListModel::TEngineListModel(QObject* parent) : QAbstractTableModel(parent
 }
 
 int TEngineListModel::IndexOf(const std::string& displayName) const {
-    // A handful of engines: a scan costs less than keeping a hash in step.
-    for (size_t i = 0; i < m_engines.size(); ++i) {
-        if (m_engines[i].Name == displayName)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto found = m_indexOfName.find(displayName);
+    return found == m_indexOfName.end() ? -1 : found->second;
 }
 
-void TEngineListModel::AddEngine(const std::string& displayName) {
-    if (IndexOf(displayName) >= 0)
+void TEngineListModel::AddEngines(const std::vector<std::string>& displayNames) {
+    // Only names not listed yet, each once; all of them in one insertion, since an engine list
+    // may be long.
+    std::vector<TEngine> fresh;
+    for (const std::string& name : displayNames) {
+        if (m_indexOfName.emplace(name, static_cast<int>(m_engines.size() + fresh.size())).second)
+            fresh.push_back(TEngine{name, 0});
+    }
+    if (fresh.empty())
         return;
     const int first = rowCount();
-    beginInsertRows({}, first, first + 1);
-    m_engines.push_back(TEngine{displayName, 0});
+    beginInsertRows({}, first, first + 2 * static_cast<int>(fresh.size()) - 1);
+    m_engines.insert(m_engines.end(), std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
     endInsertRows();
 }
 

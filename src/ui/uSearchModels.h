@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -74,6 +75,15 @@ public:
     int RowOfKey(int key) const;
     // Shows what changed since the last turn of the event loop at once.
     void Flush();
+    // The sort tag the rows are in order of, or 0 once a row added or changed since the last
+    // sort broke that order (or the rows were cleared).
+    int SortedBy() const { return m_sortedBy; }
+
+signals:
+    // The rows stopped being in the order of the last sort.
+    void SortOrderLost();
+
+public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -93,6 +103,9 @@ private:
     int Compare(const TRow& a, const TRow& b, int column) const;
     void Changed(int key);
     void ScheduleFlush();
+    // Whether the rows at `position` and after it are in the order of the last sort.
+    bool InSortOrder(size_t position) const;
+    void CheckSortOrder(size_t position);
 
     std::vector<TColumn> m_columns;
     std::vector<int> m_slot; // column -> index into a row's Texts or Numbers
@@ -101,6 +114,7 @@ private:
     std::vector<TRow> m_rows;
     std::vector<int> m_positionOfKey; // row numbers run from 0 without gaps
     int m_shown = 0;
+    int m_sortedBy = 0;
     TChangedRows m_changed;
     QTimer m_flush;
 };
@@ -111,8 +125,8 @@ class TEngineListModel : public QAbstractTableModel {
 public:
     explicit TEngineListModel(QObject* parent = nullptr);
 
-    // Adds the pair of rows for a display name not yet listed.
-    void AddEngine(const std::string& displayName);
+    // Adds the pair of rows for each display name not yet listed, in order.
+    void AddEngines(const std::vector<std::string>& displayNames);
     void ResetCounters();
     // Counts one file for the engines shown under `displayName`.
     void CountResult(const std::string& displayName);
@@ -136,6 +150,7 @@ private:
     int IndexOf(const std::string& displayName) const;
 
     std::vector<TEngine> m_engines;
+    std::unordered_map<std::string, int> m_indexOfName;
     TChangedRows m_changed;
     QTimer m_flush;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QCompleter>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +63,7 @@ private slots:
     void blankKeyStartsNothing();
     void enterWhileSearchingCancels();
     void typingReplacesThePrompt();
+    void historyIsSuggestedNeverFilledIn();
     void titleAndFileName_data();
     void titleAndFileName();
     void progressStepsPerEngineThenFull();
@@ -188,6 +190,26 @@ void TestFraSearch::typingReplacesThePrompt() {
     QCOMPARE(m_page->cmbSearchKeys->EditText(), std::string("velvet"));
 }
 
+void TestFraSearch::historyIsSuggestedNeverFilledIn() {
+    AddSearchKey(*SearchKeys, *m_page->cmbSearchKeys, "velvet lanterns glasshouse");
+    m_page->show();
+    m_page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
+    QLineEdit* edit = m_page->cmbSearchKeys->lineEdit();
+    QAbstractItemView* suggestions = m_page->cmbSearchKeys->completer()->popup();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("velvet"));
+    QCOMPARE(edit->text(), QStringLiteral("velvet"));
+    QTRY_VERIFY(suggestions->isVisible());
+    QTest::keyClick(suggestions, Qt::Key_Escape);
+    QCOMPARE(edit->text(), QStringLiteral("velvet"));
+    QTest::keyClicks(edit, QStringLiteral(" "));
+    QTRY_VERIFY(suggestions->isVisible());
+    QTest::keyClick(suggestions, Qt::Key_Return);
+    QCOMPARE(SearchManager->SearchKey, std::string("velvet"));
+}
+
 void TestFraSearch::titleAndFileName_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("link");
@@ -271,6 +293,18 @@ void TestFraSearch::sizeSortedTwiceThenLaterVerificationFindsItsRow() {
     QCOMPARE(m_page->FileRows->data(m_page->FileRows->index(3, 0), StatusRole).toInt(), 1);
     QCOMPARE(Cell(*m_page->FileRows, 3, 5), QStringLiteral("3")); // its Key: the fourth row found
     QCOMPARE(m_page->lblFilesVerified->text(), QStringLiteral("4"));
+    // The arrow stays while the rows keep its order, and goes when they stop keeping it.
+    QVERIFY(header->isSortIndicatorShown());
+    m_engines[0]->Found("e", "http://s.test/e.mp3"); // size 0: last in descending order
+    QTRY_COMPARE(m_page->FileRows->rowCount(), 5);
+    QVERIFY(header->isSortIndicatorShown());
+    m_page->HandleLinkVerified("http://s.test/e.mp3", 4'000'000'000);
+    QVERIFY(!header->isSortIndicatorShown());
+    header->sectionClicked(2);
+    QVERIFY(header->isSortIndicatorShown());
+    m_page->cmdSearchClick(); // Cancel
+    StartWith(QStringLiteral("another"));
+    QVERIFY(!header->isSortIndicatorShown());
 }
 
 void TestFraSearch::statusAscendingOrdersFoundVerifiedFailed() {

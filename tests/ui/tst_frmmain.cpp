@@ -43,6 +43,7 @@ private slots:
     void firstActivationHandledOnce();
     void layoutColumnsSharesWhatFixedColumnsLeave();
     void layoutFollowsStateChangesNotBorderDrags();
+    void hiddenPagesColumnsFitAfterStateChanges();
     void menuCarriesEveryItem();
     void exceptionInAnActionLeavesWindowWorking();
     void splashClosesByTimerOrClick();
@@ -77,7 +78,6 @@ QList<int> VisibleButtonSlots(TfrmMain& window, QStringList& names) {
 } // namespace
 
 void TestFrmMain::init() {
-    Activated = false;
     AppFolder.clear();
     DataFolder.clear();
 }
@@ -182,14 +182,17 @@ void TestFrmMain::firstActivationHandledOnce() {
     AppFolder = app.path().toStdString() + "/";
     DataFolder = AppFolder + "data/";
     TfrmMain window;
+    // Shown, and before any activation could arrive (a desktop that prevents focus stealing
+    // sends none): one page all the same.
     window.show();
-    window.FormActivate();
     QVERIFY(window.fraSearch1->isVisible());
     QVERIFY(!window.fraDownloads1->isVisible());
     const TLiveUpdate* fetcher = window.LiveUpdate.get();
     QVERIFY(fetcher != nullptr);
     window.findChild<QAction*>(QStringLiteral("mnuViewPlayList"))->trigger();
     window.FormActivate();
+    window.hide();
+    window.show();
     QVERIFY(window.fraPlayList1->isVisible());
     QCOMPARE(window.LiveUpdate.get(), fetcher);
 }
@@ -235,6 +238,27 @@ void TestFrmMain::layoutFollowsStateChangesNotBorderDrags() {
     window.setWindowState(Qt::WindowNoState);
     QVERIFY(window.tmrResize->isActive());
     QCOMPARE(window.tmrResize->interval(), 20);
+}
+
+void TestFrmMain::hiddenPagesColumnsFitAfterStateChanges() {
+    TfrmMain window;
+    window.show();
+    const QSize normal = window.size();
+    window.setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(window.size() != normal);
+    window.tmrResizeTimer();
+    // The pages hidden during the change show columns laid out for their lists' widths.
+    window.findChild<QAction*>(QStringLiteral("mnuViewDownloads"))->trigger();
+    QCoreApplication::processEvents();
+    const QTreeView* downloads = window.fraDownloads1->lvwDownloads;
+    QCOMPARE(downloads->header()->sectionSize(1), int((downloads->width() - 445) * double(0.98f)));
+    window.findChild<QAction*>(QStringLiteral("mnuViewPlayList"))->trigger();
+    QCoreApplication::processEvents();
+    const QTreeView* playList = window.fraPlayList1->lvwPlayList;
+    QCOMPARE(playList->header()->sectionSize(1), int((playList->width() - 135) * double(0.99f)));
+    // The picture columns keep their 45 pixels.
+    for (const QTreeView* list : {downloads, playList})
+        QCOMPARE(list->header()->sectionResizeMode(0), QHeaderView::Fixed);
 }
 
 void TestFrmMain::menuCarriesEveryItem() {
