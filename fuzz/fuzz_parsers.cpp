@@ -1,10 +1,12 @@
-// Feeds arbitrary pages to every scraping routine of the three engine kinds.
+// Feeds arbitrary pages to every scraping routine of the three engine kinds, and arbitrary
+// text to the most-popular list's reader.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/uPopularList.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMp3Search.h"
 #include "search/uTSearchMuzz.h"
@@ -44,5 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     search.OnResultFound = count;
     search.ParseResults(page);
     search.ParseDetailPage(page);
+
+    // Every line read is a slice of the list; every entry's fields are slices of its line.
+    std::string_view rest = page;
+    TPopularEntry entry;
+    const auto inside = [](std::string_view part, std::string_view whole) {
+        return part.empty() || (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+    };
+    while (!rest.empty()) {
+        const size_t before = rest.size();
+        const std::string_view line = TakeLine(rest);
+        if (rest.size() >= before || !inside(line, page))
+            __builtin_trap();
+        if (ParsePopularLine(line, entry) &&
+            (entry.Size < 0 || entry.Downloads < 0 || !inside(entry.Artist, line) || !inside(entry.Link, line)))
+            __builtin_trap();
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "cli/uCliSearch.h"
 
 #include <cstdio>
+#include <memory>
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include "search/uTMp3Search.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
+#include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 
 namespace {
@@ -22,8 +24,8 @@ std::string Printable(std::string field) {
     return field;
 }
 
-// The state of one command-line search: it is done when the search is and every queued
-// check has reported.
+// One command-line search through the window's own search session: it is done when the
+// search is and every result's link check has reported.
 class TCliSearch {
 public:
     explicit TCliSearch(const TCliSearchOptions& options)
@@ -34,53 +36,47 @@ public:
     }
 
     bool LoadEngines() {
-        TStringList engineList('*');
-        ::LoadEngines(m_options.DataFolder + "/Engines.dat", engineList, m_engines);
+        ::LoadEngines(m_options.DataFolder + "/Engines.dat", m_engineList, m_engines);
         return m_engines.Engines.Count() > 0;
     }
 
     void Start() {
-        m_engines.OnResultFound = [this](const std::string& engine, const std::string& title, const std::string& link) {
-            PrintFields({"result", engine, title, link});
-            if (m_results.IndexOfKey(link) >= 0)
-                return;
-            m_results.Add(link, TSearchResult::NotVerified, link, title, 0);
-            ++m_checksQueued;
-            m_checks.Add(link);
-            m_checks.Activate();
-        };
-        m_engines.OnEngineDone = [](const std::string& engine) { PrintFields({"engine-done", engine}); };
-        m_engines.OnSearchDone = [this] {
+        m_session = std::make_unique<TSearchSession>(m_engines, m_checks, m_results, m_engineList);
+        QObject::connect(m_session.get(), &TSearchSession::ReportReceived,
+                         [](const std::string& engine, const std::string& title, const std::string& link) {
+                             PrintFields({"result", engine, title, link});
+                         });
+        QObject::connect(m_session.get(), &TSearchSession::EngineDone,
+                         [](const std::string& engine) { PrintFields({"engine-done", engine}); });
+        QObject::connect(m_session.get(), &TSearchSession::SearchDone, [this] {
             PrintFields({"search-done"});
-            m_searchDone = true;
             FinishIfDone();
-        };
-        m_checks.OnLinkVerified = [this](const std::string& link, int64_t size) {
-            PrintFields({"verified", link, std::to_string(size)});
+        });
+        QObject::connect(m_session.get(), &TSearchSession::ResultChanged, [this](int index) {
+            const TSearchResult& result = *m_results.Item(index);
+            if (result.Status == TSearchResult::Verified)
+                PrintFields({"verified", result.Url, std::to_string(result.Size)});
+            else
+                PrintFields({"failed", result.Url});
             ++m_checksReported;
             FinishIfDone();
-        };
-        m_checks.OnLinkFailed = [this](const std::string& link) {
-            PrintFields({"failed", link});
-            ++m_checksReported;
-            FinishIfDone();
-        };
-        m_engines.Search(m_options.Key);
+        });
+        m_session->Start(m_options.Key);
     }
 
 private:
     void FinishIfDone() {
-        if (m_searchDone && m_checksReported >= m_checksQueued)
+        if (!m_session->Searching() && m_checksReported >= m_session->Found())
             QCoreApplication::exit(0);
     }
 
     const TCliSearchOptions& m_options;
     TSearchManager m_engines;
+    TStringList m_engineList{'*'};
     TSearchResultManager m_results;
     TVerificationManager m_checks;
-    int m_checksQueued = 0;
+    std::unique_ptr<TSearchSession> m_session;
     int m_checksReported = 0;
-    bool m_searchDone = false;
 };
 } // namespace
 

@@ -1,8 +1,18 @@
 #include "search/uTSearchResultManager.h"
 
-void TSearchResultManager::Add(const std::string& key, int status, const std::string& url,
-                               const std::string& fileName, int64_t size) {
-    Items.Add(key, std::make_unique<TSearchResult>(key, status, url, fileName, size));
+TSearchResult& TSearchResultManager::Add(const std::string& key, int status, const std::string& url,
+                                        const std::string& fileName, int64_t size) {
+    auto result = std::make_unique<TSearchResult>(key, status, url, fileName, size);
+    TSearchResult& added = *result;
+    Items.Add(key, std::move(result));
+    return added;
+}
+
+std::string LinkExtension(std::string_view link) {
+    const size_t dot = link.rfind('.');
+    if (dot == std::string_view::npos || link.find_first_of(":\\/", dot) != std::string_view::npos)
+        return {};
+    return std::string(link.substr(dot));
 }
 
 TSearchResult* TSearchResultManager::Item(int index) const {

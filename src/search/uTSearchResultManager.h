@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/uTSortedStringList.h"
 
@@ -21,7 +22,19 @@ public:
     std::string Url;
     std::string FileName;
     int64_t Size;
+    // What the lists show beside: the title as found and the engine's display name (a search's
+    // results); the artist, the download count and the password (the most-popular list).
+    std::string Title;
+    std::string Engine;
+    std::string Artist;
+    int64_t Downloads = 0;
+    std::string Password;
 };
+
+// A link's extension: from its last dot to its end, dot included, unless a path or drive
+// separator follows the dot (then it has none). "/" counts too: in a web address the dot of
+// "host.test/get?id=7" is no extension.
+std::string LinkExtension(std::string_view link);
 
 // The records of one list (the search's results, or the most-popular list), keyed by the
 // file's address and kept in the order added. Key look-ups ignore letter case.
@@ -31,9 +44,10 @@ public:
     TSearchResultManager(const TSearchResultManager&) = delete;
     TSearchResultManager& operator=(const TSearchResultManager&) = delete;
 
-    // Appends a record; no test for a repeated key (callers test IndexOfKey first).
-    void Add(const std::string& key, int status, const std::string& url, const std::string& fileName,
-             int64_t size);
+    // Appends a record and returns it; no test for a repeated key (callers test IndexOfKey
+    // first).
+    TSearchResult& Add(const std::string& key, int status, const std::string& url,
+                       const std::string& fileName, int64_t size);
     void Clear() { Items.Clear(); }
     int Count() const { return Items.Count(); }
     // The record at `index` (0-based); nullptr when out of range.

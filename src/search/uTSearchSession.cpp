@@ -1,0 +1,153 @@
+#include "search/uTSearchSession.h"
+
+#include <QPointer>
+
+#include "core/uTStringList.h"
+#include "core/uTStringUtils.h"
+#include "search/uTSearchManager.h"
+#include "search/uTSearchResultManager.h"
+#include "search/uTVerificationManager.h"
+
+TSearchSession::TSearchSession(TSearchManager& engines, TVerificationManager& checks,
+                               TSearchResultManager& results, const TStringList& engineList,
+                               QObject* parent)
+    : QObject(parent), m_engines(engines), m_checks(checks), m_results(results),
+      m_engineList(engineList) {
+    LoadEngineNames();
+    // The managers may outlive the session (the window goes after them at shutdown, tests
+    // go either way): an event that finds the session gone is dropped.
+    const QPointer<TSearchSession> self(this);
+    m_engines.OnResultFound = [self](const std::string& engineKey, const std::string& title,
+                                     const std::string& link) {
+        if (self)
+            self->ResultFound(engineKey, title, link);
+    };
+    m_engines.OnEngineDone = [self](const std::string& engineKey) {
+        if (self)
+            self->EngineEnded(engineKey);
+    };
+    m_engines.OnSearchDone = [self] {
+        if (self)
+            self->SearchEnded();
+    };
+    m_checks.OnLinkFailed = [self](const std::string& link) {
+        if (self)
+            self->LinkChecked(link, TSearchResult::Failed, 0);
+    };
+    m_checks.OnLinkVerified = [self](const std::string& link, int64_t size) {
+        if (self)
+            self->LinkChecked(link, TSearchResult::Verified, size);
+    };
+}
+
+void TSearchSession::LoadEngineNames() {
+    for (int i = 0; i < m_engineList.Count(); ++i) {
+        std::string name = m_engineList.ValueFromIndex(i);
+        const int next = static_cast<int>(m_counters.size());
+        if (m_counterOfName.emplace(name, next).second)
+            m_counters.push_back(TCounter{std::move(name), 0});
+    }
+}
+
+int TSearchSession::Found() const {
+    return m_results.Count();
+}
+
+int TSearchSession::FilesOf(const std::string& displayName) const {
+    const auto found = m_counterOfName.find(displayName);
+    return found == m_counterOfName.end() ? -1 : m_counters[static_cast<size_t>(found->second)].Files;
+}
+
+std::string TSearchSession::CleanTitle(std::string title) {
+    for (char& c : title) {
+        if (c == ':')
+            c = 'm';
+    }
+    return title;
+}
+
+std::string TSearchSession::FileNameFor(const std::string& cleanTitle, const std::string& link) {
+    const bool zip = AsciiLowerCopy(LinkExtension(link)) == ".zip";
+    return cleanTitle + (zip ? ".zip" : ".mp3");
+}
+
+void TSearchSession::Start(const std::string& key) {
+    m_engines.Stop();
+    m_checks.Stop();
+    m_results.Clear();
+    m_cancelled = false;
+    m_verified = 0;
+    for (TCounter& counter : m_counters)
+        counter.Files = 0;
+    m_searching = true;
+    emit Started();
+    SetProgress(0);
+    m_engines.Search(key);
+}
+
+void TSearchSession::Cancel() {
+    m_cancelled = true;
+    m_searching = false;
+    m_engines.Stop();
+    m_checks.Stop();
+}
+
+void TSearchSession::ResultFound(const std::string& engineKey, const std::string& title,
+                                 const std::string& link) {
+    emit ReportReceived(engineKey, title, link);
+    // A link held already (by this engine or another, in any letter case) counts once.
+    if (m_cancelled || m_results.IndexOfKey(link) >= 0)
+        return;
+    const std::string cleanTitle = CleanTitle(title);
+    TSearchResult& result = m_results.Add(link, TSearchResult::NotVerified, link,
+                                          FileNameFor(cleanTitle, link), 0);
+    result.Title = cleanTitle;
+    result.Engine = m_engineList.Values(engineKey);
+    Count(result.Engine);
+    emit ResultAdded(m_results.Count() - 1);
+    m_checks.Add(link);
+    m_checks.Activate();
+}
+
+void TSearchSession::Count(const std::string& displayName) {
+    const auto found = m_counterOfName.find(displayName);
+    if (found == m_counterOfName.end())
+        return;
+    ++m_counters[static_cast<size_t>(found->second)].Files;
+    emit EngineCounted(found->second);
+}
+
+void TSearchSession::EngineEnded(const std::string& engineKey) {
+    emit EngineDone(engineKey);
+    const int engines = m_engineList.Count();
+    if (engines == 0)
+        return;
+    // Each engine's share, whole: with three engines 33, 66, 99, then 100 at the end.
+    const int position = m_progress + 100 / engines;
+    if (position >= 0 && position <= 100)
+        SetProgress(position);
+}
+
+void TSearchSession::SearchEnded() {
+    m_searching = false;
+    SetProgress(100);
+    emit SearchDone();
+}
+
+void TSearchSession::SetProgress(int percent) {
+    m_progress = percent;
+    emit ProgressChanged(percent);
+}
+
+void TSearchSession::LinkChecked(const std::string& link, int status, int64_t size) {
+    const int index = m_results.IndexOfKey(link);
+    if (index < 0 || m_cancelled)
+        return;
+    TSearchResult& result = *m_results.Item(index);
+    result.Status = status;
+    if (status == TSearchResult::Verified) {
+        result.Size = size;
+        ++m_verified;
+    }
+    emit ResultChanged(index);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <QObject>
+
+class TSearchManager;
+class TSearchResultManager;
+class TStringList;
+class TVerificationManager;
+
+// One search as the user runs it: the engines' reports become results (each link once, its
+// title cleaned, its file name made), counted against their engines and queued for a link
+// check; the checks' outcomes are written into the results; the progress follows the
+// engines. The window and orvalo-cli both search through it. It takes the managers' events;
+// those that come after it is gone are dropped.
+class TSearchSession : public QObject {
+    Q_OBJECT
+public:
+    // `engineList` holds engine key '*' display name per engine, in engine order.
+    TSearchSession(TSearchManager& engines, TVerificationManager& checks,
+                   TSearchResultManager& results, const TStringList& engineList,
+                   QObject* parent = nullptr);
+
+    // Stops what runs, clears the results and the counters, and searches for `key`.
+    void Start(const std::string& key);
+    // Stops the search and its checks; what was found stays, and outcomes that come later
+    // are ignored.
+    void Cancel();
+
+    bool Searching() const { return m_searching; }
+    bool Cancelled() const { return m_cancelled; }
+    int Found() const;
+    int Verified() const { return m_verified; }
+    int Progress() const { return m_progress; }
+    const TSearchResultManager& Results() const { return m_results; }
+
+    // The engines by display name, in engine list order: engines sharing a display name
+    // share one counter.
+    int EngineCount() const { return static_cast<int>(m_counters.size()); }
+    const std::string& EngineName(int engine) const { return m_counters[static_cast<size_t>(engine)].Name; }
+    int EngineFiles(int engine) const { return m_counters[static_cast<size_t>(engine)].Files; }
+    // The count of the engines shown under `displayName`; -1 when there is none.
+    int FilesOf(const std::string& displayName) const;
+    // Takes the engine list anew (after engines were loaded).
+    void LoadEngineNames();
+
+    // A title as the lists show it: every ":" made an "m", so that it can name a file.
+    static std::string CleanTitle(std::string title);
+    // The file name of a result: the cleaned title with ".zip" for a link to a zip archive,
+    // ".mp3" otherwise.
+    static std::string FileNameFor(const std::string& cleanTitle, const std::string& link);
+
+signals:
+    // A new search began: the results and the counters are empty.
+    void Started();
+    // Every report of an engine, also of a link found before.
+    void ReportReceived(const std::string& engineKey, const std::string& title, const std::string& link);
+    // The result at `index` of the store was added, or its status or size changed.
+    void ResultAdded(int index);
+    void ResultChanged(int index);
+    void EngineCounted(int engine);
+    void EngineDone(const std::string& engineKey);
+    void ProgressChanged(int percent);
+    // Every engine has ended; the checks go on.
+    void SearchDone();
+
+private:
+    struct TCounter {
+        std::string Name;
+        int Files = 0;
+    };
+    void ResultFound(const std::string& engineKey, const std::string& title, const std::string& link);
+    void EngineEnded(const std::string& engineKey);
+    void SearchEnded();
+    void LinkChecked(const std::string& link, int status, int64_t size);
+    void Count(const std::string& displayName);
+    void SetProgress(int percent);
+
+    TSearchManager& m_engines;
+    TVerificationManager& m_checks;
+    TSearchResultManager& m_results;
+    const TStringList& m_engineList;
+    std::vector<TCounter> m_counters;
+    std::unordered_map<std::string, int> m_counterOfName;
+    bool m_searching = false;
+    bool m_cancelled = false;
+    int m_verified = 0;
+    int m_progress = 0;
+};
