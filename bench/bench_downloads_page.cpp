@@ -16,6 +16,8 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "TestServer.h"
@@ -26,8 +28,9 @@
 #include "startup/uIncludes.h"
 #include "ui/uApplication.h"
 #include "ui/uFraDownloads.h"
-#include "ui/uFrmMain.h"
+#include "ui/uListProxy.h"
 #include "ui/uPageList.h"
+#include "ui/uPrompts.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -74,21 +77,17 @@ struct TPageRun {
 // With `shown` false the page is neither shown nor given the events: the manager alone, as
 // the reference for what the transfers themselves cost the GUI thread on this machine.
 TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root, bool shown) {
-    AppOptions = std::make_unique<TAppOptions>();
-    AppOptions->DownloadDir = MakeFolder(root, "done");
-    AppOptions->IncompleteDir = MakeFolder(root, "partial");
-    DownloadManager =
-        std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
-    DownloadRows = std::make_unique<TStringList>('*');
+    StartUp(MakeFolder(root, shown ? "shown" : "alone"));
     TPageRun run;
     {
-        TfraDownloads page;
+        TDialogPrompts prompts;
+        TfraDownloads page(ProcessServices(prompts));
         page.resize(640, 400);
         if (shown) {
             page.InitPage();
             page.show();
         }
-        TfrmMain::LayoutColumns(page.lvwDownloads, {45, 0.98f, 100, 100, 100, 100, 0});
+        page.lvwDownloads->LayOutColumns();
         // The first paint loads fonts and plug-ins once a process: not what is measured.
         QEventLoop settle;
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
@@ -132,21 +131,19 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         run.Seconds = ok ? seconds : -1;
     }
-    DownloadManager.reset();
-    DownloadRows.reset();
-    AppOptions.reset();
+    ShutDown();
     return run;
 }
 
 // A long list: `rows` rows on the page shown, then `updating` of them refreshed at once (as
 // many progress events in one turn), one sort and one clear; each timed with its repaint.
-void TimeLongList(int rows, int updating) {
-    AppOptions = std::make_unique<TAppOptions>();
-    DownloadRows = std::make_unique<TStringList>('*');
-    TfraDownloads page;
+void TimeLongList(int rows, int updating, const std::string& root) {
+    StartUp(MakeFolder(root, "list"));
+    TDialogPrompts prompts;
+    TfraDownloads page(ProcessServices(prompts));
     page.resize(640, 400);
     page.show();
-    TfrmMain::LayoutColumns(page.lvwDownloads, {45, 0.98f, 100, 100, 100, 100, 0});
+    page.lvwDownloads->LayOutColumns();
     std::vector<std::unique_ptr<TDownload>> records;
     for (int i = 0; i < rows; ++i) {
         const std::string link = "http://list.test/" + std::to_string(i) + ".mp3";
@@ -176,10 +173,9 @@ void TimeLongList(int rows, int updating) {
             page.HandleDownloadProgress(record.Url, record);
         }
     });
-    timed("sort by title", [&] { page.ColumnClick(1); });
+    timed("sort by title", [&] { page.lvwDownloads->Proxy()->SortByColumn(1); });
     timed("clear every other row", [&] { page.ClearDownloaded(); });
-    DownloadRows.reset();
-    AppOptions.reset();
+    ShutDown();
 }
 
 double Percentile(std::vector<double> values, double share) {
@@ -197,11 +193,15 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TOrvaloApplication app(argc, argv);
     PrepareProcessLimits();
+    // The program's instances are made as at start, with settings of the bench's own.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     if (argc > 1 && std::string(argv[1]) == "--rows") {
         const int rows = argc > 2 ? std::atoi(argv[2]) : 10000;
         const int updating = argc > 3 ? std::atoi(argv[3]) : 500;
         std::printf("%d rows, %d of them refreshed at once\n", rows, updating);
-        TimeLongList(rows, updating);
+        const QTemporaryDir folder;
+        TimeLongList(rows, updating, folder.path().toStdString());
         return 0;
     }
     const int count = argc > 1 ? std::atoi(argv[1]) : 50;

@@ -24,11 +24,16 @@
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 #include "search/uTMp3Search.h"
+#include "search/uTSearchManager.h"
+#include "search/uTSearchResultManager.h"
+#include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 #include "startup/uIncludes.h"
 #include "ui/uFraSearch.h"
+#include "ui/uListProxy.h"
 #include "ui/uPageList.h"
-#include "ui/uSearchModels.h"
+#include "ui/uPrompts.h"
+#include "ui/uResultsModel.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -37,9 +42,9 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double TimedSort(TfraSearch& page, int tag) {
+double TimedSort(TfraSearch& page, int column) {
     const auto start = Clock::now();
-    page.FileRows->SortBy(tag);
+    page.lvwFiles->Proxy()->SortByColumn(column);
     page.lvwFiles->viewport()->repaint();
     return MsSince(start);
 }
@@ -77,7 +82,8 @@ int main(int argc, char** argv) {
         EngineList->Add("key" + std::to_string(i) + "*Engine " + std::to_string(i));
     const double listMs = MsSince(listStart);
 
-    TfraSearch page;
+    TDialogPrompts prompts;
+    TfraSearch page(ProcessServices(prompts));
     page.resize(900, 600);
     page.show();
     const auto init = Clock::now();
@@ -89,7 +95,7 @@ int main(int argc, char** argv) {
     if (popularMb > 0) {
         const double firstSlice = MsSince(init);
         double longestTurn = 0;
-        while (page.PopularRows->RowsHeld() < popularLines) {
+        while (PopularResults->Count() < popularLines) {
             const auto turn = Clock::now();
             QCoreApplication::processEvents();
             longestTurn = std::max(longestTurn, MsSince(turn));
@@ -98,7 +104,7 @@ int main(int argc, char** argv) {
                     "turn %.1f ms\n",
                     popularMb, firstSlice, popularLines, MsSince(init), longestTurn);
     }
-    page.StartSearch("bench");
+    page.Session().Start("bench");
 
     std::vector<double> gaps;
     gaps.reserve(100000);
@@ -116,8 +122,8 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     double shownMs = 0;
     QObject::connect(&done, &QTimer::timeout, [&] {
-        if (page.FileRows->rowCount() == rows && page.VerifiedCount == rows &&
-            page.FileRows->StatusOf(rows - 1) == 1) {
+        if (page.SearchResultRows->rowCount() == rows && page.Session().Verified() == rows &&
+            SearchResults->Item(rows - 1)->Status == TSearchResult::Verified) {
             shownMs = MsSince(start);
             QCoreApplication::exit(0);
         }
@@ -127,15 +133,15 @@ int main(int argc, char** argv) {
     std::thread worker([&page, ref = TLifelineRef(alive), rows] {
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
-            HandOver(ref, [&page, n] {
-                page.HandleResultFound("bench", "Artist " + n + " - Title: " + n,
-                                       "http://b.test/" + n + ".mp3");
+            HandOver(ref, [n] {
+                SearchManager->OnResultFound("bench", "Artist " + n + " - Title: " + n,
+                                             "http://b.test/" + n + ".mp3");
             });
         }
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
-            HandOver(ref, [&page, n, i] {
-                page.HandleLinkVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
+            HandOver(ref, [n, i] {
+                VerificationManager->CheckVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
             });
         }
     });
@@ -150,8 +156,8 @@ int main(int argc, char** argv) {
     const double p99 =
         gaps.empty() ? 0 : gaps[static_cast<size_t>(0.99 * static_cast<double>(gaps.size() - 1))];
     const double longest = gaps.empty() ? 0 : gaps.back();
-    const double bySize = TimedSort(page, 3);
-    const double byTitle = TimedSort(page, 2);
+    const double bySize = TimedSort(page, 2);
+    const double byTitle = TimedSort(page, 1);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("rows %d: all shown and verified in %.0f ms\n", rows, shownMs);

@@ -1,6 +1,7 @@
 #include "core/uTFileUtils.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -179,6 +180,33 @@ void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>
         if (plainFile)
             std::filesystem::remove(it->path(), typeError);
     }
+}
+
+namespace {
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+} // namespace
+
+bool RenameInFolder(const std::string& folder, const std::string& from, const std::string& to) {
+    if (!IsPlainName(from) || !IsPlainName(to))
+        return false;
+    const std::string source = folder + "/" + from;
+    const std::string target = folder + "/" + to;
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename: a hard link fails just as surely when
+    // the name is taken.
+    if (::link(source.c_str(), target.c_str()) != 0)
+        return false;
+    if (::unlink(source.c_str()) != 0) {
+        ::unlink(target.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool FileExists(const std::string& path) {

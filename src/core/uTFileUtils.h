@@ -21,6 +21,11 @@ public:
 // their contents are never touched; files that cannot be deleted stay.
 void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep = {});
 
+// Renames `from` to `to` inside `folder` (bytes, no trailing "/"), never replacing a file
+// that already has the new name and never leaving the folder: a new name that is empty,
+// "." or "..", or holds "/" or a NUL, fails. Returns whether the file now has the new name.
+bool RenameInFolder(const std::string& folder, const std::string& from, const std::string& to);
+
 bool FileExists(const std::string& path);
 // False for a path with a NUL or any other control byte: the system would test another.
 bool DirectoryExists(const std::string& path);

@@ -83,6 +83,10 @@ public:
                          Entry{std::move(line), object});
         m_index.Invalidate();
     }
+    void SetString(int index, std::string line) {
+        m_entries.at(static_cast<size_t>(index)).Line = std::move(line);
+        m_index.Invalidate();
+    }
     void Delete(int index) {
         if (index < 0 || index >= Count())
             return;

@@ -1,5 +1,6 @@
 #include "core/uTStringUtils.h"
 
+#include <algorithm>
 #include <cstdio>
 
 int TStringUtils::FindFrom(std::string_view text, std::string_view sub, int from) {
@@ -49,6 +50,17 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && SameTextIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 std::string TrimSpacesAndControls(std::string_view text) {

@@ -20,6 +20,9 @@ char AsciiLower(char c);
 std::string AsciiLowerCopy(std::string_view text);
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+// Orders two byte strings with A-Z folded to a-z, byte by byte as unsigned values, a string
+// before any longer one it begins: negative, 0 or positive.
+int CompareIgnoringCase(std::string_view a, std::string_view b);
 
 // Removes surrounding spaces and control bytes (everything at or below 0x20).
 std::string TrimSpacesAndControls(std::string_view text);

@@ -39,14 +39,25 @@ void TPlayListManager::Refresh() {
     Clear();
     std::error_code error;
     for (std::filesystem::directory_iterator it(Folder, error), end; !error && it != end; it.increment(error)) {
-        // Every plain file, links to files included; no folders.
+        // A pipe or a device is no song: opening one to play it could wait for ever.
         struct stat info {};
         const std::string path = it->path().string();
-        if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
         AddFile(it->path().filename().string(), static_cast<int64_t>(info.st_size));
     }
     Sort();
+}
+
+void TPlayListManager::RemoveFile(int index) {
+    Files.Delete(index);
+}
+
+void TPlayListManager::RenameFile(int index, const std::string& name) {
+    if (index < 0 || index >= Files.Count())
+        return;
+    Files.Objects(index)->FileName = name;
+    Files.SetString(index, name);
 }
 
 void TPlayListManager::SetSortType(int type) {

@@ -32,9 +32,13 @@ public:
     std::string Folder; // always with a trailing "/"
     TSortedStringList<TPlayListFile> Files{TOwnership::Owned};
 
+    // Lists the folder anew: its regular files (hidden ones and links to files included; no
+    // folders, pipes or devices), in the current sort.
     void Refresh();
     void Clear();
     void AddFile(const std::string& name, int64_t size);
+    void RemoveFile(int index);
+    void RenameFile(int index, const std::string& name);
     int SortType() const { return m_sortType; }
     void SetSortType(int type);
     int SortDirection() const { return m_sortDirection; }

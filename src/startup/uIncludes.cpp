@@ -31,9 +31,6 @@ std::unique_ptr<TVerificationManager> VerificationManager;
 std::unique_ptr<TDownloadManager> DownloadManager;
 std::unique_ptr<TStringList> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
-std::unique_ptr<TStringList> SearchResultRows;
-std::unique_ptr<TStringList> PopularResultRows;
-std::unique_ptr<TStringList> DownloadRows;
 
 namespace {
 // The single-instance marker: held from the first check until the process ends.
@@ -108,7 +105,6 @@ void StartUp(const std::string& appFolder) {
     SearchManager =
         std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
     PlayListManager = std::make_unique<TPlayListManager>(AppOptions->DownloadDir + "/");
-    PlayListManager->Refresh();
     SearchResults = std::make_unique<TSearchResultManager>();
     PopularResults = std::make_unique<TSearchResultManager>();
     VerificationManager =
@@ -119,9 +115,6 @@ void StartUp(const std::string& appFolder) {
     LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     EngineList = std::make_unique<TStringList>('*');
     LoadEngines();
-    SearchResultRows = std::make_unique<TStringList>('*');
-    PopularResultRows = std::make_unique<TStringList>('*');
-    DownloadRows = std::make_unique<TStringList>('*');
 }
 
 int LoadEngines() {
@@ -145,9 +138,6 @@ void ShutDown() {
         AppOptions->Save();
     SearchKeys.reset();
     EngineList.reset();
-    SearchResultRows.reset();
-    PopularResultRows.reset();
-    DownloadRows.reset();
     SearchManager.reset();
     PlayListManager.reset();
     SearchResults.reset();

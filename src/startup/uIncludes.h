@@ -29,9 +29,6 @@ extern std::unique_ptr<TVerificationManager> VerificationManager;
 extern std::unique_ptr<TDownloadManager> DownloadManager;
 extern std::unique_ptr<TStringList> SearchKeys;        // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
-extern std::unique_ptr<TStringList> SearchResultRows;  // row number '*' link
-extern std::unique_ptr<TStringList> PopularResultRows; // entry number '*' link
-extern std::unique_ptr<TStringList> DownloadRows;      // row number '*' download key
 
 // True when another instance of the program holds the single-instance lock. The first
 // caller takes the lock and keeps it until the process ends; a lock left by a crashed run

@@ -6,76 +6,68 @@
 #include <unordered_map>
 #include <vector>
 
-#include <QAbstractTableModel>
+#include "ui/uListModel.h"
 
-// What the downloads list shows of one download.
+class TDownload;
+
+// What the downloads list shows of one download: its status picture and the figures of its
+// last refresh (a row is refreshed only every so many bytes, not at every block).
 struct TDownloadRow {
     int64_t RowKey = 0;
-    int Status = 0;    // 0 downloading, 1 complete, 2 failed
-    std::string Title; // the download's file name, as bytes
+    std::string Key; // the download's key in the download manager
+    int Status = 0;  // the picture: 0 downloading, 1 complete, 2 failed
     int64_t Size = 0;
     int64_t Received = 0;
     int64_t Speed = 0; // bytes per second
     int Progress = 0;  // whole percent
+    QString Title;     // the download's file name as shown
 };
 
-// The rows of the downloads list. Rows are found by their row key through a hash kept right
-// through appends, sorts and removals, so a progress event costs the same for the first
-// row as for the ten-thousandth.
-class TDownloadsModel : public QAbstractTableModel {
+// The rows of the downloads list. One hash leads from a download's key to its listing: the
+// row key it was first listed under (kept when its row is cleared, so that a row that comes
+// back has its old key) and the row that shows it now.
+class TDownloadsModel : public TListModel {
     Q_OBJECT
 public:
-    enum TColumn {
-        ColStatus,
-        ColTitle,
-        ColSize,
-        ColReceived,
-        ColSpeed,
-        ColProgress,
-        ColKey,
-        ColumnCount
-    };
-    // The cell's raw value: a number as qint64, the title as case-folded bytes.
-    static constexpr int SortRole = Qt::UserRole + 1;
+    enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColKey };
+    static const std::vector<TColumnSpec>& Columns();
 
     explicit TDownloadsModel(QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    int RowsHeld() const override { return static_cast<int>(m_rows.size()); }
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    void Append(TDownloadRow row);
-    // The row showing `rowKey`, or -1.
-    int RowOfKey(int64_t rowKey) const;
-    const TDownloadRow& Row(int row) const { return m_rows.at(static_cast<size_t>(row))->Row; }
+    // Lists `download` as it stands, unless a row shows it already.
+    void List(const TDownload& download);
+    // The row showing the download `key`; -1 when none does.
+    int RowOf(const std::string& key) const;
+    const TDownloadRow& Row(int row) const { return *m_rows.at(static_cast<size_t>(row)); }
 
     void SetStatus(int row, int status);
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
     // Removes every complete and failed row; how many went.
     int RemoveFinished();
-    // Orders the rows once by a sort state (1-based column, negative for descending).
-    void Sort(int tag);
+    bool HasFinished() const;
 
     // The text shown for a speed in bytes per second.
     static QString SpeedText(int64_t bytesPerSecond);
-    // Bytes as the list shows them: UTF-8, or Latin-1 when they are not valid UTF-8; control
-    // characters shown as spaces so that a title stays on its one line.
+    // Bytes as the list shows them, control characters as spaces so that a title stays on
+    // its one line.
     static QString DisplayText(const std::string& bytes);
     // The words a screen reader says for a status picture.
     static QString StatusWords(int status);
 
 private:
-    struct TEntry {
-        TDownloadRow Row;
-        QString Title;      // DisplayText of the title, made once
-        std::string Folded; // the title with A-Z lower-cased, for sorting
+    struct TListing {
+        int64_t RowKey = 0;
+        int Row = -1; // -1 while cleared
     };
+    QVariant Shown(const TDownloadRow& row, int column) const;
+    QVariant Raw(const TDownloadRow& row, int column) const;
     void Reindex(size_t from);
-    void RowChanged(int row, TColumn first, TColumn last);
-    static int64_t Compare(const TEntry& a, const TEntry& b, int column);
 
-    // Rows by pointer: removing rows from a long list moves pointers, not whole rows.
-    std::vector<std::unique_ptr<TEntry>> m_rows;
-    std::unordered_map<int64_t, int> m_rowOfKey;
+    std::vector<std::unique_ptr<TDownloadRow>> m_rows;
+    std::unordered_map<std::string, TListing> m_listings;
+    // Never repeats in a run, also after rows were cleared.
+    int64_t m_nextRowKey = 0;
 };

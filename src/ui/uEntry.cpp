@@ -15,7 +15,10 @@
 #include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
+#include "ui/uMediaPlayer.h"
 #include "ui/uPlainText.h"
+#include "ui/uPrompts.h"
+#include "ui/uServices.h"
 
 namespace {
 
@@ -47,6 +50,12 @@ std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::str
                                         "can be chosen under Extra, Options.")
                              .arg(names.join(QLatin1Char('\n')));
     return MakeMessageBox(QMessageBox::Warning, text, QMessageBox::Ok);
+}
+
+TServices ProcessServices(TPrompts& prompts) {
+    return TServices{*AppOptions,     *SearchManager, *VerificationManager, *SearchResults, *PopularResults,
+                     *DownloadManager, *PlayListManager, *SearchKeys,        *EngineList,    DataFolder,
+                     prompts};
 }
 
 void CloseWindowsOnTerminationSignals(QObject* owner) {
@@ -84,7 +93,8 @@ int RunOrvalo(int argc, char** argv) {
         TfrmSplash splash;
         splash.exec();
     }
-    auto frmMain = std::make_unique<TfrmMain>();
+    TDialogPrompts prompts;
+    auto frmMain = std::make_unique<TfrmMain>(ProcessServices(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
     int exitCode = 0;
     if (!TerminationRequested) {

@@ -1,7 +1,5 @@
 #include "ui/uFrmMain.h"
 
-#include <cmath>
-
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
@@ -9,111 +7,28 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "livedata/uTLiveUpdate.h"
-#include "startup/uIncludes.h"
-#include "ui/uApplication.h"
 #include "ui/uArtwork.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uFraSearch.h"
-#include "ui/uPageList.h"
 #include "ui/uFrmOptions.h"
 #include "ui/uFrmSplash.h"
+#include "ui/uSearchKeysBox.h"
+#include "ui/uMediaPlayer.h"
+#include "ui/uPage.h"
+#include "ui/uPageList.h"
 #include "ui/uShell.h"
 
 namespace {
-
-const char* const kTag = "Tag";
-
-int TagOf(const QObject* sender) {
-    return sender == nullptr ? 0 : sender->property(kTag).toInt();
-}
-
-// Everything ChangePage hides before it shows one page's share.
-const QStringList kAllPageComponents{
-    QStringLiteral("fraSearch1"),
-    QStringLiteral("fraDownloads1"),
-    QStringLiteral("fraPlayList1"),
-    QStringLiteral("mnuActionsFindIt"),
-    QStringLiteral("mnuActionsSep01"),
-    QStringLiteral("mnuActionsDownload"),
-    QStringLiteral("mnuActionsDownloadsPreviewFile"),
-    QStringLiteral("mnuActionsSep02"),
-    QStringLiteral("mnuActionsRestartDownload"),
-    QStringLiteral("mnuActionsCancelDownload"),
-    QStringLiteral("mnuActionsCancelAllDownloads"),
-    QStringLiteral("mnuActionsSep03"),
-    QStringLiteral("mnuActionsClearDownloaded"),
-    QStringLiteral("mnuActionsPlayListPlayFile"),
-    QStringLiteral("mnuActionsPlayListLaunchFile"),
-    QStringLiteral("mnuActionsSep04"),
-    QStringLiteral("mnuActionsDeleteFile"),
-    QStringLiteral("mnuActionsRenameFile"),
-    QStringLiteral("mnuActionsLocate"),
-    QStringLiteral("mnuActionsSep05"),
-    QStringLiteral("mnuActionsRefresh"),
-    QStringLiteral("tlbDownload"),
-    QStringLiteral("tlbPreview"),
-    QStringLiteral("tlbRestartDownload"),
-    QStringLiteral("tlbCancelDownload"),
-    QStringLiteral("tlbCancelAllDownloads"),
-    QStringLiteral("tlbClearDownloaded"),
-    QStringLiteral("tlbPlayFile"),
-    QStringLiteral("tlbLaunchFile"),
-    QStringLiteral("tlbDeleteFile"),
-    QStringLiteral("tlbRenameFile"),
-    QStringLiteral("tlbLocate"),
-    QStringLiteral("tlbRefresh"),
-};
-
-struct TPageShare {
-    QStringList Components; // the page, its Actions items in menu order, its buttons
-    const char* ViewButton;
-    const char* ViewItem;
-};
-
-const TPageShare& PageShare(int tag) {
-    static const TPageShare searches{{QStringLiteral("fraSearch1"), QStringLiteral("mnuActionsFindIt"),
-                                      QStringLiteral("mnuActionsSep01"), QStringLiteral("mnuActionsDownload"),
-                                      QStringLiteral("tlbDownload")},
-                                     "cmdViewSearches",
-                                     "mnuViewSearch"};
-    static const TPageShare downloads{
-        {QStringLiteral("fraDownloads1"), QStringLiteral("mnuActionsDownloadsPreviewFile"),
-         QStringLiteral("mnuActionsSep02"), QStringLiteral("mnuActionsRestartDownload"),
-         QStringLiteral("mnuActionsCancelDownload"), QStringLiteral("mnuActionsCancelAllDownloads"),
-         QStringLiteral("mnuActionsSep03"), QStringLiteral("mnuActionsClearDownloaded"),
-         QStringLiteral("tlbPreview"), QStringLiteral("tlbRestartDownload"), QStringLiteral("tlbCancelDownload"),
-         QStringLiteral("tlbCancelAllDownloads"), QStringLiteral("tlbClearDownloaded")},
-        "cmdViewDownloads",
-        "mnuViewDownloads"};
-    static const TPageShare playList{
-        {QStringLiteral("fraPlayList1"), QStringLiteral("mnuActionsPlayListPlayFile"),
-         QStringLiteral("mnuActionsPlayListLaunchFile"), QStringLiteral("mnuActionsSep04"),
-         QStringLiteral("mnuActionsDeleteFile"), QStringLiteral("mnuActionsRenameFile"),
-         QStringLiteral("mnuActionsLocate"), QStringLiteral("mnuActionsSep05"), QStringLiteral("mnuActionsRefresh"),
-         QStringLiteral("tlbPlayFile"), QStringLiteral("tlbLaunchFile"), QStringLiteral("tlbDeleteFile"),
-         QStringLiteral("tlbRenameFile"), QStringLiteral("tlbLocate"), QStringLiteral("tlbRefresh")},
-        "cmdViewPlayList",
-        "mnuViewPlayList"};
-    return tag == 2 ? downloads : tag == 3 ? playList : searches;
-}
-
-// The column tables of the four lists: a value above 1 is pixels, 1 or less a share.
-const std::vector<float> kFilesColumns{45, 0.49f, 90, 90, 0.49f, 0};
-const std::vector<float> kPopularColumns{45, 0.31f, 0.31f, 90, 90, 90, 0.31f, 0};
-const std::vector<float> kDownloadsColumns{45, 0.98f, 100, 100, 100, 100, 0};
-const std::vector<float> kPlayListColumns{45, 0.99f, 90};
 
 // Painting of a widget held off for a scope.
 class TPaintingSuspended {
@@ -145,10 +60,17 @@ void ActivateLayouts(QWidget* widget) {
         ActivateLayouts(child);
 }
 
+QAction* AddItem(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    return item;
+}
+
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent)
-    : QMainWindow(parent), imlSystemIcons(GetSystemImageList(false)), tmrResize(new QTimer(this)) {
+TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player)
+    : QMainWindow(nullptr), imlSystemIcons(GetSystemImageList(false)), tmrResize(new QTimer(this)),
+      m_services(services) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Orvalo"));
     setWindowIcon(ArtworkIcon(QStringLiteral("orvalo")));
@@ -163,27 +85,12 @@ TfrmMain::TfrmMain(QWidget* parent)
     column->setSpacing(0);
     pnlToolbar = new QFrame(client);
     column->addWidget(pnlToolbar);
-    // The pages lie one above the other; visibility decides which one is seen.
-    auto* pageHost = new QWidget(client);
-    auto* pages = new QGridLayout(pageHost);
-    pages->setContentsMargins(0, 0, 0, 0);
-    fraSearch1 = new TfraSearch(pageHost);
-    fraDownloads1 = new TfraDownloads(pageHost);
-    fraPlayList1 = new TfraPlayList(pageHost);
-    // Hidden pages keep their place in the layout: their lists take the client width too, so
-    // that the columns laid out after a window-state change fit them when they are shown.
-    for (QWidget* page : {static_cast<QWidget*>(fraSearch1), static_cast<QWidget*>(fraDownloads1),
-                          static_cast<QWidget*>(fraPlayList1)}) {
-        QSizePolicy policy = page->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        page->setSizePolicy(policy);
-        pages->addWidget(page, 0, 0);
-    }
-    column->addWidget(pageHost, 1);
+    column->addWidget(BuildPages(std::move(player)), 1);
     setCentralWidget(client);
 
     CreateMenu();
     CreateToolbar();
+    ConnectPages();
 
     tmrResize->setObjectName(QStringLiteral("tmrResize"));
     tmrResize->setInterval(kResizeDelayMs);
@@ -204,89 +111,85 @@ TfrmMain::~TfrmMain() {
     }
 }
 
-QAction* TfrmMain::AddMenuItem(QMenu* menu, const QString& name, const QString& caption, int tag) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(name);
-    if (tag != 0)
-        item->setProperty(kTag, tag);
-    return item;
+QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
+    // The pages lie one above the other; visibility decides which one is seen.
+    auto* host = new QWidget(this);
+    auto* pages = new QGridLayout(host);
+    pages->setContentsMargins(0, 0, 0, 0);
+    fraSearch1 = new TfraSearch(m_services, host);
+    fraDownloads1 = new TfraDownloads(m_services, host);
+    fraPlayList1 = player ? new TfraPlayList(m_services, std::move(player), host) : new TfraPlayList(m_services, host);
+    m_pages = {fraSearch1, fraDownloads1, fraPlayList1};
+    // Hidden pages keep their place in the layout: their lists take the client width too, so
+    // that the columns laid out after a window-state change fit them when they are shown.
+    for (TPage* page : m_pages) {
+        QSizePolicy policy = page->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        page->setSizePolicy(policy);
+        pages->addWidget(page, 0, 0);
+    }
+    return host;
 }
 
-void TfrmMain::AddSeparator(QMenu* menu, const QString& name) {
-    menu->addSeparator()->setObjectName(name);
+void TfrmMain::ConnectPages() {
+    connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
+    connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
+    connect(fraDownloads1, &TfraDownloads::FileDownloaded, fraPlayList1, &TfraPlayList::AddFileRow);
 }
 
 void TfrmMain::CreateMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("mnuMain"));
-
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    QAction* exit = AddMenuItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit"), 0);
+    QAction* exit = AddItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    CreateViewMenu(bar->addMenu(QStringLiteral("&View")));
+    QMenu* actions = bar->addMenu(QStringLiteral("&Actions"));
+    for (const TPage* page : m_pages)
+        actions->addActions(page->MenuCommands());
+    QMenu* extra = bar->addMenu(QStringLiteral("E&xtra"));
+    connect(AddItem(extra, QStringLiteral("mnuExtraOptions"), QStringLiteral("Options...")), &QAction::triggered,
+            this, &TfrmMain::mnuExtraOptionsClick);
+    CreateHelpMenu(bar->addMenu(QStringLiteral("&Help")));
+}
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    grpViewItems = new QActionGroup(this);
-    grpViewItems->setExclusive(true);
+void TfrmMain::CreateViewMenu(QMenu* view) {
+    m_viewItems = new QActionGroup(this);
+    m_viewItems->setExclusive(true);
     const auto addViewItem = [&](const QString& name, const QString& caption, int tag) {
-        QAction* item = AddMenuItem(view, name, caption, tag);
+        QAction* item = AddItem(view, name, caption);
+        item->setData(tag);
         item->setCheckable(true);
-        grpViewItems->addAction(item);
+        m_viewItems->addAction(item);
         connect(item, &QAction::triggered, this, [this, item] { ChangePage(item); });
         return item;
     };
     addViewItem(QStringLiteral("mnuViewSearch"), QStringLiteral("Searches"), 1)->setChecked(true);
     addViewItem(QStringLiteral("mnuViewDownloads"), QStringLiteral("Downloads"), 2);
-    AddSeparator(view, QStringLiteral("mnuViewSep01"));
+    view->addSeparator()->setObjectName(QStringLiteral("mnuViewSep01"));
     addViewItem(QStringLiteral("mnuViewPlayList"), QStringLiteral("Play List"), 3);
-
-    QMenu* actions = bar->addMenu(QStringLiteral("&Actions"));
-    const auto addAction = [&](const QString& name, const QString& caption, int tag) {
-        QAction* item = AddMenuItem(actions, name, caption, tag);
-        connect(item, &QAction::triggered, this, [this, item] { HandleMenuAction(item); });
-    };
-    addAction(QStringLiteral("mnuActionsFindIt"), QStringLiteral("Find It !"), 1);
-    AddSeparator(actions, QStringLiteral("mnuActionsSep01"));
-    addAction(QStringLiteral("mnuActionsDownload"), QStringLiteral("Download"), 2);
-    addAction(QStringLiteral("mnuActionsDownloadsPreviewFile"), QStringLiteral("Preview File"), 3);
-    AddSeparator(actions, QStringLiteral("mnuActionsSep02"));
-    addAction(QStringLiteral("mnuActionsRestartDownload"), QStringLiteral("Restart Download"), 4);
-    addAction(QStringLiteral("mnuActionsCancelDownload"), QStringLiteral("Cancel Download"), 5);
-    addAction(QStringLiteral("mnuActionsCancelAllDownloads"), QStringLiteral("Cancel All Downloads"), 6);
-    AddSeparator(actions, QStringLiteral("mnuActionsSep03"));
-    addAction(QStringLiteral("mnuActionsClearDownloaded"), QStringLiteral("Clear Downloaded"), 7);
-    addAction(QStringLiteral("mnuActionsPlayListPlayFile"), QStringLiteral("Play File"), 8);
-    addAction(QStringLiteral("mnuActionsPlayListLaunchFile"), QStringLiteral("Launch File..."), 9);
-    AddSeparator(actions, QStringLiteral("mnuActionsSep04"));
-    addAction(QStringLiteral("mnuActionsDeleteFile"), QStringLiteral("Delete File"), 10);
-    addAction(QStringLiteral("mnuActionsRenameFile"), QStringLiteral("Rename File..."), 11);
-    addAction(QStringLiteral("mnuActionsLocate"), QStringLiteral("Locate..."), 12);
-    AddSeparator(actions, QStringLiteral("mnuActionsSep05"));
-    addAction(QStringLiteral("mnuActionsRefresh"), QStringLiteral("Refresh"), 13);
-
-    QMenu* extra = bar->addMenu(QStringLiteral("E&xtra"));
-    connect(AddMenuItem(extra, QStringLiteral("mnuExtraOptions"), QStringLiteral("Options..."), 0),
-            &QAction::triggered, this, &TfrmMain::mnuExtraOptionsClick);
-
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    QAction* quickStart = AddMenuItem(help, QStringLiteral("mnuHelpQuickStart"), QStringLiteral("Quick Start..."), 0);
-    quickStart->setShortcut(QKeySequence::HelpContents);
-    connect(quickStart, &QAction::triggered, this, [] { OpenQuickStart(); });
-    AddSeparator(help, QStringLiteral("mnuHelpSep01"));
-    connect(AddMenuItem(help, QStringLiteral("mnuHelpHomePage"), QStringLiteral("Home Page..."), 0),
-            &QAction::triggered, this, [] { OpenHomePage(); });
-    connect(AddMenuItem(help, QStringLiteral("mnuHelpFAQ"), QStringLiteral("FAQ..."), 0), &QAction::triggered,
-            this, [] { OpenFaq(); });
-    AddSeparator(help, QStringLiteral("mnuHelpSep02"));
-    connect(AddMenuItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About..."), 0), &QAction::triggered,
-            this, &TfrmMain::mnuHelpAboutClick);
 }
 
-QToolButton* TfrmMain::AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
-                                     const QString& glyph, int x) {
+void TfrmMain::CreateHelpMenu(QMenu* help) {
+    QAction* quickStart = AddItem(help, QStringLiteral("mnuHelpQuickStart"), QStringLiteral("Quick Start..."));
+    quickStart->setShortcut(QKeySequence::HelpContents);
+    connect(quickStart, &QAction::triggered, this, [] { OpenQuickStart(); });
+    help->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep01"));
+    connect(AddItem(help, QStringLiteral("mnuHelpHomePage"), QStringLiteral("Home Page...")), &QAction::triggered,
+            this, [] { OpenHomePage(); });
+    connect(AddItem(help, QStringLiteral("mnuHelpFAQ"), QStringLiteral("FAQ...")), &QAction::triggered, this,
+            [] { OpenFaq(); });
+    help->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep02"));
+    connect(AddItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About...")), &QAction::triggered, this,
+            &TfrmMain::mnuHelpAboutClick);
+}
+
+void TfrmMain::AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
+                             const QString& glyph, int x) {
     auto* button = new QToolButton(pnlToolbar);
     button->setObjectName(name);
-    button->setProperty(kTag, tag);
+    button->setProperty("Tag", tag);
     button->setText(caption);
     button->setToolTip(hint);
     button->setAccessibleName(caption);
@@ -297,17 +200,25 @@ QToolButton* TfrmMain::AddViewButton(const QString& name, const QString& caption
     button->setCheckable(true);
     button->setAutoRaise(true);
     button->setGeometry(x, 4, 101, 37);
-    grpViews->addButton(button, tag);
+    m_viewButtons->addButton(button, tag);
     connect(button, &QToolButton::clicked, this, [this, button] { ChangePage(button); });
-    return button;
 }
 
-void TfrmMain::AddActionButton(const QString& name, const QString& hint, int tag, const QString& glyph, int slot) {
-    QToolButton* button = MakeGlyphButton(name, hint, glyph, 37, pnlToolbar);
-    button->setProperty(kTag, tag);
-    button->setIconSize(QSize(26, 26));
-    button->move(kFirstSlotX + slot * kSlotStep, 4);
-    connect(button, &QToolButton::clicked, this, [this, button] { HandleMenuAction(button); });
+void TfrmMain::AddCommandButtons(TPage* page) {
+    QList<QToolButton*>& buttons = m_buttons[static_cast<size_t>(std::find(m_pages.begin(), m_pages.end(), page) -
+                                                                 m_pages.begin())];
+    for (QAction* command : page->ToolCommands()) {
+        auto* button = new QToolButton(pnlToolbar);
+        button->setObjectName(ButtonNameOf(command));
+        button->setDefaultAction(command);
+        // A glyph-only button is named by its hint, as the tool tip shows it.
+        button->setAccessibleName(command->toolTip());
+        button->setAutoRaise(true);
+        button->setFixedSize(37, 37);
+        button->setIconSize(QSize(26, 26));
+        button->move(kFirstSlotX + static_cast<int>(buttons.size()) * kSlotStep, 4);
+        buttons << button;
+    }
 }
 
 void TfrmMain::CreateToolbar() {
@@ -316,75 +227,38 @@ void TfrmMain::CreateToolbar() {
     pnlToolbar->setFrameShape(QFrame::Panel);
     pnlToolbar->setFrameShadow(QFrame::Sunken);
     pnlToolbar->setAccessibleName(QStringLiteral("Tool bar"));
+    // The tool bar paints its own background, not its parent's.
+    pnlToolbar->setAutoFillBackground(true);
 
-    grpViews = new QButtonGroup(this);
-    grpViews->setExclusive(true);
+    m_viewButtons = new QButtonGroup(this);
+    m_viewButtons->setExclusive(true);
     AddViewButton(QStringLiteral("cmdViewSearches"), QStringLiteral("Searches"), QStringLiteral("View Searches"), 1,
-                  QStringLiteral("view-searches"), 4)
-        ->setChecked(true);
-    AddViewButton(QStringLiteral("cmdViewDownloads"), QStringLiteral("Downloads"), QStringLiteral("View Downloads"), 2,
-                  QStringLiteral("view-downloads"), 107);
-    AddViewButton(QStringLiteral("cmdViewPlayList"), QStringLiteral("Play List"), QStringLiteral("View Play List"), 3,
-                  QStringLiteral("view-playlist"), 210);
+                  QStringLiteral("view-searches"), 4);
+    AddViewButton(QStringLiteral("cmdViewDownloads"), QStringLiteral("Downloads"), QStringLiteral("View Downloads"),
+                  2, QStringLiteral("view-downloads"), 107);
+    AddViewButton(QStringLiteral("cmdViewPlayList"), QStringLiteral("Play List"), QStringLiteral("View Play List"),
+                  3, QStringLiteral("view-playlist"), 210);
+    m_viewButtons->button(1)->setChecked(true);
     // A screen reader's Toggle action checks a button without clicking it: the page follows.
     // Connected after the first check, which only marks the page the window starts on.
-    for (QAbstractButton* button : grpViews->buttons())
-        connect(button, &QAbstractButton::toggled, this, [this, button](bool checked) {
-            if (checked)
-                ChangePage(button);
-        });
+    connect(m_viewButtons, &QButtonGroup::idToggled, this, [this](int tag, bool checked) {
+        if (checked)
+            ChangePage(m_viewButtons->button(tag));
+    });
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
     separator->setGeometry(314, 7, 2, 31);
-
-    AddActionButton(QStringLiteral("tlbDownload"), QStringLiteral("Download File"), 2, QStringLiteral("download-file"),
-                    0);
-    AddActionButton(QStringLiteral("tlbPreview"), QStringLiteral("Preview File"), 3, QStringLiteral("preview-file"), 0);
-    AddActionButton(QStringLiteral("tlbRestartDownload"), QStringLiteral("Restart Download"), 4,
-                    QStringLiteral("restart-download"), 1);
-    AddActionButton(QStringLiteral("tlbCancelDownload"), QStringLiteral("Cancel Download"), 5,
-                    QStringLiteral("cancel-download"), 2);
-    AddActionButton(QStringLiteral("tlbCancelAllDownloads"), QStringLiteral("Cancel All Downloads"), 6,
-                    QStringLiteral("cancel-all-downloads"), 3);
-    AddActionButton(QStringLiteral("tlbClearDownloaded"), QStringLiteral("Clear Downloaded"), 7,
-                    QStringLiteral("clear-downloaded"), 4);
-    AddActionButton(QStringLiteral("tlbPlayFile"), QStringLiteral("Play File"), 8, QStringLiteral("play-file"), 0);
-    AddActionButton(QStringLiteral("tlbLaunchFile"), QStringLiteral("Launch File"), 9, QStringLiteral("launch-file"),
-                    1);
-    AddActionButton(QStringLiteral("tlbDeleteFile"), QStringLiteral("Delete File"), 10, QStringLiteral("delete-file"),
-                    2);
-    AddActionButton(QStringLiteral("tlbRenameFile"), QStringLiteral("Rename File"), 11, QStringLiteral("rename-file"),
-                    3);
-    AddActionButton(QStringLiteral("tlbLocate"), QStringLiteral("Locate Media Folder"), 12,
-                    QStringLiteral("locate-folder"), 4);
-    AddActionButton(QStringLiteral("tlbRefresh"), QStringLiteral("Refresh"), 13, QStringLiteral("refresh"), 5);
-}
-
-void TfrmMain::PrepareToolbar() {
-    // The tool bar paints its own background, not its parent's.
-    pnlToolbar->setAutoFillBackground(true);
+    for (TPage* page : m_pages)
+        AddCommandButtons(page);
 }
 
 void TfrmMain::InitPages() {
-    PrepareToolbar();
-    fraSearch1->Downloads = fraDownloads1;
-    fraSearch1->FindItItem = findChild<QAction*>(QStringLiteral("mnuActionsFindIt"));
-    fraDownloads1->PlayList = fraPlayList1;
     fraSearch1->InitPage();
     fraDownloads1->InitPage();
     fraPlayList1->InitPage(imlSystemIcons);
-}
-
-void TfrmMain::SetComponentsVisible(const QStringList& names, bool visible) {
-    for (const QString& name : names) {
-        if (auto* item = findChild<QAction*>(name))
-            item->setVisible(visible);
-        else if (auto* control = findChild<QWidget*>(name))
-            control->setVisible(visible);
-    }
 }
 
 void TfrmMain::ChangePage(QObject* sender) {
@@ -392,86 +266,27 @@ void TfrmMain::ChangePage(QObject* sender) {
     if (tag < 1 || tag > 3)
         return;
     const TPaintingSuspended suspended(this);
-    SetComponentsVisible(kAllPageComponents, false);
-    for (QAction* item : grpViewItems->actions())
-        item->setChecked(false);
-    const TPageShare& share = PageShare(tag);
-    SetComponentsVisible(share.Components, true);
-    if (auto* button = findChild<QToolButton*>(QLatin1String(share.ViewButton))) {
-        const QSignalBlocker alreadyChanging(button);
-        button->setChecked(true);
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        const bool shown = static_cast<int>(i) + 1 == tag;
+        m_pages[i]->setVisible(shown);
+        for (QAction* command : m_pages[i]->MenuCommands())
+            command->setVisible(shown);
+        for (QToolButton* button : m_buttons[i])
+            button->setVisible(shown);
     }
-    if (auto* item = findChild<QAction*>(QLatin1String(share.ViewItem)))
-        item->setChecked(true);
+    {
+        const QSignalBlocker alreadyChanging(m_viewButtons);
+        m_viewButtons->button(tag)->setChecked(true);
+    }
+    m_viewItems->actions().at(tag - 1)->setChecked(true);
 }
 
 void TfrmMain::HandleMenuAction(QObject* sender) {
-    switch (TagOf(sender)) {
-    case 1:
-        fraSearch1->cmdSearchClick();
-        break;
-    case 2:
-        fraSearch1->DownloadSelected();
-        break;
-    case 3:
-        fraDownloads1->PreviewFile();
-        break;
-    case 4:
-        fraDownloads1->RestartSelected();
-        break;
-    case 5:
-        fraDownloads1->CancelSelected();
-        break;
-    case 6:
-        fraDownloads1->CancelAll();
-        break;
-    case 7:
-        fraDownloads1->ClearDownloaded();
-        break;
-    case 8:
-        fraPlayList1->PlaySelected();
-        break;
-    case 9:
-        fraPlayList1->LaunchSelected();
-        break;
-    case 10:
-        fraPlayList1->DeleteSelected();
-        break;
-    case 11:
-        fraPlayList1->RenameSelected();
-        break;
-    case 12:
-        fraPlayList1->LocateFolder();
-        break;
-    case 13:
-        fraPlayList1->RefreshList();
-        break;
-    default:
-        break;
-    }
-}
-
-void TfrmMain::LayoutColumns(QTreeView* list, const std::vector<float>& values) {
-    const TPaintingSuspended suspended(list);
-    QHeaderView* header = list->header();
-    const int columns = std::min(static_cast<int>(values.size()), header->count());
-    int fixed = 0;
-    for (int i = 0; i < columns; ++i) {
-        if (values[i] > 1) {
-            header->resizeSection(i, static_cast<int>(values[i]));
-            fixed += header->sectionSize(i);
-        }
-    }
-    const int rest = std::max(0, list->width() - fixed);
-    for (int i = 0; i < columns; ++i) {
-        if (values[i] > 1)
-            continue;
-        // In double precision from the 32-bit share: 0.49 of 100 pixels is 49, not 48.
-        const int width = static_cast<int>(std::floor(static_cast<double>(rest) * static_cast<double>(values[i])));
-        header->setSectionHidden(i, width == 0);
-        header->resizeSection(i, width);
-        // A column laid out at 0 stays shut: the user cannot drag it open.
-        header->setSectionResizeMode(i, width == 0 ? QHeaderView::Fixed : QHeaderView::Interactive);
+    const int tag = TagOf(sender);
+    for (const TPage* page : m_pages) {
+        // A command that cannot act now (nothing selected) does nothing.
+        if (QAction* command = page->Command(tag))
+            command->trigger();
     }
 }
 
@@ -492,10 +307,9 @@ void TfrmMain::tmrResizeTimer() {
         // The pages take the client width now, so the lists' outer widths are current, also
         // before the window is first shown.
         ActivateLayouts(this);
-        LayoutColumns(fraSearch1->lvwFiles, kFilesColumns);
-        LayoutColumns(fraSearch1->lvwPopular, kPopularColumns);
-        LayoutColumns(fraDownloads1->lvwDownloads, kDownloadsColumns);
-        LayoutColumns(fraPlayList1->lvwPlayList, kPlayListColumns);
+        for (TPageList* list : {fraSearch1->lvwFiles, fraSearch1->lvwPopular, fraDownloads1->lvwDownloads,
+                                fraPlayList1->lvwPlayList})
+            list->LayOutColumns();
     }
     LastWindowState = state;
 }
@@ -526,16 +340,13 @@ void TfrmMain::FormActivate() {
     if (m_firstActivationDone)
         return;
     m_firstActivationDone = true;
-    ChangePage(findChild<QAction*>(QStringLiteral("mnuViewSearch")));
-    if (!DataFolder.empty())
-        LiveUpdate = StartLiveUpdate(QDate::currentDate(), DataFolder + "Orvalo.dat");
+    ChangePage(m_viewItems->actions().at(0));
+    if (!m_services.DataFolder.empty())
+        LiveUpdate = StartLiveUpdate(QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
 }
 
 void TfrmMain::mnuExtraOptionsClick() {
-    // The dialog works on the program's instances; a window made without them has none.
-    if (!AppOptions)
-        return;
-    TfrmOptions options(this, *fraSearch1->cmbSearchKeys, [this] { fraPlayList1->RefreshList(); });
+    TfrmOptions options(this, m_services, *fraSearch1->cmbSearchKeys, [this] { fraPlayList1->RefreshList(); });
     options.exec();
 }
 

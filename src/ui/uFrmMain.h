@@ -1,28 +1,30 @@
 #pragma once
 
+#include <array>
 #include <memory>
-#include <vector>
 
 #include <QMainWindow>
-#include <QStringList>
 
+#include "ui/uServices.h"
 #include "ui/uSystemIcons.h"
 
 class QAction;
 class QActionGroup;
 class QButtonGroup;
 class QFrame;
+class QMenu;
 class QTimer;
 class QToolButton;
-class QTreeView;
 class TLiveUpdate;
+class TMediaPlayer;
+class TPage;
 class TfraDownloads;
 class TfraPlayList;
 class TfraSearch;
 
 // The program's main window: a frame around the search, downloads and play list pages with
-// a menu and a tool bar whose actions follow the page shown. Every action carries a number
-// (its "Tag" property) by which one function dispatches it.
+// a menu and a tool bar that show the commands of the page shown. The pages ask each other
+// for what they need through signals the window connects.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -34,18 +36,16 @@ public:
     static constexpr int kSlotStep = 40;
     static constexpr int kResizeDelayMs = 20;
 
-    explicit TfrmMain(QWidget* parent = nullptr);
+    // With the real media player, unless the caller gives one (the tests' fake).
+    explicit TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player = nullptr);
     ~TfrmMain() override;
 
-    // The page of the sender's Tag (1 Searches, 2 Downloads, 3 Play List) becomes the one
-    // shown, with its actions; everything else of the other pages is hidden.
+    // The page of the sender's number (1 Searches, 2 Downloads, 3 Play List) becomes the one
+    // shown, with its commands; the other pages and their commands are hidden.
     void ChangePage(QObject* sender);
-    // Runs the page operation of the sender's Tag (1 to 13); any other Tag does nothing.
+    // Runs the page command of the sender's number (1 to 13) when it can act; any other
+    // number does nothing.
     void HandleMenuAction(QObject* sender);
-    // Sets the widths of `list`'s columns: a value above 1 is pixels, one of 1 or less a
-    // share of what the fixed columns leave of the list's outer width.
-    static void LayoutColumns(QTreeView* list, const std::vector<float>& values);
-    void SetComponentsVisible(const QStringList& names, bool visible);
 
     // The first time the window becomes active or is shown: the Searches page is shown and
     // the live data fetched. Once a window; later calls do nothing.
@@ -62,26 +62,31 @@ public:
     TfraDownloads* fraDownloads1;
     TfraPlayList* fraPlayList1;
     QFrame* pnlToolbar;
-    QButtonGroup* grpViews;
-    QActionGroup* grpViewItems;
     QTimer* tmrResize;
 
 protected:
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* BuildPages(std::unique_ptr<TMediaPlayer> player);
     void CreateMenu();
+    void CreateViewMenu(QMenu* view);
+    void CreateHelpMenu(QMenu* help);
     void CreateToolbar();
+    void AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
+                       const QString& glyph, int x);
+    void AddCommandButtons(TPage* page);
+    void ConnectPages();
     void InitPages();
-    void PrepareToolbar();
-    QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption, int tag);
-    void AddSeparator(QMenu* menu, const QString& name);
-    QToolButton* AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
-                               const QString& glyph, int x);
-    void AddActionButton(const QString& name, const QString& hint, int tag, const QString& glyph, int slot);
     TWindowState CurrentWindowState() const;
 
+    TServices m_services;
+    std::array<TPage*, 3> m_pages{};
+    // Per page (by its number - 1), the tool bar's buttons of its commands.
+    std::array<QList<QToolButton*>, 3> m_buttons;
+    QButtonGroup* m_viewButtons = nullptr;
+    QActionGroup* m_viewItems = nullptr;
     bool m_firstActivationDone = false;
 };

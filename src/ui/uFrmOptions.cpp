@@ -17,9 +17,7 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "playlist/uTPlayListManager.h"
-#include "startup/uIncludes.h"
-#include "ui/uFrmBrowseDirectory.h"
-#include "ui/uPlainText.h"
+#include "ui/uPrompts.h"
 
 namespace {
 const char* const kFolderBytes = "folderBytes";
@@ -33,7 +31,8 @@ bool SameFolder(const std::string& a, const std::string& b) {
 }
 } // namespace
 
-TfrmOptions::TfrmOptions(QWidget* owner, ISearchKeysBox& searchKeysBox, std::function<void()> refreshPlayList)
+TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, ISearchKeysBox& searchKeysBox,
+                         std::function<void()> refreshPlayList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       cmdClearLastSearches(new QPushButton(QStringLiteral("Clear Last Searches"), this)),
       lblOptionsInfo01(new QLabel(QStringLiteral("Download Folder"), this)), txtDownloadDirectory(new QLineEdit(this)),
@@ -44,11 +43,10 @@ TfrmOptions::TfrmOptions(QWidget* owner, ISearchKeysBox& searchKeysBox, std::fun
       cmdClearIncompleteDir(new QPushButton(QStringLiteral("Clear Incomplete Folder"), this)),
       chkClearDownloadsWhenComplete(new QCheckBox(QStringLiteral("Clear Downloads When Complete"), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)), cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
-      m_searchKeysBox(searchKeysBox), m_refreshPlayList(std::move(refreshPlayList)) {
+      m_services(services), m_searchKeysBox(searchKeysBox), m_refreshPlayList(std::move(refreshPlayList)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(322, 225);
-    BrowseForFolder = [this](std::string& folder) { return AskBrowseDialog(folder); };
 
     const auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(objectName); };
     name(cmdClearLastSearches, "cmdClearLastSearches");
@@ -112,7 +110,7 @@ TfrmOptions::TfrmOptions(QWidget* owner, ISearchKeysBox& searchKeysBox, std::fun
     connect(cmdOK, &QPushButton::clicked, this, &TfrmOptions::cmdOKClick);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    WorkingOptions.Assign(*AppOptions);
+    WorkingOptions.Assign(m_services.Options);
     ShowOptions();
 }
 
@@ -135,51 +133,40 @@ void TfrmOptions::ReadOptions() {
     WorkingOptions.ClearDownloadsWhenComplete = chkClearDownloadsWhenComplete->isChecked();
 }
 
-bool TfrmOptions::AskBrowseDialog(std::string& folder) {
-    TfrmBrowseDirectory browse(this);
-    browse.StartFolder = folder;
-    browse.exec();
-    if (!browse.Accepted)
-        return false;
-    const std::string chosen = browse.CurrentFolder();
-    if (chosen.empty())
-        return false;
-    folder = chosen;
-    return true;
-}
-
 void TfrmOptions::Browse(std::string& folder, QLineEdit* box) {
-    if (BrowseForFolder(folder))
+    if (const std::optional<std::string> chosen = m_services.Prompts.AskFolder(this, folder)) {
+        folder = *chosen;
         ShowFolder(box, folder);
+    }
 }
 
 void TfrmOptions::cmdClearLastSearchesClick() {
-    ClearSearchKeys(*SearchKeys, m_searchKeysBox, SearchKeysPath(DataFolder));
+    ClearSearchKeys(m_services.SearchKeys, m_searchKeysBox, SearchKeysPath(m_services.DataFolder));
 }
 
 void TfrmOptions::cmdClearIncompleteDirClick() {
     // Emptying the folder in effect when it is also the download folder would delete the
     // finished downloads: refuse, say why, delete nothing.
-    if (SameFolder(AppOptions->IncompleteDir, AppOptions->DownloadDir)) {
-        MakeMessageBox(QMessageBox::Warning,
-                       QStringLiteral("The incomplete folder is also the download folder. Clearing it would "
-                                      "delete your finished downloads, so nothing was deleted."),
-                       QMessageBox::Ok, this)
-            ->exec();
+    const TAppOptions& options = m_services.Options;
+    if (SameFolder(options.IncompleteDir, options.DownloadDir)) {
+        m_services.Prompts.Tell(this, QMessageBox::Warning,
+                                QStringLiteral("The incomplete folder is also the download folder. Clearing it "
+                                               "would delete your finished downloads, so nothing was deleted."));
         return;
     }
     // On this system a file held open can be deleted: a running download would go on writing
     // into a file without a name and fail at its end. Its file stays.
-    DeleteFolderFiles(AppOptions->IncompleteDir, DownloadManager->FilesBeingWritten());
+    DeleteFolderFiles(options.IncompleteDir, m_services.Downloads.FilesBeingWritten());
 }
 
 void TfrmOptions::cmdOKClick() {
     ReadOptions();
-    AppOptions->Assign(WorkingOptions);
-    AppOptions->Save();
-    DownloadManager->DownloadFolder = AppOptions->DownloadDir;
-    DownloadManager->IncompleteFolder = AppOptions->IncompleteDir;
-    PlayListManager->Folder = AppOptions->DownloadDir + "/";
+    TAppOptions& options = m_services.Options;
+    options.Assign(WorkingOptions);
+    options.Save();
+    m_services.Downloads.DownloadFolder = options.DownloadDir;
+    m_services.Downloads.IncompleteFolder = options.IncompleteDir;
+    m_services.PlayList.Folder = options.DownloadDir + "/";
     if (m_refreshPlayList)
         m_refreshPlayList();
     accept();

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "core/uTAppOptions.h"
+#include "ui/uServices.h"
 
 class ISearchKeysBox;
 class QCheckBox;
@@ -21,7 +22,8 @@ class TfrmOptions : public QDialog {
 public:
     // `searchKeysBox` is the search page's box, emptied by Clear Last Searches;
     // `refreshPlayList` lists the download folder anew after OK.
-    TfrmOptions(QWidget* owner, ISearchKeysBox& searchKeysBox, std::function<void()> refreshPlayList);
+    TfrmOptions(QWidget* owner, const TServices& services, ISearchKeysBox& searchKeysBox,
+                std::function<void()> refreshPlayList);
 
     TAppOptions WorkingOptions;
 
@@ -37,9 +39,6 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-    // Where the browse dialog is made: tests answer it without showing it.
-    std::function<bool(std::string& folder)> BrowseForFolder;
-
     void ShowOptions();
     void ReadOptions();
     void cmdClearLastSearchesClick();
@@ -48,9 +47,9 @@ public:
 
 private:
     void Browse(std::string& folder, QLineEdit* box);
-    bool AskBrowseDialog(std::string& folder);
     static void ShowFolder(QLineEdit* box, const std::string& folder);
 
+    TServices m_services;
     ISearchKeysBox& m_searchKeysBox;
     std::function<void()> m_refreshPlayList;
 };

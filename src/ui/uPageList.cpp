@@ -1,11 +1,15 @@
 #include "ui/uPageList.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QStandardItemModel>
 #include <QStringDecoder>
+
+#include "ui/uCellDelegate.h"
+#include "ui/uListModel.h"
+#include "ui/uListProxy.h"
 
 QString ShownText(std::string_view bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -16,13 +20,9 @@ QString ShownText(std::string_view bytes) {
     return text;
 }
 
-int NextSortTag(int tag, int column) {
-    return std::abs(tag) == column + 1 ? -tag : column + 1;
-}
-
-TPageList::TPageList(const QString& name, const QString& accessibleName, const QStringList& columns,
+TPageList::TPageList(const QString& name, const QString& accessibleName, TListModel* model,
                      QWidget* parent)
-    : QTreeView(parent) {
+    : QTreeView(parent), m_model(model), m_proxy(new TListProxy(model, this)) {
     setObjectName(name);
     setAccessibleName(accessibleName);
     setRootIsDecorated(false);
@@ -32,22 +32,73 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, const Q
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
-    auto* model = new QStandardItemModel(0, static_cast<int>(columns.size()), this);
-    model->setHorizontalHeaderLabels(columns);
-    setModel(model);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setModel(m_proxy);
+    setItemDelegate(new TCellDelegate(this));
+    QHeaderView* columns = header();
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(false);
+    columns->setSectionsClickable(true);
+    columns->setSortIndicatorShown(false);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const TColumnSpec& spec = model->Columns()[static_cast<size_t>(column)];
+        if (spec.Width > 1 && spec.Kind == TColumnKind::Picture) {
+            columns->resizeSection(column, static_cast<int>(spec.Width));
+            columns->setSectionResizeMode(column, QHeaderView::Fixed);
+        }
+        if (spec.Width == 0)
+            columns->setSectionHidden(column, true);
+    }
+    connect(columns, &QHeaderView::sectionClicked, this, [this](int column) {
+        m_proxy->SortByColumn(column);
+        ShowSortArrow();
+    });
+    connect(m_proxy, &TListProxy::SortOrderLost, this, [this] { header()->setSortIndicatorShown(false); });
+    connect(this, &QWidget::customContextMenuRequested, this, &TPageList::MenuRequested);
     ApplyRowBackground();
 }
 
-void TPageList::UseModel(QAbstractItemModel* model) {
-    QAbstractItemModel* captions = this->model();
-    QItemSelectionModel* selection = selectionModel();
-    setModel(model);
-    delete selection;
-    delete captions;
-    header()->resizeSection(0, 45);
-    header()->setSectionResizeMode(0, QHeaderView::Fixed);
+void TPageList::ShowSortArrow() {
+    const int tag = m_proxy->SortTag();
+    header()->setSortIndicatorShown(m_proxy->InSortOrder());
+    header()->setSortIndicator(std::abs(tag) - 1, tag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TPageList::LayOutColumns() {
+    // Only what this call turned off is turned on again.
+    const bool wasEnabled = !testAttribute(Qt::WA_ForceUpdatesDisabled);
+    setUpdatesEnabled(false);
+    QHeaderView* columns = header();
+    const std::vector<TColumnSpec>& specs = m_model->Columns();
+    int fixed = 0;
+    for (size_t i = 0; i < specs.size(); ++i) {
+        if (specs[i].Width > 1) {
+            columns->resizeSection(static_cast<int>(i), static_cast<int>(specs[i].Width));
+            fixed += columns->sectionSize(static_cast<int>(i));
+        }
+    }
+    const int rest = std::max(0, width() - fixed);
+    for (size_t i = 0; i < specs.size(); ++i) {
+        if (specs[i].Width > 1)
+            continue;
+        // In double precision from the 32-bit share: 0.49 of 100 pixels is 49, not 48.
+        const int share = static_cast<int>(std::floor(static_cast<double>(rest) * static_cast<double>(specs[i].Width)));
+        const int column = static_cast<int>(i);
+        columns->setSectionHidden(column, share == 0);
+        columns->resizeSection(column, share);
+        // A column laid out at 0 stays shut: the user cannot drag it open.
+        columns->setSectionResizeMode(column, share == 0 ? QHeaderView::Fixed : QHeaderView::Interactive);
+    }
+    setUpdatesEnabled(wasEnabled);
+}
+
+std::vector<int> TPageList::SelectedRows() const {
+    return m_proxy->SourceRows(selectionModel()->selectedRows());
+}
+
+int TPageList::SelectedRow() const {
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
 }
 
 void TPageList::ApplyRowBackground() {

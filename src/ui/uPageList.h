@@ -1,10 +1,13 @@
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 #include <QColor>
-#include <QStringList>
 #include <QTreeView>
 
-#include <string_view>
+class TListModel;
+class TListProxy;
 
 // Bytes from the web or the file system as the lists show them: UTF-8 where they are
 // valid UTF-8, Latin-1 otherwise, so that every name shows as something readable.
@@ -13,29 +16,38 @@ QString ShownText(std::string_view bytes);
 // The background of every other row of the pages' lists (a light blue).
 inline const QColor kRowBackground{240, 248, 255};
 
-// The sort state a list keeps: the 1-based column sorted by, negative when descending, 0
-// when never sorted. A click on the sorted column reverses the order; a click on another
-// column sorts by it ascending. `column` is 0-based.
-int NextSortTag(int tag, int column);
-
 // A report-style list of a page: whole-row selection, no editing, no tree decoration, odd
-// rows on kRowBackground. The page gives it its columns (and later its own model); the
-// main window lays out their widths.
+// rows on kRowBackground. It shows its model through a sort proxy: a click on a column
+// header sorts by that column, and the header's arrow shows while the rows are in that
+// order. Its model's column table gives the captions, how cells are drawn and the widths.
 class TPageList : public QTreeView {
     Q_OBJECT
 public:
-    TPageList(const QString& name, const QString& accessibleName, const QStringList& columns, QWidget* parent);
+    TPageList(const QString& name, const QString& accessibleName, TListModel* model, QWidget* parent);
 
-    // Puts the page's own model in place of the column captions the list was made with. The
-    // first column (a picture) keeps its fixed 45 pixels.
-    void UseModel(QAbstractItemModel* model);
+    TListModel* Model() const { return m_model; }
+    TListProxy* Proxy() const { return m_proxy; }
+    // Sets the column widths from the model's table against the list's width: fixed columns
+    // their pixels, the others their share of what is left; a column of width 0 is hidden and
+    // cannot be dragged open.
+    void LayOutColumns();
+    // The model's rows of the selection, in the order shown.
+    std::vector<int> SelectedRows() const;
+    // The model's row shown first of the selection; -1 when none.
+    int SelectedRow() const;
 
-    int SortTag = 0;
+signals:
+    // The user asked for the pop-up menu at `position` (the viewport's coordinates).
+    void MenuRequested(const QPoint& position);
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     void ApplyRowBackground();
+    void ShowSortArrow();
+
+    TListModel* m_model;
+    TListProxy* m_proxy;
     bool m_applyingPalette = false;
 };

@@ -1,43 +1,14 @@
 #include "ui/uPlayListModel.h"
 
-#include <algorithm>
-
-#include <QApplication>
+#include <QFileInfo>
 #include <QMimeDatabase>
-#include <QPainter>
-#include <QStringDecoder>
-#include <QStyle>
 
+#include "playlist/uTPlayListManager.h"
+#include "ui/uPageList.h"
 #include "ui/uPlainText.h"
 
 namespace {
-unsigned char FoldAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-int CompareFolded(const std::string& a, const std::string& b) {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-int CompareRows(const TPlayListRow& a, const TPlayListRow& b, int column) {
-    switch (column) {
-    case TPlayListModel::ColType:
-        return a.IconIndex == b.IconIndex ? 0 : (a.IconIndex < b.IconIndex ? -1 : 1);
-    case TPlayListModel::ColName:
-        return CompareFolded(a.Name, b.Name);
-    case TPlayListModel::ColSize:
-        return a.Size == b.Size ? 0 : (a.Size < b.Size ? -1 : 1);
-    default:
-        return 0;
-    }
-}
+using K = TColumnKind;
 
 // What a screen reader says for the Type column: the file type's description.
 QString TypeDescription(const QString& name) {
@@ -46,156 +17,99 @@ QString TypeDescription(const QString& name) {
 }
 } // namespace
 
-TPlayListModel::TPlayListModel(QObject* parent) : QAbstractTableModel(parent) {}
+const std::vector<TColumnSpec>& TPlayListModel::Columns() {
+    static const std::vector<TColumnSpec> columns{
+        {QStringLiteral("Type"), K::Picture, 45},
+        {QStringLiteral("File Name"), K::Text, 0.99f},
+        {QStringLiteral("File Size"), K::Number, 90},
+    };
+    return columns;
+}
+
+TPlayListModel::TPlayListModel(TPlayListManager& files, QObject* parent)
+    : TListModel(Columns(), parent), m_files(files) {
+    RowsReset();
+}
 
 void TPlayListModel::SetIcons(const TSystemImageList& icons) {
     m_icons = icons;
-    if (!m_rows.empty())
+    if (rowCount() > 0)
         emit dataChanged(index(0, ColType), index(rowCount() - 1, ColType), {Qt::DecorationRole});
 }
 
-int TPlayListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+int TPlayListModel::RowsHeld() const {
+    return m_files.Files.Count();
 }
 
-int TPlayListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+const TPlayListFile& TPlayListModel::File(int row) const {
+    return *m_files.Files.Objects(row);
+}
+
+int TPlayListModel::IconIndexOf(const std::string& name) const {
+    // The icon follows the extension alone: one look-up per extension, not per row painted.
+    const QString shown = ShownText(name);
+    const QString extension = QFileInfo(shown).suffix().toLower();
+    auto known = m_iconOfExtension.constFind(extension);
+    if (known == m_iconOfExtension.constEnd())
+        known = m_iconOfExtension.insert(extension, GetFileIconIndex(shown));
+    return known.value();
 }
 
 QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!IsShown(index))
         return {};
-    const TPlayListRow& row = Row(index.row());
-    switch (role) {
-    case SizeRole:
-        return QVariant::fromValue<qint64>(row.Size);
-    case IconIndexRole:
-        return row.IconIndex;
-    default:
-        break;
-    }
+    const TPlayListFile& file = File(index.row());
     switch (index.column()) {
     case ColType:
         if (role == Qt::DecorationRole && m_icons)
-            return m_icons->Icon(row.IconIndex);
-        if (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
-            return role == Qt::ToolTipRole ? PlainToolTip(TypeDescription(ShownText(row.Name)))
-                                           : TypeDescription(ShownText(row.Name));
+            return m_icons->Icon(IconIndexOf(file.FileName));
+        if (role == Qt::AccessibleTextRole)
+            return TypeDescription(ShownText(file.FileName));
+        if (role == Qt::ToolTipRole)
+            return PlainToolTip(TypeDescription(ShownText(file.FileName)));
+        if (role == RawValueRole)
+            return qint64(IconIndexOf(file.FileName));
         break;
     case ColName:
-        if (role == Qt::DisplayRole)
-            return ShownText(row.Name);
-        break;
-    case ColSize:
-        if (role == Qt::DisplayRole)
-            return QString::number(row.Size);
-        if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return ShownText(file.FileName);
+        if (role == RawValueRole)
+            return QByteArray::fromStdString(file.FileName);
         break;
     default:
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return QString::number(file.FileSize);
+        if (role == RawValueRole)
+            return qint64(file.FileSize);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         break;
     }
     return {};
 }
 
-QVariant TPlayListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
-    case ColType:
-        return QStringLiteral("Type");
-    case ColName:
-        return QStringLiteral("File Name");
-    case ColSize:
-        return QStringLiteral("File Size");
-    default:
-        return {};
-    }
+void TPlayListModel::Refresh() {
+    m_files.Refresh();
+    RowsReset();
 }
 
-void TPlayListModel::Clear() {
-    Reset({});
+void TPlayListModel::Append(const std::string& name, int64_t size) {
+    m_files.AddFile(name, size);
+    RowsAdded();
+    Flush();
 }
 
-void TPlayListModel::Append(TPlayListRow row) {
-    const int at = rowCount();
-    beginInsertRows({}, at, at);
-    m_rows.push_back(std::move(row));
-    endInsertRows();
-}
-
-void TPlayListModel::Reset(std::vector<TPlayListRow> rows) {
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-}
-
-void TPlayListModel::RemoveRow(int row) {
-    if (row < 0 || row >= rowCount())
+void TPlayListModel::Remove(int row) {
+    if (row < 0 || row >= RowsHeld())
         return;
-    beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    endRemoveRows();
+    Removing(row, row);
+    m_files.RemoveFile(row);
+    Removed();
 }
 
-void TPlayListModel::SetName(int row, std::string name) {
-    if (row < 0 || row >= rowCount())
+void TPlayListModel::Rename(int row, const std::string& name) {
+    if (row < 0 || row >= RowsHeld())
         return;
-    m_rows[static_cast<size_t>(row)].Name = std::move(name);
-    emit dataChanged(index(row, ColType), index(row, ColName));
-}
-
-void TPlayListModel::SortByTag(int tag) {
-    const int column = std::abs(tag) - 1;
-    if (tag == 0 || column >= ColumnCount)
-        return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int result =
-            CompareRows(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)], column);
-        return tag > 0 ? result < 0 : result > 0;
-    });
-    std::vector<TPlayListRow> sorted;
-    sorted.reserve(m_rows.size());
-    std::vector<int> newRowOf(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(order[i])]));
-        newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
-    }
-    m_rows = std::move(sorted);
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& old : before)
-        after << index(newRowOf[static_cast<size_t>(old.row())], old.column());
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void TPlayListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const {
-    if (index.column() != TPlayListModel::ColType) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
-    // The background and selection as for any cell, then the icon centred without text.
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    const QIcon icon = cell.icon;
-    cell.icon = QIcon();
-    cell.features &= ~QStyleOptionViewItem::HasDecoration;
-    cell.text.clear();
-    const QWidget* widget = option.widget;
-    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
-    if (icon.isNull())
-        return;
-    const QSize size = option.decorationSize.isValid() ? option.decorationSize : QSize(16, 16);
-    const QRect target = QStyle::alignedRect(option.direction, Qt::AlignCenter, size, option.rect);
-    const QIcon::Mode mode =
-        (option.state & QStyle::State_Selected) ? QIcon::Selected : QIcon::Normal;
-    icon.paint(painter, target, Qt::AlignCenter, mode);
+    m_files.RenameFile(row, name);
+    RowChanged(row);
 }

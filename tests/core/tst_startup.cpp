@@ -85,11 +85,10 @@ void TestStartUp::firstRunCreatesAndStoresBothDefaultFolders() {
     QCOMPARE(AppOptions->IncompleteDir, App() + "Incomplete");
     QVERIFY(DirectoryExists(App() + "Downloads"));
     QVERIFY(DirectoryExists(App() + "Incomplete"));
-    QVERIFY(SearchKeys && EngineList && SearchResultRows && PopularResultRows && DownloadRows);
+    QVERIFY(SearchKeys && EngineList);
     QCOMPARE(EngineList->NameValueSeparator(), '*');
-    QCOMPARE(DownloadRows->NameValueSeparator(), '*');
     ShutDown();
-    QVERIFY(!AppOptions && !SearchKeys && !EngineList && !DownloadRows);
+    QVERIFY(!AppOptions && !SearchKeys && !EngineList);
     const QByteArray settings = SettingsText();
     QVERIFY2(settings.contains(QByteArray::fromStdString("DownloadDir=" + App() + "Downloads")), settings);
     QVERIFY2(settings.contains(QByteArray::fromStdString("IncompleteDir=" + App() + "Incomplete")), settings);

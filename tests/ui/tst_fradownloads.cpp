@@ -1,17 +1,17 @@
 #include <QAbstractItemModelTester>
-#include <QImage>
+#include <QAction>
+#include <QHeaderView>
 #include <QMenu>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "TestServer.h"
+#include "UiFixture.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
 #include "startup/uIncludes.h"
 #include "ui/uApplication.h"
-#include "ui/uDownloadsDelegate.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uPageList.h"
@@ -41,37 +41,32 @@ private slots:
     void downloadsShowTheirStateAndReachThePlayList();
     void restartOnlyAFailedRow();
     void cancelAsksAndCancels();
+    void commandsActOnlyWhenTheyCan();
     void clearKeepsKeysUniqueAndRowsComeBack();
     void clearWhenCompleteTakesFailedRowsToo();
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
-    void barRoundsHalfToEven_data();
-    void barRoundsHalfToEven();
-    void barDrawnInsideItsFrame();
 
 private:
-    // What the search page does: ask the manager, then list the manager's record.
+    // What the search page asks for: a download of a result, listed on the page.
     int Start(const std::string& link, const std::string& name);
-    void Select(int row);
+    void Select(int row) { SelectRows(*m_page->lvwDownloads, {row}); }
     QString Cell(int row, int column, int role = Qt::DisplayRole) const;
-    int Status(int row) const { return m_page->Rows->Row(row).Status; }
+    int Status(int row) const { return m_page->DownloadRows->Row(row).Status; }
+    QAction* Command(int tag) const { return m_page->Command(tag); }
 
     std::unique_ptr<TTestServer> m_server;
-    std::unique_ptr<QTemporaryDir> m_done;
-    std::unique_ptr<QTemporaryDir> m_partial;
+    std::unique_ptr<TTestProgram> m_program;
     std::unique_ptr<TfraDownloads> m_page;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     QList<QPair<QString, qint64>> m_playListed;
     QStringList m_played;
-    QStringList m_asked;
-    bool m_answer = false;
 };
 
 void TestFraDownloads::initTestCase() {
     m_server = std::make_unique<TTestServer>();
     m_server->UseAsProxy();
-    m_server->Serve("files.test/good.mp3",
-                    TScriptedResponse::Ok(TTestServer::SyntheticBody(100000)));
+    m_server->Serve("files.test/good.mp3", TScriptedResponse::Ok(TTestServer::SyntheticBody(100000)));
     m_server->Serve("files.test/missing.mp3", TScriptedResponse::Status(404));
     TScriptedResponse slow = TScriptedResponse::Ok(TTestServer::SyntheticBody(100000));
     slow.StallAfter = 40000;
@@ -79,67 +74,49 @@ void TestFraDownloads::initTestCase() {
 }
 
 void TestFraDownloads::init() {
-    m_done = std::make_unique<QTemporaryDir>();
-    m_partial = std::make_unique<QTemporaryDir>();
-    AppOptions = std::make_unique<TAppOptions>();
-    AppOptions->DownloadDir = m_done->path().toStdString();
-    AppOptions->IncompleteDir = m_partial->path().toStdString();
-    DownloadManager =
-        std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
-    DownloadRows = std::make_unique<TStringList>('*');
-    m_page = std::make_unique<TfraDownloads>();
+    m_program = std::make_unique<TTestProgram>();
+    m_page = std::make_unique<TfraDownloads>(m_program->Services());
     m_page->InitPage();
-    m_tester = std::make_unique<QAbstractItemModelTester>(m_page->Rows);
+    m_tester = std::make_unique<QAbstractItemModelTester>(m_page->DownloadRows);
     m_playListed.clear();
     m_played.clear();
-    m_asked.clear();
-    m_page->AddFileToPlayList = [this](const std::string& name, int64_t size) {
+    connect(m_page.get(), &TfraDownloads::FileDownloaded, this, [this](const std::string& name, int64_t size) {
         m_playListed << qMakePair(QString::fromStdString(name), qint64(size));
-    };
-    m_page->PlayInPlayer = [this](const std::string& path) {
-        m_played << QString::fromStdString(path);
-    };
-    m_page->Confirm = [this](const QString& text) {
-        m_asked << text;
-        return m_answer;
-    };
+    });
+    connect(m_page.get(), &TfraDownloads::PreviewRequested, this,
+            [this](const std::string& path) { m_played << QString::fromStdString(path); });
 }
 
 void TestFraDownloads::cleanup() {
     m_tester.reset();
     m_page.reset();
-    DownloadManager.reset();
-    DownloadRows.reset();
-    AppOptions.reset();
+    m_program.reset();
 }
 
 int TestFraDownloads::Start(const std::string& link, const std::string& name) {
-    DownloadManager->AddDownload(TSearchResult(link, TSearchResult::Verified, link, name, 0));
-    m_page->AddDownloadRow(*DownloadManager->Find(link));
-    return m_page->FindDownloadRow(link);
-}
-
-void TestFraDownloads::Select(int row) {
-    m_page->lvwDownloads->selectionModel()->select(m_page->Rows->index(row, 0),
-                                                   QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
+    m_page->Download(TSearchResult(link, TSearchResult::Verified, link, name, 0));
+    return m_page->DownloadRows->RowOf(link);
 }
 
 QString TestFraDownloads::Cell(int row, int column, int role) const {
-    return m_page->Rows->index(row, column).data(role).toString();
+    return m_page->DownloadRows->index(row, column).data(role).toString();
 }
 
 void TestFraDownloads::progressRefreshesEvery32KiB() {
     const int row = Start(kSlow, "slow.mp3");
     QStringList shown;
-    connect(m_page->Rows, &QAbstractItemModel::dataChanged, this, [&] {
+    connect(m_page->DownloadRows, &QAbstractItemModel::dataChanged, this, [&] {
         shown << Cell(row, TDownloadsModel::ColReceived) + " " +
                      Cell(row, TDownloadsModel::ColSpeed);
     });
-    // The manager's own handler, fed block by block as the transfer would.
-    for (int64_t received = 1024; received < 100000; received += 1024)
+    // The manager's own handler, fed block by block as the transfer would; each block shows
+    // by the end of its turn of the event loop.
+    for (int64_t received = 1024; received < 100000; received += 1024) {
         DownloadManager->WorkerProgress(kSlow, 100000, received, received < 90000 ? 1023 : 10239);
+        m_page->DownloadRows->Flush();
+    }
     DownloadManager->WorkerProgress(kSlow, 100000, 100000, 10239);
+    m_page->DownloadRows->Flush();
     QCOMPARE(shown, (QStringList{"32768 0 kb/s", "65536 0 kb/s", "98304 9 kb/s", "100000 9 kb/s"}));
     QCOMPARE(Cell(row, TDownloadsModel::ColProgress, Qt::AccessibleTextRole),
              QStringLiteral("100%"));
@@ -167,18 +144,14 @@ void TestFraDownloads::sortByColumnClicks() {
     m_page->AddDownloadRow(Record("C.mp3", 5000000000, 9 * 1024));
     m_page->AddDownloadRow(Record("a.mp3", 9000000000, 12 * 1024));
     m_page->AddDownloadRow(Record("b.mp3", 300, 10 * 1024));
-    Select(m_page->FindDownloadRow("http://files.test/b.mp3"));
+    const int b = m_page->DownloadRows->RowOf("http://files.test/b.mp3");
+    Select(b);
     for (const int column : clicks)
-        m_page->ColumnClick(column);
-    QStringList order;
-    for (int row = 0; row < m_page->Rows->rowCount(); ++row)
-        order << Cell(row, TDownloadsModel::ColTitle);
-    QCOMPARE(order, titles);
-    QCOMPARE(m_page->lvwDownloads->SortTag, tag);
-    // The selection and the key lookups follow the rows.
-    const int b = m_page->FindDownloadRow("http://files.test/b.mp3");
-    QCOMPARE(Cell(b, TDownloadsModel::ColTitle), QStringLiteral("b.mp3"));
-    QCOMPARE(m_page->lvwDownloads->selectionModel()->selectedRows().value(0).row(), b);
+        emit m_page->lvwDownloads->header()->sectionClicked(column);
+    QCOMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle), titles);
+    QCOMPARE(m_page->lvwDownloads->Proxy()->SortTag(), tag);
+    // The selection follows its row.
+    QCOMPARE(m_page->lvwDownloads->SelectedRow(), b);
 }
 
 void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {
@@ -188,8 +161,7 @@ void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {
     QCOMPARE(Cell(good, TDownloadsModel::ColStatus, Qt::AccessibleTextRole),
              QStringLiteral("Downloading"));
     QCOMPARE(Cell(good, TDownloadsModel::ColKey), QStringLiteral("0"));
-    QCOMPARE(QString::fromStdString(DownloadRows->Strings(1)),
-             QStringLiteral("1*") + QString::fromStdString(kMissing));
+    QCOMPARE(Cell(missing, TDownloadsModel::ColKey), QStringLiteral("1"));
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
     QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
     QCOMPARE(Cell(good, TDownloadsModel::ColStatus, Qt::AccessibleTextRole),
@@ -221,23 +193,43 @@ void TestFraDownloads::restartOnlyAFailedRow() {
     QCOMPARE(Status(failed), int(TDownload::StatusDownloading));
     QTRY_COMPARE(Status(failed), int(TDownload::StatusComplete));
     QCOMPARE(m_server->RequestCount(), requests + 1);
-    QVERIFY(m_asked.isEmpty());
+    QVERIFY(m_program->Prompts.Asked.isEmpty());
 }
 
 void TestFraDownloads::cancelAsksAndCancels() {
+    QStringList& asked = m_program->Prompts.Asked;
     m_page->CancelAll();
-    QVERIFY(m_asked.isEmpty()); // nothing listed, nothing asked
+    QVERIFY(asked.isEmpty()); // nothing listed, nothing asked
     const int slow = Start(kSlow, "slow.mp3");
     Select(slow);
-    m_answer = false;
+    m_program->Prompts.Answer = false;
     m_page->CancelSelected();
-    QCOMPARE(m_asked, QStringList{"Do you really want to cancel this download ?\nslow.mp3"});
-    m_answer = true;
+    QCOMPARE(asked, QStringList{"Do you really want to cancel this download ?\nslow.mp3"});
+    m_program->Prompts.Answer = true;
     m_page->CancelAll();
-    QCOMPARE(m_asked.last(), QStringLiteral("Do you really want to cancel all downloads ?"));
+    QCOMPARE(asked.last(), QStringLiteral("Do you really want to cancel all downloads ?"));
     QTRY_COMPARE(Status(slow), int(TDownload::StatusFailed));
     m_page->CancelSelected(); // failed: nothing to ask
-    QCOMPARE(m_asked.size(), 2);
+    QCOMPARE(asked.size(), 2);
+}
+
+void TestFraDownloads::commandsActOnlyWhenTheyCan() {
+    // An empty list: only nothing can be done.
+    for (const int tag : {3, 4, 5, 6, 7})
+        QVERIFY2(!Command(tag)->isEnabled(), qPrintable(Command(tag)->text()));
+    const int slow = Start(kSlow, "slow.mp3");
+    const int missing = Start(kMissing, "missing.mp3");
+    QVERIFY(Command(6)->isEnabled() && !Command(3)->isEnabled());
+    Select(slow);
+    QVERIFY(Command(3)->isEnabled() && Command(5)->isEnabled() && !Command(4)->isEnabled());
+    QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
+    QTRY_VERIFY(Command(7)->isEnabled());
+    Select(missing);
+    QVERIFY(Command(4)->isEnabled() && !Command(5)->isEnabled());
+    // A command that cannot act does nothing, whoever triggers it.
+    SelectRows(*m_page->lvwDownloads, {});
+    Command(3)->trigger();
+    QVERIFY(m_played.isEmpty());
 }
 
 void TestFraDownloads::clearKeepsKeysUniqueAndRowsComeBack() {
@@ -245,22 +237,21 @@ void TestFraDownloads::clearKeepsKeysUniqueAndRowsComeBack() {
     Start(kSlow, "slow.mp3");
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
     m_page->ClearDownloaded();
-    QCOMPARE(m_page->Rows->rowCount(), 1);
-    QCOMPARE(m_page->FindDownloadRow(kMissing), -1);
-    QCOMPARE(m_page->FindDownloadRow(kSlow), 0);
+    QCOMPARE(m_page->DownloadRows->rowCount(), 1);
+    QCOMPARE(m_page->DownloadRows->RowOf(kMissing), -1);
+    QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
     DownloadManager->WorkerError(kMissing); // an event for a cleared row changes nothing
-    QCOMPARE(m_page->Rows->rowCount(), 1);
+    QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     // A download after the clear gets a key never given before.
     QCOMPARE(Cell(Start(kGood, "good.mp3"), TDownloadsModel::ColKey), QStringLiteral("2"));
     m_page->AddDownloadRow(*DownloadManager->Find(kSlow));
-    QCOMPARE(m_page->Rows->rowCount(), 2);
+    QCOMPARE(m_page->DownloadRows->rowCount(), 2);
     // The cleared one comes back as it stands, under its old key.
     m_page->AddDownloadRow(*DownloadManager->Find(kMissing));
-    const int back = m_page->FindDownloadRow(kMissing);
+    const int back = m_page->DownloadRows->RowOf(kMissing);
     QCOMPARE(back, 2);
     QCOMPARE(Status(back), int(TDownload::StatusFailed));
     QCOMPARE(Cell(back, TDownloadsModel::ColKey), QStringLiteral("0"));
-    QCOMPARE(DownloadRows->Count(), 3);
 }
 
 void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
@@ -270,8 +261,8 @@ void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
     Start(kGood, "good.mp3");
     QTRY_COMPARE(m_playListed.size(), 1);
-    QCOMPARE(m_page->Rows->rowCount(), 1);
-    QCOMPARE(m_page->FindDownloadRow(kSlow), 0);
+    QCOMPARE(m_page->DownloadRows->rowCount(), 1);
+    QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
     QCOMPARE(m_playListed.first().first, QStringLiteral("good.mp3"));
 }
 
@@ -280,15 +271,16 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     QVERIFY(m_played.isEmpty()); // nothing selected
     QVERIFY(TFileUtils::WriteWholeFile(AppOptions->IncompleteDir + "/slow.mp3", "another file"));
     const int row = Start(kSlow, "slow.mp3");
-    m_page->lvwDownloads->doubleClicked(m_page->Rows->index(row, 1)); // nothing selected yet
+    const QModelIndex shown = m_page->lvwDownloads->Proxy()->index(row, 1);
+    m_page->lvwDownloads->doubleClicked(shown); // nothing selected yet
     Select(row);
-    m_page->lvwDownloads->doubleClicked(m_page->Rows->index(row, 1));
-    m_page->MenuAction(
-        m_page->popDownloads->findChild<QAction*>(QStringLiteral("popDownloadsPreviewFile")));
-    const QString own = m_partial->path() + QStringLiteral("/slow1.mp3");
+    m_page->lvwDownloads->doubleClicked(shown);
+    auto* popup = m_page->findChild<QMenu*>(QStringLiteral("popDownloads"));
+    popup->actions().first()->trigger();
+    const QString own = QString::fromStdString(AppOptions->IncompleteDir) + QStringLiteral("/slow1.mp3");
     QCOMPARE(m_played, (QStringList{own, own}));
     QStringList items;
-    for (QAction* item : m_page->popDownloads->actions())
+    for (QAction* item : popup->actions())
         items << (item->isSeparator() ? QStringLiteral("-") : item->text());
     QCOMPARE(items, (QStringList{"Preview File", "-", "Restart Download", "Cancel Download",
                                  "Cancel All Downloads", "-", "Clear Downloaded"}));
@@ -305,54 +297,10 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     DownloadManager->WorkerProgress(kSlow, 100000, 100000, 1);
     DownloadManager->WorkerError(kSlow);
     // A page made afterwards takes the events over.
-    TfraDownloads next;
+    TfraDownloads next(m_program->Services());
     next.InitPage();
-    DownloadManager->AddDownload(
-        TSearchResult(kMissing, TSearchResult::Verified, kMissing, "missing.mp3", 0));
-    next.AddDownloadRow(*DownloadManager->Find(kMissing));
-    QTRY_COMPARE(next.Rows->Row(0).Status, int(TDownload::StatusFailed));
-}
-
-void TestFraDownloads::barRoundsHalfToEven_data() {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("progress");
-    QTest::addColumn<int>("right");
-    QTest::newRow("half of 94") << 94 << 50 << 47;
-    QTest::newRow("2.5 down to 2") << 5 << 50 << 2;
-    QTest::newRow("3.5 up to 4") << 7 << 50 << 4;
-    QTest::newRow("above a half") << 94 << 33 << 31;
-    QTest::newRow("past 100 stays inside") << 94 << 250 << 94;
-    QTest::newRow("below 0 stays empty") << 94 << -5 << 0;
-}
-
-void TestFraDownloads::barRoundsHalfToEven() {
-    QFETCH(int, width);
-    QFETCH(int, progress);
-    QFETCH(int, right);
-    QCOMPARE(ProgressBarRight(10, width, progress), 10 + right);
-}
-
-void TestFraDownloads::barDrawnInsideItsFrame() {
-    const QColor light(250, 250, 250);
-    for (const int progress : {50, 0}) {
-        QImage image(100, 20, QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        PaintProgressCell(painter, image.rect(), kRowBackground, light, progress);
-        painter.end();
-        QCOMPARE(image.pixelColor(0, 10), kRowBackground);
-        QCOMPARE(image.pixelColor(50, 1), kRowBackground);
-        QCOMPARE(image.pixelColor(1, 10), QColor(128, 128, 128));
-        QCOMPARE(image.pixelColor(98, 10), QColor(128, 128, 128));
-        QCOMPARE(image.pixelColor(50, 2), QColor(128, 128, 128));
-        QCOMPARE(image.pixelColor(50, 17), QColor(128, 128, 128));
-        QCOMPARE(image.pixelColor(2, 10), light);
-        // The inner box runs from x 3 to 96, y 4 to 15: 94 wide, so 50% is 47 pixels.
-        QCOMPARE(image.pixelColor(3, 4), progress ? kProgressBarColour : light);
-        QCOMPARE(image.pixelColor(49, 15), progress ? kProgressBarColour : light);
-        QCOMPARE(image.pixelColor(50, 10), light);
-        QCOMPARE(image.pixelColor(3, 3), light);
-    }
+    next.Download(TSearchResult(kMissing, TSearchResult::Verified, kMissing, "missing.mp3", 0));
+    QTRY_COMPARE(next.DownloadRows->Row(0).Status, int(TDownload::StatusFailed));
 }
 
 int main(int argc, char** argv) {

@@ -1,6 +1,3 @@
-#include <deque>
-#include <functional>
-
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDesktopServices>
@@ -17,103 +14,15 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "startup/uIncludes.h"
+#include <sys/stat.h>
+
+#include "UiFixture.h"
+#include "playlist/uTPlayListManager.h"
 #include "ui/uApplication.h"
 #include "ui/uFraPlayList.h"
-#include "ui/uMediaPlayer.h"
-#include "ui/uPageList.h"
 #include "ui/uPlayListModel.h"
+#include "ui/uPlayerPanel.h"
 #include "ui/uSystemIcons.h"
-
-// Records what the page asks of the player.
-class FakePlayer : public TMediaPlayer {
-public:
-    std::vector<std::string> Loads;
-    int FullScreenRequests = 0;
-
-    void Load(const std::string& path) override {
-        Loads.push_back(path);
-        m_source = path;
-        emit StateChanged(PlaybackState());
-    }
-    std::string Source() const override { return m_source; }
-    void Play() override {}
-    void Pause() override {}
-    void Stop() override {}
-    State PlaybackState() const override {
-        return m_source.empty() ? State::Stopped : State::Playing;
-    }
-    qint64 Position() const override { return 0; }
-    qint64 Duration() const override { return 0; }
-    void SetPosition(qint64) override {}
-    int Volume() const override { return 50; }
-    void SetVolume(int) override {}
-    QWidget* VideoArea() override { return new QWidget; }
-    bool ShowFullScreen() override {
-        ++FullScreenRequests;
-        return !m_source.empty();
-    }
-
-private:
-    std::string m_source;
-};
-
-// Answers the page's modal dialogs as they show, in order, and records what each said. A
-// dialog that comes with no answer left is cancelled, so a test never hangs on one.
-class DialogDriver : public QObject {
-public:
-    struct Seen {
-        QString Title;
-        QString Text;
-        int Icon = -1;
-    };
-    QList<Seen> Dialogs;
-    std::deque<std::function<void(QDialog*)>> Answers;
-
-    DialogDriver() {
-        connect(&m_poll, &QTimer::timeout, this, &DialogDriver::Poll);
-        m_poll.start(5);
-    }
-
-    static std::function<void(QDialog*)> Press(QMessageBox::StandardButton button) {
-        return [button](QDialog* dialog) {
-            static_cast<QMessageBox*>(dialog)->button(button)->click();
-        };
-    }
-    static std::function<void(QDialog*)> Type(const QString& text) {
-        return [text](QDialog* dialog) {
-            static_cast<QInputDialog*>(dialog)->setTextValue(text);
-            dialog->accept();
-        };
-    }
-    static std::function<void(QDialog*)> Cancel() {
-        return [](QDialog* dialog) { dialog->reject(); };
-    }
-
-private:
-    void Poll() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        Seen seen{dialog->windowTitle(), {}, -1};
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            seen.Text = box->text();
-            seen.Icon = box->icon();
-        } else if (auto* input = qobject_cast<QInputDialog*>(dialog)) {
-            seen.Text = input->labelText() + QStringLiteral(" [") + input->textValue() +
-                        QStringLiteral("]");
-        }
-        Dialogs << seen;
-        if (Answers.empty()) {
-            dialog->reject();
-            return;
-        }
-        const auto answer = Answers.front();
-        Answers.pop_front();
-        answer(dialog);
-    }
-    QTimer m_poll;
-};
 
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -146,23 +55,27 @@ private slots:
 
 private:
     void MakeFile(const QString& name, int size);
-    QStringList Names() const;
-    void Select(const QString& name);
+    // The names in the order the list shows them.
+    QStringList Names() const { return ShownColumn(*m_page->lvwPlayList, TPlayListModel::ColName); }
+    // The model's row of `name`.
+    int RowOf(const QString& name) const;
+    void Select(const QString& name) { SelectRows(*m_page->lvwPlayList, {RowOf(name)}); }
     QStringList FolderFiles() const;
+    QString FilePath(const QString& name) const { return m_folder + QLatin1Char('/') + name; }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<TTestProgram> m_program;
+    QString m_folder;
     std::unique_ptr<TfraPlayList> m_page;
-    FakePlayer* m_player = nullptr;
+    TFakePlayer* m_player = nullptr;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 };
 
 void TestFraPlayList::init() {
-    m_folder = std::make_unique<QTemporaryDir>();
-    AppOptions = std::make_unique<TAppOptions>();
-    AppOptions->DownloadDir = m_folder->path().toStdString();
-    auto player = std::make_unique<FakePlayer>();
+    m_program = std::make_unique<TTestProgram>();
+    m_folder = QString::fromStdString(AppOptions->DownloadDir);
+    auto player = std::make_unique<TFakePlayer>();
     m_player = player.get();
-    m_page = std::make_unique<TfraPlayList>(std::move(player));
+    m_page = std::make_unique<TfraPlayList>(m_program->Services(), std::move(player));
     m_tester = std::make_unique<QAbstractItemModelTester>(
         &m_page->Model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     m_page->resize(632, 381);
@@ -171,32 +84,26 @@ void TestFraPlayList::init() {
 void TestFraPlayList::cleanup() {
     m_tester.reset();
     m_page.reset();
-    AppOptions.reset();
-    m_folder.reset();
+    m_program.reset();
 }
 
 void TestFraPlayList::MakeFile(const QString& name, int size) {
-    QFile file(m_folder->filePath(name));
+    QFile file(FilePath(name));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(size, 'x'));
 }
 
-QStringList TestFraPlayList::Names() const {
-    QStringList names;
+int TestFraPlayList::RowOf(const QString& name) const {
     const TPlayListModel& model = m_page->Model();
-    for (int row = 0; row < model.rowCount(); ++row)
-        names << model.index(row, TPlayListModel::ColName).data().toString();
-    return names;
-}
-
-void TestFraPlayList::Select(const QString& name) {
-    const int row = static_cast<int>(Names().indexOf(name));
-    QVERIFY(row >= 0);
-    m_page->lvwPlayList->setCurrentIndex(m_page->Model().index(row, TPlayListModel::ColName));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, TPlayListModel::ColName).data().toString() == name)
+            return row;
+    }
+    return -1;
 }
 
 QStringList TestFraPlayList::FolderFiles() const {
-    QStringList names = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+    QStringList names = QDir(m_folder).entryList(QDir::Files | QDir::Hidden);
     names.sort();
     return names;
 }
@@ -204,18 +111,16 @@ QStringList TestFraPlayList::FolderFiles() const {
 void TestFraPlayList::listsPlainFilesOnly() {
     MakeFile(QStringLiteral("song.mp3"), 1234);
     MakeFile(QStringLiteral(".hidden.mp3"), 7);
-    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("subfolder")));
-    QVERIFY(QFile::link(m_folder->filePath(QStringLiteral("subfolder")),
-                        m_folder->filePath(QStringLiteral("dirlink"))));
+    QVERIFY(QDir(m_folder).mkdir(QStringLiteral("subfolder")));
+    QVERIFY(QFile::link(FilePath(QStringLiteral("subfolder")), FilePath(QStringLiteral("dirlink"))));
+    // A pipe is no song: playing it could wait for ever.
+    QCOMPARE(::mkfifo(QFile::encodeName(FilePath(QStringLiteral("pipe.mp3"))).constData(), 0600), 0);
     m_page->InitPage(GetSystemImageList(false));
-    QStringList names = Names();
-    names.sort();
-    QCOMPARE(names, (QStringList{".hidden.mp3", "song.mp3"}));
+    QCOMPARE(Names(), (QStringList{".hidden.mp3", "song.mp3"})); // by name after a refresh
     const TPlayListModel& model = m_page->Model();
-    const int row = static_cast<int>(Names().indexOf(QStringLiteral("song.mp3")));
+    const int row = RowOf(QStringLiteral("song.mp3"));
     QCOMPARE(model.index(row, TPlayListModel::ColSize).data().toString(), QStringLiteral("1234"));
-    QCOMPARE(model.index(row, TPlayListModel::ColSize).data(TPlayListModel::SizeRole).toLongLong(),
-             1234);
+    QCOMPARE(model.index(row, TPlayListModel::ColSize).data(RawValueRole).toLongLong(), 1234);
     QVERIFY(!model.index(row, TPlayListModel::ColType)
                  .data(Qt::DecorationRole)
                  .value<QIcon>()
@@ -231,7 +136,7 @@ void TestFraPlayList::missingFolderListsNothing() {
     MakeFile(QStringLiteral("song.mp3"), 10);
     m_page->InitPage(GetSystemImageList(false));
     QCOMPARE(m_page->Model().rowCount(), 1);
-    AppOptions->DownloadDir = m_folder->filePath(QStringLiteral("gone")).toStdString();
+    AppOptions->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
     m_page->RefreshList();
     QCOMPARE(m_page->Model().rowCount(), 0);
 }
@@ -264,9 +169,9 @@ void TestFraPlayList::sortByColumnClicks() {
 void TestFraPlayList::refreshForgetsTheSort() {
     m_page->InitPage(GetSystemImageList(false));
     emit m_page->lvwPlayList->header()->sectionClicked(1);
-    QCOMPARE(m_page->lvwPlayList->SortTag, 2);
+    QCOMPARE(m_page->lvwPlayList->Proxy()->SortTag(), 2);
     m_page->RefreshList();
-    QCOMPARE(m_page->lvwPlayList->SortTag, 0);
+    QCOMPARE(m_page->lvwPlayList->Proxy()->SortTag(), 0);
 }
 
 void TestFraPlayList::addFileRowAppends() {
@@ -277,52 +182,53 @@ void TestFraPlayList::addFileRowAppends() {
     QCOMPARE(Names(), (QStringList{"first.mp3", "first.mp3", QStringLiteral("caf\u00e9.mp3")}));
     QCOMPARE(m_page->Model().index(2, TPlayListModel::ColSize).data().toString(),
              QStringLiteral("4000000000"));
-    QCOMPARE(m_page->Model().Row(2).Name, std::string("caf\xe9.mp3"));
+    QCOMPARE(m_page->Model().File(2).FileName, std::string("caf\xe9.mp3"));
 }
 
 void TestFraPlayList::playSelectedLoadsThePath() {
     m_page->AddFileRow("one.mp3", 1);
+    QAction* play = m_page->Command(8);
+    QVERIFY(!play->isEnabled()); // nothing selected: nothing to play
+    play->trigger();
     m_page->PlaySelected();
     QVERIFY(m_player->Loads.empty());
     Select(QStringLiteral("one.mp3"));
-    m_page->PlaySelected();
-    const std::string path = m_folder->path().toStdString() + "/one.mp3";
+    QVERIFY(play->isEnabled());
+    play->trigger();
+    const std::string path = m_folder.toStdString() + "/one.mp3";
     QCOMPARE(m_player->Loads, (std::vector<std::string>{"", path}));
-    QCOMPARE(m_page->lblFileName->text(), QStringLiteral("one.mp3"));
+    QCOMPARE(m_page->pnlPlayer->lblFileName->text(), QStringLiteral("one.mp3"));
     m_page->PlayMedia("/elsewhere/partial/two.mp3");
     QCOMPARE(m_player->Loads.back(), std::string("/elsewhere/partial/two.mp3"));
-    QCOMPARE(m_page->lblFileName->text(), QStringLiteral("two.mp3"));
+    QCOMPARE(m_page->pnlPlayer->lblFileName->text(), QStringLiteral("two.mp3"));
 }
 
 void TestFraPlayList::clearAndFullScreen() {
-    DialogDriver dialogs;
-    QCOMPARE(m_page->lblFileName->text(), QStringLiteral("No media loaded"));
-    m_page->cmdFullScreen->click(); // nothing loaded: no message
+    TPlayerPanel& player = *m_page->pnlPlayer;
+    QCOMPARE(player.lblFileName->text(), QStringLiteral("No media loaded"));
+    player.cmdFullScreen->click(); // nothing loaded: no message
     QCOMPARE(m_player->FullScreenRequests, 1);
     m_page->PlayMedia("/music/x.mp3");
-    m_page->cmdClearPlayer->click();
+    player.cmdClearPlayer->click();
     QCOMPARE(m_player->Loads.back(), std::string());
-    QCOMPARE(m_page->lblFileName->text(), QStringLiteral("No media loaded"));
-    QCoreApplication::processEvents();
-    QVERIFY(dialogs.Dialogs.isEmpty());
+    QCOMPARE(player.lblFileName->text(), QStringLiteral("No media loaded"));
+    QVERIFY(m_program->Prompts.Told.isEmpty());
 }
 
 void TestFraPlayList::deleteSelected_data() {
-    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("goneBefore");
     QTest::addColumn<bool>("rowStays");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("No keeps all") << QMessageBox::No << false << true
-                                  << QStringList{"keep.mp3", "victim.mp3"} << QString();
-    QTest::newRow("Yes deletes") << QMessageBox::Yes << false << false << QStringList{"keep.mp3"}
-                                 << QString();
-    QTest::newRow("failure warns") << QMessageBox::Yes << true << true << QStringList{"keep.mp3"}
+    QTest::newRow("No keeps all") << false << false << true << QStringList{"keep.mp3", "victim.mp3"} << QString();
+    QTest::newRow("Yes deletes") << true << false << false << QStringList{"keep.mp3"} << QString();
+    QTest::newRow("failure warns") << true << true << true << QStringList{"keep.mp3"}
                                    << QStringLiteral("Unable to delete\nvictim.mp3");
 }
 
 void TestFraPlayList::deleteSelected() {
-    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(bool, answer);
     QFETCH(bool, goneBefore);
     QFETCH(bool, rowStays);
     QFETCH(QStringList, files);
@@ -332,20 +238,14 @@ void TestFraPlayList::deleteSelected() {
     m_page->InitPage(GetSystemImageList(false));
     Select(QStringLiteral("victim.mp3"));
     if (goneBefore)
-        QVERIFY(QFile::remove(m_folder->filePath(QStringLiteral("victim.mp3"))));
-    DialogDriver dialogs;
-    dialogs.Answers.push_back(DialogDriver::Press(answer));
-    dialogs.Answers.push_back(DialogDriver::Press(QMessageBox::Ok));
+        QVERIFY(QFile::remove(FilePath(QStringLiteral("victim.mp3"))));
+    TTestPrompts& prompts = m_program->Prompts;
+    prompts.Answer = answer;
     m_page->DeleteSelected();
-    QCOMPARE(dialogs.Dialogs.size(), warning.isEmpty() ? 1 : 2);
-    QCOMPARE(dialogs.Dialogs[0].Title, QStringLiteral("Orvalo"));
-    QCOMPARE(dialogs.Dialogs[0].Text,
-             QStringLiteral("Do you really want to delete this file ?\nvictim.mp3"));
-    QCOMPARE(dialogs.Dialogs[0].Icon, int(QMessageBox::Question));
-    if (!warning.isEmpty()) {
-        QCOMPARE(dialogs.Dialogs[1].Text, warning);
-        QCOMPARE(dialogs.Dialogs[1].Icon, int(QMessageBox::Warning));
-    }
+    QCOMPARE(prompts.Asked, QStringList{"Do you really want to delete this file ?\nvictim.mp3"});
+    QCOMPARE(prompts.Told, warning.isEmpty() ? QStringList() : QStringList{warning});
+    if (!warning.isEmpty())
+        QCOMPARE(prompts.Icons.first(), QMessageBox::Warning);
     QCOMPARE(Names().contains(QStringLiteral("victim.mp3")), rowStays);
     QCOMPARE(FolderFiles(), files);
 }
@@ -378,22 +278,15 @@ void TestFraPlayList::renameSelected() {
     MakeFile(QStringLiteral("other.mp3"), 22);
     m_page->InitPage(GetSystemImageList(false));
     Select(QStringLiteral("old.mp3"));
-    const int row = static_cast<int>(Names().indexOf(QStringLiteral("old.mp3")));
-    DialogDriver dialogs;
-    dialogs.Answers.push_back(cancel ? DialogDriver::Cancel() : DialogDriver::Type(typed));
-    dialogs.Answers.push_back(DialogDriver::Press(QMessageBox::Ok));
+    const int row = RowOf(QStringLiteral("old.mp3"));
+    TTestPrompts& prompts = m_program->Prompts;
+    prompts.Text = cancel ? std::nullopt : std::optional<QString>(typed);
     m_page->RenameSelected();
 
-    QCOMPARE(dialogs.Dialogs[0].Title, QStringLiteral("Rename File"));
-    QCOMPARE(dialogs.Dialogs[0].Text, QStringLiteral("Enter the new name for the file. [old.mp3]"));
-    QCOMPARE(dialogs.Dialogs.size(), refused ? 2 : 1);
-    if (refused) {
-        QCOMPARE(dialogs.Dialogs[1].Title, QStringLiteral("Orvalo"));
-        QCOMPARE(dialogs.Dialogs[1].Text, QStringLiteral("Unable to rename the file."));
-        QCOMPARE(dialogs.Dialogs[1].Icon, int(QMessageBox::Warning));
-    }
+    QCOMPARE(prompts.Asked, QStringList{"Rename File: Enter the new name for the file. [old.mp3]"});
+    QCOMPARE(prompts.Told, refused ? QStringList{"Unable to rename the file."} : QStringList());
     QCOMPARE(FolderFiles(), files);
-    QCOMPARE(QFileInfo(m_folder->filePath(QStringLiteral("other.mp3"))).size(), 22);
+    QCOMPARE(QFileInfo(FilePath(QStringLiteral("other.mp3"))).size(), 22);
     const QString shown = files.first() == QStringLiteral("new.mp3") ? QStringLiteral("new.mp3")
                                                                      : QStringLiteral("old.mp3");
     QCOMPARE(m_page->Model().index(row, TPlayListModel::ColName).data().toString(), shown);
@@ -404,19 +297,20 @@ void TestFraPlayList::renameSelected() {
 void TestFraPlayList::sizePlayerToggles() {
     m_page->InitPage(GetSystemImageList(false));
     m_page->show();
-    QCOMPARE(m_page->pnlPlayer->height(), TfraPlayList::kPlayerLow);
-    QCOMPARE(m_page->cmdSizePlayer->property("glyph").toString(), QStringLiteral("expand"));
-    QCOMPARE(m_page->cmdSizePlayer->size(), QSize(22, 22));
-    QCOMPARE(m_page->cmdSizePlayer->toolTip(), QStringLiteral("Size Player"));
-    m_page->cmdSizePlayer->click();
-    QTRY_COMPARE(m_page->pnlPlayer->height(), TfraPlayList::kPlayerHigh);
-    QCOMPARE(m_page->cmdSizePlayer->property("glyph").toString(), QStringLiteral("collapse"));
-    m_page->cmdSizePlayer->click();
-    QTRY_COMPARE(m_page->pnlPlayer->height(), TfraPlayList::kPlayerLow);
-    QCOMPARE(m_page->cmdSizePlayer->property("glyph").toString(), QStringLiteral("expand"));
+    TPlayerPanel& player = *m_page->pnlPlayer;
+    QCOMPARE(player.height(), TPlayerPanel::kLow);
+    QCOMPARE(player.cmdSizePlayer->property("glyph").toString(), QStringLiteral("expand"));
+    QCOMPARE(player.cmdSizePlayer->size(), QSize(22, 22));
+    QCOMPARE(player.cmdSizePlayer->toolTip(), QStringLiteral("Size Player"));
+    player.cmdSizePlayer->click();
+    QTRY_COMPARE(player.height(), TPlayerPanel::kHigh);
+    QCOMPARE(player.cmdSizePlayer->property("glyph").toString(), QStringLiteral("collapse"));
+    player.cmdSizePlayer->click();
+    QTRY_COMPARE(player.height(), TPlayerPanel::kLow);
+    QCOMPARE(player.cmdSizePlayer->property("glyph").toString(), QStringLiteral("expand"));
     // The player stays centred.
-    const QRect media = m_page->pnlMediaPlayer->geometry();
-    QVERIFY(qAbs(media.left() - (m_page->pnlPlayer->width() - media.right() - 1)) <= 1);
+    const QRect media = player.pnlMediaPlayer->geometry();
+    QVERIFY(qAbs(media.left() - (player.width() - media.right() - 1)) <= 1);
 }
 
 void TestFraPlayList::launchAndLocateOpenInShell() {
@@ -429,13 +323,13 @@ void TestFraPlayList::launchAndLocateOpenInShell() {
     m_page->LaunchSelected();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.Opened.size(), 2);
-    QCOMPARE(catcher.Opened[0].toLocalFile(), m_folder->path());
-    QCOMPARE(catcher.Opened[1].toLocalFile(), m_folder->filePath(QStringLiteral("tune.mp3")));
+    QCOMPARE(catcher.Opened[0].toLocalFile(), m_folder);
+    QCOMPARE(catcher.Opened[1].toLocalFile(), FilePath(QStringLiteral("tune.mp3")));
 }
 
 void TestFraPlayList::popupMenuCarriesTheSixActions() {
     QStringList items;
-    for (QAction* item : m_page->popPlayList->actions())
+    for (QAction* item : m_page->findChild<QMenu*>(QStringLiteral("popPlayList"))->actions())
         items << (item->isSeparator() ? QStringLiteral("-")
                                       : item->text() + QLatin1Char('=') + item->data().toString());
     QCOMPARE(items, (QStringList{"Play File=8", "Launch File...=9", "-", "Delete File=10",

@@ -16,6 +16,7 @@
 #include "ui/uApplication.h"
 #include "ui/uFrmBrowseDirectory.h"
 #include "ui/uFrmOptions.h"
+#include "UiFixture.h"
 
 namespace {
 class FakeBox : public ISearchKeysBox {
@@ -46,7 +47,9 @@ private:
     std::string SettingsFile() const { return m_config->path().toStdString() + "/Orvalo/Orvalo.conf"; }
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_config;
+    TServices Services() { return ProcessServices(m_prompts); }
     FakeBox m_box;
+    TTestPrompts m_prompts;
     int m_refreshed = 0;
 };
 
@@ -57,6 +60,7 @@ void TestFrmOptions::init() {
     QVERIFY(CreateDir(Folder("data")));
     StartUp(m_app->path().toStdString());
     m_box = FakeBox();
+    m_prompts = TTestPrompts();
     m_refreshed = 0;
 }
 
@@ -67,11 +71,8 @@ void TestFrmOptions::cleanup() {
 void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
     const std::string before = AppOptions->DownloadDir;
     QVERIFY(CreateDir(Folder("elsewhere")));
-    TfrmOptions options(nullptr, m_box, [this] { ++m_refreshed; });
-    options.BrowseForFolder = [this](std::string& folder) {
-        folder = Folder("elsewhere");
-        return true;
-    };
+    TfrmOptions options(nullptr, Services(), m_box, [this] { ++m_refreshed; });
+    m_prompts.Folder = Folder("elsewhere");
     options.cmdBrowseDownloadDirectory->click();
     QCOMPARE(options.txtDownloadDirectory->text().toStdString(), Folder("elsewhere"));
     options.chkClearDownloadsWhenComplete->click();
@@ -87,7 +88,7 @@ void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
 void TestFrmOptions::clearLastSearchesActsAtOnce() {
     AddSearchKey(*SearchKeys, m_box, "blue harbour");
     QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder)));
-    TfrmOptions options(nullptr, m_box, {});
+    TfrmOptions options(nullptr, Services(), m_box, {});
     options.cmdClearLastSearches->click();
     options.cmdCancel->click();
     QCOMPARE(SearchKeys->Count(), 0);
@@ -108,11 +109,8 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     DownloadManager->Downloads.Add(key, running.release());
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
-    TfrmOptions options(nullptr, m_box, {});
-    options.BrowseForFolder = [this](std::string& folder) {
-        folder = Folder("picked");
-        return true;
-    };
+    TfrmOptions options(nullptr, Services(), m_box, {});
+    m_prompts.Folder = Folder("picked");
     options.cmdBrowseIncompleteDirectory->click();
     options.cmdClearIncompleteDir->click();
     QVERIFY(!FileExists(inEffect + "/part.mp3"));
@@ -123,33 +121,23 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
 void TestFrmOptions::sameFolderForBothIsNeverCleared() {
     AppOptions->IncompleteDir = AppOptions->DownloadDir + "/."; // one folder, another spelling
     QVERIFY(TFileUtils::WriteWholeFile(AppOptions->DownloadDir + "/finished.mp3", "song"));
-    TfrmOptions options(nullptr, m_box, {});
-    QString warning;
-    QTimer::singleShot(0, this, [&warning] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            warning = box->windowTitle() + "|" + QString::number(box->icon());
-            box->close();
-        }
-    });
+    TfrmOptions options(nullptr, Services(), m_box, {});
     options.cmdClearIncompleteDir->click();
-    QCOMPARE(warning, QStringLiteral("Orvalo|%1").arg(int(QMessageBox::Warning)));
+    QCOMPARE(m_prompts.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
     QVERIFY(FileExists(AppOptions->DownloadDir + "/finished.mp3"));
 }
 
 void TestFrmOptions::okSavesHandsOverAndRefreshes() {
     {
-        TfrmOptions unchanged(nullptr, m_box, [this] { ++m_refreshed; });
+        TfrmOptions unchanged(nullptr, Services(), m_box, [this] { ++m_refreshed; });
         unchanged.cmdOK->click();
     }
     QVERIFY(FileExists(SettingsFile()));
     QCOMPARE(m_refreshed, 1);
 
     QVERIFY(CreateDir(Folder("songs")));
-    TfrmOptions options(nullptr, m_box, [this] { ++m_refreshed; });
-    options.BrowseForFolder = [this](std::string& folder) {
-        folder = Folder("songs");
-        return true;
-    };
+    TfrmOptions options(nullptr, Services(), m_box, [this] { ++m_refreshed; });
+    m_prompts.Folder = Folder("songs");
     options.cmdBrowseDownloadDirectory->click();
     options.chkClearDownloadsWhenComplete->click();
     options.cmdOK->click();

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include "UiFixture.h"
+#include "download/uTDownload.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uPlainText.h"
 #include "ui/uShell.h"
@@ -67,7 +69,8 @@ void TestUi::unwritableFoldersWarning() {
 }
 
 void TestUi::mainWindowTitle() {
-    TfrmMain window;
+    TTestProgram program;
+    TfrmMain window(program.Services(), std::make_unique<TFakePlayer>());
     QCOMPARE(window.windowTitle(), QStringLiteral("Orvalo"));
 }
 
@@ -138,7 +141,8 @@ void TestUi::shellTargets() {
 
 void TestUi::terminationSignalClosesWindows() {
     CloseWindowsOnTerminationSignals(qApp);
-    TfrmMain window;
+    TTestProgram program;
+    TfrmMain window(program.Services(), std::make_unique<TFakePlayer>());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::raise(SIGTERM);
@@ -186,7 +190,7 @@ void TestUi::outsideTextIsNeverReadAsMarkup() {
     const TPipeWatch watch(pipe);
 
     TDownloadsModel downloads;
-    downloads.Append({1, 0, title.toStdString(), 10, 0, 0, 0});
+    downloads.List(TDownload("http://a.test/zero.mp3", title.toStdString(), 10));
     const QString tip = downloads.index(0, TDownloadsModel::ColTitle).data(Qt::ToolTipRole).toString();
     QLabel owner;
     owner.show();

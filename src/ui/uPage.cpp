@@ -1,0 +1,62 @@
+#include "ui/uPage.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "ui/uArtwork.h"
+#include "ui/uPageList.h"
+
+namespace {
+const char* const kTag = "Tag";
+const char* const kButtonName = "buttonName";
+} // namespace
+
+int TagOf(const QObject* sender) {
+    if (const auto* action = qobject_cast<const QAction*>(sender))
+        return action->data().toInt();
+    return sender == nullptr ? 0 : sender->property(kTag).toInt();
+}
+
+QString ButtonNameOf(const QAction* command) {
+    return command->property(kButtonName).toString();
+}
+
+QAction* TPage::Command(int tag) const {
+    for (QAction* command : m_menu) {
+        if (!command->isSeparator() && command->data().toInt() == tag)
+            return command;
+    }
+    return nullptr;
+}
+
+QAction* TPage::AddCommand(const TCommandSpec& spec, std::function<void()> run) {
+    auto* command = new QAction(spec.Caption, this);
+    command->setObjectName(QLatin1String(spec.MenuName));
+    command->setData(spec.Tag);
+    connect(command, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    m_menu << command;
+    if (spec.ButtonName != nullptr) {
+        command->setProperty(kButtonName, QLatin1String(spec.ButtonName));
+        command->setToolTip(spec.Hint);
+        command->setIcon(ArtworkIcon(QLatin1String(spec.Glyph)));
+        m_tools << command;
+    }
+    return command;
+}
+
+void TPage::AddSeparator(const QString& name) {
+    auto* separator = new QAction(this);
+    separator->setObjectName(name);
+    separator->setSeparator(true);
+    m_menu << separator;
+}
+
+QMenu* TPage::MakePopup(const QString& name, TPageList* list, const QList<QAction*>& items) {
+    auto* popup = new QMenu(this);
+    popup->setObjectName(name);
+    popup->addActions(items);
+    connect(list, &TPageList::MenuRequested, popup, [popup, list](const QPoint& at) {
+        popup->popup(list->viewport()->mapToGlobal(at));
+    });
+    return popup;
+}

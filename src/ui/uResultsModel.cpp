@@ -1,0 +1,169 @@
+#include "ui/uResultsModel.h"
+
+#include <algorithm>
+
+#include "search/uTSearchResultManager.h"
+#include "search/uTSearchSession.h"
+#include "ui/uArtwork.h"
+#include "ui/uPageList.h"
+
+namespace {
+using K = TColumnKind;
+
+qint64 StatusOf(const TSearchResult& result, int) {
+    return result.Status;
+}
+qint64 SizeOf(const TSearchResult& result, int) {
+    return result.Size;
+}
+qint64 RowNumber(const TSearchResult&, int row) {
+    return row;
+}
+std::string_view TitleOf(const TSearchResult& result) {
+    return result.Title;
+}
+std::string_view FileNameOf(const TSearchResult& result) {
+    return result.FileName;
+}
+
+QPixmap StatusPicture(qint64 status) {
+    static const char* const names[] = {"status-found", "status-verified", "status-failed"};
+    return ArtworkPixmap(QLatin1String(names[std::clamp<qint64>(status, 0, 2)]), QSize(41, 15));
+}
+
+QByteArray Bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+const std::vector<TResultColumn>& FileColumns() {
+    static const std::vector<TResultColumn> columns{
+        {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QStringLiteral("Title"), K::Text, 0.49f}, TitleOf},
+        {{QStringLiteral("Size"), K::Number, 90}, nullptr, SizeOf},
+        {{QStringLiteral("Engine"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
+        {{QStringLiteral("File Name"), K::Text, 0.49f}, FileNameOf},
+        {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
+    };
+    return columns;
+}
+
+const std::vector<TResultColumn>& PopularColumns() {
+    static const std::vector<TResultColumn> columns{
+        {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QStringLiteral("Artist"), K::Text, 0.31f}, [](const TSearchResult& r) -> std::string_view { return r.Artist; }},
+        {{QStringLiteral("Title"), K::Text, 0.31f}, TitleOf},
+        {{QStringLiteral("Size"), K::Number, 90}, nullptr, SizeOf},
+        {{QStringLiteral("Downloads"), K::Number, 90}, nullptr, [](const TSearchResult& r, int) { return qint64(r.Downloads); }},
+        {{QStringLiteral("Password"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Password; }},
+        {{QStringLiteral("File Name"), K::Text, 0.31f}, FileNameOf},
+        {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
+    };
+    return columns;
+}
+
+QString StatusText(int status) {
+    switch (status) {
+    case TSearchResult::Verified:
+        return QStringLiteral("Verified");
+    case TSearchResult::Failed:
+        return QStringLiteral("Failed");
+    default:
+        return QStringLiteral("Found");
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TResultsModel
+
+namespace {
+std::vector<TColumnSpec> SpecsOf(const std::vector<TResultColumn>& columns) {
+    std::vector<TColumnSpec> specs;
+    for (const TResultColumn& column : columns)
+        specs.push_back(column.Spec);
+    return specs;
+}
+} // namespace
+
+TResultsModel::TResultsModel(const TSearchResultManager& store, const std::vector<TResultColumn>& columns,
+                             QObject* parent)
+    : TListModel(SpecsOf(columns), parent), m_store(store), m_columns(columns) {}
+
+int TResultsModel::RowsHeld() const {
+    return m_store.Count();
+}
+
+const TSearchResult& TResultsModel::Result(int row) const {
+    return *m_store.Item(row);
+}
+
+QVariant TResultsModel::Shown(const TResultColumn& column, const TSearchResult& result, int row) const {
+    if (column.Text != nullptr)
+        return ShownText(column.Text(result));
+    const qint64 number = column.Number(result, row);
+    return column.Spec.Kind == K::Picture ? StatusText(static_cast<int>(number)) : QString::number(number);
+}
+
+QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& result, int row) const {
+    if (column.Text != nullptr)
+        return Bytes(column.Text(result));
+    return column.Number(result, row);
+}
+
+QVariant TResultsModel::data(const QModelIndex& index, int role) const {
+    if (!IsShown(index))
+        return {};
+    const TResultColumn& column = m_columns[static_cast<size_t>(index.column())];
+    const TSearchResult& result = Result(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        // A picture's words are for screen readers; the cell shows the picture alone.
+        return column.Spec.Kind == K::Picture ? QVariant() : Shown(column, result, index.row());
+    case Qt::AccessibleTextRole:
+        return Shown(column, result, index.row());
+    case Qt::DecorationRole:
+        return column.Spec.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
+                                              : QVariant();
+    case RawValueRole:
+        return Raw(column, result, index.row());
+    case Qt::TextAlignmentRole:
+        return column.Spec.Kind == K::Number ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    default:
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TEnginesModel
+
+TEnginesModel::TEnginesModel(const TSearchSession& session, QObject* parent)
+    : TListModel({{QStringLiteral("Engines"), K::Text, 103}}, parent), m_session(session) {
+    connect(&session, &TSearchSession::EngineCounted, this, [this](int engine) { RowChanged(2 * engine + 1); });
+    connect(&session, &TSearchSession::Started, this, [this] {
+        for (int engine = 0; engine < m_session.EngineCount(); ++engine)
+            RowChanged(2 * engine + 1);
+        Flush();
+    });
+    RowsReset();
+}
+
+int TEnginesModel::RowsHeld() const {
+    return 2 * m_session.EngineCount();
+}
+
+QVariant TEnginesModel::data(const QModelIndex& index, int role) const {
+    if (!IsShown(index))
+        return {};
+    const int engine = index.row() / 2;
+    const bool nameRow = index.row() % 2 == 0;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return nameRow ? ShownText(m_session.EngineName(engine))
+                       : QStringLiteral("Files: %1").arg(m_session.EngineFiles(engine));
+    case Qt::BackgroundRole:
+        return nameRow && NameRowBackground.isValid() ? QVariant(NameRowBackground) : QVariant();
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include <QColor>
+
+#include "ui/uListModel.h"
+
+class TSearchResult;
+class TSearchResultManager;
+class TSearchSession;
+
+// One column of a results list: how it shows (its spec) and what it shows of a result.
+// Text columns give bytes; number, picture and key columns give a number (`row` is the
+// result's position in its store, its row number).
+struct TResultColumn {
+    TColumnSpec Spec;
+    std::string_view (*Text)(const TSearchResult& result) = nullptr;
+    qint64 (*Number)(const TSearchResult& result, int row) = nullptr;
+};
+
+// The columns of the search's results and of the most-popular list.
+const std::vector<TResultColumn>& FileColumns();
+const std::vector<TResultColumn>& PopularColumns();
+
+// The words a status picture stands for, for screen readers: "Found", "Verified", "Failed".
+QString StatusText(int status);
+
+// A results list: one row per record of its store, in the store's order, so that a row's
+// number is its position in the store and a link's row is the store's own look-up.
+class TResultsModel : public TListModel {
+    Q_OBJECT
+public:
+    TResultsModel(const TSearchResultManager& store, const std::vector<TResultColumn>& columns,
+                  QObject* parent = nullptr);
+
+    int RowsHeld() const override;
+    const TSearchResult& Result(int row) const;
+
+    // The store grew at its end, a record changed, or the store was cleared.
+    void Added() { RowsAdded(); }
+    void Changed(int row) { RowChanged(row); }
+    void Reset() { RowsReset(); }
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    QVariant Shown(const TResultColumn& column, const TSearchResult& result, int row) const;
+    QVariant Raw(const TResultColumn& column, const TSearchResult& result, int row) const;
+
+    const TSearchResultManager& m_store;
+    const std::vector<TResultColumn>& m_columns;
+};
+
+// The engine list beside the results: per display name a name row and a "Files: N" row
+// below it, read from the search session's counters.
+class TEnginesModel : public TListModel {
+    Q_OBJECT
+public:
+    explicit TEnginesModel(const TSearchSession& session, QObject* parent = nullptr);
+
+    int RowsHeld() const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    // The name rows' background; the page picks it to suit the palette.
+    QColor NameRowBackground;
+
+private:
+    const TSearchSession& m_session;
+};

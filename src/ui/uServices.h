@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+class TAppOptions;
+class TDownloadManager;
+class TPlayListManager;
+class TPrompts;
+class TSearchManager;
+class TSearchResultManager;
+class TStringList;
+class TVerificationManager;
+
+// What the window works with, handed to it and its pages when they are made: the program's
+// instances (or a test's own), and the way to ask the user.
+struct TServices {
+    TAppOptions& Options;
+    TSearchManager& Engines;
+    TVerificationManager& Checks;
+    TSearchResultManager& Results; // the current search's files
+    TSearchResultManager& Popular; // the most-popular list
+    TDownloadManager& Downloads;
+    TPlayListManager& PlayList;
+    TStringList& SearchKeys;       // the search history, newest first
+    const TStringList& EngineList; // engine key '*' display name
+    std::string DataFolder;        // with its trailing "/"; empty when there is none
+    TPrompts& Prompts;
+};
+
+// The process's own instances, as StartUp made them.
+TServices ProcessServices(TPrompts& prompts);
