@@ -192,9 +192,9 @@ bool TCurlRequest::Configure(int timeoutMs) {
                          static_cast<curl_off_t>(m_settings.PostQuery.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_settings.PostQuery.data());
     }
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::HeaderCallback);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleHeaderLine>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::WriteCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleBody>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     return true;
 }
@@ -206,7 +206,7 @@ int TCurlRequest::Perform() {
     SetWakeUp([multi] { curl_multi_wakeup(multi); });
     for (bool more = Begin(); more;) {
         if (curl_multi_add_handle(multi, Easy(m_easy)) != CURLM_OK) {
-            more = Finish(CURLE_FAILED_INIT);
+            Finish(CURLE_FAILED_INIT);
             break;
         }
         const int code = RunHop(multi);
@@ -322,20 +322,11 @@ int TCurlRequest::RunHop(void* multiHandle) {
 }
 
 // An exception must never unwind through libcurl: it ends the transfer instead.
-size_t TCurlRequest::HeaderCallback(char* data, size_t size, size_t count, void* self) {
+template <size_t (TCurlRequest::*Handle)(const char*, size_t)>
+size_t TCurlRequest::Callback(char* data, size_t size, size_t count, void* self) {
     auto* const request = static_cast<TCurlRequest*>(self);
     try {
-        return request->HandleHeaderLine(data, size * count);
-    } catch (...) {
-        request->m_threw = true;
-        return 0;
-    }
-}
-
-size_t TCurlRequest::WriteCallback(char* data, size_t size, size_t count, void* self) {
-    auto* const request = static_cast<TCurlRequest*>(self);
-    try {
-        return request->HandleBody(data, size * count);
+        return (request->*Handle)(data, size * count);
     } catch (...) {
         request->m_threw = true;
         return 0;

@@ -102,8 +102,9 @@ public:
     void SetWakeUp(std::function<void()> wakeUp);
 
 private:
-    static size_t HeaderCallback(char* data, size_t size, size_t count, void* self);
-    static size_t WriteCallback(char* data, size_t size, size_t count, void* self);
+    // libcurl's header and write callbacks, calling Handle on the request.
+    template <size_t (TCurlRequest::*Handle)(const char*, size_t)>
+    static size_t Callback(char* data, size_t size, size_t count, void* self);
     size_t HandleHeaderLine(const char* data, size_t size);
     size_t HandleBody(const char* data, size_t size);
     bool DeliverHeaders();
