@@ -1,15 +1,22 @@
-// Four large files downloaded at once through the download manager, side by side with four
-// curl processes fetching the same files from the same loopback server in the same run.
-// Prints both aggregate rates, their ratio (manager / curl) and the peak memory of this
-// process. Files go to a RAM-backed folder when there is one, so the disk does not decide.
-// With --small COUNT KILOBYTES: COUNT small files all started at once through the download
-// manager, against one curl process fetching the same files 50 at a time (--parallel).
+// Downloads through the download manager side by side with the curl tool fetching the same
+// files from the same loopback server in the same run. The server runs in a child process of
+// its own, so the CPU time of this process is what the transfers cost. Files go to a
+// RAM-backed folder when there is one, so the disk does not decide, unless a folder is named.
+//
+//   bench_download [MB] [rounds]                 four files at once against four curl processes
+//   bench_download --small COUNT KB [rounds]     COUNT small files all started at once against
+//                                                one curl fetching them 50 at a time (-Z)
+//   bench_download --single MB [rounds] [folder] one large file against one curl
+//
+// Each prints both times, their ratio (manager / curl) and both CPU times (user + system).
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +24,6 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include "TestServer.h"
 #include "core/uProcessLimits.h"
@@ -30,6 +36,22 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+struct TCost {
+    double Seconds = -1; // negative: the run failed
+    double CpuSeconds = 0;
+};
+
+double CpuSeconds(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double OwnCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return CpuSeconds(usage);
+}
+
 std::string MakeFolder(const std::string& root, const std::string& name) {
     const std::string path = root + "/" + name;
     fs::remove_all(path);
@@ -37,7 +59,91 @@ std::string MakeFolder(const std::string& root, const std::string& name) {
     return path;
 }
 
-double TimeCurl(const std::string& proxy, const std::vector<std::string>& urls, const std::string& folder) {
+// The loopback server in a child process, serving `count` bodies of `size` bytes at
+// http://bench.test/f0.bin ...; it ends when this process closes its end of the pipe.
+class TServerProcess {
+public:
+    TServerProcess(int count, int64_t size) {
+        int portPipe[2];
+        int lifePipe[2];
+        if (::pipe(portPipe) != 0 || ::pipe(lifePipe) != 0)
+            std::abort();
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(portPipe[0]);
+            ::close(lifePipe[1]);
+            {
+                TTestServer server;
+                for (int i = 0; i < count; ++i) {
+                    TScriptedResponse response;
+                    response.SyntheticBodySize = size;
+                    server.Serve(Address(i), response);
+                }
+                const uint16_t port = server.Port();
+                if (::write(portPipe[1], &port, sizeof port) != sizeof port)
+                    ::_exit(1);
+                char byte = 0;
+                while (::read(lifePipe[0], &byte, 1) > 0) {
+                }
+            }
+            ::_exit(0);
+        }
+        ::close(portPipe[1]);
+        ::close(lifePipe[0]);
+        m_life = lifePipe[1];
+        uint16_t port = 0;
+        if (::read(portPipe[0], &port, sizeof port) != sizeof port)
+            std::abort();
+        ::close(portPipe[0]);
+        m_proxy = "http://127.0.0.1:" + std::to_string(port);
+        ::setenv("http_proxy", m_proxy.c_str(), 1);
+        ::unsetenv("no_proxy");
+        for (int i = 0; i < count; ++i)
+            m_urls.push_back("http://" + Address(i));
+    }
+    ~TServerProcess() {
+        ::close(m_life);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    const std::string& Proxy() const { return m_proxy; }
+    const std::vector<std::string>& Urls() const { return m_urls; }
+
+private:
+    static std::string Address(int i) { return "bench.test/f" + std::to_string(i) + ".bin"; }
+    pid_t m_pid = -1;
+    int m_life = -1;
+    std::string m_proxy;
+    std::vector<std::string> m_urls;
+};
+
+// Runs curl with `arguments` and waits for it; its time and CPU time.
+TCost RunCurl(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>("curl"));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Its progress meter runs even when silenced; curl runs as well with it shown.
+        [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
+        ::execvp("curl", argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    TCost cost;
+    cost.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    cost.CpuSeconds = CpuSeconds(usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        cost.Seconds = -1;
+    return cost;
+}
+
+// One curl process per file, all at once.
+TCost TimeCurlProcesses(const std::string& proxy, const std::vector<std::string>& urls, const std::string& folder) {
     const auto start = Clock::now();
     std::vector<pid_t> children;
     for (size_t i = 0; i < urls.size(); ++i) {
@@ -50,43 +156,32 @@ double TimeCurl(const std::string& proxy, const std::vector<std::string>& urls, 
         }
         children.push_back(pid);
     }
+    TCost cost;
     bool ok = true;
     for (const pid_t pid : children) {
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        cost.CpuSeconds += CpuSeconds(usage);
         ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return ok ? seconds : -1;
+    cost.Seconds = ok ? std::chrono::duration<double>(Clock::now() - start).count() : -1;
+    return cost;
 }
 
-double TimeCurlParallel(const std::string& proxy, const std::vector<std::string>& urls,
-                        const std::string& folder) {
+// One curl fetching every file, `parallel` at a time.
+TCost TimeCurlParallel(const std::string& proxy, const std::vector<std::string>& urls, const std::string& folder,
+                       int parallel) {
     const std::string config = folder + "/urls.conf";
-    {
-        std::string text;
-        for (size_t i = 0; i < urls.size(); ++i)
-            text += "url = \"" + urls[i] + "\"\noutput = \"" + folder + "/curl" +
-                    std::to_string(i) + ".bin\"\n";
-        if (!TFileUtils::WriteWholeFile(config, text))
-            return -1;
-    }
-    const auto start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Its progress meter runs even when silenced; curl runs as well with it shown.
-        [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
-        ::execlp("curl", "curl", "-s", "-f", "--parallel", "--parallel-max", "50", "--proxy",
-                 proxy.c_str(), "-K", config.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    std::string text;
+    for (size_t i = 0; i < urls.size(); ++i)
+        text += "url = \"" + urls[i] + "\"\noutput = \"" + folder + "/curl" + std::to_string(i) + ".bin\"\n";
+    if (!TFileUtils::WriteWholeFile(config, text))
+        return {};
+    return RunCurl({"-s", "-f", "-Z", "--parallel-max", std::to_string(parallel), "--proxy", proxy, "-K", config});
 }
 
-double TimeManager(const std::vector<std::string>& urls, const std::string& done, const std::string& partial) {
+TCost TimeManager(const std::vector<std::string>& urls, const std::string& done, const std::string& partial) {
     TDownloadManager manager(done, partial);
     int pending = static_cast<int>(urls.size());
     bool ok = true;
@@ -99,108 +194,118 @@ double TimeManager(const std::vector<std::string>& urls, const std::string& done
         if (--pending == 0)
             QCoreApplication::exit(0);
     };
+    const double cpuBefore = OwnCpuSeconds();
     const auto start = Clock::now();
     for (size_t i = 0; i < urls.size(); ++i) {
         const std::string name = "file" + std::to_string(i) + ".bin";
         manager.AddDownload(TSearchResult(urls[i], TSearchResult::Verified, urls[i], name, 0));
     }
     QCoreApplication::exec();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return ok ? seconds : -1;
+    TCost cost;
+    cost.Seconds = ok ? std::chrono::duration<double>(Clock::now() - start).count() : -1;
+    cost.CpuSeconds = OwnCpuSeconds() - cpuBefore;
+    return cost;
 }
 
-// Serves `count` bodies of `size` bytes at prefix0.ext, prefix1.ext ...; returns their addresses.
-std::vector<std::string> ServeFiles(TTestServer& server, int count, int64_t size, const std::string& prefix,
-                                    const std::string& extension) {
-    std::vector<std::string> urls;
-    for (int i = 0; i < count; ++i) {
-        TScriptedResponse response;
-        response.SyntheticBodySize = size;
-        const std::string address = prefix + std::to_string(i) + extension;
-        server.Serve(address, response);
-        urls.push_back("http://" + address);
+struct TBest {
+    TCost Curl{1e9, 1e9};
+    TCost Manager{1e9, 1e9};
+    void Add(const TCost& curl, const TCost& manager) {
+        Curl.Seconds = std::min(Curl.Seconds, curl.Seconds);
+        Curl.CpuSeconds = std::min(Curl.CpuSeconds, curl.CpuSeconds);
+        Manager.Seconds = std::min(Manager.Seconds, manager.Seconds);
+        Manager.CpuSeconds = std::min(Manager.CpuSeconds, manager.CpuSeconds);
     }
-    return urls;
+    void Print(const char* curlName) const {
+        std::printf("%-34s %8.3f s, CPU %7.3f s\n", curlName, Curl.Seconds, Curl.CpuSeconds);
+        std::printf("%-34s %8.3f s, CPU %7.3f s (each file then also put into the download folder)\n",
+                    "download manager:", Manager.Seconds, Manager.CpuSeconds);
+        std::printf("ratio manager / curl: time %.2f, CPU %.2f\n", Manager.Seconds / Curl.Seconds,
+                    Manager.CpuSeconds / Curl.CpuSeconds);
+    }
+};
+
+template <typename CurlRun>
+int Compare(const TServerProcess& server, int rounds, const std::string& root, CurlRun curlRun, TBest& best) {
+    for (int round = 0; round < rounds; ++round) {
+        const TCost curl = curlRun(server.Proxy(), server.Urls(), MakeFolder(root, "curl"));
+        fs::remove_all(root + "/curl");
+        const TCost managed = TimeManager(server.Urls(), MakeFolder(root, "done"), MakeFolder(root, "partial"));
+        fs::remove_all(root + "/done");
+        fs::remove_all(root + "/partial");
+        if (curl.Seconds < 0 || managed.Seconds < 0) {
+            std::fprintf(stderr, "round %d failed (curl %.3f s, manager %.3f s)\n", round, curl.Seconds,
+                         managed.Seconds);
+            return 1;
+        }
+        best.Add(curl, managed);
+    }
+    fs::remove_all(root);
+    return 0;
+}
+
+double PeakMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
 }
 
 } // namespace
 
-int SmallFiles(int count, int64_t kilobytes, int rounds, const std::string& root) {
-    TTestServer server;
-    server.UseAsProxy();
-    const std::vector<std::string> urls = ServeFiles(server, count, kilobytes * 1024, "small.test/s", ".mp3");
-    double bestCurl = 1e9;
-    double bestManager = 1e9;
-    for (int round = 0; round < rounds; ++round) {
-        const double curl = TimeCurlParallel(server.ProxyAddress(), urls, MakeFolder(root, "curl"));
-        fs::remove_all(root + "/curl");
-        const double managed =
-            TimeManager(urls, MakeFolder(root, "done"), MakeFolder(root, "partial"));
-        fs::remove_all(root);
-        if (curl < 0 || managed < 0) {
-            std::fprintf(stderr, "round %d failed (curl %.3f s, manager %.3f s)\n", round, curl,
-                         managed);
-            return 1;
-        }
-        bestCurl = std::min(bestCurl, curl);
-        bestManager = std::min(bestManager, managed);
-    }
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("%d files of %lld KiB, best of %d rounds, files in %s\n", count,
-                static_cast<long long>(kilobytes), rounds, root.c_str());
-    std::printf("curl --parallel --parallel-max 50: %8.3f s\n", bestCurl);
-    std::printf("download manager, all at once:     %8.3f s (each file then also put into the "
-                "download folder)\n",
-                bestManager);
-    std::printf("ratio manager time / curl time: %.2f\n", bestManager / bestCurl);
-    std::printf("peak memory of this process: %.1f MB\n", usage.ru_maxrss / 1024.0);
-    return 0;
-}
-
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto number = [&](size_t i, long long fallback) {
+        return args.size() > i ? std::atoll(args[i].c_str()) : fallback;
+    };
+    const std::string mode = args.empty() ? std::string() : args[0];
+    // Before any thread exists: the server's process is a fork of this one.
+    int count = 4;
+    int64_t size = number(0, 200) << 20;
+    int rounds = static_cast<int>(number(1, 2));
+    std::string root = fs::is_directory("/dev/shm") ? "/dev/shm/orvalo-bench"
+                                                    : fs::temp_directory_path().string() + "/orvalo-bench";
+    if (mode == "--small") {
+        count = static_cast<int>(number(1, 2000));
+        size = number(2, 32) << 10;
+        rounds = static_cast<int>(number(3, 2));
+    } else if (mode == "--single") {
+        count = 1;
+        size = number(1, 1024) << 20;
+        rounds = static_cast<int>(number(2, 3));
+        if (args.size() > 3)
+            root = args[3] + "/orvalo-bench";
+    }
+    ::signal(SIGPIPE, SIG_IGN);
+    TServerProcess server(count, size);
     QCoreApplication app(argc, argv);
     PrepareProcessLimits();
-    const std::string root = fs::is_directory("/dev/shm")
-                                 ? "/dev/shm/orvalo-bench"
-                                 : fs::temp_directory_path().string() + "/orvalo-bench";
-    if (argc > 1 && std::string(argv[1]) == "--small") {
-        const int count = argc > 2 ? std::atoi(argv[2]) : 2000;
-        const int64_t kilobytes = argc > 3 ? std::atoll(argv[3]) : 32;
-        const int rounds = argc > 4 ? std::atoi(argv[4]) : 2;
-        return SmallFiles(count, kilobytes, rounds, root);
-    }
-    const int64_t megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 2;
-    const int64_t size = megabytes * 1024 * 1024;
 
-    TTestServer server;
-    server.UseAsProxy();
-    const std::vector<std::string> urls = ServeFiles(server, 4, size, "bench.test/f", ".bin");
-
-    double bestCurl = 1e9;
-    double bestManager = 1e9;
-    for (int round = 0; round < rounds; ++round) {
-        const double curl = TimeCurl(server.ProxyAddress(), urls, MakeFolder(root, "curl"));
-        fs::remove_all(root + "/curl");
-        const double managed = TimeManager(urls, MakeFolder(root, "done"), MakeFolder(root, "partial"));
-        fs::remove_all(root);
-        if (curl < 0 || managed < 0) {
-            std::fprintf(stderr, "round %d failed (curl %.3f s, manager %.3f s)\n", round, curl, managed);
+    TBest best;
+    if (mode == "--small") {
+        const auto curl = [](const std::string& proxy, const std::vector<std::string>& urls,
+                             const std::string& folder) { return TimeCurlParallel(proxy, urls, folder, 50); };
+        if (Compare(server, rounds, root, curl, best) != 0)
             return 1;
-        }
-        bestCurl = std::min(bestCurl, curl);
-        bestManager = std::min(bestManager, managed);
+        std::printf("%d files of %lld KiB, best of %d rounds, files in %s\n", count,
+                    static_cast<long long>(size >> 10), rounds, root.c_str());
+        best.Print("curl -Z --parallel-max 50:");
+    } else if (mode == "--single") {
+        if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)
+            return 1;
+        std::printf("one file of %lld MiB, best of %d rounds, file in %s\n", static_cast<long long>(size >> 20),
+                    rounds, root.c_str());
+        best.Print("curl:");
+    } else {
+        if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)
+            return 1;
+        const double total = 4.0 * static_cast<double>(size) / (1024.0 * 1024.0);
+        std::printf("4 files of %lld MB at once, best of %d rounds, files in %s\n",
+                    static_cast<long long>(size >> 20), rounds, root.c_str());
+        std::printf("curl (4 processes):     %8.1f MB/s\n", total / best.Curl.Seconds);
+        std::printf("download manager:       %8.1f MB/s (each file then also put into the download folder)\n",
+                    total / best.Manager.Seconds);
+        std::printf("ratio manager/curl: %.2f (target at least 0.80)\n", best.Curl.Seconds / best.Manager.Seconds);
     }
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const double total = 4.0 * static_cast<double>(size) / (1024.0 * 1024.0);
-    std::printf("4 files of %lld MB at once, best of %d rounds, files in %s\n", static_cast<long long>(megabytes), rounds,
-                root.c_str());
-    std::printf("curl (4 processes):     %8.1f MB/s\n", total / bestCurl);
-    std::printf("download manager:       %8.1f MB/s (each file then also put into the download folder)\n",
-                total / bestManager);
-    std::printf("ratio manager/curl: %.2f (target at least 0.80)\n", bestCurl / bestManager);
-    std::printf("peak memory of this process: %.1f MB (target under 100 MB)\n", usage.ru_maxrss / 1024.0);
+    std::printf("peak memory of this process: %.1f MB\n", PeakMegabytes());
     return 0;
 }

@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks, each against a reference measured in the same run:
 #  - one TInet transfer against the curl tool;
 #  - four large downloads at once through the download manager against four curl processes,
-#    and 2,000 small ones against curl fetching them 50 at once;
+#    one 1 GiB download against curl on tmpfs and on the disk of the build folder, and
+#    2,000 small ones against curl fetching them 50 at once (time and CPU time);
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
 #  - the hand-over under a flood of calls against an idle event loop;
@@ -19,8 +20,14 @@ echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
 "$root/build/bin/bench_download" "$@"
+echo "== one 1 GiB download, tmpfs"
+"$root/build/bin/bench_download" --single 1024 3
+echo "== one 1 GiB download, the build folder's disk ($(df --output=fstype "$root/build" | tail -1))"
+"$root/build/bin/bench_download" --single 1024 3 "$root/build"
 echo "== 2,000 small downloads"
-"$root/build/bin/bench_download" --small 2000 32 3
+"$root/build/bin/bench_download" --small 2000 10 3
+echo "== 200 downloads of 1 MiB"
+"$root/build/bin/bench_download" --small 200 1024 2
 echo "== copy into another file system"
 "$root/build/bin/bench_copy"
 echo "== results store and engine list"

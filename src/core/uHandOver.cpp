@@ -33,10 +33,7 @@ THandOverMailbox& THandOverMailbox::Instance() {
 }
 
 void THandOverMailbox::Post(std::function<void()> call) {
-    {
-        std::lock_guard lock(m_lock);
-        m_calls.push_back(std::move(call));
-    }
+    m_calls.Push(std::move(call));
     // Queued after the call is in: a Drain that has not begun yet is bound to see it.
     WakeUp();
 }
@@ -48,10 +45,8 @@ void THandOverMailbox::WakeUp() {
 }
 
 bool THandOverMailbox::TakeNext(std::function<void()>& call) {
-    if (m_ready.empty()) {
-        std::lock_guard lock(m_lock);
-        m_ready.swap(m_calls);
-    }
+    if (m_ready.empty())
+        TakeBatch();
     if (m_ready.empty())
         return false;
     call = std::move(m_ready.front());
@@ -59,6 +54,15 @@ bool THandOverMailbox::TakeNext(std::function<void()>& call) {
     if (!m_ready.empty())
         WakeUp();
     return true;
+}
+
+void THandOverMailbox::TakeBatch() {
+    std::function<void()> call;
+    while (m_ready.size() < kBatch && m_calls.TryPop(call))
+        m_ready.push_back(std::move(call));
+    // Calls left behind by a full batch lost their wake-up to this drain.
+    if (m_ready.size() == kBatch)
+        WakeUp();
 }
 
 void THandOverMailbox::Drain() {

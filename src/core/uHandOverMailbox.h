@@ -4,13 +4,15 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <mutex>
 
 #include <QObject>
 
+#include "core/uMpscQueue.h"
+
 // The queue behind HandOver: workers append calls, the GUI thread runs them in order. The
-// queue itself carries the calls, so what a worker wrote before handing over is seen by the
-// call through the queue's lock.
+// queue takes no lock: a worker preempted while it hands over never makes the GUI thread
+// wait. What a worker wrote before handing over is seen by the call (the queue's links
+// publish it).
 //
 // The GUI thread drains in slices of about kSlice, then goes back to its event loop, so
 // painting and input never wait behind a flood of calls. A wake-up is queued again before
@@ -35,12 +37,15 @@ private:
     // Takes the next call, queuing a wake-up first when more calls wait; false when empty.
     bool TakeNext(std::function<void()>& call);
 
+    // Moves the calls handed over so far into m_ready, at most kBatch of them.
+    void TakeBatch();
     void WakeUp();
 
-    std::mutex m_lock;
-    std::deque<std::function<void()>> m_calls; // handed over, guarded by m_lock
-    // Taken over from m_calls in one swap, so the GUI thread locks once per batch, not per
-    // call; only the GUI thread touches it. Inner drains take from it first, keeping order.
+    static constexpr size_t kBatch = 1024;
+
+    TMpscQueue<std::function<void()>> m_calls; // handed over by any thread
+    // Taken over from m_calls a batch at a time; only the GUI thread touches it. Inner
+    // drains take from it first, keeping order.
     std::deque<std::function<void()>> m_ready;
     std::atomic<bool> m_wakeUpQueued = false; // a Drain is queued and has not begun
 };

@@ -6,13 +6,15 @@
 
 #include <cerrno>
 
-#include <chrono>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <mutex>
-#include <filesystem>
 #include <system_error>
 
+#include <QTimer>
+
 #include "core/uTFileUtils.h"
+#include "net/uTransferEngine.h"
 #include "search/uTSearchResultManager.h"
 
 namespace {
@@ -40,19 +42,54 @@ std::string NameCandidate(const std::string& path, int n) {
     return path.substr(0, dot) + std::to_string(n) + path.substr(dot);
 }
 
-// Makes an empty file under `path`, failing when anything is there already (EEXIST).
-bool CreateExclusively(const std::string& path) {
+// Makes an empty file under `path`, failing when anything is there already (EEXIST); its
+// descriptor, open for writing, or -1.
+int CreateExclusively(const std::string& path) {
     if (path.find('\0') != std::string::npos) {
         errno = EINVAL; // the system would make another file than the one named
-        return false;
+        return -1;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
 }
 } // namespace
+
+// The newest figures of one transfer, between its thread and the GUI thread. The transfer
+// stores them after every block without a lock or a clock; the GUI thread collects them a
+// few times a second (the page needs no more), and once more before the transfer's end is
+// handled, so the figures never come after the end.
+class TProgressRelay {
+public:
+    struct Figures {
+        int64_t Total = 0;
+        int64_t Received = 0;
+        int64_t Speed = 0;
+    };
+
+    explicit TProgressRelay(std::string key) : Key(std::move(key)) {}
+    const std::string Key;
+
+    // On the transfer's thread.
+    void Report(const Figures& figures) {
+        m_total.store(figures.Total, std::memory_order_relaxed);
+        m_received.store(figures.Received, std::memory_order_relaxed);
+        m_speed.store(figures.Speed, std::memory_order_relaxed);
+        m_fresh.store(true, std::memory_order_release);
+    }
+    // On the GUI thread: true, with the figures, when new ones came since the last take.
+    bool TakeFresh(Figures& figures) {
+        if (!m_fresh.exchange(false, std::memory_order_acquire))
+            return false;
+        figures = {m_total.load(std::memory_order_relaxed), m_received.load(std::memory_order_relaxed),
+                   m_speed.load(std::memory_order_relaxed)};
+        return true;
+    }
+
+private:
+    std::atomic<int64_t> m_total{0};
+    std::atomic<int64_t> m_received{0};
+    std::atomic<int64_t> m_speed{0};
+    std::atomic<bool> m_fresh{false};
+};
 
 std::string SafeFileName(const std::string& name) {
     std::string safe = name;
@@ -77,9 +114,14 @@ std::string SafeFileName(const std::string& name) {
 }
 
 TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incompleteFolder)
-    : DownloadFolder(std::move(downloadFolder)), IncompleteFolder(std::move(incompleteFolder)) {}
+    : DownloadFolder(std::move(downloadFolder)), IncompleteFolder(std::move(incompleteFolder)),
+      m_engine(std::make_shared<TTransferEngine>()), m_progressTimer(std::make_unique<QTimer>()) {
+    m_progressTimer->setInterval(kProgressInterval);
+    QObject::connect(m_progressTimer.get(), &QTimer::timeout, [this] { DeliverProgress(); });
+}
 
 TDownloadManager::~TDownloadManager() {
+    m_progressTimer->stop();
     KillAll();
     Workers.Clear();
     m_takenPaths.clear();
@@ -107,13 +149,13 @@ std::vector<std::string> TDownloadManager::FilesBeingWritten() const {
     return files;
 }
 
-bool TDownloadManager::IsTaken(const std::string& path) const {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0)
-        return true;
+bool TDownloadManager::IsTaken(const std::string& path, TNameCheck check) const {
     // A download whose file is gone (deleted by hand) keeps its name spoken for all the
     // same: it makes the file anew at its next write.
-    return m_takenPaths.count(path) > 0;
+    if (m_takenPaths.count(path) > 0)
+        return true;
+    struct stat info {};
+    return check == TNameCheck::MemoryAndDisk && ::lstat(path.c_str(), &info) == 0;
 }
 
 void TDownloadManager::SetFilePath(TDownload& download, const std::string& path) {
@@ -123,12 +165,12 @@ void TDownloadManager::SetFilePath(TDownload& download, const std::string& path)
     m_takenPaths.insert(path);
 }
 
-std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n) const {
+std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n, TNameCheck check) const {
     // A bound, because a folder that answers "exists" for every name would keep the
     // search going for ever.
     for (n = first; n < first + MaxNameCandidates; ++n) {
         std::string candidate = NameCandidate(path, n);
-        if (!IsTaken(candidate))
+        if (!IsTaken(candidate, check))
             return candidate;
     }
     return {};
@@ -136,21 +178,27 @@ std::string TDownloadManager::FreeCandidate(const std::string& path, int first, 
 
 std::string TDownloadManager::UniqueFileName(const std::string& path) const {
     int n = 0;
-    return FreeCandidate(path, 0, n);
+    return FreeCandidate(path, 0, n, TNameCheck::MemoryAndDisk);
 }
 
-std::string TDownloadManager::ReserveFileName(const std::string& path) {
-    // The first free name wins, as on any start; only when another process takes a name
-    // between the test and the creation does the search go on past it.
+std::string TDownloadManager::ReserveFileName(const std::string& path, int* file) {
+    // The first free name wins, as on any start. The names of this run's downloads are
+    // passed over in memory; the exclusive create asks the disk, and a name taken there
+    // (by hand, by another process) sends the search on past it.
     int next = 0;
     for (int tried = 0; tried < MaxNameCandidates; ++tried) {
         int n = 0;
-        std::string candidate = FreeCandidate(path, next, n);
+        std::string candidate = FreeCandidate(path, next, n, TNameCheck::MemoryOnly);
         if (candidate.empty())
             break;
         next = n + 1;
-        if (CreateExclusively(candidate))
+        if (const int fd = CreateExclusively(candidate); fd >= 0) {
+            if (file != nullptr)
+                *file = fd;
+            else
+                ::close(fd);
             return candidate;
+        }
         if (errno != EEXIST) // no folder, no right to write, no descriptor left
             return {};
     }
@@ -185,14 +233,16 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
     // The name is taken on disk before the transfer starts: its file is made here, so that
     // a second process starting the same name now finds it taken.
     const std::string wanted = IncompleteFolder + "/" + SafeFileName(result.FileName);
-    const std::string path = ReserveFileName(wanted);
+    int file = -1;
+    const std::string path = ReserveFileName(wanted, &file);
     SetFilePath(added, path.empty() ? wanted : path);
     if (path.empty()) {
         FailLater(added.Key);
         return;
     }
     added.OwnsFile = true;
-    StartWorker(added);
+    // The transfer writes through the descriptor of the exclusive create.
+    StartWorker(added, file);
 }
 
 void TDownloadManager::RestartDownload(const std::string& key) {
@@ -203,8 +253,9 @@ void TDownloadManager::RestartDownload(const std::string& key) {
     download->Failed = false;
     // A restart writes its own file again; one that went with the failure is made anew,
     // under its old name when that is still free.
+    int file = -1;
     if (!download->OwnsFile) {
-        const std::string path = ReserveFileName(download->FilePath);
+        const std::string path = ReserveFileName(download->FilePath, &file);
         if (path.empty()) {
             FailLater(key);
             return;
@@ -212,91 +263,62 @@ void TDownloadManager::RestartDownload(const std::string& key) {
         SetFilePath(*download, path);
         download->OwnsFile = true;
     }
-    StartWorker(*download);
+    StartWorker(*download, file);
 }
 
-namespace {
-// The figures of one transfer on their way to the GUI thread. A transfer reports every block
-// of 1 KiB; the page needs the newest figures a few times a second, not a wake-up of the GUI
-// thread per block. So a report is handed over only when none is on its way and the last
-// one left a while ago, or when the transfer has everything; the figures that waited are
-// handed over before the transfer's end, so the page always sees the last of them first.
-class TProgressRelay {
-public:
-    struct Figures {
-        int64_t Total = 0;
-        int64_t Received = 0;
-        int64_t Speed = 0;
-    };
-    static constexpr auto kInterval = std::chrono::milliseconds(50);
-
-    // On the worker thread: keeps the figures; true when they are to be handed over now.
-    bool Report(const Figures& figures) {
-        std::lock_guard lock(m_lock);
-        m_figures = figures;
-        m_waiting = true;
-        const auto now = std::chrono::steady_clock::now();
-        if (m_onTheWay || (now - m_lastHandOver < kInterval && figures.Received != figures.Total))
-            return false;
-        m_onTheWay = true;
-        m_lastHandOver = now;
-        return true;
-    }
-    // On the worker thread, before its last event: true when figures still wait.
-    bool TakeWaiting() {
-        std::lock_guard lock(m_lock);
-        if (!m_waiting || m_onTheWay)
-            return false;
-        m_onTheWay = true;
-        return true;
-    }
-    // On the GUI thread: the newest figures.
-    Figures Deliver() {
-        std::lock_guard lock(m_lock);
-        m_onTheWay = false;
-        m_waiting = false;
-        return m_figures;
-    }
-
-private:
-    std::mutex m_lock;
-    Figures m_figures;
-    bool m_waiting = false;
-    bool m_onTheWay = false;
-    std::chrono::steady_clock::time_point m_lastHandOver;
-};
-} // namespace
-
-void TDownloadManager::StartWorker(const TDownload& download) {
-    auto worker = std::make_unique<TGetFile>(download.Key);
-    // The transfer reports on its own thread; records, lists and the page belong to the GUI
-    // thread, so every event is handed over there, by value, in the order raised.
+void TDownloadManager::StartWorker(const TDownload& download, int file) {
+    auto worker = std::make_unique<TGetFile>(download.Key, m_engine);
+    // The transfer reports on its engine's thread; records, lists and the page belong to the
+    // GUI thread. Progress waits in the relay for the GUI thread to collect it; the end is
+    // handed over, by value, after the last figures.
     const TLifelineRef alive = m_alive;
-    auto relay = std::make_shared<TProgressRelay>();
-    const auto handOverProgress = [this, alive, relay](const std::string& key) {
-        HandOver(alive, [this, key, relay] {
-            const TProgressRelay::Figures figures = relay->Deliver();
-            WorkerProgress(key, figures.Total, figures.Received, figures.Speed);
+    auto relay = std::make_shared<TProgressRelay>(download.Key);
+    worker->OnProgress = [relay](const std::string&, int64_t total, int64_t received, int64_t speed) {
+        relay->Report({total, received, speed});
+    };
+    worker->OnError = [this, alive, relay](const std::string& key) {
+        HandOver(alive, [this, relay, key] {
+            StopReporting(relay);
+            WorkerError(key);
         });
     };
-    worker->OnProgress = [relay, handOverProgress](const std::string& key, int64_t total, int64_t received,
-                                                   int64_t speed) {
-        if (relay->Report({total, received, speed}))
-            handOverProgress(key);
+    worker->OnComplete = [this, alive, relay](const std::string& key) {
+        HandOver(alive, [this, relay, key] {
+            StopReporting(relay);
+            WorkerComplete(key);
+        });
     };
-    worker->OnError = [this, alive, relay, handOverProgress](const std::string& key) {
-        if (relay->TakeWaiting())
-            handOverProgress(key);
-        HandOver(alive, [=, this] { WorkerError(key); });
-    };
-    worker->OnComplete = [this, alive, relay, handOverProgress](const std::string& key) {
-        if (relay->TakeWaiting())
-            handOverProgress(key);
-        HandOver(alive, [=, this] { WorkerComplete(key); });
-    };
+    m_reporting.push_back(relay);
+    if (!m_progressTimer->isActive())
+        m_progressTimer->start();
     TGetFile& started = *worker;
     Workers.Add(download.Key, std::move(worker));
-    started.Start(download.FilePath, download.Url);
+    started.Start(download.FilePath, download.Url, file);
+}
+
+void TDownloadManager::DeliverFresh(TProgressRelay& relay) {
+    TProgressRelay::Figures figures;
+    if (relay.TakeFresh(figures))
+        WorkerProgress(relay.Key, figures.Total, figures.Received, figures.Speed);
+}
+
+void TDownloadManager::DeliverProgress() {
+    // A handler may start or end downloads: the list is walked by position, as it stands.
+    for (size_t i = 0; i < m_reporting.size(); ++i) {
+        const std::shared_ptr<TProgressRelay> relay = m_reporting[i];
+        DeliverFresh(*relay);
+    }
+}
+
+void TDownloadManager::StopReporting(const std::shared_ptr<TProgressRelay>& relay) {
+    DeliverFresh(*relay);
+    const auto found = std::find(m_reporting.begin(), m_reporting.end(), relay);
+    if (found != m_reporting.end()) {
+        *found = std::move(m_reporting.back());
+        m_reporting.pop_back();
+    }
+    if (m_reporting.empty())
+        m_progressTimer->stop();
 }
 
 void TDownloadManager::CancelDownload(const std::string& key) {
@@ -374,9 +396,10 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
     int next = 0;
     TPlaced placed = TPlaced::NameTaken;
     std::string target;
-    for (int attempt = 0; attempt < 100 && placed == TPlaced::NameTaken; ++attempt) {
+    for (int attempt = 0; attempt < MaxNameCandidates && placed == TPlaced::NameTaken; ++attempt) {
         int n = 0;
-        target = FreeCandidate(wanted, next, n);
+        // The link or copy asks the disk whether the name is free; memory is asked first.
+        target = FreeCandidate(wanted, next, n, TNameCheck::MemoryOnly);
         placed = target.empty() ? TPlaced::Failed : PlaceFinishedFile(download->FilePath, target);
         if (placed != TPlaced::Failed)
             next = n + 1;

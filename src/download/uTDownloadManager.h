@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,7 +13,10 @@
 #include "download/uTDownload.h"
 #include "download/uTGetFile.h"
 
+class QTimer;
+class TProgressRelay;
 class TSearchResult;
+class TTransferEngine;
 
 // A file name made from a web page's title that can only ever name a file inside its folder:
 // path separators, NUL and control bytes become "_", "." and ".." are refused, and the name
@@ -21,7 +25,9 @@ std::string SafeFileName(const std::string& name);
 
 // The downloads of this program run: one transfer per running download, each written into
 // the incomplete folder under a free name and copied under a free name into the download
-// folder once complete. The three events run on the GUI thread, in the order raised.
+// folder once complete. Every transfer starts at once; they share one transfer engine (a
+// few threads). The three events run on the GUI thread, in the order raised; progress
+// comes a few times a second while a download runs, and its last figures before its end.
 class TDownloadManager {
 public:
     TDownloadManager(std::string downloadFolder, std::string incompleteFolder);
@@ -57,9 +63,9 @@ public:
     std::string UniqueFileName(const std::string& path) const;
     // Like UniqueFileName, and makes the file at once, exclusively, so that no other process
     // (a second window, orvalo-cli) can take the same name meanwhile. Empty when no file
-    // could be made (errno says why). The search starts after the last name this manager
-    // gave for the same path, so a name freed meanwhile below that is not reused.
-    std::string ReserveFileName(const std::string& path);
+    // could be made (errno says why). With `file`, the made file's descriptor (open for
+    // writing) is handed back there; otherwise it is closed.
+    std::string ReserveFileName(const std::string& path, int* file = nullptr);
     void PurgeWorkers();
     void KillAll();
 
@@ -67,17 +73,32 @@ public:
     void WorkerError(const std::string& key);
     void WorkerComplete(const std::string& key);
 
+    // How often the figures of running downloads are collected.
+    static constexpr std::chrono::milliseconds kProgressInterval{50};
+
 private:
-    void StartWorker(const TDownload& download);
-    bool IsTaken(const std::string& path) const;
+    // Whether a free name is asked of the disk too, or only of this run's downloads (when
+    // an exclusive create or link asks the disk itself right after).
+    enum class TNameCheck { MemoryOnly, MemoryAndDisk };
+
+    // `file`: the descriptor of the download's freshly made file, or -1.
+    void StartWorker(const TDownload& download, int file);
+    void DeliverProgress();
+    void DeliverFresh(TProgressRelay& relay);
+    // The transfer has ended: its last figures are delivered, and no more are collected.
+    void StopReporting(const std::shared_ptr<TProgressRelay>& relay);
+    bool IsTaken(const std::string& path, TNameCheck check) const;
     // The first free candidate name for `path` from number `first` on (n: its number), or
     // empty after MaxNameCandidates taken ones.
-    std::string FreeCandidate(const std::string& path, int first, int& n) const;
+    std::string FreeCandidate(const std::string& path, int first, int& n, TNameCheck check) const;
     void SetFilePath(TDownload& download, const std::string& path);
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
     void FailLater(const std::string& key);
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
+    std::shared_ptr<TTransferEngine> m_engine;
+    std::vector<std::shared_ptr<TProgressRelay>> m_reporting; // transfers not yet ended
+    std::unique_ptr<QTimer> m_progressTimer;                    // collects their figures
     TLifeline m_alive = MakeLifeline();
 };

@@ -12,7 +12,10 @@ uint32_t TickCount() {
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-TGetFile::TGetFile(std::string key) : Key(std::move(key)), Worker(std::make_unique<TInet>(Key)) {
+TGetFile::TGetFile(std::string key, std::shared_ptr<TTransferEngine> engine)
+    : Key(std::move(key)), Worker(std::make_unique<TInet>(Key, std::move(engine))) {
+    // Each read of the network comes whole: one event, one write, one progress report.
+    Worker->BlockSize = TInet::kReadSize;
     Worker->OnError = [this](const std::string& k, int code) { WorkerError(k, code); };
     Worker->OnHeaders = [this](const std::string& k, int status, int64_t length) { WorkerHeaders(k, status, length); };
     Worker->OnData = [this](const std::string& k, std::string_view chunk) { WorkerData(k, chunk); };
@@ -21,20 +24,26 @@ TGetFile::TGetFile(std::string key) : Key(std::move(key)), Worker(std::make_uniq
 }
 
 TGetFile::~TGetFile() {
+    // The transfer is let go first: no block may reach a descriptor closed (or reused) here.
+    Worker.reset();
     CloseFile();
 }
 
-void TGetFile::Start(const std::string& filePath, const std::string& url) {
-    if (!HasThread || Worker->Busy())
+void TGetFile::Start(const std::string& filePath, const std::string& url, int file) {
+    if (!HasThread || Worker->Busy()) {
+        if (file >= 0)
+            ::close(file);
         return;
+    }
     Reported = false;
     FilePath = filePath;
     Buffer.clear();
     TotalSize = 0;
     Received = 0;
-    m_fileStarted = false;
     m_bytesInFile = 0;
     CloseFile();
+    m_fd = file;
+    m_fileStarted = file >= 0;
     Worker->Start(url);
 }
 
@@ -54,12 +63,19 @@ void TGetFile::Kill() {
     HasThread = false;
 }
 
+bool TGetFile::FileVanished() const {
+    struct stat info {};
+    return m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_nlink == 0;
+}
+
 bool TGetFile::OpenForAppending() {
     // A file deleted meanwhile (the user emptied the incomplete folder) is made anew rather
     // than written into the void.
-    struct stat info {};
-    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || info.st_nlink == 0))
-        CloseFile();
+    if (m_fd >= 0 && m_now - m_lastFileCheck >= kFileCheckIntervalMs) {
+        m_lastFileCheck = m_now;
+        if (FileVanished())
+            CloseFile();
+    }
     if (m_fd >= 0)
         return true;
     // The first write of a transfer starts the file afresh (a restart rewrites it from the
@@ -80,24 +96,39 @@ void TGetFile::CloseFile() {
     m_fd = -1;
 }
 
-bool TGetFile::Flush() {
-    if (Buffer.empty())
-        return true;
-    if (!OpenForAppending())
-        return false;
+size_t TGetFile::Append(std::string_view bytes) {
     size_t written = 0;
-    while (written < Buffer.size()) {
-        const ssize_t n = ::write(m_fd, Buffer.data() + written, Buffer.size() - written);
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         written += static_cast<size_t>(n);
     }
-    // What reached the file leaves the buffer, so that no byte is ever written twice.
-    Buffer.erase(0, written);
     m_bytesInFile += static_cast<int64_t>(written);
+    return written;
+}
+
+bool TGetFile::Flush() {
+    if (Buffer.empty())
+        return true;
+    if (!OpenForAppending())
+        return false;
+    // What reached the file leaves the buffer, so that no byte is ever written twice.
+    Buffer.erase(0, Append(Buffer));
     return Buffer.empty();
+}
+
+bool TGetFile::Store(std::string_view chunk) {
+    // A block large enough is written straight from the network's buffer, without a copy.
+    if (Buffer.empty() && chunk.size() >= FlushThreshold) {
+        const size_t written = OpenForAppending() ? Append(chunk) : 0;
+        Buffer.append(chunk.substr(written));
+        return Buffer.empty();
+    }
+    Buffer.append(chunk);
+    return Buffer.size() < FlushThreshold || Flush();
 }
 
 void TGetFile::ReportFailure() {
@@ -129,16 +160,19 @@ void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t content
 }
 
 void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
-    if (Received == 0)
-        StartTick = Tick();
+    // One look at the clock a block serves the rate and the check for a vanished file.
+    m_now = Tick();
+    if (Received == 0) {
+        StartTick = m_now;
+        m_lastFileCheck = m_now;
+    }
     Received += static_cast<int64_t>(chunk.size());
-    Buffer.append(chunk);
-    if (Buffer.size() >= FlushThreshold && !Flush() && Buffer.size() > MaxUnwrittenBytes) {
+    if (!Store(chunk) && Buffer.size() > MaxUnwrittenBytes) {
         Worker->Stop();
         ReportFailure();
         return;
     }
-    const uint32_t elapsed = static_cast<uint32_t>(Tick() - StartTick) / 1000;
+    const uint32_t elapsed = static_cast<uint32_t>(m_now - StartTick) / 1000;
     const int64_t bytesPerSecond = elapsed > 0 ? Received / elapsed : 0;
     if (OnProgress)
         OnProgress(Key, TotalSize, Received, bytesPerSecond);
@@ -152,7 +186,7 @@ void TGetFile::WorkerComplete(const std::string&) {
     // Bytes that cannot reach the disk (a full disk, a folder gone read-only), or a file
     // deleted and made anew part-way, leave the file incomplete: that is a failed download,
     // whatever the network did.
-    if (!Flush() || Received != TotalSize || m_bytesInFile != TotalSize) {
+    if (!Flush() || Received != TotalSize || m_bytesInFile != TotalSize || FileVanished()) {
         ReportFailure();
         return;
     }

@@ -11,10 +11,11 @@
 // The millisecond tick count, cut to 32 bits: differences stay right across a wrap.
 uint32_t TickCount();
 
-// One file transfer on a request worker: the body is buffered and appended to the target
-// file in blocks of at least FlushThreshold bytes, the rate is measured in whole seconds,
-// and the owner hears OnProgress after every block and at most one of OnError and
-// OnComplete. All events run on the worker's thread.
+// One file transfer on a request worker: the body is appended to the target file in blocks
+// of at least FlushThreshold bytes (a read of the network that large is written as it
+// comes, smaller ones are gathered first), the rate is measured in whole seconds, and the
+// owner hears OnProgress after every block received (each read of the network is one
+// block) and at most one of OnError and OnComplete. All events run on the worker's thread.
 class TGetFile {
 public:
     static constexpr size_t FlushThreshold = 16384;
@@ -22,7 +23,8 @@ public:
     // rather than hold a whole file there.
     static constexpr size_t MaxUnwrittenBytes = 8 << 20;
 
-    explicit TGetFile(std::string key);
+    // `engine`: the transfer engine the request runs on; none: one of its own.
+    explicit TGetFile(std::string key, std::shared_ptr<TTransferEngine> engine = nullptr);
     TGetFile(const TGetFile&) = delete;
     TGetFile& operator=(const TGetFile&) = delete;
     ~TGetFile();
@@ -43,7 +45,11 @@ public:
     std::function<void(const std::string& key)> OnError;
     std::function<void(const std::string& key)> OnComplete;
 
-    void Start(const std::string& filePath, const std::string& url);
+    // `file`, when given, is a descriptor of the file at filePath made empty for this
+    // transfer (an exclusive create): the body is written through it as it is, never
+    // reopened or truncated. Without one, the first write makes the file afresh. The
+    // transfer owns the descriptor either way.
+    void Start(const std::string& filePath, const std::string& url, int file = -1);
     bool IsRunning() const;
     // Cancels the transfer; it then ends as failed.
     void Stop();
@@ -65,8 +71,18 @@ private:
     void ReportFailure();
     void ReportCompletion();
     bool OpenForAppending();
+    bool FileVanished() const;
+    // Writes `bytes` at the end of the file; how many reached it.
+    size_t Append(std::string_view bytes);
+    // Takes a received block into the file or the buffer; false when bytes wait unwritten.
+    bool Store(std::string_view chunk);
     void CloseFile();
     bool m_fileStarted = false; // the transfer has written its first bytes
     int m_fd = -1;              // the target, kept open between flushes of one transfer
     int64_t m_bytesInFile = 0;  // what the file on disk holds of this transfer
+    // When the file was last looked at on disk (whether it was deleted meanwhile): not
+    // before every write, at most once a second of the transfer.
+    uint32_t m_lastFileCheck = 0;
+    uint32_t m_now = 0; // the tick of the block being taken
+    static constexpr uint32_t kFileCheckIntervalMs = 1000;
 };

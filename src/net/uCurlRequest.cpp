@@ -12,11 +12,6 @@
 
 namespace {
 
-void EnsureCurlReady() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 CURL* Easy(void* handle) {
     return static_cast<CURL*>(handle);
 }
@@ -73,6 +68,11 @@ std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
 
 } // namespace
 
+void EnsureCurlReady() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
 int64_t ContentLengthValue(const std::optional<std::string>& header) {
     if (!header)
         return 0;
@@ -120,18 +120,9 @@ TCurlRequest::TCurlRequest(TRequestSettings settings) : m_settings(std::move(set
 
 TCurlRequest::~TCurlRequest() {
     ReleaseEasy();
-    std::lock_guard lock(m_multiLock);
-    if (m_multi != nullptr)
-        curl_multi_cleanup(Multi(m_multi));
-    m_multi = nullptr;
 }
 
 void TCurlRequest::ReleaseEasy() {
-    {
-        std::lock_guard lock(m_multiLock);
-        if (m_multi != nullptr && m_easy != nullptr)
-            curl_multi_remove_handle(Multi(m_multi), Easy(m_easy));
-    }
     if (m_easy != nullptr)
         curl_easy_cleanup(Easy(m_easy));
     m_easy = nullptr;
@@ -139,11 +130,16 @@ void TCurlRequest::ReleaseEasy() {
     m_headerList = nullptr;
 }
 
+void TCurlRequest::SetWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard lock(m_wakeUpLock);
+    m_wakeUp = std::move(wakeUp);
+}
+
 void TCurlRequest::Cancel() {
     m_cancelled = true;
-    std::lock_guard lock(m_multiLock);
-    if (m_multi != nullptr)
-        curl_multi_wakeup(Multi(m_multi));
+    std::lock_guard lock(m_wakeUpLock);
+    if (m_wakeUp)
+        m_wakeUp();
 }
 
 bool TCurlRequest::Configure(int timeoutMs) {
@@ -171,6 +167,8 @@ bool TCurlRequest::Configure(int timeoutMs) {
     // the first address is: libcurl would follow one to any port of any host.
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A request ended while its host name is being looked up does not wait for the look-up.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_settings.ConnectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -194,58 +192,77 @@ bool TCurlRequest::Configure(int timeoutMs) {
                          static_cast<curl_off_t>(m_settings.PostQuery.size()));
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_settings.PostQuery.data());
     }
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::HeaderCallback);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleHeaderLine>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::WriteCallback);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleBody>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     return true;
 }
 
 int TCurlRequest::Perform() {
-    if (!IsAcceptableHost(m_settings.Host))
-        return kErrorBadAddress;
-    {
-        std::lock_guard lock(m_multiLock);
-        m_multi = curl_multi_init();
-        if (m_multi == nullptr)
-            return CURLE_FAILED_INIT;
-    }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_settings.TotalTimeoutMs);
-    for (int hop = 0;; ++hop) {
-        // The total limit covers every hop of the request together.
-        int timeoutMs = 0;
-        if (m_settings.TotalTimeoutMs > 0) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0)
-                return CURLE_OPERATION_TIMEDOUT;
-            timeoutMs = static_cast<int>(left.count());
+    CURLM* const multi = curl_multi_init();
+    if (multi == nullptr)
+        return CURLE_FAILED_INIT;
+    SetWakeUp([multi] { curl_multi_wakeup(multi); });
+    for (bool more = Begin(); more;) {
+        if (curl_multi_add_handle(multi, Easy(m_easy)) != CURLM_OK) {
+            Finish(CURLE_FAILED_INIT);
+            break;
         }
-        if (!StartHop(timeoutMs))
-            return CURLE_FAILED_INIT;
-        const int result = RunTransfer();
-        if (m_redirectLocation.empty()) {
-            if (result == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner && !m_cancelled)
-                DeliverHeaders();
-            return result;
-        }
-        if (m_cancelled)
-            return CURLE_ABORTED_BY_CALLBACK;
-        if (hop >= kMaxRedirects)
-            return CURLE_TOO_MANY_REDIRECTS;
-        if (!TakeRedirect())
-            return kErrorBadRedirect;
+        const int code = RunHop(multi);
+        curl_multi_remove_handle(multi, Easy(m_easy));
+        more = HopDone(code);
     }
+    SetWakeUp(nullptr);
+    curl_multi_cleanup(multi);
+    return m_result;
 }
 
-bool TCurlRequest::StartHop(int timeoutMs) {
+bool TCurlRequest::Begin() {
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.TotalTimeoutMs);
+    if (!IsAcceptableHost(m_settings.Host))
+        return Finish(kErrorBadAddress);
+    return PrepareHop();
+}
+
+bool TCurlRequest::PrepareHop() {
+    if (m_cancelled)
+        return Finish(CURLE_ABORTED_BY_CALLBACK);
+    // The total limit covers every hop of the request together.
+    int timeoutMs = 0;
+    if (m_settings.TotalTimeoutMs > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            m_deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return Finish(CURLE_OPERATION_TIMEDOUT);
+        timeoutMs = static_cast<int>(left.count());
+    }
     ReleaseEasy();
     m_redirectLocation.clear();
-    if (!Configure(timeoutMs))
-        return false;
-    std::lock_guard lock(m_multiLock);
-    return curl_multi_add_handle(Multi(m_multi), Easy(m_easy)) == CURLM_OK;
+    return Configure(timeoutMs) || Finish(CURLE_FAILED_INIT);
+}
+
+bool TCurlRequest::Finish(int result) {
+    m_result = result;
+    return false;
+}
+
+bool TCurlRequest::HopDone(int code) {
+    if (m_cancelled)
+        return Finish(CURLE_ABORTED_BY_CALLBACK);
+    if (m_threw)
+        return Finish(CURLE_WRITE_ERROR);
+    if (m_redirectLocation.empty()) {
+        if (code == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner)
+            DeliverHeaders();
+        return Finish(code);
+    }
+    if (m_hop >= kMaxRedirects)
+        return Finish(CURLE_TOO_MANY_REDIRECTS);
+    if (!TakeRedirect())
+        return Finish(kErrorBadRedirect);
+    ++m_hop;
+    return PrepareHop();
 }
 
 // Turns the Location just read into the next request's host and path. The target must be
@@ -282,34 +299,38 @@ bool TCurlRequest::TakeRedirect() {
     return true;
 }
 
-int TCurlRequest::RunTransfer() {
+int TCurlRequest::RunHop(void* multiHandle) {
+    CURLM* const multi = Multi(multiHandle);
     // The multi loop lets Cancel wake a blocked connect or read at once.
     for (;;) {
         if (m_cancelled)
             return CURLE_ABORTED_BY_CALLBACK;
         int running = 0;
-        const CURLMcode code = curl_multi_perform(Multi(m_multi), &running);
-        if (code != CURLM_OK)
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
             return CURLE_FAILED_INIT;
         if (running == 0)
             break;
-        if (curl_multi_poll(Multi(m_multi), nullptr, 0, 1000, nullptr) != CURLM_OK)
+        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
             return CURLE_FAILED_INIT;
     }
     int messages = 0;
-    while (CURLMsg* message = curl_multi_info_read(Multi(m_multi), &messages)) {
+    while (CURLMsg* message = curl_multi_info_read(multi, &messages)) {
         if (message->msg == CURLMSG_DONE)
-            return m_cancelled ? CURLE_ABORTED_BY_CALLBACK : static_cast<int>(message->data.result);
+            return static_cast<int>(message->data.result);
     }
     return CURLE_FAILED_INIT;
 }
 
-size_t TCurlRequest::HeaderCallback(char* data, size_t size, size_t count, void* self) {
-    return static_cast<TCurlRequest*>(self)->HandleHeaderLine(data, size * count);
-}
-
-size_t TCurlRequest::WriteCallback(char* data, size_t size, size_t count, void* self) {
-    return static_cast<TCurlRequest*>(self)->HandleBody(data, size * count);
+// An exception must never unwind through libcurl: it ends the transfer instead.
+template <size_t (TCurlRequest::*Handle)(const char*, size_t)>
+size_t TCurlRequest::Callback(char* data, size_t size, size_t count, void* self) {
+    auto* const request = static_cast<TCurlRequest*>(self);
+    try {
+        return (request->*Handle)(data, size * count);
+    } catch (...) {
+        request->m_threw = true;
+        return 0;
+    }
 }
 
 size_t TCurlRequest::HandleHeaderLine(const char* data, size_t size) {

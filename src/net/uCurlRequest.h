@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -29,6 +30,9 @@ inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-L
 inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
 inline constexpr int kErrorBadRedirect = 1003;    // a redirect leads off http port 80
 
+// Sets libcurl up for the process, once, whichever thread asks first.
+void EnsureCurlReady();
+
 // The address the request goes to: "http://" + host + ":80" + path with the unsafe bytes
 // encoded. A host carrying its own port ends up with two and is refused by the parser.
 std::string BuildRequestUrl(const std::string& host, const std::string& path);
@@ -52,9 +56,15 @@ private:
     TCurlRequest* m_request = nullptr;
 };
 
-// One HTTP request on the calling thread. Callbacks run on that thread; either may return
-// false to end the transfer at once (no further body byte is delivered). Cancel may be
-// called from any thread and ends a blocking connect or read without waiting for it.
+// One HTTP request, hop by hop through redirects. Callbacks run on the thread that drives
+// it; either may return false to end the transfer at once (no further body byte is
+// delivered). Cancel may be called from any thread and ends a blocking connect or read
+// without waiting for it.
+//
+// Perform drives the request to its end on the calling thread. An engine that drives many
+// requests at once uses the steps instead: Begin, then for each hop add EasyHandle() to
+// its multi handle, and once libcurl has ended that handle and it is removed again,
+// HopDone; while a driver holds the request it sets a wake-up that Cancel calls.
 class TCurlRequest {
 public:
     // Redirects followed before the request is given up.
@@ -77,29 +87,46 @@ public:
     // by Cancel returns a non-zero code too.
     int Perform();
     void Cancel();
+    bool Cancelled() const { return m_cancelled; }
     bool HeadersDelivered() const { return m_headersDelivered; }
     bool StoppedByOwner() const { return m_stoppedByOwner; }
 
+    // The steps. Begin prepares the first hop; false when there is nothing to send (Result
+    // says why). HopDone takes libcurl's code for the hop just ended: true when the next hop
+    // is prepared (its handle is to be added), false when the request has ended.
+    bool Begin();
+    void* EasyHandle() const { return m_easy; }
+    bool HopDone(int code);
+    int Result() const { return m_result; }
+    // Called by Cancel, under a lock, while set; the driver clears it before it lets go.
+    void SetWakeUp(std::function<void()> wakeUp);
+
 private:
-    static size_t HeaderCallback(char* data, size_t size, size_t count, void* self);
-    static size_t WriteCallback(char* data, size_t size, size_t count, void* self);
+    // libcurl's header and write callbacks, calling Handle on the request.
+    template <size_t (TCurlRequest::*Handle)(const char*, size_t)>
+    static size_t Callback(char* data, size_t size, size_t count, void* self);
     size_t HandleHeaderLine(const char* data, size_t size);
     size_t HandleBody(const char* data, size_t size);
     bool DeliverHeaders();
     bool Configure(int timeoutMs);
-    bool StartHop(int timeoutMs);
+    bool PrepareHop();
+    bool Finish(int result);
     void ReleaseEasy();
     bool TakeRedirect();
-    int RunTransfer();
+    int RunHop(void* multi);
 
     TRequestSettings m_settings;
     std::string m_url;
     // libcurl's handles, kept opaque here so that users of this header need no curl.h.
     void* m_easy = nullptr;
-    void* m_multi = nullptr;
     void* m_headerList = nullptr;
-    std::mutex m_multiLock; // guards m_multi against Cancel from another thread
+    std::mutex m_wakeUpLock; // guards m_wakeUp against Cancel from another thread
+    std::function<void()> m_wakeUp;
     std::atomic<bool> m_cancelled{false};
+    std::chrono::steady_clock::time_point m_deadline; // of the whole request, over every hop
+    int m_hop = 0;
+    int m_result = 0;
+    bool m_threw = false; // a callback threw: the transfer ended there
     Headers m_block; // the header block being read
     std::string m_location;         // the Location of the header block being read
     std::string m_redirectLocation; // set when the answer just read is a redirect to follow

@@ -1,33 +1,32 @@
 #include "net/uTInet.h"
 
 #include <mutex>
+#include <optional>
 
 #include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
-#include "net/uThreadStart.h"
+#include "net/uTransferEngine.h"
 
-// What the worker thread reads and writes. It outlives the TInet object when the worker is
-// killed or frees itself, so the thread never touches the TInet object it came from.
-struct TInet::Shared {
+// What the engine's thread reads and writes. It outlives the TInet object when the worker is
+// killed or frees itself, so the engine never touches the TInet object it came from.
+struct TInet::Shared : TTransferEngine::TJob {
     std::string Key;
-    std::string Url;
-    std::string Agent;
-    std::string Referer;
     TErrorEvent OnError;
     THeadersEvent OnHeaders;
     TDataEvent OnData;
     TKeyEvent OnFailed;
     TKeyEvent OnComplete;
-    int ConnectTimeoutMs = 0;
-    int StallTimeoutMs = 0;
-    int TotalTimeoutMs = 0;
+    size_t BlockSize = kBlockSize;
+    TInet* SelfFreeing = nullptr; // freed after the final event
 
     std::atomic<bool> Busy{false};
     std::atomic<bool> StopRequested{false};
     std::atomic<bool> Killed{false};
     // Held while an event runs, so that Kill returns only once no event is under way.
     std::recursive_mutex EventLock;
-    TRequestSlot Request;
+    std::optional<TCurlRequest> Curl; // made by Start, before the engine sees it
+    int64_t ContentLength = 0;
+    int64_t Total = 0;
 
     template <typename Event, typename... Args>
     void Raise(const Event& event, Args&&... args) {
@@ -35,9 +34,71 @@ struct TInet::Shared {
         if (!Killed && event)
             event(std::forward<Args>(args)...);
     }
+
+    TCurlRequest& Request() override { return *Curl; }
+    void Prepare(TRequestSettings settings);
+    bool HeadersArrived(const TCurlRequest::Headers& headers);
+    bool BodyArrived(const char* data, size_t size);
+    void Finished(int result) override;
+    void RaiseFailed();
 };
 
-TInet::TInet(std::string key) : m_key(std::move(key)), m_shared(std::make_shared<Shared>()) {}
+void TInet::Shared::Prepare(TRequestSettings settings) {
+    Curl.emplace(std::move(settings));
+    Curl->OnHeaders = [this](const TCurlRequest::Headers& headers) { return HeadersArrived(headers); };
+    Curl->OnBody = [this](const char* data, size_t size) { return BodyArrived(data, size); };
+}
+
+bool TInet::Shared::HeadersArrived(const TCurlRequest::Headers& headers) {
+    if (!headers.ContentLength)
+        Raise(OnError, Key, kErrorHeaderNotFound);
+    ContentLength = ContentLengthValue(headers.ContentLength);
+    Raise(OnHeaders, Key, static_cast<int>(headers.Status), ContentLength);
+    return !StopRequested && !Killed;
+}
+
+bool TInet::Shared::BodyArrived(const char* data, size_t size) {
+    // One hold of the event lock for the blocks of one read: Kill waits for them all.
+    std::lock_guard lock(EventLock);
+    for (size_t offset = 0; offset < size; offset += BlockSize) {
+        if (StopRequested || Killed)
+            return false;
+        const size_t count = std::min(BlockSize, size - offset);
+        Total += static_cast<int64_t>(count);
+        if (OnData)
+            OnData(Key, std::string_view(data + offset, count));
+    }
+    return true;
+}
+
+void TInet::Shared::Finished(int result) {
+    try {
+        const bool stopped = StopRequested || Curl->StoppedByOwner();
+        if (result != 0 && !Curl->HeadersDelivered() && !stopped)
+            Raise(OnError, Key, result);
+        const bool succeeded = Curl->HeadersDelivered() && Total == ContentLength;
+        // Nothing escapes a worker; a final event that throws has still been raised.
+        try {
+            Raise(succeeded ? OnComplete : OnFailed, Key);
+        } catch (...) {
+        }
+    } catch (...) {
+        // The owner still learns that the request did not succeed.
+        RaiseFailed();
+    }
+    Busy = false;
+    delete SelfFreeing;
+}
+
+void TInet::Shared::RaiseFailed() {
+    try {
+        Raise(OnFailed, Key);
+    } catch (...) {
+    }
+}
+
+TInet::TInet(std::string key, std::shared_ptr<TTransferEngine> engine)
+    : m_key(std::move(key)), m_engine(std::move(engine)), m_shared(std::make_shared<Shared>()) {}
 
 TInet::~TInet() {
     // No event may reach an owner that is going away, and nobody waits for the network.
@@ -54,42 +115,49 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
         return false;
     Shared& shared = *m_shared;
     shared.Key = m_key;
-    shared.Url = url;
-    shared.Agent = agent.empty() ? DefaultAgent : agent;
-    shared.Referer = referer;
     shared.OnError = OnError;
     shared.OnHeaders = OnHeaders;
     shared.OnData = OnData;
     shared.OnFailed = OnFailed;
     shared.OnComplete = OnComplete;
-    shared.ConnectTimeoutMs = ConnectTimeoutMs;
-    shared.StallTimeoutMs = StallTimeoutMs;
-    shared.TotalTimeoutMs = TotalTimeoutMs;
+    shared.BlockSize = std::clamp<size_t>(BlockSize, 1, kReadSize);
+    TRequestSettings settings;
+    settings.Host = ExtractHost(url);
+    settings.Path = "/" + ExtractPath(url);
+    settings.Agent = agent.empty() ? DefaultAgent : agent;
+    settings.Referer = referer;
+    settings.ConnectTimeoutMs = ConnectTimeoutMs;
+    settings.StallTimeoutMs = StallTimeoutMs;
+    settings.TotalTimeoutMs = TotalTimeoutMs;
+    shared.Prepare(std::move(settings));
+    // A Stop that came before the start still counts.
+    if (shared.StopRequested)
+        shared.Curl->Cancel();
+    if (!m_engine)
+        m_engine = std::make_shared<TTransferEngine>(1);
+    shared.SelfFreeing = m_freeOnTerminate ? this : nullptr;
     shared.Busy = true;
     m_started = true;
-    // A self-freeing worker's thread may end and free this object before StartDetachedThread
-    // returns: nothing of it is touched after a successful start.
+    // A self-freeing worker may end and free this object before Submit returns: nothing of
+    // it is touched after a successful start.
     const std::shared_ptr<Shared> keep = m_shared;
-    TInet* const selfFreeing = m_freeOnTerminate ? this : nullptr;
-    if (StartDetachedThread([keep, selfFreeing] { Execute(keep, selfFreeing); }))
+    if (m_engine->Submit(keep))
         return true;
     // No thread: the request fails as one that could not connect, and the owner learns it.
-    try {
-        keep->Raise(keep->OnFailed, keep->Key);
-    } catch (...) {
-    }
+    keep->RaiseFailed();
     keep->Busy = false;
     // The owner let go of a self-freeing worker when it called Start.
-    if (selfFreeing != nullptr) {
+    if (keep->SelfFreeing != nullptr) {
         m_started = false; // nothing runs that a destructor would have to let go
-        delete selfFreeing;
+        delete keep->SelfFreeing;
     }
     return false;
 }
 
 void TInet::Stop() {
     m_shared->StopRequested = true;
-    m_shared->Request.Cancel();
+    if (m_started)
+        m_shared->Curl->Cancel();
 }
 
 void TInet::Kill() {
@@ -97,8 +165,9 @@ void TInet::Kill() {
         std::lock_guard lock(m_shared->EventLock);
         m_shared->Killed = true;
     }
-    m_shared->Request.Cancel();
-    // The thread winds down on its own; it holds its own share of the state it uses.
+    if (m_started)
+        m_shared->Curl->Cancel();
+    // The engine ends the request on its own; it holds its own share of the state it uses.
 }
 
 std::string TInet::ExtractHost(const std::string& url) {
@@ -110,66 +179,4 @@ std::string TInet::ExtractPath(const std::string& url) {
     const std::string rest = StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
     const size_t slash = rest.find('/');
     return slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-}
-
-void TInet::Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing) {
-    bool finalRaised = false;
-    try {
-        TRequestSettings settings;
-        settings.Host = ExtractHost(shared->Url);
-        settings.Path = "/" + ExtractPath(shared->Url);
-        settings.Agent = shared->Agent;
-        settings.Referer = shared->Referer;
-        settings.ConnectTimeoutMs = shared->ConnectTimeoutMs;
-        settings.StallTimeoutMs = shared->StallTimeoutMs;
-        settings.TotalTimeoutMs = shared->TotalTimeoutMs;
-        TCurlRequest request(settings);
-
-        int64_t contentLength = 0;
-        int64_t total = 0;
-        request.OnHeaders = [&](const TCurlRequest::Headers& headers) {
-            if (!headers.ContentLength)
-                shared->Raise(shared->OnError, shared->Key, kErrorHeaderNotFound);
-            contentLength = ContentLengthValue(headers.ContentLength);
-            shared->Raise(shared->OnHeaders, shared->Key, static_cast<int>(headers.Status), contentLength);
-            return !shared->StopRequested && !shared->Killed;
-        };
-        request.OnBody = [&](const char* data, size_t size) {
-            // One hold of the event lock for the blocks of one read: Kill waits for them all.
-            std::lock_guard lock(shared->EventLock);
-            for (size_t offset = 0; offset < size; offset += kBlockSize) {
-                if (shared->StopRequested || shared->Killed)
-                    return false;
-                const size_t count = std::min<size_t>(kBlockSize, size - offset);
-                total += static_cast<int64_t>(count);
-                if (shared->OnData)
-                    shared->OnData(shared->Key, std::string_view(data + offset, count));
-            }
-            return true;
-        };
-
-        shared->Request.Set(&request);
-        // A Stop or Kill that came before the request was registered still counts.
-        if (shared->StopRequested || shared->Killed)
-            request.Cancel();
-        const int result = request.Perform();
-        shared->Request.Set(nullptr);
-
-        const bool stopped = shared->StopRequested || request.StoppedByOwner();
-        if (result != 0 && !request.HeadersDelivered() && !stopped)
-            shared->Raise(shared->OnError, shared->Key, result);
-        const bool succeeded = request.HeadersDelivered() && total == contentLength;
-        finalRaised = true;
-        shared->Raise(succeeded ? shared->OnComplete : shared->OnFailed, shared->Key);
-    } catch (...) {
-        // Nothing escapes a worker; the owner still learns that the request did not succeed.
-        if (!finalRaised) {
-            try {
-                shared->Raise(shared->OnFailed, shared->Key);
-            } catch (...) {
-            }
-        }
-    }
-    shared->Busy = false;
-    delete selfFreeing;
 }

@@ -9,11 +9,15 @@
 
 #include "net/uUserAgent.h"
 
-// One plain HTTP GET on a worker thread of its own, streaming the answer to its owner.
-// Events are raised on the worker thread, in this order: any OnError, then OnHeaders (only
-// when the request was sent), then OnData blocks of 1 to 1024 bytes, then exactly one of
-// OnComplete and OnFailed. Owners that touch the GUI hand the events over themselves.
-// A worker that cannot get a thread raises OnFailed alone, on the thread that called Start.
+class TTransferEngine;
+
+// One plain HTTP GET, streaming the answer to its owner. It runs on a transfer engine's
+// thread: the owner's engine when one is given (many requests share its few threads), or
+// an engine of its own with one thread. Events are raised on that thread, in this order:
+// any OnError, then OnHeaders (only when the request was sent), then OnData blocks of 1 to
+// BlockSize bytes, then exactly one of OnComplete and OnFailed. Owners that touch the GUI
+// hand the events over themselves. A worker that cannot get a thread raises OnFailed alone,
+// on the thread that called Start.
 class TInet {
 public:
     using TErrorEvent = std::function<void(const std::string& key, int errorCode)>;
@@ -25,7 +29,7 @@ public:
     static constexpr const char* DefaultAgent = kUserAgent;
     static constexpr int kBlockSize = 1024;
 
-    explicit TInet(std::string key);
+    explicit TInet(std::string key, std::shared_ptr<TTransferEngine> engine = nullptr);
     TInet(const TInet&) = delete;
     TInet& operator=(const TInet&) = delete;
     // A worker still running is killed: no event follows, and nothing waits for the network.
@@ -45,6 +49,10 @@ public:
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000;
     int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
+    // The largest OnData block. An owner that takes bytes in bulk (a file transfer) raises
+    // it up to kReadSize to get each read of the network whole, in one event.
+    size_t BlockSize = kBlockSize;
+    static constexpr size_t kReadSize = 65536;
 
     // When set before Start, the worker frees itself once its thread ends; the owner must
     // then never free it or touch it once Start is called.
@@ -68,10 +76,9 @@ public:
 
 private:
     struct Shared;
-    static void Execute(std::shared_ptr<Shared> shared, TInet* selfFreeing);
-
     std::string m_key;
+    std::shared_ptr<TTransferEngine> m_engine; // the owner's, or one made at Start
     bool m_freeOnTerminate = false;
     std::shared_ptr<Shared> m_shared;
-    bool m_started = false; // a thread was asked for; its worker is let go, never joined
+    bool m_started = false; // handed to an engine; its request is let go, never waited for
 };

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs)
-    : Url(std::move(url)), Worker(std::make_unique<TInet>(Url)) {
+TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs,
+                       std::shared_ptr<TTransferEngine> engine)
+    : Url(std::move(url)), Worker(std::make_unique<TInet>(Url, std::move(engine))) {
     Worker->ConnectTimeoutMs = connectTimeoutMs;
     Worker->StallTimeoutMs = stallTimeoutMs;
     Worker->TotalTimeoutMs = std::max(kTotalTimeoutMs, connectTimeoutMs + stallTimeoutMs);

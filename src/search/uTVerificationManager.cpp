@@ -1,9 +1,15 @@
 #include "search/uTVerificationManager.h"
 
+#include <unordered_map>
+
 #include <QTimer>
 
+#include "core/uTStringUtils.h"
+#include "net/uTransferEngine.h"
+
 TVerificationManager::TVerificationManager(int maxRunning, int startsPerTick, int intervalMs)
-    : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick) {
+    : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick),
+      m_engine(std::make_shared<TTransferEngine>(1)) {
     Timer->setInterval(intervalMs);
     QObject::connect(Timer.get(), &QTimer::timeout, [this] { TimerTick(); });
 }
@@ -46,17 +52,24 @@ void TVerificationManager::PurgeFinished() {
 
 void TVerificationManager::TimerTick() {
     PurgeFinished();
-    for (int started = 0; started < StartsPerTick; ++started) {
-        if (Running.Count() >= MaxRunning || Pending.Count() == 0)
-            return;
-        const std::string url = Pending.Strings(0);
-        Pending.Delete(0);
+    // Pending is walked from the top; a link whose host has had its starts this tick waits
+    // for the next one, and the links behind it of other hosts go ahead.
+    std::unordered_map<std::string, int> startsOnHost;
+    for (int i = 0; i < Pending.Count() && Running.Count() < MaxRunning;) {
+        int& starts = startsOnHost[AsciiLowerCopy(TInet::ExtractHost(Pending.Strings(i)))];
+        if (starts >= StartsPerTick) {
+            ++i;
+            continue;
+        }
+        ++starts;
+        const std::string url = Pending.Strings(i);
+        Pending.Delete(i);
         StartCheck(url);
     }
 }
 
 void TVerificationManager::StartCheck(const std::string& url) {
-    auto check = std::make_unique<TCheckFile>(url, CheckConnectTimeoutMs, CheckStallTimeoutMs);
+    auto check = std::make_unique<TCheckFile>(url, CheckConnectTimeoutMs, CheckStallTimeoutMs, m_engine);
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
     const TLifelineRef alive = m_alive;

@@ -11,16 +11,19 @@
 #include "search/uTCheckFile.h"
 
 class QTimer;
+class TTransferEngine;
 
-// The program's pace for link checks: at most five at once, one started a tick, a tick
-// every 500 ms.
+// The program's pace for link checks: at most five at once, one started a tick on each host,
+// a tick every 500 ms.
 inline constexpr int kChecksAtOnce = 5;
 inline constexpr int kCheckStartsPerTick = 1;
 inline constexpr int kCheckTickMs = 500;
 
-// Checks queued links in the background: at most StartsPerTick started a tick, at most
-// MaxRunning held at once (a finished check gives up its place at the next tick's purge).
-// Outcomes reach the receiver on the GUI thread.
+// Checks queued links in the background: at most StartsPerTick started a tick on each host
+// (the pace is politeness to the file hosts, so links of different hosts do not wait for
+// each other), at most MaxRunning held at once (a finished check gives up its place at the
+// next tick's purge). Links of one host start in the order added. Outcomes reach the
+// receiver on the GUI thread.
 class TVerificationManager {
 public:
     TVerificationManager(int maxRunning, int startsPerTick, int intervalMs);
@@ -59,5 +62,6 @@ private:
     void StartCheck(const std::string& url);
     int m_round = 0;          // counts the rounds of checks: a round begins at the first Add after a Stop
     bool m_roundOpen = false; // an Add has begun the current round
+    std::shared_ptr<TTransferEngine> m_engine; // the checks' requests share its thread
     TLifeline m_alive = MakeLifeline();
 };

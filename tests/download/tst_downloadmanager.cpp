@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -55,6 +58,8 @@ private slots:
     void nameSearchGivesUp();
     void foldersCanChangeWhileRunning();
     void destroyingEndsTransfersWithoutEvents();
+    void manyEndingAtOnceKeepEachDownloadsOrder();
+    void cancelWhileTheEngineIsFull();
 
 private:
     std::string Done() const { return m_done->path().toStdString(); }
@@ -272,6 +277,84 @@ void TestDownloadManager::destroyingEndsTransfersWithoutEvents() {
     QTest::qWait(200);
     QVERIFY(m_events.log.isEmpty());
     QCOMPARE(m_events.progress, progress);
+}
+
+void TestDownloadManager::manyEndingAtOnceKeepEachDownloadsOrder() {
+    // Many more transfers than engine threads, ending together, some of them cut short: each
+    // download hears its progress, then exactly one end, and nothing after it.
+    constexpr int kCount = 300;
+    std::map<std::string, QStringList> byKey;
+    std::map<std::string, int64_t> lastReceived;
+    m_manager->OnDownloadProgress = [&](const std::string& key, const TDownload& download) {
+        byKey[key] << "progress";
+        QVERIFY(download.Received >= lastReceived[key]);
+        lastReceived[key] = download.Received;
+    };
+    m_manager->OnDownloadComplete = [&](const std::string& key) { byKey[key] << "complete"; };
+    m_manager->OnDownloadError = [&](const std::string& key) { byKey[key] << "error"; };
+    for (int i = 0; i < kCount; ++i) {
+        TScriptedResponse response = TScriptedResponse::Ok(std::string(size_t(20000 + i * 100), 'm'));
+        if (i % 10 == 0)
+            response.CutAfter = 5000;
+        const std::string address = "many.test/" + std::to_string(i) + ".mp3";
+        m_server->Serve(address, response);
+        m_manager->AddDownload(Result("http://" + address, "song.mp3"));
+    }
+    const auto ended = [&] {
+        return std::count_if(byKey.begin(), byKey.end(), [](const auto& entry) {
+            return entry.second.contains("complete") || entry.second.contains("error");
+        });
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(ended(), long(kCount), 60000);
+    QTest::qWait(3 * int(TDownloadManager::kProgressInterval.count()));
+    for (int i = 0; i < kCount; ++i) {
+        const std::string key = "http://many.test/" + std::to_string(i) + ".mp3";
+        const QStringList& events = byKey[key];
+        const QString end = i % 10 == 0 ? "error" : "complete";
+        QCOMPARE(events.count(end), 1);
+        QCOMPARE(events.last(), end); // nothing after the end
+        QCOMPARE(events.size(), events.count("progress") + 1);
+        const TDownload* download = m_manager->Find(key);
+        if (i % 10 != 0) {
+            QCOMPARE(lastReceived[key], int64_t(20000 + i * 100)); // the last figures came first
+            QCOMPARE(download->Progress, 100);
+            QCOMPARE(int64_t(fs::file_size(download->FilePath)), int64_t(20000 + i * 100));
+        }
+    }
+    // Every download had a name of its own.
+    std::set<std::string> paths;
+    for (int i = 0; i < kCount; ++i)
+        paths.insert(m_manager->Items(i)->FilePath);
+    QCOMPARE(int(paths.size()), kCount);
+}
+
+void TestDownloadManager::cancelWhileTheEngineIsFull() {
+    // Stalled transfers hold every engine thread busy: a cancel still ends its own download
+    // at once, a new download still starts and finishes, and the others keep running.
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 's'));
+    stalled.StallAfter = 20000;
+    constexpr int kStalled = 40;
+    const size_t before = m_server->RequestCount();
+    for (int i = 0; i < kStalled; ++i) {
+        const std::string address = "full.test/" + std::to_string(i) + ".mp3";
+        m_server->Serve(address, stalled);
+        m_manager->AddDownload(Result("http://" + address, "s.mp3"));
+    }
+    QVERIFY(m_server->WaitForRequests(before + kStalled, 10000));
+    QTRY_COMPARE(int(m_manager->Items(kStalled - 1)->Received), 20000);
+    m_manager->CancelDownload("http://full.test/7.mp3");
+    QTRY_COMPARE(m_events.log, QStringList{"error http://full.test/7.mp3"});
+    m_server->Serve("full.test/late.mp3", TScriptedResponse::Ok("late"));
+    m_manager->AddDownload(Result("http://full.test/late.mp3", "late.mp3"));
+    QTRY_COMPARE(m_events.log.size(), 2);
+    QCOMPARE(m_events.log.last(), QStringLiteral("complete http://full.test/late.mp3"));
+    for (int i = 0; i < kStalled; ++i)
+        QCOMPARE(m_manager->Items(i)->Status(), i == 7 ? TDownload::StatusFailed : TDownload::StatusDownloading);
+    m_manager->CancelAllDownloads();
+    QTRY_COMPARE(m_events.log.size(), kStalled + 1);
+    QCOMPARE(m_events.log.count("error http://full.test/7.mp3"), 1);
+    for (int i = 0; i < kStalled; ++i)
+        QCOMPARE(m_manager->Items(i)->Status(), TDownload::StatusFailed);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadManager)

@@ -26,6 +26,7 @@ private slots:
     void answersAreJudgedByStatusAndLength();
     void checkReadsNoBody();
     void neverMoreThanFiveHeldAndOneStartPerTick();
+    void hostsArePacedApart();
     void linkAddedTwiceIsReportedTwice();
     void stopThenNewSearchPurgesOldChecks();
     void checkStoppedBeforeItsAnswerReportsFailure();
@@ -114,6 +115,30 @@ void TestVerification::neverMoreThanFiveHeldAndOneStartPerTick() {
     QTest::qWait(150);
     QCOMPARE(manager->Running.Count(), 5);
     QCOMPARE(m_server->RequestCount(), before + 5);
+}
+
+void TestVerification::hostsArePacedApart() {
+    // Each host gets its one start a tick; other hosts start beside it, up to five held.
+    TScriptedResponse stalled = TScriptedResponse::Ok("never");
+    stalled.StallBeforeAnswer = true;
+    const QStringList links{"a.test/1", "a.test/2", "a.test/3", "b.test/1", "B.TEST/2", "c.test/1"};
+    auto manager = std::make_unique<TVerificationManager>(5, 1, 30);
+    for (const QString& link : links) {
+        m_server->Serve(link.toLower().toStdString() + ".mp3", stalled);
+        manager->Add("http://" + link.toStdString() + ".mp3");
+    }
+    QList<QStringList> started;
+    for (int tick = 0; tick < 3; ++tick) {
+        manager->TimerTick();
+        QStringList running;
+        for (const auto& entry : manager->Running.Entries())
+            running << QString::fromStdString(entry.Line).mid(7).chopped(4);
+        started << running;
+    }
+    QCOMPARE(started.at(0), (QStringList{"a.test/1", "b.test/1", "c.test/1"}));
+    QCOMPARE(started.at(1), (QStringList{"a.test/1", "b.test/1", "c.test/1", "a.test/2", "B.TEST/2"}));
+    QCOMPARE(started.at(2), started.at(1)); // five held: nothing more
+    QCOMPARE(manager->Pending.Strings(0), std::string("http://a.test/3.mp3"));
 }
 
 void TestVerification::linkAddedTwiceIsReportedTwice() {

@@ -1,0 +1,189 @@
+#include "net/uTransferEngine.h"
+
+#include <curl/curl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <thread>
+#include <unordered_map>
+
+#include "core/uMpscQueue.h"
+#include "net/uCurlRequest.h"
+#include "net/uThreadStart.h"
+
+namespace {
+
+using TJobRef = std::shared_ptr<TTransferEngine::TJob>;
+
+// An idle lane sleeps this long between looks; requests and closing wake it at once.
+constexpr int kIdlePollMs = 60000;
+// While it drives requests, libcurl's own timers wake it sooner.
+constexpr int kBusyPollMs = 1000;
+
+// Linux keeps a nice value per thread: only the calling thread is lowered.
+void LowerThisThreadsPriority(int niceness) {
+    const auto thread = static_cast<id_t>(::gettid());
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    if (errno == 0)
+        ::setpriority(PRIO_PROCESS, thread, std::min(current + niceness, 19));
+}
+
+int LaneCount(int wanted) {
+    if (wanted > 0)
+        return wanted;
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(processors, 1, TTransferEngine::kMaxLanes);
+}
+
+} // namespace
+
+// One thread and one multi handle. Other threads only push onto its two queues (without a
+// lock) and wake it; everything else is the lane thread's own.
+struct TTransferEngine::TLane {
+    TLane() : Multi((EnsureCurlReady(), curl_multi_init())) {}
+    TLane(const TLane&) = delete;
+    TLane& operator=(const TLane&) = delete;
+    ~TLane() {
+        if (Multi != nullptr)
+            curl_multi_cleanup(Multi);
+    }
+
+    CURLM* const Multi;
+    TMpscQueue<TJobRef> Arrivals;
+    TMpscQueue<TJobRef> Cancels;
+    std::atomic<int> Load{0};         // requests handed to this lane and not yet ended
+    std::atomic<bool> Started{false}; // its thread runs
+    std::atomic<bool> Closing{false}; // the engine is gone: end once no request is left
+
+    void WakeUp() { curl_multi_wakeup(Multi); }
+    void Run();
+
+private:
+    void TakeArrivals();
+    void TakeCancels();
+    void TakeFinished();
+    void AddHop(const TJobRef& job);
+    void End(const TJobRef& job, int result);
+
+    std::unordered_map<TJob*, TJobRef> m_jobs; // each with its current hop in Multi
+};
+
+void TTransferEngine::TLane::Run() {
+    LowerThisThreadsPriority(kLaneNiceness);
+    for (;;) {
+        TakeArrivals();
+        TakeCancels();
+        if (m_jobs.empty() && Closing)
+            return;
+        int running = 0;
+        curl_multi_perform(Multi, &running);
+        TakeFinished();
+        curl_multi_poll(Multi, nullptr, 0, m_jobs.empty() ? kIdlePollMs : kBusyPollMs, nullptr);
+    }
+}
+
+void TTransferEngine::TLane::TakeArrivals() {
+    for (TJobRef job; Arrivals.TryPop(job);) {
+        TCurlRequest& request = job->Request();
+        // Cancel, from any thread, hands the request back to this lane to be ended now.
+        request.SetWakeUp([this, weak = std::weak_ptr<TJob>(job)] {
+            if (TJobRef cancelled = weak.lock())
+                Cancels.Push(std::move(cancelled));
+            WakeUp();
+        });
+        m_jobs.emplace(job.get(), job);
+        if (request.Begin())
+            AddHop(job);
+        else
+            End(job, request.Result());
+    }
+}
+
+void TTransferEngine::TLane::TakeCancels() {
+    for (TJobRef job; Cancels.TryPop(job);) {
+        if (m_jobs.count(job.get()) == 0)
+            continue; // ended meanwhile
+        curl_multi_remove_handle(Multi, job->Request().EasyHandle());
+        End(job, CURLE_ABORTED_BY_CALLBACK);
+    }
+}
+
+void TTransferEngine::TLane::TakeFinished() {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(Multi, &left)) {
+        if (message->msg != CURLMSG_DONE)
+            continue;
+        const auto code = static_cast<int>(message->data.result);
+        void* owner = nullptr;
+        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner);
+        curl_multi_remove_handle(Multi, message->easy_handle);
+        const auto found = m_jobs.find(static_cast<TJob*>(owner));
+        if (found == m_jobs.end())
+            continue;
+        const TJobRef job = found->second;
+        if (job->Request().HopDone(code))
+            AddHop(job);
+        else
+            End(job, job->Request().Result());
+    }
+}
+
+void TTransferEngine::TLane::AddHop(const TJobRef& job) {
+    CURL* const easy = job->Request().EasyHandle();
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, static_cast<void*>(job.get()));
+    if (curl_multi_add_handle(Multi, easy) != CURLM_OK)
+        End(job, CURLE_FAILED_INIT);
+}
+
+void TTransferEngine::TLane::End(const TJobRef& job, int result) {
+    job->Request().SetWakeUp(nullptr);
+    m_jobs.erase(job.get());
+    --Load;
+    try {
+        job->Finished(result);
+    } catch (...) {
+        // A job reports its own end; nothing of it may stop the lane.
+    }
+}
+
+TTransferEngine::TTransferEngine(int lanes) {
+    for (int i = LaneCount(lanes); i > 0; --i)
+        m_lanes.push_back(std::make_shared<TLane>());
+}
+
+TTransferEngine::~TTransferEngine() {
+    for (const auto& lane : m_lanes) {
+        lane->Closing = true;
+        if (lane->Started)
+            lane->WakeUp();
+    }
+}
+
+bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job) {
+    const auto lane = *std::min_element(m_lanes.begin(), m_lanes.end(), [](const auto& a, const auto& b) {
+        return a->Load.load(std::memory_order_relaxed) < b->Load.load(std::memory_order_relaxed);
+    });
+    if (lane->Multi == nullptr || !StartLane(lane))
+        return false;
+    ++lane->Load;
+    lane->Arrivals.Push(job);
+    lane->WakeUp();
+    return true;
+}
+
+bool TTransferEngine::StartLane(const std::shared_ptr<TLane>& lane) {
+    if (lane->Started)
+        return true;
+    std::lock_guard lock(m_startLock);
+    if (lane->Started)
+        return true;
+    // The thread holds its own share of the lane: nobody waits for it to end.
+    if (!StartDetachedThread([lane] { lane->Run(); }))
+        return false;
+    lane->Started = true;
+    return true;
+}
