@@ -155,7 +155,7 @@ int RunCliDownload(TCliDownloadOptions options) {
     };
     manager.OnDownloadError = [&](const std::string& key) {
         bars.Draw(true);
-        PrintFields({"failed", key});
+        PrintFields({"failed", key, manager.Find(key)->FailReason});
         bars.LinePrinted();
         allCompleted = false;
         finished();

@@ -46,8 +46,13 @@ public:
                          [](const std::string& engine, const std::string& title, const std::string& link) {
                              PrintFields({"result", engine, title, link});
                          });
-        QObject::connect(m_session.get(), &TSearchSession::EngineDone,
-                         [](const std::string& engine) { PrintFields({"engine-done", engine}); });
+        QObject::connect(m_session.get(), &TSearchSession::EngineDone, [this](const std::string& engine) {
+            const std::string problem = m_engines.EngineProblem(engine);
+            if (problem.empty())
+                PrintFields({"engine-done", engine});
+            else
+                PrintFields({"engine-done", engine, problem});
+        });
         QObject::connect(m_session.get(), &TSearchSession::SearchDone, [this] {
             PrintFields({"search-done"});
             FinishIfDone();
@@ -57,7 +62,7 @@ public:
             if (result.Status == TSearchResult::Verified)
                 PrintFields({"verified", result.Url, std::to_string(result.Size)});
             else
-                PrintFields({"failed", result.Url});
+                PrintFields({"failed", result.Url, result.Reason});
             ++m_checksReported;
             FinishIfDone();
         });
@@ -66,8 +71,11 @@ public:
 
 private:
     void FinishIfDone() {
-        if (!m_session->Searching() && m_checksReported >= m_session->Found())
-            QCoreApplication::exit(0);
+        if (m_session->Searching() || m_checksReported < m_session->Found())
+            return;
+        if (m_session->EveryEngineFailed())
+            std::fprintf(stderr, "orvalo-cli: no site could be reached\n");
+        QCoreApplication::exit(m_session->EveryEngineFailed() ? 2 : 0);
     }
 
     const TCliSearchOptions& m_options;

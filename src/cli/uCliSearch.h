@@ -10,8 +10,9 @@ struct TCliSearchOptions {
 };
 
 // Runs one search with the program's own limits, verifies every distinct link and prints
-// one tab-separated line per event on standard output. Returns the exit code: 0 when the
-// search ended and every check reported, 1 when no engine loaded or the time ran out.
+// one tab-separated line per event on standard output, failures with their reasons. Returns
+// the exit code: 0 when the search ended and every check reported, 1 when no engine loaded
+// or the time ran out, 2 when no engine's site could be reached.
 int RunCliSearch(const TCliSearchOptions& options);
 
 // Prints a line of tab-separated fields, each with its control bytes made spaces, at once.

@@ -25,6 +25,7 @@ public:
     int64_t Received = 0;
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second
+    std::string FailReason; // why it failed ("HTTP 404", "disk full" ...); empty otherwise
 
     int Status() const { return Failed ? StatusFailed : (Completed ? StatusComplete : StatusDownloading); }
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 #include <QTimer>
@@ -206,8 +207,8 @@ std::string TDownloadManager::ReserveFileName(const std::string& path, int* file
     return {};
 }
 
-void TDownloadManager::FailLater(const std::string& key) {
-    HandOver(m_alive, [this, key] { WorkerError(key); });
+void TDownloadManager::FailLater(const std::string& key, const std::string& reason) {
+    HandOver(m_alive, [this, key, reason] { WorkerError(key, reason); });
 }
 
 void TDownloadManager::PurgeWorkers() {
@@ -237,7 +238,7 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
     const std::string path = ReserveFileName(wanted, &file);
     SetFilePath(added, path.empty() ? wanted : path);
     if (path.empty()) {
-        FailLater(added.Key);
+        FailLater(added.Key, std::string("the file could not be made: ") + std::strerror(errno));
         return;
     }
     added.OwnsFile = true;
@@ -251,13 +252,14 @@ void TDownloadManager::RestartDownload(const std::string& key) {
     if (download == nullptr || Workers.IndexOf(key) >= 0 || !download->Failed)
         return;
     download->Failed = false;
+    download->FailReason.clear();
     // A restart writes its own file again; one that went with the failure is made anew,
     // under its old name when that is still free.
     int file = -1;
     if (!download->OwnsFile) {
         const std::string path = ReserveFileName(download->FilePath, &file);
         if (path.empty()) {
-            FailLater(key);
+            FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
             return;
         }
         SetFilePath(*download, path);
@@ -276,10 +278,10 @@ void TDownloadManager::StartWorker(const TDownload& download, int file) {
     worker->OnProgress = [relay](const std::string&, int64_t total, int64_t received, int64_t speed) {
         relay->Report({total, received, speed});
     };
-    worker->OnError = [this, alive, relay](const std::string& key) {
-        HandOver(alive, [this, relay, key] {
+    worker->OnError = [this, alive, relay](const std::string& key, const std::string& reason) {
+        HandOver(alive, [this, relay, key, reason] {
             StopReporting(relay);
-            WorkerError(key);
+            WorkerError(key, reason);
         });
     };
     worker->OnComplete = [this, alive, relay](const std::string& key) {
@@ -349,10 +351,11 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
         OnDownloadProgress(key, *download);
 }
 
-void TDownloadManager::WorkerError(const std::string& key) {
+void TDownloadManager::WorkerError(const std::string& key, const std::string& reason) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    download->FailReason = reason;
     // A download that failed before its first byte leaves no empty file behind.
     struct stat info {};
     if (download->OwnsFile && ::lstat(download->FilePath.c_str(), &info) == 0 &&
@@ -408,6 +411,7 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
         // A copy that could not be made whole (a full disk, a folder gone) is no completed
         // download: the file in the incomplete folder stays for a restart.
         download->Failed = true;
+        download->FailReason = "it could not be put into the download folder";
         if (OnDownloadError)
             OnDownloadError(key);
         return;

@@ -70,7 +70,7 @@ public:
     void KillAll();
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
-    void WorkerError(const std::string& key);
+    void WorkerError(const std::string& key, const std::string& reason);
     void WorkerComplete(const std::string& key);
 
     // How often the figures of running downloads are collected.
@@ -94,7 +94,7 @@ private:
     void SetFilePath(TDownload& download, const std::string& path);
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
-    void FailLater(const std::string& key);
+    void FailLater(const std::string& key, const std::string& reason);
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
     std::shared_ptr<TTransferEngine> m_engine;

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
+
+#include "net/uCurlRequest.h"
 
 uint32_t TickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -52,8 +55,10 @@ bool TGetFile::IsRunning() const {
 }
 
 void TGetFile::Stop() {
-    if (IsRunning())
-        Worker->Stop();
+    if (!IsRunning())
+        return;
+    m_cancelled = true;
+    Worker->Stop();
 }
 
 void TGetFile::Kill() {
@@ -82,8 +87,10 @@ bool TGetFile::OpenForAppending() {
     // first byte); later ones append.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_fileStarted ? O_APPEND : O_TRUNC);
     m_fd = ::open(FilePath.c_str(), flags, 0644);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        m_writeError = errno;
         return false;
+    }
     // A file made anew holds none of the bytes written before.
     m_bytesInFile = 0;
     m_fileStarted = true;
@@ -102,8 +109,10 @@ size_t TGetFile::Append(std::string_view bytes) {
         const ssize_t n = ::write(m_fd, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            m_writeError = n < 0 ? errno : ENOSPC;
             break;
+        }
         written += static_cast<size_t>(n);
     }
     m_bytesInFile += static_cast<int64_t>(written);
@@ -131,12 +140,32 @@ bool TGetFile::Store(std::string_view chunk) {
     return Buffer.size() < FlushThreshold || Flush();
 }
 
-void TGetFile::ReportFailure() {
+void TGetFile::ReportFailure(const std::string& reason) {
     CloseFile();
     if (Reported || !OnError)
         return;
     Reported = true;
-    OnError(Key);
+    OnError(Key, reason);
+}
+
+std::string TGetFile::WriteFailure() const {
+    switch (m_writeError) {
+    case ENOSPC:
+        return "disk full";
+    case EDQUOT:
+        return "disk quota exceeded";
+    case EFBIG:
+        return "file too large for the disk";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "the incomplete folder cannot be written";
+    case ENOENT:
+    case ENOTDIR:
+        return "the incomplete folder is missing";
+    default:
+        return m_writeError != 0 ? std::strerror(m_writeError) : "the file could not be written";
+    }
 }
 
 void TGetFile::ReportCompletion() {
@@ -146,8 +175,12 @@ void TGetFile::ReportCompletion() {
     OnComplete(Key);
 }
 
-void TGetFile::WorkerError(const std::string&, int) {
-    ReportFailure();
+void TGetFile::WorkerError(const std::string&, int errorCode) {
+    // A connection lost after part of the body came: how much came is what the user needs.
+    if (LostConnection(errorCode) && TotalSize > 0 && Received < TotalSize)
+        ReportFailure(CutShort());
+    else
+        ReportFailure(ErrorReason(errorCode));
 }
 
 void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t contentLength) {
@@ -156,7 +189,10 @@ void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t content
         return;
     }
     Worker->Stop();
-    ReportFailure();
+    if (statusCode != 200)
+        ReportFailure(StatusReason(statusCode));
+    else
+        ReportFailure(contentLength == 0 ? "empty file" : "no file size given");
 }
 
 void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
@@ -169,7 +205,7 @@ void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
     Received += static_cast<int64_t>(chunk.size());
     if (!Store(chunk) && Buffer.size() > MaxUnwrittenBytes) {
         Worker->Stop();
-        ReportFailure();
+        ReportFailure(WriteFailure());
         return;
     }
     const uint32_t elapsed = static_cast<uint32_t>(m_now - StartTick) / 1000;
@@ -179,15 +215,32 @@ void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
 }
 
 void TGetFile::WorkerFailed(const std::string&) {
-    ReportFailure();
+    // Ended without a judgement of its own: stopped by the owner, or the connection ended (or
+    // stalled) before the body was whole.
+    if (m_cancelled || TotalSize <= 0)
+        ReportFailure("cancelled");
+    else
+        ReportFailure(CutShort());
+}
+
+std::string TGetFile::CutShort() const {
+    return "cut short at " + std::to_string(Received) + " of " + std::to_string(TotalSize) + " bytes";
 }
 
 void TGetFile::WorkerComplete(const std::string&) {
     // Bytes that cannot reach the disk (a full disk, a folder gone read-only), or a file
     // deleted and made anew part-way, leave the file incomplete: that is a failed download,
     // whatever the network did.
-    if (!Flush() || Received != TotalSize || m_bytesInFile != TotalSize || FileVanished()) {
-        ReportFailure();
+    if (!Flush()) {
+        ReportFailure(WriteFailure());
+        return;
+    }
+    if (Received != TotalSize) {
+        ReportFailure(CutShort());
+        return;
+    }
+    if (m_bytesInFile != TotalSize || FileVanished()) {
+        ReportFailure("the file was removed while it downloaded");
         return;
     }
     CloseFile();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,7 +43,9 @@ public:
     std::function<uint32_t()> Tick = TickCount;
 
     std::function<void(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond)> OnProgress;
-    std::function<void(const std::string& key)> OnError;
+    // `reason` says why, as the window shows it ("HTTP 404", "cut short at 10 of 20 bytes",
+    // "disk full" ...).
+    std::function<void(const std::string& key, const std::string& reason)> OnError;
     std::function<void(const std::string& key)> OnComplete;
 
     // `file`, when given, is a descriptor of the file at filePath made empty for this
@@ -68,7 +71,10 @@ public:
     void WorkerComplete(const std::string& key);
 
 private:
-    void ReportFailure();
+    void ReportFailure(const std::string& reason);
+    // Why the bytes did not reach the file, from the last refused write or open.
+    std::string WriteFailure() const;
+    std::string CutShort() const;
     void ReportCompletion();
     bool OpenForAppending();
     bool FileVanished() const;
@@ -84,5 +90,7 @@ private:
     // before every write, at most once a second of the transfer.
     uint32_t m_lastFileCheck = 0;
     uint32_t m_now = 0; // the tick of the block being taken
+    int m_writeError = 0; // errno of the last write or open the disk refused
+    std::atomic<bool> m_cancelled{false}; // stopped by the owner
     static constexpr uint32_t kFileCheckIntervalMs = 1000;
 };

@@ -62,6 +62,8 @@ void THTTPGet::Abort() {
 }
 
 void THTTPGet::WorkerDone(const THTTPGetThread& worker) {
+    LastStatus = worker.StatusCode;
+    LastFailure = worker.Succeeded ? std::string() : worker.Failure.empty() ? std::string("cancelled") : worker.Failure;
     if (worker.Succeeded) {
         if (worker.ToFile) {
             if (OnFileComplete)
@@ -135,6 +137,7 @@ void THTTPGetThread::Run() {
     request.OnHeaders = [&](const TCurlRequest::Headers& headers) {
         if (Terminated())
             return false;
+        StatusCode = static_cast<int>(headers.Status);
         Succeeded = headers.ContentLength.has_value();
         ContentLength = ContentLengthValue(headers.ContentLength);
         if (!headers.ContentLength && BinaryData)
@@ -195,6 +198,10 @@ void THTTPGetThread::Run() {
     if (abortedInLoop || failedToStore || !flushed || !request.HeadersDelivered() || result != 0 ||
         request.StoppedByOwner()) {
         Succeeded = false;
+        if (result != 0 && !request.StoppedByOwner() && !abortedInLoop)
+            Failure = request.HeadersDelivered() ? std::string("connection lost") : ErrorReason(result);
+        else if (failedToStore)
+            Failure = "page too large";
         return;
     }
     if (ToFile)

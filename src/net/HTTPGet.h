@@ -70,6 +70,10 @@ public:
 
     // The fetch in flight, empty when idle.
     std::shared_ptr<THTTPGetThread> Worker;
+    // Of the last fetch, while its outcome event runs and after: the answer's status (0 when
+    // none came), and why it failed ("timed out", "host not found" ...; empty when it did not).
+    int LastStatus = 0;
+    std::string LastFailure;
 
 private:
     void StartWorker(bool toFile);
@@ -97,6 +101,8 @@ public:
 
     std::string ReceivedData;
     std::atomic<bool> Succeeded{false};
+    int StatusCode = 0;  // of the answer; 0 when none came
+    std::string Failure; // why the fetch failed, in the window's words
     int64_t ContentLength = 0;
     uint32_t ChunkSize = 0;
     int64_t ReceivedBytes = 0;

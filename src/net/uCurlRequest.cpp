@@ -68,6 +68,45 @@ std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
 
 } // namespace
 
+std::string ErrorReason(int errorCode) {
+    switch (errorCode) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return "host not found";
+    case CURLE_COULDNT_CONNECT:
+        return "connection refused";
+    case CURLE_OPERATION_TIMEDOUT:
+        return "timed out";
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+        return "connection lost";
+    case CURLE_TOO_MANY_REDIRECTS:
+        return "too many redirects";
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return "answer not understood";
+    case CURLE_ABORTED_BY_CALLBACK:
+        return "cancelled";
+    case kErrorHeaderNotFound:
+        return "no file size given";
+    case kErrorBadAddress:
+        return "bad address";
+    case kErrorBadRedirect:
+        return "redirect refused";
+    default:
+        return curl_easy_strerror(static_cast<CURLcode>(errorCode));
+    }
+}
+
+bool LostConnection(int errorCode) {
+    return errorCode == CURLE_PARTIAL_FILE || errorCode == CURLE_RECV_ERROR || errorCode == CURLE_GOT_NOTHING;
+}
+
+std::string StatusReason(int statusCode) {
+    return "HTTP " + std::to_string(statusCode);
+}
+
 void EnsureCurlReady() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });

@@ -30,6 +30,13 @@ inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-L
 inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
 inline constexpr int kErrorBadRedirect = 1003;    // a redirect leads off http port 80
 
+// Why a request failed, in the words the window shows: "timed out", "host not found",
+// "connection refused" ... for an error code; "HTTP 404" for an answer's status.
+std::string ErrorReason(int errorCode);
+std::string StatusReason(int statusCode);
+// Whether the error is a connection that ended before the answer was whole.
+bool LostConnection(int errorCode);
+
 // Sets libcurl up for the process, once, whichever thread asks first.
 void EnsureCurlReady();
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "net/uCurlRequest.h"
+
 TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs,
                        std::shared_ptr<TTransferEngine> engine)
     : Url(std::move(url)), Worker(std::make_unique<TInet>(Url, std::move(engine))) {
@@ -42,11 +44,16 @@ void TCheckFile::Kill() {
     HasThread = false;
 }
 
-void TCheckFile::RequestFailed(const std::string&, int) {
+void TCheckFile::RequestFailed(const std::string&, int errorCode) {
+    // Ended with no error of its own: it was stopped before an answer came.
+    Fail(errorCode == 0 ? std::string("cancelled") : ErrorReason(errorCode));
+}
+
+void TCheckFile::Fail(const std::string& reason) {
     if (Reported || !OnCheckFailed)
         return;
     Reported = true;
-    OnCheckFailed(Url);
+    OnCheckFailed(Url, reason);
 }
 
 void TCheckFile::HeadersReceived(const std::string&, int statusCode, int64_t contentLength) {
@@ -56,8 +63,7 @@ void TCheckFile::HeadersReceived(const std::string&, int statusCode, int64_t con
             Reported = true;
             OnCheckVerified(Url, contentLength);
         }
-    } else if (!Reported && OnCheckFailed) {
-        Reported = true;
-        OnCheckFailed(Url);
+    } else {
+        Fail(statusCode != 200 ? StatusReason(statusCode) : std::string("empty file"));
     }
 }

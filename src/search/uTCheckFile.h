@@ -30,7 +30,8 @@ public:
     std::unique_ptr<TInet> Worker;
     bool HasThread = true; // cleared by Kill
     bool Reported = false;
-    std::function<void(const std::string& url)> OnCheckFailed;
+    // `reason` says why, as the window shows it ("HTTP 404", "timed out" ...).
+    std::function<void(const std::string& url, const std::string& reason)> OnCheckFailed;
     std::function<void(const std::string& url, int64_t size)> OnCheckVerified;
 
     void Start(const std::string& url);
@@ -41,4 +42,7 @@ public:
 
     void RequestFailed(const std::string& key, int errorCode);
     void HeadersReceived(const std::string& key, int statusCode, int64_t contentLength);
+
+private:
+    void Fail(const std::string& reason);
 };

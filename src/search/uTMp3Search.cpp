@@ -4,6 +4,7 @@
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
 #include "net/HTTPGet.h"
+#include "net/uCurlRequest.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMp3Search.h"
@@ -25,12 +26,19 @@ void TMp3Search::BindGetter(THTTPGet& getter) {
 
 void TMp3Search::ParseResults(const std::string&) {}
 
-void TMp3Search::PageReceived(THTTPGet*, const std::string& data) {
+void TMp3Search::PageReceived(THTTPGet* sender, const std::string& data) {
+    NoteAnswer(sender);
     ParseResults(data);
     ReportComplete();
 }
 
+void TMp3Search::NoteAnswer(const THTTPGet* sender) {
+    if (sender == Getter.get() && sender->LastStatus >= 400)
+        Problem = StatusReason(sender->LastStatus);
+}
+
 void TMp3Search::Search(const std::string& key) {
+    Problem.clear();
     Getter->URL = UrlPrefix + key + UrlSuffix;
     Getter->Fetch();
 }
@@ -39,7 +47,12 @@ void TMp3Search::Abort() {
     Getter->Abort();
 }
 
-void TMp3Search::FetchFailed(THTTPGet*) {
+void TMp3Search::FetchFailed(THTTPGet* sender) {
+    // A site that cannot be reached at all is named so, whatever the connection said.
+    if (sender == Getter.get()) {
+        const std::string& failure = sender->LastFailure;
+        Problem = failure == "host not found" || failure == "connection refused" ? "unreachable" : failure;
+    }
     if (OnEngineError)
         OnEngineError(EngineKey);
 }

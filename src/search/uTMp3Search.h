@@ -41,6 +41,9 @@ public:
     TEngineEvent OnEngineError;
     TResultEvent OnResultFound;
     TEngineEvent OnEngineComplete;
+    // Why the last search's result page did not come ("unreachable", "HTTP 503" ...); empty
+    // when it came.
+    std::string Problem;
 
     // Scrapes a result page, reporting each file found. The base finds nothing.
     virtual void ParseResults(const std::string& page);
@@ -51,6 +54,9 @@ public:
     // Stops the result-page fetch only.
     void Abort();
     void FetchFailed(THTTPGet* sender);
+
+    // Takes what a fetch of the result page answered: an error status is the engine's problem.
+    void NoteAnswer(const THTTPGet* sender);
 
     // "http://" and the host of UrlPrefix, with or without a trailing "/".
     std::string SiteRoot(bool trailingSlash) const;

@@ -68,6 +68,11 @@ void TSearchManager::StartNext() {
     }
 }
 
+std::string TSearchManager::EngineProblem(const std::string& engineKey) const {
+    const TMp3Search* engine = EngineOf(engineKey);
+    return engine == nullptr ? std::string() : engine->Problem;
+}
+
 void TSearchManager::EngineResult(const std::string& engineKey, const std::string& title, const std::string& url) {
     if (!Stopped && OnResultFound)
         OnResultFound(engineKey, title, url);

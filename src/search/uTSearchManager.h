@@ -49,6 +49,9 @@ public:
     void Stop();
     void StartNext();
 
+    // Why the engine's last search failed; empty when it did not (or there is no such engine).
+    std::string EngineProblem(const std::string& engineKey) const;
+
     void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
     void EngineFailed(const std::string& engineKey);
     void EngineComplete(const std::string& engineKey);

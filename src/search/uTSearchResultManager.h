@@ -29,6 +29,8 @@ public:
     std::string Artist;
     int64_t Downloads = 0;
     std::string Password;
+    // Why the link check failed ("HTTP 404", "timed out" ...); empty otherwise.
+    std::string Reason;
 };
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive

@@ -1,5 +1,8 @@
 #include "search/uTSearchSession.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QPointer>
 
 #include "core/uTStringList.h"
@@ -30,27 +33,51 @@ TSearchSession::TSearchSession(TSearchManager& engines, TVerificationManager& ch
         if (self)
             self->SearchEnded();
     };
-    m_checks.OnLinkFailed = [self](const std::string& link) {
+    m_checks.OnLinkFailed = [self](const std::string& link, const std::string& reason) {
         if (self)
-            self->LinkChecked(link, TSearchResult::Failed, 0);
+            self->LinkChecked(link, TSearchResult::Failed, 0, reason);
     };
     m_checks.OnLinkVerified = [self](const std::string& link, int64_t size) {
         if (self)
-            self->LinkChecked(link, TSearchResult::Verified, size);
+            self->LinkChecked(link, TSearchResult::Verified, size, {});
     };
 }
 
 void TSearchSession::LoadEngineNames() {
+    for (TCounter& counter : m_counters)
+        counter.Engines = 0;
     for (int i = 0; i < m_engineList.Count(); ++i) {
         std::string name = m_engineList.ValueFromIndex(i);
         const int next = static_cast<int>(m_counters.size());
         if (m_counterOfName.emplace(name, next).second)
-            m_counters.push_back(TCounter{std::move(name), 0});
+            m_counters.push_back(TCounter{std::move(name), 0, 0, 0, 0, {}});
+        ++m_counters[static_cast<size_t>(m_counterOfName[m_engineList.ValueFromIndex(i)])].Engines;
     }
 }
 
 int TSearchSession::Found() const {
     return m_results.Count();
+}
+
+TSearchSession::TEngineState TSearchSession::EngineState(int engine) const {
+    const TCounter& counter = m_counters[static_cast<size_t>(engine)];
+    if (counter.Running > 0)
+        return TEngineState::Searching;
+    if (!m_everStarted)
+        return TEngineState::Idle;
+    if (counter.Failed > 0 && counter.Failed == counter.Engines)
+        return TEngineState::Failed;
+    return TEngineState::Done;
+}
+
+bool TSearchSession::EveryEngineFailed() const {
+    if (m_searching || m_cancelled || !m_everStarted || m_counters.empty())
+        return false;
+    for (const TCounter& counter : m_counters) {
+        if (counter.Failed < counter.Engines)
+            return false;
+    }
+    return true;
 }
 
 int TSearchSession::FilesOf(const std::string& displayName) const {
@@ -77,9 +104,15 @@ void TSearchSession::Start(const std::string& key) {
     m_results.Clear();
     m_cancelled = false;
     m_verified = 0;
-    for (TCounter& counter : m_counters)
+    m_checked = 0;
+    for (TCounter& counter : m_counters) {
         counter.Files = 0;
+        counter.Running = counter.Engines;
+        counter.Failed = 0;
+        counter.Reason.clear();
+    }
     m_searching = true;
+    m_everStarted = true;
     emit Started();
     SetProgress(0);
     m_engines.Search(key);
@@ -88,6 +121,11 @@ void TSearchSession::Start(const std::string& key) {
 void TSearchSession::Cancel() {
     m_cancelled = true;
     m_searching = false;
+    // Engines stopped in the middle are neither searching nor failed.
+    for (size_t i = 0; i < m_counters.size(); ++i) {
+        if (std::exchange(m_counters[i].Running, 0) > 0)
+            emit EngineChanged(static_cast<int>(i));
+    }
     m_engines.Stop();
     m_checks.Stop();
 }
@@ -114,10 +152,24 @@ void TSearchSession::Count(const std::string& displayName) {
     if (found == m_counterOfName.end())
         return;
     ++m_counters[static_cast<size_t>(found->second)].Files;
-    emit EngineCounted(found->second);
+    emit EngineChanged(found->second);
+}
+
+int TSearchSession::CounterOf(const std::string& engineKey) const {
+    const auto found = m_counterOfName.find(m_engineList.Values(engineKey));
+    return found == m_counterOfName.end() ? -1 : found->second;
 }
 
 void TSearchSession::EngineEnded(const std::string& engineKey) {
+    if (const int index = CounterOf(engineKey); index >= 0) {
+        TCounter& counter = m_counters[static_cast<size_t>(index)];
+        counter.Running = std::max(0, counter.Running - 1);
+        if (std::string problem = m_engines.EngineProblem(engineKey); !problem.empty()) {
+            ++counter.Failed;
+            counter.Reason = std::move(problem);
+        }
+        emit EngineChanged(index);
+    }
     emit EngineDone(engineKey);
     const int engines = m_engineList.Count();
     if (engines == 0)
@@ -139,12 +191,14 @@ void TSearchSession::SetProgress(int percent) {
     emit ProgressChanged(percent);
 }
 
-void TSearchSession::LinkChecked(const std::string& link, int status, int64_t size) {
+void TSearchSession::LinkChecked(const std::string& link, int status, int64_t size, const std::string& reason) {
     const int index = m_results.IndexOfKey(link);
     if (index < 0 || m_cancelled)
         return;
     TSearchResult& result = *m_results.Item(index);
     result.Status = status;
+    result.Reason = reason;
+    ++m_checked;
     if (status == TSearchResult::Verified) {
         result.Size = size;
         ++m_verified;

@@ -31,10 +31,16 @@ public:
     // are ignored.
     void Cancel();
 
+    enum class TEngineState { Idle, Searching, Done, Failed };
+
     bool Searching() const { return m_searching; }
     bool Cancelled() const { return m_cancelled; }
     int Found() const;
     int Verified() const { return m_verified; }
+    // Links found whose check has not reported yet.
+    int Unchecked() const { return Found() - m_checked; }
+    // The search has ended and no engine's result page came.
+    bool EveryEngineFailed() const;
     int Progress() const { return m_progress; }
     const TSearchResultManager& Results() const { return m_results; }
 
@@ -43,6 +49,10 @@ public:
     int EngineCount() const { return static_cast<int>(m_counters.size()); }
     const std::string& EngineName(int engine) const { return m_counters[static_cast<size_t>(engine)].Name; }
     int EngineFiles(int engine) const { return m_counters[static_cast<size_t>(engine)].Files; }
+    // What the engines under one display name are doing: searching while one of them is,
+    // failed when every one of them failed (with the last failure's reason), done otherwise.
+    TEngineState EngineState(int engine) const;
+    const std::string& EngineReason(int engine) const { return m_counters[static_cast<size_t>(engine)].Reason; }
     // The count of the engines shown under `displayName`; -1 when there is none.
     int FilesOf(const std::string& displayName) const;
     // Takes the engine list anew (after engines were loaded).
@@ -62,7 +72,8 @@ signals:
     // The result at `index` of the store was added, or its status or size changed.
     void ResultAdded(int index);
     void ResultChanged(int index);
-    void EngineCounted(int engine);
+    // An engine's counter or state changed.
+    void EngineChanged(int engine);
     void EngineDone(const std::string& engineKey);
     void ProgressChanged(int percent);
     // Every engine has ended; the checks go on.
@@ -72,12 +83,17 @@ private:
     struct TCounter {
         std::string Name;
         int Files = 0;
+        int Engines = 0; // of this display name
+        int Running = 0;
+        int Failed = 0;
+        std::string Reason;
     };
     void ResultFound(const std::string& engineKey, const std::string& title, const std::string& link);
     void EngineEnded(const std::string& engineKey);
     void SearchEnded();
-    void LinkChecked(const std::string& link, int status, int64_t size);
+    void LinkChecked(const std::string& link, int status, int64_t size, const std::string& reason);
     void Count(const std::string& displayName);
+    int CounterOf(const std::string& engineKey) const;
     void SetProgress(int percent);
 
     TSearchManager& m_engines;
@@ -87,7 +103,9 @@ private:
     std::vector<TCounter> m_counters;
     std::unordered_map<std::string, int> m_counterOfName;
     bool m_searching = false;
+    bool m_everStarted = false;
     bool m_cancelled = false;
     int m_verified = 0;
+    int m_checked = 0; // check outcomes taken, verified or failed
     int m_progress = 0;
 };

@@ -61,6 +61,7 @@ void TTwoStageSearch::PageReceived(THTTPGet* sender, const std::string& data) {
     // arrives after a new search started must not be read as the new result page, nor the
     // new result page as a detail page.
     if (sender == Getter.get()) {
+        NoteAnswer(sender);
         ParseResults(data);
         DetailStage = true;
     } else {

@@ -74,10 +74,10 @@ void TVerificationManager::StartCheck(const std::string& url) {
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
     const TLifelineRef alive = m_alive;
     const int round = m_round;
-    check->OnCheckFailed = [this, alive, round](const std::string& link) {
-        HandOver(alive, [this, round, link] {
+    check->OnCheckFailed = [this, alive, round](const std::string& link, const std::string& reason) {
+        HandOver(alive, [this, round, link, reason] {
             if (round == m_round)
-                CheckFailed(link);
+                CheckFailed(link, reason);
         });
     };
     check->OnCheckVerified = [this, alive, round](const std::string& link, int64_t size) {
@@ -96,9 +96,9 @@ void TVerificationManager::KillAll() {
         entry.Object->Kill();
 }
 
-void TVerificationManager::CheckFailed(const std::string& url) {
+void TVerificationManager::CheckFailed(const std::string& url, const std::string& reason) {
     if (OnLinkFailed)
-        OnLinkFailed(url);
+        OnLinkFailed(url, reason);
 }
 
 void TVerificationManager::CheckVerified(const std::string& url, int64_t size) {

@@ -40,7 +40,7 @@ public:
     int CheckConnectTimeoutMs = TCheckFile::kConnectTimeoutMs;
     int CheckStallTimeoutMs = TCheckFile::kStallTimeoutMs;
 
-    std::function<void(const std::string& url)> OnLinkFailed;
+    std::function<void(const std::string& url, const std::string& reason)> OnLinkFailed;
     std::function<void(const std::string& url, int64_t size)> OnLinkVerified;
 
     void Add(const std::string& url);
@@ -55,7 +55,7 @@ public:
     void PurgeFinished();
     void KillAll();
 
-    void CheckFailed(const std::string& url);
+    void CheckFailed(const std::string& url, const std::string& reason);
     void CheckVerified(const std::string& url, int64_t size);
 
 private:

@@ -6,6 +6,7 @@
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
+#include "ui/uReadable.h"
 
 namespace {
 using K = TColumnKind;
@@ -50,6 +51,34 @@ QString TDownloadsModel::StatusWords(int status) {
         return QStringLiteral("Failed");
     default:
         return QStringLiteral("Downloading");
+    }
+}
+
+QString TDownloadsModel::StatusDescription(const TDownloadRow& row) {
+    const QString words = StatusWords(row.Status);
+    return row.Status == TDownload::StatusFailed && !row.Reason.isEmpty() ? words + QStringLiteral(": ") + row.Reason
+                                                                           : words;
+}
+
+QString TDownloadsModel::Readable(const TDownloadRow& row, int column) const {
+    switch (column) {
+    case ColStatus:
+        return StatusDescription(row);
+    case ColTitle:
+        return row.Title; // long titles are cut in the column
+    case ColSize:
+        return ReadableSize(row.Size);
+    case ColReceived:
+        return ReadableSize(row.Received) + QStringLiteral(" of ") + ReadableSize(row.Size);
+    case ColSpeed:
+        return ReadableSize(row.Speed) + QStringLiteral("/s");
+    case ColProgress: {
+        const QString left = row.Status == TDownload::StatusDownloading ? TimeLeft(row.Size, row.Received, row.Speed)
+                                                                         : QString();
+        return QString::number(row.Progress) + QLatin1Char('%') + (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
+    }
+    default:
+        return {};
     }
 }
 
@@ -108,7 +137,9 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     case RawValueRole:
         return Raw(row, column);
     case Qt::ToolTipRole:
-        return column == ColTitle ? PlainToolTip(row.Title) : QVariant(); // long titles are cut
+        return column == ColKey ? QVariant() : QVariant(PlainToolTip(Readable(row, column)));
+    case Qt::AccessibleDescriptionRole:
+        return column == ColStatus || column == ColProgress ? QVariant(Readable(row, column)) : QVariant();
     case Qt::TextAlignmentRole:
         return kind == K::Number ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     default:
@@ -127,7 +158,8 @@ void TDownloadsModel::List(const TDownload& download) {
     // manager will send nothing more for a finished one.
     m_rows.push_back(std::make_unique<TDownloadRow>(
         TDownloadRow{listing->second.RowKey, download.Key, download.Status(), download.Size, download.Received,
-                     download.Speed, download.Progress, DisplayText(download.FileName)}));
+                     download.Speed, download.Progress, DisplayText(download.FileName),
+                     DisplayText(download.FailReason)}));
     RowsAdded();
     Flush();
 }
@@ -137,11 +169,13 @@ int TDownloadsModel::RowOf(const std::string& key) const {
     return found == m_listings.end() ? -1 : found->second.Row;
 }
 
-void TDownloadsModel::SetStatus(int row, int status) {
+void TDownloadsModel::SetStatus(int row, int status, const std::string& reason) {
     TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    if (shown.Status == status)
+    const QString why = DisplayText(reason);
+    if (shown.Status == status && shown.Reason == why)
         return;
     shown.Status = status;
+    shown.Reason = why;
     RowChanged(row);
 }
 

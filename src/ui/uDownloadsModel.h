@@ -21,6 +21,7 @@ struct TDownloadRow {
     int64_t Speed = 0; // bytes per second
     int Progress = 0;  // whole percent
     QString Title;     // the download's file name as shown
+    QString Reason;    // why it failed; empty otherwise
 };
 
 // The rows of the downloads list. One hash leads from a download's key to its listing: the
@@ -43,7 +44,7 @@ public:
     int RowOf(const std::string& key) const;
     const TDownloadRow& Row(int row) const { return *m_rows.at(static_cast<size_t>(row)); }
 
-    void SetStatus(int row, int status);
+    void SetStatus(int row, int status, const std::string& reason = {});
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
     // Removes every complete and failed row; how many went.
     int RemoveFinished();
@@ -56,6 +57,9 @@ public:
     static QString DisplayText(const std::string& bytes);
     // The words a screen reader says for a status picture.
     static QString StatusWords(int status);
+    // The status in a sentence, with the reason of a failure: the tool tip and accessible
+    // description of the Status cell.
+    static QString StatusDescription(const TDownloadRow& row);
 
 private:
     struct TListing {
@@ -64,6 +68,8 @@ private:
     };
     QVariant Shown(const TDownloadRow& row, int column) const;
     QVariant Raw(const TDownloadRow& row, int column) const;
+    // The figures of a cell in a person's units ("4.3 MB", "0:35 left").
+    QString Readable(const TDownloadRow& row, int column) const;
     void Reindex(size_t from);
 
     std::vector<std::unique_ptr<TDownloadRow>> m_rows;

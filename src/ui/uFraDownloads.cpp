@@ -1,9 +1,11 @@
 #include "ui/uFraDownloads.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -13,25 +15,37 @@
 #include "search/uTSearchResultManager.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uPageList.h"
+#include "ui/uPlainText.h"
 #include "ui/uPrompts.h"
+#include "ui/uReadable.h"
 
 TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     : TPage(parent), DownloadRows(new TDownloadsModel(this)), m_services(services) {
     setObjectName(QStringLiteral("fraDownloads1"));
     lvwDownloads = new TPageList(QStringLiteral("lvwDownloads"), QStringLiteral("Downloads"), DownloadRows, this);
+    lvwDownloads->SetEmptyText(QStringLiteral("No downloads yet. Search for a song on the Searches page and "
+                                              "double-click a result, or select it and press Enter."));
+    lblSummary = MakePlainLabel(QString(), this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setAccessibleName(QStringLiteral("Downloads running"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(lvwDownloads);
+    layout->addWidget(lvwDownloads, 1);
+    layout->addWidget(lblSummary);
     BuildCommands();
     MakePopup(QStringLiteral("popDownloads"), lvwDownloads, MenuCommands());
     connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
     connect(lvwDownloads->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraDownloads::UpdateCommands);
-    // Rows change by events and by sorting: what the commands can do follows.
-    connect(DownloadRows, &QAbstractItemModel::dataChanged, this, &TfraDownloads::UpdateCommands);
-    connect(DownloadRows, &QAbstractItemModel::rowsInserted, this, &TfraDownloads::UpdateCommands);
-    connect(DownloadRows, &QAbstractItemModel::rowsRemoved, this, &TfraDownloads::UpdateCommands);
-    UpdateCommands();
+    // Rows change by events: what the commands can do and the summary follow.
+    const auto rowsChanged = [this] {
+        UpdateCommands();
+        ShowSummary();
+    };
+    connect(DownloadRows, &QAbstractItemModel::dataChanged, this, rowsChanged);
+    connect(DownloadRows, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(DownloadRows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    rowsChanged();
 }
 
 void TfraDownloads::BuildCommands() {
@@ -52,6 +66,29 @@ void TfraDownloads::BuildCommands() {
     m_clear = AddCommand({7, "mnuActionsClearDownloaded", QStringLiteral("Clear Downloaded"), "tlbClearDownloaded",
                           QStringLiteral("Clear Downloaded"), "clear-downloaded"},
                          [this] { ClearDownloaded(); });
+}
+
+void TfraDownloads::ShowSummary() {
+    int running = 0;
+    int64_t speed = 0;
+    int64_t left = 0;
+    for (int row = 0; row < DownloadRows->RowsHeld(); ++row) {
+        const TDownloadRow& shown = DownloadRows->Row(row);
+        if (shown.Status != TDownload::StatusDownloading)
+            continue;
+        ++running;
+        speed += shown.Speed;
+        left += std::max<int64_t>(0, shown.Size - shown.Received);
+    }
+    QString text;
+    if (running > 0) {
+        text = running == 1 ? QStringLiteral("1 download running") : QStringLiteral("%1 downloads running").arg(running);
+        text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
+        if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())
+            text += QStringLiteral(", ") + time;
+    }
+    if (lblSummary->text() != text)
+        lblSummary->setText(text);
 }
 
 void TfraDownloads::UpdateCommands() {
@@ -110,8 +147,9 @@ void TfraDownloads::HandleDownloadProgress(const std::string& key, const TDownlo
 
 void TfraDownloads::HandleDownloadError(const std::string& key) {
     const int row = DownloadRows->RowOf(key);
+    const TDownload* download = m_services.Downloads.Find(key);
     if (row >= 0)
-        DownloadRows->SetStatus(row, TDownload::StatusFailed);
+        DownloadRows->SetStatus(row, TDownload::StatusFailed, download != nullptr ? download->FailReason : std::string());
 }
 
 void TfraDownloads::HandleDownloadComplete(const std::string& key) {

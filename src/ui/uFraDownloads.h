@@ -6,6 +6,7 @@
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 
+class QLabel;
 class TDownload;
 class TDownloadsModel;
 class TSearchResult;
@@ -38,6 +39,8 @@ public:
     void UpdateCommands() override;
 
     TPageList* lvwDownloads;
+    // Under the list: how many downloads run, their speed together and the time left.
+    QLabel* lblSummary;
     // The rows of the list, found from a download's key through the model's one hash.
     TDownloadsModel* DownloadRows;
 
@@ -52,6 +55,7 @@ signals:
 
 private:
     void BuildCommands();
+    void ShowSummary();
     // The manager's record behind a row; nullptr when it has none.
     const TDownload* DownloadOf(int row) const;
 

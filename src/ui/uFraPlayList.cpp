@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QVBoxLayout>
 
@@ -95,6 +96,8 @@ std::string TfraPlayList::RowPath(int row) const {
 void TfraPlayList::RefreshList() {
     m_services.PlayList.Folder = DownloadFolder() + "/";
     m_model->Refresh();
+    lvwPlayList->SetEmptyText(QStringLiteral("No songs yet: search for one and download it.\nSongs are kept in %1")
+                                  .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
     // A previous sort does not carry over.
     lvwPlayList->Proxy()->ForgetSort();
 }

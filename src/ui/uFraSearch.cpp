@@ -104,6 +104,7 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
         PopularResultRows->Flush();
     });
     ConnectSession();
+    ShowStatus();
     UpdateCommands();
 }
 
@@ -140,6 +141,7 @@ QWidget* TfraSearch::BuildPopularPanel() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lvwPopular);
     KeepSizeWhenHidden(pnlMostPopular);
+    lvwPopular->SetEmptyText(QStringLiteral("The most popular songs show here once the maker's site has sent them."));
     MakePopup(QStringLiteral("popPopular"), lvwPopular, {m_download});
     connect(lvwPopular, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwPopular->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -194,6 +196,8 @@ QLayout* TfraSearch::BuildInfoRow() {
     lblFilesVerified = label("lblFilesVerified", QStringLiteral("0"));
     lblFilesFound = label("lblFilesFound", QStringLiteral("0"));
     lblTime = label("lblTime", QStringLiteral("00:00:00"));
+    lblStatus = label("lblStatus", QString());
+    lblStatus->setAccessibleName(QStringLiteral("Search status"));
     for (QLabel* number : {lblFilesVerified, lblFilesFound})
         number->setMinimumWidth(40);
     QLabel* filesCaption = label("lblInfo01", QStringLiteral("Files:"));
@@ -203,8 +207,9 @@ QLayout* TfraSearch::BuildInfoRow() {
     filesCaption->setBuddy(lblFilesFound);
     timeCaption->setBuddy(lblTime);
     auto* row = new QHBoxLayout;
-    row->addWidget(prgSearch, 1);
+    row->addWidget(prgSearch, 2);
     row->addSpacing(8);
+    row->addWidget(lblStatus, 3);
     for (QWidget* each : {static_cast<QWidget*>(imgCheckMark), static_cast<QWidget*>(lblFilesVerified),
                           static_cast<QWidget*>(filesCaption), static_cast<QWidget*>(lblFilesFound),
                           static_cast<QWidget*>(timeCaption), static_cast<QWidget*>(lblTime)})
@@ -223,6 +228,10 @@ void TfraSearch::ConnectSession() {
         tmrTime->stop();
         SetSearchCaption(kFindIt);
     });
+    for (const auto signal : {&TSearchSession::ResultAdded, &TSearchSession::ResultChanged, &TSearchSession::EngineChanged})
+        connect(m_session, signal, this, &TfraSearch::ShowStatus);
+    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone})
+        connect(m_session, signal, this, &TfraSearch::ShowStatus);
 }
 
 void TfraSearch::InitPage() {
@@ -249,6 +258,7 @@ void TfraSearch::cmdSearchClick() {
         SetSearchCaption(kFindIt);
         m_session->Cancel();
         tmrTime->stop();
+        ShowStatus();
         return;
     }
     const std::string key = TrimSpacesAndControls(cmbSearchKeys->EditText());
@@ -261,6 +271,7 @@ void TfraSearch::cmdSearchClick() {
 }
 
 void TfraSearch::StartSearch(const std::string& key) {
+    m_key = key;
     m_session->Start(key);
     ShowCounters();
     lblTime->setText(QStringLiteral("00:00:00"));
@@ -277,6 +288,28 @@ void TfraSearch::ShowCounters() {
     const QString verified = QString::number(m_session->Verified());
     if (lblFilesVerified->text() != verified)
         lblFilesVerified->setText(verified);
+}
+
+void TfraSearch::ShowStatus() {
+    QString status;
+    if (m_session->Searching())
+        status = QStringLiteral("Searching");
+    else if (m_session->EveryEngineFailed())
+        status = QStringLiteral("No site could be reached");
+    else if (!m_session->Cancelled() && m_session->Unchecked() > 0)
+        status = m_session->Unchecked() == 1 ? QStringLiteral("Checking 1 link")
+                                             : QStringLiteral("Checking %1 links").arg(m_session->Unchecked());
+    if (lblStatus->text() != status)
+        lblStatus->setText(status);
+    // The empty list says why it is empty: nothing asked yet, or nothing found.
+    if (m_key.empty())
+        lvwFiles->SetEmptyText(QStringLiteral("Type an artist or a song title above and press Enter."));
+    else if (m_session->Searching())
+        lvwFiles->SetEmptyText({});
+    else if (m_session->EveryEngineFailed())
+        lvwFiles->SetEmptyText(QStringLiteral("No site could be reached. Try again in a while."));
+    else
+        lvwFiles->SetEmptyText(QStringLiteral("No results for \"%1\"").arg(ShownText(m_key)));
 }
 
 void TfraSearch::ShowTab(int tag) {

@@ -57,6 +57,8 @@ public:
     QLabel* lblFilesVerified;
     QLabel* lblFilesFound;
     QLabel* lblTime;
+    // What the search is doing, or why it found nothing.
+    QLabel* lblStatus;
     QTimer* tmrTime;
 
     // The rows of the two lists: each is its store read in order, a row's number its place.
@@ -80,6 +82,7 @@ private:
     void StartSearch(const std::string& key);
     void SetSearchCaption(const QString& caption);
     void ShowCounters();
+    void ShowStatus();
     TPageList* ShownList() const;
 
     TServices m_services;
@@ -88,4 +91,5 @@ private:
     QButtonGroup* m_tabs = nullptr;
     QAction* m_findIt = nullptr;
     QAction* m_download = nullptr;
+    std::string m_key; // of the search shown
 };

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QPainter>
 #include <QStringDecoder>
 
 #include "ui/uCellDelegate.h"
@@ -55,6 +56,9 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
     });
     connect(m_proxy, &TListProxy::SortOrderLost, this, [this] { header()->setSortIndicatorShown(false); });
     connect(this, &QWidget::customContextMenuRequested, this, &TPageList::MenuRequested);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_proxy, signal, this, &TPageList::DescribeEmptiness);
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, &TPageList::DescribeEmptiness);
     ApplyRowBackground();
 }
 
@@ -99,6 +103,28 @@ std::vector<int> TPageList::SelectedRows() const {
 int TPageList::SelectedRow() const {
     const std::vector<int> rows = SelectedRows();
     return rows.empty() ? -1 : rows.front();
+}
+
+void TPageList::SetEmptyText(const QString& text) {
+    if (m_emptyText == text)
+        return;
+    m_emptyText = text;
+    DescribeEmptiness();
+    viewport()->update();
+}
+
+void TPageList::DescribeEmptiness() {
+    setAccessibleDescription(m_proxy->rowCount() == 0 ? m_emptyText : QString());
+}
+
+void TPageList::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    if (m_emptyText.isEmpty() || m_proxy->rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const QRect room = viewport()->rect().adjusted(16, 16, -16, -16);
+    painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_emptyText);
 }
 
 void TPageList::ApplyRowBackground() {

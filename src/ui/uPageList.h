@@ -35,6 +35,9 @@ public:
     std::vector<int> SelectedRows() const;
     // The model's row shown first of the selection; -1 when none.
     int SelectedRow() const;
+    // What the list says while it has no rows: what to do to fill it. It is also the list's
+    // accessible description then.
+    void SetEmptyText(const QString& text);
 
 signals:
     // The user asked for the pop-up menu at `position` (the viewport's coordinates).
@@ -42,12 +45,15 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyRowBackground();
     void ShowSortArrow();
+    void DescribeEmptiness();
 
     TListModel* m_model;
     TListProxy* m_proxy;
     bool m_applyingPalette = false;
+    QString m_emptyText;
 };

@@ -6,6 +6,7 @@
 #include "search/uTSearchSession.h"
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
+#include "ui/uPlainText.h"
 
 namespace {
 using K = TColumnKind;
@@ -29,6 +30,19 @@ std::string_view FileNameOf(const TSearchResult& result) {
 QPixmap StatusPicture(qint64 status) {
     static const char* const names[] = {"status-found", "status-verified", "status-failed"};
     return ArtworkPixmap(QLatin1String(names[std::clamp<qint64>(status, 0, 2)]), QSize(41, 15));
+}
+
+QVariant EnginePicture(TSearchSession::TEngineState state) {
+    switch (state) {
+    case TSearchSession::TEngineState::Searching:
+        return ArtworkPixmap(QStringLiteral("engine-searching"), QSize(12, 12));
+    case TSearchSession::TEngineState::Done:
+        return ArtworkPixmap(QStringLiteral("check-mark"), QSize(12, 12));
+    case TSearchSession::TEngineState::Failed:
+        return ArtworkPixmap(QStringLiteral("engine-failed"), QSize(12, 12));
+    default:
+        return {};
+    }
 }
 
 QByteArray Bytes(std::string_view text) {
@@ -70,6 +84,17 @@ QString StatusText(int status) {
         return QStringLiteral("Failed");
     default:
         return QStringLiteral("Found");
+    }
+}
+
+QString StatusDescription(const TSearchResult& result) {
+    switch (result.Status) {
+    case TSearchResult::Verified:
+        return QStringLiteral("Verified: the link answers");
+    case TSearchResult::Failed:
+        return result.Reason.empty() ? QStringLiteral("Failed") : QStringLiteral("Failed: ") + ShownText(result.Reason);
+    default:
+        return QStringLiteral("Found: not checked yet");
     }
 }
 
@@ -121,6 +146,10 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
         return column.Spec.Kind == K::Picture ? QVariant() : Shown(column, result, index.row());
     case Qt::AccessibleTextRole:
         return Shown(column, result, index.row());
+    case Qt::ToolTipRole:
+        return column.Spec.Kind == K::Picture ? QVariant(PlainToolTip(StatusDescription(result))) : QVariant();
+    case Qt::AccessibleDescriptionRole:
+        return column.Spec.Kind == K::Picture ? QVariant(StatusDescription(result)) : QVariant();
     case Qt::DecorationRole:
         return column.Spec.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
                                               : QVariant();
@@ -138,13 +167,29 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
 
 TEnginesModel::TEnginesModel(const TSearchSession& session, QObject* parent)
     : TListModel({{QStringLiteral("Engines"), K::Text, 103}}, parent), m_session(session) {
-    connect(&session, &TSearchSession::EngineCounted, this, [this](int engine) { RowChanged(2 * engine + 1); });
+    connect(&session, &TSearchSession::EngineChanged, this, [this](int engine) {
+        RowChanged(2 * engine);
+        RowChanged(2 * engine + 1);
+    });
     connect(&session, &TSearchSession::Started, this, [this] {
-        for (int engine = 0; engine < m_session.EngineCount(); ++engine)
-            RowChanged(2 * engine + 1);
+        for (int row = 0; row < RowsHeld(); ++row)
+            RowChanged(row);
         Flush();
     });
     RowsReset();
+}
+
+QString TEnginesModel::EngineStateText(int engine) const {
+    switch (m_session.EngineState(engine)) {
+    case TSearchSession::TEngineState::Searching:
+        return QStringLiteral("Searching");
+    case TSearchSession::TEngineState::Done:
+        return QStringLiteral("Done");
+    case TSearchSession::TEngineState::Failed:
+        return QStringLiteral("Failed: ") + ShownText(m_session.EngineReason(engine));
+    default:
+        return {};
+    }
 }
 
 int TEnginesModel::RowsHeld() const {
@@ -161,6 +206,12 @@ QVariant TEnginesModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return nameRow ? ShownText(m_session.EngineName(engine))
                        : QStringLiteral("Files: %1").arg(m_session.EngineFiles(engine));
+    case Qt::DecorationRole:
+        return nameRow ? EnginePicture(m_session.EngineState(engine)) : QVariant();
+    case Qt::ToolTipRole:
+        return PlainToolTip(EngineStateText(engine));
+    case Qt::AccessibleDescriptionRole:
+        return EngineStateText(engine);
     case Qt::BackgroundRole:
         return nameRow && NameRowBackground.isValid() ? QVariant(NameRowBackground) : QVariant();
     default:

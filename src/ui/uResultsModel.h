@@ -26,6 +26,9 @@ const std::vector<TResultColumn>& PopularColumns();
 
 // The words a status picture stands for, for screen readers: "Found", "Verified", "Failed".
 QString StatusText(int status);
+// What a result's status means, in a sentence: its tool tip and accessible description
+// ("Failed: HTTP 404").
+QString StatusDescription(const TSearchResult& result);
 
 // A results list: one row per record of its store, in the store's order, so that a row's
 // number is its position in the store and a link's row is the store's own look-up.
@@ -67,5 +70,8 @@ public:
     QColor NameRowBackground;
 
 private:
+    // What the engines under one display name are doing, in words.
+    QString EngineStateText(int engine) const;
+
     const TSearchSession& m_session;
 };

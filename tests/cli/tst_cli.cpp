@@ -42,6 +42,7 @@ private slots:
     void scrambleRoundTrip();
     void searchWithoutEnginesFails();
     void searchPrintsEventsAndVerifiesDistinctLinks();
+    void searchWhereNoSiteAnswersSaysSo();
     void searchThatNeverEndsTimesOut();
     void downloadReportsEachFile();
     void downloadNamesStayInsideTheFolders();
@@ -140,7 +141,18 @@ void TestCli::searchPrintsEventsAndVerifiesDistinctLinks() {
     // Two distinct links (the third differs in letter case only), each checked once.
     QList<QByteArray> checks = lines.mid(5);
     std::sort(checks.begin(), checks.end());
-    QCOMPARE(checks, (QList<QByteArray>{"failed\t" + link2, "verified\t" + link1 + "\t5"}));
+    QCOMPARE(checks, (QList<QByteArray>{"failed\t" + link2 + "\tHTTP 404", "verified\t" + link1 + "\t5"}));
+}
+
+void TestCli::searchWhereNoSiteAnswersSaysSo() {
+    const std::string data = WriteEngines("Muzz*m*http://www.muzz.test/down?q=*\r\n"
+                                          "Finder*f*http://www.emp3finder.test/down?q=*\r\n");
+    m_server->Serve("www.muzz.test/down?q=x", TScriptedResponse::Status(503, "busy"));
+    m_server->Serve("www.emp3finder.test/down?q=x", TScriptedResponse::Status(503, "busy"));
+    const Result result = RunCli({"search", "--data", QString::fromStdString(data), "x"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.contains("engine-done\tm\tHTTP 503\n"));
+    QVERIFY(result.err.contains("no site could be reached"));
 }
 
 void TestCli::searchThatNeverEndsTimesOut() {
@@ -167,7 +179,7 @@ void TestCli::downloadReportsEachFile() {
     std::sort(lines.begin(), lines.end());
     const QByteArray path = (done.path() + "/Good Song.mp3").toUtf8();
     QCOMPARE(lines, (QList<QByteArray>{"complete\thttp://dl.test/files/Good%20Song.mp3\t" + path,
-                                       "failed\thttp://dl.test/files/gone.mp3"}));
+                                       "failed\thttp://dl.test/files/gone.mp3\tHTTP 404"}));
     QVERIFY(TFileUtils::ReadWholeFile(path.toStdString()) == body);
     QVERIFY(result.err.isEmpty()); // no terminal: no progress bars
     const Result good = RunCli({"download", "--to", done.path(), "--incomplete", partial.path(),
@@ -245,7 +257,7 @@ void TestCli::downloadPastAFileSizeLimitFails() {
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), 1);
-    QCOMPARE(run.readAllStandardOutput(), QByteArray("failed\thttp://dl.test/big.mp3\n"));
+    QCOMPARE(run.readAllStandardOutput(), QByteArray("failed\thttp://dl.test/big.mp3\tfile too large for the disk\n"));
     QVERIFY(QDir(done.path()).isEmpty());
 }
 

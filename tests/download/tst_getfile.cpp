@@ -21,7 +21,9 @@ struct Driven {
         get.OnProgress = [this](const std::string&, int64_t total, int64_t received, int64_t rate) {
             progress << QString("%1 %2 %3").arg(total).arg(received).arg(rate);
         };
-        get.OnError = [this](const std::string&) { events << "error"; };
+        get.OnError = [this](const std::string&, const std::string& reason) {
+            events << QString::fromStdString("error: " + reason);
+        };
         get.OnComplete = [this](const std::string&) { events << "complete"; };
     }
     void Feed(size_t total, size_t block, char fill = 'x') {
@@ -44,7 +46,9 @@ int64_t FileSize(const std::string& path) {
 struct Outcome {
     QStringList events;
     void Attach(TGetFile& get) {
-        get.OnError = [this](const std::string&) { Add("error"); };
+        get.OnError = [this](const std::string&, const std::string& reason) {
+            Add(QString::fromStdString("error: " + reason));
+        };
         get.OnComplete = [this](const std::string&) { Add("complete"); };
         get.OnProgress = [this](const std::string&, int64_t, int64_t received, int64_t) {
             lastReceived = received;
@@ -157,19 +161,21 @@ void TestGetFile::rateSurvivesTickWrap() {
 void TestGetFile::badAnswersFailBeforeAnyBody_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("length");
-    QTest::newRow("404 with a length") << 404 << 500;
-    QTest::newRow("200 without a length") << 200 << 0;
-    QTest::newRow("200 with a negative length") << 200 << -5;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("404 with a length") << 404 << 500 << "HTTP 404";
+    QTest::newRow("200 with length 0") << 200 << 0 << "empty file";
+    QTest::newRow("200 with a negative length") << 200 << -5 << "no file size given";
 }
 
 void TestGetFile::badAnswersFailBeforeAnyBody() {
     QFETCH(int, status);
     QFETCH(int, length);
+    QFETCH(QString, reason);
     Driven driven(Path("bad.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, status, length);
     driven.get.WorkerError(driven.get.Key, 1);
     driven.get.WorkerFailed(driven.get.Key);
-    QCOMPARE(driven.events, QStringList{"error"});
+    QCOMPARE(driven.events, QStringList{"error: " + reason});
     QVERIFY(driven.progress.isEmpty());
     QVERIFY(!fs::exists(Path("bad.mp3")));
 }
@@ -186,7 +192,7 @@ void TestGetFile::vanishedFileIsMadeAgainButNotComplete() {
     // The file is there again with what came after, but it lacks its beginning: the
     // download did not complete.
     QCOMPARE(TFileUtils::ReadWholeFile(Path("v.mp3")), std::string(40000 - 16384, 'b'));
-    QCOMPARE(driven.events, QStringList{"error"});
+    QCOMPARE(driven.events, QStringList{"error: the file was removed while it downloaded"});
 }
 
 void TestGetFile::fullDiskAtTheEndIsAFailure() {
@@ -202,7 +208,7 @@ void TestGetFile::fullDiskAtTheEndIsAFailure() {
     driven.get.WorkerComplete(driven.get.Key);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-    QCOMPARE(driven.events, QStringList{"error"});
+    QCOMPARE(driven.events, QStringList{"error: file too large for the disk"});
     // What did reach the disk is there once, and the rest waits in the buffer.
     QCOMPARE(FileSize(Path("full.mp3")) + int64_t(driven.get.Buffer.size()), int64_t(30000));
 }
@@ -213,7 +219,7 @@ void TestGetFile::unwritableFolderFailsWithoutHoldingTheFile() {
     // The worker stops delivering once the transfer has failed.
     for (int fed = 0; fed < (12 << 20) && driven.events.isEmpty(); fed += 65536)
         driven.Feed(65536, 65536);
-    QCOMPARE(driven.events, QStringList{"error"});
+    QCOMPARE(driven.events, QStringList{"error: the incomplete folder is missing"});
     QVERIFY(driven.get.Buffer.size() <= TGetFile::MaxUnwrittenBytes + 65536);
 }
 
@@ -257,7 +263,7 @@ void TestGetFile::stopDuringTheBodyFailsOnce() {
     get.Start(Path("slow.mp3"), "http://files.test/slow.mp3");
     QTRY_VERIFY(outcome.progressCalls > 2); // a few slices of the body are in
     get.Stop();
-    QTRY_COMPARE(outcome.Events(), QStringList{"error"});
+    QTRY_COMPARE(outcome.Events(), QStringList{"error: cancelled"});
     QTRY_VERIFY(!get.IsRunning());
     // The blocks flushed before the stop are there; the buffered rest is not written.
     const std::string kept = TFileUtils::ReadWholeFile(Path("slow.mp3"));

@@ -38,7 +38,7 @@ SearchRun RunSearch(const QStringList& arguments) {
             ++run.searchDone;
         else if (fields[0] == "verified" && fields.size() == 3)
             run.checks[AsciiLowerCopy(fields[1].toStdString())] = "verified\t" + fields[2].toStdString();
-        else if (fields[0] == "failed" && fields.size() == 2)
+        else if (fields[0] == "failed" && fields.size() == 3 && !fields[2].isEmpty())
             run.checks[AsciiLowerCopy(fields[1].toStdString())] = "failed";
     }
     return run;

@@ -159,7 +159,7 @@ void TestSearchSession::cancelIgnoresWhatComesLater() {
     m_checks->CheckVerified("http://s.test/kept.mp3", 10);
     m_session->Cancel();
     QSignalSpy changed(m_session.get(), &TSearchSession::ResultChanged);
-    m_checks->CheckFailed("http://s.test/kept.mp3");
+    m_checks->CheckFailed("http://s.test/kept.mp3", "HTTP 404");
     m_fakes[1]->Found("late", "http://s.test/late.mp3");
     QCOMPARE(m_session->Found(), 1);
     QCOMPARE(m_results->Item(0)->Status, int(TSearchResult::Verified));

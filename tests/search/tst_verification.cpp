@@ -10,7 +10,9 @@ namespace {
 struct Reports {
     QStringList events;
     void Attach(TVerificationManager& manager) {
-        manager.OnLinkFailed = [this](const std::string& url) { events << QString::fromStdString("failed " + url); };
+        manager.OnLinkFailed = [this](const std::string& url, const std::string& reason) {
+            events << QString::fromStdString("failed " + url + " (" + reason + ")");
+        };
         manager.OnLinkVerified = [this](const std::string& url, int64_t size) {
             events << QString::fromStdString("verified " + url + " " + std::to_string(size));
         };
@@ -50,10 +52,10 @@ void TestVerification::answersAreJudgedByStatusAndLength_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("outcome");
     QTest::newRow("200 with a length") << "ok" << "verified http://check.test/ok.mp3 4000";
-    QTest::newRow("200 with length 0") << "zero" << "failed http://check.test/zero.mp3";
-    QTest::newRow("200 without a length") << "nolength" << "failed http://check.test/nolength.mp3";
-    QTest::newRow("404 with a length") << "missing" << "failed http://check.test/missing.mp3";
-    QTest::newRow("not HTTP") << "raw" << "failed http://check.test/raw.mp3";
+    QTest::newRow("200 with length 0") << "zero" << "failed http://check.test/zero.mp3 (empty file)";
+    QTest::newRow("200 without a length") << "nolength" << "failed http://check.test/nolength.mp3 (no file size given)";
+    QTest::newRow("404 with a length") << "missing" << "failed http://check.test/missing.mp3 (HTTP 404)";
+    QTest::newRow("not HTTP") << "raw" << "failed http://check.test/raw.mp3 (answer not understood)";
 }
 
 void TestVerification::answersAreJudgedByStatusAndLength() {
@@ -181,7 +183,7 @@ void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
     manager.TimerTick();
     QVERIFY(m_server->WaitForRequests(before + 1, 5000)); // sent; no answer will come
     manager.Stop();
-    QTRY_COMPARE(reports.events, QStringList{"failed http://stall.test/9.mp3"});
+    QTRY_COMPARE(reports.events, QStringList{"failed http://stall.test/9.mp3 (cancelled)"});
 }
 
 void TestVerification::lateOutcomeOfAnEarlierRoundIsDropped() {

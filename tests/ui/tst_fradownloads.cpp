@@ -168,6 +168,9 @@ void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {
              QStringLiteral("Complete"));
     QCOMPARE(Cell(missing, TDownloadsModel::ColStatus, Qt::AccessibleTextRole),
              QStringLiteral("Failed"));
+    // The reason comes with the failure, from the transfer to the cell.
+    QCOMPARE(Cell(missing, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole),
+             QStringLiteral("Failed: HTTP 404"));
     QCOMPARE(Cell(good, TDownloadsModel::ColSize), QStringLiteral("100000"));
     QCOMPARE(Cell(good, TDownloadsModel::ColReceived), QStringLiteral("100000"));
     // The play list names the file as the download folder holds it.
@@ -240,7 +243,7 @@ void TestFraDownloads::clearKeepsKeysUniqueAndRowsComeBack() {
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     QCOMPARE(m_page->DownloadRows->RowOf(kMissing), -1);
     QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
-    DownloadManager->WorkerError(kMissing); // an event for a cleared row changes nothing
+    DownloadManager->WorkerError(kMissing, "HTTP 404"); // an event for a cleared row changes nothing
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     // A download after the clear gets a key never given before.
     QCOMPARE(Cell(Start(kGood, "good.mp3"), TDownloadsModel::ColKey), QStringLiteral("2"));
@@ -295,7 +298,7 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     m_tester.reset();
     m_page.reset();
     DownloadManager->WorkerProgress(kSlow, 100000, 100000, 1);
-    DownloadManager->WorkerError(kSlow);
+    DownloadManager->WorkerError(kSlow, "cancelled");
     // A page made afterwards takes the events over.
     TfraDownloads next(m_program->Services());
     next.InitPage();

@@ -57,6 +57,7 @@ private slots:
     void typingReplacesThePrompt();
     void historyIsSuggestedNeverFilledIn();
     void resultsShowAsTheyComeAndAreChecked();
+    void whatSitesAndChecksAreDoingIsSaid();
     void sizeSortedTwiceThenLaterVerificationFindsItsRow();
     void statusAscendingOrdersFoundVerifiedFailed();
     void cancelKeepsRowsNewSearchClearsThem();
@@ -197,17 +198,43 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     QVERIFY(Cell(rows, 0, 0).isEmpty()); // the picture alone
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
     Verify("http://a.test/x.ZIP", 1234);
-    VerificationManager->CheckFailed("http://a.test/gone.mp3");
+    VerificationManager->CheckFailed("http://a.test/gone.mp3", "HTTP 404");
     QTRY_COMPARE(Cell(rows, 0, 2), QStringLiteral("1234"));
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Verified"));
     QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleTextRole), QStringLiteral("Failed"));
+    QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: HTTP 404"));
     QCOMPARE(m_page->lblFilesVerified->text(), QStringLiteral("1"));
     QCOMPARE(Cell(*m_page->EngineRows, 3, 0), QStringLiteral("Files: 1"));
+    QCOMPARE(m_page->lblStatus->text(), QStringLiteral("Searching"));
     for (FakeEngine* engine : m_engines)
         engine->Finish();
     QCOMPARE(m_page->prgSearch->value(), 100);
+    QCOMPARE(m_page->lblStatus->text(), QString()); // every link checked
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
     QCOMPARE(m_page->Command(1)->text(), QStringLiteral("Find It !"));
+}
+
+void TestFraSearch::whatSitesAndChecksAreDoingIsSaid() {
+    StartWith(QStringLiteral("song"));
+    m_engines[0]->Found("a", "http://s.test/a.mp3");
+    m_engines[0]->Found("b", "http://s.test/b.mp3");
+    m_engines[0]->Finish();
+    m_engines[1]->Problem = "unreachable";
+    m_engines[1]->Finish();
+    QCOMPARE(Cell(*m_page->EngineRows, 2, 0, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: unreachable"));
+    QCOMPARE(Cell(*m_page->EngineRows, 4, 0, Qt::AccessibleDescriptionRole), QStringLiteral("Searching"));
+    m_engines[2]->Finish();
+    QCOMPARE(m_page->lblStatus->text(), QStringLiteral("Checking 2 links"));
+    Verify("http://s.test/a.mp3", 1);
+    QCOMPARE(m_page->lblStatus->text(), QStringLiteral("Checking 1 link"));
+    // When no site answers, the page says so instead of a silent 0.
+    StartWith(QStringLiteral("again"));
+    for (FakeEngine* engine : m_engines) {
+        engine->Problem = "HTTP 503";
+        engine->Finish();
+    }
+    QCOMPARE(m_page->lblStatus->text(), QStringLiteral("No site could be reached"));
+    QCOMPARE(m_page->lvwFiles->accessibleDescription(), QStringLiteral("No site could be reached. Try again in a while."));
 }
 
 void TestFraSearch::sizeSortedTwiceThenLaterVerificationFindsItsRow() {
@@ -248,7 +275,7 @@ void TestFraSearch::statusAscendingOrdersFoundVerifiedFailed() {
     StartWith(QStringLiteral("song"));
     for (const char* name : {"failed", "found", "verified"})
         m_engines[1]->Found(name, std::string("http://s.test/") + name + ".mp3");
-    VerificationManager->CheckFailed("http://s.test/failed.mp3");
+    VerificationManager->CheckFailed("http://s.test/failed.mp3", "HTTP 404");
     Verify("http://s.test/verified.mp3", 10);
     emit m_page->lvwFiles->header()->sectionClicked(0);
     QCOMPARE(ShownColumn(*m_page->lvwFiles, 0, Qt::AccessibleTextRole), (QStringList{"Found", "Verified", "Failed"}));
@@ -291,7 +318,7 @@ void TestFraSearch::floodArrivesAsOneInsert() {
     QCOMPARE(inserted.count(), 1);
     for (int i = 100; i < 200; ++i)
         Verify("http://s.test/" + std::to_string(i) + ".mp3", i);
-    VerificationManager->CheckFailed("http://s.test/500.mp3");
+    VerificationManager->CheckFailed("http://s.test/500.mp3", "HTTP 404");
     QTRY_COMPARE(changed.count(), 2); // rows 100 to 199, and row 500
     QCOMPARE(changed.at(0).at(0).value<QModelIndex>().row(), 100);
     QCOMPARE(changed.at(0).at(1).value<QModelIndex>().row(), 199);

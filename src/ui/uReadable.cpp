@@ -1,0 +1,28 @@
+#include "ui/uReadable.h"
+
+QString ReadableSize(int64_t bytes) {
+    if (bytes < 1024)
+        return QStringLiteral("%1 bytes").arg(bytes);
+    const double kilobytes = static_cast<double>(bytes) / 1024.0;
+    if (kilobytes < 1024.0)
+        return QStringLiteral("%1 KB").arg(kilobytes, 0, 'f', 1);
+    const double megabytes = kilobytes / 1024.0;
+    if (megabytes < 1024.0)
+        return QStringLiteral("%1 MB").arg(megabytes, 0, 'f', 1);
+    return QStringLiteral("%1 GB").arg(megabytes / 1024.0, 0, 'f', 2);
+}
+
+QString ReadableDuration(int64_t seconds) {
+    const int64_t hours = seconds / 3600;
+    const int64_t minutes = seconds / 60 % 60;
+    const QString rest = QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (hours > 0)
+        return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, QLatin1Char('0')).arg(rest);
+    return QStringLiteral("%1:%2").arg(minutes).arg(rest);
+}
+
+QString TimeLeft(int64_t size, int64_t received, int64_t bytesPerSecond) {
+    if (bytesPerSecond <= 0 || size <= 0 || received >= size)
+        return {};
+    return ReadableDuration((size - received + bytesPerSecond - 1) / bytesPerSecond) + QStringLiteral(" left");
+}
