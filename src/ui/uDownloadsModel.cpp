@@ -20,7 +20,7 @@ QPixmap StatusPicture(int status) {
 const std::vector<TColumnSpec>& TDownloadsModel::Columns() {
     static const std::vector<TColumnSpec> columns{
         {QStringLiteral("Status"), K::Picture, 45},   {QStringLiteral("Title"), K::Text, 0.98f},
-        {QStringLiteral("Size"), K::Number, 100},     {QStringLiteral("Received"), K::Number, 100},
+        {QStringLiteral("Size"), K::Size, 100},       {QStringLiteral("Received"), K::Size, 100},
         {QStringLiteral("Speed"), K::Number, 100},    {QStringLiteral("Progress"), K::Progress, 100},
         {QStringLiteral("Key"), K::Key, 0},
     };
@@ -141,7 +141,7 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleDescriptionRole:
         return column == ColStatus || column == ColProgress ? QVariant(Readable(row, column)) : QVariant();
     case Qt::TextAlignmentRole:
-        return kind == K::Number ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        return IsNumeric(kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     default:
         return {};
     }
@@ -169,13 +169,12 @@ int TDownloadsModel::RowOf(const std::string& key) const {
     return found == m_listings.end() ? -1 : found->second.Row;
 }
 
-void TDownloadsModel::SetStatus(int row, int status, const std::string& reason) {
+void TDownloadsModel::SetStatus(int row, int status, const QString& reason) {
     TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    const QString why = DisplayText(reason);
-    if (shown.Status == status && shown.Reason == why)
+    if (shown.Status == status && shown.Reason == reason)
         return;
     shown.Status = status;
-    shown.Reason = why;
+    shown.Reason = reason;
     RowChanged(row);
 }
 

@@ -44,7 +44,7 @@ public:
     int RowOf(const std::string& key) const;
     const TDownloadRow& Row(int row) const { return *m_rows.at(static_cast<size_t>(row)); }
 
-    void SetStatus(int row, int status, const std::string& reason = {});
+    void SetStatus(int row, int status, const QString& reason = {});
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
     // Removes every complete and failed row; how many went.
     int RemoveFinished();

@@ -26,7 +26,7 @@ namespace {
 int SignalPipe[2] = {-1, -1};
 // Set once a termination signal has been read: a window that comes after it (the main
 // window after the splash) is not shown.
-bool TerminationRequested = false;
+bool TerminationSignalled = false;
 
 void ForwardSignal(int signal) {
     const char byte = static_cast<char>(signal);
@@ -58,6 +58,10 @@ TServices ProcessServices(TPrompts& prompts) {
                      prompts};
 }
 
+bool TerminationRequested() {
+    return TerminationSignalled;
+}
+
 void CloseWindowsOnTerminationSignals(QObject* owner) {
     if (SignalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalPipe) != 0)
         return;
@@ -65,7 +69,7 @@ void CloseWindowsOnTerminationSignals(QObject* owner) {
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(SignalPipe[1], &byte, 1);
-        TerminationRequested = true;
+        TerminationSignalled = true;
         QApplication::closeAllWindows();
     });
     struct sigaction action {};
@@ -97,7 +101,7 @@ int RunOrvalo(int argc, char** argv) {
     auto frmMain = std::make_unique<TfrmMain>(ProcessServices(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
     int exitCode = 0;
-    if (!TerminationRequested) {
+    if (!TerminationSignalled) {
         frmMain->show();
         exitCode = QApplication::exec();
     }

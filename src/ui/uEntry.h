@@ -20,3 +20,5 @@ std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::str
 // Makes SIGTERM, SIGINT and SIGHUP close the application's windows through the event loop,
 // so that the normal shutdown (history and settings saved) still runs.
 void CloseWindowsOnTerminationSignals(QObject* owner);
+// Whether such a signal came: the program is ending and asks nothing.
+bool TerminationRequested();

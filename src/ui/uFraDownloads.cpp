@@ -34,6 +34,8 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     layout->addWidget(lblSummary);
     BuildCommands();
     MakePopup(QStringLiteral("popDownloads"), lvwDownloads, MenuCommands());
+    BindKey(m_preview, QKeySequence(Qt::Key_Return), {lvwDownloads});
+    BindKey(m_cancel, QKeySequence(Qt::Key_Delete), {lvwDownloads});
     connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
     connect(lvwDownloads->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraDownloads::UpdateCommands);
@@ -91,12 +93,20 @@ void TfraDownloads::ShowSummary() {
         lblSummary->setText(text);
 }
 
+std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
+    std::vector<int> rows;
+    for (const int row : lvwDownloads->SelectedRows()) {
+        if ((DownloadRows->Row(row).Status == TDownload::StatusFailed) == failed)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
 void TfraDownloads::UpdateCommands() {
-    const int row = lvwDownloads->SelectedRow();
-    const int status = row < 0 ? -1 : DownloadRows->Row(row).Status;
-    m_preview->setEnabled(row >= 0);
-    m_restart->setEnabled(status == TDownload::StatusFailed);
-    m_cancel->setEnabled(status == TDownload::StatusDownloading);
+    m_preview->setEnabled(lvwDownloads->SelectedRow() >= 0);
+    m_restart->setEnabled(!SelectedWithStatus(true).empty());
+    // A complete row can be asked about too; the manager then does nothing.
+    m_cancel->setEnabled(!SelectedWithStatus(false).empty());
     m_cancelAll->setEnabled(DownloadRows->RowsHeld() > 0);
     m_clear->setEnabled(DownloadRows->HasFinished());
 }
@@ -149,7 +159,8 @@ void TfraDownloads::HandleDownloadError(const std::string& key) {
     const int row = DownloadRows->RowOf(key);
     const TDownload* download = m_services.Downloads.Find(key);
     if (row >= 0)
-        DownloadRows->SetStatus(row, TDownload::StatusFailed, download != nullptr ? download->FailReason : std::string());
+        DownloadRows->SetStatus(row, TDownload::StatusFailed,
+                                TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string()));
 }
 
 void TfraDownloads::HandleDownloadComplete(const std::string& key) {
@@ -173,9 +184,11 @@ void TfraDownloads::PreviewFile() {
 }
 
 void TfraDownloads::RestartSelected() {
-    const int row = lvwDownloads->SelectedRow();
-    if (row < 0 || DownloadRows->Row(row).Status != TDownload::StatusFailed)
-        return;
+    for (const int row : SelectedWithStatus(true))
+        Restart(row);
+}
+
+void TfraDownloads::Restart(int row) {
     const TDownloadRow shown = DownloadRows->Row(row);
     DownloadRows->SetStatus(row, TDownload::StatusDownloading);
     DownloadRows->SetFigures(row, shown.Size, 0, shown.Speed, 0);
@@ -184,19 +197,25 @@ void TfraDownloads::RestartSelected() {
     // must not then claim a download that never started.
     const TDownload* download = m_services.Downloads.Find(shown.Key);
     if (download == nullptr || download->Failed) {
-        DownloadRows->SetStatus(row, TDownload::StatusFailed);
+        DownloadRows->SetStatus(row, TDownload::StatusFailed, shown.Reason);
         DownloadRows->SetFigures(row, shown.Size, shown.Received, shown.Speed, shown.Progress);
     }
 }
 
 void TfraDownloads::CancelSelected() {
-    const int row = lvwDownloads->SelectedRow();
-    if (row < 0 || DownloadRows->Row(row).Status == TDownload::StatusFailed)
+    const std::vector<int> rows = SelectedWithStatus(false);
+    if (rows.empty())
         return;
-    const TDownloadRow& shown = DownloadRows->Row(row);
-    const QString question = QStringLiteral("Do you really want to cancel this download ?\n") + shown.Title;
-    const std::string key = shown.Key;
-    if (m_services.Prompts.Ask(this, question))
+    // One question for all of them.
+    const QString question =
+        rows.size() == 1 ? QStringLiteral("Do you really want to cancel this download ?\n") + DownloadRows->Row(rows[0]).Title
+                         : QStringLiteral("Do you really want to cancel these %1 downloads ?").arg(rows.size());
+    std::vector<std::string> keys;
+    for (const int row : rows)
+        keys.push_back(DownloadRows->Row(row).Key);
+    if (!m_services.Prompts.Ask(this, question))
+        return;
+    for (const std::string& key : keys)
         m_services.Downloads.CancelDownload(key);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/uPage.h"
 #include "ui/uServices.h"
@@ -56,6 +57,9 @@ signals:
 private:
     void BuildCommands();
     void ShowSummary();
+    void Restart(int row);
+    // The selected rows that failed (or did not).
+    std::vector<int> SelectedWithStatus(bool failed) const;
     // The manager's record behind a row; nullptr when it has none.
     const TDownload* DownloadOf(int row) const;
 

@@ -1,6 +1,9 @@
 #include "ui/uFraPlayList.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <QAction>
 #include <QFile>
@@ -14,9 +17,22 @@
 #include "ui/uMediaPlayer.h"
 #include "ui/uPageList.h"
 #include "ui/uPlayListModel.h"
+#include "ui/uPlayerBar.h"
 #include "ui/uPlayerPanel.h"
 #include "ui/uPrompts.h"
 #include "ui/uShell.h"
+
+namespace {
+// Moves a file of the download folder to the desktop's trash; deletes it for good only where
+// no trash can take it (a disk without one). Only a plain file (or a link) is ever removed,
+// never a folder put in its place.
+bool MoveToTrash(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path))) || ::unlink(path.c_str()) == 0;
+}
+} // namespace
 
 TfraPlayList::TfraPlayList(const TServices& services, QWidget* parent)
     : TfraPlayList(services, std::make_unique<TQtMediaPlayer>(), parent) {}
@@ -36,6 +52,18 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     connect(lvwPlayList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraPlayList::UpdateCommands);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TfraPlayList::UpdateCommands);
+    // Nothing loaded, nothing of the list plays.
+    connect(&Player(), &TMediaPlayer::StateChanged, this, [this] {
+        if (Player().Source().empty())
+            m_model->SetPlaying({});
+    });
+    // A file played to its end is followed by the next one of the list.
+    connect(&Player(), &TMediaPlayer::Finished, this, [this] {
+        if (!m_model->Playing().empty())
+            PlayNext();
+    });
+    connect(pnlPlayer->pnlTransport, &TPlayerBar::NextAsked, this, &TfraPlayList::PlayNext);
+    connect(pnlPlayer->pnlTransport, &TPlayerBar::PreviousAsked, this, &TfraPlayList::PlayPrevious);
     UpdateCommands();
 }
 
@@ -67,6 +95,9 @@ void TfraPlayList::BuildCommands() {
     QList<QAction*> items = MenuCommands();
     items.replace(items.indexOf(locate), locateFile);
     MakePopup(QStringLiteral("popPlayList"), lvwPlayList, items);
+    BindKey(m_play, QKeySequence(Qt::Key_Return), {lvwPlayList});
+    BindKey(m_delete, QKeySequence(Qt::Key_Delete), {lvwPlayList});
+    BindKey(m_rename, QKeySequence(Qt::Key_F2), {lvwPlayList});
 }
 
 void TfraPlayList::UpdateCommands() {
@@ -107,16 +138,43 @@ void TfraPlayList::AddFileRow(const std::string& name, int64_t size) {
 }
 
 void TfraPlayList::PlaySelected() {
-    const int row = lvwPlayList->SelectedRow();
+    PlayRow(lvwPlayList->SelectedRow());
+}
+
+void TfraPlayList::PlayRow(int row) {
     if (row < 0)
         return;
     pnlPlayer->ClearMedia();
-    PlayMedia(RowPath(row));
+    pnlPlayer->PlayMedia(RowPath(row));
+    m_model->SetPlaying(m_model->File(row).FileName);
     pnlPlayer->update();
 }
 
 void TfraPlayList::PlayMedia(const std::string& path) {
+    // A file from elsewhere (a download still arriving): no row of the list plays.
     pnlPlayer->PlayMedia(path);
+    m_model->SetPlaying({});
+}
+
+int TfraPlayList::NeighbourOfPlaying(int step) const {
+    const int playing = m_model->Playing().empty() ? -1 : m_model->RowOfName(m_model->Playing());
+    if (playing < 0)
+        return -1;
+    const TListProxy& shown = *lvwPlayList->Proxy();
+    const int at = shown.mapFromSource(m_model->index(playing, 0)).row() + step;
+    return at >= 0 && at < shown.rowCount() ? shown.SourceRow(at) : -1;
+}
+
+void TfraPlayList::PlayNext() {
+    const int next = NeighbourOfPlaying(1);
+    if (next >= 0)
+        PlayRow(next);
+    else
+        m_model->SetPlaying({});
+}
+
+void TfraPlayList::PlayPrevious() {
+    PlayRow(NeighbourOfPlaying(-1));
 }
 
 void TfraPlayList::LaunchSelected() {
@@ -130,20 +188,27 @@ void TfraPlayList::LocateFolder() {
 }
 
 void TfraPlayList::DeleteSelected() {
-    const int row = lvwPlayList->SelectedRow();
-    if (row < 0)
+    std::vector<int> rows = lvwPlayList->SelectedRows();
+    if (rows.empty())
         return;
-    const QString name = ShownText(m_model->File(row).FileName);
-    if (!m_services.Prompts.Ask(this, QStringLiteral("Do you really want to delete this file ?\n") + name))
+    // One question for all of them, No by default: the files go to the desktop's trash.
+    const QString first = ShownText(m_model->File(rows.front()).FileName);
+    const QString question = rows.size() == 1
+                                 ? QStringLiteral("Do you really want to delete this file ?\n") + first
+                                 : QStringLiteral("Do you really want to delete these %1 files ?").arg(rows.size());
+    if (!m_services.Prompts.Ask(this, question, true))
         return;
-    // unlink, not a general remove: a folder put in the file's place is never deleted.
-    if (::unlink(RowPath(row).c_str()) == 0) {
-        m_model->Remove(row);
-        // The next file is not silently chosen for the next Delete.
-        lvwPlayList->selectionModel()->clearSelection();
-    } else {
-        m_services.Prompts.Tell(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name);
+    // From the last row up: a removed row does not move those still to go.
+    std::sort(rows.rbegin(), rows.rend());
+    for (const int row : rows) {
+        if (MoveToTrash(RowPath(row)))
+            m_model->Remove(row);
+        else
+            m_services.Prompts.Tell(this, QMessageBox::Warning,
+                                    QStringLiteral("Unable to delete\n") + ShownText(m_model->File(row).FileName));
     }
+    // The next file is not silently chosen for the next Delete.
+    lvwPlayList->selectionModel()->clearSelection();
 }
 
 void TfraPlayList::RenameSelected() {

@@ -34,6 +34,10 @@ public:
     void AddFileRow(const std::string& name, int64_t size);
     // Loads the file at the full path `path` into the player, which starts playing it.
     void PlayMedia(const std::string& path);
+    // The file after (or before) the one playing, in the order the list shows; at the end of
+    // the list the player stops.
+    void PlayNext();
+    void PlayPrevious();
 
     TMediaPlayer& Player();
     TPlayListModel& Model() { return *m_model; }
@@ -45,6 +49,10 @@ private:
     void BuildCommands();
     std::string DownloadFolder() const;
     std::string RowPath(int row) const;
+    void PlayRow(int row);
+    // The model's row `step` rows from the file playing, as the list shows them; -1 when
+    // there is none (or nothing of the list plays).
+    int NeighbourOfPlaying(int step) const;
 
     TServices m_services;
     TPlayListModel* m_model;

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -114,6 +116,9 @@ void TfraSearch::BuildCommands() {
     m_download = AddCommand({2, "mnuActionsDownload", QStringLiteral("Download"), "tlbDownload",
                              QStringLiteral("Download File"), "download-file"},
                             [this] { DownloadSelected(); });
+    m_copyLink = new QAction(QStringLiteral("Copy Link"), this);
+    m_copyLink->setObjectName(QStringLiteral("popFilesCopyLink"));
+    connect(m_copyLink, &QAction::triggered, this, &TfraSearch::CopyLinks);
 }
 
 QWidget* TfraSearch::BuildSearchPanel() {
@@ -127,7 +132,7 @@ QWidget* TfraSearch::BuildSearchPanel() {
     layout->addWidget(lvwEngines);
     layout->addWidget(lvwFiles);
     KeepSizeWhenHidden(pnlSearch);
-    MakePopup(QStringLiteral("popFiles"), lvwFiles, {m_download});
+    MakePopup(QStringLiteral("popFiles"), lvwFiles, {m_download, m_copyLink});
     connect(lvwFiles, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfraSearch::UpdateCommands);
     return pnlSearch;
@@ -142,7 +147,9 @@ QWidget* TfraSearch::BuildPopularPanel() {
     layout->addWidget(lvwPopular);
     KeepSizeWhenHidden(pnlMostPopular);
     lvwPopular->SetEmptyText(QStringLiteral("The most popular songs show here once the maker's site has sent them."));
-    MakePopup(QStringLiteral("popPopular"), lvwPopular, {m_download});
+    MakePopup(QStringLiteral("popPopular"), lvwPopular, {m_download, m_copyLink});
+    BindKey(m_download, QKeySequence(Qt::Key_Return), {lvwFiles, lvwPopular});
+    BindKey(m_copyLink, QKeySequence::Copy, {lvwFiles, lvwPopular});
     connect(lvwPopular, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwPopular->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraSearch::UpdateCommands);
@@ -241,7 +248,9 @@ void TfraSearch::InitPage() {
 }
 
 void TfraSearch::UpdateCommands() {
-    m_download->setEnabled(!ShownList()->selectionModel()->selectedRows().isEmpty());
+    const bool selected = !ShownList()->selectionModel()->selectedRows().isEmpty();
+    m_download->setEnabled(selected);
+    m_copyLink->setEnabled(selected);
 }
 
 TPageList* TfraSearch::ShownList() const {
@@ -332,11 +341,19 @@ void TfraSearch::tmrTimeTimer() {
 }
 
 void TfraSearch::DownloadSelected() {
-    // The list of the tab in front, whichever list was clicked.
+    // The list of the tab in front, whichever list was clicked; every row selected there.
     TPageList* list = ShownList();
-    const int row = list->SelectedRow();
-    if (row < 0)
-        return;
     const auto* model = static_cast<const TResultsModel*>(list->Model());
-    emit DownloadRequested(model->Result(row));
+    for (const int row : list->SelectedRows())
+        emit DownloadRequested(model->Result(row));
+}
+
+void TfraSearch::CopyLinks() {
+    TPageList* list = ShownList();
+    const auto* model = static_cast<const TResultsModel*>(list->Model());
+    QStringList links;
+    for (const int row : list->SelectedRows())
+        links << ShownText(model->Result(row).Url);
+    if (!links.isEmpty())
+        QGuiApplication::clipboard()->setText(links.join(QLatin1Char('\n')));
 }

@@ -31,8 +31,10 @@ public:
     void InitPage();
     // Tag 1: starts a search with the key in the box, or cancels the running one.
     void cmdSearchClick();
-    // Tag 2: asks for a download of the selected entry of the list shown.
+    // Tag 2: asks for a download of every selected entry of the list shown.
     void DownloadSelected();
+    // Puts the links of the selected entries of the list shown on the clipboard.
+    void CopyLinks();
     // Brings the Search (1) or Most Popular (2) panel to the front with its tab button.
     void ShowTab(int tag);
     // Shows the time since the search started (every second while it runs).
@@ -91,5 +93,6 @@ private:
     QButtonGroup* m_tabs = nullptr;
     QAction* m_findIt = nullptr;
     QAction* m_download = nullptr;
+    QAction* m_copyLink = nullptr;
     std::string m_key; // of the search shown
 };

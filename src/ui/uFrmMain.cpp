@@ -1,6 +1,9 @@
 #include "ui/uFrmMain.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QSettings>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDate>
@@ -15,8 +18,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/uTAppOptions.h"
+#include "download/uTDownload.h"
+#include "download/uTDownloadManager.h"
 #include "livedata/uTLiveUpdate.h"
 #include "ui/uArtwork.h"
+#include "ui/uEntry.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uFraSearch.h"
@@ -26,7 +33,9 @@
 #include "ui/uMediaPlayer.h"
 #include "ui/uPage.h"
 #include "ui/uPageList.h"
+#include "ui/uPrompts.h"
 #include "ui/uShell.h"
+#include "ui/uWindowMemory.h"
 
 namespace {
 
@@ -101,6 +110,7 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     LastWindowState = CurrentWindowState() == TWindowState::Normal ? TWindowState::Maximized : TWindowState::Normal;
     InitPages();
     tmrResizeTimer();
+    RestoreWindow();
 }
 
 TfrmMain::~TfrmMain() {
@@ -165,10 +175,18 @@ void TfrmMain::CreateViewMenu(QMenu* view) {
         connect(item, &QAction::triggered, this, [this, item] { ChangePage(item); });
         return item;
     };
-    addViewItem(QStringLiteral("mnuViewSearch"), QStringLiteral("Searches"), 1)->setChecked(true);
-    addViewItem(QStringLiteral("mnuViewDownloads"), QStringLiteral("Downloads"), 2);
+    QAction* searches = addViewItem(QStringLiteral("mnuViewSearch"), QStringLiteral("Searches"), 1);
+    searches->setChecked(true);
+    searches->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    addViewItem(QStringLiteral("mnuViewDownloads"), QStringLiteral("Downloads"), 2)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     view->addSeparator()->setObjectName(QStringLiteral("mnuViewSep01"));
-    addViewItem(QStringLiteral("mnuViewPlayList"), QStringLiteral("Play List"), 3);
+    addViewItem(QStringLiteral("mnuViewPlayList"), QStringLiteral("Play List"), 3)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+    view->addSeparator();
+    QAction* searchBox = AddItem(view, QStringLiteral("mnuViewSearchBox"), QStringLiteral("Search Box"));
+    searchBox->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
+    connect(searchBox, &QAction::triggered, this, &TfrmMain::GoToSearchBox);
 }
 
 void TfrmMain::CreateHelpMenu(QMenu* help) {
@@ -281,6 +299,66 @@ void TfrmMain::ChangePage(QObject* sender) {
     m_viewItems->actions().at(tag - 1)->setChecked(true);
 }
 
+void TfrmMain::GoToSearchBox() {
+    ChangePage(m_viewItems->actions().at(0));
+    fraSearch1->cmbSearchKeys->setFocus(Qt::ShortcutFocusReason);
+    fraSearch1->cmbSearchKeys->lineEdit()->selectAll();
+}
+
+int TfrmMain::RunningDownloads() const {
+    int running = 0;
+    for (int i = 0; i < m_services.Downloads.Count(); ++i) {
+        if (m_services.Downloads.Items(i)->Status() == TDownload::StatusDownloading)
+            ++running;
+    }
+    return running;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Downloads still running would be lost: the user is asked first, unless the program is
+    // told to end (a signal) and cannot ask.
+    const int running = RunningDownloads();
+    if (running > 0 && !TerminationRequested()) {
+        const QString question = running == 1 ? QStringLiteral("1 download is still running. Quit and cancel it?")
+                                              : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
+                                                    .arg(running);
+        if (!m_services.Prompts.Ask(this, question, true)) {
+            event->ignore();
+            return;
+        }
+    }
+    SaveWindow();
+    QMainWindow::closeEvent(event);
+}
+
+void TfrmMain::SaveWindow() const {
+    const auto settings = OpenOrvaloSettings();
+    SaveWindowGeometry(*settings, *this);
+    SavePage(*settings, ShownPage());
+    for (const TPageList* list : Lists())
+        SaveListLayout(*settings, *list);
+}
+
+void TfrmMain::RestoreWindow() {
+    const auto settings = OpenOrvaloSettings();
+    RestoreWindowGeometry(*settings, *this);
+    for (TPageList* list : Lists())
+        RestoreListLayout(*settings, *list);
+    m_restoredPage = RestoredPage(*settings);
+}
+
+int TfrmMain::ShownPage() const {
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i]->isVisibleTo(this))
+            return static_cast<int>(i) + 1;
+    }
+    return 1;
+}
+
+std::array<TPageList*, 4> TfrmMain::Lists() const {
+    return {fraSearch1->lvwFiles, fraSearch1->lvwPopular, fraDownloads1->lvwDownloads, fraPlayList1->lvwPlayList};
+}
+
 void TfrmMain::HandleMenuAction(QObject* sender) {
     const int tag = TagOf(sender);
     for (const TPage* page : m_pages) {
@@ -307,8 +385,7 @@ void TfrmMain::tmrResizeTimer() {
         // The pages take the client width now, so the lists' outer widths are current, also
         // before the window is first shown.
         ActivateLayouts(this);
-        for (TPageList* list : {fraSearch1->lvwFiles, fraSearch1->lvwPopular, fraDownloads1->lvwDownloads,
-                                fraPlayList1->lvwPlayList})
+        for (TPageList* list : Lists())
             list->LayOutColumns();
     }
     LastWindowState = state;
@@ -340,7 +417,7 @@ void TfrmMain::FormActivate() {
     if (m_firstActivationDone)
         return;
     m_firstActivationDone = true;
-    ChangePage(m_viewItems->actions().at(0));
+    ChangePage(m_viewItems->actions().at(m_restoredPage > 0 ? m_restoredPage - 1 : 0));
     if (!m_services.DataFolder.empty())
         LiveUpdate = StartLiveUpdate(QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
 }

@@ -18,6 +18,7 @@ class QToolButton;
 class TLiveUpdate;
 class TMediaPlayer;
 class TPage;
+class TPageList;
 class TfraDownloads;
 class TfraPlayList;
 class TfraSearch;
@@ -53,6 +54,10 @@ public:
     void tmrResizeTimer();
     void mnuExtraOptionsClick();
     void mnuHelpAboutClick();
+    // Shows the Searches page with the keyboard in the search box, its text selected.
+    void GoToSearchBox();
+    // The downloads of this run still transferring.
+    int RunningDownloads() const;
 
     TWindowState LastWindowState = TWindowState::Normal;
     std::unique_ptr<TLiveUpdate> LiveUpdate;
@@ -68,6 +73,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Asks before downloads still running are cancelled by quitting; keeps how the window looks.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* BuildPages(std::unique_ptr<TMediaPlayer> player);
@@ -81,6 +88,10 @@ private:
     void ConnectPages();
     void InitPages();
     TWindowState CurrentWindowState() const;
+    void SaveWindow() const;
+    void RestoreWindow();
+    int ShownPage() const;
+    std::array<TPageList*, 4> Lists() const;
 
     TServices m_services;
     std::array<TPage*, 3> m_pages{};
@@ -89,4 +100,5 @@ private:
     QButtonGroup* m_viewButtons = nullptr;
     QActionGroup* m_viewItems = nullptr;
     bool m_firstActivationDone = false;
+    int m_restoredPage = 0; // the page shown at the last close; 0: none stored
 };

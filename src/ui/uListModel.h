@@ -20,9 +20,14 @@ enum class TColumnKind {
     Picture,  // a picture alone (Qt::DecorationRole), centred; its words for screen readers
     Text,     // text from outside the program
     Number,   // right-aligned
+    Size,     // a number of bytes: right-aligned, its tool tip in KB or MB
     Progress, // a bar painted by the style; a percent for screen readers
     Key,      // the row's number, kept through every sort; never shown
 };
+
+inline bool IsNumeric(TColumnKind kind) {
+    return kind == TColumnKind::Number || kind == TColumnKind::Size;
+}
 
 // One column of a list: its caption, how it shows, and its width: above 1 a width in pixels,
 // 1 or less a share of what the fixed columns leave of the list's width (0 keeps it shut).

@@ -40,11 +40,17 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
 }
 
 void TListProxy::SortByColumn(int column) {
+    if (column >= 0 && column < m_source->columnCount())
+        SortByTag(NextSortTag(m_sortTag, column));
+}
+
+void TListProxy::SortByTag(int tag) {
+    const int column = std::abs(tag) - 1;
     if (column < 0 || column >= m_source->columnCount())
         return;
     m_source->Flush();
-    m_sortTag = NextSortTag(m_sortTag, column);
-    sort(column, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_sortTag = tag;
+    sort(column, tag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     m_inOrder = true;
 }
 

@@ -22,6 +22,8 @@ public:
     int SortTag() const { return m_sortTag; }
     // Sorts as a click on the header of `column` does.
     void SortByColumn(int column);
+    // Sorts by a sort tag as SortTag gives it.
+    void SortByTag(int tag);
     // Back to the source's order, as if never sorted.
     void ForgetSort();
     // Whether the rows shown are still in the order of the last sort.

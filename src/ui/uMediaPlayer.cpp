@@ -62,6 +62,10 @@ TQtMediaPlayer::TQtMediaPlayer(QObject* parent)
     // because the error of one file can arrive after the next one has started, and a stop
     // would silence that one.
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &TQtMediaPlayer::ReportState);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::EndOfMedia)
+            emit Finished();
+    });
     connect(m_player, &QMediaPlayer::positionChanged, this, &TMediaPlayer::PositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &TMediaPlayer::DurationChanged);
     connect(m_video.data(), &QVideoWidget::fullScreenChanged, this,

@@ -44,6 +44,8 @@ signals:
     void PositionChanged(qint64 ms);
     void DurationChanged(qint64 ms);
     void FullScreenChanged(bool fullScreen);
+    // The file played to its end (not stopped by the user).
+    void Finished();
 };
 
 // The real player: Qt Multimedia with a sound output at half volume and a video widget.

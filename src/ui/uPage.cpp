@@ -51,6 +51,13 @@ void TPage::AddSeparator(const QString& name) {
     m_menu << separator;
 }
 
+void TPage::BindKey(QAction* command, const QKeySequence& key, const QList<QWidget*>& widgets) {
+    command->setShortcut(key);
+    command->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    for (QWidget* widget : widgets)
+        widget->addAction(command);
+}
+
 QMenu* TPage::MakePopup(const QString& name, TPageList* list, const QList<QAction*>& items) {
     auto* popup = new QMenu(this);
     popup->setObjectName(name);

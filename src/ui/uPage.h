@@ -44,6 +44,8 @@ protected:
     void AddSeparator(const QString& name);
     // The page's pop-up menu for `list`: shown where the user asked, with these items.
     QMenu* MakePopup(const QString& name, TPageList* list, const QList<QAction*>& items);
+    // `key` runs `command` while the keyboard is in `widget` (menus show the key).
+    static void BindKey(QAction* command, const QKeySequence& key, const QList<QWidget*>& widgets);
 
 private:
     QList<QAction*> m_menu;

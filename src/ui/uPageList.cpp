@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPainter>
 #include <QStringDecoder>
 
@@ -30,7 +31,9 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
     setUniformRowHeights(true);
     setAlternatingRowColors(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The keyboard's place shows across the whole row.
+    setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -55,11 +58,55 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
         ShowSortArrow();
     });
     connect(m_proxy, &TListProxy::SortOrderLost, this, [this] { header()->setSortIndicatorShown(false); });
-    connect(this, &QWidget::customContextMenuRequested, this, &TPageList::MenuRequested);
+    connect(this, &QWidget::customContextMenuRequested, this, &TPageList::ShowMenuAt);
+    columns->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(columns, &QWidget::customContextMenuRequested, this, &TPageList::ShowColumnMenu);
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_proxy, signal, this, &TPageList::DescribeEmptiness);
     connect(m_proxy, &QAbstractItemModel::modelReset, this, &TPageList::DescribeEmptiness);
     ApplyRowBackground();
+}
+
+void TPageList::ShowMenuAt(const QPoint& position) {
+    // The menu acts on the rows under the mouse: a row not selected yet becomes the
+    // selection. Empty space offers nothing.
+    const QModelIndex row = indexAt(position);
+    if (!row.isValid())
+        return;
+    if (!selectionModel()->isRowSelected(row.row(), row.parent()))
+        selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    emit MenuRequested(position);
+}
+
+void TPageList::ShowColumnMenu(const QPoint& position) {
+    // Every column but the picture and those always shut can be shown or hidden.
+    QMenu menu(this);
+    const std::vector<TColumnSpec>& columns = m_model->Columns();
+    for (int column = 1; column < static_cast<int>(columns.size()); ++column) {
+        if (columns[static_cast<size_t>(column)].Width == 0)
+            continue;
+        QAction* item = menu.addAction(columns[static_cast<size_t>(column)].Header);
+        item->setCheckable(true);
+        item->setChecked(!header()->isSectionHidden(column));
+        connect(item, &QAction::toggled, this, [this, column](bool shown) {
+            header()->setSectionHidden(column, !shown);
+            if (shown && header()->sectionSize(column) < 20)
+                header()->resizeSection(column, 90);
+        });
+    }
+    menu.exec(header()->viewport()->mapToGlobal(position));
+}
+
+void TPageList::focusInEvent(QFocusEvent* event) {
+    QTreeView::focusInEvent(event);
+    // Arriving by the keyboard shows where it is, also before anything was chosen.
+    if (!currentIndex().isValid() && m_proxy->rowCount() > 0)
+        selectionModel()->setCurrentIndex(m_proxy->index(0, 0), QItemSelectionModel::NoUpdate);
+}
+
+void TPageList::RestoreSort(int tag) {
+    m_proxy->SortByTag(tag);
+    ShowSortArrow();
 }
 
 void TPageList::ShowSortArrow() {

@@ -39,18 +39,25 @@ public:
     // accessible description then.
     void SetEmptyText(const QString& text);
 
+    // Sorts as a stored sort tag says (the 1-based column, negative for descending).
+    void RestoreSort(int tag);
+
 signals:
-    // The user asked for the pop-up menu at `position` (the viewport's coordinates).
+    // The user asked for the pop-up menu at `position` (the viewport's coordinates), on a
+    // row: the rows it acts on are selected by then.
     void MenuRequested(const QPoint& position);
 
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void ApplyRowBackground();
     void ShowSortArrow();
     void DescribeEmptiness();
+    void ShowMenuAt(const QPoint& position);
+    void ShowColumnMenu(const QPoint& position);
 
     TListModel* m_model;
     TListProxy* m_proxy;

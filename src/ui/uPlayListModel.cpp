@@ -1,11 +1,14 @@
 #include "ui/uPlayListModel.h"
 
 #include <QFileInfo>
+#include <QFont>
 #include <QMimeDatabase>
 
 #include "playlist/uTPlayListManager.h"
+#include "ui/uArtwork.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
+#include "ui/uReadable.h"
 
 namespace {
 using K = TColumnKind;
@@ -21,7 +24,7 @@ const std::vector<TColumnSpec>& TPlayListModel::Columns() {
     static const std::vector<TColumnSpec> columns{
         {QStringLiteral("Type"), K::Picture, 45},
         {QStringLiteral("File Name"), K::Text, 0.99f},
-        {QStringLiteral("File Size"), K::Number, 90},
+        {QStringLiteral("File Size"), K::Size, 90},
     };
     return columns;
 }
@@ -75,17 +78,50 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
             return ShownText(file.FileName);
         if (role == RawValueRole)
             return QByteArray::fromStdString(file.FileName);
+        if (role == Qt::DecorationRole && IsPlaying(index.row()))
+            return ArtworkIcon(QStringLiteral("player-play"));
+        if (role == Qt::AccessibleDescriptionRole && IsPlaying(index.row()))
+            return QStringLiteral("Playing");
+        if (role == Qt::FontRole && IsPlaying(index.row())) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
         break;
     default:
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return QString::number(file.FileSize);
         if (role == RawValueRole)
             return qint64(file.FileSize);
+        if (role == Qt::ToolTipRole)
+            return ReadableSize(file.FileSize);
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         break;
     }
     return {};
+}
+
+bool TPlayListModel::IsPlaying(int row) const {
+    return !m_playing.empty() && File(row).FileName == m_playing;
+}
+
+int TPlayListModel::RowOfName(const std::string& name) const {
+    // Names differ in letter case on this file system: the exact one is meant.
+    for (int row = 0; row < RowsHeld(); ++row) {
+        if (File(row).FileName == name)
+            return row;
+    }
+    return -1;
+}
+
+void TPlayListModel::SetPlaying(const std::string& name) {
+    const int before = m_playing.empty() ? -1 : RowOfName(m_playing);
+    m_playing = name;
+    for (const int row : {before, name.empty() ? -1 : RowOfName(name)}) {
+        if (row >= 0)
+            RowChanged(row);
+    }
 }
 
 void TPlayListModel::Refresh() {

@@ -37,11 +37,20 @@ public:
     void Append(const std::string& name, int64_t size);
     void Remove(int row);
     void Rename(int row, const std::string& name);
+    // Marks the row of the file `name` as the one playing (none: empty); its row shows in bold
+    // with a play mark, and says "Playing" to screen readers.
+    void SetPlaying(const std::string& name);
+    const std::string& Playing() const { return m_playing; }
+    // The row of the file `name`; -1 when the list has none.
+    int RowOfName(const std::string& name) const;
 
 private:
     int IconIndexOf(const std::string& name) const;
 
+    bool IsPlaying(int row) const;
+
     TPlayListManager& m_files;
+    std::string m_playing;
     std::optional<TSystemImageList> m_icons;
     mutable QHash<QString, int> m_iconOfExtension;
 };

@@ -4,7 +4,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 
 #include "ui/uArtwork.h"
@@ -12,6 +15,28 @@
 
 
 namespace {
+// A position bar that jumps to where it is clicked (and follows a drag from there), rather
+// than stepping towards the click a page at a time.
+class TSeekSlider : public QSlider {
+public:
+    using QSlider::QSlider;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+            QStyleOptionSlider option;
+            initStyleOption(&option);
+            const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+            const int x = event->position().toPoint().x() - handle.width() / 2;
+            const int at = QStyle::sliderValueFromPosition(minimum(), maximum(), x, width() - handle.width(),
+                                                           option.upsideDown);
+            setSliderDown(true);
+            setSliderPosition(at); // raised as sliderMoved: the player seeks there
+        }
+        QSlider::mousePressEvent(event);
+    }
+};
+
 QToolButton* MakePlayerBarButton(const QString& name, const QString& hint, const QString& glyph,
                                  QWidget* parent) {
     return MakeGlyphButton(name, hint, glyph, 24, parent);
@@ -33,12 +58,15 @@ QString FormatPlayTime(qint64 ms) {
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
+      cmdPrevious(MakePlayerBarButton(QStringLiteral("cmdPrevious"), QStringLiteral("Previous"),
+                                      QStringLiteral("player-previous"), this)),
       cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
                               QStringLiteral("player-play"), this)),
+      cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), QStringLiteral("Next"), QStringLiteral("player-next"), this)),
       cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
                          QStringLiteral("player-stop"), this)),
       lblElapsed(new QLabel(FormatPlayTime(0), this)),
-      sldPosition(new QSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
+      sldPosition(new TSeekSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
       sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
     setObjectName(QStringLiteral("pnlTransport"));
     lblElapsed->setAccessibleDescription(QStringLiteral("Elapsed time"));
@@ -56,7 +84,9 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(4);
+    layout->addWidget(cmdPrevious);
     layout->addWidget(cmdPlayPause);
+    layout->addWidget(cmdNext);
     layout->addWidget(cmdStop);
     layout->addWidget(lblElapsed);
     layout->addWidget(sldPosition, 1);
@@ -65,6 +95,8 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
 
     connect(cmdPlayPause, &QToolButton::clicked, this, &TPlayerBar::TogglePlay);
     connect(cmdStop, &QToolButton::clicked, this, [this] { m_player.Stop(); });
+    connect(cmdPrevious, &QToolButton::clicked, this, &TPlayerBar::PreviousAsked);
+    connect(cmdNext, &QToolButton::clicked, this, &TPlayerBar::NextAsked);
     connect(sldPosition, &QSlider::sliderMoved, this, [this](int ms) { m_player.SetPosition(ms); });
     connect(sldVolume, &QSlider::valueChanged, this,
             [this](int percent) { m_player.SetVolume(percent); });

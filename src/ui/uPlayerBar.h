@@ -7,19 +7,26 @@ class QSlider;
 class QToolButton;
 class TMediaPlayer;
 
-// The player's own transport controls: play/pause, stop, the position with elapsed and
-// total time, and the volume.
+// The player's own transport controls: previous, play/pause, next, stop, the position with
+// elapsed and total time (a click on it seeks there), and the volume.
 class TPlayerBar : public QWidget {
     Q_OBJECT
 public:
     TPlayerBar(TMediaPlayer& player, QWidget* parent = nullptr);
 
+    QToolButton* cmdPrevious;
     QToolButton* cmdPlayPause;
+    QToolButton* cmdNext;
     QToolButton* cmdStop;
     QLabel* lblElapsed;
     QSlider* sldPosition;
     QLabel* lblTotal;
     QSlider* sldVolume;
+
+signals:
+    // The user asked for the file before or after the one loaded.
+    void PreviousAsked();
+    void NextAsked();
 
 private:
     void ShowState();

@@ -12,7 +12,7 @@
 
 namespace {
 constexpr int kButtonSize = 22;
-constexpr int kMediaWidth = 420; // wide enough for the transport bar's time labels and sliders
+constexpr int kMediaWidth = 480; // wide enough for the transport bar's time labels and sliders
 const QString kNoMedia = QStringLiteral("No media loaded");
 
 QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph,

@@ -7,6 +7,7 @@
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
+#include "ui/uReadable.h"
 
 namespace {
 using K = TColumnKind;
@@ -54,7 +55,7 @@ const std::vector<TResultColumn>& FileColumns() {
     static const std::vector<TResultColumn> columns{
         {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
         {{QStringLiteral("Title"), K::Text, 0.49f}, TitleOf},
-        {{QStringLiteral("Size"), K::Number, 90}, nullptr, SizeOf},
+        {{QStringLiteral("Size"), K::Size, 90}, nullptr, SizeOf},
         {{QStringLiteral("Engine"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
         {{QStringLiteral("File Name"), K::Text, 0.49f}, FileNameOf},
         {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
@@ -67,7 +68,7 @@ const std::vector<TResultColumn>& PopularColumns() {
         {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
         {{QStringLiteral("Artist"), K::Text, 0.31f}, [](const TSearchResult& r) -> std::string_view { return r.Artist; }},
         {{QStringLiteral("Title"), K::Text, 0.31f}, TitleOf},
-        {{QStringLiteral("Size"), K::Number, 90}, nullptr, SizeOf},
+        {{QStringLiteral("Size"), K::Size, 90}, nullptr, SizeOf},
         {{QStringLiteral("Downloads"), K::Number, 90}, nullptr, [](const TSearchResult& r, int) { return qint64(r.Downloads); }},
         {{QStringLiteral("Password"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Password; }},
         {{QStringLiteral("File Name"), K::Text, 0.31f}, FileNameOf},
@@ -147,7 +148,9 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return Shown(column, result, index.row());
     case Qt::ToolTipRole:
-        return column.Spec.Kind == K::Picture ? QVariant(PlainToolTip(StatusDescription(result))) : QVariant();
+        if (column.Spec.Kind == K::Picture)
+            return PlainToolTip(StatusDescription(result));
+        return column.Spec.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
         return column.Spec.Kind == K::Picture ? QVariant(StatusDescription(result)) : QVariant();
     case Qt::DecorationRole:
@@ -156,7 +159,7 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     case RawValueRole:
         return Raw(column, result, index.row());
     case Qt::TextAlignmentRole:
-        return column.Spec.Kind == K::Number ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        return IsNumeric(column.Spec.Kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     default:
         return {};
     }

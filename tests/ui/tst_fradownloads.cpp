@@ -41,6 +41,7 @@ private slots:
     void downloadsShowTheirStateAndReachThePlayList();
     void restartOnlyAFailedRow();
     void cancelAsksAndCancels();
+    void cancelAsksOnceForEverySelectedRow();
     void commandsActOnlyWhenTheyCan();
     void clearKeepsKeysUniqueAndRowsComeBack();
     void clearWhenCompleteTakesFailedRowsToo();
@@ -214,6 +215,22 @@ void TestFraDownloads::cancelAsksAndCancels() {
     QTRY_COMPARE(Status(slow), int(TDownload::StatusFailed));
     m_page->CancelSelected(); // failed: nothing to ask
     QCOMPARE(asked.size(), 2);
+}
+
+void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
+    const int first = Start(kSlow, "slow.mp3");
+    m_server->Serve("files.test/slow2.mp3", TScriptedResponse::Ok(std::string(200000, 's')));
+    const int second = Start("http://files.test/missing.mp3", "missing.mp3");
+    QTRY_COMPARE(Status(second), int(TDownload::StatusFailed));
+    const int third = Start("http://files.test/slow.mp3?2", "slow2.mp3");
+    SelectRows(*m_page->lvwDownloads, {first, second, third});
+    m_program->Prompts.Answer = true;
+    Command(5)->trigger();
+    // The failed row is not asked about; the two running ones are, once.
+    QCOMPARE(m_program->Prompts.Asked, QStringList{"Do you really want to cancel these 2 downloads ?"});
+    QTRY_COMPARE(Status(first), int(TDownload::StatusFailed));
+    QTRY_COMPARE(Status(third), int(TDownload::StatusFailed));
+    QCOMPARE(Cell(first, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: cancelled"));
 }
 
 void TestFraDownloads::commandsActOnlyWhenTheyCan() {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "ui/uApplication.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uPlayListModel.h"
+#include "ui/uPlayerBar.h"
 #include "ui/uPlayerPanel.h"
 #include "ui/uSystemIcons.h"
 
@@ -52,6 +54,8 @@ private slots:
     void sizePlayerToggles();
     void launchAndLocateOpenInShell();
     void popupMenuCarriesTheSixActions();
+    void deleteAsksOnceAndTrashesEverySelectedFile();
+    void theListPlaysOnFromFileToFile();
 
 private:
     void MakeFile(const QString& name, int size);
@@ -334,6 +338,50 @@ void TestFraPlayList::popupMenuCarriesTheSixActions() {
                                       : item->text() + QLatin1Char('=') + item->data().toString());
     QCOMPARE(items, (QStringList{"Play File=8", "Launch File...=9", "-", "Delete File=10",
                                  "Rename File...=11", "Locate File...=12", "-", "Refresh=13"}));
+}
+
+void TestFraPlayList::deleteAsksOnceAndTrashesEverySelectedFile() {
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        MakeFile(QString::fromLatin1(name), 5);
+    m_page->InitPage(GetSystemImageList(false));
+    SelectRows(*m_page->lvwPlayList, {RowOf(QStringLiteral("a.mp3")), RowOf(QStringLiteral("c.mp3"))});
+    TTestPrompts& prompts = m_program->Prompts;
+    prompts.Answer = true;
+    m_page->Command(10)->trigger();
+    QCOMPARE(prompts.Asked, QStringList{"Do you really want to delete these 2 files ?"});
+    QCOMPARE(prompts.NoByDefault, QList<bool>{true}); // nothing is lost by a hasty Enter
+    QCOMPARE(Names(), QStringList{"b.mp3"});
+    QCOMPARE(FolderFiles(), QStringList{"b.mp3"});
+    // They went to the trash, not away for good.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/files";
+    QVERIFY(QFile::exists(trash + "/a.mp3") && QFile::exists(trash + "/c.mp3"));
+}
+
+void TestFraPlayList::theListPlaysOnFromFileToFile() {
+    for (const char* name : {"c.mp3", "a.mp3", "b.mp3"})
+        MakeFile(QString::fromLatin1(name), 5);
+    m_page->InitPage(GetSystemImageList(false)); // by name: a, b, c
+    Select(QStringLiteral("a.mp3"));
+    m_page->PlaySelected();
+    const QModelIndex a = m_page->Model().index(RowOf(QStringLiteral("a.mp3")), TPlayListModel::ColName);
+    QCOMPARE(a.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Playing"));
+    emit m_player->Finished(); // a played to its end
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/b.mp3");
+    QVERIFY(a.data(Qt::AccessibleDescriptionRole).isNull());
+    m_page->pnlPlayer->pnlTransport->cmdPrevious->click();
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/a.mp3");
+    m_page->pnlPlayer->pnlTransport->cmdNext->click();
+    m_page->pnlPlayer->pnlTransport->cmdNext->click();
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/c.mp3");
+    // The order is the one shown: sorted by name descending, c is followed by b.
+    emit m_page->lvwPlayList->header()->sectionClicked(TPlayListModel::ColName);
+    emit m_page->lvwPlayList->header()->sectionClicked(TPlayListModel::ColName);
+    emit m_player->Finished();
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/b.mp3");
+    emit m_player->Finished();
+    emit m_player->Finished(); // a was the last: nothing more plays
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/a.mp3");
+    QVERIFY(m_page->Model().Playing().empty());
 }
 
 int main(int argc, char** argv) {

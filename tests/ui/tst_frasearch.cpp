@@ -2,7 +2,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QClipboard>
 #include <QCompleter>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +67,7 @@ private slots:
     void popularLines();
     void downloadFollowsTheTabButtons_data();
     void downloadFollowsTheTabButtons();
+    void everySelectedRowIsDownloadedOrCopied();
     void elapsedTimeShown();
 
 private:
@@ -369,6 +372,18 @@ void TestFraSearch::downloadFollowsTheTabButtons() {
         QVERIFY(m_asked.empty());
     else
         QCOMPARE(m_asked, std::vector<std::string>{downloaded.toStdString()});
+}
+
+void TestFraSearch::everySelectedRowIsDownloadedOrCopied() {
+    StartWith(QStringLiteral("song"));
+    for (const char* name : {"a", "b", "c"})
+        m_engines[0]->Found(name, std::string("http://s.test/") + name + ".mp3");
+    m_page->SearchResultRows->Flush();
+    SelectRows(*m_page->lvwFiles, {0, 2});
+    m_page->Command(2)->trigger();
+    QCOMPARE(m_asked, (std::vector<std::string>{"http://s.test/a.mp3", "http://s.test/c.mp3"}));
+    m_page->findChild<QAction*>(QStringLiteral("popFilesCopyLink"))->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://s.test/a.mp3\nhttp://s.test/c.mp3"));
 }
 
 void TestFraSearch::elapsedTimeShown() {

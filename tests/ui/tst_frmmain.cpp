@@ -2,6 +2,9 @@
 #include <stdexcept>
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,6 +18,8 @@
 
 #include "UiFixture.h"
 #include "download/uTDownloadManager.h"
+#include "core/uTAppOptions.h"
+#include "download/uTDownload.h"
 #include "livedata/uTLiveUpdate.h"
 #include "playlist/uTPlayListManager.h"
 #include "search/uTSearchResultManager.h"
@@ -51,6 +56,9 @@ private slots:
     void layoutFollowsStateChangesNotBorderDrags();
     void hiddenPagesColumnsFitAfterStateChanges();
     void pagesAskEachOtherThroughTheWindow();
+    void windowComesBackAsItWasLeft();
+    void savedPlaceOffEveryScreenIsCentred();
+    void quitAsksOnlyWhileDownloadsRun();
     void menuCarriesEveryItem();
     void exceptionInAnActionLeavesWindowWorking();
     void splashClosesByTimerOrClick();
@@ -291,6 +299,63 @@ void TestFrmMain::pagesAskEachOtherThroughTheWindow() {
     // A command by its number acts only when it can: nothing is selected to play.
     window.HandleMenuAction(window.findChild<QAction*>(QStringLiteral("mnuActionsPlayListPlayFile")));
     QCOMPARE(m_player->Loads.size(), size_t(1));
+}
+
+void TestFrmMain::windowComesBackAsItWasLeft() {
+    {
+        const auto made = MakeWindow();
+        TfrmMain& window = *made;
+        window.show();
+        window.setGeometry(QRect(QPoint(20, 30), QSize(700, 520)));
+        window.findChild<QAction*>(QStringLiteral("mnuViewDownloads"))->trigger();
+        window.fraDownloads1->lvwDownloads->header()->setSectionHidden(TDownloadsModel::ColSpeed, true);
+        window.fraPlayList1->lvwPlayList->header()->resizeSection(1, 123);
+        emit window.fraSearch1->lvwFiles->header()->sectionClicked(2);
+        emit window.fraSearch1->lvwFiles->header()->sectionClicked(2);
+        QVERIFY(window.close());
+    }
+    const auto made = MakeWindow();
+    TfrmMain& window = *made;
+    QCOMPARE(window.size(), QSize(700, 520));
+    QCOMPARE(window.pos(), QPoint(20, 30));
+    window.show();
+    QVERIFY(window.fraDownloads1->isVisible());
+    QVERIFY(window.fraDownloads1->lvwDownloads->header()->isSectionHidden(TDownloadsModel::ColSpeed));
+    QCOMPARE(window.fraPlayList1->lvwPlayList->header()->sectionSize(1), 123);
+    QCOMPARE(window.fraSearch1->lvwFiles->Proxy()->SortTag(), -3);
+}
+
+void TestFrmMain::savedPlaceOffEveryScreenIsCentred() {
+    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("-9000,-9000,800,600"));
+    const auto made = MakeWindow();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(made->size(), QSize(640, 480));
+    QCOMPARE(made->geometry().center(), screen.center());
+    // A broken value is no place at all: the window's own.
+    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("left,top"));
+    QCOMPARE(MakeWindow()->size(), QSize(640, 480));
+}
+
+void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
+    TTestPrompts& prompts = m_program->Prompts;
+    {
+        const auto made = MakeWindow();
+        made->show();
+        QVERIFY(made->close());
+        QVERIFY(prompts.Asked.isEmpty());
+    }
+    auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
+    const std::string key = running->Key;
+    DownloadManager->Downloads.Add(key, running.release());
+    const auto made = MakeWindow();
+    made->show();
+    prompts.Answer = false;
+    QVERIFY(!made->close());
+    QVERIFY(made->isVisible());
+    QCOMPARE(prompts.Asked, QStringList{"1 download is still running. Quit and cancel it?"});
+    QCOMPARE(prompts.NoByDefault, QList<bool>{true});
+    prompts.Answer = true;
+    QVERIFY(made->close());
 }
 
 void TestFrmMain::menuCarriesEveryItem() {

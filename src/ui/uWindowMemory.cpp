@@ -1,0 +1,123 @@
+#include "ui/uWindowMemory.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QScreen>
+#include <QSettings>
+
+#include "ui/uListModel.h"
+#include "ui/uListProxy.h"
+#include "ui/uPageList.h"
+
+namespace {
+const QString kGeometry = QStringLiteral("Window/Geometry");
+const QString kMaximized = QStringLiteral("Window/Maximized");
+const QString kPage = QStringLiteral("Window/Page");
+
+QString ListKey(const TPageList& list, const char* what) {
+    return QStringLiteral("Window/%1/%2").arg(list.objectName(), QLatin1String(what));
+}
+
+QString JoinNumbers(const QList<int>& numbers) {
+    QStringList parts;
+    for (const int number : numbers)
+        parts << QString::number(number);
+    return parts.join(QLatin1Char(','));
+}
+
+// The numbers of a stored list, or none when any of them is not a number.
+QList<int> SplitNumbers(const QVariant& value) {
+    QList<int> numbers;
+    if (value.typeId() != QMetaType::QString)
+        return numbers;
+    for (const QString& part : value.toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = part.trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+        numbers << number;
+    }
+    return numbers;
+}
+
+// Whether a person can reach the window there: the top of it, where its title bar is, lies
+// on a screen.
+bool OnSomeScreen(const QRect& frame) {
+    const QRect top(frame.topLeft(), QSize(frame.width(), 32));
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect shown = screen->availableGeometry().intersected(top);
+        if (shown.width() >= 64 && shown.height() >= 16)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+void SaveWindowGeometry(QSettings& settings, const QMainWindow& window) {
+    const QRect normal = window.normalGeometry();
+    settings.setValue(kGeometry, JoinNumbers({normal.x(), normal.y(), normal.width(), normal.height()}));
+    settings.setValue(kMaximized, window.isMaximized() ? 1 : 0);
+}
+
+void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
+    const QList<int> numbers = SplitNumbers(settings.value(kGeometry));
+    if (numbers.size() == 4) {
+        const QRect saved(numbers[0], numbers[1], numbers[2], numbers[3]);
+        if (OnSomeScreen(saved) && saved.width() > 0 && saved.height() > 0) {
+            window.resize(saved.size().expandedTo(window.minimumSize()));
+            window.move(saved.topLeft());
+        } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            window.resize(window.minimumSize());
+            window.move(screen->availableGeometry().center() - window.rect().center());
+        }
+    }
+    if (settings.value(kMaximized).toInt() == 1)
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+}
+
+void SaveListLayout(QSettings& settings, const TPageList& list) {
+    const QHeaderView* header = list.header();
+    QList<int> widths;
+    QList<int> hidden;
+    for (int column = 0; column < header->count(); ++column) {
+        widths << header->sectionSize(column);
+        if (header->isSectionHidden(column) && list.Model()->Columns()[static_cast<size_t>(column)].Width != 0)
+            hidden << column;
+    }
+    settings.setValue(ListKey(list, "Widths"), JoinNumbers(widths));
+    settings.setValue(ListKey(list, "Hidden"), JoinNumbers(hidden));
+    settings.setValue(ListKey(list, "Sort"), list.Proxy()->SortTag());
+}
+
+void RestoreListLayout(const QSettings& settings, TPageList& list) {
+    QHeaderView* header = list.header();
+    const std::vector<TColumnSpec>& columns = list.Model()->Columns();
+    const QList<int> widths = SplitNumbers(settings.value(ListKey(list, "Widths")));
+    if (widths.size() == header->count()) {
+        for (int column = 0; column < header->count(); ++column) {
+            // Fixed columns keep their width; a column always shut stays shut.
+            const float spec = columns[static_cast<size_t>(column)].Width;
+            if (spec != 0 && header->sectionResizeMode(column) != QHeaderView::Fixed && widths[column] > 0)
+                header->resizeSection(column, widths[column]);
+        }
+    }
+    for (const int column : SplitNumbers(settings.value(ListKey(list, "Hidden")))) {
+        if (column > 0 && column < header->count() && columns[static_cast<size_t>(column)].Width != 0)
+            header->setSectionHidden(column, true);
+    }
+    bool ok = false;
+    const int tag = settings.value(ListKey(list, "Sort")).toInt(&ok);
+    if (ok && tag != 0 && std::abs(tag) <= header->count())
+        list.RestoreSort(tag);
+}
+
+void SavePage(QSettings& settings, int page) {
+    settings.setValue(kPage, page);
+}
+
+int RestoredPage(const QSettings& settings) {
+    bool ok = false;
+    const int page = settings.value(kPage).toInt(&ok);
+    return ok && page >= 1 && page <= 3 ? page : 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+class QMainWindow;
+class QSettings;
+class QString;
+class TPageList;
+
+// What the window looked like when it was closed, kept in the "Window" group of the settings
+// file beside the program's own keys: its place and size, whether it was maximised, and per
+// list its column widths, the columns the user hid and the sort. Values that are missing or
+// malformed are ignored: a first start keeps the window's own size, centred.
+
+void SaveWindowGeometry(QSettings& settings, const QMainWindow& window);
+// Puts the window where it was; a place that no screen shows any more gives the window's own
+// size, centred on the primary screen. Before the window is shown.
+void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window);
+
+void SaveListLayout(QSettings& settings, const TPageList& list);
+void RestoreListLayout(const QSettings& settings, TPageList& list);
+
+// The page shown (1 to 3); 0 when none is stored.
+void SavePage(QSettings& settings, int page);
+int RestoredPage(const QSettings& settings);
