@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/uTAppOptions.h"
@@ -47,6 +48,10 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     connect(DownloadRows, &QAbstractItemModel::dataChanged, this, rowsChanged);
     connect(DownloadRows, &QAbstractItemModel::rowsInserted, this, rowsChanged);
     connect(DownloadRows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    // While downloads run, the summary follows them twice a second.
+    m_summaryTimer = new QTimer(this);
+    m_summaryTimer->setInterval(500);
+    connect(m_summaryTimer, &QTimer::timeout, this, &TfraDownloads::ShowSummary);
     rowsChanged();
 }
 
@@ -71,17 +76,23 @@ void TfraDownloads::BuildCommands() {
 }
 
 void TfraDownloads::ShowSummary() {
+    // The manager's own figures: the rows show theirs only every so many bytes.
     int running = 0;
     int64_t speed = 0;
     int64_t left = 0;
-    for (int row = 0; row < DownloadRows->RowsHeld(); ++row) {
-        const TDownloadRow& shown = DownloadRows->Row(row);
-        if (shown.Status != TDownload::StatusDownloading)
+    const TDownloadManager& manager = m_services.Downloads;
+    for (int i = 0; i < manager.Count(); ++i) {
+        const TDownload& download = *manager.Items(i);
+        if (download.Status() != TDownload::StatusDownloading)
             continue;
         ++running;
-        speed += shown.Speed;
-        left += std::max<int64_t>(0, shown.Size - shown.Received);
+        speed += download.Speed;
+        left += std::max<int64_t>(0, download.Size - download.Received);
     }
+    if (running == 0)
+        m_summaryTimer->stop();
+    else if (!m_summaryTimer->isActive())
+        m_summaryTimer->start();
     QString text;
     if (running > 0) {
         text = running == 1 ? QStringLiteral("1 download running") : QStringLiteral("%1 downloads running").arg(running);

@@ -8,6 +8,7 @@
 #include "ui/uServices.h"
 
 class QLabel;
+class QTimer;
 class TDownload;
 class TDownloadsModel;
 class TSearchResult;
@@ -69,4 +70,5 @@ private:
     QAction* m_cancel = nullptr;
     QAction* m_cancelAll = nullptr;
     QAction* m_clear = nullptr;
+    QTimer* m_summaryTimer = nullptr;
 };

@@ -129,8 +129,9 @@ void TfraPlayList::RefreshList() {
     m_model->Refresh();
     lvwPlayList->SetEmptyText(QStringLiteral("No songs yet: search for one and download it.\nSongs are kept in %1")
                                   .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
-    // A previous sort does not carry over.
-    lvwPlayList->Proxy()->ForgetSort();
+    // By name, unless the user sorted the list otherwise: that order stays.
+    if (const int tag = lvwPlayList->Proxy()->SortTag(); tag != 0)
+        lvwPlayList->RestoreSort(tag);
 }
 
 void TfraPlayList::AddFileRow(const std::string& name, int64_t size) {

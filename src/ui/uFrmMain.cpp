@@ -342,6 +342,9 @@ void TfrmMain::SaveWindow() const {
 void TfrmMain::RestoreWindow() {
     const auto settings = OpenOrvaloSettings();
     RestoreWindowGeometry(*settings, *this);
+    // The columns fit the size the window comes back with; widths the user set come after.
+    LastWindowState = CurrentWindowState() == TWindowState::Normal ? TWindowState::Maximized : TWindowState::Normal;
+    tmrResizeTimer();
     for (TPageList* list : Lists())
         RestoreListLayout(*settings, *list);
     m_restoredPage = RestoredPage(*settings);

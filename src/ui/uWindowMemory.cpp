@@ -29,9 +29,13 @@ QString JoinNumbers(const QList<int>& numbers) {
 // The numbers of a stored list, or none when any of them is not a number.
 QList<int> SplitNumbers(const QVariant& value) {
     QList<int> numbers;
-    if (value.typeId() != QMetaType::QString)
-        return numbers;
-    for (const QString& part : value.toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    // A list edited by hand may come back as the settings file's own list of texts.
+    QStringList parts;
+    if (value.typeId() == QMetaType::QString)
+        parts = value.toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    else if (value.typeId() == QMetaType::QStringList)
+        parts = value.toStringList();
+    for (const QString& part : parts) {
         bool ok = false;
         const int number = part.trimmed().toInt(&ok);
         if (!ok)

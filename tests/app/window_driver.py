@@ -300,7 +300,12 @@ class TWindowSession:
         self.act(entry, "Press", answer_later=answer_later)
 
     def select_row(self, table, row):
-        table.queryTable().addRowSelection(row)
+        """That row alone, as a click on it chooses it."""
+        info = table.queryTable()
+        for selected in info.getSelectedRows():
+            if selected != row:
+                info.removeRowSelection(selected)
+        info.addRowSelection(row)
         self.wait_for(f"row {row} of {table.name} selected", lambda: table.queryTable().isRowSelected(row), 5)
 
     def set_text(self, entry, text):

@@ -43,7 +43,7 @@ private slots:
     void missingFolderListsNothing();
     void sortByColumnClicks_data();
     void sortByColumnClicks();
-    void refreshForgetsTheSort();
+    void refreshKeepsTheUsersSort();
     void addFileRowAppends();
     void playSelectedLoadsThePath();
     void clearAndFullScreen();
@@ -170,12 +170,15 @@ void TestFraPlayList::sortByColumnClicks() {
     QCOMPARE(Names(), order);
 }
 
-void TestFraPlayList::refreshForgetsTheSort() {
+void TestFraPlayList::refreshKeepsTheUsersSort() {
+    MakeFile(QStringLiteral("b.mp3"), 1);
+    MakeFile(QStringLiteral("a.mp3"), 3);
     m_page->InitPage(GetSystemImageList(false));
-    emit m_page->lvwPlayList->header()->sectionClicked(1);
-    QCOMPARE(m_page->lvwPlayList->Proxy()->SortTag(), 2);
+    QCOMPARE(Names(), (QStringList{"a.mp3", "b.mp3"})); // by name at first
+    emit m_page->lvwPlayList->header()->sectionClicked(TPlayListModel::ColSize);
+    MakeFile(QStringLiteral("c.mp3"), 2);
     m_page->RefreshList();
-    QCOMPARE(m_page->lvwPlayList->Proxy()->SortTag(), 0);
+    QCOMPARE(Names(), (QStringList{"b.mp3", "c.mp3", "a.mp3"}));
 }
 
 void TestFraPlayList::addFileRowAppends() {
