@@ -34,7 +34,7 @@ const char* const kUsage =
     "      could be loaded or the time-out (default 120 s) passed; 2 when no engine's site\n"
     "      could be reached. --check-timeout sets how\n"
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
-    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] URL...\n"
+    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] URL [--or URL]...\n"
     "      Downloads each address with the program's download manager: written into the\n"
     "      incomplete folder, then copied under a free name into the download folder\n"
     "      (defaults: the program's settings). The file is named NAME, or after the\n"
@@ -43,6 +43,8 @@ const char* const kUsage =
     "      file on standard output:\n"
     "        complete<TAB>link<TAB>final path\n"
     "        failed<TAB>link<TAB>reason\n"
+    "      URL --or URL2 --or URL3 names one file at three addresses: when one fails, the\n"
+    "      next is tried, and the file fails only when every one did.\n"
     "      Exits 0 when every download completed, 1 otherwise.\n"
     "  orvalo-cli scramble FILE\n"
     "  orvalo-cli unscramble FILE\n"
@@ -102,7 +104,7 @@ int Download(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if ((arg == "--to" || arg == "--incomplete" || arg == "--name") && !hasValue)
+        if ((arg == "--to" || arg == "--incomplete" || arg == "--name" || arg == "--or") && !hasValue)
             return UsageError(arg + " needs a value");
         if (arg == "--to")
             options.DownloadFolder = args[++i];
@@ -110,10 +112,16 @@ int Download(const std::vector<std::string>& args) {
             options.IncompleteFolder = args[++i];
         else if (arg == "--name")
             options.Name = args[++i];
+        else if (arg == "--or" && options.Urls.empty())
+            return UsageError("--or follows the URL it stands in for");
+        else if (arg == "--or")
+            options.Alternatives.back().push_back(args[++i]);
         else if (arg.rfind("--", 0) == 0)
             return UsageError("unexpected argument: " + arg);
-        else
+        else {
             options.Urls.push_back(arg);
+            options.Alternatives.emplace_back();
+        }
     }
     if (options.Urls.empty())
         return UsageError("download needs at least one URL");

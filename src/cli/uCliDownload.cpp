@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "cli/uCliSearch.h"
 #include "startup/uIncludes.h"
@@ -65,6 +66,36 @@ void SettleFolders(TCliDownloadOptions& options) {
     settle(options.DownloadFolder, settings.DownloadDir, defaults.DownloadDir);
     settle(options.IncompleteFolder, settings.IncompleteDir, defaults.IncompleteDir);
 }
+
+// Restarts failed downloads from their next address. The failed transfer's thread may still
+// be winding down when its failure arrives, and the manager takes no restart until it has:
+// a restart refused is tried again shortly.
+class TRetries {
+public:
+    explicit TRetries(TDownloadManager& manager) : m_manager(manager) {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { TryAll(); });
+    }
+    void Restart(const std::string& key) {
+        m_waiting.push_back(key);
+        TryAll();
+    }
+
+private:
+    void TryAll() {
+        for (auto it = m_waiting.begin(); it != m_waiting.end();) {
+            m_manager.RestartDownload(*it);
+            it = m_manager.Find(*it)->Failed ? std::next(it) : m_waiting.erase(it);
+        }
+        if (m_waiting.empty())
+            m_timer.stop();
+        else if (!m_timer.isActive())
+            m_timer.start();
+    }
+    TDownloadManager& m_manager;
+    std::vector<std::string> m_waiting;
+    QTimer m_timer;
+};
 
 // One progress line per file on a terminal, redrawn in place, at most ten times a second.
 class TProgressBars {
@@ -153,21 +184,30 @@ int RunCliDownload(TCliDownloadOptions options) {
         bars.LinePrinted();
         finished();
     };
+    TRetries retries(manager);
     manager.OnDownloadError = [&](const std::string& key) {
+        const TDownload& download = *manager.Find(key);
+        if (!download.Alternatives.empty()) {
+            retries.Restart(key); // the same file from its next address
+            return;
+        }
         bars.Draw(true);
-        PrintFields({"failed", key, manager.Find(key)->FailReason});
+        PrintFields({"failed", key, download.FailReason});
         bars.LinePrinted();
         allCompleted = false;
         finished();
     };
     TStringList started;
-    for (const std::string& url : options.Urls) {
+    for (size_t i = 0; i < options.Urls.size(); ++i) {
+        const std::string& url = options.Urls[i];
         if (started.IndexOf(url) >= 0)
             continue; // the same address twice is one download
         started.Add(url);
         ++pending;
         const std::string name = options.Name.empty() ? FileNameFromUrl(url) : SafeFileName(options.Name);
-        manager.AddDownload(TSearchResult(url, TSearchResult::NotVerified, url, name, 0));
+        TSearchResult result(url, TSearchResult::NotVerified, url, name, 0);
+        result.Alternatives = options.Alternatives[i];
+        manager.AddDownload(result);
     }
     bars.Draw(true);
     return QCoreApplication::exec();

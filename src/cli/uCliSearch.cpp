@@ -57,7 +57,7 @@ public:
             PrintFields({"search-done"});
             FinishIfDone();
         });
-        QObject::connect(m_session.get(), &TSearchSession::ResultChanged, [this](int index) {
+        QObject::connect(m_session.get(), &TSearchSession::Checked, [this](int index) {
             const TSearchResult& result = *m_results.Item(index);
             if (result.Status == TSearchResult::Verified)
                 PrintFields({"verified", result.Url, std::to_string(result.Size)});

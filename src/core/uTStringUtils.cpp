@@ -63,6 +63,26 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::string NormalizedTitle(std::string_view title) {
+    std::string out;
+    out.reserve(title.size());
+    bool gap = false;
+    for (const char c : title) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool kept = byte >= 0x80 || (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'z') ||
+                          (byte >= 'A' && byte <= 'Z');
+        if (!kept) {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap)
+            out += ' ';
+        gap = false;
+        out += AsciiLower(c);
+    }
+    return out;
+}
+
 std::string TrimSpacesAndControls(std::string_view text) {
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     size_t first = 0;

@@ -24,6 +24,11 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 // before any longer one it begins: negative, 0 or positive.
 int CompareIgnoringCase(std::string_view a, std::string_view b);
 
+// A title as two sites would both write it: A-Z folded, punctuation and runs of spaces made
+// one space, trimmed ("Velvet Lanterns -  Paper Comets!" and "velvet lanterns paper comets"
+// are the same song). Bytes above 127 stay as they are.
+std::string NormalizedTitle(std::string_view title);
+
 // Removes surrounding spaces and control bytes (everything at or below 0x20).
 std::string TrimSpacesAndControls(std::string_view text);
 

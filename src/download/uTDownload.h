@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One download of this program run.
 class TDownload {
@@ -26,6 +27,8 @@ public:
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second
     std::string FailReason; // why it failed ("HTTP 404", "disk full" ...); empty otherwise
+    // Other links of the same song, tried in turn by a restart after a failure.
+    std::vector<std::string> Alternatives;
 
     int Status() const { return Failed ? StatusFailed : (Completed ? StatusComplete : StatusDownloading); }
 };

@@ -229,6 +229,7 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
         return;
     auto download = std::make_unique<TDownload>(result.Key, result.FileName, result.Size);
     download->Url = result.Url;
+    download->Alternatives = result.Alternatives;
     TDownload& added = *download;
     Downloads.Add(result.Key, download.release());
     // The name is taken on disk before the transfer starts: its file is made here, so that
@@ -253,6 +254,11 @@ void TDownloadManager::RestartDownload(const std::string& key) {
         return;
     download->Failed = false;
     download->FailReason.clear();
+    // The same song from the next site, when there is another.
+    if (!download->Alternatives.empty()) {
+        download->Url = download->Alternatives.front();
+        download->Alternatives.erase(download->Alternatives.begin());
+    }
     // A restart writes its own file again; one that went with the failure is made anew,
     // under its old name when that is still free.
     int file = -1;

@@ -46,6 +46,7 @@ public:
     std::function<void(const std::string& key, const TDownload& download)> OnDownloadProgress;
 
     void AddDownload(const TSearchResult& result);
+    // Starts a failed download again, from its next alternative link when it has one.
     void RestartDownload(const std::string& key);
     void CancelDownload(const std::string& key);
     void CancelAllDownloads();

@@ -29,10 +29,36 @@ TPlayListManager::~TPlayListManager() {
 
 void TPlayListManager::Clear() {
     Files.Clear();
+    m_names.clear();
+    m_songs.clear();
 }
 
 void TPlayListManager::AddFile(const std::string& name, int64_t size) {
-    Files.Add(name, std::make_unique<TPlayListFile>(Folder, name, size));
+    auto file = std::make_unique<TPlayListFile>(Folder, name, size);
+    Index(*file);
+    Files.Add(name, std::move(file));
+}
+
+std::string TPlayListManager::SongKey(const std::string& title, int64_t size) {
+    return NormalizedTitle(title) + '\n' + std::to_string(size);
+}
+
+void TPlayListManager::Index(const TPlayListFile& file) {
+    m_names.insert(file.FileName);
+    const size_t dot = file.FileName.rfind('.');
+    m_songs.insert(SongKey(file.FileName.substr(0, dot), file.FileSize));
+}
+
+void TPlayListManager::Unindex(const TPlayListFile& file) {
+    if (const auto name = m_names.find(file.FileName); name != m_names.end())
+        m_names.erase(name);
+    const size_t dot = file.FileName.rfind('.');
+    if (const auto song = m_songs.find(SongKey(file.FileName.substr(0, dot), file.FileSize)); song != m_songs.end())
+        m_songs.erase(song);
+}
+
+bool TPlayListManager::Holds(const std::string& fileName, const std::string& title, int64_t size) const {
+    return m_names.count(fileName) != 0 || (size > 0 && m_songs.count(SongKey(title, size)) != 0);
 }
 
 void TPlayListManager::Refresh() {
@@ -50,13 +76,19 @@ void TPlayListManager::Refresh() {
 }
 
 void TPlayListManager::RemoveFile(int index) {
+    if (index < 0 || index >= Files.Count())
+        return;
+    Unindex(*Files.Objects(index));
     Files.Delete(index);
 }
 
 void TPlayListManager::RenameFile(int index, const std::string& name) {
     if (index < 0 || index >= Files.Count())
         return;
-    Files.Objects(index)->FileName = name;
+    TPlayListFile& file = *Files.Objects(index);
+    Unindex(file);
+    file.FileName = name;
+    Index(file);
     Files.SetString(index, name);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "core/uTSortedStringList.h"
 
@@ -39,6 +40,9 @@ public:
     void AddFile(const std::string& name, int64_t size);
     void RemoveFile(int index);
     void RenameFile(int index, const std::string& name);
+    // Whether the folder holds a file of exactly this name, or one whose name (without its
+    // extension) is the same song as `title` (NormalizedTitle) with this size.
+    bool Holds(const std::string& fileName, const std::string& title, int64_t size) const;
     int SortType() const { return m_sortType; }
     void SetSortType(int type);
     int SortDirection() const { return m_sortDirection; }
@@ -49,6 +53,13 @@ public:
     int Compare(const TPlayListFile& a, const TPlayListFile& b) const;
 
 private:
+    static std::string SongKey(const std::string& title, int64_t size);
+    void Index(const TPlayListFile& file);
+    void Unindex(const TPlayListFile& file);
+
+    // What Holds looks up without a scan: the names, and the songs by title and size.
+    std::unordered_multiset<std::string> m_names;
+    std::unordered_multiset<std::string> m_songs;
     int m_sortType = SortByName;
     int m_sortDirection = 1;
 };

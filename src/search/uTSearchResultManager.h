@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/uTSortedStringList.h"
 
@@ -31,6 +32,12 @@ public:
     std::string Password;
     // Why the link check failed ("HTTP 404", "timed out" ...); empty otherwise.
     std::string Reason;
+    // How many verified links (this one among them) give the same song: the same title (as
+    // NormalizedTitle has it) and the same size.
+    int Sources = 1;
+    // Links of the same song to fall back on when this one fails, best first; filled for a
+    // result on its way to a download.
+    std::vector<std::string> Alternatives;
 };
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive

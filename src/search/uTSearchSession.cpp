@@ -105,6 +105,7 @@ void TSearchSession::Start(const std::string& key) {
     m_cancelled = false;
     m_verified = 0;
     m_checked = 0;
+    m_songs.clear();
     for (TCounter& counter : m_counters) {
         counter.Files = 0;
         counter.Running = counter.Engines;
@@ -145,6 +146,37 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
     emit ResultAdded(m_results.Count() - 1);
     m_checks.Add(link);
     m_checks.Activate();
+}
+
+std::string TSearchSession::SongKey(const TSearchResult& result) {
+    return NormalizedTitle(result.Title) + '\n' + std::to_string(result.Size);
+}
+
+void TSearchSession::JoinSong(int index) {
+    std::vector<int>& song = m_songs[SongKey(*m_results.Item(index))];
+    if (std::find(song.begin(), song.end(), index) != song.end())
+        return;
+    song.push_back(index);
+    for (const int member : song) {
+        m_results.Item(member)->Sources = static_cast<int>(song.size());
+        if (member != index)
+            emit ResultChanged(member);
+    }
+}
+
+std::vector<std::string> TSearchSession::OtherSources(int index) const {
+    std::vector<std::string> links;
+    const TSearchResult* result = m_results.Item(index);
+    if (result == nullptr || result->Status != TSearchResult::Verified)
+        return links;
+    const auto song = m_songs.find(SongKey(*result));
+    if (song == m_songs.end())
+        return links;
+    for (const int member : song->second) {
+        if (member != index)
+            links.push_back(m_results.Item(member)->Url);
+    }
+    return links;
 }
 
 void TSearchSession::Count(const std::string& displayName) {
@@ -204,4 +236,7 @@ void TSearchSession::LinkChecked(const std::string& link, int status, int64_t si
         ++m_verified;
     }
     emit ResultChanged(index);
+    emit Checked(index);
+    if (status == TSearchResult::Verified)
+        JoinSong(index);
 }

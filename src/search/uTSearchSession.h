@@ -8,6 +8,7 @@
 #include <QObject>
 
 class TSearchManager;
+class TSearchResult;
 class TSearchResultManager;
 class TStringList;
 class TVerificationManager;
@@ -44,6 +45,9 @@ public:
     int Progress() const { return m_progress; }
     const TSearchResultManager& Results() const { return m_results; }
 
+    // The other verified links of the result's song, in the order they were verified.
+    std::vector<std::string> OtherSources(int index) const;
+
     // The engines by display name, in engine list order: engines sharing a display name
     // share one counter.
     int EngineCount() const { return static_cast<int>(m_counters.size()); }
@@ -72,6 +76,8 @@ signals:
     // The result at `index` of the store was added, or its status or size changed.
     void ResultAdded(int index);
     void ResultChanged(int index);
+    // The link check of the result at `index` reported (once a check).
+    void Checked(int index);
     // An engine's counter or state changed.
     void EngineChanged(int engine);
     void EngineDone(const std::string& engineKey);
@@ -95,6 +101,9 @@ private:
     void Count(const std::string& displayName);
     int CounterOf(const std::string& engineKey) const;
     void SetProgress(int percent);
+    // A verified result joins the song of its title and size.
+    void JoinSong(int index);
+    static std::string SongKey(const TSearchResult& result);
 
     TSearchManager& m_engines;
     TVerificationManager& m_checks;
@@ -102,6 +111,8 @@ private:
     const TStringList& m_engineList;
     std::vector<TCounter> m_counters;
     std::unordered_map<std::string, int> m_counterOfName;
+    // The verified results of each song (by SongKey), in the order they were verified.
+    std::unordered_map<std::string, std::vector<int>> m_songs;
     bool m_searching = false;
     bool m_everStarted = false;
     bool m_cancelled = false;

@@ -1,5 +1,6 @@
 #include "ui/uFraSearch.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -20,10 +22,13 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTStringUtils.h"
+#include "download/uTDownloadManager.h"
+#include "playlist/uTPlayListManager.h"
 #include "search/uTPopularList.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "ui/uArtwork.h"
+#include "ui/uListProxy.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
 #include "ui/uPrompts.h"
@@ -91,9 +96,16 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     stack->addWidget(BuildSearchPanel(), 0, 0);
     stack->addWidget(BuildPopularPanel(), 0, 0);
     pnlMostPopular->hide();
+    txtFilter = new QLineEdit(this);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setPlaceholderText(QStringLiteral("Filter results"));
+    txtFilter->setAccessibleName(QStringLiteral("Filter results"));
+    txtFilter->setClearButtonEnabled(true);
+    connect(txtFilter, &QLineEdit::textChanged, this, &TfraSearch::ApplyFilter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(BuildTopRow());
+    layout->addWidget(txtFilter);
     layout->addWidget(panels, 1);
     layout->addLayout(BuildInfoRow());
     tmrTime = new QTimer(this);
@@ -105,6 +117,11 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
         PopularResultRows->Added();
         PopularResultRows->Flush();
     });
+    for (TResultsModel* rows : {SearchResultRows, PopularResultRows})
+        rows->InPlayList = [this](const TSearchResult& result) { return InPlayList(result); };
+    // Rows a filter lets through are counted once they show.
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(lvwFiles->Proxy(), signal, this, &TfraSearch::ShowCounters);
     ConnectSession();
     ShowStatus();
     UpdateCommands();
@@ -291,7 +308,11 @@ void TfraSearch::StartSearch(const std::string& key) {
 }
 
 void TfraSearch::ShowCounters() {
-    const QString found = QString::number(m_session->Found());
+    // While a filter narrows the list, the counter says how far.
+    const int shown = lvwFiles->Proxy()->rowCount();
+    const QString found = m_filterWords.isEmpty()
+                              ? QString::number(m_session->Found())
+                              : QStringLiteral("showing %1 of %2").arg(shown).arg(m_session->Found());
     if (lblFilesFound->text() != found)
         lblFilesFound->setText(found);
     const QString verified = QString::number(m_session->Verified());
@@ -344,8 +365,53 @@ void TfraSearch::DownloadSelected() {
     // The list of the tab in front, whichever list was clicked; every row selected there.
     TPageList* list = ShownList();
     const auto* model = static_cast<const TResultsModel*>(list->Model());
-    for (const int row : list->SelectedRows())
-        emit DownloadRequested(model->Result(row));
+    const std::vector<int> rows = list->SelectedRows();
+    std::vector<const TSearchResult*> owned;
+    for (const int row : rows) {
+        if (InPlayList(model->Result(row)))
+            owned.push_back(&model->Result(row));
+    }
+    const bool again = owned.empty() || AgainAsWell(owned);
+    for (const int row : rows) {
+        TSearchResult result = model->Result(row);
+        if (!again && InPlayList(result))
+            continue;
+        // The same song from the other sites, for a restart should this one fail.
+        if (list == lvwFiles)
+            result.Alternatives = m_session->OtherSources(row);
+        emit DownloadRequested(result);
+    }
+}
+
+bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
+    const QString question =
+        owned.size() == 1
+            ? QStringLiteral("\"%1\" is already in your play list. Download it again?").arg(ShownText(owned[0]->FileName))
+            : QStringLiteral("%1 of these songs are already in your play list. Download them again?").arg(owned.size());
+    return m_services.Prompts.Ask(this, question, true);
+}
+
+bool TfraSearch::InPlayList(const TSearchResult& result) const {
+    const std::string title = result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title;
+    return m_services.PlayList.Holds(SafeFileName(result.FileName), title, result.Size);
+}
+
+void TfraSearch::ApplyFilter() {
+    m_filterWords = txtFilter->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (TPageList* list : {lvwFiles, lvwPopular}) {
+        const auto* model = static_cast<const TResultsModel*>(list->Model());
+        list->Proxy()->SetRowFilter(m_filterWords.isEmpty() ? std::function<bool(int)>()
+                                                            : [this, model](int row) { return Accepts(model->Result(row)); });
+    }
+    ShowCounters();
+}
+
+bool TfraSearch::Accepts(const TSearchResult& result) const {
+    const QString title = ShownText(result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title);
+    const QString fileName = ShownText(result.FileName);
+    return std::all_of(m_filterWords.begin(), m_filterWords.end(), [&](const QString& word) {
+        return title.contains(word, Qt::CaseInsensitive) || fileName.contains(word, Qt::CaseInsensitive);
+    });
 }
 
 void TfraSearch::CopyLinks() {

@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include <QStringList>
 
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 
 class QButtonGroup;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -46,6 +50,8 @@ public:
     static uint32_t TickCount();
 
     TSearchKeysBox* cmbSearchKeys;
+    // Narrows both lists to the rows whose Title or File Name holds every word typed.
+    QLineEdit* txtFilter;
     QPushButton* cmdSearch;
     QToolButton* cmdTabSearch;
     QToolButton* cmdTabMostPopular;
@@ -85,6 +91,12 @@ private:
     void SetSearchCaption(const QString& caption);
     void ShowCounters();
     void ShowStatus();
+    void ApplyFilter();
+    bool Accepts(const TSearchResult& result) const;
+    bool InPlayList(const TSearchResult& result) const;
+    // Whether the user wants the selected results that are in the play list already fetched
+    // again: asked once for all of them.
+    bool AgainAsWell(const std::vector<const TSearchResult*>& owned);
     TPageList* ShownList() const;
 
     TServices m_services;
@@ -95,4 +107,5 @@ private:
     QAction* m_download = nullptr;
     QAction* m_copyLink = nullptr;
     std::string m_key; // of the search shown
+    QStringList m_filterWords;
 };

@@ -58,6 +58,7 @@ const std::vector<TResultColumn>& FileColumns() {
         {{QStringLiteral("Size"), K::Size, 90}, nullptr, SizeOf},
         {{QStringLiteral("Engine"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
         {{QStringLiteral("File Name"), K::Text, 0.49f}, FileNameOf},
+        {{QStringLiteral("Sources"), K::Number, 60}, nullptr, [](const TSearchResult& r, int) { return qint64(r.Sources); }},
         {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
     };
     return columns;
@@ -115,6 +116,12 @@ TResultsModel::TResultsModel(const TSearchResultManager& store, const std::vecto
                              QObject* parent)
     : TListModel(SpecsOf(columns), parent), m_store(store), m_columns(columns) {}
 
+QString TResultsModel::Description(const TSearchResult& result) const {
+    if (InPlayList && InPlayList(result))
+        return QStringLiteral("Already in your play list (%1)").arg(StatusDescription(result));
+    return StatusDescription(result);
+}
+
 int TResultsModel::RowsHeld() const {
     return m_store.Count();
 }
@@ -149,10 +156,10 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
         return Shown(column, result, index.row());
     case Qt::ToolTipRole:
         if (column.Spec.Kind == K::Picture)
-            return PlainToolTip(StatusDescription(result));
+            return PlainToolTip(Description(result));
         return column.Spec.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
-        return column.Spec.Kind == K::Picture ? QVariant(StatusDescription(result)) : QVariant();
+        return column.Spec.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
     case Qt::DecorationRole:
         return column.Spec.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
                                               : QVariant();

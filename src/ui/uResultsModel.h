@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -48,7 +49,12 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // Whether a result is in the play list already; its status then says so. None: never.
+    std::function<bool(const TSearchResult&)> InPlayList;
+
 private:
+    // The status cell's tool tip and accessible description.
+    QString Description(const TSearchResult& result) const;
     QVariant Shown(const TResultColumn& column, const TSearchResult& result, int row) const;
     QVariant Raw(const TResultColumn& column, const TSearchResult& result, int row) const;
 

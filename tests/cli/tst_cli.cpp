@@ -47,6 +47,7 @@ private slots:
     void downloadReportsEachFile();
     void downloadNamesStayInsideTheFolders();
     void foldersGivenAreMadeWithTheirParents();
+    void oneFileFromWhicheverAddressAnswers();
     void twoProcessesNeverShareAFile();
     void downloadPastAFileSizeLimitFails();
     void foldersGivenAreTheOnlyOnesTouched();
@@ -212,6 +213,20 @@ void TestCli::foldersGivenAreMadeWithTheirParents() {
                                    root.path() + "/partial/new", "http://dl.test/made.mp3"});
     QCOMPARE(refused.exitCode, 1);
     QVERIFY(refused.err.contains("cannot make the folder"));
+}
+
+void TestCli::oneFileFromWhicheverAddressAnswers() {
+    QTemporaryDir done, partial;
+    m_server->Serve("one.test/song.mp3", TScriptedResponse::Status(404));
+    m_server->Serve("two.test/song.mp3", TScriptedResponse::Status(503));
+    m_server->Serve("three.test/song.mp3", TScriptedResponse::Ok("third time"));
+    const Result result = RunCli({"download", "--to", done.path(), "--incomplete", partial.path(),
+                                  "http://one.test/song.mp3", "--or", "http://two.test/song.mp3", "--or",
+                                  "http://three.test/song.mp3"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, "complete\thttp://one.test/song.mp3\t" + QFile::encodeName(done.path()) + "/song.mp3\n");
+    QCOMPARE(TFileUtils::ReadWholeFile(done.path().toStdString() + "/song.mp3"), std::string("third time"));
+    QCOMPARE(RunCli({"download", "--or", "http://one.test/song.mp3"}).exitCode, 2);
 }
 
 void TestCli::twoProcessesNeverShareAFile() {

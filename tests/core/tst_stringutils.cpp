@@ -13,6 +13,7 @@ private slots:
     void formatElapsed();
     void caseFoldingIsAsciiOnly();
     void trimRemovesSpacesAndControls();
+    void titlesOfOneSongAgree();
 };
 
 void TestStringUtils::findFrom_data() {
@@ -102,6 +103,16 @@ void TestStringUtils::trimRemovesSpacesAndControls() {
     QCOMPARE(TrimSpacesAndControls("a b"), std::string("a b"));
     QCOMPARE(TrimSpacesAndControls("\r\n"), std::string());
     QCOMPARE(TrimSpacesAndControls(std::string("\0x\0", 3)), std::string("x"));
+}
+
+void TestStringUtils::titlesOfOneSongAgree() {
+    const std::string song = NormalizedTitle("Velvet Lanterns - Paper Comets");
+    QCOMPARE(song, std::string("velvet lanterns paper comets"));
+    QCOMPARE(NormalizedTitle("  VELVET lanterns -- Paper  Comets!! "), song);
+    QCOMPARE(NormalizedTitle("Velvet_Lanterns/Paper\tComets"), song);
+    QVERIFY(NormalizedTitle("Velvet Lanterns - Paper Comet") != song);
+    QCOMPARE(NormalizedTitle("Caf\xc3\xa9 Ol\xc3\xa9"), std::string("caf\xc3\xa9 ol\xc3\xa9"));
+    QCOMPARE(NormalizedTitle("!?"), std::string());
 }
 
 QTEST_APPLESS_MAIN(TestStringUtils)

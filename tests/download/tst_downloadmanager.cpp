@@ -52,6 +52,7 @@ private slots:
     void repeatedLinkChangesNothing();
     void badAnswerFailsWithoutFile();
     void restartOnlyFailedAndFromTheFirstByte();
+    void restartTakesTheSameSongFromTheNextSite();
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
     void failedCopyIsAFailure();
@@ -203,6 +204,25 @@ void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
     QTest::qWait(100);
     QCOMPARE(m_events.log.size(), 2);
     QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
+}
+
+void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
+    m_server->Serve("first.test/s.mp3", TScriptedResponse::Status(404));
+    m_server->Serve("second.test/s.mp3", TScriptedResponse::Status(503));
+    m_server->Serve("third.test/s.mp3", TScriptedResponse::Ok(std::string(3000, 't')));
+    const std::string key = "http://first.test/s.mp3";
+    TSearchResult result = Result(key, "s.mp3");
+    result.Alternatives = {"http://second.test/s.mp3", "http://third.test/s.mp3"};
+    m_manager->AddDownload(result);
+    for (const char* reason : {"HTTP 404", "HTTP 503"}) {
+        QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusFailed);
+        QCOMPARE(m_manager->Items(0)->FailReason, std::string(reason));
+        QTRY_VERIFY(!m_manager->Workers.Objects(0)->IsRunning());
+        m_manager->RestartDownload(key);
+    }
+    QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
+    QCOMPARE(m_manager->Items(0)->Url, std::string("http://third.test/s.mp3"));
+    QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/s.mp3"), std::string(3000, 't'));
 }
 
 void TestDownloadManager::cancelEndsARunningDownloadAsFailed() {

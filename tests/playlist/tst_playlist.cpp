@@ -26,6 +26,7 @@ private slots:
     void refreshTwiceGivesTheSameList();
     void missingFolderIsEmpty();
     void directionKeepsOnlyOneOrZero();
+    void knowsTheSongsItHolds();
 
 private:
     void Write(const std::string& name, size_t size) {
@@ -52,6 +53,22 @@ void TestPlayList::listsEveryPlainFileButNoFolders() {
     const TPlayListFile* file = manager.Files.Objects(1);
     QCOMPARE(file->Path, m_folder);
     QCOMPARE(file->FileSize, int64_t(10));
+}
+
+void TestPlayList::knowsTheSongsItHolds() {
+    Write("Velvet Lanterns - Paper Comets.mp3", 300);
+    TPlayListManager manager(m_folder);
+    manager.Refresh();
+    // By its exact name, or as the same song of the same size.
+    QVERIFY(manager.Holds("Velvet Lanterns - Paper Comets.mp3", "", 0));
+    QVERIFY(manager.Holds("other.mp3", "velvet lanterns: paper comets", 300));
+    QVERIFY(!manager.Holds("other.mp3", "velvet lanterns: paper comets", 301));
+    QVERIFY(!manager.Holds("velvet lanterns - paper comets.mp3", "", 0)); // another name here
+    manager.RenameFile(0, "Renamed.mp3");
+    QVERIFY(!manager.Holds("Velvet Lanterns - Paper Comets.mp3", "", 0));
+    QVERIFY(manager.Holds("Renamed.mp3", "", 0));
+    manager.RemoveFile(0);
+    QVERIFY(!manager.Holds("Renamed.mp3", "renamed", 300));
 }
 
 void TestPlayList::sortOrders_data() {

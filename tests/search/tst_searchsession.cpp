@@ -47,6 +47,7 @@ private slots:
     void cancelIgnoresWhatComesLater();
     void newSearchStartsFromNothing();
     void linksVerifyAndFailThroughTheServer();
+    void oneSongFromSeveralSites();
     void popularLinesBecomeVerifiedResults();
     void longPopularFileLoadsInSlices();
 
@@ -193,6 +194,24 @@ void TestSearchSession::linksVerifyAndFailThroughTheServer() {
     QCOMPARE(m_results->Item(0)->Size, int64_t(1234));
     QCOMPARE(m_results->Item(1)->Size, int64_t(0));
     QCOMPARE(m_session->Verified(), 1);
+}
+
+void TestSearchSession::oneSongFromSeveralSites() {
+    Start("comets");
+    m_fakes[0]->Found("Velvet Lanterns - Paper Comets", "http://a.test/1.mp3");
+    m_fakes[1]->Found("velvet lanterns  paper comets!", "http://b.test/2.mp3");
+    m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://c.test/3.mp3");
+    m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://d.test/4.mp3");
+    m_checks->CheckVerified("http://a.test/1.mp3", 500);
+    m_checks->CheckVerified("http://b.test/2.mp3", 500);
+    m_checks->CheckVerified("http://c.test/3.mp3", 499); // another size: another song
+    m_checks->CheckFailed("http://d.test/4.mp3", "HTTP 404"); // no source at all
+    QCOMPARE(m_results->Item(0)->Sources, 2);
+    QCOMPARE(m_results->Item(1)->Sources, 2);
+    QCOMPARE(m_results->Item(2)->Sources, 1);
+    QCOMPARE(m_session->OtherSources(0), std::vector<std::string>{"http://b.test/2.mp3"});
+    QCOMPARE(m_session->OtherSources(1), std::vector<std::string>{"http://a.test/1.mp3"});
+    QVERIFY(m_session->OtherSources(3).empty());
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {

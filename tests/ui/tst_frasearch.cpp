@@ -19,6 +19,7 @@
 #include "UiFixture.h"
 #include "core/uScramble.h"
 #include "core/uSearchKeys.h"
+#include "playlist/uTPlayListManager.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
@@ -68,6 +69,8 @@ private slots:
     void downloadFollowsTheTabButtons_data();
     void downloadFollowsTheTabButtons();
     void everySelectedRowIsDownloadedOrCopied();
+    void filterNarrowsBothLists();
+    void songInThePlayListIsMarkedAndAskedAbout();
     void elapsedTimeShown();
 
 private:
@@ -257,7 +260,7 @@ void TestFraSearch::sizeSortedTwiceThenLaterVerificationFindsItsRow() {
     QCOMPARE(ShownColumn(list, 1), (QStringList{"b", "c", "a", "d"}));
     Verify("http://s.test/d.mp3", 5);
     QTRY_COMPARE(ShownColumn(list, 2).last(), QStringLiteral("5"));
-    QCOMPARE(ShownColumn(list, 5).last(), QStringLiteral("3")); // its Key: the fourth row found
+    QCOMPARE(ShownColumn(list, 6).last(), QStringLiteral("3")); // its Key: the fourth row found
     QCOMPARE(m_page->lblFilesVerified->text(), QStringLiteral("4"));
     // The arrow stays while the rows keep its order, and goes when they stop keeping it.
     QVERIFY(header->isSortIndicatorShown());
@@ -384,6 +387,35 @@ void TestFraSearch::everySelectedRowIsDownloadedOrCopied() {
     QCOMPARE(m_asked, (std::vector<std::string>{"http://s.test/a.mp3", "http://s.test/c.mp3"}));
     m_page->findChild<QAction*>(QStringLiteral("popFilesCopyLink"))->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://s.test/a.mp3\nhttp://s.test/c.mp3"));
+}
+
+void TestFraSearch::filterNarrowsBothLists() {
+    StartWith(QStringLiteral("song"));
+    for (const char* title : {"Paper Comets", "Paper Lanterns", "Blue Hour"})
+        m_engines[0]->Found(title, std::string("http://s.test/") + title + ".mp3");
+    QTRY_COMPARE(m_page->lvwFiles->Proxy()->rowCount(), 3);
+    m_page->txtFilter->setText(QStringLiteral("paper COM"));
+    QCOMPARE(ShownColumn(*m_page->lvwFiles, 1), QStringList{"Paper Comets"});
+    QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 1 of 3"));
+    m_engines[1]->Found("Paper Comets, live", "http://s.test/live.mp3"); // new rows are filtered too
+    QTRY_COMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 2 of 4"));
+    QCOMPARE(m_page->lvwPopular->Proxy()->rowCount(), 0); // "Artist - Song" has neither word
+    m_page->txtFilter->setText(QStringLiteral("song"));
+    QCOMPARE(m_page->lvwPopular->Proxy()->rowCount(), 2);
+    m_page->txtFilter->clear();
+    QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("4"));
+}
+
+void TestFraSearch::songInThePlayListIsMarkedAndAskedAbout() {
+    PlayListManager->AddFile("Artist - Song.mp3", 3000000);
+    SelectRows(*m_page->lvwPopular, {0, 1});
+    m_page->cmdTabMostPopular->click();
+    const TResultsModel& rows = *m_page->PopularResultRows;
+    QVERIFY(Cell(rows, 0, 0, Qt::AccessibleDescriptionRole).startsWith(QStringLiteral("Already in your play list")));
+    m_program->Prompts.Answer = false;
+    m_page->Command(2)->trigger();
+    QCOMPARE(m_program->Prompts.Asked, QStringList{"\"Artist - Song.mp3\" is already in your play list. Download it again?"});
+    QCOMPARE(m_asked, std::vector<std::string>{"http://pop.test/get"}); // only the one not there yet
 }
 
 void TestFraSearch::elapsedTimeShown() {

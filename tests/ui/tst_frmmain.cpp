@@ -223,13 +223,15 @@ void TestFrmMain::layoutColumnsSharesWhatFixedColumnsLeave() {
     list->resize(600, 200);
     list->LayOutColumns();
     const QHeaderView* header = list->header();
-    const QList<int> widths{header->sectionSize(0), header->sectionSize(1), header->sectionSize(2),
-                            header->sectionSize(3), header->sectionSize(4), header->sectionSize(5)};
-    QCOMPARE(widths, (QList<int>{45, 183, 90, 90, 183, 0}));
+    QList<int> widths;
+    for (int column = 0; column < header->count(); ++column)
+        widths << header->sectionSize(column);
+    // The fixed columns take 45 + 90 + 90 + 60 (Sources); Title and File Name 0.49 of the rest.
+    QCOMPARE(widths, (QList<int>{45, 154, 90, 90, 154, 60, 0}));
     // The Key column stays shut.
-    QCOMPARE(header->sectionResizeMode(5), QHeaderView::Fixed);
+    QCOMPARE(header->sectionResizeMode(6), QHeaderView::Fixed);
     // The share is taken in double precision from the 32-bit value: 0.49 of 100 is 49.
-    list->resize(100 + 225, 200);
+    list->resize(100 + 285, 200);
     list->LayOutColumns();
     QCOMPARE(header->sectionSize(1), 49);
 }
