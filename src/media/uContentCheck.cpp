@@ -182,12 +182,14 @@ TContentVerdict CheckContent(TagLib::IOStream& stream) {
     TReadBudget budget(stream);
     TContentVerdict verdict;
     try {
-        // The start is looked at first: scanning a large page for audio may use up the budget.
+        // The start is looked at first: scanning a large page for audio would use up the
+        // budget, and a page is never audio.
         budget.seek(0);
-        const TagLib::ByteVector head = budget.readBlock(kSniffBytes);
-        ReadAudio(budget, verdict);
+        const TContentKind headKind = KindOfNonAudio(budget.readBlock(kSniffBytes));
+        if (headKind != TContentKind::HtmlPage)
+            ReadAudio(budget, verdict);
         if (!verdict.IsMp3())
-            verdict.Kind = KindOfNonAudio(head);
+            verdict.Kind = headKind;
     } catch (const std::exception&) {
         // Out of memory inside the tag reader: whatever the file holds, it was not read.
         verdict = TContentVerdict();
