@@ -25,9 +25,18 @@ constexpr unsigned long kLargestRead = 64 * 1024;
 // Enough of the start for the desktop's content rules to recognise a web page.
 constexpr unsigned long kSniffBytes = 4096;
 
-// A file opened for reading only, read with pread: no buffering, so every byte read is a
-// byte asked for. Writing does nothing (the check never changes a file).
-class TReadOnlyFile : public TagLib::IOStream {
+// The check never changes a file: whatever would write does nothing.
+class TReadOnlyStream : public TagLib::IOStream {
+public:
+    void writeBlock(const TagLib::ByteVector&) override {}
+    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    bool readOnly() const override { return true; }
+    void truncate(long) override {}
+};
+
+// A file read with pread: no buffering, so every byte read is a byte asked for.
+class TReadOnlyFile : public TReadOnlyStream {
 public:
     TReadOnlyFile(std::string path, int fd, long length)
         : m_path(std::move(path)), m_fd(fd), m_length(length) {}
@@ -37,15 +46,10 @@ public:
 
     TagLib::FileName name() const override { return m_path.c_str(); }
     TagLib::ByteVector readBlock(unsigned long length) override;
-    void writeBlock(const TagLib::ByteVector&) override {}
-    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
-    void removeBlock(unsigned long, unsigned long) override {}
-    bool readOnly() const override { return true; }
     bool isOpen() const override { return true; }
     void seek(long offset, Position p = Beginning) override;
     long tell() const override { return m_position; }
     long length() override { return m_length; }
-    void truncate(long) override {}
 
 private:
     const std::string m_path;
@@ -80,21 +84,16 @@ void TReadOnlyFile::seek(long offset, Position p) {
 // Lets through at most kContentReadBudget bytes of the stream beneath, and at most
 // kLargestRead at a time; past the budget the stream reads as if it ended. Its length stays
 // the real one, so the audio's length still comes out right.
-class TReadBudget : public TagLib::IOStream {
+class TReadBudget : public TReadOnlyStream {
 public:
     explicit TReadBudget(TagLib::IOStream& source) : m_source(source) {}
 
     TagLib::FileName name() const override { return m_source.name(); }
     TagLib::ByteVector readBlock(unsigned long length) override;
-    void writeBlock(const TagLib::ByteVector&) override {}
-    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
-    void removeBlock(unsigned long, unsigned long) override {}
-    bool readOnly() const override { return true; }
     bool isOpen() const override { return m_source.isOpen(); }
     void seek(long offset, Position p = Beginning) override { m_source.seek(offset, p); }
     long tell() const override { return m_source.tell(); }
     long length() override { return m_source.length(); }
-    void truncate(long) override {}
 
 private:
     TagLib::IOStream& m_source;
@@ -168,8 +167,8 @@ int OpenPlainFile(const std::string& path, TContentKind& kind, long& length) {
     return fd;
 }
 
-std::string NotMp3Text(const char* lookslike) {
-    return std::string("Not an MP3 file: ") + lookslike;
+std::string NotMp3Text(const char* looksLike) {
+    return std::string("Not an MP3 file: ") + looksLike;
 }
 
 } // namespace
@@ -183,10 +182,10 @@ TContentVerdict CheckContent(TagLib::IOStream& stream) {
     TContentVerdict verdict;
     try {
         // The start is looked at first: scanning a large page for audio would use up the
-        // budget, and a page is never audio.
+        // budget, and neither a page nor nothing is ever audio.
         budget.seek(0);
         const TContentKind headKind = KindOfNonAudio(budget.readBlock(kSniffBytes));
-        if (headKind != TContentKind::HtmlPage)
+        if (headKind == TContentKind::UnknownData)
             ReadAudio(budget, verdict);
         if (!verdict.IsMp3())
             verdict.Kind = headKind;

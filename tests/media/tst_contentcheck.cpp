@@ -246,29 +246,21 @@ void TestContentCheck::onlyPlainFilesAreOpened() {
 }
 
 void TestContentCheck::textsAsTheWindowShowsThem_data() {
-    QTest::addColumn<TContentKind>("kind");
     QTest::addColumn<int>("kbps");
     QTest::addColumn<int>("ms");
     QTest::addColumn<QString>("text");
-    QTest::newRow("song") << TContentKind::Mp3 << 128 << 205'400 << "MP3, 128 kbps, 3:25";
-    QTest::newRow("30 s") << TContentKind::Mp3 << 192 << 30'000 << "MP3, 192 kbps, 0:30";
-    QTest::newRow("just under 30 s")
-        << TContentKind::Mp3 << 192 << 29'999 << "Short: 0:29, maybe a preview";
-    QTest::newRow("over an hour") << TContentKind::Mp3 << 320 << 3'723'000
-                                  << "MP3, 320 kbps, 1:02:03";
-    QTest::newRow("page") << TContentKind::HtmlPage << 0 << 0 << "Not an MP3 file: an HTML page";
-    QTest::newRow("empty") << TContentKind::Empty << 0 << 0 << "Not an MP3 file: empty";
-    QTest::newRow("unknown") << TContentKind::UnknownData << 0 << 0
-                             << "Not an MP3 file: unknown data";
+    QTest::newRow("song") << 128 << 205'400 << "MP3, 128 kbps, 3:25";
+    QTest::newRow("30 s") << 192 << 30'000 << "MP3, 192 kbps, 0:30";
+    QTest::newRow("just under 30 s") << 192 << 29'999 << "Short: 0:29, maybe a preview";
+    QTest::newRow("over an hour") << 320 << 3'723'000 << "MP3, 320 kbps, 1:02:03";
 }
 
 void TestContentCheck::textsAsTheWindowShowsThem() {
-    QFETCH(TContentKind, kind);
     QFETCH(int, kbps);
     QFETCH(int, ms);
     QFETCH(QString, text);
     TContentVerdict verdict;
-    verdict.Kind = kind;
+    verdict.Kind = TContentKind::Mp3;
     verdict.BitrateKbps = kbps;
     verdict.LengthMs = ms;
     QCOMPARE(QString::fromStdString(VerdictText(verdict)), text);
