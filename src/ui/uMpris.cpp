@@ -30,6 +30,10 @@ QString StatusName(TMprisPlayer::TStatus status) {
     return QStringLiteral("Stopped");
 }
 
+double VolumeOf(const TMprisPlayer& player) {
+    return player.VolumePercent() / 100.0;
+}
+
 // The same file keeps its id while it stays loaded; another file gets another.
 QDBusObjectPath TrackId(const QString& path) {
     return QDBusObjectPath(kTrackPathPrefix + QString::number(qHash(path), 16));
@@ -95,7 +99,7 @@ public:
     QString PlaybackStatus() const { return m_owner->PlaybackStatus(); }
     double Rate() const { return 1.0; }
     QVariantMap Metadata() const { return m_owner->Metadata(); }
-    double Volume() const { return m_player.VolumePercent() / 100.0; }
+    double Volume() const { return VolumeOf(m_player); }
     void SetVolume(double volume) {
         m_player.SetVolumePercent(
             static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
@@ -196,7 +200,7 @@ QVariantMap TMpris::ChangingProperties() const {
     return {
         {QStringLiteral("PlaybackStatus"), PlaybackStatus()},
         {QStringLiteral("Metadata"), Metadata()},
-        {QStringLiteral("Volume"), m_player.VolumePercent() / 100.0},
+        {QStringLiteral("Volume"), VolumeOf(m_player)},
         {QStringLiteral("CanGoNext"), m_player.CanGoNext()},
         {QStringLiteral("CanGoPrevious"), m_player.CanGoPrevious()},
         {QStringLiteral("CanPlay"), CanPlay()},
@@ -213,11 +217,11 @@ void TMpris::Refresh() {
     m_lastSent = now;
     if (!m_published || changed.isEmpty())
         return;
-    QDBusMessage signal =
+    QDBusMessage message =
         QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"));
-    signal << kPlayerInterface << changed << QStringList();
-    m_bus.send(signal);
+    message << kPlayerInterface << changed << QStringList();
+    m_bus.send(message);
 }
 
 #include "uMpris.moc"
