@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <set>
@@ -19,6 +18,7 @@
 #include <taglib/tfilestream.h>
 
 #include "core/uHandOver.h"
+#include "core/uTFileUtils.h"
 #include "media/uContentCheck.h"
 #include "media/uContentChecker.h"
 #include "uToneMaker.h"
@@ -111,9 +111,8 @@ private:
 };
 
 std::string TestContentCheck::WriteFile(const std::string& name, const std::string& bytes) {
-    const std::string path = m_folder.path().toStdString() + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    const std::string path = m_folder.filePath(QString::fromStdString(name)).toStdString();
+    return TFileUtils::WriteWholeFile(path, bytes) ? path : std::string();
 }
 
 TContentVerdict TestContentCheck::CheckedWithinBudget(const std::string& path) {
