@@ -180,6 +180,10 @@ bool TContentVerdict::MaybePreview() const {
 TContentVerdict CheckContent(TagLib::IOStream& stream) {
     TReadBudget budget(stream);
     TContentVerdict verdict;
+    if (budget.length() > kLargestChecked) {
+        verdict.Kind = TContentKind::TooLarge;
+        return verdict;
+    }
     try {
         // The start is looked at first: scanning a large page for audio would use up the
         // budget, and neither a page nor nothing is ever audio.
@@ -232,6 +236,8 @@ std::string VerdictText(const TContentVerdict& verdict) {
         return NotMp3Text("unknown data");
     case TContentKind::NotAFile:
         return NotMp3Text("not a plain file");
+    case TContentKind::TooLarge:
+        return "Too large to check";
     case TContentKind::Unreadable:
         break;
     }

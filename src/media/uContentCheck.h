@@ -16,6 +16,7 @@ enum class TContentKind {
     Empty,       // no bytes at all
     UnknownData, // bytes that are neither
     NotAFile,    // a folder, pipe, device or socket: never opened
+    TooLarge,    // beyond kLargestChecked: not looked into
     Unreadable,  // gone, or not ours to read
 };
 
@@ -41,6 +42,11 @@ inline constexpr int kPreviewBelowMs = 30000;
 // kilobytes (its tags, first frames and end); the tag reader looks for audio byte by byte
 // through whatever it is given, so junk costs time in proportion to this.
 inline constexpr int64_t kContentReadBudget = 128 * 1024;
+// Files beyond this are not looked into. The bytes read stay within the budget whatever the
+// size, but the tag reader walks back from the end of a file that starts like audio in steps
+// of a kilobyte, read or not: about a third of a second a gigabyte. Three hours of music at
+// the highest bit rate still fit.
+inline constexpr int64_t kLargestChecked = int64_t(512) << 20;
 
 // Checks the file at `path` (bytes, as the file system names it) on the calling thread. Only
 // a plain file is opened, and never written; any failure is a verdict.
@@ -49,7 +55,7 @@ TContentVerdict CheckContent(const std::string& path);
 TContentVerdict CheckContent(TagLib::IOStream& stream);
 
 // The verdict as the window words it: "MP3, 128 kbps, 3:25", "Short: 0:12, maybe a
-// preview", "Not an MP3 file: an HTML page", ...
+// preview", "Not an MP3 file: an HTML page", "Too large to check", ...
 std::string VerdictText(const TContentVerdict& verdict);
 // "Artist - Title" when the tags hold both, else empty.
 std::string ArtistTitle(const TContentVerdict& verdict);
