@@ -2,57 +2,22 @@
 // hand-overs: one million calls from four threads, and a 5 ms probe timer on the GUI thread
 // whose longest gap between ticks is measured. The reference is the same probe on an idle
 // event loop in the same run; the ratio is loaded gap / idle gap.
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <thread>
 #include <vector>
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include "core/uHandOver.h"
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-struct TProbe {
-    double LongestGapMs = 0;
-    double Seconds = 0;
-};
-
-// Runs the event loop with a 5 ms probe until `done` says so; returns the longest gap.
-template <typename Done> TProbe RunProbe(Done done) {
-    TProbe probe;
-    const auto start = Clock::now();
-    auto last = start;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        const auto now = Clock::now();
-        probe.LongestGapMs = std::max(
-            probe.LongestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
-        if (done())
-            QCoreApplication::exit(0);
-    });
-    timer.start();
-    QCoreApplication::exec();
-    probe.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return probe;
-}
-
-} // namespace
+#include "uGapProbe.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     constexpr int kThreads = 4;
     constexpr int kCallsEach = 250000;
 
-    const TProbe idle = RunProbe([ticks = 0]() mutable { return ++ticks >= 100; });
+    const TGapProbe idle = RunGapProbe([ticks = 0]() mutable { return ++ticks >= 100; });
 
     const TLifeline owner = MakeLifeline();
     std::atomic<long> ran = 0;
@@ -62,7 +27,7 @@ int main(int argc, char** argv) {
             for (int i = 0; i < kCallsEach; ++i)
                 HandOver(owner, [&ran] { ran.fetch_add(1, std::memory_order_relaxed); });
         });
-    const TProbe loaded = RunProbe([&] { return ran.load() == long(kThreads) * kCallsEach; });
+    const TGapProbe loaded = RunGapProbe([&] { return ran.load() == long(kThreads) * kCallsEach; });
     for (auto& worker : workers)
         worker.join();
 

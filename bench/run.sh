@@ -9,13 +9,15 @@
 #  - the hand-over under a flood of calls against an idle event loop;
 #  - the search page under a flood of results and verifications, and its sorting;
 #  - fifty downloads at once with the downloads page shown against curl, the GUI thread's
-#    stalls against the manager alone, and a list of 10,000 rows.
+#    stalls against the manager alone, and a list of 10,000 rows;
+#  - the content check of one 10 MB file against reading it whole, and of a play list of
+#    5,000 songs in the background against listing the folder alone.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage \
-    bench_downloads_page
+    bench_downloads_page bench_content
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
@@ -40,3 +42,5 @@ echo "== fifty downloads with the downloads page shown"
 "$root/build/bin/bench_downloads_page"
 echo "== a downloads list of 10,000 rows"
 "$root/build/bin/bench_downloads_page" --rows 10000 500
+echo "== content check: one 10 MB file, a play list of 5,000 songs"
+"$root/build/bin/bench_content"

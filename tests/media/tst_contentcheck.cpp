@@ -1,0 +1,334 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <set>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tfilestream.h>
+
+#include "core/uHandOver.h"
+#include "core/uTFileUtils.h"
+#include "media/uContentCheck.h"
+#include "media/uContentChecker.h"
+#include "uToneMaker.h"
+
+Q_DECLARE_METATYPE(TContentKind)
+
+namespace {
+
+// Hands the check a file and counts every byte the file gives up.
+class TCountingStream : public TagLib::FileStream {
+public:
+    explicit TCountingStream(const std::string& path) : TagLib::FileStream(path.c_str(), true) {}
+    TagLib::ByteVector readBlock(unsigned long length) override {
+        TagLib::ByteVector block = TagLib::FileStream::readBlock(length);
+        BytesRead += block.size();
+        return block;
+    }
+    long long BytesRead = 0;
+};
+
+constexpr int kTenMegabytes = 10 * 1024 * 1024;
+
+std::string Repeated(const std::string& part, int size) {
+    std::string whole;
+    while (static_cast<int>(whole.size()) < size)
+        whole += part;
+    return whole;
+}
+
+std::string RandomBytes(int size) {
+    std::mt19937 random(21);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
+}
+
+const char* const kHtmlPage = "<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head>"
+                              "<body><h1>Not Found</h1><p>The file is gone.</p></body></html>\n";
+
+struct TTags {
+    const char* Artist;
+    const char* Title;
+    const char* Album;
+    int PictureBytes;
+};
+
+// Tagging is the test's business only: the program never writes a file it checks.
+void WriteTags(const std::string& path, const TTags& tags) {
+    TagLib::MPEG::File file(path.c_str());
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    tag->setArtist(TagLib::String(tags.Artist, TagLib::String::UTF8));
+    tag->setTitle(TagLib::String(tags.Title, TagLib::String::UTF8));
+    tag->setAlbum(TagLib::String(tags.Album, TagLib::String::UTF8));
+    if (tags.PictureBytes > 0) {
+        auto picture = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+        picture->setMimeType("image/jpeg");
+        picture->setPicture(TagLib::ByteVector(static_cast<unsigned int>(tags.PictureBytes), 'p'));
+        tag->addFrame(picture.release()); // the tag owns its frames
+    }
+    QVERIFY(file.save(TagLib::MPEG::File::ID3v2));
+}
+
+} // namespace
+
+class TestContentCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void verdictOfEachFile_data();
+    void verdictOfEachFile();
+    void tagsAreRead_data();
+    void tagsAreRead();
+    void whatIsNotReadAtAll_data();
+    void whatIsNotReadAtAll();
+    void textsAsTheWindowShowsThem_data();
+    void textsAsTheWindowShowsThem();
+    void checkerReportsEveryFileOnTheGuiThread();
+    void cancelAllDropsEveryFileAskedBefore();
+    void verdictsOfAGoneCheckerAreDropped();
+
+private:
+    std::string WriteFile(const std::string& name, const std::string& bytes);
+    // Checks through a counting stream, holds it to the budget, and to the file check.
+    TContentVerdict CheckedWithinBudget(const std::string& path);
+    std::vector<std::string> ManyFiles(int count);
+
+    QTemporaryDir m_folder;
+    std::string m_tone12s;
+};
+
+std::string TestContentCheck::WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = m_folder.filePath(QString::fromStdString(name)).toStdString();
+    return TFileUtils::WriteWholeFile(path, bytes) ? path : std::string();
+}
+
+TContentVerdict TestContentCheck::CheckedWithinBudget(const std::string& path) {
+    TCountingStream stream(path);
+    const TContentVerdict verdict = CheckContent(stream);
+    [&] {
+        QVERIFY2(stream.BytesRead <= kContentReadBudget,
+                 qPrintable(QString::number(stream.BytesRead)));
+    }();
+    const TContentVerdict direct = CheckContent(path);
+    [&] { QCOMPARE(VerdictText(direct), VerdictText(verdict)); }();
+    return verdict;
+}
+
+void TestContentCheck::initTestCase() {
+    m_tone12s = MakeToneMp3(TTone{440.0, 12000});
+    QVERIFY(!m_tone12s.empty());
+}
+
+void TestContentCheck::verdictOfEachFile_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TContentKind>("kind");
+    QTest::addColumn<QString>("text");   // empty: not looked at
+    QTest::addColumn<double>("seconds"); // -1: not looked at; else to within a second
+    const std::string tone10s = MakeToneMp3(TTone{330.0, 10000});
+    const std::string longSong = Repeated(tone10s, kTenMegabytes);
+    auto bytes = [](const std::string& s) { return QByteArray::fromStdString(s); };
+
+    QTest::newRow("12-second tone")
+        << bytes(m_tone12s) << TContentKind::Mp3 << "Short: 0:12, maybe a preview" << 12.0;
+    // Constant bit rate: the length is the audio's bytes over the rate.
+    QTest::newRow("10 MB of tone")
+        << bytes(longSong) << TContentKind::Mp3 << QString() << longSong.size() * 8 / 64000.0;
+    QTest::newRow("cut in half") << bytes(m_tone12s.substr(0, m_tone12s.size() / 2 + 7))
+                                 << TContentKind::Mp3 << "Short: 0:06, maybe a preview" << 6.0;
+    QTest::newRow("HTML page") << QByteArray(kHtmlPage) << TContentKind::HtmlPage
+                               << "Not an MP3 file: an HTML page" << -1.0;
+    QTest::newRow("10 MB HTML page")
+        << bytes(kHtmlPage + Repeated("<p>\xff\xfb padding</p>\n", kTenMegabytes))
+        << TContentKind::HtmlPage << "Not an MP3 file: an HTML page" << -1.0;
+    QTest::newRow("empty") << QByteArray() << TContentKind::Empty << "Not an MP3 file: empty"
+                           << -1.0;
+    QTest::newRow("10 MB random") << bytes(RandomBytes(kTenMegabytes)) << TContentKind::UnknownData
+                                  << "Not an MP3 file: unknown data" << -1.0;
+    QTest::newRow("cut inside the first frame")
+        << bytes(m_tone12s.substr(0, 100)) << TContentKind::UnknownData
+        << "Not an MP3 file: unknown data" << -1.0;
+}
+
+void TestContentCheck::verdictOfEachFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(TContentKind, kind);
+    QFETCH(QString, text);
+    QFETCH(double, seconds);
+    const TContentVerdict verdict = CheckedWithinBudget(WriteFile("song.mp3", bytes.toStdString()));
+    QCOMPARE(verdict.Kind, kind);
+    if (!text.isEmpty())
+        QCOMPARE(QString::fromStdString(VerdictText(verdict)), text);
+    if (seconds >= 0) {
+        QVERIFY2(std::abs(verdict.LengthMs / 1000.0 - seconds) < 1.0,
+                 qPrintable(QString::number(verdict.LengthMs)));
+        QCOMPARE(verdict.BitrateKbps, 64);
+        QCOMPARE(verdict.SampleRateHz, 44100);
+    }
+}
+
+void TestContentCheck::tagsAreRead_data() {
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("album");
+    QTest::addColumn<int>("pictureBytes");
+    QTest::addColumn<QString>("artistTitle");
+    QTest::newRow("all three") << "Fictional Band"
+                               << "Song of Tests"
+                               << "Tones" << 0 << "Fictional Band - Song of Tests";
+    QTest::newRow("no artist") << ""
+                               << "Song of Tests"
+                               << "Tones" << 0 << "";
+    QTest::newRow("not Latin-1") << u8"Ærø Ensemble" << u8"Песня" << "" << 0
+                                 << u8"Ærø Ensemble - Песня";
+    // The picture is larger than the whole budget: the texts before it are still read.
+    QTest::newRow("before a 1 MB picture")
+        << "Fictional Band"
+        << "Song of Tests"
+        << "Tones" << 1024 * 1024 << "Fictional Band - Song of Tests";
+}
+
+void TestContentCheck::tagsAreRead() {
+    QFETCH(QString, artist);
+    QFETCH(QString, title);
+    QFETCH(QString, album);
+    QFETCH(int, pictureBytes);
+    QFETCH(QString, artistTitle);
+    const std::string path = WriteFile("tagged.mp3", m_tone12s);
+    const QByteArray a = artist.toUtf8(), t = title.toUtf8(), b = album.toUtf8();
+    WriteTags(path, {a.constData(), t.constData(), b.constData(), pictureBytes});
+    const TContentVerdict verdict = CheckedWithinBudget(path);
+    QVERIFY(verdict.IsMp3());
+    QCOMPARE(QString::fromStdString(verdict.Artist), artist);
+    QCOMPARE(QString::fromStdString(verdict.Title), title);
+    QCOMPARE(QString::fromStdString(verdict.Album), album);
+    QCOMPARE(QString::fromStdString(ArtistTitle(verdict)), artistTitle);
+    QCOMPARE(QString::fromStdString(VerdictText(verdict)), "Short: 0:12, maybe a preview");
+}
+
+void TestContentCheck::whatIsNotReadAtAll_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+    const QString folder = m_folder.path();
+    const std::string fifo = folder.toStdString() + "/pipe.mp3";
+    QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
+    QVERIFY(QFile::link(QString::fromStdString(WriteFile("real.mp3", m_tone12s)),
+                        folder + "/link.mp3"));
+    // Opening a FIFO with no writer would wait for ever; a device could be read for ever.
+    QTest::newRow("FIFO") << folder + "/pipe.mp3"
+                          << "Not an MP3 file: not a plain file";
+    QTest::newRow("device") << "/dev/zero"
+                            << "Not an MP3 file: not a plain file";
+    QTest::newRow("folder") << folder << "Not an MP3 file: not a plain file";
+    QTest::newRow("gone") << folder + "/gone.mp3"
+                          << "Cannot read the file";
+    QTest::newRow("link to a song") << folder + "/link.mp3"
+                                    << "Short: 0:12, maybe a preview";
+    // Mostly a hole, so made at once; looking for its audio would take a sixth of a second.
+    QFile huge(QString::fromStdString(WriteFile("huge.mp3", m_tone12s)));
+    QVERIFY(huge.resize(kLargestChecked + 1));
+    QTest::newRow("too large") << huge.fileName() << "Too large to check";
+}
+
+void TestContentCheck::whatIsNotReadAtAll() {
+    QFETCH(QString, path);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(VerdictText(CheckContent(path.toStdString()))), text);
+}
+
+void TestContentCheck::textsAsTheWindowShowsThem_data() {
+    QTest::addColumn<int>("kbps");
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("song") << 128 << 205'400 << "MP3, 128 kbps, 3:25";
+    QTest::newRow("30 s") << 192 << 30'000 << "MP3, 192 kbps, 0:30";
+    QTest::newRow("just under 30 s") << 192 << 29'999 << "Short: 0:29, maybe a preview";
+    QTest::newRow("over an hour") << 320 << 3'723'000 << "MP3, 320 kbps, 1:02:03";
+}
+
+void TestContentCheck::textsAsTheWindowShowsThem() {
+    QFETCH(int, kbps);
+    QFETCH(int, ms);
+    QFETCH(QString, text);
+    TContentVerdict verdict;
+    verdict.Kind = TContentKind::Mp3;
+    verdict.BitrateKbps = kbps;
+    verdict.LengthMs = ms;
+    QCOMPARE(QString::fromStdString(VerdictText(verdict)), text);
+}
+
+std::vector<std::string> TestContentCheck::ManyFiles(int count) {
+    const std::string song = MakeToneMp3(TTone{550.0, 1000});
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(WriteFile("many" + std::to_string(i) + ".mp3",
+                                  i % 2 == 0 ? song : std::string(kHtmlPage)));
+    return paths;
+}
+
+void TestContentCheck::checkerReportsEveryFileOnTheGuiThread() {
+    const std::vector<std::string> paths = ManyFiles(200);
+    TContentChecker checker;
+    std::set<std::string> seen;
+    bool allRight = true;
+    checker.OnChecked = [&](const std::string& path, const TContentVerdict& verdict) {
+        const bool isSong = std::stoi(path.substr(path.rfind("many") + 4)) % 2 == 0;
+        allRight = allRight && QThread::currentThread() == qApp->thread() &&
+                   verdict.Kind == (isSong ? TContentKind::Mp3 : TContentKind::HtmlPage) &&
+                   seen.insert(path).second;
+    };
+    checker.Check(paths);
+    QTRY_COMPARE(seen.size(), paths.size());
+    QVERIFY(allRight);
+}
+
+void TestContentCheck::cancelAllDropsEveryFileAskedBefore() {
+    const std::vector<std::string> before = ManyFiles(1000);
+    // One worker: verdicts come in the order asked, so nothing of the first round can still
+    // be on its way once the last file asked after the cancel has been heard of.
+    TContentChecker checker(1);
+    std::vector<std::string> heard;
+    checker.OnChecked = [&](const std::string& path, const TContentVerdict&) {
+        heard.push_back(path);
+    };
+    checker.Check(before);
+    // Cancelled in mid-stream: some verdicts heard, more handed over and not yet run.
+    QTRY_VERIFY(!heard.empty());
+    checker.CancelAll();
+    const size_t heardBefore = heard.size();
+    QVERIFY(heardBefore < before.size());
+    QVERIFY(std::equal(heard.begin(), heard.end(), before.begin()));
+    const std::vector<std::string> after{before[3], before[1], before[2]};
+    checker.Check(after);
+    QTRY_COMPARE(heard.size(), heardBefore + after.size());
+    QVERIFY(std::equal(after.begin(), after.end(), heard.begin() + heardBefore));
+}
+
+void TestContentCheck::verdictsOfAGoneCheckerAreDropped() {
+    const std::vector<std::string> paths = ManyFiles(500);
+    int heard = 0;
+    auto checker = std::make_unique<TContentChecker>();
+    checker->OnChecked = [&heard](const std::string&, const TContentVerdict&) { ++heard; };
+    checker->Check(paths);
+    checker.reset(); // drops the queue; the checks under way end first
+    const TLifeline witness = MakeLifeline();
+    bool witnessRan = false;
+    HandOver(witness, [&witnessRan] { witnessRan = true; });
+    QTRY_VERIFY(witnessRan); // everything the workers handed over ran (or was dropped) first
+    QCOMPARE(heard, 0);
+}
+
+QTEST_GUILESS_MAIN(TestContentCheck)
+#include "tst_contentcheck.moc"

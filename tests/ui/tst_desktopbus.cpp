@@ -1,0 +1,310 @@
+#include <sys/prctl.h>
+
+#include <csignal>
+#include <optional>
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ui/uMpris.h"
+#include "ui/uNotifier.h"
+
+Q_DECLARE_METATYPE(TMprisPlayer::TStatus)
+
+namespace {
+
+const QString kService = QStringLiteral("org.mpris.MediaPlayer2.orvalo");
+const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+
+// A bus of the test's own: no service files (nothing is started on demand) and no link to
+// the user's session.
+const char* const kBusConfig = R"(<busconfig>
+  <type>session</type>
+  <listen>unix:dir=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+class TFakePlayer : public TMprisPlayer {
+public:
+    TStatus CurrentStatus = TStatus::Stopped;
+    TTrack CurrentTrack;
+    int Volume = 50;
+    bool HasNext = false;
+    bool HasPrevious = false;
+    QStringList Given;
+
+    TStatus Status() const override { return CurrentStatus; }
+    TTrack Track() const override { return CurrentTrack; }
+    qint64 PositionMs() const override { return 1500; }
+    int VolumePercent() const override { return Volume; }
+    bool CanGoNext() const override { return HasNext; }
+    bool CanGoPrevious() const override { return HasPrevious; }
+    void Play() override { Given << QStringLiteral("Play"); }
+    void Pause() override { Given << QStringLiteral("Pause"); }
+    void Stop() override { Given << QStringLiteral("Stop"); }
+    void Next() override { Given << QStringLiteral("Next"); }
+    void Previous() override { Given << QStringLiteral("Previous"); }
+    void SetVolumePercent(int percent) override { Volume = percent; }
+};
+
+const TMprisPlayer::TTrack kSong{QStringLiteral("/music/Fictional Band - Song of Tests.mp3"),
+                                 QStringLiteral("Song of Tests"), QStringLiteral("Fictional Band"),
+                                 QStringLiteral("Tones"), 205'000};
+
+QVariantMap AsMap(const QVariant& value) {
+    return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+}
+
+} // namespace
+
+// Stands for the desktop's notification service.
+class TFakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList Seen;
+
+public slots:
+    uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap&, int) {
+        Seen << app + '|' + icon + '|' + summary + '|' + body;
+        return uint(Seen.size());
+    }
+};
+
+// Records the player's PropertiesChanged signals as a client of the bus sees them.
+class TChangeListener : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> Changes;
+
+public slots:
+    void Changed(const QString& interface, const QVariantMap& changed, const QStringList&) {
+        if (interface == kPlayer)
+            Changes << changed;
+    }
+};
+
+class TestDesktopBus : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void publishedUnderTheProgramsName();
+    void commandsReachThePlayer_data();
+    void commandsReachThePlayer();
+    void statusAndMetadataReadBack();
+    void changesAreSignalled();
+    void notificationReachesTheService();
+    void withoutABusNothingIsSent();
+
+private:
+    QDBusMessage Call(const QString& interface, const QString& method,
+                      const QVariantList& arguments = {});
+    QVariant Get(const QString& interface, const QString& name);
+
+    QTemporaryDir m_folder;
+    QProcess m_daemon;
+    // The program's side and the desktop's side: two clients, as in real life.
+    std::optional<QDBusConnection> m_program;
+    std::optional<QDBusConnection> m_desktop;
+};
+
+void TestDesktopBus::initTestCase() {
+    const QString config = m_folder.filePath(QStringLiteral("bus.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString::fromLatin1(kBusConfig).arg(m_folder.path()).toUtf8());
+    file.close();
+    // The bus ends with the test, however the test ends.
+    m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_daemon.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--config-file=") + config, QStringLiteral("--print-address"),
+                    QStringLiteral("--nofork")});
+    QVERIFY(m_daemon.waitForStarted());
+    QVERIFY(m_daemon.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    m_program = QDBusConnection::connectToBus(address, QStringLiteral("program"));
+    m_desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
+    QVERIFY(m_program->isConnected());
+    QVERIFY(m_desktop->isConnected());
+}
+
+void TestDesktopBus::cleanupTestCase() {
+    m_program.reset();
+    m_desktop.reset();
+    QDBusConnection::disconnectFromBus(QStringLiteral("program"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
+    m_daemon.terminate();
+    m_daemon.waitForFinished();
+}
+
+// Both ends live on this thread: the call waits with the event loop running, so the
+// program's side can answer.
+QDBusMessage TestDesktopBus::Call(const QString& interface, const QString& method,
+                                  const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+    call.setArguments(arguments);
+    return m_desktop->call(call, QDBus::BlockWithGui);
+}
+
+QVariant TestDesktopBus::Get(const QString& interface, const QString& name) {
+    const QDBusMessage reply = Call(kProperties, QStringLiteral("Get"), {interface, name});
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+void TestDesktopBus::publishedUnderTheProgramsName() {
+    TFakePlayer player;
+    TMpris mpris(player, *m_program);
+    QVERIFY(mpris.IsPublished());
+    QCOMPARE(Get(kRoot, QStringLiteral("Identity")).toString(), QStringLiteral("Orvalo"));
+    QCOMPARE(Get(kRoot, QStringLiteral("CanQuit")), QVariant(false));
+    QCOMPARE(Get(kRoot, QStringLiteral("CanRaise")), QVariant(true));
+    // The desktop finds the program's name and icon through this file.
+    const QString entry = Get(kRoot, QStringLiteral("DesktopEntry")).toString();
+    QVERIFY2(QFile::exists(QStringLiteral(ORVALO_SOURCE_DIR "/data/") + entry + ".desktop"),
+             qPrintable(entry));
+    QSignalSpy raised(&mpris, &TMpris::RaiseRequested);
+    Call(kRoot, QStringLiteral("Raise"));
+    QCOMPARE(raised.count(), 1);
+}
+
+void TestDesktopBus::commandsReachThePlayer_data() {
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<TMprisPlayer::TStatus>("status");
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<bool>("canGo");
+    QTest::addColumn<QString>("given"); // empty: the player hears nothing
+    using S = TMprisPlayer::TStatus;
+    QTest::newRow("play") << "Play" << S::Stopped << true << false << "Play";
+    QTest::newRow("play, nothing loaded") << "Play" << S::Stopped << false << false << "";
+    QTest::newRow("pause") << "Pause" << S::Playing << true << false << "Pause";
+    QTest::newRow("play-pause, playing") << "PlayPause" << S::Playing << true << false << "Pause";
+    QTest::newRow("play-pause, paused") << "PlayPause" << S::Paused << true << false << "Play";
+    QTest::newRow("stop") << "Stop" << S::Playing << true << false << "Stop";
+    QTest::newRow("next") << "Next" << S::Playing << true << true << "Next";
+    QTest::newRow("next, at the end") << "Next" << S::Playing << true << false << "";
+    QTest::newRow("previous") << "Previous" << S::Playing << true << true << "Previous";
+    QTest::newRow("previous, at the start") << "Previous" << S::Playing << true << false << "";
+}
+
+void TestDesktopBus::commandsReachThePlayer() {
+    QFETCH(QString, method);
+    QFETCH(TMprisPlayer::TStatus, status);
+    QFETCH(bool, loaded);
+    QFETCH(bool, canGo);
+    QFETCH(QString, given);
+    TFakePlayer player;
+    player.CurrentStatus = status;
+    player.CurrentTrack = loaded ? kSong : TMprisPlayer::TTrack();
+    player.HasNext = player.HasPrevious = canGo;
+    TMpris mpris(player, *m_program);
+    const QDBusMessage reply = Call(kPlayer, method);
+    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(player.Given, given.isEmpty() ? QStringList() : QStringList{given});
+}
+
+void TestDesktopBus::statusAndMetadataReadBack() {
+    TFakePlayer player;
+    TMpris mpris(player, *m_program);
+    QCOMPARE(Get(kPlayer, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
+    QVERIFY(AsMap(Get(kPlayer, QStringLiteral("Metadata"))).isEmpty());
+    QCOMPARE(Get(kPlayer, QStringLiteral("CanPlay")), QVariant(false));
+
+    player.CurrentStatus = TMprisPlayer::TStatus::Playing;
+    player.CurrentTrack = kSong;
+    QCOMPARE(Get(kPlayer, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
+    const QVariantMap metadata = AsMap(Get(kPlayer, QStringLiteral("Metadata")));
+    const QString trackId = metadata.value("mpris:trackid").value<QDBusObjectPath>().path();
+    QVERIFY2(!trackId.isEmpty() && !trackId.startsWith("/org/mpris/"), qPrintable(trackId));
+    QCOMPARE(metadata.value("xesam:title").toString(), kSong.Title);
+    // A list of artists and a 64-bit length: desktops ignore values of other types.
+    QCOMPARE(metadata.value("xesam:artist"), QVariant(QStringList{kSong.Artist}));
+    QCOMPARE(metadata.value("xesam:album").toString(), kSong.Album);
+    QCOMPARE(metadata.value("mpris:length"), QVariant(205'000'000LL));
+    QCOMPARE(Get(kPlayer, QStringLiteral("Position")).toLongLong(), 1'500'000LL);
+
+    Call(kProperties, QStringLiteral("Set"),
+         {kPlayer, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.25))});
+    QCOMPARE(player.Volume, 25);
+}
+
+void TestDesktopBus::changesAreSignalled() {
+    TFakePlayer player;
+    TMpris mpris(player, *m_program);
+    TChangeListener listener;
+    QVERIFY(m_desktop->connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"),
+                               &listener, SLOT(Changed(QString, QVariantMap, QStringList))));
+    player.CurrentStatus = TMprisPlayer::TStatus::Playing;
+    player.CurrentTrack = kSong;
+    mpris.Refresh();
+    mpris.Refresh(); // nothing changed: nothing is sent
+    player.CurrentStatus = TMprisPlayer::TStatus::Paused;
+    mpris.Refresh();
+    player.CurrentTrack.Path = QStringLiteral("/music/another.mp3");
+    player.CurrentTrack.Title = QStringLiteral("Another Song");
+    mpris.Refresh();
+    QTRY_COMPARE(listener.Changes.size(), 3);
+
+    QCOMPARE(listener.Changes[0].value("PlaybackStatus").toString(), QStringLiteral("Playing"));
+    const QVariantMap first = AsMap(listener.Changes[0].value("Metadata"));
+    QCOMPARE(first.value("xesam:title").toString(), kSong.Title);
+    QCOMPARE(listener.Changes[1].keys(), QStringList{"PlaybackStatus"});
+    QCOMPARE(listener.Changes[1].value("PlaybackStatus").toString(), QStringLiteral("Paused"));
+    const QVariantMap other = AsMap(listener.Changes[2].value("Metadata"));
+    QCOMPARE(other.value("xesam:title").toString(), QStringLiteral("Another Song"));
+    QVERIFY(other.value("mpris:trackid").value<QDBusObjectPath>() !=
+            first.value("mpris:trackid").value<QDBusObjectPath>());
+}
+
+void TestDesktopBus::notificationReachesTheService() {
+    TFakeNotifications service;
+    QVERIFY(m_desktop->registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                      QDBusConnection::ExportAllSlots));
+    QVERIFY(m_desktop->registerService(QStringLiteral("org.freedesktop.Notifications")));
+    TNotifier notifier(*m_program);
+    QVERIFY(notifier.Notify(TNotifier::DownloadedText(QStringLiteral("Song of Tests"))));
+    // A title holding what the texts are built with stays as it is.
+    QVERIFY(notifier.Notify(
+        TNotifier::DownloadFailedText(QStringLiteral("50% %2 <b>"), QStringLiteral("Not Found")),
+        QStringLiteral("http://files.test/a.mp3")));
+    QTRY_COMPARE(service.Seen.size(), 2);
+    QCOMPARE(service.Seen[0], QStringLiteral("Orvalo|orvalo|Downloaded: Song of Tests|"));
+    QCOMPARE(service.Seen[1], QStringLiteral("Orvalo|orvalo|Download failed: 50% %2 <b> (Not "
+                                             "Found)|http://files.test/a.mp3"));
+    m_desktop->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+    m_desktop->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+}
+
+void TestDesktopBus::withoutABusNothingIsSent() {
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=") + m_folder.filePath(QStringLiteral("no-bus")),
+        QStringLiteral("none"));
+    QVERIFY(!none.isConnected());
+    TFakePlayer player;
+    TMpris mpris(player, none);
+    QVERIFY(!mpris.IsPublished());
+    player.CurrentStatus = TMprisPlayer::TStatus::Playing;
+    mpris.Refresh();
+    QVERIFY(!TNotifier(none).Notify(QStringLiteral("Downloaded: Song of Tests")));
+}
+
+QTEST_GUILESS_MAIN(TestDesktopBus)
+#include "tst_desktopbus.moc"
