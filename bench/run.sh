@@ -11,13 +11,15 @@
 #  - fifty downloads at once with the downloads page shown against curl, the GUI thread's
 #    stalls against the manager alone, and a list of 10,000 rows;
 #  - the content check of one 10 MB file against reading it whole, and of a play list of
-#    5,000 songs in the background against listing the folder alone.
+#    5,000 songs in the background against listing the folder alone;
+#  - the play list page with 5,000 songs, and the search page with 100,000 engine lines,
+#    each against the list's own loading.
 # Usage: bench/run.sh [megabytes] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage \
-    bench_downloads_page bench_content
+    bench_downloads_page bench_content bench_playlist_page
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
 echo "== four downloads at once"
@@ -44,3 +46,7 @@ echo "== a downloads list of 10,000 rows"
 "$root/build/bin/bench_downloads_page" --rows 10000 500
 echo "== content check: one 10 MB file, a play list of 5,000 songs"
 "$root/build/bin/bench_content"
+echo "== the play list page with 5,000 songs: names at once, tags in the background"
+"$root/build/bin/bench_playlist_page"
+echo "== the search page with an engine list of 100,000 lines"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$root/build/bin/bench_searchpage" 100 --engines 100000

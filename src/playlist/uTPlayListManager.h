@@ -14,6 +14,14 @@ public:
     std::string Path; // the folder as scanned, with its trailing "/"
     std::string FileName;
     int64_t FileSize;
+    // What the file's content check found: its tags and audio figures (0 and empty until it
+    // has been looked into, and for a file that is no MP3).
+    bool Checked = false;
+    std::string Artist;
+    std::string Title;
+    std::string Album;
+    int64_t LengthMs = 0;
+    int BitrateKbps = 0;
 };
 
 // A catalogue of the plain files (hidden ones included, no folders) in one folder, sorted by

@@ -55,6 +55,9 @@ QString TDownloadsModel::StatusWords(int status) {
 }
 
 QString TDownloadsModel::StatusDescription(const TDownloadRow& row) {
+    // A finished file says what it really is: an MP3 and how good, or what it looks like.
+    if (row.Status == TDownload::StatusComplete && !row.Content.isEmpty())
+        return row.Content;
     const QString words = StatusWords(row.Status);
     return row.Status == TDownload::StatusFailed && !row.Reason.isEmpty() ? words + QStringLiteral(": ") + row.Reason
                                                                            : words;
@@ -159,7 +162,7 @@ void TDownloadsModel::List(const TDownload& download) {
     m_rows.push_back(std::make_unique<TDownloadRow>(
         TDownloadRow{listing->second.RowKey, download.Key, download.Status(), download.Size, download.Received,
                      download.Speed, download.Progress, DisplayText(download.FileName),
-                     DisplayText(download.FailReason)}));
+                     DisplayText(download.FailReason), QString()}));
     RowsAdded();
     Flush();
 }
@@ -184,6 +187,11 @@ void TDownloadsModel::SetFigures(int row, int64_t size, int64_t received, int64_
     shown.Received = received;
     shown.Speed = speed;
     shown.Progress = progress;
+    RowChanged(row);
+}
+
+void TDownloadsModel::SetContent(int row, const QString& content) {
+    m_rows.at(static_cast<size_t>(row))->Content = content;
     RowChanged(row);
 }
 

@@ -22,6 +22,7 @@ struct TDownloadRow {
     int Progress = 0;  // whole percent
     QString Title;     // the download's file name as shown
     QString Reason;    // why it failed; empty otherwise
+    QString Content;   // what the finished file really holds ("MP3, 128 kbps, 3:25"); empty until checked
 };
 
 // The rows of the downloads list. One hash leads from a download's key to its listing: the
@@ -46,6 +47,8 @@ public:
 
     void SetStatus(int row, int status, const QString& reason = {});
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
+    // What the content check found in the finished file of `row`.
+    void SetContent(int row, const QString& content);
     // Removes every complete and failed row; how many went.
     int RemoveFinished();
     bool HasFinished() const;

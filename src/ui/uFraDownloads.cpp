@@ -13,6 +13,7 @@
 #include "core/uTAppOptions.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
+#include "media/uContentChecker.h"
 #include "search/uTSearchResultManager.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uPageList.h"
@@ -53,6 +54,20 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     m_summaryTimer->setInterval(500);
     connect(m_summaryTimer, &QTimer::timeout, this, &TfraDownloads::ShowSummary);
     rowsChanged();
+    m_checker = std::make_unique<TContentChecker>(1);
+    m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) {
+        ShowContent(path, verdict);
+    };
+}
+
+TfraDownloads::~TfraDownloads() = default;
+
+void TfraDownloads::ShowContent(const std::string& path, const TContentVerdict& verdict) {
+    for (int row = 0; row < DownloadRows->RowsHeld(); ++row) {
+        const TDownload* download = m_services.Downloads.Find(DownloadRows->Row(row).Key);
+        if (download != nullptr && download->FilePath == path)
+            DownloadRows->SetContent(row, QString::fromStdString(VerdictText(verdict)));
+    }
 }
 
 void TfraDownloads::BuildCommands() {
@@ -169,9 +184,11 @@ void TfraDownloads::HandleDownloadProgress(const std::string& key, const TDownlo
 void TfraDownloads::HandleDownloadError(const std::string& key) {
     const int row = DownloadRows->RowOf(key);
     const TDownload* download = m_services.Downloads.Find(key);
-    if (row >= 0)
-        DownloadRows->SetStatus(row, TDownload::StatusFailed,
-                                TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string()));
+    if (row < 0)
+        return;
+    const QString reason = TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string());
+    DownloadRows->SetStatus(row, TDownload::StatusFailed, reason);
+    emit DownloadEnded(DownloadRows->Row(row).Title, reason.isEmpty() ? QStringLiteral("failed") : reason);
 }
 
 void TfraDownloads::HandleDownloadComplete(const std::string& key) {
@@ -181,8 +198,11 @@ void TfraDownloads::HandleDownloadComplete(const std::string& key) {
     DownloadRows->SetStatus(row, TDownload::StatusComplete);
     // The play list names files of the download folder: the copy there may carry a number
     // or a cleaned name that the title lacks.
-    if (const TDownload* download = m_services.Downloads.Find(key))
+    if (const TDownload* download = m_services.Downloads.Find(key)) {
+        m_checker->Check(download->FilePath);
         emit FileDownloaded(std::filesystem::path(download->FilePath).filename().string(), download->Size);
+    }
+    emit DownloadEnded(DownloadRows->Row(row).Title, {});
     if (m_services.Options.ClearDownloadsWhenComplete)
         ClearDownloaded();
 }

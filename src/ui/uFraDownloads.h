@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "ui/uServices.h"
 
 class QLabel;
+class TContentChecker;
+struct TContentVerdict;
 class QTimer;
 class TDownload;
 class TDownloadsModel;
@@ -19,6 +22,7 @@ class TfraDownloads : public TPage {
     Q_OBJECT
 public:
     explicit TfraDownloads(const TServices& services, QWidget* parent = nullptr);
+    ~TfraDownloads() override;
 
     // Takes the download manager's events.
     void InitPage();
@@ -54,17 +58,22 @@ signals:
     void PreviewRequested(const std::string& path);
     // A download completed: its file in the download folder (bare name) and its size.
     void FileDownloaded(const std::string& name, int64_t size);
+    // A download ended, well (no failure) or not (why it failed).
+    void DownloadEnded(const QString& title, const QString& failure);
 
 private:
     void BuildCommands();
     void ShowSummary();
     void Restart(int row);
+    void ShowContent(const std::string& path, const TContentVerdict& verdict);
     // The selected rows that failed (or did not).
     std::vector<int> SelectedWithStatus(bool failed) const;
     // The manager's record behind a row; nullptr when it has none.
     const TDownload* DownloadOf(int row) const;
 
     TServices m_services;
+    // Looks into each finished file: what a site called an MP3 may be a web page.
+    std::unique_ptr<TContentChecker> m_checker;
     QAction* m_preview = nullptr;
     QAction* m_restart = nullptr;
     QAction* m_cancel = nullptr;

@@ -13,6 +13,7 @@
 #include "core/uTAppOptions.h"
 #include "core/uTFileUtils.h"
 #include "playlist/uTPlayListManager.h"
+#include "media/uContentChecker.h"
 #include "ui/uListProxy.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPageList.h"
@@ -64,7 +65,104 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     });
     connect(pnlPlayer->pnlTransport, &TPlayerBar::NextAsked, this, &TfraPlayList::PlayNext);
     connect(pnlPlayer->pnlTransport, &TPlayerBar::PreviousAsked, this, &TfraPlayList::PlayPrevious);
+    m_checker = std::make_unique<TContentChecker>();
+    m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) { ShowTags(path, verdict); };
+    // The desktop's media controls follow the player and the list.
+    m_mpris = std::make_unique<TMpris>(*this);
+    TMpris* mpris = m_mpris.get();
+    connect(mpris, &TMpris::RaiseRequested, this, &TfraPlayList::RaiseRequested);
+    connect(&Player(), &TMediaPlayer::StateChanged, mpris, &TMpris::Refresh);
+    connect(&Player(), &TMediaPlayer::DurationChanged, mpris, &TMpris::Refresh);
+    connect(lvwPlayList->Proxy(), &QAbstractItemModel::dataChanged, mpris, &TMpris::Refresh);
+    connect(lvwPlayList->Proxy(), &QAbstractItemModel::layoutChanged, mpris, &TMpris::Refresh);
     UpdateCommands();
+}
+
+TfraPlayList::~TfraPlayList() = default;
+
+void TfraPlayList::CheckFiles() {
+    // Names show at once; the tags fill in as the files are read.
+    m_checker->CancelAll();
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(m_model->RowsHeld()));
+    for (int row = 0; row < m_model->RowsHeld(); ++row)
+        paths.push_back(RowPath(row));
+    m_checker->Check(paths);
+}
+
+void TfraPlayList::ShowTags(const std::string& path, const TContentVerdict& verdict) {
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    m_model->SetTags(name, verdict.Artist, verdict.Title, verdict.Album, verdict.LengthMs, verdict.BitrateKbps);
+    // The caption of the song playing follows its tags.
+    if (name == m_model->Playing())
+        pnlPlayer->SetCaption(m_model->DisplayName(m_model->RowOfName(name)));
+}
+
+TfraPlayList::TStatus TfraPlayList::Status() const {
+    switch (pnlPlayer->Player().PlaybackState()) {
+    case TMediaPlayer::State::Playing:
+        return TStatus::Playing;
+    case TMediaPlayer::State::Paused:
+        return TStatus::Paused;
+    default:
+        return TStatus::Stopped;
+    }
+}
+
+TfraPlayList::TTrack TfraPlayList::Track() const {
+    TTrack track;
+    const std::string& source = pnlPlayer->Player().Source();
+    track.Path = QFile::decodeName(QByteArray::fromStdString(source));
+    if (source.empty())
+        return track;
+    const int row = m_model->Playing().empty() ? -1 : m_model->RowOfName(m_model->Playing());
+    const size_t slash = source.rfind('/');
+    track.Title = ShownText(source.substr(slash == std::string::npos ? 0 : slash + 1));
+    track.LengthMs = pnlPlayer->Player().Duration();
+    if (row >= 0) {
+        const TPlayListFile& file = m_model->File(row);
+        if (!file.Title.empty())
+            track.Title = ShownText(file.Title);
+        track.Artist = ShownText(file.Artist);
+        track.Album = ShownText(file.Album);
+        if (track.LengthMs <= 0)
+            track.LengthMs = file.LengthMs;
+    }
+    return track;
+}
+
+qint64 TfraPlayList::PositionMs() const {
+    return pnlPlayer->Player().Position();
+}
+
+int TfraPlayList::VolumePercent() const {
+    return pnlPlayer->Player().Volume();
+}
+
+bool TfraPlayList::CanGoNext() const {
+    return NeighbourOfPlaying(1) >= 0;
+}
+
+bool TfraPlayList::CanGoPrevious() const {
+    return NeighbourOfPlaying(-1) >= 0;
+}
+
+void TfraPlayList::Play() {
+    pnlPlayer->Player().Play();
+}
+
+void TfraPlayList::Pause() {
+    pnlPlayer->Player().Pause();
+}
+
+void TfraPlayList::Stop() {
+    pnlPlayer->Player().Stop();
+}
+
+void TfraPlayList::SetVolumePercent(int percent) {
+    pnlPlayer->Player().SetVolume(percent);
+    pnlPlayer->pnlTransport->ShowVolume();
 }
 
 void TfraPlayList::BuildCommands() {
@@ -127,6 +225,7 @@ std::string TfraPlayList::RowPath(int row) const {
 void TfraPlayList::RefreshList() {
     m_services.PlayList.Folder = DownloadFolder() + "/";
     m_model->Refresh();
+    CheckFiles();
     lvwPlayList->SetEmptyText(QStringLiteral("No songs yet: search for one and download it.\nSongs are kept in %1")
                                   .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
     // By name, unless the user sorted the list otherwise: that order stays.
@@ -136,6 +235,7 @@ void TfraPlayList::RefreshList() {
 
 void TfraPlayList::AddFileRow(const std::string& name, int64_t size) {
     m_model->Append(name, size);
+    m_checker->Check(DownloadFolder() + "/" + name);
 }
 
 void TfraPlayList::PlaySelected() {
@@ -147,8 +247,10 @@ void TfraPlayList::PlayRow(int row) {
         return;
     pnlPlayer->ClearMedia();
     pnlPlayer->PlayMedia(RowPath(row));
+    pnlPlayer->SetCaption(m_model->DisplayName(row));
     m_model->SetPlaying(m_model->File(row).FileName);
     pnlPlayer->update();
+    m_mpris->Refresh();
 }
 
 void TfraPlayList::PlayMedia(const std::string& path) {

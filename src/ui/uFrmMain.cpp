@@ -145,6 +145,19 @@ void TfrmMain::ConnectPages() {
     connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
     connect(fraDownloads1, &TfraDownloads::FileDownloaded, fraPlayList1, &TfraPlayList::AddFileRow);
+    // A download that ends while the user looks elsewhere is told by the desktop.
+    connect(fraDownloads1, &TfraDownloads::DownloadEnded, this, [this](const QString& title, const QString& failure) {
+        if (isActiveWindow())
+            return;
+        m_notifier.Notify(failure.isEmpty() ? TNotifier::DownloadedText(title)
+                                            : TNotifier::DownloadFailedText(title, failure));
+    });
+    connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, [this] {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    });
 }
 
 void TfrmMain::CreateMenu() {

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include "ui/uNotifier.h"
 #include "ui/uServices.h"
 #include "ui/uSystemIcons.h"
 
@@ -99,6 +100,7 @@ private:
     std::array<QList<QToolButton*>, 3> m_buttons;
     QButtonGroup* m_viewButtons = nullptr;
     QActionGroup* m_viewItems = nullptr;
+    TNotifier m_notifier;
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored
 };

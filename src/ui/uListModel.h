@@ -35,6 +35,7 @@ struct TColumnSpec {
     QString Header;
     TColumnKind Kind;
     float Width;
+    bool HiddenAtFirst = false; // shown only once the user asks for it
 };
 
 // Coalesces the rows changed during one turn of the event loop into one dataChanged per run

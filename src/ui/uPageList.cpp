@@ -50,7 +50,7 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
             columns->resizeSection(column, static_cast<int>(spec.Width));
             columns->setSectionResizeMode(column, QHeaderView::Fixed);
         }
-        if (spec.Width == 0)
+        if (spec.Width == 0 || spec.HiddenAtFirst)
             columns->setSectionHidden(column, true);
     }
     connect(columns, &QHeaderView::sectionClicked, this, [this](int column) {
@@ -135,7 +135,9 @@ void TPageList::LayOutColumns() {
         // In double precision from the 32-bit share: 0.49 of 100 pixels is 49, not 48.
         const int share = static_cast<int>(std::floor(static_cast<double>(rest) * static_cast<double>(specs[i].Width)));
         const int column = static_cast<int>(i);
-        columns->setSectionHidden(column, share == 0);
+        // A column the user hid stays hidden; one laid out at 0 is hidden for good.
+        if (share == 0)
+            columns->setSectionHidden(column, true);
         columns->resizeSection(column, share);
         // A column laid out at 0 stays shut: the user cannot drag it open.
         columns->setSectionResizeMode(column, share == 0 ? QHeaderView::Fixed : QHeaderView::Interactive);

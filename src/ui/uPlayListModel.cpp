@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QMimeDatabase>
 
+#include "media/uContentCheck.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
@@ -25,6 +26,11 @@ const std::vector<TColumnSpec>& TPlayListModel::Columns() {
         {QStringLiteral("Type"), K::Picture, 45},
         {QStringLiteral("File Name"), K::Text, 0.99f},
         {QStringLiteral("File Size"), K::Size, 90},
+        {QStringLiteral("Length"), K::Number, 60},
+        {QStringLiteral("Artist"), K::Text, 140, true},
+        {QStringLiteral("Title"), K::Text, 160, true},
+        {QStringLiteral("Album"), K::Text, 140, true},
+        {QStringLiteral("Bitrate"), K::Number, 70, true},
     };
     return columns;
 }
@@ -76,19 +82,19 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
     case ColName:
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return ShownText(file.FileName);
+        if (role == Qt::AccessibleDescriptionRole && IsPlaying(index.row()))
+            return QStringLiteral("Playing: ") + DisplayName(index.row());
         if (role == RawValueRole)
             return QByteArray::fromStdString(file.FileName);
         if (role == Qt::DecorationRole && IsPlaying(index.row()))
             return ArtworkIcon(QStringLiteral("player-play"));
-        if (role == Qt::AccessibleDescriptionRole && IsPlaying(index.row()))
-            return QStringLiteral("Playing");
         if (role == Qt::FontRole && IsPlaying(index.row())) {
             QFont bold;
             bold.setBold(true);
             return bold;
         }
         break;
-    default:
+    case ColSize:
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return QString::number(file.FileSize);
         if (role == RawValueRole)
@@ -98,8 +104,64 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         break;
+    default:
+        return TagData(file, index.column(), role);
     }
     return {};
+}
+
+QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role) const {
+    if (role == RawValueRole) {
+        switch (column) {
+        case ColLength:
+            return qint64(file.LengthMs);
+        case ColBitrate:
+            return qint64(file.BitrateKbps);
+        default:
+            return QByteArray::fromStdString(column == ColArtist ? file.Artist : column == ColTitle ? file.Title : file.Album);
+        }
+    }
+    if (role == Qt::TextAlignmentRole && (column == ColLength || column == ColBitrate))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return {};
+    switch (column) {
+    case ColLength:
+        return file.LengthMs > 0 ? QString::fromStdString(LengthText(static_cast<int>(file.LengthMs))) : QString();
+    case ColBitrate:
+        return file.BitrateKbps > 0 ? QStringLiteral("%1 kbps").arg(file.BitrateKbps) : QString();
+    case ColArtist:
+        return ShownText(file.Artist);
+    case ColTitle:
+        return ShownText(file.Title);
+    default:
+        return ShownText(file.Album);
+    }
+}
+
+QString TPlayListModel::DisplayName(int row) const {
+    const TPlayListFile& file = File(row);
+    if (!file.Artist.empty() && !file.Title.empty())
+        return ShownText(file.Artist + " - " + file.Title);
+    return ShownText(file.FileName);
+}
+
+void TPlayListModel::SetTags(const std::string& name, const std::string& artist, const std::string& title,
+                             const std::string& album, int64_t lengthMs, int bitrateKbps) {
+    // The manager's own look-up first: it ignores letter case, the file system does not.
+    int row = m_files.Files.IndexOf(name);
+    if (row < 0 || File(row).FileName != name)
+        row = RowOfName(name);
+    if (row < 0)
+        return;
+    TPlayListFile& file = *m_files.Files.Objects(row);
+    file.Checked = true;
+    file.Artist = artist;
+    file.Title = title;
+    file.Album = album;
+    file.LengthMs = lengthMs;
+    file.BitrateKbps = bitrateKbps;
+    RowChanged(row);
 }
 
 bool TPlayListModel::IsPlaying(int row) const {

@@ -18,7 +18,7 @@ class TPlayListManager;
 class TPlayListModel : public TListModel {
     Q_OBJECT
 public:
-    enum TColumn { ColType, ColName, ColSize };
+    enum TColumn { ColType, ColName, ColSize, ColLength, ColArtist, ColTitle, ColAlbum, ColBitrate };
     static const std::vector<TColumnSpec>& Columns();
 
     explicit TPlayListModel(TPlayListManager& files, QObject* parent = nullptr);
@@ -43,11 +43,18 @@ public:
     const std::string& Playing() const { return m_playing; }
     // The row of the file `name`; -1 when the list has none.
     int RowOfName(const std::string& name) const;
+    // What the content check found in the file `name`: its tags and length.
+    void SetTags(const std::string& name, const std::string& artist, const std::string& title,
+                 const std::string& album, int64_t lengthMs, int bitrateKbps);
+    // How the file of `row` is named for a person: "Artist - Title" when its tags have both,
+    // its file name otherwise.
+    QString DisplayName(int row) const;
 
 private:
     int IconIndexOf(const std::string& name) const;
 
     bool IsPlaying(int row) const;
+    QVariant TagData(const TPlayListFile& file, int column, int role) const;
 
     TPlayListManager& m_files;
     std::string m_playing;

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -104,6 +105,11 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     connect(&m_player, &TMediaPlayer::PositionChanged, this, &TPlayerBar::ShowPosition);
     connect(&m_player, &TMediaPlayer::DurationChanged, this, &TPlayerBar::ShowDuration);
     ShowState();
+}
+
+void TPlayerBar::ShowVolume() {
+    const QSignalBlocker quiet(sldVolume);
+    sldVolume->setValue(m_player.Volume());
 }
 
 void TPlayerBar::TogglePlay() {

@@ -28,6 +28,10 @@ signals:
     void PreviousAsked();
     void NextAsked();
 
+public:
+    // Shows the player's volume (after it was set elsewhere).
+    void ShowVolume();
+
 private:
     void ShowState();
     void ShowPosition(qint64 ms);

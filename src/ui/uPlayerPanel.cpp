@@ -134,6 +134,10 @@ void TPlayerPanel::PlayMedia(const std::string& path) {
     lblFileName->setText(ShownText(BareName(path)));
 }
 
+void TPlayerPanel::SetCaption(const QString& caption) {
+    lblFileName->setText(caption);
+}
+
 void TPlayerPanel::ClearMedia() {
     m_player->Load(std::string());
     lblFileName->setText(kNoMedia);

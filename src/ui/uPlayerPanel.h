@@ -27,6 +27,8 @@ public:
     // Loads the file at the full path `path`, which starts playing, and shows its name.
     void PlayMedia(const std::string& path);
     void ClearMedia();
+    // Names what plays, as a person knows it ("Artist - Title" when the tags say so).
+    void SetCaption(const QString& caption);
     void ShowFullScreen();
     // Switches between the low and the high area.
     void SizePlayer();

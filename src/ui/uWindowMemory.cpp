@@ -106,9 +106,13 @@ void RestoreListLayout(const QSettings& settings, TPageList& list) {
                 header->resizeSection(column, widths[column]);
         }
     }
-    for (const int column : SplitNumbers(settings.value(ListKey(list, "Hidden")))) {
-        if (column > 0 && column < header->count() && columns[static_cast<size_t>(column)].Width != 0)
-            header->setSectionHidden(column, true);
+    // The columns the user hid, and so also those shown that are hidden at first.
+    if (settings.contains(ListKey(list, "Hidden"))) {
+        const QList<int> hidden = SplitNumbers(settings.value(ListKey(list, "Hidden")));
+        for (int column = 1; column < header->count(); ++column) {
+            if (columns[static_cast<size_t>(column)].Width != 0)
+                header->setSectionHidden(column, hidden.contains(column));
+        }
     }
     bool ok = false;
     const int tag = settings.value(ListKey(list, "Sort")).toInt(&ok);

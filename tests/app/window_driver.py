@@ -85,6 +85,7 @@ class TWindowSession:
         os.environ["HOME"] = home
         os.environ["XDG_CACHE_HOME"] = os.path.join(home, ".cache")
         os.environ["XDG_DATA_HOME"] = os.path.join(home, ".local", "share")
+        os.makedirs(os.environ["XDG_DATA_HOME"])
         os.environ.pop("QT_QPA_PLATFORM", None)
         self._start_display()
         self._start_sandbox()

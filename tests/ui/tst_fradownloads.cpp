@@ -47,6 +47,7 @@ private slots:
     void clearWhenCompleteTakesFailedRowsToo();
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
+    void finishedFileSaysWhatItReallyIs();
 
 private:
     // What the search page asks for: a download of a result, listed on the page.
@@ -321,6 +322,22 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     next.InitPage();
     next.Download(TSearchResult(kMissing, TSearchResult::Verified, kMissing, "missing.mp3", 0));
     QTRY_COMPARE(next.DownloadRows->Row(0).Status, int(TDownload::StatusFailed));
+}
+
+void TestFraDownloads::finishedFileSaysWhatItReallyIs() {
+    m_server->Serve("files.test/fake.mp3", TScriptedResponse::Ok("<!DOCTYPE html><html><body>Not found</body></html>"));
+    QStringList ended;
+    connect(m_page.get(), &TfraDownloads::DownloadEnded, this,
+            [&ended](const QString& title, const QString& failure) { ended << title + "|" + failure; });
+    const int fake = Start("http://files.test/fake.mp3", "fake.mp3");
+    const int missing = Start(kMissing, "missing.mp3");
+    // The site's page saved as an MP3 keeps the Complete picture, and says what it is.
+    QTRY_COMPARE(Cell(fake, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole),
+                 QStringLiteral("Not an MP3 file: an HTML page"));
+    QCOMPARE(Cell(fake, TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Complete"));
+    QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
+    ended.sort();
+    QCOMPARE(ended, (QStringList{"fake.mp3|", "missing.mp3|HTTP 404"}));
 }
 
 int main(int argc, char** argv) {

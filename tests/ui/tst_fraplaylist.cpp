@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include "UiFixture.h"
+#include "uToneMaker.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/uApplication.h"
 #include "ui/uFraPlayList.h"
@@ -56,6 +57,7 @@ private slots:
     void popupMenuCarriesTheSixActions();
     void deleteAsksOnceAndTrashesEverySelectedFile();
     void theListPlaysOnFromFileToFile();
+    void tagsFillInAndNameWhatPlays();
 
 private:
     void MakeFile(const QString& name, int size);
@@ -367,7 +369,7 @@ void TestFraPlayList::theListPlaysOnFromFileToFile() {
     Select(QStringLiteral("a.mp3"));
     m_page->PlaySelected();
     const QModelIndex a = m_page->Model().index(RowOf(QStringLiteral("a.mp3")), TPlayListModel::ColName);
-    QCOMPARE(a.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Playing"));
+    QCOMPARE(a.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Playing: a.mp3"));
     emit m_player->Finished(); // a played to its end
     QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/b.mp3");
     QVERIFY(a.data(Qt::AccessibleDescriptionRole).isNull());
@@ -385,6 +387,30 @@ void TestFraPlayList::theListPlaysOnFromFileToFile() {
     emit m_player->Finished(); // a was the last: nothing more plays
     QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/a.mp3");
     QVERIFY(m_page->Model().Playing().empty());
+}
+
+void TestFraPlayList::tagsFillInAndNameWhatPlays() {
+    const std::string tone = MakeToneMp3(TTone{440.0, 3000});
+    QVERIFY(!tone.empty());
+    for (const char* name : {"one.mp3", "two.mp3"})
+        QVERIFY(TFileUtils::WriteWholeFile(m_folder.toStdString() + "/" + name, tone));
+    m_page->InitPage(GetSystemImageList(false));
+    // The names show at once; the length comes from the file, in the background.
+    QCOMPARE(m_page->Model().rowCount(), 2);
+    const QModelIndex length = m_page->Model().index(RowOf(QStringLiteral("one.mp3")), TPlayListModel::ColLength);
+    QTRY_COMPARE(length.data().toString(), QStringLiteral("0:03"));
+    // A file whose tags name it is named so where it plays, and to the desktop.
+    m_page->Model().SetTags("two.mp3", "Velvet Lanterns", "Paper Comets", "Glasshouse", 3000, 64);
+    Select(QStringLiteral("two.mp3"));
+    m_page->PlaySelected();
+    QCOMPARE(m_page->pnlPlayer->lblFileName->text(), QStringLiteral("Velvet Lanterns - Paper Comets"));
+    const TMprisPlayer::TTrack track = m_page->Track();
+    QCOMPARE(track.Title, QStringLiteral("Paper Comets"));
+    QCOMPARE(track.Artist, QStringLiteral("Velvet Lanterns"));
+    QVERIFY(!m_page->CanGoNext());
+    QVERIFY(m_page->CanGoPrevious());
+    m_page->Previous();
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/one.mp3");
 }
 
 int main(int argc, char** argv) {

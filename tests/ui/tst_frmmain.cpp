@@ -279,7 +279,7 @@ void TestFrmMain::hiddenPagesColumnsFitAfterStateChanges() {
     window.findChild<QAction*>(QStringLiteral("mnuViewPlayList"))->trigger();
     QCoreApplication::processEvents();
     const QTreeView* playList = window.fraPlayList1->lvwPlayList;
-    QCOMPARE(playList->header()->sectionSize(1), int((playList->width() - 135) * double(0.99f)));
+    QCOMPARE(playList->header()->sectionSize(1), int((playList->width() - 195) * double(0.99f)));
     // The picture columns keep their 45 pixels.
     for (const QTreeView* list : {downloads, playList})
         QCOMPARE(list->header()->sectionResizeMode(0), QHeaderView::Fixed);
