@@ -258,9 +258,6 @@ void TfraDownloads::CancelAll() {
 }
 
 void TfraDownloads::ClearDownloaded() {
-    // Only what was turned off here is turned on again.
-    const bool wasEnabled = !lvwDownloads->testAttribute(Qt::WA_ForceUpdatesDisabled);
-    lvwDownloads->setUpdatesEnabled(false);
+    const TPaintingSuspended suspended(lvwDownloads);
     DownloadRows->RemoveFinished();
-    lvwDownloads->setUpdatesEnabled(wasEnabled);
 }

@@ -78,7 +78,13 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     UpdateCommands();
 }
 
-TfraPlayList::~TfraPlayList() = default;
+// The player lives in a child widget, which Qt destroys after this page's own
+// members are gone; its last state change must not reach the page or the bus.
+TfraPlayList::~TfraPlayList() {
+    m_checker.reset();
+    disconnect(&Player(), nullptr, this, nullptr);
+    m_mpris.reset();
+}
 
 void TfraPlayList::CheckFiles() {
     // Names show at once; the tags fill in as the files are read.

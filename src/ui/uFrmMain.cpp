@@ -39,24 +39,6 @@
 
 namespace {
 
-// Painting of a widget held off for a scope.
-class TPaintingSuspended {
-public:
-    // Only what this scope turned off is turned on again: a widget inside another suspended
-    // one reports no updates without having been told so itself.
-    explicit TPaintingSuspended(QWidget* widget)
-        : m_widget(widget), m_was(!widget->testAttribute(Qt::WA_ForceUpdatesDisabled)) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    TPaintingSuspended(const TPaintingSuspended&) = delete;
-    TPaintingSuspended& operator=(const TPaintingSuspended&) = delete;
-    ~TPaintingSuspended() { m_widget->setUpdatesEnabled(m_was); }
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
-
 // Lays out `widget` and everything inside it at once, from the outside in: a hidden window
 // would otherwise leave its children at their first sizes until it is shown.
 void ActivateLayouts(QWidget* widget) {

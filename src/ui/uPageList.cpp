@@ -115,10 +115,17 @@ void TPageList::ShowSortArrow() {
     header()->setSortIndicator(std::abs(tag) - 1, tag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
+TPaintingSuspended::TPaintingSuspended(QWidget* widget)
+    : m_widget(widget), m_was(!widget->testAttribute(Qt::WA_ForceUpdatesDisabled)) {
+    m_widget->setUpdatesEnabled(false);
+}
+
+TPaintingSuspended::~TPaintingSuspended() {
+    m_widget->setUpdatesEnabled(m_was);
+}
+
 void TPageList::LayOutColumns() {
-    // Only what this call turned off is turned on again.
-    const bool wasEnabled = !testAttribute(Qt::WA_ForceUpdatesDisabled);
-    setUpdatesEnabled(false);
+    const TPaintingSuspended suspended(this);
     QHeaderView* columns = header();
     const std::vector<TColumnSpec>& specs = m_model->Columns();
     int fixed = 0;
@@ -142,7 +149,6 @@ void TPageList::LayOutColumns() {
         // A column laid out at 0 stays shut: the user cannot drag it open.
         columns->setSectionResizeMode(column, share == 0 ? QHeaderView::Fixed : QHeaderView::Interactive);
     }
-    setUpdatesEnabled(wasEnabled);
 }
 
 std::vector<int> TPageList::SelectedRows() const {

@@ -13,6 +13,21 @@ class TListProxy;
 // valid UTF-8, Latin-1 otherwise, so that every name shows as something readable.
 QString ShownText(std::string_view bytes);
 
+// Painting of a widget held off for a scope.
+class TPaintingSuspended {
+public:
+    // Only what this scope turned off is turned on again: a widget inside another suspended
+    // one reports no updates without having been told so itself.
+    explicit TPaintingSuspended(QWidget* widget);
+    TPaintingSuspended(const TPaintingSuspended&) = delete;
+    TPaintingSuspended& operator=(const TPaintingSuspended&) = delete;
+    ~TPaintingSuspended();
+
+private:
+    QWidget* m_widget;
+    bool m_was;
+};
+
 // The background of every other row of the pages' lists (a light blue).
 inline const QColor kRowBackground{240, 248, 255};
 

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FakeEngine.h"
 #include "TestServer.h"
 #include "core/uScramble.h"
 #include "core/uTFileUtils.h"
@@ -16,15 +17,6 @@
 #include "search/uTVerificationManager.h"
 
 namespace {
-// An engine the test makes report files and end.
-class FakeEngine : public TMp3Search {
-public:
-    explicit FakeEngine(const std::string& key) : TMp3Search(key, "http://fake.test/?q=", "") {}
-    void Search(const std::string&) override {}
-    void Found(const std::string& title, const std::string& url) { ReportResult(title, url); }
-    void Finish() { ReportComplete(); }
-};
-
 // The most-popular file: two good lines among lines its writer would never make.
 const char* const kPopularFile = "Artist<field>Song<field>3000000<field>42<field>pw<field>http://pop.test/y.mp3\r\n"
                                  "\r\n"

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "FakeEngine.h"
 #include "UiFixture.h"
 #include "core/uScramble.h"
 #include "core/uSearchKeys.h"
@@ -31,15 +32,6 @@
 #include "ui/uSearchKeysBox.h"
 
 namespace {
-// An engine the test makes report files and end.
-class FakeEngine : public TMp3Search {
-public:
-    explicit FakeEngine(const std::string& key) : TMp3Search(key, "http://fake.test/?q=", "") {}
-    void Search(const std::string&) override {}
-    void Found(const std::string& title, const std::string& url) { ReportResult(title, url); }
-    void Finish() { ReportComplete(); }
-};
-
 const char* const kPopularFile = "Artist<field>Song<field>3000000<field>42<field>pw<field>http://pop.test/y.mp3\r\n"
                                  "Bad<field>Size<field>12a<field>3<field><field>http://pop.test/bad.mp3\r\n"
                                  "Artist<field>Song<field>7<field>9<field><field>http://pop.test/get\n";

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "search/uTMp3Search.h"
+
+// An engine the test makes report files and end, instead of a site's page.
+class FakeEngine : public TMp3Search {
+public:
+    explicit FakeEngine(const std::string& key) : TMp3Search(key, "http://fake.test/?q=", "") {}
+    void Search(const std::string&) override {}
+    void Found(const std::string& title, const std::string& url) { ReportResult(title, url); }
+    void Finish() { ReportComplete(); }
+};
