@@ -1,6 +1,7 @@
 #include "net/uCurlRequest.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 #include <openssl/x509_vfy.h>
 
 #include <algorithm>
@@ -181,7 +182,12 @@ const char* SchemePrefix(bool secure) {
 
 void EnsureCurlReady() {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+        // Transfers run on detached threads that may still be in a TLS exchange when the
+        // process exits: OpenSSL must not free its locks and tables under them at exit.
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 }
 
 int64_t ContentLengthValue(const std::optional<std::string>& header) {

@@ -1,5 +1,6 @@
 #include "uLocalAuthority.h"
 
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
@@ -13,6 +14,10 @@ namespace {
 constexpr long kDay = 24 * 60 * 60;
 
 std::shared_ptr<evp_pkey_st> MakeKey() {
+    // A program in the same process (a test's) may still run TLS on detached threads when
+    // the process exits: OpenSSL must not free its locks and tables under them at exit. The
+    // first initialisation of the process decides that, and this may be the first.
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
     return {EVP_EC_gen("P-256"), EVP_PKEY_free};
 }
 
