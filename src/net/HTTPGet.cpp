@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 
-#include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
 #include "net/uThreadStart.h"
 

@@ -5,9 +5,9 @@
 #include <openssl/x509_vfy.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 

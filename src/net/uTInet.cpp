@@ -3,7 +3,6 @@
 #include <mutex>
 #include <optional>
 
-#include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
 #include "net/uTransferEngine.h"
 

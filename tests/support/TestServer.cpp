@@ -65,11 +65,7 @@ std::string TTestServer::ProxyAddress() const {
 }
 
 void TTestServer::UseAsProxy() {
-    ::setenv("http_proxy", ProxyAddress().c_str(), 1);
-    ::setenv("SSL_CERT_FILE", AuthorityFile().c_str(), 1);
-    for (const char* name : {"no_proxy", "NO_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                             "CURL_CA_BUNDLE"})
-        ::unsetenv(name);
+    UseLoopbackProxy(ProxyAddress(), AuthorityFile());
 }
 
 void TTestServer::Serve(const std::string& address, TScriptedResponse response) {

@@ -1,6 +1,5 @@
 #include "uSandboxSite.h"
 
-#include <cstdlib>
 #include <optional>
 
 #include "uMakerSite.h"
@@ -437,11 +436,7 @@ std::shared_ptr<ssl_ctx_st> TSandboxWeb::Tunnel(const std::string& host, const s
 bool TSandboxWeb::UseFromThisProcess(const std::string& authorityFile) const {
     if (!WriteAuthority(authorityFile))
         return false;
-    ::setenv("http_proxy", ProxyAddress().c_str(), 1);
-    ::setenv("SSL_CERT_FILE", authorityFile.c_str(), 1);
-    for (const char* name : {"no_proxy", "NO_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY", "CURL_CA_BUNDLE"})
-        ::unsetenv(name);
+    UseLoopbackProxy(ProxyAddress(), authorityFile);
     return true;
 }
 

@@ -209,6 +209,14 @@ std::string THttpRequest::PathAndQuery() const {
     return slash == std::string::npos ? "/" : address.substr(slash);
 }
 
+void UseLoopbackProxy(const std::string& proxyAddress, const std::string& authorityFile) {
+    ::setenv("http_proxy", proxyAddress.c_str(), 1);
+    ::setenv("SSL_CERT_FILE", authorityFile.c_str(), 1);
+    for (const char* name : {"no_proxy", "NO_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "CURL_CA_BUNDLE"})
+        ::unsetenv(name);
+}
+
 const std::string& SyntheticBlock() {
     static const std::string block = [] {
         std::string bytes(65536, '\0');

@@ -59,6 +59,11 @@ struct THttpRequest {
 // Host and path of an absolute or origin-form target, as THttpRequest::Address gives it.
 std::string NormalizeAddress(const std::string& target, const std::string& hostHeader = {});
 
+// Points this process (and the programs it starts) at a loopback server as its proxy for
+// http and https, trusting the authority in `authorityFile`: no_proxy and every variable
+// that would take precedence (https_proxy, all_proxy, CURL_CA_BUNDLE) are cleared.
+void UseLoopbackProxy(const std::string& proxyAddress, const std::string& authorityFile);
+
 // The bytes of a generated body: a 64 KiB block repeated.
 const std::string& SyntheticBlock();
 std::string SyntheticBody(int64_t size);
