@@ -7,6 +7,7 @@
 //   bench_download --small COUNT KB [rounds]     COUNT small files all started at once against
 //                                                one curl fetching them 50 at a time (-Z)
 //   bench_download --single MB [rounds] [folder] one large file against one curl
+//   bench_download --https MB [rounds] [folder]  the same over https, through CONNECT
 //
 // Each prints both times, their ratio (manager / curl) and both CPU times (user + system).
 #include <sys/resource.h>
@@ -60,10 +61,12 @@ std::string MakeFolder(const std::string& root, const std::string& name) {
 }
 
 // The loopback server in a child process, serving `count` bodies of `size` bytes at
-// http://bench.test/f0.bin ...; it ends when this process closes its end of the pipe.
+// http://bench.test/f0.bin ... (https:// when `secure`, through CONNECT, with a certificate
+// of the server's own authority, which CURL_CA_BUNDLE then names for curl and the program
+// alike); it ends when this process closes its end of the pipe.
 class TServerProcess {
 public:
-    TServerProcess(int count, int64_t size) {
+    TServerProcess(int count, int64_t size, bool secure) {
         int portPipe[2];
         int lifePipe[2];
         if (::pipe(portPipe) != 0 || ::pipe(lifePipe) != 0)
@@ -77,10 +80,12 @@ public:
                 for (int i = 0; i < count; ++i) {
                     TScriptedResponse response;
                     response.SyntheticBodySize = size;
-                    server.Serve(Address(i), response);
+                    server.Serve(Scheme(secure) + Address(i), response);
                 }
                 const uint16_t port = server.Port();
-                if (::write(portPipe[1], &port, sizeof port) != sizeof port)
+                const std::string authority = secure ? server.AuthorityFile() + "\n" : "\n";
+                if (::write(portPipe[1], &port, sizeof port) != sizeof port ||
+                    ::write(portPipe[1], authority.data(), authority.size()) != ssize_t(authority.size()))
                     ::_exit(1);
                 char byte = 0;
                 while (::read(lifePipe[0], &byte, 1) > 0) {
@@ -94,12 +99,18 @@ public:
         uint16_t port = 0;
         if (::read(portPipe[0], &port, sizeof port) != sizeof port)
             std::abort();
+        std::string authority;
+        for (char c = 0; ::read(portPipe[0], &c, 1) == 1 && c != '\n';)
+            authority += c;
         ::close(portPipe[0]);
         m_proxy = "http://127.0.0.1:" + std::to_string(port);
         ::setenv("http_proxy", m_proxy.c_str(), 1);
-        ::unsetenv("no_proxy");
+        for (const char* name : {"no_proxy", "NO_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+            ::unsetenv(name);
+        if (secure)
+            ::setenv("CURL_CA_BUNDLE", authority.c_str(), 1);
         for (int i = 0; i < count; ++i)
-            m_urls.push_back("http://" + Address(i));
+            m_urls.push_back((secure ? "https://" : "http://") + Address(i));
     }
     ~TServerProcess() {
         ::close(m_life);
@@ -110,6 +121,7 @@ public:
 
 private:
     static std::string Address(int i) { return "bench.test/f" + std::to_string(i) + ".bin"; }
+    static std::string Scheme(bool secure) { return secure ? "https://" : ""; }
     pid_t m_pid = -1;
     int m_life = -1;
     std::string m_proxy;
@@ -268,7 +280,7 @@ int main(int argc, char** argv) {
         count = static_cast<int>(number(1, 2000));
         size = number(2, 32) << 10;
         rounds = static_cast<int>(number(3, 2));
-    } else if (mode == "--single") {
+    } else if (mode == "--single" || mode == "--https") {
         count = 1;
         size = number(1, 1024) << 20;
         rounds = static_cast<int>(number(2, 3));
@@ -276,7 +288,7 @@ int main(int argc, char** argv) {
             root = args[3] + "/orvalo-bench";
     }
     ::signal(SIGPIPE, SIG_IGN);
-    TServerProcess server(count, size);
+    TServerProcess server(count, size, mode == "--https");
     QCoreApplication app(argc, argv);
     PrepareProcessLimits();
 
@@ -289,11 +301,12 @@ int main(int argc, char** argv) {
         std::printf("%d files of %lld KiB, best of %d rounds, files in %s\n", count,
                     static_cast<long long>(size >> 10), rounds, root.c_str());
         best.Print("curl -Z --parallel-max 50:");
-    } else if (mode == "--single") {
+    } else if (mode == "--single" || mode == "--https") {
         if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)
             return 1;
-        std::printf("one file of %lld MiB, best of %d rounds, file in %s\n", static_cast<long long>(size >> 20),
-                    rounds, root.c_str());
+        std::printf("one file of %lld MiB over %s, best of %d rounds, file in %s\n",
+                    static_cast<long long>(size >> 20), mode == "--https" ? "https" : "http", rounds,
+                    root.c_str());
         best.Print("curl:");
     } else {
         if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)

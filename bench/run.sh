@@ -2,8 +2,9 @@
 # Builds and runs the benchmarks, each against a reference measured in the same run:
 #  - one TInet transfer against the curl tool;
 #  - four large downloads at once through the download manager against four curl processes,
-#    one 1 GiB download against curl on tmpfs and on the disk of the build folder, and
-#    2,000 small ones against curl fetching them 50 at once (time and CPU time);
+#    one 1 GiB download against curl on tmpfs (over http and over https) and on the disk of
+#    the build folder, and 2,000 small ones against curl fetching them 50 at once (time and
+#    CPU time);
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
 #  - the hand-over under a flood of calls against an idle event loop;
@@ -26,6 +27,8 @@ echo "== four downloads at once"
 "$root/build/bin/bench_download" "$@"
 echo "== one 1 GiB download, tmpfs"
 "$root/build/bin/bench_download" --single 1024 3
+echo "== one 1 GiB download over https (CONNECT, the server's own authority), tmpfs"
+"$root/build/bin/bench_download" --https 1024 3
 echo "== one 1 GiB download, the build folder's disk ($(df --output=fstype "$root/build" | tail -1))"
 "$root/build/bin/bench_download" --single 1024 3 "$root/build"
 echo "== 2,000 small downloads"

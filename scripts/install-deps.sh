@@ -7,9 +7,9 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
-    libcurl4-openssl-dev libmp3lame-dev libtag1-dev
-    # run: icons and audio playback
-    adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
+    libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev
+    # run: the authorities https certificates are checked against, icons, audio playback
+    ca-certificates adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
     # tests: the window smoke test, the fetch comparison of the benchmarks, the end-to-end
     # window test (accessibility bus, its Python bindings, screenshots on failure)
     xvfb xdotool curl

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orvalo and the stand-in web, starts the stand-in web on a
-# free loopback port and Orvalo with http_proxy pointing at it. The stand-in web ends with
-# the program, and with this script when it is interrupted or told to end.
+# free loopback port and Orvalo with http_proxy pointing at it (for https too, through
+# CONNECT) and SSL_CERT_FILE at the certificate authority the stand-in web made. The stand-in
+# web ends with the program, and with this script when it is interrupted or told to end.
 # ORVALO_BIN names a folder of programs already built: nothing is installed or built then.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,7 +32,7 @@ on_signal() {
 }
 trap on_signal TERM INT HUP
 
-"$bin/orvalo-sandbox" --port 0 >"$work/sandbox.out" &
+"$bin/orvalo-sandbox" --port 0 --ca "$work/sandbox-ca.pem" >"$work/sandbox.out" &
 sandbox_pid=$!
 for _ in $(seq 100); do
     grep -q 'listening on' "$work/sandbox.out" 2>/dev/null && break
@@ -42,8 +43,9 @@ proxy=$(sed -n 's/.*listening on //p' "$work/sandbox.out" | head -n1)
 [ -n "$proxy" ] || { echo "run: the stand-in web did not start" >&2; exit 1; }
 echo "run: stand-in web at $proxy" >&2
 
-export http_proxy=$proxy
-unset no_proxy NO_PROXY
+export http_proxy=$proxy SSL_CERT_FILE=$work/sandbox-ca.pem
+# Anything that would take precedence over those two goes.
+unset no_proxy NO_PROXY https_proxy HTTPS_PROXY all_proxy ALL_PROXY CURL_CA_BUNDLE
 # In the background, so that a signal to this script is handled at once, not after the program.
 "$bin/orvalo" "$@" &
 wait $!

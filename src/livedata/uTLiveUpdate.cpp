@@ -88,7 +88,7 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
 }
 
 std::string LiveDataUrl(const char* path) {
-    return std::string("http://") + kMakerHost + path;
+    return std::string("https://") + kMakerHost + path;
 }
 
 bool MostPopularIsDue(int storedDay, const QDate& today) {

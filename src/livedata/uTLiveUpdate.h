@@ -35,7 +35,7 @@ private:
     TLifeline m_alive = MakeLifeline();
 };
 
-// The maker's server and the paths of its three files.
+// The maker's server (over https, as it answers today) and the paths of its three files.
 inline constexpr const char* kFirstRunPath = "/orvalo/data/firstrunv850.txt";
 inline constexpr const char* kAllFirstRunPath = "/firstrun/allfirstrun.txt";
 inline constexpr const char* kMostPopularPath = "/orvalo/data/mostpopular.txt";

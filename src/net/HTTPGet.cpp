@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 
-#include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
 #include "net/uThreadStart.h"
 
@@ -92,16 +91,17 @@ void THTTPGetThread::Terminate() {
     m_request.Cancel();
 }
 
-void THTTPGetThread::SplitUrl(const std::string& url, std::string& host, std::string& path) {
-    const std::string rest = StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
-    const size_t slash = rest.find('/');
-    if (slash == std::string::npos) {
+void THTTPGetThread::SplitUrl(const std::string& url, bool& secure, std::string& host,
+                              std::string& path) {
+    const TAddressParts parts = SplitAddress(url);
+    secure = parts.Secure;
+    if (!parts.HasSlash) {
         host.clear();
-        path = rest;
+        path = parts.Host;
         return;
     }
-    host = rest.substr(0, slash);
-    path = rest.substr(slash);
+    host = parts.Host;
+    path = "/" + parts.Path;
 }
 
 void THTTPGetThread::Execute() {
@@ -114,7 +114,7 @@ void THTTPGetThread::Execute() {
 
 void THTTPGetThread::Run() {
     TRequestSettings settings;
-    SplitUrl(URL, settings.Host, settings.Path);
+    SplitUrl(URL, settings.Secure, settings.Host, settings.Path);
     if (Terminated()) {
         Succeeded = false;
         return;

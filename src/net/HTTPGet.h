@@ -112,9 +112,11 @@ public:
     // The thread body. Never throws.
     void Execute();
 
-    // The address split: an optional "http://" removed; the host ends at the first "/",
-    // which starts the path. Without any "/", the host is empty and the fetch fails.
-    static void SplitUrl(const std::string& url, std::string& host, std::string& path);
+    // The address split: an optional "http://" or "https://" removed (`secure` tells which);
+    // the host ends at the first "/", which starts the path. Without any "/", the host is
+    // empty and the fetch fails.
+    static void SplitUrl(const std::string& url, bool& secure, std::string& host,
+                         std::string& path);
 
 private:
     void Run();

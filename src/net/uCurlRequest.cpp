@@ -1,10 +1,13 @@
 #include "net/uCurlRequest.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -66,6 +69,51 @@ std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
     return value;
 }
 
+// An environment variable that is set to something.
+const char* NonEmptyVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// The certificate authorities a user names instead of the system's store, as the curl tool
+// reads them: CURL_CA_BUNDLE, then SSL_CERT_FILE.
+const char* UserAuthorityBundle() {
+    if (const char* bundle = NonEmptyVariable("CURL_CA_BUNDLE"))
+        return bundle;
+    return NonEmptyVariable("SSL_CERT_FILE");
+}
+
+// libcurl takes https_proxy, then all_proxy, for https; a user who set only http_proxy
+// expects it to carry https too, so it is handed over when neither is set. libcurl still
+// applies no_proxy to a proxy given this way.
+const char* HttpsProxyFallback() {
+    for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        if (NonEmptyVariable(name) != nullptr)
+            return nullptr;
+    }
+    return NonEmptyVariable("http_proxy");
+}
+
+// Where a redirect may lead. A site may move from http to https on its own host (that is how
+// sites move), never from https down to http; otherwise the target keeps the scheme, on any
+// host. The port is always the scheme's own: a site may not send us to another port (a
+// local service).
+bool RedirectAllowed(bool fromSecure, bool toSecure, bool sameHost,
+                     const std::optional<std::string>& port) {
+    if (port && *port != (toSecure ? "443" : "80"))
+        return false;
+    if (fromSecure)
+        return toSecure;
+    return !toSecure || sameHost;
+}
+
+std::string_view WithoutScheme(std::string_view url, bool& secure) {
+    secure = StartsWithIgnoringCase(url, "https://");
+    if (secure)
+        return url.substr(8);
+    return StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
+}
+
 } // namespace
 
 std::string ErrorReason(int errorCode) {
@@ -94,6 +142,16 @@ std::string ErrorReason(int errorCode) {
         return "bad address";
     case kErrorBadRedirect:
         return "redirect refused";
+    case kErrorCertificateUntrusted:
+        return "certificate not trusted";
+    case kErrorCertificateOtherHost:
+        return "certificate for another host";
+    case kErrorCertificateExpired:
+        return "expired";
+    case CURLE_SSL_CONNECT_ERROR:
+        return "secure connection failed";
+    case CURLE_SSL_CACERT_BADFILE:
+        return "certificate authorities unreadable";
     default:
         return curl_easy_strerror(static_cast<CURLcode>(errorCode));
     }
@@ -107,9 +165,29 @@ std::string StatusReason(int statusCode) {
     return "HTTP " + std::to_string(statusCode);
 }
 
+TAddressParts SplitAddress(const std::string& url) {
+    TAddressParts parts;
+    const std::string_view rest = WithoutScheme(url, parts.Secure);
+    const size_t slash = rest.find('/');
+    parts.HasSlash = slash != std::string_view::npos;
+    parts.Host = std::string(rest.substr(0, slash));
+    if (parts.HasSlash)
+        parts.Path = std::string(rest.substr(slash + 1));
+    return parts;
+}
+
+const char* SchemePrefix(bool secure) {
+    return secure ? "https://" : "http://";
+}
+
 void EnsureCurlReady() {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+        // Transfers run on detached threads that may still be in a TLS exchange when the
+        // process exits: OpenSSL must not free its locks and tables under them at exit.
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 }
 
 int64_t ContentLengthValue(const std::optional<std::string>& header) {
@@ -149,8 +227,8 @@ std::string EncodeUnsafeBytes(const std::string& text) {
     return out;
 }
 
-std::string BuildRequestUrl(const std::string& host, const std::string& path) {
-    return "http://" + host + ":80" + EncodeUnsafeBytes(path);
+std::string BuildRequestUrl(bool secure, const std::string& host, const std::string& path) {
+    return SchemePrefix(secure) + host + (secure ? ":443" : ":80") + EncodeUnsafeBytes(path);
 }
 
 TCurlRequest::TCurlRequest(TRequestSettings settings) : m_settings(std::move(settings)) {
@@ -186,7 +264,7 @@ bool TCurlRequest::Configure(int timeoutMs) {
     if (easy == nullptr)
         return false;
     m_easy = easy;
-    m_url = BuildRequestUrl(m_settings.Host, m_settings.Path);
+    m_url = BuildRequestUrl(m_settings.Secure, m_settings.Host, m_settings.Path);
 
     curl_slist* headers = nullptr;
     // libcurl sends "Accept: */*" unless told otherwise; an empty value removes the header.
@@ -201,7 +279,9 @@ bool TCurlRequest::Configure(int timeoutMs) {
 
     curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, m_settings.Secure ? "https" : "http");
+    if (m_settings.Secure)
+        ConfigureTls(easy);
     // Redirects are followed here, not by libcurl, so that each target is checked the way
     // the first address is: libcurl would follow one to any port of any host.
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
@@ -236,6 +316,19 @@ bool TCurlRequest::Configure(int timeoutMs) {
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleBody>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     return true;
+}
+
+// The peer and its host name are always checked; nothing here turns that off.
+void TCurlRequest::ConfigureTls(void* handle) const {
+    CURL* const easy = Easy(handle);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (const char* bundle = UserAuthorityBundle())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
+    if (const char* proxy = HttpsProxyFallback())
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy);
+    // The proxy's answer to CONNECT is no answer of the site's.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
 }
 
 int TCurlRequest::Perform() {
@@ -286,6 +379,24 @@ bool TCurlRequest::Finish(int result) {
     return false;
 }
 
+// A refused certificate, told apart by what OpenSSL found wrong with it. A chain that
+// passed leaves the result unset (or OK) when libcurl's own host name check refuses it.
+int TCurlRequest::Classify(int code) const {
+    if (code != CURLE_PEER_FAILED_VERIFICATION)
+        return code;
+    long verifyResult = X509_V_OK;
+    curl_easy_getinfo(Easy(m_easy), CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+    switch (verifyResult) {
+    case X509_V_OK:
+    case X509_V_ERR_UNSPECIFIED:
+        return kErrorCertificateOtherHost;
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return kErrorCertificateExpired;
+    default:
+        return kErrorCertificateUntrusted;
+    }
+}
+
 bool TCurlRequest::HopDone(int code) {
     if (m_cancelled)
         return Finish(CURLE_ABORTED_BY_CALLBACK);
@@ -294,7 +405,7 @@ bool TCurlRequest::HopDone(int code) {
     if (m_redirectLocation.empty()) {
         if (code == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner)
             DeliverHeaders();
-        return Finish(code);
+        return Finish(Classify(code));
     }
     if (m_hop >= kMaxRedirects)
         return Finish(CURLE_TOO_MANY_REDIRECTS);
@@ -304,9 +415,8 @@ bool TCurlRequest::HopDone(int code) {
     return PrepareHop();
 }
 
-// Turns the Location just read into the next request's host and path. The target must be
-// plain http on port 80 with a host that would pass as a first address: a site may not
-// send us to another port (a local service) or another scheme.
+// Turns the Location just read into the next request's scheme, host and path, if the target
+// would pass as a first address and RedirectAllowed lets it.
 bool TCurlRequest::TakeRedirect() {
     const UrlHandle url(curl_url());
     if (!url || curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0) != CURLUE_OK)
@@ -319,18 +429,23 @@ bool TCurlRequest::TakeRedirect() {
     const auto port = UrlPart(url.get(), CURLUPART_PORT);
     const auto host = UrlPart(url.get(), CURLUPART_HOST);
     const auto path = UrlPart(url.get(), CURLUPART_PATH);
-    if (!scheme || !SameTextIgnoringCase(*scheme, "http") || (port && *port != "80") || !host ||
-        !IsAcceptableHost(*host) || UrlPart(url.get(), CURLUPART_USER) ||
+    if (!scheme || !host || !IsAcceptableHost(*host) || UrlPart(url.get(), CURLUPART_USER) ||
         UrlPart(url.get(), CURLUPART_PASSWORD))
         return false;
+    const bool secure = SameTextIgnoringCase(*scheme, "https");
+    const bool sameHost = SameTextIgnoringCase(*host, m_settings.Host);
+    if ((!secure && !SameTextIgnoringCase(*scheme, "http")) ||
+        !RedirectAllowed(m_settings.Secure, secure, sameHost, port))
+        return false;
     // Credentials stay with the host they were given for.
-    if (!SameTextIgnoringCase(*host, m_settings.Host)) {
+    if (!sameHost) {
         m_settings.UserName.clear();
         m_settings.Password.clear();
     }
     // As browsers do, a form sent to a 301, 302 or 303 is followed by a plain GET.
     if (m_redirectStatus != 307 && m_redirectStatus != 308)
         m_settings.PostQuery.clear();
+    m_settings.Secure = secure;
     m_settings.Host = *host;
     m_settings.Path = path.value_or("/");
     if (const auto query = UrlPart(url.get(), CURLUPART_QUERY))

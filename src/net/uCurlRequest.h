@@ -8,9 +8,12 @@
 #include <optional>
 #include <string>
 
-// What one request sends: always "HTTP/1.0" to port 80 of `Host`, http only, redirects
-// followed (to port 80 only), the proxy taken from the environment (http_proxy, no_proxy).
+// What one request sends: always "HTTP/1.0", to port 80 of `Host` over http or port 443 over
+// https (the certificate checked against the trusted authorities), redirects followed where
+// TakeRedirect allows, the proxy taken from the environment (http_proxy; https_proxy, then
+// http_proxy, for https; no_proxy).
 struct TRequestSettings {
+    bool Secure = false; // https
     std::string Host;
     std::string Path = "/"; // as the caller built it; unsafe bytes are encoded on the wire
     std::string Agent;      // empty: no User-Agent header
@@ -28,7 +31,11 @@ struct TRequestSettings {
 // Error codes handed to owners: libcurl's codes, plus these of our own.
 inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-Length
 inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
-inline constexpr int kErrorBadRedirect = 1003;    // a redirect leads off http port 80
+inline constexpr int kErrorBadRedirect = 1003;    // a redirect the rules refuse
+// A certificate refused, by what is wrong with it.
+inline constexpr int kErrorCertificateUntrusted = 1004; // no trusted authority vouches for it
+inline constexpr int kErrorCertificateOtherHost = 1005; // it names another host
+inline constexpr int kErrorCertificateExpired = 1006;
 
 // Why a request failed, in the words the window shows: "timed out", "host not found",
 // "connection refused" ... for an error code; "HTTP 404" for an answer's status.
@@ -40,9 +47,23 @@ bool LostConnection(int errorCode);
 // Sets libcurl up for the process, once, whichever thread asks first.
 void EnsureCurlReady();
 
-// The address the request goes to: "http://" + host + ":80" + path with the unsafe bytes
-// encoded. A host carrying its own port ends up with two and is refused by the parser.
-std::string BuildRequestUrl(const std::string& host, const std::string& path);
+// An address as the workers split it: "http://" or "https://" (any letter case) taken off;
+// without either the address is http. The host is what stands before the first "/"; the
+// path what follows it, without the "/" (HasSlash tells whether there was one).
+struct TAddressParts {
+    bool Secure = false;
+    std::string Host;
+    std::string Path;
+    bool HasSlash = false;
+};
+TAddressParts SplitAddress(const std::string& url);
+// The scheme an address keeps: "https://" for a secure one, "http://" otherwise.
+const char* SchemePrefix(bool secure);
+
+// The address the request goes to: scheme + host + ":80" (http) or ":443" (https) + path
+// with the unsafe bytes encoded. A host carrying its own port ends up with two and is
+// refused by the parser.
+std::string BuildRequestUrl(bool secure, const std::string& host, const std::string& path);
 // Space, control bytes and bytes above 127 percent-encoded; everything else unchanged.
 std::string EncodeUnsafeBytes(const std::string& text);
 
@@ -116,8 +137,10 @@ private:
     size_t HandleBody(const char* data, size_t size);
     bool DeliverHeaders();
     bool Configure(int timeoutMs);
+    void ConfigureTls(void* easy) const;
     bool PrepareHop();
     bool Finish(int result);
+    int Classify(int code) const;
     void ReleaseEasy();
     bool TakeRedirect();
     int RunHop(void* multi);

@@ -3,7 +3,6 @@
 #include <mutex>
 #include <optional>
 
-#include "core/uTStringUtils.h"
 #include "net/uCurlRequest.h"
 #include "net/uTransferEngine.h"
 
@@ -121,9 +120,11 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     shared.OnFailed = OnFailed;
     shared.OnComplete = OnComplete;
     shared.BlockSize = std::clamp<size_t>(BlockSize, 1, kReadSize);
+    const TAddressParts address = SplitAddress(url);
     TRequestSettings settings;
-    settings.Host = ExtractHost(url);
-    settings.Path = "/" + ExtractPath(url);
+    settings.Secure = address.Secure;
+    settings.Host = address.Host;
+    settings.Path = "/" + address.Path;
     settings.Agent = agent.empty() ? DefaultAgent : agent;
     settings.Referer = referer;
     settings.ConnectTimeoutMs = ConnectTimeoutMs;
@@ -171,12 +172,9 @@ void TInet::Kill() {
 }
 
 std::string TInet::ExtractHost(const std::string& url) {
-    const std::string rest = StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
-    return rest.substr(0, rest.find('/'));
+    return SplitAddress(url).Host;
 }
 
 std::string TInet::ExtractPath(const std::string& url) {
-    const std::string rest = StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
-    const size_t slash = rest.find('/');
-    return slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    return SplitAddress(url).Path;
 }

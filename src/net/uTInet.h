@@ -11,13 +11,13 @@
 
 class TTransferEngine;
 
-// One plain HTTP GET, streaming the answer to its owner. It runs on a transfer engine's
-// thread: the owner's engine when one is given (many requests share its few threads), or
-// an engine of its own with one thread. Events are raised on that thread, in this order:
-// any OnError, then OnHeaders (only when the request was sent), then OnData blocks of 1 to
-// BlockSize bytes, then exactly one of OnComplete and OnFailed. Owners that touch the GUI
-// hand the events over themselves. A worker that cannot get a thread raises OnFailed alone,
-// on the thread that called Start.
+// One HTTP GET (over http or https), streaming the answer to its owner. It runs on a
+// transfer engine's thread: the owner's engine when one is given (many requests share its
+// few threads), or an engine of its own with one thread. Events are raised on that thread,
+// in this order: any OnError, then OnHeaders (only when the request was sent), then OnData
+// blocks of 1 to BlockSize bytes, then exactly one of OnComplete and OnFailed. Owners that
+// touch the GUI hand the events over themselves. A worker that cannot get a thread raises
+// OnFailed alone, on the thread that called Start.
 class TInet {
 public:
     using TErrorEvent = std::function<void(const std::string& key, int errorCode)>;
@@ -69,8 +69,8 @@ public:
     // on its own, and no event is raised after Kill returns. Safe from inside an event.
     void Kill();
 
-    // The address split: an optional "http://" (any letter case) removed, the host is what
-    // stands before the first "/", the path what stands after it.
+    // The address split: an optional "http://" or "https://" (any letter case) removed, the
+    // host is what stands before the first "/", the path what stands after it.
     static std::string ExtractHost(const std::string& url);
     static std::string ExtractPath(const std::string& url);
 

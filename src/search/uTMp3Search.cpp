@@ -68,8 +68,8 @@ void TMp3Search::ReportComplete() {
 }
 
 std::string TMp3Search::SiteRoot(bool trailingSlash) const {
-    const std::string rest = StartsWithIgnoringCase(UrlPrefix, "http://") ? UrlPrefix.substr(7) : UrlPrefix;
-    std::string root = "http://" + rest.substr(0, rest.find('/'));
+    const TAddressParts prefix = SplitAddress(UrlPrefix);
+    std::string root = SchemePrefix(prefix.Secure) + prefix.Host;
     if (trailingSlash)
         root += '/';
     return root;

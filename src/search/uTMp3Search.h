@@ -58,7 +58,8 @@ public:
     // Takes what a fetch of the result page answered: an error status is the engine's problem.
     void NoteAnswer(const THTTPGet* sender);
 
-    // "http://" and the host of UrlPrefix, with or without a trailing "/".
+    // The scheme ("http://" or "https://") and the host of UrlPrefix, with or without a
+    // trailing "/".
     std::string SiteRoot(bool trailingSlash) const;
 
     // Appends the inner text of each anchor ("<a " up to the "<" of the next "/a>"), tags

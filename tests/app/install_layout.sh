@@ -44,7 +44,7 @@ data=$home/.local/share/Orvalo/data
 music=$home/Music/Orvalo
 incomplete=$home/.local/share/Orvalo/Incomplete
 
-"$sandbox" --port 0 >"$work/sandbox.out" 2>&1 &
+"$sandbox" --port 0 --ca "$work/sandbox-ca.pem" >"$work/sandbox.out" 2>&1 &
 sandbox_pid=$!
 proxy=""
 for _ in $(seq 100); do
@@ -53,7 +53,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$proxy" ] || fail "the stand-in web did not start"
-export http_proxy=$proxy no_proxy=""
+export http_proxy=$proxy no_proxy="" SSL_CERT_FILE=$work/sandbox-ca.pem
+unset https_proxy HTTPS_PROXY all_proxy ALL_PROXY CURL_CA_BUNDLE
 
 # The shipped engine list: the user has none of their own yet.
 "$prefix/bin/orvalo-cli" search --timeout 60 velvet >"$work/search.out" || fail "search failed"

@@ -121,7 +121,8 @@ class TWindowSession:
         os.environ["DISPLAY"] = ":" + number.decode().strip()
 
     def _start_sandbox(self):
-        self._spawn([self.sandbox_binary, "--port", "0"], "sandbox.log")
+        authority = os.path.join(self.work, "sandbox-ca.pem")
+        self._spawn([self.sandbox_binary, "--port", "0", "--ca", authority], "sandbox.log")
         log = os.path.join(self.work, "sandbox.log")
 
         def address():
@@ -132,7 +133,9 @@ class TWindowSession:
             return None
 
         os.environ["http_proxy"] = wait_for("the stand-in web starts", address)
-        for name in ("no_proxy", "NO_PROXY", "HTTP_PROXY"):
+        os.environ["SSL_CERT_FILE"] = authority
+        for name in ("no_proxy", "NO_PROXY", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                     "ALL_PROXY", "CURL_CA_BUNDLE"):
             os.environ.pop(name, None)
 
     def _start_accessibility_bus(self):

@@ -62,7 +62,7 @@ void TestLiveUpdate::HoldLiveDataAnswers() {
     TScriptedResponse held;
     held.StallBeforeAnswer = true;
     for (const char* path : {kFirstRunPath, kAllFirstRunPath, kMostPopularPath})
-        m_server->Serve(std::string(kMakerHost) + path, held);
+        m_server->Serve(LiveDataUrl(path), held);
 }
 
 void TestLiveUpdate::firstStartAsksForAllThree() {
@@ -74,11 +74,14 @@ void TestLiveUpdate::firstStartAsksForAllThree() {
     QVERIFY(fetcher->InFlight("mostpopular"));
     QVERIFY(m_server->WaitForRequests(before + 3, 5000));
     QStringList paths;
-    for (size_t i = before; i < before + 3; ++i)
-        paths << QString::fromStdString(m_server->Requests().at(i).Address());
+    for (size_t i = before; i < before + 3; ++i) {
+        const TRecordedRequest request = m_server->Requests().at(i);
+        paths << QString::fromStdString((request.Secure() ? "https://" : "http://") + request.Address());
+    }
     paths.sort();
-    QCOMPARE(paths, (QStringList{"www.orvalo.test/firstrun/allfirstrun.txt", "www.orvalo.test/orvalo/data/firstrunv850.txt",
-                                 "www.orvalo.test/orvalo/data/mostpopular.txt"}));
+    QCOMPARE(paths, (QStringList{"https://www.orvalo.test/firstrun/allfirstrun.txt",
+                                 "https://www.orvalo.test/orvalo/data/firstrunv850.txt",
+                                 "https://www.orvalo.test/orvalo/data/mostpopular.txt"}));
 }
 
 void TestLiveUpdate::mostPopularEverySevenDays_data() {
@@ -245,10 +248,10 @@ void TestLiveUpdate::fetcherGoneBeforeTheAnswer() {
 }
 
 void TestLiveUpdate::endToEndFirstStart() {
-    m_server->Serve("www.orvalo.test/orvalo/data/firstrunv850.txt", TScriptedResponse::Ok("f\r\n"));
-    m_server->Serve("www.orvalo.test/firstrun/allfirstrun.txt", TScriptedResponse::Ok("ok"));
+    m_server->Serve(LiveDataUrl(kFirstRunPath), TScriptedResponse::Ok("f\r\n"));
+    m_server->Serve(LiveDataUrl(kAllFirstRunPath), TScriptedResponse::Ok("ok"));
     const std::string list = Scramble("A<field>B<field>1<field>2<field><field>http://h.test/b.mp3\r\n");
-    m_server->Serve("www.orvalo.test/orvalo/data/mostpopular.txt", TScriptedResponse::Ok(list));
+    m_server->Serve(LiveDataUrl(kMostPopularPath), TScriptedResponse::Ok(list));
     auto fetcher = StartLiveUpdate(m_today, Dat());
     QTRY_VERIFY(!IsFirstRun());
     QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), list);

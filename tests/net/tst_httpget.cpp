@@ -189,7 +189,7 @@ void TestHttpGet::refusedAddresses_data() {
     QTest::addColumn<QString>("url");
     QTest::newRow("bare host without slash") << "http://engine.test";
     QTest::newRow("port in the host") << "http://engine.test:8080/x";
-    QTest::newRow("https") << "https://engine.test/x";
+    QTest::newRow("port in an https host") << "https://engine.test:8443/x";
     QTest::newRow("empty") << "";
 }
 

@@ -1,6 +1,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include <QScopeGuard>
 #include <QTest>
@@ -82,6 +83,29 @@ private:
     int m_finals = 0;
 };
 
+// Sets an environment variable (or removes it, for a null value) until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        Set(value);
+    }
+    ~ScopedVariable() { Set(m_old ? m_old->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    void Set(const char* value) {
+        if (value != nullptr)
+            ::setenv(m_name, value, 1);
+        else
+            ::unsetenv(m_name);
+    }
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
 // Runs one request to its end and hands back what was raised.
 struct Run {
     Recorder recorder;
@@ -118,7 +142,8 @@ private slots:
     void stalledServersEndWithinTheTimeout_data();
     void stalledServersEndWithinTheTimeout();
     void redirectsShowTheFinalAnswer();
-    void redirectToHttpsFails();
+    void redirectsAcrossSchemes_data();
+    void redirectsAcrossSchemes();
     void redirectsStayOnPortEighty_data();
     void redirectsStayOnPortEighty();
     void unsafeBytesAreEncodedOnTheWire();
@@ -128,6 +153,11 @@ private slots:
     void busyUntilTheFinalEvent();
     void startWithoutAThreadFails_data();
     void startWithoutAThreadFails();
+    void httpsTunnelsThroughTheProxy();
+    void refusedCertificatesFailWithTheirReason_data();
+    void refusedCertificatesFailWithTheirReason();
+    void authorityBundleVariables_data();
+    void authorityBundleVariables();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -135,6 +165,7 @@ private:
 
 void TestInet::initTestCase() {
     m_server = std::make_unique<TTestServer>();
+    // Also for https, through http_proxy: no https_proxy is set.
     m_server->UseAsProxy();
 }
 
@@ -149,7 +180,9 @@ void TestInet::addressSplit_data() {
     QTest::newRow("host and slash") << "http://files.test/" << "files.test" << "";
     QTest::newRow("only the prefix") << "http://" << "" << "";
     QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("other scheme stays") << "https://files.test/a" << "https:" << "/files.test/a";
+    QTest::newRow("https") << "https://files.test/a" << "files.test" << "a";
+    QTest::newRow("https in capitals") << "HTTPS://Files.test" << "Files.test" << "";
+    QTest::newRow("other scheme stays") << "ftp://files.test/a" << "ftp:" << "/files.test/a";
 }
 
 void TestInet::addressSplit() {
@@ -271,7 +304,8 @@ void TestInet::bareHostRequestsTheRoot() {
 void TestInet::refusedAddresses_data() {
     QTest::addColumn<QString>("url");
     QTest::newRow("port in the host") << "http://files.test:8080/a.mp3";
-    QTest::newRow("https") << "https://files.test/a.mp3";
+    QTest::newRow("port in an https host") << "https://files.test:8443/a.mp3";
+    QTest::newRow("other scheme") << "ftp://files.test/a.mp3";
     QTest::newRow("empty") << "";
     QTest::newRow("no host") << "http:///a.mp3";
     QTest::newRow("control bytes in the host") << "http://fil\r\nes.test/a.mp3";
@@ -361,14 +395,36 @@ void TestInet::redirectsShowTheFinalAnswer() {
     QCOMPARE(run.recorder.Body(), std::string("final body"));
 }
 
-void TestInet::redirectToHttpsFails() {
-    m_server->Redirect("moved.test/secure.mp3", "https://moved.test/new.mp3");
-    Run run("http://moved.test/secure.mp3");
+void TestInet::redirectsAcrossSchemes_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("http to https on the same host") << "http://up.test/a" << "https://UP.test/b" << true;
+    QTest::newRow("https to https on another host") << "https://cdn.test/a" << "https://files.test/b" << true;
+    QTest::newRow("https down to http") << "https://down.test/a" << "http://down.test/b" << false;
+    QTest::newRow("http to https on another host") << "http://up.test/c" << "https://files.test/b" << false;
+    QTest::newRow("https to another port") << "https://cdn.test/c" << "https://cdn.test:8443/b" << false;
+    QTest::newRow("http to port 443") << "http://up.test/d" << "http://up.test:443/b" << false;
+}
+
+void TestInet::redirectsAcrossSchemes() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, followed);
+    const TAddressParts target = SplitAddress(to.toStdString());
+    m_server->Redirect(from.toStdString(), to.toStdString(), 301);
+    for (const char* scheme : {"http://", "https://"})
+        m_server->Serve(scheme + target.Host + "/b", TScriptedResponse::Ok(scheme));
+    const size_t before = m_server->RequestCount();
+    Run run(from.toStdString());
     QVERIFY(run.recorder.WaitForEnd());
-    const QStringList events = run.recorder.Events();
-    QCOMPARE(events.size(), 2);
-    QVERIFY(events.first().startsWith("error "));
-    QCOMPARE(events.last(), QStringLiteral("failed"));
+    if (!followed) {
+        QCOMPARE(run.recorder.Events(), (QStringList{"error " + QString::number(kErrorBadRedirect), "failed"}));
+        QCOMPARE(m_server->RequestCount(), before + 1);
+        return;
+    }
+    QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 8", "data", "complete"}));
+    QCOMPARE(run.recorder.Body(), std::string("https://"));
 }
 
 void TestInet::redirectsStayOnPortEighty_data() {
@@ -498,6 +554,103 @@ void TestInet::startWithoutAThreadFails() {
     QCOMPARE(recorder.Events(), QStringList{"failed"});
     if (!selfFreeing)
         QVERIFY(!inet->Busy());
+}
+
+void TestInet::httpsTunnelsThroughTheProxy() {
+    m_server->Serve("https://tls.test/a.mp3?x=1", TScriptedResponse::Ok("secret"));
+    const size_t before = m_server->RequestCount();
+    Run run("https://tls.test/a.mp3?x=1");
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 6", "data", "complete"}));
+    const TRecordedRequest request = m_server->Requests().at(before);
+    QCOMPARE(request.Tunnel, std::string("tls.test:443"));
+    QCOMPARE(request.RequestLine, std::string("GET /a.mp3?x=1 HTTP/1.0"));
+    QCOMPARE(request.Header("User-Agent"), std::string(TInet::DefaultAgent));
+
+    // https_proxy, when set, carries https instead of http_proxy.
+    TTestServer other;
+    other.Serve("https://tls.test/a.mp3?x=1", TScriptedResponse::Ok("other"));
+    {
+        const ScopedVariable https("https_proxy", other.ProxyAddress().c_str());
+        const ScopedVariable bundle("CURL_CA_BUNDLE", other.AuthorityFile().c_str());
+        Run viaOther("https://tls.test/a.mp3?x=1");
+        QVERIFY(viaOther.recorder.WaitForEnd());
+        QCOMPARE(viaOther.recorder.Body(), std::string("other"));
+    }
+    // no_proxy still holds: the host is reached directly (where no stand-in answers), and
+    // the proxy sees nothing of it.
+    const ScopedVariable direct("no_proxy", "127.0.0.1");
+    Run bypass("https://127.0.0.1/a.mp3");
+    QVERIFY(bypass.recorder.WaitForEnd());
+    QVERIFY2(bypass.recorder.Events().first().startsWith("error "), qPrintable(bypass.recorder.Events().join(',')));
+    QCOMPARE(m_server->RequestCount(), before + 1);
+}
+
+void TestInet::refusedCertificatesFailWithTheirReason_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("for another host") << "wrong.test" << int(TCertificateKind::OtherHost)
+                                      << kErrorCertificateOtherHost << "certificate for another host";
+    QTest::newRow("expired") << "old.test" << int(TCertificateKind::Expired) << kErrorCertificateExpired
+                             << "expired";
+    QTest::newRow("from an authority not trusted") << "stranger.test" << int(TCertificateKind::Good)
+                                                   << kErrorCertificateUntrusted << "certificate not trusted";
+}
+
+void TestInet::refusedCertificatesFailWithTheirReason() {
+    QFETCH(QString, host);
+    QFETCH(int, kind);
+    QFETCH(int, code);
+    QFETCH(QString, reason);
+    TTestServer stranger; // its authority is in no bundle of this test
+    TTestServer& server = kind == int(TCertificateKind::Good) ? stranger : *m_server;
+    server.PresentCertificate(host.toStdString(), static_cast<TCertificateKind>(kind));
+    server.Serve("https://" + host.toStdString() + "/a.mp3", TScriptedResponse::Ok("must not arrive"));
+    const ScopedVariable proxy("http_proxy", server.ProxyAddress().c_str());
+    const size_t before = server.RequestCount();
+    Run run("https://" + host.toStdString() + "/a.mp3");
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), (QStringList{"error " + QString::number(code), "failed"}));
+    QCOMPARE(QString::fromStdString(ErrorReason(code)), reason);
+    QCOMPARE(server.RequestCount(), before);
+}
+
+void TestInet::authorityBundleVariables_data() {
+    // Which authority each variable names: ours, a stranger's, or the variable is not set.
+    QTest::addColumn<QString>("curlBundle");
+    QTest::addColumn<QString>("certFile");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("SSL_CERT_FILE") << "" << "ours" << true;
+    QTest::newRow("CURL_CA_BUNDLE") << "ours" << "" << true;
+    QTest::newRow("CURL_CA_BUNDLE before SSL_CERT_FILE") << "stranger" << "ours" << false;
+    QTest::newRow("CURL_CA_BUNDLE empty counts as unset") << "empty" << "ours" << true;
+    QTest::newRow("neither: the system's authorities") << "" << "" << false;
+}
+
+void TestInet::authorityBundleVariables() {
+    QFETCH(QString, curlBundle);
+    QFETCH(QString, certFile);
+    QFETCH(bool, trusted);
+    TTestServer stranger;
+    const auto file = [&](const QString& which) -> const char* {
+        if (which == "ours")
+            return m_server->AuthorityFile().c_str();
+        if (which == "stranger")
+            return stranger.AuthorityFile().c_str();
+        return which == "empty" ? "" : nullptr;
+    };
+    const ScopedVariable curl("CURL_CA_BUNDLE", file(curlBundle));
+    const ScopedVariable ssl("SSL_CERT_FILE", file(certFile));
+    m_server->Serve("https://bundle.test/a.mp3", TScriptedResponse::Ok("ok"));
+    Run run("https://bundle.test/a.mp3");
+    QVERIFY(run.recorder.WaitForEnd());
+    if (trusted)
+        QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 2", "data", "complete"}));
+    else
+        QCOMPARE(run.recorder.Events(),
+                 (QStringList{"error " + QString::number(kErrorCertificateUntrusted), "failed"}));
 }
 
 QTEST_GUILESS_MAIN(TestInet)

@@ -40,14 +40,14 @@ private slots:
     void liveDataRegistersFirstRunAndStoresTheList();
 
 private:
+    QTemporaryDir m_authority;
     std::unique_ptr<TSandboxWeb> m_web;
 };
 
 void TestDownloadEndToEnd::initTestCase() {
     m_web = std::make_unique<TSandboxWeb>(0);
     QVERIFY(m_web->Listening());
-    ::setenv("http_proxy", m_web->ProxyAddress().c_str(), 1);
-    ::unsetenv("no_proxy");
+    QVERIFY(m_web->UseFromThisProcess(m_authority.filePath("ca.pem").toStdString()));
 }
 
 void TestDownloadEndToEnd::everyKindOfHostEndsAsTheCatalogueSays() {
@@ -58,7 +58,7 @@ void TestDownloadEndToEnd::everyKindOfHostEndsAsTheCatalogueSays() {
         if (song.Link != TLinkBehaviour::Stall)
             picked.emplace(song.Link, &song);
     }
-    QCOMPARE(int(picked.size()), 8);
+    QCOMPARE(int(picked.size()), 9);
     QStringList arguments;
     QTemporaryDir done, partial;
     arguments << "download" << "--to" << done.path() << "--incomplete" << partial.path();
@@ -82,6 +82,11 @@ void TestDownloadEndToEnd::everyKindOfHostEndsAsTheCatalogueSays() {
         QVERIFY2(idOfLink.count(link) == 1, line.constData());
         const TExpectedDownload expected = catalogue.ExpectedDownload(idOfLink[link]);
         QCOMPARE(fields[0] == "complete", expected.Completes);
+        // A failure says why; the moved song's mirror shows a certificate for another host.
+        if (!expected.Completes && catalogue.Find(idOfLink[link])->Link == TLinkBehaviour::OtherHostCertificate)
+            QCOMPARE(fields.value(2), QByteArray("certificate for another host"));
+        else if (!expected.Completes)
+            QVERIFY2(!fields.value(2).isEmpty(), line.constData());
         if (expected.Completes) {
             const std::string path = fields.value(2).toStdString();
             QVERIFY2(path.rfind(done.path().toStdString() + "/", 0) == 0, path.c_str());

@@ -1,5 +1,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -79,8 +81,26 @@ THttpRequest ProxyRequest(const std::string& url, const std::string& method = "G
     THttpRequest request;
     request.Method = method;
     request.Target = url;
-    request.RequestLine = method + " " + url + " HTTP/1.0";
+    // An https address arrives through a tunnel: a path, the host in its own header.
+    if (url.starts_with("https://")) {
+        const size_t slash = url.find('/', 8);
+        const std::string host = url.substr(8, slash - 8);
+        request.Tunnel = host + ":443";
+        request.Target = slash == std::string::npos ? "/" : url.substr(slash);
+        request.Headers.push_back("Host: " + host);
+    }
+    request.RequestLine = method + " " + request.Target + " HTTP/1.0";
     return request;
+}
+
+// The answer to a GET, after the redirect to the same address over https that a site which
+// moved there sends.
+TCannedResponse Fetch(const TSandboxSite& site, const std::string& url) {
+    const TCannedResponse answer = site.Answer(ProxyRequest(url));
+    const std::string moved = "Location: https://" + url.substr(url.find("://") + 3);
+    const bool upgraded = answer.StatusLine.starts_with("HTTP/1.0 301") &&
+                          std::find(answer.Headers.begin(), answer.Headers.end(), moved) != answer.Headers.end();
+    return upgraded ? site.Answer(ProxyRequest(moved.substr(10))) : answer;
 }
 
 struct TParsedResult {
@@ -94,7 +114,7 @@ std::vector<TParsedResult> ParseEngine(const TSandboxSite& site, TSandboxEngine 
                                        const std::string& encodedKey) {
     const std::string url =
         std::string(EngineUrlPrefix(engine)) + encodedKey + std::string(EngineUrlSuffix(engine));
-    const TCannedResponse page = site.Answer(ProxyRequest(url));
+    const TCannedResponse page = Fetch(site, url);
     std::vector<TParsedResult> results;
     if (page.StatusLine != "HTTP/1.0 200 OK")
         return results;
@@ -124,8 +144,8 @@ std::vector<TParsedResult> ParseEngine(const TSandboxSite& site, TSandboxEngine 
         if (finder)
             href = RemoveAll(href, "amp;");
         const std::string root =
-            finder ? "http://www.emp3finder.test/" : "http://www.mp3search.test/";
-        const TCannedResponse detail = site.Answer(ProxyRequest(root + href));
+            finder ? "https://www.emp3finder.test/" : "http://www.mp3search.test/";
+        const TCannedResponse detail = Fetch(site, root + href);
         if (detail.StatusLine != "HTTP/1.0 200 OK")
             continue;
         const std::string title =
@@ -155,20 +175,27 @@ const TSandboxSong* FirstWith(TLinkBehaviour behaviour) {
     return nullptr;
 }
 
-// One exchange over loopback: the request goes out, everything until the server closes (or
-// `quietMs` without a byte) comes back.
-std::string Exchange(uint16_t port, const std::string& request, int quietMs = 5000) {
+int ConnectLoopback(uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return {};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One exchange over loopback: the request goes out, everything until the server closes (or
+// `quietMs` without a byte) comes back.
+std::string Exchange(uint16_t port, const std::string& request, int quietMs = 5000) {
+    const int fd = ConnectLoopback(port);
+    if (fd < 0)
+        return {};
     std::string reply;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
         pollfd watch{fd, POLLIN, 0};
         char buffer[16384];
         while (::poll(&watch, 1, quietMs) > 0) {
@@ -212,8 +239,49 @@ TReply ParseReply(const std::string& raw) {
     return reply;
 }
 
-std::string Get(uint16_t port, const std::string& url) {
-    return Exchange(port, "GET " + url + " HTTP/1.0\r\nUser-Agent: tst_sandbox\r\n\r\n");
+// A request for an https address, as a client that checks certificates against the stand-in
+// web's authority sends it: CONNECT to port 443, then TLS. Nothing comes back when the
+// tunnel or the certificate is refused.
+std::string SecureExchange(const TSandboxWeb& web, const std::string& host, const std::string& request) {
+    const std::string connect = "CONNECT " + host + ":443 HTTP/1.0\r\n\r\n";
+    const int fd = ConnectLoopback(web.Port());
+    std::string head;
+    char byte = 0;
+    if (fd < 0 || ::send(fd, connect.data(), connect.size(), MSG_NOSIGNAL) != ssize_t(connect.size()))
+        return {};
+    while (!head.ends_with("\r\n\r\n") && ::recv(fd, &byte, 1, 0) == 1)
+        head += byte;
+    SSL_CTX* const context = SSL_CTX_new(TLS_client_method());
+    BIO* const pem = BIO_new_mem_buf(web.AuthorityPem().data(), int(web.AuthorityPem().size()));
+    X509* const authority = PEM_read_bio_X509(pem, nullptr, nullptr, nullptr);
+    X509_STORE_add_cert(SSL_CTX_get_cert_store(context), authority);
+    SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
+    SSL* const ssl = SSL_new(context);
+    SSL_set_fd(ssl, fd);
+    SSL_set_tlsext_host_name(ssl, host.c_str());
+    SSL_set1_host(ssl, host.c_str());
+    std::string reply;
+    char buffer[16384];
+    if (head.starts_with("HTTP/1.0 200") && SSL_connect(ssl) == 1 &&
+        SSL_write(ssl, request.data(), int(request.size())) == int(request.size())) {
+        for (int n; (n = SSL_read(ssl, buffer, sizeof buffer)) > 0;)
+            reply.append(buffer, size_t(n));
+    }
+    SSL_free(ssl);
+    X509_free(authority);
+    BIO_free(pem);
+    SSL_CTX_free(context);
+    ::close(fd);
+    return reply;
+}
+
+std::string Get(const TSandboxWeb& web, const std::string& url, const std::string& method = "GET") {
+    const std::string fields = " HTTP/1.0\r\nUser-Agent: tst_sandbox\r\n";
+    if (!url.starts_with("https://"))
+        return Exchange(web.Port(), method + " " + url + fields + "\r\n");
+    const size_t slash = url.find('/', 8);
+    const std::string host = url.substr(8, slash - 8);
+    return SecureExchange(web, host, method + " " + url.substr(slash) + fields + "Host: " + host + "\r\n\r\n");
 }
 
 std::string SpacesEscaped(std::string url) {
@@ -258,6 +326,7 @@ private slots:
     void mostPopularListsDownloadableSongs();
     void makerHostAnswers_data();
     void makerHostAnswers();
+    void httpsOnlyHostsSendPlainVisitorsThere();
 
 private:
     std::unique_ptr<TSandboxWeb> m_web;
@@ -373,7 +442,7 @@ void TestSandbox::expectedLinksHaveTheParsersForm() {
          "http://www.muzz.test/mp3send/Mira Oakhollow - Blue Lantern Road.mp3?id=8", O::Verified,
          road},
         {"finder", "Mira Oakhollow - Blue Lantern Road",
-         "http://dl.finderfiles.test/files/8/Mira_Oakhollow_-_Blue_Lantern_Road.mp3", O::Verified,
+         "https://dl.finderfiles.test/files/8/Mira_Oakhollow_-_Blue_Lantern_Road.mp3", O::Verified,
          road},
         {"mp3search", "Velvet Lanterns - Blue Hour Telegram",
          "http://files.mp3search.test/get/3.mp3", O::Failed, 0},
@@ -443,13 +512,14 @@ void TestSandbox::unknownAddressesAreNotFound_data() {
     QTest::newRow("file without id") << "http://www.muzz.test/mp3send/x.mp3";
     QTest::newRow("unknown song") << "http://files.mp3search.test/get/999.mp3";
     QTest::newRow("finder detail of a song it lacks")
-        << "http://www.emp3finder.test/dsong.aspx?id=3";
+        << "https://www.emp3finder.test/dsong.aspx?id=3";
     QTest::newRow("mp3search detail of a song it lacks")
-        << "http://www.mp3search.test/download.php?id=2";
-    QTest::newRow("id not a number") << "http://dl.finderfiles.test/files/x2/a.mp3";
-    QTest::newRow("maker root") << "http://www.orvalo.test/";
-    QTest::newRow("maker other version") << "http://www.orvalo.test/orvalo/data/firstrunv851.txt";
-    QTest::newRow("maker help in capitals") << "http://www.orvalo.test/orvalo/FAQ.htm";
+        << "https://www.mp3search.test/download.php?id=2";
+    QTest::newRow("id not a number") << "https://dl.finderfiles.test/files/x2/a.mp3";
+    QTest::newRow("mirror of another song") << "https://mirror.renwickfiles.test/files/43.mp3";
+    QTest::newRow("maker root") << "https://www.orvalo.test/";
+    QTest::newRow("maker other version") << "https://www.orvalo.test/orvalo/data/firstrunv851.txt";
+    QTest::newRow("maker help in capitals") << "https://www.orvalo.test/orvalo/FAQ.htm";
 }
 
 void TestSandbox::unknownAddressesAreNotFound() {
@@ -502,7 +572,7 @@ void TestSandbox::fileHostsBehaveOverLoopback() {
         const std::string& mp3 = SandboxCatalogue().Mp3(song->Id);
         for (const TSandboxEngine engine : kAllEngines) {
             const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
-            const TReply reply = ParseReply(Get(port, SpacesEscaped(link)));
+            const TReply reply = ParseReply(Get(*m_web, SpacesEscaped(link)));
             const std::string what = std::string(BehaviourName(kind)) + " " + link;
             const bool hasLength = reply.Headers.count("content-length") > 0;
             switch (kind) {
@@ -531,7 +601,7 @@ void TestSandbox::fileHostsBehaveOverLoopback() {
     // A client that leaves the spaces in the target still gets the song.
     const TSandboxSong* ok = FirstWith(TLinkBehaviour::Ok);
     const TReply raw =
-        ParseReply(Get(port, TSandboxCatalogue::ResultLink(*ok, TSandboxEngine::Muzz)));
+        ParseReply(Get(*m_web, TSandboxCatalogue::ResultLink(*ok, TSandboxEngine::Muzz)));
     QCOMPARE(raw.StatusLine, std::string("HTTP/1.0 200 OK"));
     QVERIFY(raw.Body == SandboxCatalogue().Mp3(ok->Id));
     // HEAD gives the length a check relies on, and no body.
@@ -541,12 +611,11 @@ void TestSandbox::fileHostsBehaveOverLoopback() {
     QCOMPARE(head.Header("content-length"), std::to_string(SandboxCatalogue().Mp3(ok->Id).size()));
     QVERIFY(head.Body.empty());
     // A search page as the program asks for it, origin-form with a Host header included.
-    const TReply page =
-        ParseReply(Exchange(port, "GET /search.php?q=blue%20lantern&type=mp3 HTTP/1.0\r\n"
-                                  "Host: www.mp3search.test\r\n\r\n"));
+    const TReply page = ParseReply(Exchange(port, "GET /search?q=blue%20lantern HTTP/1.0\r\n"
+                                                  "Host: www.muzz.test\r\n\r\n"));
     QCOMPARE(page.StatusLine, std::string("HTTP/1.0 200 OK"));
     QCOMPARE(page.Header("content-length"), std::to_string(page.Body.size()));
-    QVERIFY(page.Body.find("<a href=\"download.php?id=3\">") != std::string::npos);
+    QVERIFY(page.Body.find("<a href=\"/mp3presend?id=3\">") != std::string::npos);
 }
 
 void TestSandbox::stalledLinkSaysNothingUntilStop() {
@@ -556,7 +625,7 @@ void TestSandbox::stalledLinkSaysNothingUntilStop() {
     QVERIFY(web.Listening());
     const std::string link = TSandboxCatalogue::ResultLink(*song, TSandboxEngine::Mp3Search);
     std::future<std::string> reply =
-        std::async(std::launch::async, [&] { return Get(web.Port(), link); });
+        std::async(std::launch::async, [&] { return Get(web, link); });
     // Silent for longer than a client waits between bytes in the tests; then Stop ends it.
     QVERIFY(reply.wait_for(std::chrono::milliseconds(400)) == std::future_status::timeout);
     QElapsedTimer timer;
@@ -603,7 +672,7 @@ void TestSandbox::downloadsYieldWhatTheCatalogueSays() {
     QVERIFY(expected.Bytes == (completes ? mp3 : std::string()));
     for (const TSandboxEngine engine : kAllEngines) {
         const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
-        const TReply reply = ParseReply(Get(m_web->Port(), SpacesEscaped(link)));
+        const TReply reply = ParseReply(Get(*m_web, SpacesEscaped(link)));
         QVERIFY2(reply.StatusLine.starts_with("HTTP/1.0 " + std::to_string(status)), link.c_str());
         if (status != 200)
             continue;
@@ -650,14 +719,14 @@ void TestSandbox::largeBodyIsTheToneOverAndOver() {
     // The whole body, since only the whole shows that no copy is missing or extra; loopback
     // carries 32 MiB in a blink.
     const std::string link = TSandboxCatalogue::ResultLink(*song, TSandboxEngine::Finder);
-    const TReply reply = ParseReply(Get(m_web->Port(), link));
+    const TReply reply = ParseReply(Get(*m_web, link));
     QCOMPARE(reply.Header("content-length"), std::to_string(expected.Size));
     QVERIFY(reply.Body == served);
 }
 
 void TestSandbox::mostPopularListsDownloadableSongs() {
     const TReply reply =
-        ParseReply(Get(m_web->Port(), "http://www.orvalo.test/orvalo/data/mostpopular.txt"));
+        ParseReply(Get(*m_web, "https://www.orvalo.test/orvalo/data/mostpopular.txt"));
     const std::string plain = Unscrambled(reply.Body);
     QVERIFY(plain == MostPopularPlain() && plain.ends_with("\r\n"));
     const QStringList lines = QString::fromStdString(plain).chopped(2).split("\r\n");
@@ -703,7 +772,7 @@ void TestSandbox::makerHostAnswers() {
     QFETCH(QString, type);
     QFETCH(QByteArray, body);
     const TReply reply =
-        ParseReply(Get(m_web->Port(), "http://www.orvalo.test" + path.toStdString()));
+        ParseReply(Get(*m_web, "https://www.orvalo.test" + path.toStdString()));
     QCOMPARE(reply.StatusLine, std::string("HTTP/1.0 200 OK"));
     QCOMPARE(reply.Header("content-type"), type.toStdString());
     if (!body.isEmpty()) {
@@ -716,9 +785,35 @@ void TestSandbox::makerHostAnswers() {
     for (const std::string& anchor : anchors) {
         const std::string href = Href(anchor);
         const TReply linked =
-            ParseReply(Get(m_web->Port(), "http://www.orvalo.test/orvalo/" + href));
+            ParseReply(Get(*m_web, "https://www.orvalo.test/orvalo/" + href));
         QVERIFY2(linked.StatusLine == "HTTP/1.0 200 OK", href.c_str());
     }
+}
+
+void TestSandbox::httpsOnlyHostsSendPlainVisitorsThere() {
+    const TSandboxSite site(SandboxCatalogue());
+    const std::string path = "/orvalo/index.htm?a=b%20c";
+    for (const std::string_view host : {kMuzzHost, kFinderHost, kFinderFilesHost, kMp3SearchHost,
+                                        kMp3SearchFilesHost, kMakerSiteHost, kMirrorHost}) {
+        const TCannedResponse plain = site.Answer(ProxyRequest("http://" + std::string(host) + path));
+        const bool moved = plain.StatusLine == "HTTP/1.0 301 Moved Permanently";
+        QCOMPARE(moved, HttpsOnly(host));
+        if (moved)
+            QCOMPARE(plain.Headers, std::vector<std::string>{"Location: https://" + std::string(host) + path});
+    }
+    // The renamed song leads to the mirror in the scheme it was asked in; the mirror's
+    // certificate names another host, so a client that checks it gets nothing.
+    const TSandboxSong* song = FirstWith(TLinkBehaviour::OtherHostCertificate);
+    QVERIFY(song);
+    const std::string mirrored = "://" + std::string(kMirrorHost) + "/files/" + std::to_string(song->Id) + ".mp3";
+    for (const TSandboxEngine engine : {TSandboxEngine::Muzz, TSandboxEngine::Finder}) {
+        const std::string link = TSandboxCatalogue::ResultLink(*song, engine);
+        const TReply reply = ParseReply(Get(*m_web, SpacesEscaped(link)));
+        QCOMPARE(reply.Header("location"), link.substr(0, link.find(':')) + mirrored);
+    }
+    QVERIFY(Get(*m_web, "https" + mirrored).empty());
+    QVERIFY(Fetch(site, "http" + mirrored).Body == SandboxCatalogue().Mp3(song->Id));
+    QVERIFY(!SandboxCatalogue().ExpectedDownload(song->Id).Completes);
 }
 
 QTEST_APPLESS_MAIN(TestSandbox)

@@ -4,6 +4,7 @@
 #include <map>
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "core/uTStringUtils.h"
@@ -53,14 +54,14 @@ private slots:
     void searchFindsWhatTheCatalogueLists();
 
 private:
+    QTemporaryDir m_authority;
     std::unique_ptr<TSandboxWeb> m_web;
 };
 
 void TestSearchEndToEnd::initTestCase() {
     m_web = std::make_unique<TSandboxWeb>(0);
     QVERIFY(m_web->Listening());
-    ::setenv("http_proxy", m_web->ProxyAddress().c_str(), 1);
-    ::unsetenv("no_proxy");
+    QVERIFY(m_web->UseFromThisProcess(m_authority.filePath("ca.pem").toStdString()));
 }
 
 void TestSearchEndToEnd::searchFindsWhatTheCatalogueLists_data() {

@@ -188,6 +188,8 @@ void TestParsers::siteRootFollowsTheEnginesOwnPrefix() {
     QCOMPARE(muzz.SiteRoot(false), std::string("http://other-muzz.example.test:80"));
     TSearchMp3Finder finder("f", "www.emp3finder.test/search.aspx?q=", "");
     QCOMPARE(finder.SiteRoot(true), std::string("http://www.emp3finder.test/"));
+    TSearchMp3Search secure("s", "HTTPS://www.mp3search.test/s.php?q=", "");
+    QCOMPARE(secure.SiteRoot(true), std::string("https://www.mp3search.test/"));
 }
 
 void TestParsers::resultPagesFillPendingDetails() {

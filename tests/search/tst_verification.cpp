@@ -56,6 +56,8 @@ void TestVerification::answersAreJudgedByStatusAndLength_data() {
     QTest::newRow("200 without a length") << "nolength" << "failed http://check.test/nolength.mp3 (no file size given)";
     QTest::newRow("404 with a length") << "missing" << "failed http://check.test/missing.mp3 (HTTP 404)";
     QTest::newRow("not HTTP") << "raw" << "failed http://check.test/raw.mp3 (answer not understood)";
+    QTest::newRow("https, certificate for another host")
+        << "wrongcert" << "failed https://check.test/wrongcert.mp3 (certificate for another host)";
 }
 
 void TestVerification::answersAreJudgedByStatusAndLength() {
@@ -70,7 +72,9 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
         response = TScriptedResponse::Status(404, "<html>gone</html>");
     if (name == "raw")
         response.RawOnly = true;
-    const std::string url = "http://check.test/" + name.toStdString() + ".mp3";
+    const bool secure = name == "wrongcert";
+    const std::string url = (secure ? "https" : "http") + ("://check.test/" + name.toStdString() + ".mp3");
+    m_server->PresentCertificate("check.test", secure ? TCertificateKind::OtherHost : TCertificateKind::Good);
     m_server->Serve(url, response);
     TVerificationManager manager(5, 1, 20);
     Reports reports;

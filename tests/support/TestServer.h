@@ -7,14 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "uLocalAuthority.h"
 #include "uLoopbackServer.h"
 
 using TScriptedResponse = TCannedResponse;
 using TRecordedRequest = THttpRequest;
 
-// A loopback server run by a test, reached through http_proxy for any host name. Each
-// address (host and path, "a.test/x") is scripted; anything unscripted answers 404. Every
-// request is recorded as it arrived on the wire.
+// A loopback server run by a test, reached through http_proxy for any host name, and for
+// https through a CONNECT tunnel to port 443 that it answers with a certificate of its own
+// authority. Each address (host and path, "a.test/x"; "https://a.test/x" for https) is
+// scripted; anything unscripted answers 404. Every request is recorded as it arrived on the
+// wire (through a tunnel: as read inside it).
 class TTestServer {
 public:
     TTestServer();
@@ -22,8 +25,13 @@ public:
 
     uint16_t Port() const { return m_server->Port(); }
     std::string ProxyAddress() const;
-    // Points libcurl's proxy variable at this server (and clears no_proxy).
-    void UseAsProxy() const;
+    // Points libcurl's proxy variable at this server for http and https, and SSL_CERT_FILE at
+    // its authority; clears no_proxy and the variables that would take precedence.
+    void UseAsProxy();
+    // The file holding this server's authority, for SSL_CERT_FILE; written on first use.
+    const std::string& AuthorityFile();
+    // The certificate a host shows; Good unless said otherwise.
+    void PresentCertificate(const std::string& host, TCertificateKind kind);
 
     void Serve(const std::string& address, TScriptedResponse response);
     void Redirect(const std::string& from, const std::string& to, int code = 302);
@@ -37,9 +45,13 @@ public:
 
 private:
     void Handle(const THttpRequest& request, TResponder& responder);
+    std::shared_ptr<ssl_ctx_st> Tunnel(const std::string& host, const std::string& port);
 
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
+    TLocalAuthority m_authority;
+    std::string m_authorityFile;
+    std::map<std::string, TCertificateKind> m_certificates;
     std::map<std::string, TScriptedResponse> m_script;
     std::vector<TRecordedRequest> m_requests;
     std::unique_ptr<TLoopbackServer> m_server; // last: stopped first

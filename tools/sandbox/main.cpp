@@ -1,10 +1,11 @@
 // orvalo-sandbox: the stand-in web. A loopback HTTP proxy that plays every search site, file
-// host and the maker's server the program talks to, so searches, link checks and downloads
-// can be tried without leaving the machine.
+// host and the maker's server the program talks to, over http and (through CONNECT) https,
+// so searches, link checks and downloads can be tried without leaving the machine.
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -17,19 +18,33 @@
 namespace {
 
 constexpr uint16_t kDefaultPort = 8642;
+constexpr const char* kAuthorityFileName = "orvalo-sandbox-ca.pem";
+
+std::string AuthorityBesideProgram() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (error ? std::filesystem::path(kAuthorityFileName)
+                  : program.parent_path() / kAuthorityFileName)
+        .string();
+}
 
 void PrintUsage(std::ostream& out) {
-    out << "Usage: orvalo-sandbox [--port N]\n"
+    out << "Usage: orvalo-sandbox [--port N] [--ca FILE]\n"
            "       orvalo-sandbox --list KEY\n"
            "       orvalo-sandbox --popular\n"
            "\n"
            "Serves the stand-in search sites, file hosts and the maker's server on 127.0.0.1\n"
-           "as an HTTP proxy for any host name; point http_proxy at it. Runs until SIGINT or\n"
-           "SIGTERM.\n"
+           "as an HTTP proxy for any host name, https through CONNECT with certificates of a\n"
+           "certificate authority made at start; point http_proxy at it and SSL_CERT_FILE at\n"
+           "the authority's file. Runs until SIGINT or SIGTERM.\n"
            "\n"
            "  --port N     listen on port N (default "
         << kDefaultPort
         << "; 0 picks a free port)\n"
+           "  --ca FILE    write the authority's certificate to FILE (default: "
+        << kAuthorityFileName
+        << "\n"
+           "               beside this program)\n"
            "  --list KEY   print what a search for KEY must find, one tab-separated line per\n"
            "               result (engine, title, link, check outcome, size, download\n"
            "               outcome), and exit\n"
@@ -56,7 +71,7 @@ std::string_view DownloadOutcome(int songId) {
     const TExpectedDownload download = SandboxCatalogue().ExpectedDownload(songId);
     if (download.Completes)
         return "completes";
-    return download.Status == 0 ? "stalls" : "fails";
+    return download.Stalls ? "stalls" : "fails";
 }
 
 int List(const std::string& key) {
@@ -81,6 +96,7 @@ int UsageError(const std::string& message) {
 
 int main(int argc, char** argv) {
     uint16_t port = kDefaultPort;
+    std::string authorityFile;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -111,6 +127,12 @@ int main(int argc, char** argv) {
             port = *parsed;
             continue;
         }
+        if (arg == "--ca") {
+            if (i + 1 >= argc || *argv[i + 1] == '\0')
+                return UsageError("--ca needs a file");
+            authorityFile = argv[++i];
+            continue;
+        }
         return UsageError("unknown argument: " + std::string(arg));
     }
 
@@ -125,9 +147,18 @@ int main(int argc, char** argv) {
     SandboxCatalogue(); // every MP3 is encoded before the first client can ask for one
     TSandboxWeb web(port);
     if (!web.Listening()) {
-        std::cerr << "orvalo-sandbox: cannot listen on 127.0.0.1:" << port << '\n';
+        std::cerr << "orvalo-sandbox: cannot listen on 127.0.0.1:" << port
+                  << " (or make the certificate authority)\n";
         return EXIT_FAILURE;
     }
+    if (authorityFile.empty())
+        authorityFile = AuthorityBesideProgram();
+    if (!web.WriteAuthority(authorityFile)) {
+        std::cerr << "orvalo-sandbox: cannot write the certificate authority to " << authorityFile
+                  << '\n';
+        return EXIT_FAILURE;
+    }
+    std::cout << "orvalo-sandbox: certificate authority in " << authorityFile << '\n';
     std::cout << "orvalo-sandbox: listening on " << web.ProxyAddress() << std::endl;
 
     int received = 0;

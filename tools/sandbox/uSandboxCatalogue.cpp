@@ -21,7 +21,8 @@ struct TSongRow {
 // site, so one search meets them all; the only stall sits with Ashgrove Signal, away from the
 // common test keys. "Blue" and "Lantern" recur across artists so that a key spans several.
 // The Quillmakers carry every kind that passes a link check yet tells in a download, with
-// two plain good songs beside them.
+// two plain good songs beside them. Tobiah Renwick has one song on a host whose certificate
+// names another host.
 constexpr TSongRow kRows[] = {
     {1, "Velvet Lanterns", "Harbour Lights at Noon", NotFound},
     {2, "Velvet Lanterns", "Paper Comets", Ok},
@@ -66,6 +67,7 @@ constexpr TSongRow kRows[] = {
     {41, "The Quillmakers", "Procession of Snails", Slow},
     {42, "The Quillmakers", "The Endless Scroll", Large},
     {43, "The Quillmakers", "Sealing Wax Serenade", Ok},
+    {44, "Tobiah Renwick", "Borrowed Signet", OtherHostCertificate},
 };
 
 // Pitch and length follow the id, so files differ in size but never between runs.
@@ -139,6 +141,8 @@ std::string_view BehaviourName(TLinkBehaviour behaviour) {
         return "slow";
     case Large:
         return "large";
+    case OtherHostCertificate:
+        return "other-host-certificate";
     }
     return "?";
 }
@@ -160,7 +164,7 @@ std::string_view EngineUrlPrefix(TSandboxEngine engine) {
     case TSandboxEngine::Muzz:
         return "http://www.muzz.test/search?q=";
     case TSandboxEngine::Finder:
-        return "http://www.emp3finder.test/search.aspx?q=";
+        return "https://www.emp3finder.test/search.aspx?q=";
     case TSandboxEngine::Mp3Search:
         return "http://www.mp3search.test/search.php?q=";
     }
@@ -276,7 +280,7 @@ std::string TSandboxCatalogue::ResultLink(const TSandboxSong& song, TSandboxEngi
         return "http://" + std::string(kMuzzHost) + "/mp3send/" + song.FullTitle() +
                ".mp3?id=" + id;
     case TSandboxEngine::Finder:
-        return "http://" + std::string(kFinderFilesHost) + "/files/" + id + "/" +
+        return "https://" + std::string(kFinderFilesHost) + "/files/" + id + "/" +
                Underscored(song.FullTitle()) + ".mp3";
     case TSandboxEngine::Mp3Search:
         return "http://" + std::string(kMp3SearchFilesHost) + "/get/" + id + ".mp3";
@@ -290,7 +294,7 @@ std::string TSandboxCatalogue::DetailLink(const TSandboxSong& song, TSandboxEngi
     case TSandboxEngine::Muzz:
         return {};
     case TSandboxEngine::Finder:
-        return "http://" + std::string(kFinderHost) + "/dsong.aspx?id=" + id + "&s=1";
+        return "https://" + std::string(kFinderHost) + "/dsong.aspx?id=" + id + "&s=1";
     case TSandboxEngine::Mp3Search:
         return "http://" + std::string(kMp3SearchHost) + "/download.php?id=" + id;
     }
@@ -316,8 +320,8 @@ std::vector<TExpectedResult> TSandboxCatalogue::ExpectedResults(std::string_view
                 result.Check = TExpectedResult::Outcome::Verified;
                 result.Size = download.AnnouncedLength;
             } else {
-                result.Check = download.Status == 0 ? TExpectedResult::Outcome::Stalls
-                                                    : TExpectedResult::Outcome::Failed;
+                result.Check = download.Stalls ? TExpectedResult::Outcome::Stalls
+                                               : TExpectedResult::Outcome::Failed;
             }
             results.push_back(std::move(result));
         }
@@ -353,7 +357,9 @@ TExpectedDownload TSandboxCatalogue::ExpectedDownload(int id) const {
         download.BodySent = 0;
         break;
     case Stall:
+    case OtherHostCertificate:
         download.Status = 0;
+        download.Stalls = song->Link == Stall;
         download.AnnouncedLength = -1;
         download.BodySent = 0;
         break;

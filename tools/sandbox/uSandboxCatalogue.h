@@ -17,6 +17,9 @@ enum class TLinkBehaviour {
     Cut,       // 200, correct Content-Length, closes after half the MP3
     Slow,      // 200, correct Content-Length, the MP3 in kSlowSliceBytes slices with pauses
     Large,     // 200, correct Content-Length, the MP3 repeated to about kLargeTargetBytes
+    // Moved to kMirrorHost (a redirect in the scheme it was asked in), whose certificate
+    // names another host: a client that checks certificates never gets the file.
+    OtherHostCertificate,
 };
 std::string_view BehaviourName(TLinkBehaviour behaviour);
 
@@ -39,7 +42,7 @@ inline constexpr std::string_view kFinderHost = "www.emp3finder.test";
 inline constexpr std::string_view kFinderFilesHost = "dl.finderfiles.test";
 inline constexpr std::string_view kMp3SearchHost = "www.mp3search.test";
 inline constexpr std::string_view kMp3SearchFilesHost = "files.mp3search.test";
-
+inline constexpr std::string_view kMirrorHost = "mirror.renwickfiles.test";
 // What the program's engine list puts before and after the key for each site.
 std::string_view EngineUrlPrefix(TSandboxEngine engine);
 std::string_view EngineUrlSuffix(TSandboxEngine engine);
@@ -69,7 +72,8 @@ std::string_view OutcomeName(TExpectedResult::Outcome outcome);
 
 // What a GET of a song's file link yields, on any of the three hosts.
 struct TExpectedDownload {
-    int Status = 0;               // 200 or 404; 0 when the host never answers
+    int Status = 0;               // 200 or 404; 0 when the file never comes
+    bool Stalls = false;          // the host takes the request and never answers
     int64_t AnnouncedLength = -1; // the Content-Length of a 200; -1 when it sends none
     int64_t BodySent = 0;         // bytes of the file sent before the host closes
     int MinDurationMs = 0;        // the least time those bytes take to arrive

@@ -140,6 +140,11 @@ std::optional<int> FileLinkId(const TAddress& address) {
 
 } // namespace
 
+bool HttpsOnly(std::string_view host) {
+    return host == kFinderHost || host == kFinderFilesHost || host == kMp3SearchHost ||
+           host == kMakerSiteHost || host == kMirrorHost;
+}
+
 std::string SandboxRequestAddress(const THttpRequest& request) {
     // A client that leaves spaces unescaped splits the request line into more than three
     // parts, and the target is then everything between the method and the protocol.
@@ -149,7 +154,8 @@ std::string SandboxRequestAddress(const THttpRequest& request) {
     std::string target = request.Target;
     if (first != std::string::npos && last > first && line.compare(last + 1, 5, "HTTP/") == 0)
         target = line.substr(first + 1, last - first - 1);
-    return NormalizeAddress(target, request.Header("Host"));
+    const std::string host = request.Header("Host");
+    return NormalizeAddress(target, host.empty() ? request.Tunnel : host);
 }
 
 std::string TSandboxSite::ResultsPage(TSandboxEngine engine, std::string_view encodedKey) const {
@@ -283,12 +289,28 @@ TCannedResponse TSandboxSite::MakerAnswer(std::string_view path) const {
     return help.empty() ? NotFoundPage() : HtmlPage(std::move(help));
 }
 
-TCannedResponse TSandboxSite::FileAnswer(int songId) const {
+TCannedResponse TSandboxSite::MirrorAnswer(std::string_view path) const {
+    if (!StartsWith(path, "/files/") || !EndsWith(path, ".mp3"))
+        return NotFoundPage();
+    const std::optional<int> id = ParseId(path.substr(7, path.size() - 11));
+    const TSandboxSong* song = id ? m_catalogue.Find(*id) : nullptr;
+    if (!song || song->Link != TLinkBehaviour::OtherHostCertificate)
+        return NotFoundPage();
+    return TCannedResponse::Ok(m_catalogue.Mp3(*id), "audio/mpeg");
+}
+
+TCannedResponse TSandboxSite::FileAnswer(int songId, bool secure) const {
     const TSandboxSong* song = m_catalogue.Find(songId);
     if (!song)
         return NotFoundPage();
     TCannedResponse response;
     switch (song->Link) {
+    case TLinkBehaviour::OtherHostCertificate:
+        response = TCannedResponse::Status(302, "moved");
+        response.Headers.push_back("Location: " + std::string(secure ? "https://" : "http://") +
+                                   std::string(kMirrorHost) + "/files/" + std::to_string(songId) +
+                                   ".mp3");
+        return response;
     case TLinkBehaviour::Ok:
         return TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
     case TLinkBehaviour::NotFound:
@@ -336,21 +358,7 @@ TCannedResponse TSandboxSite::Answer(const THttpRequest& request) const {
         refused.Body = "<html><body><h1>Method Not Allowed</h1></body></html>\n";
         return refused;
     }
-    const TAddress address = SplitAddress(SandboxRequestAddress(request));
-    TCannedResponse response;
-    if (const std::optional<int> id = FileLinkId(address)) {
-        response = FileAnswer(*id);
-    } else if (address.Host == kMuzzHost) {
-        response = MuzzAnswer(address.Path, address.Query);
-    } else if (address.Host == kFinderHost) {
-        response = FinderAnswer(address.Path, address.Query);
-    } else if (address.Host == kMp3SearchHost) {
-        response = Mp3SearchAnswer(address.Path, address.Query);
-    } else if (address.Host == kMakerSiteHost) {
-        response = MakerAnswer(address.Path);
-    } else {
-        response = NotFoundPage();
-    }
+    TCannedResponse response = SiteAnswer(request);
     if (head) {
         // The headers of a GET, length included, without its body.
         if (response.Length == TCannedResponse::LengthMode::Correct) {
@@ -362,9 +370,35 @@ TCannedResponse TSandboxSite::Answer(const THttpRequest& request) const {
     return response;
 }
 
+TCannedResponse TSandboxSite::SiteAnswer(const THttpRequest& request) const {
+    const std::string requested = SandboxRequestAddress(request);
+    const TAddress address = SplitAddress(requested);
+    if (!request.Secure() && HttpsOnly(address.Host)) {
+        TCannedResponse moved = TCannedResponse::Status(301, "moved");
+        moved.StatusLine = "HTTP/1.0 301 Moved Permanently";
+        moved.Headers.push_back("Location: https://" + requested);
+        return moved;
+    }
+    if (const std::optional<int> id = FileLinkId(address))
+        return FileAnswer(*id, request.Secure());
+    if (address.Host == kMuzzHost)
+        return MuzzAnswer(address.Path, address.Query);
+    if (address.Host == kFinderHost)
+        return FinderAnswer(address.Path, address.Query);
+    if (address.Host == kMp3SearchHost)
+        return Mp3SearchAnswer(address.Path, address.Query);
+    if (address.Host == kMakerSiteHost)
+        return MakerAnswer(address.Path);
+    if (address.Host == kMirrorHost)
+        return MirrorAnswer(address.Path);
+    return NotFoundPage();
+}
+
 void TSandboxSite::Handle(const THttpRequest& request, TResponder& responder) const {
     const TCannedResponse response = Answer(request);
-    const std::optional<int> id = request.Method == "GET"
+    // Only a file that is served, not a redirect to it, streams its large body.
+    const bool served = response.StatusLine == "HTTP/1.0 200 OK";
+    const std::optional<int> id = request.Method == "GET" && served
                                       ? FileLinkId(SplitAddress(SandboxRequestAddress(request)))
                                       : std::nullopt;
     const TSandboxSong* song = id ? m_catalogue.Find(*id) : nullptr;
@@ -387,7 +421,24 @@ TSandboxWeb::TSandboxWeb(uint16_t port, const TSandboxCatalogue& catalogue)
     : m_site(catalogue),
       m_server([this](const THttpRequest& request,
                       TResponder& responder) { m_site.Handle(request, responder); },
-               port) {}
+               port,
+               [this](const std::string& host, const std::string& tunnelPort) {
+                   return Tunnel(host, tunnelPort);
+               }) {}
+
+std::shared_ptr<ssl_ctx_st> TSandboxWeb::Tunnel(const std::string& host, const std::string& port) {
+    if (port != "443")
+        return nullptr;
+    return m_authority.ServerContext(host, host == kMirrorHost ? TCertificateKind::OtherHost
+                                                               : TCertificateKind::Good);
+}
+
+bool TSandboxWeb::UseFromThisProcess(const std::string& authorityFile) const {
+    if (!WriteAuthority(authorityFile))
+        return false;
+    UseLoopbackProxy(ProxyAddress(), authorityFile);
+    return true;
+}
 
 std::string TSandboxWeb::ProxyAddress() const {
     return "http://127.0.0.1:" + std::to_string(Port());

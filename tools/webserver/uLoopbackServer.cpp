@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -32,6 +35,114 @@ bool HeaderNameIs(const std::string& line, const std::string& name) {
 
 constexpr size_t kMaxRequestHead = 1 << 20;
 constexpr size_t kMaxRequestBody = 16 << 20;
+
+class TSocketStream : public TStream {
+public:
+    explicit TSocketStream(int fd) : m_fd(fd) {}
+    ssize_t Read(char* buffer, size_t size) override {
+        ssize_t n;
+        do {
+            n = ::recv(m_fd, buffer, size, 0);
+        } while (n < 0 && errno == EINTR);
+        return n;
+    }
+    bool Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t n = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            bytes.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
+
+// The server's side of TLS on an accepted socket. OpenSSL writes with write(): a client that
+// hung up raises SIGPIPE, which the connection threads hold blocked.
+class TTlsStream : public TStream {
+public:
+    TTlsStream(int fd, ssl_ctx_st* context) : m_ssl(SSL_new(context)) {
+        if (m_ssl != nullptr)
+            SSL_set_fd(m_ssl, fd);
+    }
+    TTlsStream(const TTlsStream&) = delete;
+    TTlsStream& operator=(const TTlsStream&) = delete;
+    ~TTlsStream() override { SSL_free(m_ssl); }
+
+    bool Accept() { return m_ssl != nullptr && SSL_accept(m_ssl) == 1; }
+    ssize_t Read(char* buffer, size_t size) override {
+        return SSL_read(m_ssl, buffer, static_cast<int>(std::min<size_t>(size, INT32_MAX)));
+    }
+    bool Write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const int n = SSL_write(m_ssl, bytes.data(),
+                                    static_cast<int>(std::min<size_t>(bytes.size(), INT32_MAX)));
+            if (n <= 0)
+                return false;
+            bytes.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+    // Tells the client the answer ends here, as TLS wants it told.
+    void Close() { SSL_shutdown(m_ssl); }
+
+private:
+    SSL* m_ssl;
+};
+
+void BlockBrokenPipeSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+// The request line and headers, and as much of the body as Content-Length names; nothing
+// when the stream ends before the blank line.
+std::optional<THttpRequest> ReadRequest(TStream& stream) {
+    std::string received;
+    char buffer[8192];
+    size_t headerEnd = std::string::npos;
+    while (headerEnd == std::string::npos && received.size() < kMaxRequestHead) {
+        const ssize_t n = stream.Read(buffer, sizeof buffer);
+        if (n <= 0)
+            return std::nullopt;
+        received.append(buffer, static_cast<size_t>(n));
+        headerEnd = received.find("\r\n\r\n");
+    }
+    if (headerEnd == std::string::npos)
+        return std::nullopt;
+    THttpRequest request;
+    for (size_t lineStart = 0; lineStart < headerEnd;) {
+        const size_t lineEnd = received.find("\r\n", lineStart);
+        std::string line = received.substr(lineStart, lineEnd - lineStart);
+        if (request.RequestLine.empty())
+            request.RequestLine = std::move(line);
+        else
+            request.Headers.push_back(std::move(line));
+        lineStart = lineEnd + 2;
+    }
+    const size_t firstSpace = request.RequestLine.find(' ');
+    const size_t secondSpace = request.RequestLine.find(' ', firstSpace + 1);
+    request.Method = request.RequestLine.substr(0, firstSpace);
+    if (firstSpace != std::string::npos)
+        request.Target = request.RequestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1);
+    request.Body = received.substr(headerEnd + 4);
+    const size_t bodyLength = std::min<size_t>(
+        std::strtoul(request.Header("Content-Length").c_str(), nullptr, 10), kMaxRequestBody);
+    while (request.Body.size() < bodyLength) {
+        const ssize_t n = stream.Read(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        request.Body.append(buffer, static_cast<size_t>(n));
+    }
+    return request;
+}
 
 } // namespace
 
@@ -66,18 +177,25 @@ std::string NormalizeAddress(const std::string& target, const std::string& hostH
     std::string rest = target;
     if (Lower(rest.substr(0, 7)) == "http://")
         rest = rest.substr(7);
+    else if (Lower(rest.substr(0, 8)) == "https://")
+        rest = rest.substr(8);
     else if (!rest.empty() && rest.front() == '/')
         rest = hostHeader + rest;
     const size_t slash = rest.find('/');
     std::string host = Lower(rest.substr(0, slash));
     const std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
-    if (host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0)
-        host.resize(host.size() - 3);
+    for (const std::string_view port : {":80", ":443"}) {
+        if (host.size() > port.size() &&
+            host.compare(host.size() - port.size(), port.size(), port) == 0)
+            host.resize(host.size() - port.size());
+    }
     return host + path;
 }
 
 std::string THttpRequest::Address() const {
-    return NormalizeAddress(Target, Header("Host"));
+    // Inside a tunnel the target is a path; the host comes with it, or is the tunnel's.
+    const std::string host = Header("Host");
+    return NormalizeAddress(Target, host.empty() ? Tunnel : host);
 }
 
 std::string THttpRequest::Host() const {
@@ -89,6 +207,14 @@ std::string THttpRequest::PathAndQuery() const {
     const std::string address = Address();
     const size_t slash = address.find('/');
     return slash == std::string::npos ? "/" : address.substr(slash);
+}
+
+void UseLoopbackProxy(const std::string& proxyAddress, const std::string& authorityFile) {
+    ::setenv("http_proxy", proxyAddress.c_str(), 1);
+    ::setenv("SSL_CERT_FILE", authorityFile.c_str(), 1);
+    for (const char* name : {"no_proxy", "NO_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "CURL_CA_BUNDLE"})
+        ::unsetenv(name);
 }
 
 const std::string& SyntheticBlock() {
@@ -111,18 +237,7 @@ std::string SyntheticBody(int64_t size) {
 }
 
 bool TResponder::SendRaw(std::string_view bytes) {
-    const char* data = bytes.data();
-    size_t size = bytes.size();
-    while (size > 0) {
-        const ssize_t n = ::send(m_fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return m_stream.Write(bytes);
 }
 
 bool TResponder::Send(const TCannedResponse& response) {
@@ -183,7 +298,8 @@ bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
     return true;
 }
 
-TLoopbackServer::TLoopbackServer(THandler handler, uint16_t port) : m_handler(std::move(handler)) {
+TLoopbackServer::TLoopbackServer(THandler handler, uint16_t port, TTunnelPolicy tunnels)
+    : m_handler(std::move(handler)), m_tunnels(std::move(tunnels)) {
     m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listenFd < 0)
         return;
@@ -288,50 +404,47 @@ void TLoopbackServer::AcceptLoop() {
 }
 
 void TLoopbackServer::HandleConnection(int fd) {
-    std::string received;
-    char buffer[8192];
-    size_t headerEnd = std::string::npos;
-    while (headerEnd == std::string::npos && received.size() < kMaxRequestHead) {
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        received.append(buffer, static_cast<size_t>(n));
-        headerEnd = received.find("\r\n\r\n");
-    }
-    if (headerEnd != std::string::npos) {
-        THttpRequest request;
-        size_t lineStart = 0;
-        while (lineStart < headerEnd) {
-            const size_t lineEnd = received.find("\r\n", lineStart);
-            const std::string line = received.substr(lineStart, lineEnd - lineStart);
-            if (request.RequestLine.empty())
-                request.RequestLine = line;
-            else
-                request.Headers.push_back(line);
-            lineStart = lineEnd + 2;
-        }
-        const size_t firstSpace = request.RequestLine.find(' ');
-        const size_t secondSpace = request.RequestLine.find(' ', firstSpace + 1);
-        request.Method = request.RequestLine.substr(0, firstSpace);
-        if (firstSpace != std::string::npos)
-            request.Target = request.RequestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-        request.Body = received.substr(headerEnd + 4);
-        const size_t bodyLength = std::min<size_t>(std::strtoul(request.Header("Content-Length").c_str(), nullptr, 10),
-                                                   kMaxRequestBody);
-        while (request.Body.size() < bodyLength) {
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            request.Body.append(buffer, static_cast<size_t>(n));
-        }
-        TResponder responder(*this, fd);
-        m_handler(request, responder);
+    BlockBrokenPipeSignals();
+    TSocketStream plain(fd);
+    if (const std::optional<THttpRequest> request = ReadRequest(plain)) {
+        if (request->Method == "CONNECT" && m_tunnels)
+            ServeTunnel(fd, plain, *request);
+        else
+            Serve(plain, *request);
         ::shutdown(fd, SHUT_WR);
         // Let the peer read everything before the socket goes.
+        char buffer[8192];
         while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
         }
     }
     std::lock_guard lock(m_lock);
     m_clientFds.erase(std::remove(m_clientFds.begin(), m_clientFds.end(), fd), m_clientFds.end());
     ::close(fd);
+}
+
+void TLoopbackServer::ServeTunnel(int fd, TStream& plain, const THttpRequest& connect) {
+    const size_t colon = connect.Target.rfind(':');
+    const std::string host = Lower(connect.Target.substr(0, colon));
+    const std::string port =
+        colon == std::string::npos ? std::string() : connect.Target.substr(colon + 1);
+    const std::shared_ptr<ssl_ctx_st> context = m_tunnels(host, port);
+    if (!context) {
+        plain.Write("HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+        return;
+    }
+    if (!plain.Write("HTTP/1.0 200 Connection established\r\n\r\n"))
+        return;
+    TTlsStream tls(fd, context.get());
+    if (!tls.Accept())
+        return;
+    if (std::optional<THttpRequest> request = ReadRequest(tls)) {
+        request->Tunnel = host + ":" + port;
+        Serve(tls, *request);
+        tls.Close();
+    }
+}
+
+void TLoopbackServer::Serve(TStream& stream, const THttpRequest& request) {
+    TResponder responder(*this, stream);
+    m_handler(request, responder);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -35,13 +37,18 @@ struct TCannedResponse {
 };
 
 // One request as it arrived. Proxy requests carry an absolute target; Address() gives host
-// and path either way ("host.test/path?query", host in lower case, ":80" dropped).
+// and path either way ("host.test/path?query", host in lower case, ":80" and ":443"
+// dropped). A request that came through a CONNECT tunnel (over TLS) names the tunnel's
+// target.
 struct THttpRequest {
     std::string RequestLine;
     std::string Method;
     std::string Target;
     std::vector<std::string> Headers;
     std::string Body;
+    std::string Tunnel; // "host:port" of the CONNECT it came through; empty when plain
+
+    bool Secure() const { return !Tunnel.empty(); }
 
     std::string Header(const std::string& name) const; // empty when absent
     bool HasHeader(const std::string& name) const;
@@ -53,33 +60,55 @@ struct THttpRequest {
 // Host and path of an absolute or origin-form target, as THttpRequest::Address gives it.
 std::string NormalizeAddress(const std::string& target, const std::string& hostHeader = {});
 
+// Points this process (and the programs it starts) at a loopback server as its proxy for
+// http and https, trusting the authority in `authorityFile`: no_proxy and every variable
+// that would take precedence (https_proxy, all_proxy, CURL_CA_BUNDLE) are cleared.
+void UseLoopbackProxy(const std::string& proxyAddress, const std::string& authorityFile);
+
 // The bytes of a generated body: a 64 KiB block repeated.
 const std::string& SyntheticBlock();
 std::string SyntheticBody(int64_t size);
 
 class TLoopbackServer;
 
+// The bytes of one connection: the socket itself, or TLS over it.
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Up to `size` bytes; 0 or less at the end or on an error.
+    virtual ssize_t Read(char* buffer, size_t size) = 0;
+    // All of `bytes`, or false.
+    virtual bool Write(std::string_view bytes) = 0;
+};
+
 // Writes one answer on a connection.
 class TResponder {
 public:
-    TResponder(TLoopbackServer& server, int fd) : m_server(server), m_fd(fd) {}
+    TResponder(TLoopbackServer& server, TStream& stream) : m_server(server), m_stream(stream) {}
     bool Send(const TCannedResponse& response);
     bool SendRaw(std::string_view bytes);
 
 private:
     bool SendBody(const TCannedResponse& response, int64_t size);
     TLoopbackServer& m_server;
-    int m_fd;
+    TStream& m_stream;
 };
 
+struct ssl_ctx_st;
+
 // An HTTP/1.0 server on 127.0.0.1, one thread per connection, one request per connection.
-// It answers as a proxy would for any host: requests name their host in the target.
+// It answers as a proxy would for any host: requests name their host in the target. With a
+// tunnel policy it also answers CONNECT, as a TLS-terminating proxy: the policy hands the
+// TLS server side to answer a tunnel to host:port with (none refuses it), and the request
+// read through the tunnel goes to the handler like any other.
 class TLoopbackServer {
 public:
     using THandler = std::function<void(const THttpRequest&, TResponder&)>;
+    using TTunnelPolicy = std::function<std::shared_ptr<ssl_ctx_st>(const std::string& host,
+                                                                    const std::string& port)>;
 
     // Port 0 picks a free one. Listening() tells whether the socket could be opened.
-    explicit TLoopbackServer(THandler handler, uint16_t port = 0);
+    explicit TLoopbackServer(THandler handler, uint16_t port = 0, TTunnelPolicy tunnels = {});
     TLoopbackServer(const TLoopbackServer&) = delete;
     TLoopbackServer& operator=(const TLoopbackServer&) = delete;
     ~TLoopbackServer();
@@ -100,9 +129,12 @@ private:
     };
     void AcceptLoop();
     void HandleConnection(int fd);
+    void ServeTunnel(int fd, TStream& plain, const THttpRequest& connect);
+    void Serve(TStream& stream, const THttpRequest& request);
     void JoinFinishedConnections();
 
     THandler m_handler;
+    TTunnelPolicy m_tunnels;
     int m_listenFd = -1;
     uint16_t m_port = 0;
     std::thread m_acceptThread;
