@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: the stand-in web and the real window under a virtual X server
 # of its own, with a private configuration and a temporary copy of the program; a search, a
-# download and a playback are made and docs/screenshots/{search,downloads,playlist,options,
+# download and a playback are made and docs/screenshots/{search,downloads,playlist,
 # about}.png written, each cut to its window.
 # ORVALO_BIN names a folder of programs already built: nothing is installed or built then.
 set -euo pipefail
