@@ -186,6 +186,9 @@ void TfraDownloads::HandleDownloadError(const std::string& key) {
     const TDownload* download = m_services.Downloads.Find(key);
     if (row < 0)
         return;
+    // The row shows what arrived before the end, not the last 32 KiB step, and no speed.
+    if (download != nullptr)
+        DownloadRows->SetFigures(row, download->Size, download->Received, 0, download->Progress);
     const QString reason = TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string());
     DownloadRows->SetStatus(row, TDownload::StatusFailed, reason);
     emit DownloadEnded(DownloadRows->Row(row).Title, reason.isEmpty() ? QStringLiteral("failed") : reason);

@@ -122,6 +122,19 @@ void TestFraDownloads::progressRefreshesEvery32KiB() {
     QCOMPARE(shown, (QStringList{"32768 0 kb/s", "65536 0 kb/s", "98304 9 kb/s", "100000 9 kb/s"}));
     QCOMPARE(Cell(row, TDownloadsModel::ColProgress, Qt::AccessibleTextRole),
              QStringLiteral("100%"));
+
+    // A download that ends short shows what arrived (not the last 32 KiB step) and no speed.
+    const std::string cut = "http://files.test/cut.mp3";
+    TScriptedResponse cutShort = TScriptedResponse::Ok(TTestServer::SyntheticBody(100000));
+    cutShort.SliceSize = 10000;
+    cutShort.SlicePauseMs = 100;
+    cutShort.CutAfter = 50000;
+    m_server->Serve("files.test/cut.mp3", cutShort);
+    const int failed = Start(cut, "cut.mp3");
+    QTRY_COMPARE(Status(failed), int(TDownload::StatusFailed));
+    QCOMPARE(Cell(failed, TDownloadsModel::ColReceived), QStringLiteral("50000"));
+    QCOMPARE(Cell(failed, TDownloadsModel::ColSpeed), QStringLiteral("0 kb/s"));
+    QVERIFY(Cell(failed, TDownloadsModel::ColStatus, Qt::ToolTipRole).contains("cut short at 50000"));
 }
 
 void TestFraDownloads::sortByColumnClicks_data() {
