@@ -261,6 +261,7 @@ void TfrmMain::CreateToolbar() {
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
+    separator->setAccessibleName(QStringLiteral("Separator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
     separator->setGeometry(314, 7, 2, 31);

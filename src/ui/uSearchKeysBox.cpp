@@ -12,6 +12,9 @@ TSearchKeysBox::TSearchKeysBox(QWidget* parent) : QComboBox(parent) {
     setObjectName(QStringLiteral("cmbSearchKeys"));
     setAccessibleName(QStringLiteral("Search keys"));
     setEditable(true);
+    // On Linux a screen reader reads an editable box's name as its text: the text field
+    // inside carries the name as well.
+    lineEdit()->setAccessibleName(accessibleName());
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(kMaxSearchKeys);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
