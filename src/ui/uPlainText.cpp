@@ -16,6 +16,31 @@ QLabel* MakePlainLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
+namespace {
+// A screen reader announces the box's picture too: it says what kind of message this is.
+void NameIcon(QMessageBox& box, QMessageBox::Icon icon) {
+    auto* picture = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+    if (picture == nullptr)
+        return;
+    switch (icon) {
+    case QMessageBox::Information:
+        picture->setAccessibleName(QStringLiteral("Information"));
+        break;
+    case QMessageBox::Warning:
+        picture->setAccessibleName(QStringLiteral("Warning"));
+        break;
+    case QMessageBox::Critical:
+        picture->setAccessibleName(QStringLiteral("Error"));
+        break;
+    case QMessageBox::Question:
+        picture->setAccessibleName(QStringLiteral("Question"));
+        break;
+    case QMessageBox::NoIcon:
+        break;
+    }
+}
+} // namespace
+
 std::unique_ptr<QMessageBox> MakeMessageBox(QMessageBox::Icon icon, const QString& text,
                                             QMessageBox::StandardButtons buttons,
                                             QWidget* parent) {
@@ -23,5 +48,6 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QMessageBox::Icon icon, const QStrin
                                              parent);
     box->setTextFormat(Qt::PlainText);
     box->setText(text);
+    NameIcon(*box, icon);
     return box;
 }

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <thread>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -51,8 +52,22 @@ private slots:
     void outsideTextIsNeverReadAsMarkup();
 };
 
+namespace {
+// What a screen reader hears of a box's pictures.
+QStringList PictureNames(QWidget& box) {
+    QStringList names;
+    QAccessibleInterface* const whole = QAccessible::queryAccessibleInterface(&box);
+    for (int i = 0; whole != nullptr && i < whole->childCount(); ++i) {
+        if (whole->child(i)->role() == QAccessible::Graphic)
+            names << whole->child(i)->text(QAccessible::Name);
+    }
+    return names;
+}
+} // namespace
+
 void TestUi::alreadyRunningNotice() {
     const auto box = MakeAlreadyRunningBox();
+    QCOMPARE(PictureNames(*box), QStringList{QStringLiteral("Information")});
     QCOMPARE(box->windowTitle(), QStringLiteral("Orvalo"));
     QCOMPARE(box->text(), QStringLiteral("Orvalo is already running."));
     QCOMPARE(box->icon(), QMessageBox::Information);
@@ -63,6 +78,7 @@ void TestUi::unwritableFoldersWarning() {
     const auto box = MakeUnwritableFoldersBox({"/srv/ro/data/", "/srv/ro/Music/Orvalo"});
     QCOMPARE(box->windowTitle(), QStringLiteral("Orvalo"));
     QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(PictureNames(*box), QStringList{QStringLiteral("Warning")});
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY2(box->text().contains(QStringLiteral("\n\n/srv/ro/data/\n/srv/ro/Music/Orvalo\n\n")),
              qPrintable(box->text()));
