@@ -25,6 +25,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     setFixedSize(kWidth, kSplashHeight);
 
     pnlBack->setObjectName(QStringLiteral("pnlBack"));
+    pnlBack->setAccessibleName(QStringLiteral("Orvalo"));
     pnlBack->setFrameShape(QFrame::Box);
     pnlBack->setLineWidth(1);
     pnlBack->setGeometry(0, 0, kWidth, kAboutHeight);
