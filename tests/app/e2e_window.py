@@ -33,6 +33,7 @@ def run(session, step):
     frame = session.main_window()
     session.focus_main_window()
     session.wait_find("the Searches page", "push button", "Find It !", root=frame)
+    session.check_names(frame, "the Searches page")
 
     step(f'search: type "{KEY}" and press "Find It !"')
     combo = session.wait_find("the search box", "combo box", root=frame)
@@ -73,6 +74,7 @@ def run(session, step):
     step("play list: the file is listed")
     session.press("check box", "Play List", root=frame)
     play_list = session.wait_find("the play list", "tree", "Play list", root=frame)
+    session.check_names(frame, "the Play List page")
 
     def file_row():
         for index, cells in enumerate(session.rows(play_list)):
@@ -107,6 +109,7 @@ def run(session, step):
     session.select_row(play_list, row)
     session.press("push button", "Delete File", root=frame, answer_later=True)
     question = session.top_window("alert", "Orvalo")
+    session.check_names(question, "the question")
     session.press("push button", "Yes", root=question)
     session.wait_for("the row leaves the list", lambda: all(
         len(cells) < 2 or cells[1] != NEW_NAME for cells in session.rows(play_list)),
@@ -117,6 +120,7 @@ def run(session, step):
     session.press_menu_item("Extra", "Options...")
     options = session.top_window("dialog", "Options")
     folder = session.wait_find("the download folder's entry", "text", "Download Folder", root=options)
+    session.check_names(options, "the options")
     shown = folder.queryText().getText(0, -1)
     if shown.rstrip("/") != downloads:
         raise StepFailed(f'the options show the download folder "{shown}", not "{downloads}"')

@@ -18,6 +18,9 @@ import time
 STEP_SECONDS = 30  # no single wait lasts longer
 CALL_MS = 10000  # an AT-SPI call
 SHORT_CALL_MS = 1000  # one whose answer comes only later
+# Roles that only hold or divide others: a screen reader passes them by without a name.
+UNNAMED_ROLES = {"filler", "panel", "scroll pane", "viewport", "scroll bar", "separator",
+                 "split pane", "layered pane", "menu bar", "section"}
 
 
 class StepFailed(Exception):
@@ -229,6 +232,28 @@ class TWindowSession:
                         return found
                 queue.append(child)
         return found
+
+    def nameless(self, root):
+        """The controls showing below root that a screen reader could call only by their role.
+        Lists are not entered: their cells answer with their text."""
+        found = []
+        queue = [root]
+        while queue:
+            node = queue.pop(0)
+            for child in node:
+                if child is None or not self.is_showing(child):
+                    continue
+                role = child.getRoleName()
+                if not child.name and role not in UNNAMED_ROLES:
+                    found.append(f"{role} in {node.getRoleName()} {node.name!r}")
+                if role not in ("tree", "table", "tree table", "list"):
+                    queue.append(child)
+        return found
+
+    def check_names(self, root, where):
+        missing = self.nameless(root)
+        if missing:
+            raise StepFailed(f"{where}: controls without an accessible name: {missing}")
 
     def is_showing(self, accessible):
         return accessible.getState().contains(self.pyatspi.STATE_SHOWING)
