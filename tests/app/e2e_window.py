@@ -67,6 +67,7 @@ def run(session, step):
     step("downloads: the row completes")
     session.press("check box", "Downloads", root=frame)
     downloads_list = session.wait_find("the downloads list", "tree", "Downloads", root=frame)
+    session.check_names(frame, "the Downloads page")
     session.wait_for(f'"{title}" complete', lambda: any(
         cells[0] == "Complete" and title in cells[1] for cells in session.rows(downloads_list)),
         seen=lambda: session.rows(downloads_list))
