@@ -417,6 +417,9 @@ void TfrmMain::FormActivate() {
         return;
     m_firstActivationDone = true;
     ChangePage(m_viewItems->actions().at(m_restoredPage > 0 ? m_restoredPage - 1 : 0));
+    // What the user types first goes to the search box.
+    if (fraSearch1->isVisible())
+        fraSearch1->cmbSearchKeys->setFocus(Qt::OtherFocusReason);
     if (!m_services.DataFolder.empty())
         LiveUpdate = StartLiveUpdate(QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
 }

@@ -8,8 +8,10 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +34,7 @@
 #include "ui/uFrmSplash.h"
 #include "ui/uPageList.h"
 #include "ui/uPlayListModel.h"
+#include "ui/uSearchKeysBox.h"
 
 // Receives what the desktop would be asked to open.
 class UrlCatcher : public QObject {
@@ -52,6 +55,7 @@ private slots:
     void changePage();
     void pressedViewButtonAgainChangesNothing();
     void firstActivationHandledOnce();
+    void keyboardStartsInTheSearchBox();
     void layoutColumnsSharesWhatFixedColumnsLeave();
     void layoutFollowsStateChangesNotBorderDrags();
     void hiddenPagesColumnsFitAfterStateChanges();
@@ -214,6 +218,26 @@ void TestFrmMain::firstActivationHandledOnce() {
     window.show();
     QVERIFY(window.fraPlayList1->isVisible());
     QCOMPARE(window.LiveUpdate.get(), fetcher);
+}
+
+void TestFrmMain::keyboardStartsInTheSearchBox() {
+    const auto made = MakeWindow();
+    TfrmMain& window = *made;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    TfraSearch& page = *window.fraSearch1;
+    QCOMPARE(QApplication::focusWidget(), page.cmbSearchKeys);
+    QTRY_VERIFY(page.cmbSearchKeys->lineEdit()->hasSelectedText());
+    QTest::keyClicks(page.cmbSearchKeys, QStringLiteral("velvet"));
+    QCOMPARE(page.cmbSearchKeys->currentText(), QStringLiteral("velvet")); // the prompt gave way
+    // Tab goes down the page as it reads.
+    QList<QWidget*> visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget();
+    }
+    QCOMPARE(visited, QList<QWidget*>() << page.cmdSearch << page.cmdTabSearch << page.txtFilter
+                                        << page.lvwFiles);
 }
 
 void TestFrmMain::layoutColumnsSharesWhatFixedColumnsLeave() {

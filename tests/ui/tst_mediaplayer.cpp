@@ -25,8 +25,8 @@ bool PlaysPast(TMediaPlayer& player, qint64 ms) {
     QObject::connect(&player, &TMediaPlayer::PositionChanged, &guard,
                      [&](qint64 at) { furthest = std::max(furthest, at); });
     QObject::connect(&player, &TMediaPlayer::Finished, &guard, [&] { ended = true; });
-    return QTest::qWaitFor(
-        [&] { return ended || std::max(furthest, player.Position()) > ms; }, kPlaybackTimeoutMs);
+    return QTest::qWaitFor([&] { return ended || std::max(furthest, player.Position()) > ms; },
+                           kPlaybackTimeoutMs);
 }
 
 // The real player on real files. No sound device is needed: without one the media back
