@@ -17,8 +17,8 @@ QPixmap StatusPicture(int status) {
 }
 } // namespace
 
-const std::vector<TColumnSpec>& TDownloadsModel::Columns() {
-    static const std::vector<TColumnSpec> columns{
+const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
+    static const std::vector<TColumnFormat> columns{
         {QStringLiteral("Status"), K::Picture, 45},   {QStringLiteral("Title"), K::Text, 0.98f},
         {QStringLiteral("Size"), K::Size, 100},       {QStringLiteral("Received"), K::Size, 100},
         {QStringLiteral("Speed"), K::Number, 100},    {QStringLiteral("Progress"), K::Progress, 100},

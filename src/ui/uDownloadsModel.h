@@ -32,7 +32,7 @@ class TDownloadsModel : public TListModel {
     Q_OBJECT
 public:
     enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColKey };
-    static const std::vector<TColumnSpec>& Columns();
+    static const std::vector<TColumnFormat>& Columns();
 
     explicit TDownloadsModel(QObject* parent = nullptr);
 

@@ -1,6 +1,6 @@
 #include "ui/uListModel.h"
 
-TListModel::TListModel(std::vector<TColumnSpec> columns, QObject* parent)
+TListModel::TListModel(std::vector<TColumnFormat> columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)) {
     // Zero interval: the changes of one turn of the event loop reach the view together.
     m_flush.setSingleShot(true);

@@ -31,7 +31,7 @@ inline bool IsNumeric(TColumnKind kind) {
 
 // One column of a list: its caption, how it shows, and its width: above 1 a width in pixels,
 // 1 or less a share of what the fixed columns leave of the list's width (0 keeps it shut).
-struct TColumnSpec {
+struct TColumnFormat {
     QString Header;
     TColumnKind Kind;
     float Width;
@@ -59,9 +59,9 @@ private:
 class TListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    TListModel(std::vector<TColumnSpec> columns, QObject* parent);
+    TListModel(std::vector<TColumnFormat> columns, QObject* parent);
 
-    const std::vector<TColumnSpec>& Columns() const { return m_columns; }
+    const std::vector<TColumnFormat>& Columns() const { return m_columns; }
     TColumnKind KindOf(int column) const { return m_columns[static_cast<size_t>(column)].Kind; }
     // The rows the owner holds, also those not shown yet.
     virtual int RowsHeld() const = 0;
@@ -88,7 +88,7 @@ protected:
 private:
     void ScheduleFlush();
 
-    std::vector<TColumnSpec> m_columns;
+    std::vector<TColumnFormat> m_columns;
     int m_shown = 0;
     TChangedRows m_changed;
     QTimer m_flush;

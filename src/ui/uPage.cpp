@@ -29,16 +29,16 @@ QAction* TPage::Command(int tag) const {
     return nullptr;
 }
 
-QAction* TPage::AddCommand(const TCommandSpec& spec, std::function<void()> run) {
-    auto* command = new QAction(spec.Caption, this);
-    command->setObjectName(QLatin1String(spec.MenuName));
-    command->setData(spec.Tag);
+QAction* TPage::AddCommand(const TCommandInfo& info, std::function<void()> run) {
+    auto* command = new QAction(info.Caption, this);
+    command->setObjectName(QLatin1String(info.MenuName));
+    command->setData(info.Tag);
     connect(command, &QAction::triggered, this, [run = std::move(run)] { run(); });
     m_menu << command;
-    if (spec.ButtonName != nullptr) {
-        command->setProperty(kButtonName, QLatin1String(spec.ButtonName));
-        command->setToolTip(spec.Hint);
-        command->setIcon(ArtworkIcon(QLatin1String(spec.Glyph)));
+    if (info.ButtonName != nullptr) {
+        command->setProperty(kButtonName, QLatin1String(info.ButtonName));
+        command->setToolTip(info.Hint);
+        command->setIcon(ArtworkIcon(QLatin1String(info.Glyph)));
         m_tools << command;
     }
     return command;

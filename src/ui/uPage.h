@@ -11,7 +11,7 @@ class TPageList;
 
 // What a page's command is called and how it shows: its number, its menu item's name and
 // caption, and, for a command of the tool bar, its button's name, hint and glyph.
-struct TCommandSpec {
+struct TCommandInfo {
     int Tag;
     const char* MenuName;
     QString Caption;
@@ -39,8 +39,8 @@ public:
     virtual void UpdateCommands() = 0;
 
 protected:
-    // A command as `spec` describes it; `run` carries it out.
-    QAction* AddCommand(const TCommandSpec& spec, std::function<void()> run);
+    // A command as `info` describes it; `run` carries it out.
+    QAction* AddCommand(const TCommandInfo& info, std::function<void()> run);
     void AddSeparator(const QString& name);
     // The page's pop-up menu for `list`: shown where the user asked, with these items.
     QMenu* MakePopup(const QString& name, TPageList* list, const QList<QAction*>& items);

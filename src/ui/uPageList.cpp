@@ -45,12 +45,12 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
     columns->setSectionsClickable(true);
     columns->setSortIndicatorShown(false);
     for (int column = 0; column < model->columnCount(); ++column) {
-        const TColumnSpec& spec = model->Columns()[static_cast<size_t>(column)];
-        if (spec.Width > 1 && spec.Kind == TColumnKind::Picture) {
-            columns->resizeSection(column, static_cast<int>(spec.Width));
+        const TColumnFormat& format = model->Columns()[static_cast<size_t>(column)];
+        if (format.Width > 1 && format.Kind == TColumnKind::Picture) {
+            columns->resizeSection(column, static_cast<int>(format.Width));
             columns->setSectionResizeMode(column, QHeaderView::Fixed);
         }
-        if (spec.Width == 0 || spec.HiddenAtFirst)
+        if (format.Width == 0 || format.HiddenAtFirst)
             columns->setSectionHidden(column, true);
     }
     connect(columns, &QHeaderView::sectionClicked, this, [this](int column) {
@@ -81,7 +81,7 @@ void TPageList::ShowMenuAt(const QPoint& position) {
 void TPageList::ShowColumnMenu(const QPoint& position) {
     // Every column but the picture and those always shut can be shown or hidden.
     QMenu menu(this);
-    const std::vector<TColumnSpec>& columns = m_model->Columns();
+    const std::vector<TColumnFormat>& columns = m_model->Columns();
     for (int column = 1; column < static_cast<int>(columns.size()); ++column) {
         if (columns[static_cast<size_t>(column)].Width == 0)
             continue;
@@ -127,20 +127,20 @@ TPaintingSuspended::~TPaintingSuspended() {
 void TPageList::LayOutColumns() {
     const TPaintingSuspended suspended(this);
     QHeaderView* columns = header();
-    const std::vector<TColumnSpec>& specs = m_model->Columns();
+    const std::vector<TColumnFormat>& formats = m_model->Columns();
     int fixed = 0;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].Width > 1) {
-            columns->resizeSection(static_cast<int>(i), static_cast<int>(specs[i].Width));
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i].Width > 1) {
+            columns->resizeSection(static_cast<int>(i), static_cast<int>(formats[i].Width));
             fixed += columns->sectionSize(static_cast<int>(i));
         }
     }
     const int rest = std::max(0, width() - fixed);
-    for (size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].Width > 1)
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i].Width > 1)
             continue;
         // In double precision from the 32-bit share: 0.49 of 100 pixels is 49, not 48.
-        const int share = static_cast<int>(std::floor(static_cast<double>(rest) * static_cast<double>(specs[i].Width)));
+        const int share = static_cast<int>(std::floor(static_cast<double>(rest) * static_cast<double>(formats[i].Width)));
         const int column = static_cast<int>(i);
         // A column the user hid stays hidden; one laid out at 0 is hidden for good.
         if (share == 0)

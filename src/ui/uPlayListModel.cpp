@@ -21,8 +21,8 @@ QString TypeDescription(const QString& name) {
 }
 } // namespace
 
-const std::vector<TColumnSpec>& TPlayListModel::Columns() {
-    static const std::vector<TColumnSpec> columns{
+const std::vector<TColumnFormat>& TPlayListModel::Columns() {
+    static const std::vector<TColumnFormat> columns{
         {QStringLiteral("Type"), K::Picture, 45},
         {QStringLiteral("File Name"), K::Text, 0.99f},
         {QStringLiteral("File Size"), K::Size, 90},

@@ -19,7 +19,7 @@ class TPlayListModel : public TListModel {
     Q_OBJECT
 public:
     enum TColumn { ColType, ColName, ColSize, ColLength, ColArtist, ColTitle, ColAlbum, ColBitrate };
-    static const std::vector<TColumnSpec>& Columns();
+    static const std::vector<TColumnFormat>& Columns();
 
     explicit TPlayListModel(TPlayListManager& files, QObject* parent = nullptr);
 

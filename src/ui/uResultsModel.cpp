@@ -104,17 +104,17 @@ QString StatusDescription(const TSearchResult& result) {
 // TResultsModel
 
 namespace {
-std::vector<TColumnSpec> SpecsOf(const std::vector<TResultColumn>& columns) {
-    std::vector<TColumnSpec> specs;
+std::vector<TColumnFormat> FormatsOf(const std::vector<TResultColumn>& columns) {
+    std::vector<TColumnFormat> formats;
     for (const TResultColumn& column : columns)
-        specs.push_back(column.Spec);
-    return specs;
+        formats.push_back(column.Format);
+    return formats;
 }
 } // namespace
 
 TResultsModel::TResultsModel(const TSearchResultManager& store, const std::vector<TResultColumn>& columns,
                              QObject* parent)
-    : TListModel(SpecsOf(columns), parent), m_store(store), m_columns(columns) {}
+    : TListModel(FormatsOf(columns), parent), m_store(store), m_columns(columns) {}
 
 QString TResultsModel::Description(const TSearchResult& result) const {
     if (InPlayList && InPlayList(result))
@@ -134,7 +134,7 @@ QVariant TResultsModel::Shown(const TResultColumn& column, const TSearchResult& 
     if (column.Text != nullptr)
         return ShownText(column.Text(result));
     const qint64 number = column.Number(result, row);
-    return column.Spec.Kind == K::Picture ? StatusText(static_cast<int>(number)) : QString::number(number);
+    return column.Format.Kind == K::Picture ? StatusText(static_cast<int>(number)) : QString::number(number);
 }
 
 QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& result, int row) const {
@@ -151,22 +151,22 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         // A picture's words are for screen readers; the cell shows the picture alone.
-        return column.Spec.Kind == K::Picture ? QVariant() : Shown(column, result, index.row());
+        return column.Format.Kind == K::Picture ? QVariant() : Shown(column, result, index.row());
     case Qt::AccessibleTextRole:
         return Shown(column, result, index.row());
     case Qt::ToolTipRole:
-        if (column.Spec.Kind == K::Picture)
+        if (column.Format.Kind == K::Picture)
             return PlainToolTip(Description(result));
-        return column.Spec.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
+        return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
-        return column.Spec.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
+        return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
     case Qt::DecorationRole:
-        return column.Spec.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
+        return column.Format.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
                                               : QVariant();
     case RawValueRole:
         return Raw(column, result, index.row());
     case Qt::TextAlignmentRole:
-        return IsNumeric(column.Spec.Kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        return IsNumeric(column.Format.Kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     default:
         return {};
     }

@@ -12,11 +12,11 @@ class TSearchResult;
 class TSearchResultManager;
 class TSearchSession;
 
-// One column of a results list: how it shows (its spec) and what it shows of a result.
+// One column of a results list: how it shows (its format) and what it shows of a result.
 // Text columns give bytes; number, picture and key columns give a number (`row` is the
 // result's position in its store, its row number).
 struct TResultColumn {
-    TColumnSpec Spec;
+    TColumnFormat Format;
     std::string_view (*Text)(const TSearchResult& result) = nullptr;
     qint64 (*Number)(const TSearchResult& result, int row) = nullptr;
 };

@@ -96,13 +96,13 @@ void SaveListLayout(QSettings& settings, const TPageList& list) {
 
 void RestoreListLayout(const QSettings& settings, TPageList& list) {
     QHeaderView* header = list.header();
-    const std::vector<TColumnSpec>& columns = list.Model()->Columns();
+    const std::vector<TColumnFormat>& columns = list.Model()->Columns();
     const QList<int> widths = SplitNumbers(settings.value(ListKey(list, "Widths")));
     if (widths.size() == header->count()) {
         for (int column = 0; column < header->count(); ++column) {
             // Fixed columns keep their width; a column always shut stays shut.
-            const float spec = columns[static_cast<size_t>(column)].Width;
-            if (spec != 0 && header->sectionResizeMode(column) != QHeaderView::Fixed && widths[column] > 0)
+            const float share = columns[static_cast<size_t>(column)].Width;
+            if (share != 0 && header->sectionResizeMode(column) != QHeaderView::Fixed && widths[column] > 0)
                 header->resizeSection(column, widths[column]);
         }
     }
