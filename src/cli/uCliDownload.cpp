@@ -158,7 +158,7 @@ std::string FileNameFromUrl(const std::string& url) {
         path = path.substr(scheme + 3);
     const size_t slash = path.find('/');
     path = slash == std::string::npos ? std::string() : path.substr(slash);
-    return SafeFileName(PercentDecoded(path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1)));
+    return SafeFileName(PercentDecoded(LastPathSegment(path)));
 }
 
 int RunCliDownload(TCliDownloadOptions options) {

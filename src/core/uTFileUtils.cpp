@@ -209,6 +209,11 @@ bool RenameInFolder(const std::string& folder, const std::string& from, const st
     return true;
 }
 
+std::string LastPathSegment(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

@@ -26,6 +26,9 @@ void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>
 // "." or "..", or holds "/" or a NUL, fails. Returns whether the file now has the new name.
 bool RenameInFolder(const std::string& folder, const std::string& from, const std::string& to);
 
+// The last segment of a path: what follows its last "/", or the whole path without one.
+std::string LastPathSegment(const std::string& path);
+
 bool FileExists(const std::string& path);
 // False for a path with a NUL or any other control byte: the system would test another.
 bool DirectoryExists(const std::string& path);

@@ -97,8 +97,7 @@ void TfraPlayList::CheckFiles() {
 }
 
 void TfraPlayList::ShowTags(const std::string& path, const TContentVerdict& verdict) {
-    const size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = LastPathSegment(path);
     m_model->SetTags(name, verdict.Artist, verdict.Title, verdict.Album, verdict.LengthMs, verdict.BitrateKbps);
     // The caption of the song playing follows its tags.
     if (name == m_model->Playing())
@@ -123,8 +122,7 @@ TfraPlayList::TTrack TfraPlayList::Track() const {
     if (source.empty())
         return track;
     const int row = m_model->Playing().empty() ? -1 : m_model->RowOfName(m_model->Playing());
-    const size_t slash = source.rfind('/');
-    track.Title = ShownText(source.substr(slash == std::string::npos ? 0 : slash + 1));
+    track.Title = ShownText(LastPathSegment(source));
     track.LengthMs = pnlPlayer->Player().Duration();
     if (row >= 0) {
         const TPlayListFile& file = m_model->File(row);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/uTFileUtils.h"
 #include "ui/uArtwork.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPageList.h"
@@ -28,11 +29,6 @@ QWidget* MakePanel(const QString& name, QWidget* parent) {
     panel->setObjectName(name);
     panel->setAutoFillBackground(true);
     return panel;
-}
-
-std::string BareName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 } // namespace
 
@@ -131,7 +127,7 @@ void TPlayerPanel::SizePlayer() {
 
 void TPlayerPanel::PlayMedia(const std::string& path) {
     m_player->Load(path);
-    lblFileName->setText(ShownText(BareName(path)));
+    lblFileName->setText(ShownText(LastPathSegment(path)));
 }
 
 void TPlayerPanel::SetCaption(const QString& caption) {
