@@ -69,7 +69,11 @@ void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
     if (numbers.size() == 4) {
         const QRect saved(numbers[0], numbers[1], numbers[2], numbers[3]);
         if (OnSomeScreen(saved) && saved.width() > 0 && saved.height() > 0) {
-            window.resize(saved.size().expandedTo(window.minimumSize()));
+            // A size saved on a larger desktop (or written by hand) shrinks to this one.
+            QSize size = saved.size();
+            if (const QScreen* screen = QGuiApplication::screenAt(saved.topLeft()))
+                size = size.boundedTo(screen->availableVirtualGeometry().size());
+            window.resize(size.expandedTo(window.minimumSize()));
             window.move(saved.topLeft());
         } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             window.resize(window.minimumSize());

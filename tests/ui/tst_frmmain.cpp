@@ -360,6 +360,9 @@ void TestFrmMain::savedPlaceOffEveryScreenIsCentred() {
     // A broken value is no place at all: the window's own.
     OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("left,top"));
     QCOMPARE(MakeWindow()->size(), QSize(640, 480));
+    // A size no screen here can hold shrinks to the desktop.
+    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("10,10,90000,90000"));
+    QVERIFY(screen.contains(QRect(QPoint(), MakeWindow()->size())));
 }
 
 void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
