@@ -2,23 +2,30 @@
 
 #include <atomic>
 #include <system_error>
-#include <thread>
 
 namespace {
 std::atomic<TThreadStartGate> g_gate{nullptr};
 } // namespace
 
-bool StartDetachedThread(std::function<void()> body) {
+bool StartThread(std::function<void()> body, std::thread& started) {
     try {
         if (const TThreadStartGate gate = g_gate.load(); gate != nullptr && !gate())
             throw std::system_error(
                 std::make_error_code(std::errc::resource_unavailable_try_again));
-        std::thread(std::move(body)).detach();
+        started = std::thread(std::move(body));
         return true;
     } catch (...) {
         // Nothing started: std::thread throws only before its thread exists.
         return false;
     }
+}
+
+bool StartDetachedThread(std::function<void()> body) {
+    std::thread started;
+    if (!StartThread(std::move(body), started))
+        return false;
+    started.detach();
+    return true;
 }
 
 void SetThreadStartGate(TThreadStartGate gate) {

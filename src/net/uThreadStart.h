@@ -1,6 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <thread>
+
+// Starts `body` on a thread of its own, handed back in `started` for the caller to join.
+// Returns false when the system cannot make a thread (resources exhausted): `body` then
+// never runs. Never throws.
+bool StartThread(std::function<void()> body, std::thread& started);
 
 // Starts `body` on a detached thread of its own. Returns false when the system cannot make
 // a thread (resources exhausted): `body` then never runs, and the caller reports the

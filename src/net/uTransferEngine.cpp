@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <thread>
+#include <condition_variable>
 #include <unordered_map>
 
 #include "core/uMpscQueue.h"
@@ -57,12 +57,16 @@ struct TTransferEngine::TLane {
     TMpscQueue<TJobRef> Cancels;
     std::atomic<int> Load{0};         // requests handed to this lane and not yet ended
     std::atomic<bool> Started{false}; // its thread runs
-    std::atomic<bool> Closing{false}; // the engine is gone: end once no request is left
+    std::atomic<bool> Closing{false}; // the engine is going: end every request and stop
 
     void WakeUp() { curl_multi_wakeup(Multi); }
     void Run();
+    // Whether the thread left Run before `deadline`.
+    bool WaitEnded(std::chrono::steady_clock::time_point deadline);
 
 private:
+    void MarkEnded();
+    void EndAll();
     void TakeArrivals();
     void TakeCancels();
     void TakeFinished();
@@ -70,6 +74,9 @@ private:
     void End(const TJobRef& job, int result);
 
     std::unordered_map<TJob*, TJobRef> m_jobs; // each with its current hop in Multi
+    std::mutex m_endLock;
+    std::condition_variable m_endChanged;
+    bool m_ended = false;
 };
 
 void TTransferEngine::TLane::Run() {
@@ -77,12 +84,34 @@ void TTransferEngine::TLane::Run() {
     for (;;) {
         TakeArrivals();
         TakeCancels();
-        if (m_jobs.empty() && Closing)
+        if (Closing) {
+            EndAll();
+            MarkEnded();
             return;
+        }
         int running = 0;
         curl_multi_perform(Multi, &running);
         TakeFinished();
         curl_multi_poll(Multi, nullptr, 0, m_jobs.empty() ? kIdlePollMs : kBusyPollMs, nullptr);
+    }
+}
+
+bool TTransferEngine::TLane::WaitEnded(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_endLock);
+    return m_endChanged.wait_until(lock, deadline, [this] { return m_ended; });
+}
+
+void TTransferEngine::TLane::MarkEnded() {
+    std::lock_guard lock(m_endLock);
+    m_ended = true;
+    m_endChanged.notify_all();
+}
+
+void TTransferEngine::TLane::EndAll() {
+    while (!m_jobs.empty()) {
+        const TJobRef job = m_jobs.begin()->second;
+        curl_multi_remove_handle(Multi, job->Request().EasyHandle());
+        End(job, CURLE_ABORTED_BY_CALLBACK);
     }
 }
 
@@ -153,6 +182,7 @@ void TTransferEngine::TLane::End(const TJobRef& job, int result) {
 TTransferEngine::TTransferEngine(int lanes) {
     for (int i = LaneCount(lanes); i > 0; --i)
         m_lanes.push_back(std::make_shared<TLane>());
+    m_threads.resize(m_lanes.size());
 }
 
 TTransferEngine::~TTransferEngine() {
@@ -161,13 +191,26 @@ TTransferEngine::~TTransferEngine() {
         if (lane->Started)
             lane->WakeUp();
     }
+    const auto deadline = std::chrono::steady_clock::now() + kLaneEndWait;
+    for (size_t i = 0; i < m_lanes.size(); ++i) {
+        std::thread& thread = m_threads[i];
+        if (!thread.joinable())
+            continue;
+        // The last owner may let go from inside a request's end, on the lane itself, which
+        // then ends by itself; so does a lane stuck past the wait (it keeps its own share).
+        if (thread.get_id() == std::this_thread::get_id() || !m_lanes[i]->WaitEnded(deadline))
+            thread.detach();
+        else
+            thread.join();
+    }
 }
 
 bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job) {
-    const auto lane = *std::min_element(m_lanes.begin(), m_lanes.end(), [](const auto& a, const auto& b) {
+    const auto found = std::min_element(m_lanes.begin(), m_lanes.end(), [](const auto& a, const auto& b) {
         return a->Load.load(std::memory_order_relaxed) < b->Load.load(std::memory_order_relaxed);
     });
-    if (lane->Multi == nullptr || !StartLane(lane))
+    const auto& lane = *found;
+    if (lane->Multi == nullptr || !StartLane(static_cast<size_t>(found - m_lanes.begin())))
         return false;
     ++lane->Load;
     lane->Arrivals.Push(job);
@@ -175,14 +218,16 @@ bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job) {
     return true;
 }
 
-bool TTransferEngine::StartLane(const std::shared_ptr<TLane>& lane) {
+bool TTransferEngine::StartLane(size_t index) {
+    const std::shared_ptr<TLane>& lane = m_lanes[index];
     if (lane->Started)
         return true;
     std::lock_guard lock(m_startLock);
     if (lane->Started)
         return true;
-    // The thread holds its own share of the lane: nobody waits for it to end.
-    if (!StartDetachedThread([lane] { lane->Run(); }))
+    // The thread holds its own share of the lane: one that is let go at the engine's end
+    // still has it.
+    if (!StartThread([lane] { lane->Run(); }, m_threads[index]))
         return false;
     lane->Started = true;
     return true;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 class TCurlRequest;
@@ -30,14 +32,19 @@ public:
     static constexpr int kMaxLanes = 4;
     // How much lower than the rest of the program the lanes run (a nice value).
     static constexpr int kLaneNiceness = 10;
+    // How long the engine's end waits for its lanes in all. Requests still held then are
+    // ended at once, so the lanes are gone in a moment; only a lane stuck inside a library
+    // call (a name lookup that does not return) is let go after this.
+    static constexpr std::chrono::milliseconds kLaneEndWait{2000};
 
     // `lanes` 0: one per processor, up to kMaxLanes. A lane's thread starts with its first
     // request.
     explicit TTransferEngine(int lanes = 0);
     TTransferEngine(const TTransferEngine&) = delete;
     TTransferEngine& operator=(const TTransferEngine&) = delete;
-    // Lets the lanes go without waiting: each ends once the requests it holds have ended
-    // (those killed end at once).
+    // Ends every request still held (their owners have killed them: an owner keeps the
+    // engine while its request runs) and waits for the lanes' threads, at most
+    // kLaneEndWait, so that no thread of the engine runs on into the end of the process.
     ~TTransferEngine();
 
     // Hands the request to the lane with the fewest requests. False when that lane had no
@@ -46,7 +53,8 @@ public:
 
 private:
     struct TLane;
-    bool StartLane(const std::shared_ptr<TLane>& lane);
+    bool StartLane(size_t index);
     std::vector<std::shared_ptr<TLane>> m_lanes;
+    std::vector<std::thread> m_threads; // one per lane, started with its first request
     std::mutex m_startLock; // only while a lane's thread is being started
 };
