@@ -94,6 +94,16 @@ bool TTestServer::WaitForRequests(size_t count, int timeoutMs) const {
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_requests.size() >= count; });
 }
 
+size_t TTestServer::AnswersSent() const {
+    std::lock_guard lock(m_lock);
+    return m_answers;
+}
+
+bool TTestServer::WaitForAnswers(size_t count, int timeoutMs) const {
+    std::unique_lock lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_answers >= count; });
+}
+
 void TTestServer::Handle(const THttpRequest& request, TResponder& responder) {
     TScriptedResponse response = TScriptedResponse::Status(404, "<html>not found</html>");
     {
@@ -105,4 +115,7 @@ void TTestServer::Handle(const THttpRequest& request, TResponder& responder) {
         m_changed.notify_all();
     }
     responder.Send(response);
+    std::lock_guard lock(m_lock);
+    ++m_answers;
+    m_changed.notify_all();
 }

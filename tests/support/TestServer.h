@@ -40,6 +40,11 @@ public:
     size_t RequestCount() const;
     // Blocks until `count` requests arrived or `timeoutMs` passed; returns whether they did.
     bool WaitForRequests(size_t count, int timeoutMs) const;
+    // Answers written out in full (or given up on a closed connection) so far.
+    size_t AnswersSent() const;
+    bool WaitForAnswers(size_t count, int timeoutMs) const;
+    // Connections held silent in a stall right now.
+    size_t Stalled() const { return m_server->Stalled(); }
 
     static std::string SyntheticBody(int64_t size) { return ::SyntheticBody(size); }
 
@@ -54,5 +59,6 @@ private:
     std::map<std::string, TCertificateKind> m_certificates;
     std::map<std::string, TScriptedResponse> m_script;
     std::vector<TRecordedRequest> m_requests;
+    size_t m_answers = 0;
     std::unique_ptr<TLoopbackServer> m_server; // last: stopped first
 };

@@ -70,6 +70,8 @@ public:
     bool UseFromThisProcess(const std::string& authorityFile) const;
     // Ends every connection, stalled ones included, and waits for them.
     void Stop() { m_server.Stop(); }
+    // Connections held silent by a stalling link right now.
+    size_t Stalled() const { return m_server.Stalled(); }
 
 private:
     std::shared_ptr<ssl_ctx_st> Tunnel(const std::string& host, const std::string& port);

@@ -242,9 +242,11 @@ bool TResponder::SendRaw(std::string_view bytes) {
 
 bool TResponder::Send(const TCannedResponse& response) {
     if (response.StallBeforeAnswer) {
-        m_server.WaitUnlessStopped(-1);
+        m_server.Stall();
         return false;
     }
+    if (response.Gate && response.GateAfter < 0 && !response.Gate->Pass(m_server))
+        return false;
     if (response.RawOnly)
         return SendRaw(response.Body);
     const int64_t size = response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
@@ -269,9 +271,15 @@ bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
     if (response.StallAfter >= 0)
         limit = std::min(limit, response.StallAfter);
     const size_t slice = response.SliceSize > 0 ? response.SliceSize : block.size();
+    const bool gated = response.Gate && response.GateAfter >= 0;
     int64_t sent = 0;
     while (sent < limit) {
-        const size_t count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(slice), limit - sent));
+        if (gated && sent == response.GateAfter && !response.Gate->Pass(m_server))
+            return false;
+        int64_t next = std::min<int64_t>(static_cast<int64_t>(slice), limit - sent);
+        if (gated && sent < response.GateAfter)
+            next = std::min(next, response.GateAfter - sent);
+        const auto count = static_cast<size_t>(next);
         bool ok = true;
         if (synthetic) {
             // The generated body repeats one block: send it piece by piece from there.
@@ -293,8 +301,40 @@ bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
         if (m_server.Stopping())
             return false;
     }
+    if (gated && response.GateAfter >= sent && !response.Gate->Pass(m_server))
+        return false;
     if (response.StallAfter >= 0 && sent >= response.StallAfter)
-        m_server.WaitUnlessStopped(-1);
+        m_server.Stall();
+    return true;
+}
+
+void TGate::Open() {
+    std::lock_guard lock(m_lock);
+    m_open = true;
+    m_changed.notify_all();
+}
+
+size_t TGate::Arrivals() const {
+    std::lock_guard lock(m_lock);
+    return m_arrivals;
+}
+
+bool TGate::WaitForArrivals(size_t count, int timeoutMs) const {
+    std::unique_lock lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_arrivals >= count; });
+}
+
+bool TGate::Pass(const TLoopbackServer& server) {
+    std::unique_lock lock(m_lock);
+    ++m_arrivals;
+    m_changed.notify_all();
+    // The server's stop wakes no gate: a look every few milliseconds lets a stopping server
+    // end its connections promptly.
+    while (!m_open) {
+        if (server.Stopping())
+            return false;
+        m_changed.wait_for(lock, std::chrono::milliseconds(20));
+    }
     return true;
 }
 
@@ -337,6 +377,18 @@ bool TLoopbackServer::WaitUnlessStopped(int ms) const {
     else
         m_stopped.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
     return m_stopping;
+}
+
+size_t TLoopbackServer::Stalled() const {
+    std::lock_guard lock(m_lock);
+    return m_stalled;
+}
+
+void TLoopbackServer::Stall() {
+    std::unique_lock lock(m_lock);
+    ++m_stalled;
+    m_stopped.wait(lock, [this] { return m_stopping; });
+    --m_stalled;
 }
 
 void TLoopbackServer::Stop() {

@@ -13,6 +13,29 @@
 #include <thread>
 #include <vector>
 
+class TLoopbackServer;
+
+// A point where scripted answers wait until the test lets them go on: tests order what the
+// server does against what the client does by it, never by time. Shared by the script and
+// the test; every answer that reaches it waits there until it is opened (or the server stops).
+class TGate {
+public:
+    void Open();
+    // Answers that reached the gate so far, waiting or let through.
+    size_t Arrivals() const;
+    // Blocks until `count` answers reached the gate; false when `timeoutMs` passed first (a
+    // failure bound for a thread that cannot poll, never an ordering device).
+    bool WaitForArrivals(size_t count, int timeoutMs) const;
+    // For the server: waits at the gate. Returns whether it was opened (false: stopping).
+    bool Pass(const TLoopbackServer& server);
+
+private:
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_changed;
+    bool m_open = false;
+    size_t m_arrivals = 0;
+};
+
 // A canned answer, with the ways a server can misbehave: no length, a length that lies, a
 // body in slow slices, a connection cut or gone silent part-way.
 struct TCannedResponse {
@@ -31,6 +54,10 @@ struct TCannedResponse {
     int64_t StallAfter = -1; // go silent (until the server stops) after this many body bytes
     bool StallBeforeAnswer = false;
     bool RawOnly = false; // send Body as the whole answer: no status line, no headers
+    // When set, the answer waits at this gate after GateAfter body bytes (the head sent);
+    // GateAfter -1: before anything is sent.
+    std::shared_ptr<TGate> Gate;
+    int64_t GateAfter = -1;
 
     static TCannedResponse Ok(std::string body, const std::string& contentType = {});
     static TCannedResponse Status(int code, std::string body = {});
@@ -68,8 +95,6 @@ void UseLoopbackProxy(const std::string& proxyAddress, const std::string& author
 // The bytes of a generated body: a 64 KiB block repeated.
 const std::string& SyntheticBlock();
 std::string SyntheticBody(int64_t size);
-
-class TLoopbackServer;
 
 // The bytes of one connection: the socket itself, or TLS over it.
 class TStream {
@@ -121,6 +146,10 @@ public:
     // Sleeps up to `ms` (for ever when negative), waking early when the server stops.
     // Returns whether the server is stopping.
     bool WaitUnlessStopped(int ms) const;
+    // Connections silent in a stall (StallBeforeAnswer, StallAfter) right now.
+    size_t Stalled() const;
+    // For the responder: waits in a stall until the server stops.
+    void Stall();
 
 private:
     struct Connection {
@@ -141,6 +170,7 @@ private:
     mutable std::mutex m_lock;
     mutable std::condition_variable m_stopped;
     bool m_stopping = false;
+    size_t m_stalled = 0;
     std::vector<int> m_clientFds;
     std::vector<Connection> m_connections;
 };
