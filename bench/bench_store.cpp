@@ -1,11 +1,14 @@
 // Look-ups that must scale with the count: adding results to the results store with the
 // duplicate check the search page makes (IndexOfKey before Add), and loading a long engine
-// list. Prints the seconds each takes.
+// list. Prints the seconds each takes. Also the anchor scan of hostile pages (megabytes of
+// openings never closed, nested anchors), against one plain pass over the same bytes.
 // Usage: bench_store [results] [engine lines]   (both 100000 by default)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -63,6 +66,29 @@ double TimeLoadEngines(int lines, const std::string& folder, int& created) {
     return SecondsSince(start);
 }
 
+// Seconds for the anchor scan of `page`, and for counting its '<' bytes (one pass).
+void TimeHostilePage(const char* name, const std::string& page) {
+    auto start = Clock::now();
+    std::vector<std::string_view> anchors;
+    TMp3Search::ExtractAnchors(page, anchors);
+    const double scan = SecondsSince(start);
+    start = Clock::now();
+    volatile size_t openings = 0;
+    for (const char c : page)
+        openings = openings + (c == '<');
+    const double pass = SecondsSince(start);
+    std::printf("hostile page, %s (%zu bytes): anchors in %.3f s, %.1fx one pass over it\n", name,
+                page.size(), scan, pass > 0 ? scan / pass : 0.0);
+}
+
+std::string Repeated(const std::string& piece, size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -85,5 +111,8 @@ int main(int argc, char** argv) {
         return 1;
     std::printf("engine list: %d scrambled lines (%d engines) loaded in %.3f s\n", lines, created,
                 load);
+    TimeHostilePage("openings never closed", Repeated("<a ", 1 << 20));
+    TimeHostilePage("nested anchors", Repeated(Repeated("<a ", 2700) + "/a>", 2048));
+    TimeHostilePage("tiny anchors", Repeated("<a x/a>", 500000));
     return created == lines ? 0 : 1;
 }

@@ -47,7 +47,7 @@ incomplete=$home/.local/share/Orvalo/Incomplete
 "$sandbox" --port 0 --ca "$work/sandbox-ca.pem" >"$work/sandbox.out" 2>&1 &
 sandbox_pid=$!
 proxy=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     proxy=$(sed -n 's/^orvalo-sandbox: listening on //p' "$work/sandbox.out")
     [ -n "$proxy" ] && break
     sleep 0.1

@@ -24,7 +24,7 @@ for signal in TERM INT; do
     ORVALO_BIN=$bin bash "$root/scripts/run.sh" >"$work/out" 2>&1 &
     group=$!
     proxy=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         proxy=$(sed -n 's/^run: stand-in web at //p' "$work/out" || true)
         [ -n "$proxy" ] && break
         sleep 0.1
@@ -33,7 +33,7 @@ for signal in TERM INT; do
     port=${proxy##*:}
     kill -"$signal" "$group"
     # The script, the stand-in web and the program all end.
-    for _ in $(seq 100); do pgrep -g "$group" >/dev/null || break; sleep 0.1; done
+    for _ in $(seq 300); do pgrep -g "$group" >/dev/null || break; sleep 0.1; done
     pgrep -g "$group" >/dev/null && fail "processes left after SIG$signal: $(pgrep -a -g "$group")"
     group=""
     (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && fail "the stand-in web still answers after SIG$signal"

@@ -26,7 +26,7 @@ unset QT_QPA_PLATFORM
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(head -n1 "$work/display")
 
@@ -51,7 +51,7 @@ splash=$(xdotool search --onlyvisible --name '^Orvalo$' | head -n1)
 # A click closes the splash; the main window follows.
 xdotool mousemove --window "$splash" 140 60 click 1
 main=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     for window in $(xdotool search --onlyvisible --name '^Orvalo$' 2>/dev/null); do
         [ "$(window_width "$window")" -ge 640 ] && main=$window
     done
@@ -69,7 +69,7 @@ kill -0 "$orvalo_pid" || fail "the first instance ended"
 notice=$(xdotool search --all --onlyvisible --pid "$second_pid" --name '^Orvalo$' | head -n1)
 [ -n "$notice" ] || fail "no notice window of the second process"
 # The notice may map before it takes keys: press OK's key until the process is gone.
-for _ in $(seq 40); do
+for _ in $(seq 120); do
     kill -0 "$second_pid" 2>/dev/null || break
     xdotool windowfocus --sync "$notice" 2>/dev/null && xdotool key Return 2>/dev/null || true
     sleep 0.25
@@ -81,7 +81,7 @@ after=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
 echo "second start: notice shown, nothing touched"
 
 kill -TERM "$orvalo_pid"
-for _ in $(seq 100); do kill -0 "$orvalo_pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$orvalo_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$orvalo_pid" 2>/dev/null && fail "the program did not close on SIGTERM"
 wait "$orvalo_pid" || fail "the program ended with an error"
 orvalo_pid=""

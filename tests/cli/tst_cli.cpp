@@ -230,23 +230,26 @@ void TestCli::oneFileFromWhicheverAddressAnswers() {
 }
 
 void TestCli::twoProcessesNeverShareAFile() {
-    // Two runs start the same name at once; the bodies come slowly, so both are under way
-    // before either writes its first block.
+    // Two runs start the same name at once; the bodies are held back until both have asked
+    // for theirs, so both are under way before either writes its first block.
     QTemporaryDir done, partial;
     const std::string bodies[] = {std::string(60000, '1'), std::string(60000, '2')};
+    const auto bothAsked = std::make_shared<TGate>();
     QList<QProcess*> runs;
     for (int i = 0; i < 2; ++i) {
-        TScriptedResponse slow = TScriptedResponse::Ok(bodies[i]);
-        slow.SliceSize = 10000;
-        slow.SlicePauseMs = 150;
+        TScriptedResponse held = TScriptedResponse::Ok(bodies[i]);
+        held.Gate = bothAsked;
+        held.GateAfter = 0;
         const std::string address = "p" + std::to_string(i) + ".test/song.mp3";
-        m_server->Serve(address, slow);
+        m_server->Serve(address, held);
         auto* run = new QProcess(this);
         run->start(QStringLiteral(ORVALO_CLI),
                    {"download", "--to", done.path(), "--incomplete", partial.path(),
                     QString::fromStdString("http://" + address)});
         runs << run;
     }
+    QVERIFY(bothAsked->WaitForArrivals(2, 60000));
+    bothAsked->Open();
     for (QProcess* run : runs) {
         QVERIFY(run->waitForFinished(60000));
         QCOMPARE(run->exitCode(), 0);

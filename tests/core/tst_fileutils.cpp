@@ -114,8 +114,14 @@ void TestFileUtils::deleteFolderFilesKeepsSubfolders() {
 }
 
 void TestFileUtils::deleteFolderFilesOnMissingFolderDoesNothing() {
-    DeleteFolderFiles(Path("missing"));
+    // No folder set must not mean the current one.
+    QVERIFY(TFileUtils::WriteWholeFile(Path("keep.mp3"), "x"));
+    const fs::path before = fs::current_path();
+    fs::current_path(m_dir->path().toStdString());
     DeleteFolderFiles("");
+    DeleteFolderFiles(Path("missing"));
+    fs::current_path(before);
+    QVERIFY(fs::exists(Path("keep.mp3")));
     QVERIFY(!fs::exists(Path("missing")));
 }
 

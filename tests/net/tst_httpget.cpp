@@ -319,10 +319,11 @@ void TestHttpGet::waitThreadDispatchesQueuedEvents() {
 }
 
 void TestHttpGet::destroyedComponentGetsNoLateOutcome() {
-    TScriptedResponse slow = TScriptedResponse::Ok(std::string(20000, 's'));
-    slow.SliceSize = 1000;
-    slow.SlicePauseMs = 20;
-    m_server->Serve("engine.test/late", slow);
+    // The first kilobyte comes, the rest only once the component is gone.
+    TScriptedResponse held = TScriptedResponse::Ok(std::string(20000, 's'));
+    held.Gate = std::make_shared<TGate>();
+    held.GateAfter = 1000;
+    m_server->Serve("engine.test/late", held);
     bool reported = false;
     bool progressed = false;
     std::weak_ptr<THTTPGetThread> worker;
@@ -336,6 +337,7 @@ void TestHttpGet::destroyedComponentGetsNoLateOutcome() {
         worker = get.Worker;
         QTRY_VERIFY(progressed);
     }
+    held.Gate->Open();
     // The worker is freed only once its last hand-over was dropped on this thread.
     QTRY_VERIFY(worker.expired());
     QVERIFY(!reported);

@@ -232,11 +232,14 @@ void TestFraDownloads::cancelAsksAndCancels() {
 }
 
 void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
+    // Two downloads held by their server until cancelled, one failed between them.
     const int first = Start(kSlow, "slow.mp3");
-    m_server->Serve("files.test/slow2.mp3", TScriptedResponse::Ok(std::string(200000, 's')));
-    const int second = Start("http://files.test/missing.mp3", "missing.mp3");
+    TScriptedResponse held = TScriptedResponse::Ok(std::string(200000, 's'));
+    held.StallBeforeAnswer = true;
+    m_server->Serve("files.test/slow2.mp3", held);
+    const int second = Start(kMissing, "missing.mp3");
     QTRY_COMPARE(Status(second), int(TDownload::StatusFailed));
-    const int third = Start("http://files.test/slow.mp3?2", "slow2.mp3");
+    const int third = Start("http://files.test/slow2.mp3", "slow2.mp3");
     SelectRows(*m_page->lvwDownloads, {first, second, third});
     m_program->Prompts.Answer = true;
     Command(5)->trigger();
@@ -244,7 +247,8 @@ void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
     QCOMPARE(m_program->Prompts.Asked, QStringList{"Do you really want to cancel these 2 downloads ?"});
     QTRY_COMPARE(Status(first), int(TDownload::StatusFailed));
     QTRY_COMPARE(Status(third), int(TDownload::StatusFailed));
-    QCOMPARE(Cell(first, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: cancelled"));
+    for (const int row : {first, third})
+        QCOMPARE(Cell(row, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: cancelled"));
 }
 
 void TestFraDownloads::commandsActOnlyWhenTheyCan() {

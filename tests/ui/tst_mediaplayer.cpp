@@ -65,8 +65,8 @@ void TestMediaPlayer::loadStartsPlayback() {
     TQtMediaPlayer player;
     QCOMPARE(player.Volume(), 50);
     player.Load(m_tone);
-    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Playing);
-    QTRY_VERIFY(player.Duration() > 2500);
+    QTRY_COMPARE_WITH_TIMEOUT(player.PlaybackState(), TMediaPlayer::State::Playing, kPlaybackTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(player.Duration() > 2500, kPlaybackTimeoutMs);
     QVERIFY(PlaysPast(player, 300));
 }
 
@@ -76,7 +76,7 @@ void TestMediaPlayer::emptyPathUnloads() {
     QVERIFY(PlaysPast(player, 0));
     player.Load(std::string());
     QCOMPARE(player.Source(), std::string());
-    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
+    QTRY_COMPARE_WITH_TIMEOUT(player.PlaybackState(), TMediaPlayer::State::Stopped, kPlaybackTimeoutMs);
     player.Play(); // nothing loaded: nothing to play
     QCOMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
 }
@@ -97,7 +97,7 @@ void TestMediaPlayer::unplayableFilePlaysNothing() {
                                             : WriteFile(name.toStdString(), bytes.toStdString());
     TQtMediaPlayer player;
     player.Load(path);
-    QTRY_COMPARE(player.PlaybackState(), TMediaPlayer::State::Stopped);
+    QTRY_COMPARE_WITH_TIMEOUT(player.PlaybackState(), TMediaPlayer::State::Stopped, kPlaybackTimeoutMs);
     QCOMPARE(player.Position(), 0);
     // The next file plays as if nothing had happened.
     player.Load(m_tone);
