@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-# Usage: scripts/test.sh [--asan|--tsan] [extra ctest arguments]
-# Under ThreadSanitizer only the tests that run threads are built and run.
+# Usage: scripts/test.sh [--asan|--tsan|--stress] [extra ctest arguments]
+# Under ThreadSanitizer only the tests that run threads are built and run. --stress runs the
+# plain suite while two busy loops load every core, as a busy machine would.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 dir=$root/build
+stress=0
 variant=()
 selection=()
 case "${1:-}" in
     --asan) variant=(--asan); dir=$root/build-asan; shift ;;
     --tsan) variant=(--tsan threads_tests); dir=$root/build-tsan; selection=(-L threads); shift ;;
+    --stress) stress=1; shift ;;
 esac
 bash "$root/scripts/build.sh" "${variant[@]}"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+# Leaks are looked for at every exit. The whole stack is walked at each allocation, so that
+# the suppressions of what libraries keep on purpose can name frames inside them.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:fast_unwind_on_malloc=0}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Tests start helper processes (fork, then exec at once) while their servers run threads.
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$root/tests/tsan.supp}
 cd "$dir"
+loads=()
+if [ "$stress" = 1 ]; then
+    for _ in 1 2; do
+        (while :; do :; done) &
+        loads+=($!)
+    done
+    trap 'kill "${loads[@]}" 2>/dev/null || true' EXIT
+fi
 ctest --output-on-failure -j 2 "${selection[@]}" "$@"
