@@ -12,6 +12,7 @@
 
 #include "core/uTAppOptions.h"
 #include "core/uTFileUtils.h"
+#include "core/uTrash.h"
 #include "playlist/uTPlayListManager.h"
 #include "media/uContentChecker.h"
 #include "ui/uListProxy.h"
@@ -24,14 +25,10 @@
 #include "ui/uShell.h"
 
 namespace {
-// Moves a file of the download folder to the desktop's trash; deletes it for good only where
-// no trash can take it (a disk without one). Only a plain file (or a link) is ever removed,
-// never a folder put in its place.
-bool MoveToTrash(const std::string& path) {
+// Deletes a plain file (or a link) for good; never a folder put in its place.
+bool DeleteForGood(const std::string& path) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-        return false;
-    return QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path))) || ::unlink(path.c_str()) == 0;
+    return ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) && ::unlink(path.c_str()) == 0;
 }
 } // namespace
 
@@ -308,14 +305,33 @@ void TfraPlayList::DeleteSelected() {
     // From the last row up: a removed row does not move those still to go.
     std::sort(rows.rbegin(), rows.rend());
     for (const int row : rows) {
-        if (MoveToTrash(RowPath(row)))
+        if (RemoveFile(row))
             m_model->Remove(row);
-        else
-            m_services.Prompts.Tell(this, QMessageBox::Warning,
-                                    QStringLiteral("Unable to delete\n") + ShownText(m_model->File(row).FileName));
     }
     // The next file is not silently chosen for the next Delete.
     lvwPlayList->selectionModel()->clearSelection();
+}
+
+bool TfraPlayList::RemoveFile(int row) {
+    const std::string path = RowPath(row);
+    const QString name = ShownText(m_model->File(row).FileName);
+    switch (MoveToTrash(path)) {
+    case TTrashOutcome::Trashed:
+        return true;
+    case TTrashOutcome::NoTrash:
+        // A disk without a trash: the file would be gone for good, which the user did not
+        // agree to yet. No by default.
+        if (!m_services.Prompts.Ask(
+                this, QStringLiteral("This file cannot be moved to the trash. Delete it permanently?\n") + name, true))
+            return false;
+        if (DeleteForGood(path))
+            return true;
+        break;
+    case TTrashOutcome::Failed:
+        break;
+    }
+    m_services.Prompts.Tell(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name);
+    return false;
 }
 
 void TfraPlayList::RenameSelected() {

@@ -74,6 +74,9 @@ private:
     std::string DownloadFolder() const;
     std::string RowPath(int row) const;
     void PlayRow(int row);
+    // Sends the row's file to the trash, or (where there is none, and the user agrees)
+    // deletes it for good. Returns whether the file is gone; says why when it is not.
+    bool RemoveFile(int row);
     void CheckFiles();
     void ShowTags(const std::string& path, const TContentVerdict& verdict);
     // The model's row `step` rows from the file playing, as the list shows them; -1 when

@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ScratchDisk.h"
 #include "core/uTFileUtils.h"
+#include "core/uTrash.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +30,8 @@ private slots:
     void deleteFolderFilesOnMissingFolderDoesNothing();
     void createDirMakesOneLevelOnly();
     void interruptedCopyLeavesNothingUnderTheName();
+    void trashOnAFreshHomeIsTheDesktopsTrash();
+    void noTrashOnADiskLeavesTheFileWhereItWas();
 
 private:
     std::string Path(const char* name) const { return (fs::path(m_dir->path().toStdString()) / name).string(); }
@@ -162,6 +166,51 @@ void TestFileUtils::interruptedCopyLeavesNothingUnderTheName() {
     QVERIFY(TFileUtils::WriteWholeFile(Path("other"), "other"));
     QCOMPARE(CopyFileNoReplace(Path("other"), Path("copy")).value(), EEXIST);
     QCOMPARE(TFileUtils::ReadWholeFile(Path("copy")), data);
+}
+
+void TestFileUtils::trashOnAFreshHomeIsTheDesktopsTrash() {
+    // A first start: the data folder does not exist yet.
+    const std::string dataHome = Path("home/.local/share");
+    QCOMPARE(::setenv("XDG_DATA_HOME", dataHome.c_str(), 1), 0);
+    QVERIFY(TFileUtils::WriteWholeFile(Path("song.mp3"), "tune"));
+    const fs::path before = fs::current_path();
+    QVERIFY(CreateDir(Path("elsewhere")));
+    fs::current_path(Path("elsewhere"));
+    const TTrashOutcome outcome = MoveToTrash(Path("song.mp3"));
+    fs::current_path(before);
+    QCOMPARE(outcome, TTrashOutcome::Trashed);
+    QVERIFY(!fs::exists(Path("song.mp3")));
+    QCOMPARE(TFileUtils::ReadWholeFile(dataHome + "/Trash/files/song.mp3"), std::string("tune"));
+    const std::string record = TFileUtils::ReadWholeFile(dataHome + "/Trash/info/song.mp3.trashinfo");
+    QVERIFY2(record.find("Path=" + Path("song.mp3")) != std::string::npos, record.c_str());
+    // Nothing went astray into the folder the program ran in.
+    QVERIFY(fs::is_empty(Path("elsewhere")));
+    // The folders made for it are the user's alone.
+    QCOMPARE(fs::status(dataHome).permissions() & fs::perms::all, fs::perms::owner_all);
+    QCOMPARE(fs::status(dataHome + "/Trash").permissions() & fs::perms::all, fs::perms::owner_all);
+    // A folder is never trashed.
+    QVERIFY(CreateDir(Path("folder")));
+    QCOMPARE(MoveToTrash(Path("folder")), TTrashOutcome::Failed);
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+void TestFileUtils::noTrashOnADiskLeavesTheFileWhereItWas() {
+    QVERIFY(CreateDir(Path("disk")));
+    const TScratchDisk disk(Path("disk"));
+    if (!disk.Mounted())
+        QSKIP(disk.Why().c_str());
+    const std::string dataHome = Path("home/share");
+    QCOMPARE(::setenv("XDG_DATA_HOME", dataHome.c_str(), 1), 0);
+    // Where the disk's own trash would be made, a file: the disk can have no trash.
+    QVERIFY(TFileUtils::WriteWholeFile(Path("disk/.Trash-") + std::to_string(::getuid()), ""));
+    QVERIFY(TFileUtils::WriteWholeFile(Path("disk/song.mp3"), "tune"));
+    QCOMPARE(MoveToTrash(Path("disk/song.mp3")), TTrashOutcome::NoTrash);
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("disk/song.mp3")), std::string("tune"));
+    // No record in the home trash names a file that is not there.
+    std::error_code error;
+    QVERIFY(!fs::exists(dataHome + "/Trash/info/song.mp3.trashinfo", error));
+    QVERIFY(!fs::exists(dataHome + "/Trash/files/song.mp3", error));
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 QTEST_APPLESS_MAIN(TestFileUtils)

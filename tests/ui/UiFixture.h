@@ -30,6 +30,7 @@ public:
     QList<QMessageBox::Icon> Icons;
     QStringList Asked;
     QList<bool> NoByDefault;
+    QList<bool> Answers; // given in turn; once none is left, Answer
     bool Answer = false;
     std::optional<QString> Text;
     std::optional<std::string> Folder;
@@ -41,7 +42,7 @@ public:
     bool Ask(QWidget*, const QString& question, bool noByDefault) override {
         Asked << question;
         NoByDefault << noByDefault;
-        return Answer;
+        return Answers.isEmpty() ? Answer : Answers.takeFirst();
     }
     std::optional<QString> AskText(QWidget*, const QString& title, const QString& label,
                                    const QString& text) override {

@@ -17,6 +17,7 @@
 
 #include <sys/stat.h>
 
+#include "ScratchDisk.h"
 #include "UiFixture.h"
 #include "uToneMaker.h"
 #include "playlist/uTPlayListManager.h"
@@ -56,6 +57,7 @@ private slots:
     void launchAndLocateOpenInShell();
     void popupMenuCarriesTheSixActions();
     void deleteAsksOnceAndTrashesEverySelectedFile();
+    void deleteWithoutATrashAsksBeforeDeletingForGood();
     void theListPlaysOnFromFileToFile();
     void tagsFillInAndNameWhatPlays();
 
@@ -360,6 +362,32 @@ void TestFraPlayList::deleteAsksOnceAndTrashesEverySelectedFile() {
     // They went to the trash, not away for good.
     const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/files";
     QVERIFY(QFile::exists(trash + "/a.mp3") && QFile::exists(trash + "/c.mp3"));
+}
+
+void TestFraPlayList::deleteWithoutATrashAsksBeforeDeletingForGood() {
+    // The download folder is a disk of its own on which no trash can be made.
+    const TScratchDisk disk(m_folder.toStdString());
+    if (!disk.Mounted())
+        QSKIP(disk.Why().c_str());
+    MakeFile(QStringLiteral(".Trash-") + QString::number(::getuid()), 0);
+    MakeFile(QStringLiteral("a.mp3"), 5);
+    m_page->InitPage(GetSystemImageList(false));
+    TTestPrompts& prompts = m_program->Prompts;
+    const QString again = QStringLiteral("This file cannot be moved to the trash. Delete it permanently?\na.mp3");
+    prompts.Answers = {true, false};
+    Select(QStringLiteral("a.mp3"));
+    m_page->DeleteSelected();
+    QCOMPARE(prompts.Asked, (QStringList{"Do you really want to delete this file ?\na.mp3", again}));
+    QCOMPARE(prompts.NoByDefault, (QList<bool>{true, true}));
+    QVERIFY(QFile::exists(FilePath(QStringLiteral("a.mp3"))));
+    QVERIFY(Names().contains(QStringLiteral("a.mp3")));
+    prompts.Answers = {true, true};
+    Select(QStringLiteral("a.mp3"));
+    m_page->DeleteSelected();
+    QCOMPARE(prompts.Asked.last(), again);
+    QVERIFY(!QFile::exists(FilePath(QStringLiteral("a.mp3"))));
+    QVERIFY(!Names().contains(QStringLiteral("a.mp3")));
+    QVERIFY(prompts.Told.isEmpty());
 }
 
 void TestFraPlayList::theListPlaysOnFromFileToFile() {
