@@ -76,16 +76,21 @@ bool WriteFully(int fd, const char* data, size_t size) {
 // it can: a clone sharing the extents, then copy_file_range (offloaded or in-kernel), and
 // where the two file systems can do neither together, read and write through a buffer
 // small enough to stay in the processor's cache.
-bool CopyContents(int in, int out, off_t size) {
+bool CopyContents(int in, int out, off_t size, const std::atomic<bool>* stop) {
     if (::ioctl(out, FICLONE, in) == 0)
         return true;
     bool inKernel = true;
     off_t done = 0;
     std::string buffer;
     while (done < size) {
+        if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
+            errno = ECANCELED;
+            return false;
+        }
         ssize_t n = -1;
         if (inKernel) {
-            const auto chunk = static_cast<size_t>(std::min<off_t>(size - done, off_t(1) << 30));
+            // Pieces small enough that a stop is seen within a fraction of a second.
+            const auto chunk = static_cast<size_t>(std::min<off_t>(size - done, off_t(64) << 20));
             n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
         } else {
             buffer.resize(128 << 10);
@@ -157,7 +162,7 @@ bool TFileUtils::ReplaceWholeFile(const std::string& path, std::string_view data
     return false;
 }
 
-void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep) {
+std::vector<std::string> FolderFilesToDelete(const std::string& folder, const std::vector<std::string>& keep) {
     // Files are told apart by device and inode: a kept file may be named through a link or
     // another spelling of the folder.
     std::set<std::pair<dev_t, ino_t>> kept;
@@ -166,6 +171,7 @@ void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>
         if (::stat(path.c_str(), &info) == 0)
             kept.emplace(info.st_dev, info.st_ino);
     }
+    std::vector<std::string> files;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
@@ -178,7 +184,33 @@ void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>
         const bool plainFile = it->is_symlink(typeError) ? !it->is_directory(typeError)
                                                          : it->is_regular_file(typeError);
         if (plainFile)
-            std::filesystem::remove(it->path(), typeError);
+            files.push_back(it->path().string());
+    }
+    return files;
+}
+
+void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep) {
+    for (const std::string& file : FolderFilesToDelete(folder, keep)) {
+        std::error_code error;
+        std::filesystem::remove(file, error);
+    }
+}
+
+bool FolderHolds(const std::string& outer, const std::string& inner) {
+    struct stat folder {};
+    if (outer.empty() || inner.empty() || ::stat(outer.c_str(), &folder) != 0)
+        return false;
+    std::error_code error;
+    std::filesystem::path at = std::filesystem::weakly_canonical(inner, error);
+    if (error)
+        return false;
+    for (;;) {
+        struct stat info {};
+        if (::stat(at.c_str(), &info) == 0 && info.st_dev == folder.st_dev && info.st_ino == folder.st_ino)
+            return true;
+        if (!at.has_parent_path() || at.parent_path() == at)
+            return false;
+        at = at.parent_path();
     }
 }
 
@@ -239,7 +271,8 @@ bool CreateDir(const std::string& path) {
     return DirectoryExists(path);
 }
 
-std::error_code CopyFileNoReplace(const std::string& source, const std::string& target) {
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& target,
+                                  const std::atomic<bool>* stop) {
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!in.IsOpen() || ::fstat(in.Get(), &info) != 0)
@@ -265,7 +298,7 @@ std::error_code CopyFileNoReplace(const std::string& source, const std::string& 
     }
     std::error_code error;
     if (::fchmod(out.Get(), info.st_mode & 0777) != 0 ||
-        !CopyContents(in.Get(), out.Get(), info.st_size))
+        !CopyContents(in.Get(), out.Get(), info.st_size, stop))
         error = LastError();
     if (!error) {
         int linked = -1;

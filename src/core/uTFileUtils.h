@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -20,6 +21,12 @@ public:
 // named in `keep` (under any spelling of their path: the same file is kept). Subfolders and
 // their contents are never touched; files that cannot be deleted stay.
 void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep = {});
+// The files DeleteFolderFiles would delete, as paths.
+std::vector<std::string> FolderFilesToDelete(const std::string& folder, const std::vector<std::string>& keep = {});
+
+// Whether the folder `outer` is `inner` or holds it, at any depth (under any spelling of
+// either, links followed).
+bool FolderHolds(const std::string& outer, const std::string& inner);
 
 // Renames `from` to `to` inside `folder` (bytes, no trailing "/"), never replacing a file
 // that already has the new name and never leaving the folder: a new name that is empty,
@@ -38,5 +45,7 @@ bool CreateDir(const std::string& path);
 // Copies the plain file `source` to `target`, which must not exist yet (EEXIST when it
 // does). Only a whole copy ever appears under `target`: the bytes are written into the
 // target's folder without a name (or under a hidden temporary one) and linked into place
-// at the end. The bytes move inside the kernel where the file systems allow.
-std::error_code CopyFileNoReplace(const std::string& source, const std::string& target);
+// at the end. The bytes move inside the kernel where the file systems allow. Once `stop` is
+// set the copy ends (ECANCELED), leaving nothing.
+std::error_code CopyFileNoReplace(const std::string& source, const std::string& target,
+                                  const std::atomic<bool>* stop = nullptr);

@@ -23,6 +23,7 @@ public:
     bool OwnsFile = false; // FilePath names a file this download made in the incomplete folder
     bool Failed = false;
     bool Completed = false;
+    bool Placing = false; // arrived whole, being moved into the download folder
     int64_t Received = 0;
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second

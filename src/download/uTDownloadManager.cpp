@@ -26,23 +26,6 @@ bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The extension of the last path segment, dot included; empty when there is none.
-size_t ExtensionStart(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path.size();
-    return dot;
-}
-
-// The n-th name the free-name search tries for `path`: the path itself, then Base1.ext ...
-std::string NameCandidate(const std::string& path, int n) {
-    if (n == 0)
-        return path;
-    const size_t dot = ExtensionStart(path);
-    return path.substr(0, dot) + std::to_string(n) + path.substr(dot);
-}
-
 // Makes an empty file under `path`, failing when anything is there already (EEXIST); its
 // descriptor, open for writing, or -1.
 int CreateExclusively(const std::string& path) {
@@ -116,7 +99,8 @@ std::string SafeFileName(const std::string& name) {
 
 TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incompleteFolder)
     : DownloadFolder(std::move(downloadFolder)), IncompleteFolder(std::move(incompleteFolder)),
-      m_engine(std::make_shared<TTransferEngine>()), m_progressTimer(std::make_unique<QTimer>()) {
+      m_engine(std::make_shared<TTransferEngine>()), m_mover(MaxNameCandidates),
+      m_progressTimer(std::make_unique<QTimer>()) {
     m_progressTimer->setInterval(kProgressInterval);
     QObject::connect(m_progressTimer.get(), &QTimer::timeout, [this] { DeliverProgress(); });
 }
@@ -124,6 +108,12 @@ TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incom
 TDownloadManager::~TDownloadManager() {
     m_progressTimer->stop();
     KillAll();
+    // Transfers ended by the program's end leave nothing half-made behind.
+    for (int i = 0; i < Count(); ++i) {
+        TDownload& download = *Downloads.Objects(i);
+        if (download.Status() == TDownload::StatusDownloading && !download.Placing)
+            RemoveOwnFile(download);
+    }
     Workers.Clear();
     m_takenPaths.clear();
     Downloads.Clear();
@@ -205,6 +195,13 @@ std::string TDownloadManager::ReserveFileName(const std::string& path, int* file
     }
     errno = EEXIST;
     return {};
+}
+
+void TDownloadManager::RemoveOwnFile(TDownload& download) {
+    struct stat info {};
+    if (download.OwnsFile && ::lstat(download.FilePath.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        ::unlink(download.FilePath.c_str());
+    download.OwnsFile = false;
 }
 
 void TDownloadManager::FailLater(const std::string& key, const std::string& reason) {
@@ -362,67 +359,44 @@ void TDownloadManager::WorkerError(const std::string& key, const std::string& re
     if (download == nullptr)
         return;
     download->FailReason = reason;
-    // A download that failed before its first byte leaves no empty file behind.
-    struct stat info {};
-    if (download->OwnsFile && ::lstat(download->FilePath.c_str(), &info) == 0 &&
-        S_ISREG(info.st_mode) && info.st_size == 0) {
-        ::unlink(download->FilePath.c_str());
-        download->OwnsFile = false;
-    }
+    // What a failed or cancelled transfer wrote is no song: it goes (a restart writes the
+    // file anew from the first byte).
+    RemoveOwnFile(*download);
     download->Failed = true;
     if (OnDownloadError)
         OnDownloadError(key);
 }
 
-namespace {
-enum class TPlaced { Done, NameTaken, Failed };
-
-// Puts a second name on the finished file: on the same file system a hard link gives the
-// download folder its file without writing every byte again (nothing writes to the
-// incomplete file once it is complete); elsewhere the bytes are copied, and only a whole
-// copy ever shows under the name. Either way the target must not exist yet.
-TPlaced PlaceFinishedFile(const std::string& source, const std::string& target) {
-    if (::link(source.c_str(), target.c_str()) == 0)
-        return TPlaced::Done;
-    if (errno == EEXIST)
-        return TPlaced::NameTaken;
-    if (errno == ENOENT)
-        return TPlaced::Failed;
-    const std::error_code error = CopyFileNoReplace(source, target);
-    if (!error)
-        return TPlaced::Done;
-    return error.value() == EEXIST ? TPlaced::NameTaken : TPlaced::Failed;
-}
-} // namespace
-
 void TDownloadManager::WorkerComplete(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
-    // A name found free can be taken by another process before the link is made: then the
-    // next free one is tried.
+    // The finished file leaves the incomplete folder for the download folder, under the
+    // first free name; a copy across disks runs off this thread.
     const std::string wanted = DownloadFolder + "/" + SafeFileName(download->FileName);
-    int next = 0;
-    TPlaced placed = TPlaced::NameTaken;
-    std::string target;
-    for (int attempt = 0; attempt < MaxNameCandidates && placed == TPlaced::NameTaken; ++attempt) {
-        int n = 0;
-        // The link or copy asks the disk whether the name is free; memory is asked first.
-        target = FreeCandidate(wanted, next, n, TNameCheck::MemoryOnly);
-        placed = target.empty() ? TPlaced::Failed : PlaceFinishedFile(download->FilePath, target);
-        if (placed != TPlaced::Failed)
-            next = n + 1;
-    }
-    if (placed != TPlaced::Done) {
-        // A copy that could not be made whole (a full disk, a folder gone) is no completed
-        // download: the file in the incomplete folder stays for a restart.
+    download->Placing = true;
+    m_mover.Move(download->FilePath, wanted,
+                 [this, key](const std::string& placed, int error) { FilePlaced(key, placed, error); });
+}
+
+void TDownloadManager::FilePlaced(const std::string& key, const std::string& placed, int error) {
+    TDownload* download = Find(key);
+    if (download == nullptr)
+        return;
+    download->Placing = false;
+    if (placed.empty()) {
+        // A file that could not be put whole into the download folder (a full disk, a
+        // folder gone) is no completed download: it stays in the incomplete folder for a
+        // restart.
         download->Failed = true;
         download->FailReason = "it could not be put into the download folder";
+        if (error == ENOSPC)
+            download->FailReason += ": disk full";
         if (OnDownloadError)
             OnDownloadError(key);
         return;
     }
-    SetFilePath(*download, target);
+    SetFilePath(*download, placed);
     download->OwnsFile = false;
     download->Completed = true;
     if (OnDownloadComplete)

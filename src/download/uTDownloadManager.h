@@ -11,6 +11,7 @@
 #include "core/uTCustomStringList.h"
 #include "core/uTSortedStringList.h"
 #include "download/uTDownload.h"
+#include "download/uFileMover.h"
 #include "download/uTGetFile.h"
 
 class QTimer;
@@ -73,6 +74,9 @@ public:
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
     void WorkerError(const std::string& key, const std::string& reason);
     void WorkerComplete(const std::string& key);
+    // The finished file of `key` now lies at `placed` in the download folder (empty: it
+    // could not be moved there; `error` says why).
+    void FilePlaced(const std::string& key, const std::string& placed, int error);
 
     // How often the figures of running downloads are collected.
     static constexpr std::chrono::milliseconds kProgressInterval{50};
@@ -96,9 +100,12 @@ private:
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
     void FailLater(const std::string& key, const std::string& reason);
+    // Deletes the file in the incomplete folder that the download made, if it is still there.
+    void RemoveOwnFile(TDownload& download);
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
     std::shared_ptr<TTransferEngine> m_engine;
+    TFileMover m_mover; // finished files into the download folder
     std::vector<std::shared_ptr<TProgressRelay>> m_reporting; // transfers not yet ended
     std::unique_ptr<QTimer> m_progressTimer;                    // collects their figures
     TLifeline m_alive = MakeLifeline();

@@ -1,9 +1,9 @@
 #include "ui/uFrmOptions.h"
 
-#include <filesystem>
-#include <system_error>
+#include <unistd.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,21 +13,32 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/uClearIncomplete.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "playlist/uTPlayListManager.h"
+#include "ui/uPageList.h"
 #include "ui/uPrompts.h"
 
 namespace {
 const char* const kFolderBytes = "folderBytes";
 
-// The same folder under two spellings ("a/b" and "a/./b/", or a link to it) is one folder.
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error))
-        return true;
-    return !error ? false : std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+QString ClearRefusalText(TClearRefusal refusal) {
+    switch (refusal) {
+    case TClearRefusal::IsDownloadFolder:
+        return QStringLiteral("The incomplete folder is also the download folder. Clearing it would delete your "
+                              "finished downloads, so nothing was deleted.");
+    case TClearRefusal::HoldsDownloadFolder:
+        return QStringLiteral("The incomplete folder holds the download folder. Clearing it would delete your "
+                              "finished downloads, so nothing was deleted.");
+    case TClearRefusal::IsHomeFolder:
+        return QStringLiteral("The incomplete folder is your home folder. Clearing it would delete your own "
+                              "files, so nothing was deleted.");
+    case TClearRefusal::None:
+        break;
+    }
+    return {};
 }
 } // namespace
 
@@ -145,18 +156,28 @@ void TfrmOptions::cmdClearLastSearchesClick() {
 }
 
 void TfrmOptions::cmdClearIncompleteDirClick() {
-    // Emptying the folder in effect when it is also the download folder would delete the
-    // finished downloads: refuse, say why, delete nothing.
+    // A folder that holds finished downloads or the user's own files is never emptied:
+    // refuse, say why, delete nothing.
     const TAppOptions& options = m_services.Options;
-    if (SameFolder(options.IncompleteDir, options.DownloadDir)) {
-        m_services.Prompts.Tell(this, QMessageBox::Warning,
-                                QStringLiteral("The incomplete folder is also the download folder. Clearing it "
-                                               "would delete your finished downloads, so nothing was deleted."));
+    const QString refusal = ClearRefusalText(
+        WhyNotClearIncomplete(options.IncompleteDir, options.DownloadDir, QDir::homePath().toStdString()));
+    if (!refusal.isEmpty()) {
+        m_services.Prompts.Tell(this, QMessageBox::Warning, refusal);
         return;
     }
     // On this system a file held open can be deleted: a running download would go on writing
     // into a file without a name and fail at its end. Its file stays.
-    DeleteFolderFiles(options.IncompleteDir, m_services.Downloads.FilesBeingWritten());
+    const std::vector<std::string> files =
+        IncompleteFilesToClear(options.IncompleteDir, m_services.Downloads.FilesBeingWritten());
+    if (files.empty())
+        return;
+    const QString folder = ShownText(options.IncompleteDir);
+    const QString question = files.size() == 1 ? QStringLiteral("Delete 1 file in %1?").arg(folder)
+                                               : QStringLiteral("Delete %1 files in %2?").arg(files.size()).arg(folder);
+    if (!m_services.Prompts.Ask(this, question, true))
+        return;
+    for (const std::string& file : files)
+        ::unlink(file.c_str());
 }
 
 void TfrmOptions::cmdOKClick() {

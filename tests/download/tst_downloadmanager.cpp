@@ -4,11 +4,13 @@
 #include <set>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include "HandOverDrain.h"
+#include "ScratchDisk.h"
 #include "TestServer.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
@@ -56,7 +58,10 @@ private slots:
     void safeFileNames_data();
     void safeFileNames();
     void uniqueNamesCountUpWithoutSeparator();
-    void completedFileIsCopiedUnderAFreeName();
+    void completedFileMovesUnderAFreeName();
+    void finishedSongIsStoredOnce_data();
+    void finishedSongIsStoredOnce();
+    void quittingLeavesNoHalfFile();
     void concurrentDownloadsNeverShareAPath();
     void repeatedLinkChangesNothing();
     void badAnswerFailsWithoutFile();
@@ -131,7 +136,7 @@ void TestDownloadManager::uniqueNamesCountUpWithoutSeparator() {
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/" + safe, "ok"));
 }
 
-void TestDownloadManager::completedFileIsCopiedUnderAFreeName() {
+void TestDownloadManager::completedFileMovesUnderAFreeName() {
     const std::string body = TTestServer::SyntheticBody(100000);
     m_server->Serve("files.test/a.mp3", TScriptedResponse::Ok(body));
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/a.mp3", "older partial"));
@@ -147,10 +152,53 @@ void TestDownloadManager::completedFileIsCopiedUnderAFreeName() {
     QCOMPARE(download->Size, int64_t(100000));
     QCOMPARE(download->Progress, 100);
     QVERIFY(TFileUtils::ReadWholeFile(Done() + "/a1.mp3") == body);
-    QVERIFY(TFileUtils::ReadWholeFile(Partial() + "/a1.mp3") == body); // left in place
+    QVERIFY(!fs::exists(Partial() + "/a1.mp3")); // moved, not kept twice
+    QCOMPARE(TFileUtils::ReadWholeFile(Partial() + "/a.mp3"), std::string("older partial"));
     QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/a.mp3"), std::string("already here"));
     QVERIFY(m_events.progress > 0);
     QVERIFY(m_events.allOnGuiThread);
+}
+
+void TestDownloadManager::finishedSongIsStoredOnce_data() {
+    QTest::addColumn<QString>("where"); // of the download folder
+    QTest::newRow("same disk") << "same disk";
+    QTest::newRow("another disk") << "another disk";
+    QTest::newRow("the incomplete folder itself") << "same folder";
+}
+
+void TestDownloadManager::finishedSongIsStoredOnce() {
+    QFETCH(QString, where);
+    std::unique_ptr<TScratchDisk> disk;
+    if (where == "another disk") {
+        disk = std::make_unique<TScratchDisk>(Done());
+        if (!disk->Mounted())
+            QSKIP(disk->Why().c_str());
+    }
+    if (where == "same folder")
+        m_manager->DownloadFolder = Partial();
+    const std::string body = TTestServer::SyntheticBody(70000);
+    m_server->Serve("files.test/6.mp3", TScriptedResponse::Ok(body));
+    m_manager->AddDownload(Result("http://files.test/6.mp3", "6.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/6.mp3"});
+    // One file, under the song's own name, in the download folder alone.
+    const std::string folder = m_manager->DownloadFolder;
+    QCOMPARE(m_manager->Items(0)->FilePath, folder + "/6.mp3");
+    QVERIFY(TFileUtils::ReadWholeFile(folder + "/6.mp3") == body);
+    QCOMPARE(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden), QStringList{"6.mp3"});
+    if (folder != Partial())
+        QCOMPARE(QDir(m_partial->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestDownloadManager::quittingLeavesNoHalfFile() {
+    TScriptedResponse held = TScriptedResponse::Ok(std::string(50000, 'q'));
+    held.Gate = std::make_shared<TGate>();
+    held.GateAfter = 20000;
+    m_server->Serve("files.test/quit.mp3", held);
+    m_manager->AddDownload(Result("http://files.test/quit.mp3", "quit.mp3"));
+    QTRY_COMPARE(int(m_manager->Items(0)->Received), 20000);
+    m_manager.reset();
+    held.Gate->Open();
+    QCOMPARE(QDir(m_partial->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestDownloadManager::concurrentDownloadsNeverShareAPath() {
@@ -200,7 +248,7 @@ void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
     const std::string key = "http://files.test/r.mp3";
     m_manager->AddDownload(Result(key, "r.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error " + QString::fromStdString(key)});
-    QVERIFY(fs::file_size(Partial() + "/r.mp3") >= TGetFile::FlushThreshold);
+    QVERIFY(!fs::exists(Partial() + "/r.mp3")); // what a cut transfer wrote is no song
     m_server->Serve("files.test/r.mp3", TScriptedResponse::Ok(std::string(5000, 'b')));
     QTRY_VERIFY(!m_manager->Workers.Objects(0)->IsRunning());
     const size_t requests = m_server->RequestCount();
@@ -209,7 +257,6 @@ void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(m_events.log.last(), "complete " + QString::fromStdString(key));
     QCOMPARE(m_server->RequestCount(), requests + 1); // one transfer, not one started twice
-    QCOMPARE(TFileUtils::ReadWholeFile(Partial() + "/r.mp3"), std::string(5000, 'b'));
     QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/r.mp3"), std::string(5000, 'b'));
     QTRY_COMPARE(Running(*m_manager), 0);
     m_manager->RestartDownload(key); // complete: nothing happens
@@ -289,9 +336,10 @@ void TestDownloadManager::foldersCanChangeWhileRunning() {
     m_manager->DownloadFolder = newDone.path().toStdString();
     m_manager->IncompleteFolder = newPartial.path().toStdString();
     m_manager->AddDownload(Result("http://files.test/moved.mp3", "moved.mp3"));
+    QCOMPARE(m_manager->Items(0)->FilePath, newPartial.path().toStdString() + "/moved.mp3");
     QTRY_COMPARE(m_events.log.size(), 1);
-    QVERIFY(fs::exists(newPartial.path().toStdString() + "/moved.mp3"));
     QCOMPARE(m_manager->Items(0)->FilePath, newDone.path().toStdString() + "/moved.mp3");
+    QCOMPARE(TFileUtils::ReadWholeFile(m_manager->Items(0)->FilePath), std::string("moved"));
 }
 
 void TestDownloadManager::destroyingEndsTransfersWithoutEvents() {

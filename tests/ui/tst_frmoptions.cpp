@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -38,7 +39,8 @@ private slots:
     void cancelAfterBrowsingChangesNothing();
     void clearLastSearchesActsAtOnce();
     void clearIncompleteEmptiesTheFolderInEffect();
-    void sameFolderForBothIsNeverCleared();
+    void foldersHoldingTheUsersFilesAreNeverCleared_data();
+    void foldersHoldingTheUsersFilesAreNeverCleared();
     void okSavesHandsOverAndRefreshes();
     void browseCreatesAMissingStartFolder();
 
@@ -112,19 +114,43 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     TfrmOptions options(nullptr, Services(), m_box, {});
     m_prompts.Folder = Folder("picked");
     options.cmdBrowseIncompleteDirectory->click();
+    // Asked first, naming the folder and what goes; No by default, and No keeps everything.
+    options.cmdClearIncompleteDir->click();
+    QCOMPARE(m_prompts.Asked.last(), QString::fromStdString("Delete 1 file in " + inEffect + "?"));
+    QCOMPARE(m_prompts.NoByDefault.last(), true);
+    QVERIFY(FileExists(inEffect + "/part.mp3"));
+    m_prompts.Answer = true;
     options.cmdClearIncompleteDir->click();
     QVERIFY(!FileExists(inEffect + "/part.mp3"));
     QVERIFY(FileExists(inEffect + "/running.mp3"));
     QVERIFY(FileExists(Folder("picked") + "/keep.mp3"));
 }
 
-void TestFrmOptions::sameFolderForBothIsNeverCleared() {
-    AppOptions->IncompleteDir = AppOptions->DownloadDir + "/."; // one folder, another spelling
-    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->DownloadDir + "/finished.mp3", "song"));
+void TestFrmOptions::foldersHoldingTheUsersFilesAreNeverCleared_data() {
+    QTest::addColumn<QString>("incomplete"); // "home", or below the download folder
+    QTest::addColumn<QString>("why");
+    QTest::newRow("the download folder, spelt otherwise") << "/." << "is also the download folder";
+    QTest::newRow("a folder holding it") << "/.." << "holds the download folder";
+    QTest::newRow("the home folder") << "home" << "is your home folder";
+}
+
+void TestFrmOptions::foldersHoldingTheUsersFilesAreNeverCleared() {
+    QFETCH(QString, incomplete);
+    QFETCH(QString, why);
+    const QTemporaryDir homeFolder;
+    const std::string home = homeFolder.path().toStdString();
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home));
+    const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    AppOptions->IncompleteDir = incomplete == "home" ? home : AppOptions->DownloadDir + incomplete.toStdString();
+    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->IncompleteDir + "/mine.mp3", "song"));
+    m_prompts.Answer = true;
     TfrmOptions options(nullptr, Services(), m_box, {});
     options.cmdClearIncompleteDir->click();
     QCOMPARE(m_prompts.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
-    QVERIFY(FileExists(AppOptions->DownloadDir + "/finished.mp3"));
+    QVERIFY2(m_prompts.Told.last().contains(why), qPrintable(m_prompts.Told.last()));
+    QVERIFY(m_prompts.Asked.isEmpty());
+    QVERIFY(FileExists(AppOptions->IncompleteDir + "/mine.mp3"));
 }
 
 void TestFrmOptions::okSavesHandsOverAndRefreshes() {

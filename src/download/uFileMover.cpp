@@ -1,0 +1,133 @@
+#include "download/uFileMover.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "core/uTFileUtils.h"
+
+namespace {
+
+// The extension of the last path segment, dot included; empty when there is none.
+size_t ExtensionStart(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path.size();
+    return dot;
+}
+
+bool SameFile(const struct stat& a, const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_dev == a.st_dev && info.st_ino == a.st_ino;
+}
+
+// File systems that cannot give a file a second name: the bytes are copied instead.
+bool NeedsCopy(int error) {
+    return error == EXDEV || error == EPERM || error == EMLINK || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+} // namespace
+
+std::string NameCandidate(const std::string& path, int n) {
+    if (n == 0)
+        return path;
+    const size_t dot = ExtensionStart(path);
+    return path.substr(0, dot) + std::to_string(n) + path.substr(dot);
+}
+
+std::string MoveFileNoReplace(const std::string& source, const std::string& wanted, int candidates,
+                              const std::atomic<bool>* stop) {
+    struct stat original {};
+    if (::stat(source.c_str(), &original) != 0)
+        return {};
+    for (int n = 0; n < candidates; ++n) {
+        const std::string target = NameCandidate(wanted, n);
+        if (SameFile(original, target))
+            return target; // already where it belongs
+        // A second name first, then the first one goes: the file is never without a name,
+        // and a name taken meanwhile by anyone is never replaced.
+        if (::link(source.c_str(), target.c_str()) == 0) {
+            ::unlink(source.c_str());
+            return target;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (!NeedsCopy(errno))
+            return {};
+        const std::error_code error = CopyFileNoReplace(source, target, stop);
+        if (!error) {
+            ::unlink(source.c_str());
+            return target;
+        }
+        errno = error.value();
+        if (error.value() != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+TFileMover::TFileMover(int candidates) : m_candidates(candidates) {}
+
+TFileMover::~TFileMover() {
+    {
+        std::lock_guard lock(m_lock);
+        m_closing = true;
+        m_jobs.clear();
+    }
+    m_stop = true;
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TFileMover::Move(const std::string& source, const std::string& wanted, TDone done) {
+    {
+        std::lock_guard lock(m_lock);
+        m_jobs.push_back({source, wanted, std::move(done)});
+    }
+    m_changed.notify_all();
+    if (!m_thread.joinable()) {
+        try {
+            m_thread = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the move runs here, as it would have there.
+            TJob job;
+            {
+                std::lock_guard lock(m_lock);
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            }
+            RunJob(job);
+        }
+    }
+}
+
+void TFileMover::Run() {
+    for (;;) {
+        TJob job;
+        {
+            std::unique_lock lock(m_lock);
+            m_changed.wait(lock, [this] { return m_closing || !m_jobs.empty(); });
+            if (m_closing)
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        try {
+            RunJob(job);
+        } catch (...) {
+            // Nothing escapes the thread; the download stays unplaced.
+        }
+    }
+}
+
+void TFileMover::RunJob(TJob& job) {
+    const std::string placed = MoveFileNoReplace(job.Source, job.Wanted, m_candidates, &m_stop);
+    const int error = placed.empty() ? errno : 0;
+    HandOver(m_alive, [done = std::move(job.Done), placed, error] { done(placed, error); });
+}
