@@ -24,6 +24,7 @@ public:
     bool Failed = false;
     bool Completed = false;
     bool Placing = false; // arrived whole, being moved into the download folder
+    bool Cancelled = false; // ended by the user's cancel (shown as such, not as a failure)
     int64_t Received = 0;
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second

@@ -250,6 +250,7 @@ void TDownloadManager::RestartDownload(const std::string& key) {
     if (download == nullptr || Workers.IndexOf(key) >= 0 || !download->Failed)
         return;
     download->Failed = false;
+    download->Cancelled = false;
     download->FailReason.clear();
     // The same song from the next site, when there is another.
     if (!download->Alternatives.empty()) {
@@ -269,6 +270,33 @@ void TDownloadManager::RestartDownload(const std::string& key) {
         download->OwnsFile = true;
     }
     StartWorker(*download, file);
+}
+
+bool TDownloadManager::DownloadAgain(const std::string& key) {
+    PurgeWorkers();
+    TDownload* download = Find(key);
+    if (download == nullptr || Workers.IndexOf(key) >= 0 || download->Placing ||
+        download->Status() == TDownload::StatusDownloading)
+        return false;
+    RemoveOwnFile(*download);
+    download->Failed = false;
+    download->Completed = false;
+    download->Cancelled = false;
+    download->FailReason.clear();
+    download->Received = 0;
+    download->Progress = 0;
+    download->Speed = 0;
+    int file = -1;
+    const std::string wanted = IncompleteFolder + "/" + SafeFileName(download->FileName);
+    const std::string path = ReserveFileName(wanted, &file);
+    if (path.empty()) {
+        FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
+        return true;
+    }
+    SetFilePath(*download, path);
+    download->OwnsFile = true;
+    StartWorker(*download, file);
+    return true;
 }
 
 void TDownloadManager::StartWorker(const TDownload& download, int file) {
@@ -328,14 +356,20 @@ void TDownloadManager::StopReporting(const std::shared_ptr<TProgressRelay>& rela
 
 void TDownloadManager::CancelDownload(const std::string& key) {
     const int index = Workers.IndexOf(key);
-    if (index >= 0 && Workers.Objects(index)->IsRunning())
-        Workers.Objects(index)->Stop();
+    if (index < 0 || !Workers.Objects(index)->IsRunning())
+        return;
+    if (TDownload* download = Find(key))
+        download->Cancelled = true;
+    Workers.Objects(index)->Stop();
 }
 
 void TDownloadManager::CancelAllDownloads() {
     for (const auto& entry : Workers.Entries()) {
-        if (entry.Object->IsRunning())
-            entry.Object->Stop();
+        if (!entry.Object->IsRunning())
+            continue;
+        if (TDownload* download = Find(entry.Line))
+            download->Cancelled = true;
+        entry.Object->Stop();
     }
 }
 
@@ -399,6 +433,7 @@ void TDownloadManager::FilePlaced(const std::string& key, const std::string& pla
     SetFilePath(*download, placed);
     download->OwnsFile = false;
     download->Completed = true;
+    download->Cancelled = false; // it came whole before the cancel took
     if (OnDownloadComplete)
         OnDownloadComplete(key);
 }

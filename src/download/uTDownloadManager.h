@@ -49,6 +49,9 @@ public:
     void AddDownload(const TSearchResult& result);
     // Starts a failed download again, from its next alternative link when it has one.
     void RestartDownload(const std::string& key);
+    // Fetches an ended download (complete or failed) once more, from its link, into a fresh
+    // file; what it fetched before stays where it is. Returns whether it started.
+    bool DownloadAgain(const std::string& key);
     void CancelDownload(const std::string& key);
     void CancelAllDownloads();
     int Count() const { return Downloads.Count(); }

@@ -1,6 +1,7 @@
 #include "search/uTSearchSession.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include <QPointer>
@@ -164,19 +165,26 @@ void TSearchSession::JoinSong(int index) {
     }
 }
 
-std::vector<std::string> TSearchSession::OtherSources(int index) const {
-    std::vector<std::string> links;
-    const TSearchResult* result = m_results.Item(index);
-    if (result == nullptr || result->Status != TSearchResult::Verified)
-        return links;
-    const auto song = m_songs.find(SongKey(*result));
-    if (song == m_songs.end())
-        return links;
-    for (const int member : song->second) {
-        if (member != index)
-            links.push_back(m_results.Item(member)->Url);
+std::vector<TSearchResult> TSearchSession::DownloadsFor(const std::vector<int>& indices) const {
+    std::vector<TSearchResult> downloads;
+    std::unordered_set<std::string> songsTaken;
+    for (const int index : indices) {
+        const TSearchResult* result = m_results.Item(index);
+        if (result == nullptr)
+            continue;
+        const auto song = result->Status == TSearchResult::Verified ? m_songs.find(SongKey(*result)) : m_songs.end();
+        if (song == m_songs.end() || song->second.empty()) {
+            downloads.push_back(*result);
+            continue;
+        }
+        if (!songsTaken.insert(song->first).second)
+            continue; // this song is fetched already, from its best source
+        TSearchResult best = *m_results.Item(song->second.front());
+        for (size_t i = 1; i < song->second.size(); ++i)
+            best.Alternatives.push_back(m_results.Item(song->second[i])->Url);
+        downloads.push_back(std::move(best));
     }
-    return links;
+    return downloads;
 }
 
 void TSearchSession::Count(const std::string& displayName) {

@@ -45,8 +45,11 @@ public:
     int Progress() const { return m_progress; }
     const TSearchResultManager& Results() const { return m_results; }
 
-    // The other verified links of the result's song, in the order they were verified.
-    std::vector<std::string> OtherSources(int index) const;
+    // What a download of the results at `indices` fetches: each song once (grouped as the
+    // Sources count groups them), from its best source (the first verified), with its other
+    // verified links as fall-backs in the order they were verified. A result not verified
+    // stands for itself alone. In the order of the first index of each song.
+    std::vector<TSearchResult> DownloadsFor(const std::vector<int>& indices) const;
 
     // The engines by display name, in engine list order: engines sharing a display name
     // share one counter.

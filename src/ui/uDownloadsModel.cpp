@@ -43,8 +43,10 @@ QString TDownloadsModel::DisplayText(const std::string& bytes) {
     return text;
 }
 
-QString TDownloadsModel::StatusWords(int status) {
-    switch (status) {
+QString TDownloadsModel::StatusWords(const TDownloadRow& row) {
+    if (row.Cancelled)
+        return QStringLiteral("Cancelled");
+    switch (row.Status) {
     case TDownload::StatusComplete:
         return QStringLiteral("Complete");
     case TDownload::StatusFailed:
@@ -58,9 +60,10 @@ QString TDownloadsModel::StatusDescription(const TDownloadRow& row) {
     // A finished file says what it really is: an MP3 and how good, or what it looks like.
     if (row.Status == TDownload::StatusComplete && !row.Content.isEmpty())
         return row.Content;
-    const QString words = StatusWords(row.Status);
-    return row.Status == TDownload::StatusFailed && !row.Reason.isEmpty() ? words + QStringLiteral(": ") + row.Reason
-                                                                           : words;
+    const QString words = StatusWords(row);
+    return row.Status == TDownload::StatusFailed && !row.Cancelled && !row.Reason.isEmpty()
+               ? words + QStringLiteral(": ") + row.Reason
+               : words;
 }
 
 QString TDownloadsModel::Readable(const TDownloadRow& row, int column) const {
@@ -88,7 +91,7 @@ QString TDownloadsModel::Readable(const TDownloadRow& row, int column) const {
 QVariant TDownloadsModel::Shown(const TDownloadRow& row, int column) const {
     switch (column) {
     case ColStatus:
-        return StatusWords(row.Status);
+        return StatusWords(row);
     case ColTitle:
         return row.Title;
     case ColSize:
@@ -162,7 +165,7 @@ void TDownloadsModel::List(const TDownload& download) {
     m_rows.push_back(std::make_unique<TDownloadRow>(
         TDownloadRow{listing->second.RowKey, download.Key, download.Status(), download.Size, download.Received,
                      download.Speed, download.Progress, DisplayText(download.FileName),
-                     DisplayText(download.FailReason), QString()}));
+                     DisplayText(download.FailReason), download.Cancelled, QString()}));
     RowsAdded();
     Flush();
 }
@@ -172,12 +175,26 @@ int TDownloadsModel::RowOf(const std::string& key) const {
     return found == m_listings.end() ? -1 : found->second.Row;
 }
 
-void TDownloadsModel::SetStatus(int row, int status, const QString& reason) {
+void TDownloadsModel::Show(int row, const TDownload& download) {
     TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    if (shown.Status == status && shown.Reason == reason)
+    shown.Status = download.Status();
+    shown.Reason = DisplayText(download.FailReason);
+    shown.Cancelled = download.Cancelled;
+    shown.Content.clear();
+    shown.Size = download.Size;
+    shown.Received = download.Received;
+    shown.Speed = download.Speed;
+    shown.Progress = download.Progress;
+    RowChanged(row);
+}
+
+void TDownloadsModel::SetStatus(int row, int status, const QString& reason, bool cancelled) {
+    TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
+    if (shown.Status == status && shown.Reason == reason && shown.Cancelled == cancelled)
         return;
     shown.Status = status;
     shown.Reason = reason;
+    shown.Cancelled = cancelled;
     RowChanged(row);
 }
 

@@ -22,6 +22,7 @@ struct TDownloadRow {
     int Progress = 0;  // whole percent
     QString Title;     // the download's file name as shown
     QString Reason;    // why it failed; empty otherwise
+    bool Cancelled = false; // ended by the user's cancel: no failure
     QString Content;   // what the finished file really holds ("MP3, 128 kbps, 3:25"); empty until checked
 };
 
@@ -45,7 +46,9 @@ public:
     int RowOf(const std::string& key) const;
     const TDownloadRow& Row(int row) const { return *m_rows.at(static_cast<size_t>(row)); }
 
-    void SetStatus(int row, int status, const QString& reason = {});
+    // The row shows the download as it stands now (it starts anew).
+    void Show(int row, const TDownload& download);
+    void SetStatus(int row, int status, const QString& reason = {}, bool cancelled = false);
     void SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress);
     // What the content check found in the finished file of `row`.
     void SetContent(int row, const QString& content);
@@ -59,7 +62,7 @@ public:
     // its one line.
     static QString DisplayText(const std::string& bytes);
     // The words a screen reader says for a status picture.
-    static QString StatusWords(int status);
+    static QString StatusWords(const TDownloadRow& row);
     // The status in a sentence, with the reason of a failure: the tool tip and accessible
     // description of the Status cell.
     static QString StatusDescription(const TDownloadRow& row);

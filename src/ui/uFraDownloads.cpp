@@ -157,11 +157,18 @@ void TfraDownloads::InitPage() {
 }
 
 void TfraDownloads::Download(const TSearchResult& result) {
-    const std::string url = result.Url;
-    m_services.Downloads.AddDownload(result);
-    // The download of that link, whether just made or made before.
-    if (const TDownload* download = m_services.Downloads.Find(url); download != nullptr && download->Url == url)
-        AddDownloadRow(*download);
+    // A link fetched before in this run and ended is fetched once more: the user asked for
+    // it again (and was asked first when the song is in the play list).
+    const bool again = m_services.Downloads.Find(result.Key) != nullptr &&
+                       m_services.Downloads.DownloadAgain(result.Key);
+    if (!again)
+        m_services.Downloads.AddDownload(result);
+    const TDownload* download = m_services.Downloads.Find(result.Key);
+    if (download == nullptr)
+        return;
+    AddDownloadRow(*download);
+    if (again)
+        DownloadRows->Show(DownloadRows->RowOf(result.Key), *download);
 }
 
 void TfraDownloads::AddDownloadRow(const TDownload& download) {
@@ -190,8 +197,11 @@ void TfraDownloads::HandleDownloadError(const std::string& key) {
     if (download != nullptr)
         DownloadRows->SetFigures(row, download->Size, download->Received, 0, download->Progress);
     const QString reason = TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string());
-    DownloadRows->SetStatus(row, TDownload::StatusFailed, reason);
-    emit DownloadEnded(DownloadRows->Row(row).Title, reason.isEmpty() ? QStringLiteral("failed") : reason);
+    const bool cancelled = download != nullptr && download->Cancelled;
+    DownloadRows->SetStatus(row, TDownload::StatusFailed, reason, cancelled);
+    // The user's own cancel is no news to tell.
+    if (!cancelled)
+        emit DownloadEnded(DownloadRows->Row(row).Title, reason.isEmpty() ? QStringLiteral("failed") : reason);
 }
 
 void TfraDownloads::HandleDownloadComplete(const std::string& key) {
@@ -231,7 +241,7 @@ void TfraDownloads::Restart(int row) {
     // must not then claim a download that never started.
     const TDownload* download = m_services.Downloads.Find(shown.Key);
     if (download == nullptr || download->Failed) {
-        DownloadRows->SetStatus(row, TDownload::StatusFailed, shown.Reason);
+        DownloadRows->SetStatus(row, TDownload::StatusFailed, shown.Reason, shown.Cancelled);
         DownloadRows->SetFigures(row, shown.Size, shown.Received, shown.Speed, shown.Progress);
     }
 }

@@ -368,19 +368,24 @@ void TfraSearch::DownloadSelected() {
     TPageList* list = ShownList();
     const auto* model = static_cast<const TResultsModel*>(list->Model());
     const std::vector<int> rows = list->SelectedRows();
+    // The same song from several sites is fetched once, the other sites kept for a restart
+    // should the first fail.
+    std::vector<TSearchResult> downloads;
+    if (list == lvwFiles) {
+        downloads = m_session->DownloadsFor(rows);
+    } else {
+        for (const int row : rows)
+            downloads.push_back(model->Result(row));
+    }
     std::vector<const TSearchResult*> owned;
-    for (const int row : rows) {
-        if (InPlayList(model->Result(row)))
-            owned.push_back(&model->Result(row));
+    for (const TSearchResult& result : downloads) {
+        if (InPlayList(result))
+            owned.push_back(&result);
     }
     const bool again = owned.empty() || AgainAsWell(owned);
-    for (const int row : rows) {
-        TSearchResult result = model->Result(row);
+    for (const TSearchResult& result : downloads) {
         if (!again && InPlayList(result))
             continue;
-        // The same song from the other sites, for a restart should this one fail.
-        if (list == lvwFiles)
-            result.Alternatives = m_session->OtherSources(row);
         emit DownloadRequested(result);
     }
 }

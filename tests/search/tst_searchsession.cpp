@@ -201,9 +201,13 @@ void TestSearchSession::oneSongFromSeveralSites() {
     QCOMPARE(m_results->Item(0)->Sources, 2);
     QCOMPARE(m_results->Item(1)->Sources, 2);
     QCOMPARE(m_results->Item(2)->Sources, 1);
-    QCOMPARE(m_session->OtherSources(0), std::vector<std::string>{"http://b.test/2.mp3"});
-    QCOMPARE(m_session->OtherSources(1), std::vector<std::string>{"http://a.test/1.mp3"});
-    QVERIFY(m_session->OtherSources(3).empty());
+    // A batch of all four fetches the song of two sources once, from the first verified,
+    // the other kept as its fall-back.
+    QStringList fetched;
+    for (const TSearchResult& download : m_session->DownloadsFor({1, 0, 2, 3}))
+        fetched << QString::fromStdString(download.Url + " " + (download.Alternatives.empty() ? "-" : download.Alternatives.front()));
+    QCOMPARE(fetched, (QStringList{"http://a.test/1.mp3 http://b.test/2.mp3", "http://c.test/3.mp3 -",
+                                   "http://d.test/4.mp3 -"}));
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {

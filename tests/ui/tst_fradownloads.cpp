@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QDir>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -40,6 +41,7 @@ private slots:
     void sortByColumnClicks();
     void downloadsShowTheirStateAndReachThePlayList();
     void restartOnlyAFailedRow();
+    void aSongAskedForAgainComesAgain();
     void cancelAsksAndCancels();
     void cancelAsksOnceForEverySelectedRow();
     void commandsActOnlyWhenTheyCan();
@@ -63,6 +65,7 @@ private:
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     QList<QPair<QString, qint64>> m_playListed;
     QStringList m_played;
+    QStringList m_ended; // title|failure of every end told
 };
 
 void TestFraDownloads::initTestCase() {
@@ -82,6 +85,9 @@ void TestFraDownloads::init() {
     m_tester = std::make_unique<QAbstractItemModelTester>(m_page->DownloadRows);
     m_playListed.clear();
     m_played.clear();
+    m_ended.clear();
+    connect(m_page.get(), &TfraDownloads::DownloadEnded, this,
+            [this](const QString& title, const QString& failure) { m_ended << title + "|" + failure; });
     connect(m_page.get(), &TfraDownloads::FileDownloaded, this, [this](const std::string& name, int64_t size) {
         m_playListed << qMakePair(QString::fromStdString(name), qint64(size));
     });
@@ -214,6 +220,22 @@ void TestFraDownloads::restartOnlyAFailedRow() {
     QVERIFY(m_program->Prompts.Asked.isEmpty());
 }
 
+void TestFraDownloads::aSongAskedForAgainComesAgain() {
+    const int good = Start(kGood, "good.mp3");
+    QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
+    const size_t requests = m_server->RequestCount();
+    // Asked for again (the user said Yes to "Download it again?"): fetched once more, into
+    // a file of its own; the first stays.
+    QCOMPARE(Start(kGood, "good.mp3"), good);
+    QCOMPARE(Status(good), int(TDownload::StatusDownloading));
+    QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
+    QCOMPARE(m_server->RequestCount(), requests + 1);
+    QCOMPARE(m_page->DownloadRows->rowCount(), 1);
+    const QString done = QString::fromStdString(AppOptions->DownloadDir);
+    QCOMPARE(QDir(done).entryList(QDir::Files), (QStringList{"good.mp3", "good1.mp3"}));
+    QCOMPARE(m_playListed.size(), 2);
+}
+
 void TestFraDownloads::cancelAsksAndCancels() {
     QStringList& asked = m_program->Prompts.Asked;
     m_page->CancelAll();
@@ -247,8 +269,12 @@ void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
     QCOMPARE(m_program->Prompts.Asked, QStringList{"Do you really want to cancel these 2 downloads ?"});
     QTRY_COMPARE(Status(first), int(TDownload::StatusFailed));
     QTRY_COMPARE(Status(third), int(TDownload::StatusFailed));
-    for (const int row : {first, third})
-        QCOMPARE(Cell(row, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: cancelled"));
+    // The user's own cancel is no failure, and no news to tell.
+    for (const int row : {first, third}) {
+        QCOMPARE(Cell(row, TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Cancelled"));
+        QCOMPARE(Cell(row, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole), QStringLiteral("Cancelled"));
+    }
+    QCOMPARE(m_ended, QStringList{"missing.mp3|HTTP 404"});
 }
 
 void TestFraDownloads::commandsActOnlyWhenTheyCan() {
@@ -343,9 +369,6 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
 
 void TestFraDownloads::finishedFileSaysWhatItReallyIs() {
     m_server->Serve("files.test/fake.mp3", TScriptedResponse::Ok("<!DOCTYPE html><html><body>Not found</body></html>"));
-    QStringList ended;
-    connect(m_page.get(), &TfraDownloads::DownloadEnded, this,
-            [&ended](const QString& title, const QString& failure) { ended << title + "|" + failure; });
     const int fake = Start("http://files.test/fake.mp3", "fake.mp3");
     const int missing = Start(kMissing, "missing.mp3");
     // The site's page saved as an MP3 keeps the Complete picture, and says what it is.
@@ -353,8 +376,8 @@ void TestFraDownloads::finishedFileSaysWhatItReallyIs() {
                  QStringLiteral("Not an MP3 file: an HTML page"));
     QCOMPARE(Cell(fake, TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Complete"));
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
-    ended.sort();
-    QCOMPARE(ended, (QStringList{"fake.mp3|", "missing.mp3|HTTP 404"}));
+    m_ended.sort();
+    QCOMPARE(m_ended, (QStringList{"fake.mp3|", "missing.mp3|HTTP 404"}));
 }
 
 int main(int argc, char** argv) {
