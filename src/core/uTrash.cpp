@@ -52,15 +52,15 @@ std::vector<std::string> TrashesFor(const std::string& path) {
     return trashes;
 }
 
-// Whether `inTrash` lies in the files folder of a trash the desktop knows, with the record
-// that lets it be restored.
-bool InRealTrash(const std::string& original, const std::string& inTrash) {
+// Whether `inTrash` lies in the files folder of one of `trashes`, with the record that lets
+// it be restored.
+bool InRealTrash(const std::vector<std::string>& trashes, const std::string& inTrash) {
     const std::string files = Parent(inTrash);
     const std::string trash = Parent(files);
     const std::string name = LastPathSegment(inTrash);
     if (LastPathSegment(files) != "files" || !FileExists(trash + "/info/" + name + ".trashinfo"))
         return false;
-    for (const std::string& known : TrashesFor(original)) {
+    for (const std::string& known : trashes) {
         if (SameFile(known, trash))
             return true;
     }
@@ -102,11 +102,13 @@ TTrashOutcome MoveToTrash(const std::string& path) {
     const std::string home = HomeTrashFolder();
     MakeFolderPath(home + "/files", 0700);
     MakeFolderPath(home + "/info", 0700);
+    // Known while the file is still there to tell its disk.
+    const std::vector<std::string> trashes = TrashesFor(path);
     QString inTrash;
     if (!QFile::moveToTrash(QFile::decodeName(path.c_str()), &inTrash))
         return TTrashOutcome::NoTrash;
     const std::string moved = QFile::encodeName(inTrash).toStdString();
-    if (InRealTrash(path, moved))
+    if (InRealTrash(trashes, moved))
         return TTrashOutcome::Trashed;
     PutBack(path, moved);
     return FileExists(path) ? TTrashOutcome::NoTrash : TTrashOutcome::Failed;

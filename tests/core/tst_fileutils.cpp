@@ -31,7 +31,8 @@ private slots:
     void createDirMakesOneLevelOnly();
     void interruptedCopyLeavesNothingUnderTheName();
     void trashOnAFreshHomeIsTheDesktopsTrash();
-    void noTrashOnADiskLeavesTheFileWhereItWas();
+    void anotherDiskHasATrashOfItsOwn_data();
+    void anotherDiskHasATrashOfItsOwn();
 
 private:
     std::string Path(const char* name) const { return (fs::path(m_dir->path().toStdString()) / name).string(); }
@@ -194,19 +195,31 @@ void TestFileUtils::trashOnAFreshHomeIsTheDesktopsTrash() {
     ::unsetenv("XDG_DATA_HOME");
 }
 
-void TestFileUtils::noTrashOnADiskLeavesTheFileWhereItWas() {
+void TestFileUtils::anotherDiskHasATrashOfItsOwn_data() {
+    QTest::addColumn<bool>("trashPossible");
+    QTest::newRow("a disk with room for a trash") << true;
+    QTest::newRow("a disk where none can be made") << false;
+}
+
+void TestFileUtils::anotherDiskHasATrashOfItsOwn() {
+    QFETCH(bool, trashPossible);
     QVERIFY(CreateDir(Path("disk")));
     const TScratchDisk disk(Path("disk"));
     if (!disk.Mounted())
         QSKIP(disk.Why().c_str());
     const std::string dataHome = Path("home/share");
     QCOMPARE(::setenv("XDG_DATA_HOME", dataHome.c_str(), 1), 0);
+    const std::string diskTrash = Path("disk/.Trash-") + std::to_string(::getuid());
     // Where the disk's own trash would be made, a file: the disk can have no trash.
-    QVERIFY(TFileUtils::WriteWholeFile(Path("disk/.Trash-") + std::to_string(::getuid()), ""));
+    if (!trashPossible)
+        QVERIFY(TFileUtils::WriteWholeFile(diskTrash, ""));
     QVERIFY(TFileUtils::WriteWholeFile(Path("disk/song.mp3"), "tune"));
-    QCOMPARE(MoveToTrash(Path("disk/song.mp3")), TTrashOutcome::NoTrash);
-    QCOMPARE(TFileUtils::ReadWholeFile(Path("disk/song.mp3")), std::string("tune"));
-    // No record in the home trash names a file that is not there.
+    QCOMPARE(MoveToTrash(Path("disk/song.mp3")), trashPossible ? TTrashOutcome::Trashed : TTrashOutcome::NoTrash);
+    QCOMPARE(FileExists(Path("disk/song.mp3")), !trashPossible);
+    QCOMPARE(FileExists(diskTrash + "/files/song.mp3"), trashPossible);
+    QCOMPARE(FileExists(diskTrash + "/info/song.mp3.trashinfo"), trashPossible);
+    // Nothing in the home trash: a file there would have crossed disks, and a record there
+    // would name a file that is not in it.
     std::error_code error;
     QVERIFY(!fs::exists(dataHome + "/Trash/info/song.mp3.trashinfo", error));
     QVERIFY(!fs::exists(dataHome + "/Trash/files/song.mp3", error));
