@@ -92,7 +92,5 @@ void TAppOptions::Save() const {
 }
 
 void TAppOptions::Assign(const TAppOptions& other) {
-    DownloadDir = other.DownloadDir;
-    IncompleteDir = other.IncompleteDir;
-    ClearDownloadsWhenComplete = other.ClearDownloadsWhenComplete;
+    *this = other;
 }

@@ -140,13 +140,10 @@ std::vector<std::string> TDownloadManager::FilesBeingWritten() const {
     return files;
 }
 
-bool TDownloadManager::IsTaken(const std::string& path, TNameCheck check) const {
+bool TDownloadManager::IsTaken(const std::string& path) const {
     // A download whose file is gone (deleted by hand) keeps its name spoken for all the
     // same: it makes the file anew at its next write.
-    if (m_takenPaths.count(path) > 0)
-        return true;
-    struct stat info {};
-    return check == TNameCheck::MemoryAndDisk && ::lstat(path.c_str(), &info) == 0;
+    return m_takenPaths.count(path) > 0;
 }
 
 void TDownloadManager::SetFilePath(TDownload& download, const std::string& path) {
@@ -156,20 +153,15 @@ void TDownloadManager::SetFilePath(TDownload& download, const std::string& path)
     m_takenPaths.insert(path);
 }
 
-std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n, TNameCheck check) const {
+std::string TDownloadManager::FreeCandidate(const std::string& path, int first, int& n) const {
     // A bound, because a folder that answers "exists" for every name would keep the
     // search going for ever.
     for (n = first; n < first + MaxNameCandidates; ++n) {
         std::string candidate = NameCandidate(path, n);
-        if (!IsTaken(candidate, check))
+        if (!IsTaken(candidate))
             return candidate;
     }
     return {};
-}
-
-std::string TDownloadManager::UniqueFileName(const std::string& path) const {
-    int n = 0;
-    return FreeCandidate(path, 0, n, TNameCheck::MemoryAndDisk);
 }
 
 std::string TDownloadManager::ReserveFileName(const std::string& path, int* file) {
@@ -179,7 +171,7 @@ std::string TDownloadManager::ReserveFileName(const std::string& path, int* file
     int next = 0;
     for (int tried = 0; tried < MaxNameCandidates; ++tried) {
         int n = 0;
-        std::string candidate = FreeCandidate(path, next, n, TNameCheck::MemoryOnly);
+        std::string candidate = FreeCandidate(path, next, n);
         if (candidate.empty())
             break;
         next = n + 1;

@@ -64,11 +64,9 @@ public:
     static constexpr int MaxNameCandidates = 10000;
 
     // The path, or the first of Base1.ext, Base2.ext ... that names no existing file and no
-    // file of a download in the list; empty when none of the first MaxNameCandidates is free.
-    std::string UniqueFileName(const std::string& path) const;
-    // Like UniqueFileName, and makes the file at once, exclusively, so that no other process
+    // file of a download in the list, made at once, exclusively, so that no other process
     // (a second window, orvalo-cli) can take the same name meanwhile. Empty when no file
-    // could be made (errno says why). With `file`, the made file's descriptor (open for
+    // could be made (errno says why, EEXIST when none of the first MaxNameCandidates is free). With `file`, the made file's descriptor (open for
     // writing) is handed back there; otherwise it is closed.
     std::string ReserveFileName(const std::string& path, int* file = nullptr);
     void PurgeWorkers();
@@ -85,20 +83,16 @@ public:
     static constexpr std::chrono::milliseconds kProgressInterval{50};
 
 private:
-    // Whether a free name is asked of the disk too, or only of this run's downloads (when
-    // an exclusive create or link asks the disk itself right after).
-    enum class TNameCheck { MemoryOnly, MemoryAndDisk };
-
     // `file`: the descriptor of the download's freshly made file, or -1.
     void StartWorker(const TDownload& download, int file);
     void DeliverProgress();
     void DeliverFresh(TProgressRelay& relay);
     // The transfer has ended: its last figures are delivered, and no more are collected.
     void StopReporting(const std::shared_ptr<TProgressRelay>& relay);
-    bool IsTaken(const std::string& path, TNameCheck check) const;
+    bool IsTaken(const std::string& path) const;
     // The first free candidate name for `path` from number `first` on (n: its number), or
     // empty after MaxNameCandidates taken ones.
-    std::string FreeCandidate(const std::string& path, int first, int& n, TNameCheck check) const;
+    std::string FreeCandidate(const std::string& path, int first, int& n) const;
     void SetFilePath(TDownload& download, const std::string& path);
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.

@@ -7,21 +7,7 @@
 
 #include "core/uTStringUtils.h"
 
-namespace {
-int Sign(int value) {
-    return (value > 0) - (value < 0);
-}
-
-std::string LowerExtension(const std::string& name) {
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : AsciiLowerCopy(std::string_view(name).substr(dot));
-}
-} // namespace
-
-TPlayListManager::TPlayListManager(std::string folder) : Folder(std::move(folder)) {
-    Files.SetSortType(m_sortType);
-    Files.SetSortDirection(m_sortDirection);
-}
+TPlayListManager::TPlayListManager(std::string folder) : Folder(std::move(folder)) {}
 
 TPlayListManager::~TPlayListManager() {
     Clear();
@@ -92,36 +78,8 @@ void TPlayListManager::RenameFile(int index, const std::string& name) {
     Files.SetString(index, name);
 }
 
-void TPlayListManager::SetSortType(int type) {
-    m_sortType = type;
-    Files.SetSortType(type);
-}
-
-void TPlayListManager::SetSortDirection(int direction) {
-    m_sortDirection = direction == 1 ? 1 : 0;
-    Files.SetSortDirection(m_sortDirection);
-}
-
-int TPlayListManager::Compare(const TPlayListFile& a, const TPlayListFile& b) const {
-    int result = 0;
-    switch (m_sortType) {
-    case SortByName:
-        result = Sign(AsciiLowerCopy(a.FileName).compare(AsciiLowerCopy(b.FileName)));
-        break;
-    case SortBySize:
-        result = (a.FileSize > b.FileSize) - (a.FileSize < b.FileSize);
-        break;
-    case SortByExtension:
-        result = Sign(LowerExtension(a.FileName).compare(LowerExtension(b.FileName)));
-        break;
-    default:
-        break;
-    }
-    return m_sortDirection == 1 ? result : -result;
-}
-
 void TPlayListManager::Sort() {
-    if (m_sortType == SortUnsorted)
-        return;
-    Files.CustomSort([this](const auto& a, const auto& b) { return Compare(*a.Object, *b.Object); });
+    Files.CustomSort([](const auto& a, const auto& b) {
+        return AsciiLowerCopy(a.Object->FileName).compare(AsciiLowerCopy(b.Object->FileName));
+    });
 }

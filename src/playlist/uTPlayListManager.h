@@ -25,14 +25,9 @@ public:
 };
 
 // A catalogue of the plain files (hidden ones included, no folders) in one folder, sorted by
-// name, size or extension.
+// name, letter case aside (the window sorts its own view otherwise).
 class TPlayListManager {
 public:
-    static constexpr int SortUnsorted = -1;
-    static constexpr int SortByName = 0;
-    static constexpr int SortBySize = 1;
-    static constexpr int SortByExtension = 2;
-
     explicit TPlayListManager(std::string folder);
     TPlayListManager(const TPlayListManager&) = delete;
     TPlayListManager& operator=(const TPlayListManager&) = delete;
@@ -51,14 +46,7 @@ public:
     // Whether the folder holds a file of exactly this name, or one whose name (without its
     // extension) is the same song as `title` (NormalizedTitle) with this size.
     bool Holds(const std::string& fileName, const std::string& title, int64_t size) const;
-    int SortType() const { return m_sortType; }
-    void SetSortType(int type);
-    int SortDirection() const { return m_sortDirection; }
-    void SetSortDirection(int direction);
     void Sort();
-
-    // The compare rule: negative when `a` goes before `b` in the current sort.
-    int Compare(const TPlayListFile& a, const TPlayListFile& b) const;
 
 private:
     static std::string SongKey(const std::string& title, int64_t size);
@@ -68,6 +56,4 @@ private:
     // What Holds looks up without a scan: the names, and the songs by title and size.
     std::unordered_multiset<std::string> m_names;
     std::unordered_multiset<std::string> m_songs;
-    int m_sortType = SortByName;
-    int m_sortDirection = 1;
 };

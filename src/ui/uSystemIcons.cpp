@@ -60,10 +60,6 @@ QIcon TSystemImageList::Icon(int index) const {
     return m_icons->at(index);
 }
 
-QPixmap TSystemImageList::Pixmap(int index) const {
-    return Icon(index).pixmap(m_size);
-}
-
 TSystemImageList GetSystemImageList(bool large) {
     return TSystemImageList(SharedIconList::Instance().Icons(), large ? QSize(32, 32) : QSize(16, 16));
 }

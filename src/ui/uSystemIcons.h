@@ -13,7 +13,6 @@ public:
     TSystemImageList(const QList<QIcon>* icons, QSize iconSize) : m_icons(icons), m_size(iconSize) {}
     int Count() const { return static_cast<int>(m_icons->size()); }
     QIcon Icon(int index) const;
-    QPixmap Pixmap(int index) const;
     QSize IconSize() const { return m_size; }
 
 private:

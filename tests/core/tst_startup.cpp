@@ -86,7 +86,6 @@ void TestStartUp::firstRunCreatesAndStoresBothDefaultFolders() {
     QVERIFY(DirectoryExists(App() + "Downloads"));
     QVERIFY(DirectoryExists(App() + "Incomplete"));
     QVERIFY(SearchKeys && EngineList);
-    QCOMPARE(EngineList->NameValueSeparator(), '*');
     ShutDown();
     QVERIFY(!AppOptions && !SearchKeys && !EngineList);
     const QByteArray settings = SettingsText();

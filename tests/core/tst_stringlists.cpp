@@ -21,12 +21,10 @@ private slots:
     void nameValueLookupsIgnoreCaseAndTakeTheFirst();
     void linesWithoutSeparatorHaveNoName();
     void insertAndDeleteOutOfRangeAreHarmless();
-    void sortDirectionStoresOnlyOneOrZero();
     void customSortIsStableAndUsesOwnerComparison();
     void sortedListFreesOnlyWhenOwner();
     void keyLookupsKeepFirstMatchThroughEveryChange();
     void customListFreesOnDeleteClearAndDestruction();
-    void customListWithoutOwnershipFreesNothing();
 };
 
 void TestStringLists::nameValueLookupsIgnoreCaseAndTakeTheFirst() {
@@ -63,18 +61,6 @@ void TestStringLists::insertAndDeleteOutOfRangeAreHarmless() {
     QCOMPARE(list.Lines(), (std::vector<std::string>{"a", "b"}));
 }
 
-void TestStringLists::sortDirectionStoresOnlyOneOrZero() {
-    TSortedStringList<int> list;
-    QCOMPARE(list.SortType(), -1);
-    QCOMPARE(list.SortDirection(), 1);
-    list.SetSortDirection(2);
-    QCOMPARE(list.SortDirection(), 0);
-    list.SetSortDirection(1);
-    QCOMPARE(list.SortDirection(), 1);
-    list.SetSortDirection(-1);
-    QCOMPARE(list.SortDirection(), 0);
-}
-
 void TestStringLists::customSortIsStableAndUsesOwnerComparison() {
     int values[] = {3, 1, 3, 2};
     TSortedStringList<int> list;
@@ -82,11 +68,7 @@ void TestStringLists::customSortIsStableAndUsesOwnerComparison() {
     list.Add("one", &values[1]);
     list.Add("second three", &values[2]);
     list.Add("two", &values[3]);
-    list.SetSortDirection(0);
-    const auto byValue = [&list](const auto& a, const auto& b) {
-        const int result = *a.Object - *b.Object;
-        return list.SortDirection() == 0 ? -result : result;
-    };
+    const auto byValue = [](const auto& a, const auto& b) { return *b.Object - *a.Object; }; // descending
     list.CustomSort(byValue);
     QCOMPARE(list.Strings(0), std::string("first three"));
     QCOMPARE(list.Strings(1), std::string("second three"));
@@ -167,9 +149,6 @@ void TestStringLists::customListFreesOnDeleteClearAndDestruction() {
     int freed = 0;
     {
         TCustomStringList<Tracked> list;
-        QVERIFY(list.OwnsObjects());
-        QVERIFY(list.SortUp());
-        QCOMPARE(list.SortType(), 0);
         list.Add("a", std::make_unique<Tracked>(&freed));
         list.Add("no object");
         list.Add("b", std::make_unique<Tracked>(&freed));
@@ -186,21 +165,6 @@ void TestStringLists::customListFreesOnDeleteClearAndDestruction() {
         list.Add("d", std::make_unique<Tracked>(&freed));
     }
     QCOMPARE(freed, 4);
-}
-
-void TestStringLists::customListWithoutOwnershipFreesNothing() {
-    int freed = 0;
-    Tracked kept(&freed);
-    {
-        TCustomStringList<Tracked> list;
-        list.SetOwnsObjects(false);
-        list.Add("kept", &kept);
-        list.Delete(0);
-        list.Add("kept", &kept);
-        list.Clear();
-        list.Add("kept", &kept);
-    }
-    QCOMPARE(freed, 0);
 }
 
 QTEST_APPLESS_MAIN(TestStringLists)

@@ -121,10 +121,11 @@ void TestDownloadManager::safeFileNames() {
 void TestDownloadManager::uniqueNamesCountUpWithoutSeparator() {
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/Song.mp3", "x"));
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/Song1.mp3", "x"));
-    QCOMPARE(m_manager->UniqueFileName(Partial() + "/Song.mp3"), Partial() + "/Song2.mp3");
+    QCOMPARE(m_manager->ReserveFileName(Partial() + "/Song.mp3"), Partial() + "/Song2.mp3");
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/song", "x"));
-    QCOMPARE(m_manager->UniqueFileName(Partial() + "/song"), Partial() + "/song1");
-    QCOMPARE(m_manager->UniqueFileName(Partial() + "/new.mp3"), Partial() + "/new.mp3");
+    QCOMPARE(m_manager->ReserveFileName(Partial() + "/song"), Partial() + "/song1");
+    QCOMPARE(m_manager->ReserveFileName(Partial() + "/new.mp3"), Partial() + "/new.mp3");
+    QVERIFY(fs::exists(Partial() + "/new.mp3")); // made at once
     // 400 bytes of title stay a valid name, extension kept, no character cut in half.
     std::string title;
     for (int i = 0; i < 200; ++i)

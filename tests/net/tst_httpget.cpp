@@ -31,7 +31,6 @@ class TestHttpGet : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void defaults();
     void fetchDeliversPageOnGuiThread();
     void secondFetchWhileBusyDoesNothing();
     void fetchAfterAbortIsIgnoredUntilTheErrorCame();
@@ -56,15 +55,6 @@ private:
 void TestHttpGet::initTestCase() {
     m_server = std::make_unique<TTestServer>();
     m_server->UseAsProxy();
-}
-
-void TestHttpGet::defaults() {
-    THTTPGet get;
-    QCOMPARE(get.AcceptTypes, std::string("*/*"));
-    QCOMPARE(get.Agent, std::string("Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)"));
-    QVERIFY(!get.BinaryData && !get.UseCache && !get.WaitThread);
-    QVERIFY(get.URL.empty() && get.PostQuery.empty() && get.Referer.empty());
-    QVERIFY(!get.Busy());
 }
 
 void TestHttpGet::fetchDeliversPageOnGuiThread() {

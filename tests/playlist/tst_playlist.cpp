@@ -20,12 +20,9 @@ class TestPlayList : public QObject {
 private slots:
     void init();
     void listsEveryPlainFileButNoFolders();
-    void sortOrders_data();
-    void sortOrders();
-    void unsortedKeepsListingOrder();
+    void sortedByNameLetterCaseAside();
     void refreshTwiceGivesTheSameList();
     void missingFolderIsEmpty();
-    void directionKeepsOnlyOneOrZero();
     void knowsTheSongsItHolds();
 
 private:
@@ -71,51 +68,15 @@ void TestPlayList::knowsTheSongsItHolds() {
     QVERIFY(!manager.Holds("Renamed.mp3", "renamed", 300));
 }
 
-void TestPlayList::sortOrders_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("direction");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("name, the default") << 0 << 1 << QStringList{"A.mp3", "a.wma", "b.avi", "b.mp3", "c.MP3"};
-    QTest::newRow("name descending") << 0 << 0 << QStringList{"c.MP3", "b.mp3", "b.avi", "a.wma", "A.mp3"};
-    QTest::newRow("size") << 1 << 1 << QStringList{"c.MP3", "b.avi", "A.mp3", "a.wma", "b.mp3"};
-    QTest::newRow("extension") << 2 << 1 << QStringList{"b.avi", "A.mp3", "b.mp3", "c.MP3", "a.wma"};
-}
-
-void TestPlayList::sortOrders() {
-    QFETCH(int, type);
-    QFETCH(int, direction);
-    QFETCH(QStringList, names);
+void TestPlayList::sortedByNameLetterCaseAside() {
     Write("b.mp3", 500);
     Write("A.mp3", 300);
     Write("c.MP3", 100);
     Write("a.wma", 400);
     Write("b.avi", 200);
     TPlayListManager manager(m_folder);
-    manager.SetSortType(type);
-    manager.SetSortDirection(direction);
     manager.Refresh();
-    QStringList got = Names(manager);
-    if (type == 2) {
-        // Equal extensions keep no defined order among themselves.
-        QCOMPARE(got.first(), names.first());
-        QCOMPARE(got.last(), names.last());
-        got.sort(Qt::CaseInsensitive);
-        names.sort(Qt::CaseInsensitive);
-    }
-    QCOMPARE(got, names);
-    QCOMPARE(manager.Files.SortType(), type);
-}
-
-void TestPlayList::unsortedKeepsListingOrder() {
-    for (const char* name : {"z.mp3", "a.mp3", "m.mp3"})
-        Write(name, 1);
-    TPlayListManager manager(m_folder);
-    manager.SetSortType(TPlayListManager::SortUnsorted);
-    manager.Refresh();
-    QStringList listing;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder))
-        listing << QString::fromStdString(entry.path().filename().string());
-    QCOMPARE(Names(manager), listing);
+    QCOMPARE(Names(manager), (QStringList{"A.mp3", "a.wma", "b.avi", "b.mp3", "c.MP3"}));
 }
 
 void TestPlayList::refreshTwiceGivesTheSameList() {
@@ -137,17 +98,6 @@ void TestPlayList::missingFolderIsEmpty() {
     TPlayListManager manager(m_folder + "nowhere/");
     manager.Refresh();
     QCOMPARE(manager.Files.Count(), 0);
-}
-
-void TestPlayList::directionKeepsOnlyOneOrZero() {
-    TPlayListManager manager(m_folder);
-    QCOMPARE(manager.SortType(), 0);
-    QCOMPARE(manager.SortDirection(), 1);
-    manager.SetSortDirection(7);
-    QCOMPARE(manager.SortDirection(), 0);
-    QCOMPARE(manager.Files.SortDirection(), 0);
-    manager.SetSortType(42); // stored, means nothing: the order stays
-    QCOMPARE(manager.SortType(), 42);
 }
 
 QTEST_APPLESS_MAIN(TestPlayList)

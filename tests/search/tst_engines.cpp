@@ -22,7 +22,6 @@ private slots:
     void brokenEngineListsLoadNothing_data();
     void brokenEngineListsLoadNothing();
     void shippedEngineListHasOneEngineOfEachKind();
-    void searchAddressPutsTheKeyBetweenPrefixAndSuffix();
     void resultStoreKeysIgnoreCase();
 
 private:
@@ -116,19 +115,6 @@ void TestEngines::shippedEngineListHasOneEngineOfEachKind() {
         const std::string host = entry.Object->SiteRoot(false);
         QVERIFY2(host.size() > 5 && host.compare(host.size() - 5, 5, ".test") == 0, host.c_str());
     }
-}
-
-void TestEngines::searchAddressPutsTheKeyBetweenPrefixAndSuffix() {
-    TSearchMp3Search withSuffix("s", "http://www.mp3search.test/s.php?q=", "&type=mp3");
-    withSuffix.Getter->URL.clear();
-    // Search starts a real fetch; only the address it built matters here.
-    withSuffix.Search("Blue Harbour \xE9t\xE9");
-    QCOMPARE(withSuffix.Getter->URL, std::string("http://www.mp3search.test/s.php?q=Blue Harbour \xE9t\xE9&type=mp3"));
-    withSuffix.Abort();
-    TSearchMuzz plain("m", "http://www.muzz.test/s?q=", "");
-    plain.Search("key");
-    QCOMPARE(plain.Getter->URL, std::string("http://www.muzz.test/s?q=key"));
-    plain.Abort();
 }
 
 void TestEngines::resultStoreKeysIgnoreCase() {

@@ -63,7 +63,6 @@ void TestMediaPlayer::initTestCase() {
 
 void TestMediaPlayer::loadStartsPlayback() {
     TQtMediaPlayer player;
-    QCOMPARE(player.Volume(), 50);
     player.Load(m_tone);
     QTRY_COMPARE_WITH_TIMEOUT(player.PlaybackState(), TMediaPlayer::State::Playing, kPlaybackTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(player.Duration() > 2500, kPlaybackTimeoutMs);

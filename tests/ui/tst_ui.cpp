@@ -41,10 +41,8 @@ class TestUi : public QObject {
 private slots:
     void alreadyRunningNotice();
     void unwritableFoldersWarning();
-    void mainWindowTitle();
     void iconIndexIsSharedPerType();
     void existingFolderGetsFolderIcon();
-    void iconListsShareIndices();
     void helpPagesOpenOnTheMakersSite();
     void shellTargets_data();
     void shellTargets();
@@ -84,12 +82,6 @@ void TestUi::unwritableFoldersWarning() {
              qPrintable(box->text()));
 }
 
-void TestUi::mainWindowTitle() {
-    TTestProgram program;
-    TfrmMain window(program.Services(), std::make_unique<TFakePlayer>());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvalo"));
-}
-
 void TestUi::iconIndexIsSharedPerType() {
     const int mp3 = GetFileIconIndex(QStringLiteral("no such song.mp3"));
     QCOMPARE(GetFileIconIndex(QStringLiteral("another.MP3")), mp3);
@@ -109,16 +101,6 @@ void TestUi::existingFolderGetsFolderIcon() {
     QCOMPARE(GetFileIconIndex(dir.path() + "/"), folder);
     // A missing name that looks like a file is judged by its extension alone.
     QVERIFY(GetFileIconIndex(dir.path() + "/missing.mp3") != folder);
-}
-
-void TestUi::iconListsShareIndices() {
-    const int index = GetFileIconIndex(QStringLiteral("clip.ogg"));
-    const TSystemImageList small = GetSystemImageList(false);
-    const TSystemImageList large = GetSystemImageList(true);
-    QCOMPARE(small.Count(), large.Count());
-    QCOMPARE(small.IconSize(), QSize(16, 16));
-    QCOMPARE(large.IconSize(), QSize(32, 32));
-    QVERIFY(!large.Pixmap(index).isNull());
 }
 
 void TestUi::helpPagesOpenOnTheMakersSite() {
