@@ -10,7 +10,7 @@ case "${1:-}" in
     --tsan) sanitize=thread; dir=$root/build-tsan; shift ;;
 esac
 jobs=${ORVALO_JOBS:-2}
-cmake -S "$root" -B "$dir" -G Ninja -DORVALO_SANITIZE="$sanitize" >/dev/null
+cmake -S "$root" -B "$dir" -G Ninja -DORVALO_SANITIZE="$sanitize" -DORVALO_WERROR=ON >/dev/null
 if [ $# -gt 0 ]; then
     cmake --build "$dir" -j "$jobs" --target "$@"
 else
