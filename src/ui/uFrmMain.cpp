@@ -88,8 +88,6 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     tmrResize->setSingleShot(true);
     connect(tmrResize, &QTimer::timeout, this, &TfrmMain::tmrResizeTimer);
 
-    // So that the first layout check below always finds a change.
-    LastWindowState = CurrentWindowState() == TWindowState::Normal ? TWindowState::Maximized : TWindowState::Normal;
     InitPages();
     tmrResizeTimer();
     RestoreWindow();
@@ -338,8 +336,8 @@ void TfrmMain::SaveWindow() const {
 void TfrmMain::RestoreWindow() {
     const auto settings = OpenOrvaloSettings();
     RestoreWindowGeometry(*settings, *this);
-    // The columns fit the size the window comes back with; widths the user set come after.
-    LastWindowState = CurrentWindowState() == TWindowState::Normal ? TWindowState::Maximized : TWindowState::Normal;
+    // The columns fit the size the window comes back with; widths the user set come after,
+    // and stay while the window keeps its size.
     tmrResizeTimer();
     for (TPageList* list : Lists())
         RestoreListLayout(*settings, *list);
@@ -379,15 +377,16 @@ TfrmMain::TWindowState TfrmMain::CurrentWindowState() const {
 void TfrmMain::tmrResizeTimer() {
     tmrResize->stop();
     const TWindowState state = CurrentWindowState();
-    if (state != LastWindowState && state != TWindowState::Minimized) {
+    // Columns follow the window's width at every resize, a border drag as much as a
+    // maximise; a minimised window has no width to follow.
+    if (state != TWindowState::Minimized) {
         const TPaintingSuspended suspended(this);
         // The pages take the client width now, so the lists' outer widths are current, also
         // before the window is first shown.
         ActivateLayouts(this);
         for (TPageList* list : Lists())
-            list->LayOutColumns();
+            list->FollowWidth();
     }
-    LastWindowState = state;
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

@@ -60,7 +60,6 @@ public:
     // The downloads of this run still transferring.
     int RunningDownloads() const;
 
-    TWindowState LastWindowState = TWindowState::Normal;
     std::unique_ptr<TLiveUpdate> LiveUpdate;
     TSystemImageList imlSystemIcons;
 

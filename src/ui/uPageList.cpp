@@ -124,8 +124,14 @@ TPaintingSuspended::~TPaintingSuspended() {
     m_widget->setUpdatesEnabled(m_was);
 }
 
+void TPageList::FollowWidth() {
+    if (width() != m_laidOutWidth)
+        LayOutColumns();
+}
+
 void TPageList::LayOutColumns() {
     const TPaintingSuspended suspended(this);
+    m_laidOutWidth = width();
     QHeaderView* columns = header();
     const std::vector<TColumnFormat>& formats = m_model->Columns();
     int fixed = 0;

@@ -46,6 +46,9 @@ public:
     // their pixels, the others their share of what is left; a column of width 0 is hidden and
     // cannot be dragged open.
     void LayOutColumns();
+    // Lays the columns out anew when the list is wider or narrower than at the last layout:
+    // widths set since (by the user, or restored) stay while the width does.
+    void FollowWidth();
     // The model's rows of the selection, in the order shown.
     std::vector<int> SelectedRows() const;
     // The model's row shown first of the selection; -1 when none.
@@ -76,6 +79,7 @@ private:
 
     TListModel* m_model;
     TListProxy* m_proxy;
+    int m_laidOutWidth = -1; // the list's width at the last layout
     bool m_applyingPalette = false;
     QString m_emptyText;
 };

@@ -1,5 +1,7 @@
 #include "ui/uWindowMemory.h"
 
+#include <cstdlib>
+
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMainWindow>
@@ -26,14 +28,20 @@ QString JoinNumbers(const QList<int>& numbers) {
     return parts.join(QLatin1Char(','));
 }
 
+// No real window, list or sort needs more: a longer value is no saved layout (and parsing
+// megabytes of it would hold up the start).
+constexpr qsizetype kMaxStoredText = 1024;
+// Sides and places beyond any desktop: a rectangle of such numbers may overflow.
+constexpr int kMaxCoordinate = 1 << 20;
+
 // The numbers of a stored list, or none when any of them is not a number.
 QList<int> SplitNumbers(const QVariant& value) {
     QList<int> numbers;
     // A list edited by hand may come back as the settings file's own list of texts.
     QStringList parts;
-    if (value.typeId() == QMetaType::QString)
+    if (value.typeId() == QMetaType::QString && value.toString().size() <= kMaxStoredText)
         parts = value.toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    else if (value.typeId() == QMetaType::QStringList)
+    else if (value.typeId() == QMetaType::QStringList && value.toStringList().join(QLatin1Char(',')).size() <= kMaxStoredText)
         parts = value.toStringList();
     for (const QString& part : parts) {
         bool ok = false;
@@ -66,16 +74,25 @@ void SaveWindowGeometry(QSettings& settings, const QMainWindow& window) {
 
 void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
     const QList<int> numbers = SplitNumbers(settings.value(kGeometry));
-    if (numbers.size() == 4) {
+    const auto sane = [](int x, int y, int width, int height) {
+        return std::abs(x) <= kMaxCoordinate && std::abs(y) <= kMaxCoordinate && width > 0 && height > 0 &&
+               width <= kMaxCoordinate && height <= kMaxCoordinate;
+    };
+    if (numbers.size() == 4 && sane(numbers[0], numbers[1], numbers[2], numbers[3])) {
         const QRect saved(numbers[0], numbers[1], numbers[2], numbers[3]);
-        if (OnSomeScreen(saved) && saved.width() > 0 && saved.height() > 0) {
+        const QScreen* screen = QGuiApplication::screenAt(saved.topLeft());
+        if (screen == nullptr)
+            screen = QGuiApplication::primaryScreen();
+        if (OnSomeScreen(saved)) {
             // A size saved on a larger desktop (or written by hand) shrinks to this one.
             QSize size = saved.size();
-            if (const QScreen* screen = QGuiApplication::screenAt(saved.topLeft()))
-                size = size.boundedTo(screen->availableVirtualGeometry().size());
-            window.resize(size.expandedTo(window.minimumSize()));
-            window.move(saved.topLeft());
-        } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            if (screen != nullptr)
+                size = size.boundedTo(screen->availableGeometry().size());
+            // The saved place is the window's own (its frame drawn around it, as
+            // normalGeometry gave it): set as such, not as the frame's, it does not creep
+            // down by a title bar at every start.
+            window.setGeometry(QRect(saved.topLeft(), size.expandedTo(window.minimumSize())));
+        } else if (screen != nullptr) {
             window.resize(window.minimumSize());
             window.move(screen->availableGeometry().center() - window.rect().center());
         }
@@ -120,7 +137,7 @@ void RestoreListLayout(const QSettings& settings, TPageList& list) {
     }
     bool ok = false;
     const int tag = settings.value(ListKey(list, "Sort")).toInt(&ok);
-    if (ok && tag != 0 && std::abs(tag) <= header->count())
+    if (ok && tag != 0 && tag >= -header->count() && tag <= header->count())
         list.RestoreSort(tag);
 }
 

@@ -57,11 +57,12 @@ private slots:
     void firstActivationHandledOnce();
     void keyboardStartsInTheSearchBox();
     void layoutColumnsSharesWhatFixedColumnsLeave();
-    void layoutFollowsStateChangesNotBorderDrags();
+    void layoutFollowsEveryResize();
     void hiddenPagesColumnsFitAfterStateChanges();
     void pagesAskEachOtherThroughTheWindow();
     void windowComesBackAsItWasLeft();
-    void savedPlaceOffEveryScreenIsCentred();
+    void savedPlacesOutOfReach_data();
+    void savedPlacesOutOfReach();
     void quitAsksOnlyWhileDownloadsRun();
     void menuCarriesEveryItem();
     void exceptionInAnActionLeavesWindowWorking();
@@ -258,7 +259,7 @@ void TestFrmMain::layoutColumnsSharesWhatFixedColumnsLeave() {
     QCOMPARE(header->sectionSize(1), 49);
 }
 
-void TestFrmMain::layoutFollowsStateChangesNotBorderDrags() {
+void TestFrmMain::layoutFollowsEveryResize() {
     const auto made = MakeWindow();
     TfrmMain& window = *made;
     window.show();
@@ -268,15 +269,17 @@ void TestFrmMain::layoutFollowsStateChangesNotBorderDrags() {
     header->resizeSection(1, 30);
     window.resize(700, 500); // a border drag of a normal window
     window.tmrResizeTimer();
-    QCOMPARE(header->sectionSize(1), 30);
+    QVERIFY(header->sectionSize(1) > laidOut);
+    header->resizeSection(1, 30);
     window.setWindowState(Qt::WindowMinimized);
     window.tmrResizeTimer();
     QCOMPARE(header->sectionSize(1), 30);
-    window.setWindowState(Qt::WindowNoState); // back from minimized
+    window.setWindowState(Qt::WindowNoState); // back from minimized: as wide as before
     window.tmrResizeTimer();
-    QVERIFY(header->sectionSize(1) > 100);
-    header->resizeSection(1, 30);
+    QCOMPARE(header->sectionSize(1), 30);
+    const int normalWidth = window.width();
     window.setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(window.width() != normalWidth);
     window.tmrResizeTimer();
     QVERIFY(header->sectionSize(1) > 100);
     // A burst of resizes is checked once, 20 ms after its first.
@@ -348,18 +351,36 @@ void TestFrmMain::windowComesBackAsItWasLeft() {
     QCOMPARE(window.fraSearch1->lvwFiles->Proxy()->SortTag(), -3);
 }
 
-void TestFrmMain::savedPlaceOffEveryScreenIsCentred() {
-    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("-9000,-9000,800,600"));
+void TestFrmMain::savedPlacesOutOfReach_data() {
+    QTest::addColumn<QString>("geometry");
+    QTest::addColumn<QString>("sort");
+    QTest::addColumn<bool>("centred"); // else: where the window would be with nothing saved
+    QTest::newRow("off every screen") << "-9000,-9000,800,600" << "" << true;
+    QTest::newRow("not numbers") << "left,top" << "" << false;
+    QTest::newRow("larger than any screen") << "10,10,90000,90000" << "" << false;
+    QTest::newRow("overflowing") << "2147483647,2147483647,2147483647,2147483647" << "-2147483648" << false;
+    QTest::newRow("far out, huge") << "2147483000,0,5000,5000" << "2147483647" << false;
+    QTest::newRow("negative sides") << "-2147483648,-2147483648,-5,-5" << "" << false;
+    QTest::newRow("megabytes of it") << QString(10 << 20, QLatin1Char('7')) << QString(1 << 20, QLatin1Char('1'))
+                                     << false;
+}
+
+void TestFrmMain::savedPlacesOutOfReach() {
+    QFETCH(QString, geometry);
+    QFETCH(QString, sort);
+    QFETCH(bool, centred);
+    const QSize own = MakeWindow()->size();
+    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), geometry);
+    OpenOrvaloSettings()->setValue(QStringLiteral("Window/lvwFiles/Sort"), sort);
     const auto made = MakeWindow();
+    // Any screen here shows the whole window.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QCOMPARE(made->size(), QSize(640, 480));
-    QCOMPARE(made->geometry().center(), screen.center());
-    // A broken value is no place at all: the window's own.
-    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("left,top"));
-    QCOMPARE(MakeWindow()->size(), QSize(640, 480));
-    // A size no screen here can hold shrinks to the desktop.
-    OpenOrvaloSettings()->setValue(QStringLiteral("Window/Geometry"), QStringLiteral("10,10,90000,90000"));
-    QVERIFY(screen.contains(QRect(QPoint(), MakeWindow()->size())));
+    QVERIFY(made->width() <= screen.width() && made->height() <= screen.height());
+    if (centred)
+        QCOMPARE(made->geometry().center(), screen.center());
+    else if (geometry != "10,10,90000,90000")
+        QCOMPARE(made->size(), own);
+    QCOMPARE(made->fraSearch1->lvwFiles->Proxy()->SortTag(), 0);
 }
 
 void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
