@@ -97,6 +97,7 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     txtFilter->setPlaceholderText(QStringLiteral("Filter results"));
     txtFilter->setAccessibleName(QStringLiteral("Filter results"));
     txtFilter->setClearButtonEnabled(true);
+    txtFilter->setMaxLength(kMaxFilterLength);
     connect(txtFilter, &QLineEdit::textChanged, this, &TfraSearch::ApplyFilter);
     auto* panels = new QWidget(this);
     auto* stack = new QGridLayout(panels);
@@ -404,21 +405,20 @@ bool TfraSearch::InPlayList(const TSearchResult& result) const {
 }
 
 void TfraSearch::ApplyFilter() {
-    m_filterWords = txtFilter->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // Words longer than any title cannot match: a pasted page of text is cut to a few of them.
+    m_filterWords = txtFilter->text().left(kMaxFilterLength).toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (TPageList* list : {lvwFiles, lvwPopular}) {
         const auto* model = static_cast<const TResultsModel*>(list->Model());
         list->Proxy()->SetRowFilter(m_filterWords.isEmpty() ? std::function<bool(int)>()
-                                                            : [this, model](int row) { return Accepts(model->Result(row)); });
+                                                            : [this, model](int row) { return Accepts(*model, row); });
     }
     ShowCounters();
 }
 
-bool TfraSearch::Accepts(const TSearchResult& result) const {
-    const QString title = ShownText(result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title);
-    const QString fileName = ShownText(result.FileName);
-    return std::all_of(m_filterWords.begin(), m_filterWords.end(), [&](const QString& word) {
-        return title.contains(word, Qt::CaseInsensitive) || fileName.contains(word, Qt::CaseInsensitive);
-    });
+bool TfraSearch::Accepts(const TResultsModel& model, int row) const {
+    const QString& text = model.FilterText(row);
+    return std::all_of(m_filterWords.begin(), m_filterWords.end(),
+                       [&text](const QString& word) { return text.contains(word); });
 }
 
 void TfraSearch::CopyLinks() {

@@ -92,7 +92,10 @@ private:
     void ShowCounters();
     void ShowStatus();
     void ApplyFilter();
-    bool Accepts(const TSearchResult& result) const;
+    // Whether the model's row holds every word of the filter.
+    bool Accepts(const TResultsModel& model, int row) const;
+    // The most of the filter box's text that counts: no title is longer.
+    static constexpr int kMaxFilterLength = 256;
     bool InPlayList(const TSearchResult& result) const;
     // Whether the user wants the selected results that are in the play list already fetched
     // again: asked once for all of them.

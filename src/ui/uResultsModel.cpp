@@ -143,6 +143,19 @@ QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& re
     return column.Number(result, row);
 }
 
+const QString& TResultsModel::FilterText(int row) const {
+    const auto index = static_cast<size_t>(row);
+    if (m_filterText.size() <= index)
+        m_filterText.resize(static_cast<size_t>(RowsHeld()));
+    QString& text = m_filterText.at(index);
+    if (text.isNull()) {
+        const TSearchResult& result = Result(row);
+        const std::string title = result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title;
+        text = (ShownText(title) + QLatin1Char('\n') + ShownText(result.FileName)).toLower();
+    }
+    return text;
+}
+
 QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     if (!IsShown(index))
         return {};

@@ -45,7 +45,14 @@ public:
     // The store grew at its end, a record changed, or the store was cleared.
     void Added() { RowsAdded(); }
     void Changed(int row) { RowChanged(row); }
-    void Reset() { RowsReset(); }
+    void Reset() {
+        m_filterText.clear();
+        RowsReset();
+    }
+
+    // What the filter box matches of a row: its title and file name as shown, in lower case,
+    // decoded once (a row's title and name never change while it is listed).
+    const QString& FilterText(int row) const;
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
@@ -60,6 +67,7 @@ private:
 
     const TSearchResultManager& m_store;
     const std::vector<TResultColumn>& m_columns;
+    mutable std::vector<QString> m_filterText; // by row, made when first asked for
 };
 
 // The engine list beside the results: per display name a name row and a "Files: N" row
