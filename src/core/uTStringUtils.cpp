@@ -1,7 +1,10 @@
 #include "core/uTStringUtils.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 int TStringUtils::FindFrom(std::string_view text, std::string_view sub, int from) {
     if (text.empty() || sub.empty() || from <= 0 || static_cast<size_t>(from) > text.size())
@@ -79,6 +82,94 @@ std::string NormalizedTitle(std::string_view title) {
             out += ' ';
         gap = false;
         out += AsciiLower(c);
+    }
+    return out;
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The character a numeric reference's digits name; 0 when they name none that text may hold.
+uint32_t NumericReference(std::string_view digits, bool hex) {
+    if (digits.empty() || digits.size() > 8)
+        return 0;
+    uint32_t code = 0;
+    for (const char c : digits) {
+        int value = -1;
+        if (c >= '0' && c <= '9')
+            value = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            value = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            value = c - 'A' + 10;
+        if (value < 0)
+            return 0;
+        code = code * (hex ? 16 : 10) + static_cast<uint32_t>(value);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code > 0x10FFFF || surrogate ? 0 : code;
+}
+
+// The text of the reference that starts `text` (after its "&", up to its ";"), or nothing.
+std::optional<std::string> Reference(std::string_view name) {
+    static const std::pair<std::string_view, std::string_view> kNamed[] = {
+        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", " "}};
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        const uint32_t code = NumericReference(name.substr(hex ? 2 : 1), hex);
+        if (code == 0)
+            return std::nullopt;
+        std::string character;
+        AppendUtf8(character, code);
+        return character;
+    }
+    for (const auto& [named, character] : kNamed) {
+        if (name == named)
+            return std::string(character);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string DecodeHtmlEntities(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t amp = text.find('&', at);
+        if (amp == std::string_view::npos) {
+            out.append(text.substr(at));
+            break;
+        }
+        out.append(text.substr(at, amp - at));
+        // The longest reference decoded here is "&#x10FFFF;".
+        const size_t semicolon = text.substr(amp, 12).find(';');
+        const std::optional<std::string> character =
+            semicolon == std::string_view::npos ? std::nullopt : Reference(text.substr(amp + 1, semicolon - 1));
+        if (character) {
+            out += *character;
+            at = amp + semicolon + 1;
+        } else {
+            out += '&';
+            at = amp + 1;
+        }
     }
     return out;
 }

@@ -29,6 +29,11 @@ int CompareIgnoringCase(std::string_view a, std::string_view b);
 // are the same song). Bytes above 127 stay as they are.
 std::string NormalizedTitle(std::string_view title);
 
+// Text of a web page as its writer meant it: the character references "&amp;" "&lt;" "&gt;"
+// "&quot;" "&apos;" "&nbsp;" (a plain space), "&#39;" and "&#x2019;" turned into their
+// characters (as UTF-8). Anything that is no well-formed reference stays as written.
+std::string DecodeHtmlEntities(std::string_view text);
+
 // Removes surrounding spaces and control bytes (everything at or below 0x20).
 std::string TrimSpacesAndControls(std::string_view text);
 

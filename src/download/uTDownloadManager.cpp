@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <system_error>
 
 #include <QTimer>
@@ -81,6 +82,8 @@ std::string SafeFileName(const std::string& name) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f)
             c = '_';
+        else if (std::string_view(":*?\"<>|").find(c) != std::string_view::npos)
+            c = '-';
     }
     if (safe.empty() || safe == "." || safe == "..")
         return "download";

@@ -19,9 +19,11 @@ class TProgressRelay;
 class TSearchResult;
 class TTransferEngine;
 
-// A file name made from a web page's title that can only ever name a file inside its folder:
-// path separators, NUL and control bytes become "_", "." and ".." are refused, and the name
-// stays within 240 bytes (room for a number to be added) with its extension kept.
+// A file name made from a web page's title that can only ever name a file inside its folder,
+// and that every disk a song may go to (FAT, exFAT, NTFS sticks and players) can hold: path
+// separators, NUL and control bytes become "_", the other characters those disks forbid
+// (: * ? " < > |) become "-", "." and ".." are refused, and the name stays within 240 bytes
+// (room for a number to be added) with its extension kept.
 std::string SafeFileName(const std::string& name);
 
 // The downloads of this program run: one transfer per running download, each written into

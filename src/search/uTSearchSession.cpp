@@ -86,12 +86,8 @@ int TSearchSession::FilesOf(const std::string& displayName) const {
     return found == m_counterOfName.end() ? -1 : m_counters[static_cast<size_t>(found->second)].Files;
 }
 
-std::string TSearchSession::CleanTitle(std::string title) {
-    for (char& c : title) {
-        if (c == ':')
-            c = 'm';
-    }
-    return title;
+std::string TSearchSession::CleanTitle(const std::string& title) {
+    return DecodeHtmlEntities(title);
 }
 
 std::string TSearchSession::FileNameFor(const std::string& cleanTitle, const std::string& link) {
@@ -145,7 +141,7 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
     result.Engine = m_engineList.Values(engineKey);
     Count(result.Engine);
     emit ResultAdded(m_results.Count() - 1);
-    m_checks.Add(link);
+    m_checks.Add(link, m_engines.SiteIsLocal(engineKey));
     m_checks.Activate();
 }
 

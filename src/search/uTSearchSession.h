@@ -65,10 +65,10 @@ public:
     // Takes the engine list anew (after engines were loaded).
     void LoadEngineNames();
 
-    // A title as the lists show it: every ":" made an "m", so that it can name a file.
-    static std::string CleanTitle(std::string title);
+    // A title as the site meant it: its character references ("&amp;", "&#39;" ...) decoded.
+    static std::string CleanTitle(const std::string& title);
     // The file name of a result: the cleaned title with ".zip" for a link to a zip archive,
-    // ".mp3" otherwise.
+    // ".mp3" otherwise. Made portable when the file is made (SafeFileName).
     static std::string FileNameFor(const std::string& cleanTitle, const std::string& link);
 
 signals:

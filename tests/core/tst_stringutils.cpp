@@ -14,6 +14,8 @@ private slots:
     void caseFoldingIsAsciiOnly();
     void trimRemovesSpacesAndControls();
     void titlesOfOneSongAgree();
+    void pageTextAsItsWriterMeantIt_data();
+    void pageTextAsItsWriterMeantIt();
 };
 
 void TestStringUtils::findFrom_data() {
@@ -113,6 +115,24 @@ void TestStringUtils::titlesOfOneSongAgree() {
     QVERIFY(NormalizedTitle("Velvet Lanterns - Paper Comet") != song);
     QCOMPARE(NormalizedTitle("Caf\xc3\xa9 Ol\xc3\xa9"), std::string("caf\xc3\xa9 ol\xc3\xa9"));
     QCOMPARE(NormalizedTitle("!?"), std::string());
+}
+
+void TestStringUtils::pageTextAsItsWriterMeantIt_data() {
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("meant");
+    QTest::newRow("named") << QByteArray("Tom &amp; Jerry &lt;live&gt; &quot;x&quot; &apos;y&apos;&nbsp;z")
+                           << QByteArray("Tom & Jerry <live> \"x\" 'y' z");
+    QTest::newRow("numeric") << QByteArray("Don&#39;t &#x2019;Stop&#X2019;") << QByteArray("Don't \xE2\x80\x99Stop\xE2\x80\x99");
+    QTest::newRow("astral") << QByteArray("&#x1F3B5;") << QByteArray("\xF0\x9F\x8E\xB5");
+    QTest::newRow("decoded once") << QByteArray("&amp;lt;") << QByteArray("&lt;");
+    QTest::newRow("not references")
+        << QByteArray("R&B & more &unknown; &#; &#xD800; &#1114112; &amp") << QByteArray("R&B & more &unknown; &#; &#xD800; &#1114112; &amp");
+}
+
+void TestStringUtils::pageTextAsItsWriterMeantIt() {
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, meant);
+    QCOMPARE(QByteArray::fromStdString(DecodeHtmlEntities(written.toStdString())), meant);
 }
 
 QTEST_APPLESS_MAIN(TestStringUtils)

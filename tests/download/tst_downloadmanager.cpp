@@ -110,6 +110,8 @@ void TestDownloadManager::safeFileNames_data() {
     QTest::newRow("empty") << QByteArray("") << QByteArray("download");
     QTest::newRow("control bytes") << QByteArray("a\r\nb\x01\x7f.mp3", 10) << QByteArray("a__b__.mp3");
     QTest::newRow("NUL") << QByteArray("a\0b.mp3", 7) << QByteArray("a_b.mp3");
+    QTest::newRow("what FAT and NTFS forbid") << QByteArray("Song: Remix *?\"<>|.mp3")
+                                               << QByteArray("Song- Remix ------.mp3");
 }
 
 void TestDownloadManager::safeFileNames() {

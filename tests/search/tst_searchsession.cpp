@@ -95,10 +95,12 @@ void TestSearchSession::titleAndFileName_data() {
     QTest::addColumn<QByteArray>("link");
     QTest::addColumn<QByteArray>("shownTitle");
     QTest::addColumn<QByteArray>("fileName");
-    QTest::newRow("colon, page link") << QByteArray("Song 4:05") << QByteArray("http://a.test/x.php?id=7")
-                                      << QByteArray("Song 4m05") << QByteArray("Song 4m05.mp3");
+    QTest::newRow("colon, page link") << QByteArray("Song: Remix 4:05") << QByteArray("http://a.test/x.php?id=7")
+                                      << QByteArray("Song: Remix 4:05") << QByteArray("Song: Remix 4:05.mp3");
     QTest::newRow("upper-case zip") << QByteArray("Song 4:05") << QByteArray("http://a.test/x.ZIP")
-                                    << QByteArray("Song 4m05") << QByteArray("Song 4m05.zip");
+                                    << QByteArray("Song 4:05") << QByteArray("Song 4:05.zip");
+    QTest::newRow("references") << QByteArray("Tom &amp; Jerry &#8211; Don&#39;t") << QByteArray("http://a.test/t.mp3")
+                                << QByteArray("Tom & Jerry \xE2\x80\x93 Don't") << QByteArray("Tom & Jerry \xE2\x80\x93 Don't.mp3");
     QTest::newRow("dot only in the host") << QByteArray("Tune") << QByteArray("http://zip.test/get")
                                           << QByteArray("Tune") << QByteArray("Tune.mp3");
     QTest::newRow("Latin-1 bytes") << QByteArray("Caf\xe9") << QByteArray("http://a.test/c.mp3")

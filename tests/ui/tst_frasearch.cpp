@@ -189,9 +189,9 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     m_engines[0]->Found("Gone", "http://a.test/gone.mp3");
     const TResultsModel& rows = *m_page->SearchResultRows;
     QTRY_COMPARE(rows.rowCount(), 2);
-    QCOMPARE(Cell(rows, 0, 1), QStringLiteral("Song 4m05"));
+    QCOMPARE(Cell(rows, 0, 1), QStringLiteral("Song 4:05"));
     QCOMPARE(Cell(rows, 0, 3), QStringLiteral("Engine two"));
-    QCOMPARE(Cell(rows, 0, 4), QStringLiteral("Song 4m05.zip"));
+    QCOMPARE(Cell(rows, 0, 4), QStringLiteral("Song 4:05.zip"));
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Found"));
     QVERIFY(Cell(rows, 0, 0).isEmpty()); // the picture alone
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
