@@ -1,13 +1,9 @@
 #include "core/uHandOver.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <utility>
 
 #include <QCoreApplication>
-#include <QThread>
 
 #include "core/uHandOverMailbox.h"
 
@@ -87,47 +83,10 @@ std::function<void()> GuardedBy(const TLifelineRef& owner, std::function<void()>
     };
 }
 
-bool OnGuiThread() {
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app != nullptr && QThread::currentThread() == app->thread();
-}
-
-// Tells a waiting worker that its call ran or will never run.
-struct Completion {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Done = false;
-    void Finish() {
-        std::lock_guard lock(Lock);
-        Done = true;
-        Changed.notify_all();
-    }
-};
-
 } // namespace
 
 void HandOver(const TLifelineRef& owner, std::function<void()> call) {
     if (QCoreApplication::instance() == nullptr)
         return;
     THandOverMailbox::Instance().Post(GuardedBy(owner, std::move(call)));
-}
-
-void HandOverAndWait(const TLifelineRef& owner, std::function<void()> call) {
-    if (QCoreApplication::instance() == nullptr)
-        return;
-    if (OnGuiThread()) {
-        GuardedBy(owner, std::move(call))();
-        return;
-    }
-    auto completion = std::make_shared<Completion>();
-    THandOverMailbox::Instance().Post([completion, guarded = GuardedBy(owner, std::move(call))] {
-        guarded();
-        completion->Finish();
-    });
-    std::unique_lock lock(completion->Lock);
-    // The GUI thread may be gone for good (the application is ending): stop waiting then.
-    while (!completion->Changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return completion->Done; })) {
-        if (QCoreApplication::instance() == nullptr || QCoreApplication::closingDown())
-            return;
-    }
 }

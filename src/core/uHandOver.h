@@ -15,6 +15,3 @@ TLifeline MakeLifeline();
 // Queues `call` on the GUI thread and returns at once.
 void HandOver(const TLifelineRef& owner, std::function<void()> call);
 
-// Runs `call` on the GUI thread and waits for it to finish (or to be dropped). Called on
-// the GUI thread itself, it runs the call directly.
-void HandOverAndWait(const TLifelineRef& owner, std::function<void()> call);

@@ -1,6 +1,9 @@
 #include "net/uCurlRequest.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <openssl/crypto.h>
 #include <openssl/x509_vfy.h>
 
@@ -17,9 +20,6 @@ namespace {
 
 CURL* Easy(void* handle) {
     return static_cast<CURL*>(handle);
-}
-CURLM* Multi(void* handle) {
-    return static_cast<CURLM*>(handle);
 }
 
 bool IsUnsafeByte(unsigned char c) {
@@ -94,6 +94,39 @@ const char* HttpsProxyFallback() {
     return NonEmptyVariable("http_proxy");
 }
 
+// The hosts no_proxy exempts: "*", or names (a leading "." ignored) that the host is or ends
+// in, as libcurl reads the variable.
+bool ExemptFromProxy(const std::string& host) {
+    const char* list = NonEmptyVariable("no_proxy");
+    if (list == nullptr)
+        list = NonEmptyVariable("NO_PROXY");
+    if (list == nullptr)
+        return false;
+    std::string_view rest(list);
+    while (!rest.empty()) {
+        const size_t end = rest.find_first_of(", ");
+        std::string_view entry = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (entry == "*")
+            return true;
+        if (!entry.empty() && entry.front() == '.')
+            entry.remove_prefix(1);
+        if (entry.empty() || entry.size() > host.size())
+            continue;
+        const std::string_view tail = std::string_view(host).substr(host.size() - entry.size());
+        if (SameTextIgnoringCase(tail, entry) && (tail.size() == host.size() || host[host.size() - entry.size() - 1] == '.'))
+            return true;
+    }
+    return false;
+}
+
+// libcurl's socket opening: where a connection goes is known before it is made.
+curl_socket_t OpenSocket(void* request, curlsocktype purpose, curl_sockaddr* address) {
+    if (purpose == CURLSOCKTYPE_IPCXN && !static_cast<TCurlRequest*>(request)->MayConnectTo(address->family, &address->addr))
+        return CURL_SOCKET_BAD;
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
 // Where a redirect may lead. A site may move from http to https on its own host (that is how
 // sites move), never from https down to http; otherwise the target keeps the scheme, on any
 // host. The port is always the scheme's own: a site may not send us to another port (a
@@ -115,6 +148,37 @@ std::string_view WithoutScheme(std::string_view url, bool& secure) {
 }
 
 } // namespace
+
+bool IsLocalNetworkAddress(const std::string& address) {
+    in_addr v4{};
+    in6_addr v6{};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+        const uint32_t a = ntohl(v4.s_addr);
+        const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+        return in(0x00000000, 8) || in(0x0A000000, 8) || in(0x7F000000, 8) || in(0xA9FE0000, 16) ||
+               in(0xAC100000, 12) || in(0xC0A80000, 16);
+    }
+    if (::inet_pton(AF_INET6, address.c_str(), &v6) != 1)
+        return false;
+    const unsigned char* b = v6.s6_addr;
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+        char mapped[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, b + 12, mapped, sizeof mapped);
+        return IsLocalNetworkAddress(mapped);
+    }
+    return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || (b[0] & 0xFE) == 0xFC ||
+           (b[0] == 0xFE && (b[1] & 0xC0) == 0x80);
+}
+
+bool GoesThroughProxy(bool secure, const std::string& host) {
+    bool proxy = NonEmptyVariable("all_proxy") != nullptr || NonEmptyVariable("ALL_PROXY") != nullptr;
+    if (secure)
+        proxy = proxy || NonEmptyVariable("https_proxy") != nullptr || NonEmptyVariable("HTTPS_PROXY") != nullptr ||
+                HttpsProxyFallback() != nullptr;
+    else
+        proxy = proxy || NonEmptyVariable("http_proxy") != nullptr;
+    return proxy && !ExemptFromProxy(host);
+}
 
 std::string ErrorReason(int errorCode) {
     switch (errorCode) {
@@ -148,6 +212,8 @@ std::string ErrorReason(int errorCode) {
         return "certificate for another host";
     case kErrorCertificateExpired:
         return "expired";
+    case kErrorPrivateAddress:
+        return "private address, not checked";
     case CURLE_SSL_CONNECT_ERROR:
         return "secure connection failed";
     case CURLE_SSL_CACERT_BADFILE:
@@ -199,17 +265,6 @@ int64_t ContentLengthValue(const std::optional<std::string>& header) {
     return (error == std::errc() && rest == end) ? value : 0;
 }
 
-void TRequestSlot::Set(TCurlRequest* request) {
-    std::lock_guard lock(m_lock);
-    m_request = request;
-}
-
-void TRequestSlot::Cancel() {
-    std::lock_guard lock(m_lock);
-    if (m_request != nullptr)
-        m_request->Cancel();
-}
-
 std::string EncodeUnsafeBytes(const std::string& text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
@@ -222,6 +277,25 @@ std::string EncodeUnsafeBytes(const std::string& text) {
             out += kHex[byte & 15];
         } else {
             out += c;
+        }
+    }
+    return out;
+}
+
+std::string EncodeQueryValue(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
         }
     }
     return out;
@@ -273,8 +347,6 @@ bool TCurlRequest::Configure(int timeoutMs) {
                                              .c_str());
     if (m_settings.Reload)
         headers = curl_slist_append(headers, "Pragma: no-cache");
-    if (!m_settings.PostQuery.empty())
-        headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
     m_headerList = headers;
 
     curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
@@ -302,19 +374,29 @@ bool TCurlRequest::Configure(int timeoutMs) {
         curl_easy_setopt(easy, CURLOPT_USERAGENT, m_settings.Agent.c_str());
     if (!m_settings.Referer.empty())
         curl_easy_setopt(easy, CURLOPT_REFERER, m_settings.Referer.c_str());
-    if (!m_settings.UserName.empty() || !m_settings.Password.empty()) {
-        curl_easy_setopt(easy, CURLOPT_USERNAME, m_settings.UserName.c_str());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, m_settings.Password.c_str());
-    }
-    if (!m_settings.PostQuery.empty()) {
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
-                         static_cast<curl_off_t>(m_settings.PostQuery.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, m_settings.PostQuery.data());
-    }
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleHeaderLine>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TCurlRequest::Callback<&TCurlRequest::HandleBody>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &OpenSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
+    return true;
+}
+
+bool TCurlRequest::MayConnectTo(int family, const void* socketAddress) {
+    // Through a proxy, the connection is the proxy's and the proxy decides.
+    if (GoesThroughProxy(m_settings.Secure, m_settings.Host))
+        return true;
+    char text[INET6_ADDRSTRLEN] = {};
+    if (family == AF_INET)
+        ::inet_ntop(AF_INET, &static_cast<const sockaddr_in*>(socketAddress)->sin_addr, text, sizeof text);
+    else if (family == AF_INET6)
+        ::inet_ntop(AF_INET6, &static_cast<const sockaddr_in6*>(socketAddress)->sin6_addr, text, sizeof text);
+    m_reachedLocalNetwork = IsLocalNetworkAddress(text);
+    if (m_reachedLocalNetwork && m_settings.PublicOnly) {
+        m_refusedLocalNetwork = true;
+        return false;
+    }
     return true;
 }
 
@@ -329,25 +411,6 @@ void TCurlRequest::ConfigureTls(void* handle) const {
         curl_easy_setopt(easy, CURLOPT_PROXY, proxy);
     // The proxy's answer to CONNECT is no answer of the site's.
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-}
-
-int TCurlRequest::Perform() {
-    CURLM* const multi = curl_multi_init();
-    if (multi == nullptr)
-        return CURLE_FAILED_INIT;
-    SetWakeUp([multi] { curl_multi_wakeup(multi); });
-    for (bool more = Begin(); more;) {
-        if (curl_multi_add_handle(multi, Easy(m_easy)) != CURLM_OK) {
-            Finish(CURLE_FAILED_INIT);
-            break;
-        }
-        const int code = RunHop(multi);
-        curl_multi_remove_handle(multi, Easy(m_easy));
-        more = HopDone(code);
-    }
-    SetWakeUp(nullptr);
-    curl_multi_cleanup(multi);
-    return m_result;
 }
 
 bool TCurlRequest::Begin() {
@@ -402,6 +465,8 @@ bool TCurlRequest::HopDone(int code) {
         return Finish(CURLE_ABORTED_BY_CALLBACK);
     if (m_threw)
         return Finish(CURLE_WRITE_ERROR);
+    if (m_refusedLocalNetwork)
+        return Finish(kErrorPrivateAddress);
     if (m_redirectLocation.empty()) {
         if (code == CURLE_OK && !m_headersDelivered && !m_stoppedByOwner)
             DeliverHeaders();
@@ -437,42 +502,12 @@ bool TCurlRequest::TakeRedirect() {
     if ((!secure && !SameTextIgnoringCase(*scheme, "http")) ||
         !RedirectAllowed(m_settings.Secure, secure, sameHost, port))
         return false;
-    // Credentials stay with the host they were given for.
-    if (!sameHost) {
-        m_settings.UserName.clear();
-        m_settings.Password.clear();
-    }
-    // As browsers do, a form sent to a 301, 302 or 303 is followed by a plain GET.
-    if (m_redirectStatus != 307 && m_redirectStatus != 308)
-        m_settings.PostQuery.clear();
     m_settings.Secure = secure;
     m_settings.Host = *host;
     m_settings.Path = path.value_or("/");
     if (const auto query = UrlPart(url.get(), CURLUPART_QUERY))
         m_settings.Path += "?" + *query;
     return true;
-}
-
-int TCurlRequest::RunHop(void* multiHandle) {
-    CURLM* const multi = Multi(multiHandle);
-    // The multi loop lets Cancel wake a blocked connect or read at once.
-    for (;;) {
-        if (m_cancelled)
-            return CURLE_ABORTED_BY_CALLBACK;
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK)
-            return CURLE_FAILED_INIT;
-        if (running == 0)
-            break;
-        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK)
-            return CURLE_FAILED_INIT;
-    }
-    int messages = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &messages)) {
-        if (message->msg == CURLMSG_DONE)
-            return static_cast<int>(message->data.result);
-    }
-    return CURLE_FAILED_INIT;
 }
 
 // An exception must never unwind through libcurl: it ends the transfer instead.
@@ -506,7 +541,7 @@ size_t TCurlRequest::HandleHeaderLine(const char* data, size_t size) {
     }
     // The blank line ends a header block. Interim answers are not the answer the owner
     // asked for, and neither is a redirect: its body is not wanted, so the transfer ends
-    // here and Perform follows it.
+    // here and the driver follows it.
     long status = 0;
     curl_easy_getinfo(Easy(m_easy), CURLINFO_RESPONSE_CODE, &status);
     m_block.Status = status;

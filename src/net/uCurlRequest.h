@@ -19,10 +19,11 @@ struct TRequestSettings {
     std::string Agent;      // empty: no User-Agent header
     std::string Accept;     // empty: no Accept header
     std::string Referer;
-    std::string UserName;
-    std::string Password;
-    std::string PostQuery; // not empty: a form-encoded POST with this body
-    bool Reload = true;    // ask proxies and caches for a fresh copy
+    bool Reload = true;
+    // A request the program makes by itself (a link check, a detail page, their redirects):
+    // it never connects to this machine or the local network (loopback, private, link-local
+    // and unique-local addresses). Through a proxy the proxy decides.
+    bool PublicOnly = false;    // ask proxies and caches for a fresh copy
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000; // no byte for this long ends the request
     int TotalTimeoutMs = 0;     // the whole request may take this long; 0: no limit
@@ -36,6 +37,13 @@ inline constexpr int kErrorBadRedirect = 1003;    // a redirect the rules refuse
 inline constexpr int kErrorCertificateUntrusted = 1004; // no trusted authority vouches for it
 inline constexpr int kErrorCertificateOtherHost = 1005; // it names another host
 inline constexpr int kErrorCertificateExpired = 1006;
+inline constexpr int kErrorPrivateAddress = 1007; // a PublicOnly request led to the local network
+
+// Whether the address (numeric, IPv4 or IPv6) is this machine's or the local network's:
+// loopback, private, link-local, unique-local or unspecified.
+bool IsLocalNetworkAddress(const std::string& address);
+// Whether the environment's proxy settings send a request for `host` through a proxy.
+bool GoesThroughProxy(bool secure, const std::string& host);
 
 // Why a request failed, in the words the window shows: "timed out", "host not found",
 // "connection refused" ... for an error code; "HTTP 404" for an answer's status.
@@ -66,33 +74,23 @@ const char* SchemePrefix(bool secure);
 std::string BuildRequestUrl(bool secure, const std::string& host, const std::string& path);
 // Space, control bytes and bytes above 127 percent-encoded; everything else unchanged.
 std::string EncodeUnsafeBytes(const std::string& text);
+// Every byte but the unreserved ones of an address (letters, digits, "-" "." "_" "~")
+// percent-encoded: a value put into a query ("Simon & Garfunkel", "C#", "C++") reaches the
+// site whole, never read as the query's own "&", "#", "+" or "=".
+std::string EncodeQueryValue(const std::string& text);
 
 // The value of a Content-Length header as the owners see it: the number, or 0 when the
 // header is absent or its text is not a whole number.
 int64_t ContentLengthValue(const std::optional<std::string>& header);
-
-class TCurlRequest;
-
-// Where a worker parks its request while it runs, so that another thread can cancel it.
-class TRequestSlot {
-public:
-    void Set(TCurlRequest* request);
-    void Cancel();
-
-private:
-    std::mutex m_lock;
-    TCurlRequest* m_request = nullptr;
-};
 
 // One HTTP request, hop by hop through redirects. Callbacks run on the thread that drives
 // it; either may return false to end the transfer at once (no further body byte is
 // delivered). Cancel may be called from any thread and ends a blocking connect or read
 // without waiting for it.
 //
-// Perform drives the request to its end on the calling thread. An engine that drives many
-// requests at once uses the steps instead: Begin, then for each hop add EasyHandle() to
-// its multi handle, and once libcurl has ended that handle and it is removed again,
-// HopDone; while a driver holds the request it sets a wake-up that Cancel calls.
+// A transfer engine drives it in steps: Begin, then for each hop add EasyHandle() to its
+// multi handle, and once libcurl has ended that handle and it is removed again, HopDone;
+// while the driver holds the request it sets a wake-up that Cancel calls.
 class TCurlRequest {
 public:
     // Redirects followed before the request is given up.
@@ -110,13 +108,14 @@ public:
     TCurlRequest& operator=(const TCurlRequest&) = delete;
     ~TCurlRequest();
 
-    // Runs the request to its end. Returns 0 when the transfer ran to the end of the body,
-    // otherwise an error code (libcurl's or one of ours). A transfer ended by a callback or
-    // by Cancel returns a non-zero code too.
-    int Perform();
     void Cancel();
     bool Cancelled() const { return m_cancelled; }
     bool HeadersDelivered() const { return m_headersDelivered; }
+    // The last connection made went straight to an address of the local network.
+    bool ReachedLocalNetwork() const { return m_reachedLocalNetwork; }
+    // Asked by libcurl's socket opening, before a connection to the socket address (of the
+    // family AF_INET or AF_INET6) is made: whether it may be made.
+    bool MayConnectTo(int family, const void* socketAddress);
     bool StoppedByOwner() const { return m_stoppedByOwner; }
 
     // The steps. Begin prepares the first hop; false when there is nothing to send (Result
@@ -125,6 +124,8 @@ public:
     bool Begin();
     void* EasyHandle() const { return m_easy; }
     bool HopDone(int code);
+    // 0 when the transfer ran to the end of the body, otherwise an error code (libcurl's or
+    // one of ours). A transfer ended by a callback or by Cancel has a non-zero code too.
     int Result() const { return m_result; }
     // Called by Cancel, under a lock, while set; the driver clears it before it lets go.
     void SetWakeUp(std::function<void()> wakeUp);
@@ -143,7 +144,6 @@ private:
     int Classify(int code) const;
     void ReleaseEasy();
     bool TakeRedirect();
-    int RunHop(void* multi);
 
     TRequestSettings m_settings;
     std::string m_url;
@@ -163,4 +163,6 @@ private:
     long m_redirectStatus = 0;
     bool m_headersDelivered = false;
     bool m_stoppedByOwner = false;
+    bool m_reachedLocalNetwork = false;
+    bool m_refusedLocalNetwork = false; // a PublicOnly connection was not made
 };

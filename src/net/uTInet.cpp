@@ -130,6 +130,7 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     settings.ConnectTimeoutMs = ConnectTimeoutMs;
     settings.StallTimeoutMs = StallTimeoutMs;
     settings.TotalTimeoutMs = TotalTimeoutMs;
+    settings.PublicOnly = PublicOnly;
     shared.Prepare(std::move(settings));
     // A Stop that came before the start still counts.
     if (shared.StopRequested)

@@ -49,6 +49,8 @@ public:
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000;
     int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
+    // A request the program makes by itself (a link check): never to the local network.
+    bool PublicOnly = false;
     // The largest OnData block. An owner that takes bytes in bulk (a file transfer) raises
     // it up to kReadSize to get each read of the network whole, in one event.
     size_t BlockSize = kBlockSize;

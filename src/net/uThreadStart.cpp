@@ -20,13 +20,6 @@ bool StartThread(std::function<void()> body, std::thread& started) {
     }
 }
 
-bool StartDetachedThread(std::function<void()> body) {
-    std::thread started;
-    if (!StartThread(std::move(body), started))
-        return false;
-    started.detach();
-    return true;
-}
 
 void SetThreadStartGate(TThreadStartGate gate) {
     g_gate = gate;

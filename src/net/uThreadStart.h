@@ -8,11 +8,6 @@
 // never runs. Never throws.
 bool StartThread(std::function<void()> body, std::thread& started);
 
-// Starts `body` on a detached thread of its own. Returns false when the system cannot make
-// a thread (resources exhausted): `body` then never runs, and the caller reports the
-// failure the way its owners expect one. Never throws.
-bool StartDetachedThread(std::function<void()> body);
-
 // For tests: while a gate is set, each start asks it first, and a start it refuses fails
 // exactly as one the system refused. nullptr removes the gate.
 using TThreadStartGate = bool (*)();

@@ -3,51 +3,58 @@
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
-#include "net/HTTPGet.h"
 #include "net/uCurlRequest.h"
+#include "net/uPageFetch.h"
+#include "net/uTransferEngine.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMp3Search.h"
 #include "search/uTSearchMuzz.h"
 
 TMp3Search::TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix)
-    : EngineKey(std::move(engineKey)), Getter(std::make_unique<THTTPGet>()), UrlPrefix(std::move(urlPrefix)),
-      UrlSuffix(std::move(urlSuffix)) {
-    BindGetter(*Getter);
+    : EngineKey(std::move(engineKey)), UrlPrefix(std::move(urlPrefix)), UrlSuffix(std::move(urlSuffix)),
+      m_transfers(std::make_shared<TTransferEngine>(1)) {
+    Getter = MakeGetter();
 }
 
 TMp3Search::~TMp3Search() = default;
 
-void TMp3Search::BindGetter(THTTPGet& getter) {
+std::unique_ptr<TPageFetch> TMp3Search::MakeGetter() {
+    auto getter = std::make_unique<TPageFetch>(m_transfers);
     // Virtual calls: a derived class's PageReceived is the one that runs.
-    getter.OnError = [this](THTTPGet* sender) { FetchFailed(sender); };
-    getter.OnDataComplete = [this](THTTPGet* sender, const std::string& data) { PageReceived(sender, data); };
+    getter->OnFailed = [this](TPageFetch* sender) { FetchFailed(sender); };
+    getter->OnPage = [this](TPageFetch* sender, const std::string& data) { PageReceived(sender, data); };
+    return getter;
 }
 
 void TMp3Search::ParseResults(const std::string&) {}
 
-void TMp3Search::PageReceived(THTTPGet* sender, const std::string& data) {
+void TMp3Search::PageReceived(TPageFetch* sender, const std::string& data) {
     NoteAnswer(sender);
     ParseResults(data);
     ReportComplete();
 }
 
-void TMp3Search::NoteAnswer(const THTTPGet* sender) {
-    if (sender == Getter.get() && sender->LastStatus >= 400)
+void TMp3Search::NoteAnswer(const TPageFetch* sender) {
+    if (sender != Getter.get())
+        return;
+    SiteIsLocal = sender->LastFromLocalNetwork;
+    if (sender->LastStatus >= 400)
         Problem = StatusReason(sender->LastStatus);
 }
 
 void TMp3Search::Search(const std::string& key) {
     Problem.clear();
-    Getter->URL = UrlPrefix + key + UrlSuffix;
-    Getter->Fetch();
+    // A fresh getter: a page the last search still had coming is never read as this one's.
+    Getter = MakeGetter();
+    Getter->Fetch(UrlPrefix + EncodeQueryValue(key) + UrlSuffix);
 }
 
 void TMp3Search::Abort() {
     Getter->Abort();
 }
 
-void TMp3Search::FetchFailed(THTTPGet* sender) {
+void TMp3Search::FetchFailed(TPageFetch* sender) {
     // A site that cannot be reached at all is named so, whatever the connection said.
     if (sender == Getter.get()) {
         const std::string& failure = sender->LastFailure;

@@ -8,13 +8,15 @@
 
 #include "core/uScramble.h"
 
-class THTTPGet;
+class TPageFetch;
 class TSearchManager;
 class TStringList;
+class TTransferEngine;
 
 // One search site: turns a key into the address of the site's result page, fetches it with
 // its own getter, scrapes it and reports each file found. The derived classes know their
-// sites' pages; this base holds what they share.
+// sites' pages; this base holds what they share. Each search is its own: a new one (or
+// Abort) ends everything the last one still fetches, and nothing of it is reported after.
 class TMp3Search {
 public:
     using TEngineEvent = std::function<void(const std::string& engineKey)>;
@@ -31,11 +33,11 @@ public:
     TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix);
     TMp3Search(const TMp3Search&) = delete;
     TMp3Search& operator=(const TMp3Search&) = delete;
-    // Frees the getter, which aborts a fetch in flight.
+    // Frees the getter, which ends a fetch in flight.
     virtual ~TMp3Search();
 
     std::string EngineKey;
-    std::unique_ptr<THTTPGet> Getter;
+    std::unique_ptr<TPageFetch> Getter; // the result page's
     std::string UrlPrefix;
     std::string UrlSuffix;
     TEngineEvent OnEngineError;
@@ -44,19 +46,24 @@ public:
     // Why the last search's result page did not come ("unreachable", "HTTP 503" ...); empty
     // when it came.
     std::string Problem;
+    // The site answered its last result page from this machine or the local network: the
+    // pages and files it names may lie there too.
+    bool SiteIsLocal = false;
 
     // Scrapes a result page, reporting each file found. The base finds nothing.
     virtual void ParseResults(const std::string& page);
     // A getter delivered a page: parse it, then report the engine's end.
-    virtual void PageReceived(THTTPGet* sender, const std::string& data);
-    // Fetches UrlPrefix + key + UrlSuffix; the key goes in as given.
+    virtual void PageReceived(TPageFetch* sender, const std::string& data);
+    // Fetches UrlPrefix + key + UrlSuffix, the key percent-encoded so that the site reads it
+    // whole, after ending what an earlier search still fetches.
     virtual void Search(const std::string& key);
-    // Stops the result-page fetch only.
-    void Abort();
-    void FetchFailed(THTTPGet* sender);
+    // Ends the search: the result-page fetch fails ("cancelled"), and nothing else of the
+    // search is fetched or reported.
+    virtual void Abort();
+    void FetchFailed(TPageFetch* sender);
 
     // Takes what a fetch of the result page answered: an error status is the engine's problem.
-    void NoteAnswer(const THTTPGet* sender);
+    void NoteAnswer(const TPageFetch* sender);
 
     // The scheme ("http://" or "https://") and the host of UrlPrefix, with or without a
     // trailing "/".
@@ -90,11 +97,15 @@ protected:
         size_t m_left;
     };
 
-    // Binds a getter's outcome to this engine: a failure to FetchFailed, a page to the
-    // PageReceived of the engine's own class.
-    void BindGetter(THTTPGet& getter);
+    // A getter on this engine's transfers, its outcome bound to it: a failure to
+    // FetchFailed, a page to the PageReceived of the engine's own class.
+    std::unique_ptr<TPageFetch> MakeGetter();
     void ReportResult(const std::string& title, const std::string& url);
     void ReportComplete();
+
+private:
+    // The engine's own requests share one thread, started with the first.
+    std::shared_ptr<TTransferEngine> m_transfers;
 };
 
 // The engine class an address prefix selects: "muzz", "emp3finder", "mp3search", tested in

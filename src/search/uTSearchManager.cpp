@@ -57,6 +57,9 @@ void TSearchManager::Stop() {
 
 void TSearchManager::StartNext() {
     for (int started = 0; started < StartsPerTick; ++started) {
+        // Idle means idle: with nothing left to start, the timer rests until a search.
+        if (Pending.Count() == 0)
+            Timer->stop();
         if (Running.Count() >= MaxRunning || Pending.Count() == 0)
             return;
         const std::string key = Pending.Strings(0);
@@ -71,6 +74,11 @@ void TSearchManager::StartNext() {
 std::string TSearchManager::EngineProblem(const std::string& engineKey) const {
     const TMp3Search* engine = EngineOf(engineKey);
     return engine == nullptr ? std::string() : engine->Problem;
+}
+
+bool TSearchManager::SiteIsLocal(const std::string& engineKey) const {
+    const TMp3Search* engine = EngineOf(engineKey);
+    return engine != nullptr && engine->SiteIsLocal;
 }
 
 void TSearchManager::EngineResult(const std::string& engineKey, const std::string& title, const std::string& url) {

@@ -51,6 +51,8 @@ public:
 
     // Why the engine's last search failed; empty when it did not (or there is no such engine).
     std::string EngineProblem(const std::string& engineKey) const;
+    // Whether the engine's site answered from this machine or the local network.
+    bool SiteIsLocal(const std::string& engineKey) const;
 
     void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
     void EngineFailed(const std::string& engineKey);

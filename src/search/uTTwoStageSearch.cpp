@@ -33,8 +33,19 @@ TTwoStageSearch::TTwoStageSearch(std::string engineKey, std::string urlPrefix, s
     : TMp3Search(std::move(engineKey), std::move(urlPrefix), std::move(urlSuffix)), m_markers(markers) {}
 
 void TTwoStageSearch::Search(const std::string& key) {
-    DetailStage = false;
+    DropDetails();
     TMp3Search::Search(key);
+}
+
+void TTwoStageSearch::Abort() {
+    DropDetails();
+    TMp3Search::Abort();
+}
+
+void TTwoStageSearch::DropDetails() {
+    DetailStage = false;
+    PendingDetails.Clear();
+    DetailGetter.reset();
 }
 
 void TTwoStageSearch::ParseResults(const std::string& page) {
@@ -56,16 +67,16 @@ void TTwoStageSearch::ParseResults(const std::string& page) {
     }
 }
 
-void TTwoStageSearch::PageReceived(THTTPGet* sender, const std::string& data) {
-    // Which getter delivered tells the page's kind. A detail page of an earlier search that
-    // arrives after a new search started must not be read as the new result page, nor the
-    // new result page as a detail page.
+void TTwoStageSearch::PageReceived(TPageFetch* sender, const std::string& data) {
+    // Which getter delivered tells the page's kind.
     if (sender == Getter.get()) {
         NoteAnswer(sender);
         ParseResults(data);
         DetailStage = true;
-    } else {
+    } else if (sender == DetailGetter.get()) {
         ParseDetailPage(data);
+    } else {
+        return; // a getter this search no longer has
     }
     if (PendingDetails.Count() > 0)
         FetchNextDetail();
@@ -74,25 +85,14 @@ void TTwoStageSearch::PageReceived(THTTPGet* sender, const std::string& data) {
 }
 
 void TTwoStageSearch::FetchNextDetail() {
-    FreeIdleDetailFetchers();
     const std::string address = PendingDetails.Strings(0);
     PendingDetails.Delete(0);
-    auto getter = std::make_unique<THTTPGet>();
-    BindGetter(*getter);
-    getter->URL = address;
-    THTTPGet& started = *getter;
-    DetailFetchers.Add(address, std::move(getter));
-    started.Fetch();
-}
-
-// A finished detail getter is of no further use; without this the list would grow by one
-// getter per detail page for the life of the program. The getter whose page is being
-// handled is still busy, so it is never freed from under its own report.
-void TTwoStageSearch::FreeIdleDetailFetchers() {
-    for (int i = DetailFetchers.Count() - 1; i >= 0; --i) {
-        if (!DetailFetchers.Objects(i)->Busy())
-            DetailFetchers.Delete(i);
-    }
+    if (!DetailGetter)
+        DetailGetter = MakeGetter();
+    // A detail page is fetched by the program itself, where the result page says: never on
+    // the local network unless the site itself is there.
+    DetailGetter->PublicOnly = !SiteIsLocal;
+    DetailGetter->Fetch(address);
 }
 
 void TTwoStageSearch::ParseDetailPage(const std::string& page) {

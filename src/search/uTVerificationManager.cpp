@@ -20,12 +20,14 @@ TVerificationManager::~TVerificationManager() {
     Running.Clear();
 }
 
-void TVerificationManager::Add(const std::string& url) {
+void TVerificationManager::Add(const std::string& url, bool mayBeLocal) {
     if (!m_roundOpen) {
         ++m_round;
         m_roundOpen = true;
     }
     Pending.Add(url);
+    if (mayBeLocal)
+        m_mayBeLocal.insert(url);
 }
 
 void TVerificationManager::Activate() {
@@ -37,6 +39,7 @@ void TVerificationManager::Stop() {
     m_roundOpen = false;
     Timer->stop();
     Pending.Clear();
+    m_mayBeLocal.clear();
     for (const auto& entry : Running.Entries()) {
         if (entry.Object->IsRunning())
             entry.Object->Stop();
@@ -52,6 +55,9 @@ void TVerificationManager::PurgeFinished() {
 
 void TVerificationManager::TimerTick() {
     PurgeFinished();
+    // Idle means idle: nothing queued and nothing running, the timer rests until links come.
+    if (Pending.Count() == 0 && Running.Count() == 0)
+        Timer->stop();
     // Pending is walked from the top; a link whose host has had its starts this tick waits
     // for the next one, and the links behind it of other hosts go ahead.
     std::unordered_map<std::string, int> startsOnHost;
@@ -70,6 +76,7 @@ void TVerificationManager::TimerTick() {
 
 void TVerificationManager::StartCheck(const std::string& url) {
     auto check = std::make_unique<TCheckFile>(url, CheckConnectTimeoutMs, CheckStallTimeoutMs, m_engine);
+    check->Worker->PublicOnly = m_mayBeLocal.erase(url) == 0;
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
     const TLifelineRef alive = m_alive;

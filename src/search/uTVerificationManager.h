@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
@@ -43,7 +44,9 @@ public:
     std::function<void(const std::string& url, const std::string& reason)> OnLinkFailed;
     std::function<void(const std::string& url, int64_t size)> OnLinkVerified;
 
-    void Add(const std::string& url);
+    // `mayBeLocal`: the link may lie on this machine or the local network (its site does);
+    // other links found there are not checked ("private address, not checked").
+    void Add(const std::string& url, bool mayBeLocal = false);
     void Activate();
     // Stops the timer, drops the queue and stops running checks. A check that already had
     // its answer has reported it; one stopped before that reports failure, unless links were
@@ -60,6 +63,7 @@ public:
 
 private:
     void StartCheck(const std::string& url);
+    std::unordered_set<std::string> m_mayBeLocal; // queued links allowed on the local network
     int m_round = 0;          // counts the rounds of checks: a round begins at the first Add after a Stop
     bool m_roundOpen = false; // an Add has begun the current round
     std::shared_ptr<TTransferEngine> m_engine; // the checks' requests share its thread

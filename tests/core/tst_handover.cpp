@@ -17,7 +17,6 @@ class TestHandOver : public QObject {
 private slots:
     void callsFromEachThreadArriveInOrder();
     void callOfAGoneOwnerIsDropped();
-    void handOverAndWaitRunsOnTheGuiThread();
     void callsBehindAnInnerEventLoopStillRun();
     void aFloodOfCallsLeavesRoomForTimers();
 };
@@ -53,23 +52,6 @@ void TestHandOver::callOfAGoneOwnerIsDropped() {
     }).join();
     owner.reset();
     QTRY_COMPARE(ran, 10);
-}
-
-void TestHandOver::handOverAndWaitRunsOnTheGuiThread() {
-    const TLifeline owner = MakeLifeline();
-    QThread* ranOn = nullptr;
-    HandOverAndWait(owner, [&ranOn] { ranOn = QThread::currentThread(); });
-    QCOMPARE(ranOn, QCoreApplication::instance()->thread()); // at once, no event loop
-
-    ranOn = nullptr;
-    std::atomic<bool> returned = false;
-    std::thread worker([&] {
-        HandOverAndWait(owner, [&ranOn] { ranOn = QThread::currentThread(); });
-        // The call has run by the time the worker goes on.
-        returned = ranOn == QCoreApplication::instance()->thread();
-    });
-    QTRY_VERIFY(returned);
-    worker.join();
 }
 
 void TestHandOver::callsBehindAnInnerEventLoopStillRun() {

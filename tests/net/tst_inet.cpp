@@ -125,6 +125,8 @@ class TestInet : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void localNetworkAddresses_data();
+    void localNetworkAddresses();
     void addressSplit_data();
     void addressSplit();
     void completeAnswerStreamsBlocksInOrder();
@@ -652,6 +654,24 @@ void TestInet::authorityBundleVariables() {
     else
         QCOMPARE(run.recorder.Events(),
                  (QStringList{"error " + QString::number(kErrorCertificateUntrusted), "failed"}));
+}
+
+void TestInet::localNetworkAddresses_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("local");
+    for (const char* local : {"127.0.0.1", "127.9.9.9", "10.1.2.3", "172.16.0.1", "172.31.255.255", "192.168.1.1",
+                              "169.254.169.254", "0.0.0.0", "::1", "::", "fd00::1", "fc12::3", "fe80::1",
+                              "::ffff:192.168.0.1"})
+        QTest::newRow(local) << local << true;
+    for (const char* open : {"8.8.8.8", "172.32.0.1", "172.15.255.255", "192.169.0.1", "11.0.0.1", "2001:db8::1",
+                             "::ffff:8.8.8.8", "not an address", ""})
+        QTest::newRow(open) << open << false;
+}
+
+void TestInet::localNetworkAddresses() {
+    QFETCH(QString, address);
+    QFETCH(bool, local);
+    QCOMPARE(IsLocalNetworkAddress(address.toStdString()), local);
 }
 
 QTEST_GUILESS_MAIN(TestInet)

@@ -1,7 +1,7 @@
 
 #include <QTest>
 
-#include "net/HTTPGet.h"
+#include "net/uPageFetch.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMp3Search.h"
@@ -45,7 +45,7 @@ private slots:
     void resultPagesFillPendingDetails();
     void detailPagesReportEachDownloadAnchor();
     void detailPageWithoutTitleMarker();
-    void lateDetailPageIsNotTakenForTheResultPage();
+    void lateDetailPageOfAnEarlierSearchIsDropped();
     void everyRecordOfALongPageCounts_data();
     void everyRecordOfALongPageCounts();
     void overlappingLinksYieldNoMoreThanThePage();
@@ -232,7 +232,7 @@ void TestParsers::detailPageWithoutTitleMarker() {
     QCOMPARE(captured.results, QStringList{"f:  | http://d.test/a.mp3"});
 }
 
-void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
+void TestParsers::lateDetailPageOfAnEarlierSearchIsDropped() {
     TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "");
     Captured captured;
     captured.Attach(finder);
@@ -240,16 +240,18 @@ void TestParsers::lateDetailPageIsNotTakenForTheResultPage() {
     finder.OnEngineComplete = [&](const std::string&) { ++completions; };
     finder.Search("new");
     finder.Abort();
-    // A detail page of the search before arrives first, from its own getter.
-    THTTPGet oldDetailGetter;
+    // A detail page of the search before arrives first, from a getter this search has not:
+    // neither its songs nor its end count for this search.
+    TPageFetch oldDetailGetter;
     finder.PageReceived(&oldDetailGetter, "<a href=\"#\"><b>Song:</b> Old - One</a>"
                                           "<a href=\"http://d.test/old.mp3\">Right mouse click here</a>");
-    QCOMPARE(captured.results, QStringList{"f: Old - One | http://d.test/old.mp3"});
+    QVERIFY(captured.results.isEmpty());
+    QCOMPARE(completions, 0);
     QVERIFY(!finder.DetailStage);
     // The new result page is still read as one.
     finder.PageReceived(finder.Getter.get(), "<a href=\"other.aspx\">no details</a>");
     QVERIFY(finder.DetailStage);
-    QCOMPARE(completions, 2);
+    QCOMPARE(completions, 1);
 }
 
 void TestParsers::everyRecordOfALongPageCounts_data() {

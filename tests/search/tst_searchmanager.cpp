@@ -107,8 +107,11 @@ void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
     QCOMPARE(m_log, (QStringList{"search a blue", "search b blue", "search c blue"}));
     a->Finish();
     QCOMPARE(m_log.size(), 3); // the freed place is taken on the next tick
+    QVERIFY(m_manager->Timer->isActive()); // "d" still waits for its start
     m_manager->StartNext();
     QCOMPARE(m_log.last(), QStringLiteral("search d blue"));
+    m_manager->StartNext();
+    QVERIFY(!m_manager->Timer->isActive()); // nothing left to start: the timer rests
 }
 
 void TestSearchManager::resultsDoneAndSearchDoneInOrder() {
@@ -122,7 +125,7 @@ void TestSearchManager::resultsDoneAndSearchDoneInOrder() {
     a->Finish(); // a repeated end is ignored
     b->Finish();
     QCOMPARE(m_receiver.events, (QStringList{"result a x", "result b y", "done a", "done b", "search done"}));
-    QVERIFY(m_manager->Timer->isActive()); // only Stop turns the timer off
+    QTRY_VERIFY(!m_manager->Timer->isActive()); // then idle: no wake-ups
 }
 
 void TestSearchManager::failureCountsAsTheEnginesEnd() {

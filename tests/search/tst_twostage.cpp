@@ -28,8 +28,9 @@ private slots:
     void initTestCase();
     void detailPagesAreFetchedOneByOneInPageOrder();
     void resultPageWithoutDetailsCompletesAtOnce();
-    void failedDetailKeepsTheRestForTheNextSearch();
-    void abortStopsOnlyTheResultPage();
+    void failedDetailEndsTheSearch();
+    void aCancelledSearchsDetailsNeverReachTheNext();
+    void abortEndsTheResultPageFetch();
     void oneStageEngineReportsAndCompletes();
     void keyGoesOnTheWireEncoded();
 
@@ -73,7 +74,7 @@ void TestTwoStage::resultPageWithoutDetailsCompletesAtOnce() {
     QCOMPARE(m_server->RequestCount(), before + 1);
 }
 
-void TestTwoStage::failedDetailKeepsTheRestForTheNextSearch() {
+void TestTwoStage::failedDetailEndsTheSearch() {
     TSearchMp3Finder finder("f", "http://f3.test/emp3finder?q=", "");
     Outcome outcome;
     outcome.Attach(finder);
@@ -88,17 +89,47 @@ void TestTwoStage::failedDetailKeepsTheRestForTheNextSearch() {
     finder.Search("first");
     QTRY_VERIFY(outcome.Ended());
     QCOMPARE(outcome.events, (QStringList{"result One http://dl.test/1.mp3", "error"}));
-    QCOMPARE(finder.PendingDetails.Lines(), std::vector<std::string>{"http://f3.test/ok3?dsong.aspx?id="});
 
-    // The next search fetches what was left first, and reports it in that search.
+    // The next search is its own: what the first left is not fetched for it.
     m_server->Serve("f3.test/emp3finder?q=second", TScriptedResponse::Ok("<html>no links</html>"));
     outcome.events.clear();
+    const size_t before = m_server->RequestCount();
     finder.Search("second");
     QTRY_VERIFY(outcome.Ended());
-    QCOMPARE(outcome.events, (QStringList{"result Three http://dl.test/3.mp3", "complete"}));
+    QCOMPARE(outcome.events, QStringList{"complete"});
+    QCOMPARE(m_server->RequestCount(), before + 1);
 }
 
-void TestTwoStage::abortStopsOnlyTheResultPage() {
+void TestTwoStage::aCancelledSearchsDetailsNeverReachTheNext() {
+    // The first search's detail page is held by the server until the second search runs.
+    TSearchMp3Finder finder("f", "http://f5.test/emp3finder?q=", "");
+    Outcome outcome;
+    outcome.Attach(finder);
+    m_server->Serve("f5.test/emp3finder?q=old", TScriptedResponse::Ok("<a href=\"old1?dsong.aspx?id=\">1</a>"
+                                                                       "<a href=\"old2?dsong.aspx?id=\">2</a>"));
+    TScriptedResponse held = TScriptedResponse::Ok(Detail("Old - One", "http://dl.test/old1.mp3"));
+    held.Gate = std::make_shared<TGate>();
+    m_server->Serve("f5.test/old1?dsong.aspx?id=", held);
+    m_server->Serve("f5.test/old2?dsong.aspx?id=", TScriptedResponse::Ok(Detail("Old - Two", "http://dl.test/old2.mp3")));
+    TScriptedResponse newPage = TScriptedResponse::Ok("<a href=\"new1?dsong.aspx?id=\">1</a>");
+    newPage.Gate = std::make_shared<TGate>();
+    m_server->Serve("f5.test/emp3finder?q=new", newPage);
+    m_server->Serve("f5.test/new1?dsong.aspx?id=", TScriptedResponse::Ok(Detail("New - One", "http://dl.test/new1.mp3")));
+    finder.Search("old");
+    QTRY_COMPARE(held.Gate->Arrivals(), size_t(1)); // the result page was read, its first detail asked for
+    finder.Abort();
+    finder.Search("new");
+    QTRY_COMPARE(newPage.Gate->Arrivals(), size_t(1));
+    // The old detail page answers before the new result page does.
+    held.Gate->Open();
+    QTRY_COMPARE(m_server->AnswersSent(), m_server->RequestCount() - 1);
+    newPage.Gate->Open();
+    QTRY_VERIFY(outcome.events.contains("complete"));
+    QCOMPARE(outcome.events, (QStringList{"result New - One http://dl.test/new1.mp3", "complete"}));
+    QCOMPARE(finder.PendingDetails.Count(), 0);
+}
+
+void TestTwoStage::abortEndsTheResultPageFetch() {
     TScriptedResponse stalled = TScriptedResponse::Ok("late");
     stalled.StallBeforeAnswer = true;
     m_server->Serve("f4.test/emp3finder?q=s", stalled);
@@ -127,10 +158,13 @@ void TestTwoStage::keyGoesOnTheWireEncoded() {
     Outcome outcome;
     outcome.Attach(muzz);
     const size_t before = m_server->RequestCount();
-    muzz.Search("blue harbour \xE9t\xE9");
+    // The key's own "&", "#", "+", "=", "%" and "/" reach the site as the key's, not the
+    // query's; the prefix and suffix stay as they are.
+    muzz.Search("Simon & Garfunkel #1 C++ a=b 100% AC/DC \xE9t\xE9");
     QTRY_VERIFY(outcome.Ended());
     const TRecordedRequest request = m_server->Requests().at(before);
-    QVERIFY2(request.RequestLine.find("/find?q=blue%20harbour%20%E9t%E9&x=1 HTTP/1.0") != std::string::npos,
+    QVERIFY2(request.RequestLine.find("/find?q=Simon%20%26%20Garfunkel%20%231%20C%2B%2B%20a%3Db%20100%25%20AC%2FDC%20"
+                                      "%E9t%E9&x=1 HTTP/1.0") != std::string::npos,
              request.RequestLine.c_str());
     QCOMPARE(outcome.events, QStringList{"complete"}); // a 404 page is a page without results
 }

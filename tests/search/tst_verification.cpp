@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,8 @@ private slots:
     void checkStoppedBeforeItsAnswerReportsFailure();
     void lateOutcomeOfAnEarlierRoundIsDropped();
     void destroyingTheManagerEndsChecksWithoutWaiting();
+    void linksIntoTheLocalNetworkAreNotChecked_data();
+    void linksIntoTheLocalNetworkAreNotChecked();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -83,6 +86,7 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
     manager.Activate();
     QTRY_COMPARE(reports.events, QStringList{outcome});
     QTRY_COMPARE(manager.Running.Count(), 0); // purged on a later tick
+    QTRY_VERIFY(!manager.Timer->isActive());  // then idle: no wake-ups
 }
 
 void TestVerification::checkReadsNoBody() {
@@ -222,6 +226,37 @@ void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {
     manager.reset();
     QVERIFY(DrainHandOvers());
     QVERIFY(reports.events.isEmpty());
+}
+
+void TestVerification::linksIntoTheLocalNetworkAreNotChecked_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("siteIsLocal");
+    QTest::newRow("loopback") << "http://127.0.0.1/admin" << false;
+    QTest::newRow("router, by a redirect") << "http://public.test/r.mp3" << false;
+    QTest::newRow("link-local") << "http://169.254.1.1/x" << false;
+    // A site that is itself on the local network may name files there: they are tried.
+    QTest::newRow("from a local site") << "http://127.0.0.1/admin" << true;
+}
+
+void TestVerification::linksIntoTheLocalNetworkAreNotChecked() {
+    QFETCH(QString, link);
+    QFETCH(bool, siteIsLocal);
+    // These addresses are reached straight, not through the test's proxy: as a user's
+    // router would be. Nothing listens on their port 80 here.
+    ::setenv("no_proxy", "127.0.0.1,169.254.1.1,192.168.1.1", 1);
+    const auto restore = qScopeGuard([] { ::unsetenv("no_proxy"); });
+    m_server->Redirect("public.test/r.mp3", "http://192.168.1.1/admin");
+    TVerificationManager manager(5, 1, 20);
+    Reports reports;
+    reports.Attach(manager);
+    manager.Add(link.toStdString(), siteIsLocal);
+    manager.TimerTick();
+    QTRY_COMPARE_WITH_TIMEOUT(reports.events.size(), 1, 60000);
+    const QString refused = "failed " + link + " (private address, not checked)";
+    if (siteIsLocal)
+        QVERIFY2(reports.events.first() != refused, qPrintable(reports.events.first()));
+    else
+        QCOMPARE(reports.events.first(), refused);
 }
 
 QTEST_GUILESS_MAIN(TestVerification)
