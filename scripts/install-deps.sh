@@ -10,9 +10,10 @@ packages=(
     libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev
     # run: the authorities https certificates are checked against, icons, audio playback
     ca-certificates adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
-    # tests: the window smoke test, the fetch comparison of the benchmarks, the end-to-end
-    # window test (accessibility bus, its Python bindings, screenshots on failure)
-    xvfb xdotool curl
+    # tests: the window smoke test (and a window manager for it), the fetch comparison of the
+    # benchmarks, the end-to-end window test (accessibility bus, its Python bindings,
+    # screenshots on failure)
+    xvfb xdotool openbox curl
     python3-pyatspi at-spi2-core dbus imagemagick
 )
 

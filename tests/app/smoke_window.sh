@@ -3,14 +3,18 @@
 #  - a first start creates both default folders, shows the splash and, once it is clicked,
 #    the main window "Orvalo";
 #  - a second start shows its notice, touches no file and ends once the notice is closed;
-#  - a termination signal closes the window and the settings are saved on the way out.
+#  - a termination signal closes the window and the settings are saved on the way out;
+#  - under a window manager that draws frames, the window comes back where it was left, start
+#    after start.
 set -euo pipefail
 binary=$1
 work=$(mktemp -d)
 xvfb_pid=""
 orvalo_pid=""
+wm_pid=""
 cleanup() {
     [ -n "$orvalo_pid" ] && kill -9 "$orvalo_pid" 2>/dev/null || true
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -40,6 +44,34 @@ wait_for_windows() { # count, seconds
 }
 
 window_width() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p'; }
+window_position() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Position: \([0-9-]*,[0-9-]*\).*/\1/p'; }
+
+# The main window of the running program, once the splash (if any) is clicked away.
+main_window() {
+    local found=""
+    for _ in $(seq 300); do
+        for window in $(xdotool search --onlyvisible --name '^Orvalo$' 2>/dev/null); do
+            local width
+            width=$(window_width "$window")
+            if [ "$width" = 285 ]; then
+                xdotool mousemove --window "$window" 140 60 click 1 2>/dev/null || true
+            elif [ -n "$width" ] && [ "$width" -ge 640 ]; then
+                found=$window
+            fi
+        done
+        [ -n "$found" ] && break
+        sleep 0.1
+    done
+    echo "$found"
+}
+
+stop_program() {
+    kill -TERM "$orvalo_pid"
+    for _ in $(seq 300); do kill -0 "$orvalo_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$orvalo_pid" 2>/dev/null && fail "the program did not close on SIGTERM"
+    wait "$orvalo_pid" || fail "the program ended with an error"
+    orvalo_pid=""
+}
 
 "$work/app/orvalo" &
 orvalo_pid=$!
@@ -91,3 +123,25 @@ grep -q "^IncompleteDir=$work/app/Incomplete$" "$settings" || fail "incomplete f
 grep -q "^ClearDownloadsWhenComplete=0$" "$settings" || fail "flag not saved"
 [ -f "$work/app/data/SearchKeys.txt" ] || fail "history not saved"
 echo "close: settings and history saved"
+
+# A window manager draws a title bar around the window: a place saved without the frame and
+# put back as the frame's would move the window down by a title bar at every start.
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+places=()
+for start in 1 2 3; do
+    "$work/app/orvalo" &
+    orvalo_pid=$!
+    main=$(main_window)
+    [ -n "$main" ] || fail "start $start under a window manager: no main window"
+    # The window manager places the first start; let it settle before reading the place.
+    for _ in $(seq 20); do
+        place=$(window_position "$main")
+        sleep 0.1
+        [ "$place" = "$(window_position "$main")" ] && break
+    done
+    places+=("$place")
+    stop_program
+done
+[ "${places[1]}" = "${places[2]}" ] || fail "the window moved from ${places[1]} to ${places[2]} between two starts"
+echo "under a window manager: back at ${places[2]} start after start"
