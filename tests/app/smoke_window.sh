@@ -129,7 +129,7 @@ echo "close: settings and history saved"
 openbox >/dev/null 2>&1 &
 wm_pid=$!
 places=()
-for start in 1 2 3; do
+for start in 1 2 3 4 5; do
     "$work/app/orvalo" &
     orvalo_pid=$!
     main=$(main_window)
@@ -143,5 +143,8 @@ for start in 1 2 3; do
     places+=("$place")
     stop_program
 done
-[ "${places[1]}" = "${places[2]}" ] || fail "the window moved from ${places[1]} to ${places[2]} between two starts"
-echo "under a window manager: back at ${places[2]} start after start"
+# The first start comes back from a place saved without a window manager.
+for start in 2 3 4; do
+    [ "${places[$start]}" = "${places[1]}" ] || fail "the window moved start after start: ${places[*]}"
+done
+echo "under a window manager: back at ${places[1]} start after start"
