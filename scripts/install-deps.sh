@@ -7,7 +7,7 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
-    libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev
+    libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev libmpg123-dev
     # run: the authorities https certificates are checked against, icons, audio playback
     ca-certificates adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
     # tests: the window smoke test (and a window manager for it), the fetch comparison of the

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include "cli/uCliCheck.h"
 #include "cli/uCliDownload.h"
 #include "cli/uCliSearch.h"
 #include "core/uProcessLimits.h"
@@ -36,7 +37,7 @@ const char* const kUsage =
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
     "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] URL [--or URL]...\n"
     "      Downloads each address with the program's download manager: written into the\n"
-    "      incomplete folder, then copied under a free name into the download folder\n"
+    "      incomplete folder, then moved under a free name into the download folder\n"
     "      (defaults: the program's settings). The file is named NAME, or after the\n"
     "      address's last path segment, made safe to use as a file name. Shows a progress\n"
     "      bar per file on standard error when that is a terminal, and prints one line per\n"
@@ -46,6 +47,15 @@ const char* const kUsage =
     "      URL --or URL2 --or URL3 names one file at three addresses: when one fails, the\n"
     "      next is tried, and the file fails only when every one did.\n"
     "      Exits 0 when every download completed, 1 otherwise.\n"
+    "  orvalo-cli check FILE|FOLDER...\n"
+    "      Tells what each file really holds (a folder: every plain file below it), one\n"
+    "      line each:\n"
+    "        path<TAB>kind<TAB>verdict\n"
+    "      kind: mp3, cut (fewer frames than its header promises), mpeg-audio (Layer I\n"
+    "      or II), html, empty, data, not-a-file, too-large or unreadable; the verdict as\n"
+    "      the window says it (\"MP3, 128 kbps, 3:25\", \"Cut short: 1:42 of 3:25\" ...).\n"
+    "      Exits 0 when every file is a whole MP3, 1 when some is not, 2 when a path cannot\n"
+    "      be read.\n"
     "  orvalo-cli scramble FILE\n"
     "  orvalo-cli unscramble FILE\n"
     "      Writes the file's bytes, scrambled or unscrambled with the program's key, to\n"
@@ -158,6 +168,11 @@ int main(int argc, char** argv) {
         return Search(args);
     if (command == "download")
         return Download(args);
+    if (command == "check") {
+        if (args.empty())
+            return UsageError("check needs at least one FILE or FOLDER");
+        return RunCliCheck(args);
+    }
     if (command == "scramble" || command == "unscramble")
         return Transcode(args, command == "scramble");
     return UsageError("unknown command: " + command);

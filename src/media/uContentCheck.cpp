@@ -1,150 +1,356 @@
 #include "media/uContentCheck.h"
 
 #include <fcntl.h>
+#include <mpg123.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <mutex>
+#include <string_view>
 
 #include <QByteArray>
 #include <QMimeDatabase>
 
 #include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
-#include <taglib/tiostream.h>
+#include <taglib/taglib.h>
+#include <taglib/tbytevectorstream.h>
 
 namespace {
 
-// A tag holding a large picture is read only in part: its text frames come first in
-// practice, and the rest of the budget stays for finding the audio behind it.
-constexpr unsigned long kLargestRead = 64 * 1024;
 // Enough of the start for the desktop's content rules to recognise a web page.
-constexpr unsigned long kSniffBytes = 4096;
+constexpr size_t kSniffBytes = 4096;
+// The end of a file, where an ID3v1 tag, an APE tag or an ID3v2 tag written last stands.
+constexpr int64_t kTailBytes = 64 * 1024;
+// A run of frames shorter than this is no audio: random bytes and other formats hold a frame
+// header here and there, never this many one right after the other.
+constexpr int64_t kMinRunFrames = 6;
+// The frames an info header may promise beyond those there are (the encoder's own
+// rounding) before a file counts as cut short.
+constexpr int64_t kCutToleranceFrames = 2;
+// A quick look reads this many frames: the info header, or a first bit rate, lies in them.
+constexpr int kHeaderFrames = 3;
+// Junk a song may have before its audio (a half-written file, another program's data); past
+// this much without a run of frames, a file holds none.
+constexpr off_t kMostJunkBeforeAudio = 1 << 20;
 
-// The check never changes a file: whatever would write does nothing.
-class TReadOnlyStream : public TagLib::IOStream {
-public:
-    void writeBlock(const TagLib::ByteVector&) override {}
-    void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
-    void removeBlock(unsigned long, unsigned long) override {}
-    bool readOnly() const override { return true; }
-    void truncate(long) override {}
-};
-
-// A file read with pread: no buffering, so every byte read is a byte asked for.
-class TReadOnlyFile : public TReadOnlyStream {
-public:
-    TReadOnlyFile(std::string path, int fd, long length)
-        : m_path(std::move(path)), m_fd(fd), m_length(length) {}
-    TReadOnlyFile(const TReadOnlyFile&) = delete;
-    TReadOnlyFile& operator=(const TReadOnlyFile&) = delete;
-    ~TReadOnlyFile() override { ::close(m_fd); }
-
-    TagLib::FileName name() const override { return m_path.c_str(); }
-    TagLib::ByteVector readBlock(unsigned long length) override;
-    bool isOpen() const override { return true; }
-    void seek(long offset, Position p = Beginning) override;
-    long tell() const override { return m_position; }
-    long length() override { return m_length; }
-
-private:
-    const std::string m_path;
-    const int m_fd;
-    const long m_length; // as it was when opened: a file still growing is read as it was
-    long m_position = 0;
-};
-
-TagLib::ByteVector TReadOnlyFile::readBlock(unsigned long length) {
-    const long left = std::max(0L, m_length - m_position);
-    TagLib::ByteVector block(static_cast<unsigned int>(std::min<unsigned long>(length, left)));
-    unsigned int done = 0;
-    while (done < block.size()) {
-        const ssize_t n =
-            ::pread(m_fd, block.data() + done, block.size() - done, m_position + done);
+// Reads `size` bytes at `offset`, fewer at the end of the file.
+std::string ReadAt(int fd, int64_t offset, int64_t size) {
+    std::string bytes(static_cast<size_t>(std::max<int64_t>(size, 0)), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
-        done += static_cast<unsigned int>(n);
+        done += static_cast<size_t>(n);
     }
-    block.resize(done);
-    m_position += done;
-    return block;
+    bytes.resize(done);
+    return bytes;
 }
 
-void TReadOnlyFile::seek(long offset, Position p) {
-    const long base = p == Beginning ? 0 : p == Current ? m_position : m_length;
-    m_position = std::max(0L, base + offset);
-}
-
-// Lets through at most kContentReadBudget bytes of the stream beneath, and at most
-// kLargestRead at a time; past the budget the stream reads as if it ended. Its length stays
-// the real one, so the audio's length still comes out right.
-class TReadBudget : public TReadOnlyStream {
-public:
-    explicit TReadBudget(TagLib::IOStream& source) : m_source(source) {}
-
-    TagLib::FileName name() const override { return m_source.name(); }
-    TagLib::ByteVector readBlock(unsigned long length) override;
-    bool isOpen() const override { return m_source.isOpen(); }
-    void seek(long offset, Position p = Beginning) override { m_source.seek(offset, p); }
-    long tell() const override { return m_source.tell(); }
-    long length() override { return m_source.length(); }
-
-private:
-    TagLib::IOStream& m_source;
-    int64_t m_left = kContentReadBudget;
-};
-
-TagLib::ByteVector TReadBudget::readBlock(unsigned long length) {
-    const auto allowed = std::min<int64_t>(
-        {static_cast<int64_t>(length), static_cast<int64_t>(kLargestRead), m_left});
-    if (allowed <= 0)
-        return {};
-    TagLib::ByteVector block = m_source.readBlock(static_cast<unsigned long>(allowed));
-    m_left -= block.size();
-    return block;
-}
-
-TContentKind KindOfNonAudio(const TagLib::ByteVector& head) {
-    if (head.isEmpty())
+TContentKind KindOfNonAudio(const std::string& head) {
+    if (head.empty())
         return TContentKind::Empty;
+    // A tag or a frame header first: what songs start with, no web page.
+    const auto byte = [&head](size_t i) { return i < head.size() ? static_cast<unsigned char>(head[i]) : 0; };
+    if (head.compare(0, 3, "ID3") == 0 || (byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0))
+        return TContentKind::UnknownData;
     // Qt's copy of the desktop's content rules; it is safe to share between threads.
-    const QMimeType type = QMimeDatabase().mimeTypeForData(QByteArray(head.data(), head.size()));
+    const QMimeType type = QMimeDatabase().mimeTypeForData(QByteArray::fromStdString(head));
     if (type.inherits(QStringLiteral("text/html")) ||
         type.inherits(QStringLiteral("application/xhtml+xml")))
         return TContentKind::HtmlPage;
     return TContentKind::UnknownData;
 }
 
+// ---- tags
+
+int64_t SyncSafe(std::string_view four) {
+    int64_t value = 0;
+    for (const char c : four) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte & 0x80)
+            return -1;
+        value = value << 7 | byte;
+    }
+    return value;
+}
+
+// The whole size of an ID3v2 tag (header, frames and footer) from its header or footer of 10
+// bytes ("ID3" or "3DI" first); 0 when these are neither.
+int64_t Id3v2Size(std::string_view ten, std::string_view mark) {
+    if (ten.size() < 10 || ten.substr(0, 3) != mark)
+        return 0;
+    const int64_t body = SyncSafe(ten.substr(6, 4));
+    if (body < 0)
+        return 0;
+    const bool footer = (static_cast<unsigned char>(ten[5]) & 0x10) != 0;
+    return 10 + body + (footer || mark == "3DI" ? 10 : 0);
+}
+
 std::string Trimmed(const TagLib::String& text) {
     return text.stripWhiteSpace().to8Bit(true);
 }
 
-void ReadAudio(TagLib::IOStream& stream, TContentVerdict& verdict) {
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance());
-    const TagLib::MPEG::Properties* audio = file.audioProperties();
-    if (!file.isValid() || audio == nullptr || audio->lengthInMilliseconds() <= 0)
+// Fills in what the tag says and the verdict does not yet.
+void TakeTexts(const TagLib::Tag* tag, TContentVerdict& verdict) {
+    if (tag == nullptr)
         return;
-    verdict.Kind = TContentKind::Mp3;
-    verdict.BitrateKbps = audio->bitrate();
-    verdict.SampleRateHz = audio->sampleRate();
-    verdict.LengthMs = audio->lengthInMilliseconds();
-    if (const TagLib::Tag* tag = file.tag()) {
-        verdict.Artist = Trimmed(tag->artist());
-        verdict.Title = Trimmed(tag->title());
-        verdict.Album = Trimmed(tag->album());
+    const auto take = [](std::string& field, const TagLib::String& text) {
+        if (field.empty())
+            field = Trimmed(text);
+    };
+    take(verdict.Artist, tag->artist());
+    take(verdict.Title, tag->title());
+    take(verdict.Album, tag->album());
+}
+
+// The tags TagLib finds in `bytes` (an ID3v2 tag at its start; APE and ID3v1 at its end).
+void ReadTagsOf(const std::string& bytes, TContentVerdict& verdict) {
+    if (bytes.empty())
+        return;
+    TagLib::ByteVectorStream stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
+#if TAGLIB_MAJOR_VERSION >= 2
+    TagLib::MPEG::File file(&stream, false);
+#else
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+#endif
+    TakeTexts(file.tag(), verdict);
+}
+
+// An ID3v2 tag is read whole, however large its pictures (up to kLargestTag), wherever it
+// stands in the file: at the start, or at the end (before an ID3v1 tag) as some taggers write it.
+void ReadTags(int fd, int64_t length, TContentVerdict& verdict) {
+    const int64_t startSize = std::min({Id3v2Size(ReadAt(fd, 0, 10), "ID3"), kLargestTag, length});
+    const std::string start = ReadAt(fd, 0, startSize);
+    const int64_t tailSize = std::min(length, kTailBytes);
+    const std::string tail = ReadAt(fd, length - tailSize, tailSize);
+    ReadTagsOf(start, verdict);
+    for (const size_t afterIt : {size_t(0), size_t(128)}) {
+        if (tail.size() < afterIt + 10)
+            continue;
+        const int64_t size = Id3v2Size(std::string_view(tail).substr(tail.size() - afterIt - 10, 10), "3DI");
+        if (size > 0 && size <= std::min(kLargestTag, length - static_cast<int64_t>(afterIt)))
+            ReadTagsOf(ReadAt(fd, length - static_cast<int64_t>(afterIt) - size, size), verdict);
     }
+    // ID3v1 and APE at the end; the tag at the start keeps its say where both speak.
+    ReadTagsOf(start + tail, verdict);
+}
+
+// ---- audio
+
+// The file's bytes as the decoder reads them: through a buffer, so that its search for
+// frames through junk, a few bytes at a time, costs no system call for each. (Not mapped
+// into memory: a file cut short meanwhile would then end the program.)
+class TFileReader {
+public:
+    TFileReader(int fd, int64_t length) : m_fd(fd), m_length(length) {}
+
+    static ssize_t Read(void* handle, void* buffer, size_t size) {
+        auto* reader = static_cast<TFileReader*>(handle);
+        auto* out = static_cast<char*>(buffer);
+        size_t done = 0;
+        while (done < size) {
+            if (reader->m_at < reader->m_bufferAt ||
+                reader->m_at >= reader->m_bufferAt + static_cast<int64_t>(reader->m_buffer.size())) {
+                if (!reader->Fill())
+                    break;
+            }
+            const auto offset = static_cast<size_t>(reader->m_at - reader->m_bufferAt);
+            const size_t count = std::min(size - done, reader->m_buffer.size() - offset);
+            std::copy_n(reader->m_buffer.data() + offset, count, out + done);
+            done += count;
+            reader->m_at += static_cast<int64_t>(count);
+        }
+        return static_cast<ssize_t>(done);
+    }
+    static off_t Seek(void* handle, off_t offset, int whence) {
+        auto* reader = static_cast<TFileReader*>(handle);
+        const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? reader->m_at : reader->m_length;
+        if (base + offset < 0)
+            return -1;
+        reader->m_at = base + offset;
+        return static_cast<off_t>(reader->m_at);
+    }
+    void Rewind() { m_at = 0; }
+
+private:
+    bool Fill() {
+        m_bufferAt = m_at;
+        m_buffer = ReadAt(m_fd, m_at, kBufferBytes);
+        return !m_buffer.empty();
+    }
+    static constexpr int64_t kBufferBytes = 256 * 1024;
+    int m_fd;
+    int64_t m_length;
+    int64_t m_at = 0;
+    int64_t m_bufferAt = 0;
+    std::string m_buffer;
+};
+
+struct TDecoderCloser {
+    void operator()(mpg123_handle* decoder) const {
+        mpg123_close(decoder);
+        mpg123_delete(decoder);
+    }
+};
+using TDecoder = std::unique_ptr<mpg123_handle, TDecoderCloser>;
+
+// libmpg123's parser over the file, reading through `reader`. With `ignoreInfoFrame` an info
+// header is read as a frame like the others, not as what the file claims.
+TDecoder OpenDecoder(TFileReader& reader, bool ignoreInfoFrame) {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+    int error = MPG123_OK;
+    TDecoder decoder(mpg123_new(nullptr, &error));
+    if (!decoder)
+        return {};
+    mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET | (ignoreInfoFrame ? MPG123_IGNORE_INFOFRAME : 0), 0);
+    // Junk before the audio (a half-written file's zeros, another program's data) is looked
+    // through, up to as much as a song may have: the frames decide, not where they begin.
+    mpg123_param(decoder.get(), MPG123_RESYNC_LIMIT, static_cast<long>(kMostJunkBeforeAudio), 0);
+    reader.Rewind();
+    if (mpg123_replace_reader_handle(decoder.get(), &TFileReader::Read, &TFileReader::Seek, nullptr) != MPG123_OK ||
+        mpg123_open_handle(decoder.get(), &reader) != MPG123_OK)
+        return {};
+    return decoder;
+}
+
+int SamplesPerFrame(const mpg123_frameinfo2& info) {
+    if (info.layer == 1)
+        return 384;
+    return info.layer == 2 || info.version == MPG123_1_0 ? 1152 : 576;
+}
+
+// What the frames of a file add up to: only runs of frames that follow one another byte for
+// byte count, long enough that no chance sync makes one.
+struct TFrames {
+    int Layer = 0;
+    long Rate = 0;
+    int64_t Frames = 0;
+    int64_t Samples = 0;
+    int64_t Bytes = 0;
+    int FirstBitrate = 0;
+    // What the decoder takes the whole to be after the first frame: from an info header
+    // when there is one, from the size and the first frame's rate otherwise.
+    int64_t ExpectedFrames = 0;
+    int64_t ExpectedSamples = 0;
+};
+
+// `audioStart`: where the audio would begin, after the tag at the start.
+TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart) {
+    TFrames found;
+    struct TRun {
+        int64_t Frames = 0, Samples = 0, Bytes = 0;
+        mpg123_frameinfo2 First{};
+    } run;
+    const auto endRun = [&] {
+        if (run.Frames >= kMinRunFrames || (frameLimit > 0 && run.Frames > 0 && found.Frames == 0)) {
+            if (found.Layer == 0) {
+                found.Layer = run.First.layer;
+                found.Rate = run.First.rate;
+                found.FirstBitrate = run.First.bitrate;
+            }
+            // Audio of another layer or rate spliced on is not counted as this song's.
+            if (run.First.layer == found.Layer && run.First.rate == found.Rate) {
+                found.Frames += run.Frames;
+                found.Samples += run.Samples;
+                found.Bytes += run.Bytes;
+            }
+        }
+        run = TRun();
+    };
+    off_t next = -1;
+    for (int read = 0; frameLimit <= 0 || read < frameLimit; ++read) {
+        const int result = mpg123_framebyframe_next(decoder);
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+            break;
+        mpg123_frameinfo2 info{};
+        if (mpg123_info2(decoder, &info) != MPG123_OK || info.framesize <= 0 || info.rate <= 0)
+            break;
+        if (read == 0) {
+            found.ExpectedFrames = mpg123_framelength(decoder);
+            found.ExpectedSamples = mpg123_length(decoder);
+        }
+        const off_t at = mpg123_framepos(decoder);
+        if (at != next || (run.Frames > 0 && (info.layer != run.First.layer || info.rate != run.First.rate)))
+            endRun();
+        if (found.Frames == 0 && run.Frames < kMinRunFrames && at > audioStart + kMostJunkBeforeAudio)
+            break;
+        if (run.Frames == 0)
+            run.First = info;
+        ++run.Frames;
+        run.Samples += SamplesPerFrame(info);
+        run.Bytes += info.framesize;
+        next = at + info.framesize;
+    }
+    endRun();
+    return found;
+}
+
+int Milliseconds(int64_t samples, long rate) {
+    return rate > 0 ? static_cast<int>(samples * 1000 / rate) : 0;
+}
+
+// Whether the decoder's expected length came from an info header: read again with the
+// header taken for a plain frame, the expectation is the size-based estimate instead.
+bool HasInfoHeader(int fd, int64_t length, const TFrames& withHeader) {
+    TFileReader reader(fd, length);
+    const TDecoder plain = OpenDecoder(reader, true);
+    if (!plain)
+        return false;
+    const TFrames estimate = WalkFrames(plain.get(), 1, 0);
+    return estimate.ExpectedFrames != withHeader.ExpectedFrames;
+}
+
+void ReadAudio(int fd, int64_t length, TCheckDepth depth, int64_t tagBytes, TContentVerdict& verdict) {
+    TFileReader reader(fd, length);
+    const TDecoder decoder = OpenDecoder(reader, false);
+    if (!decoder)
+        return;
+    const bool quick = depth == TCheckDepth::Header;
+    const TFrames frames = WalkFrames(decoder.get(), quick ? kHeaderFrames : 0, static_cast<off_t>(tagBytes));
+    if (frames.Frames == 0 || frames.Rate <= 0)
+        return;
+    verdict.Kind = frames.Layer == 3 ? TContentKind::Mp3 : TContentKind::MpegAudio;
+    verdict.Layer = frames.Layer;
+    if (quick) {
+        // As an info header states it, or as the size and the first frame's rate make it:
+        // right for a whole file of a constant rate. The full check tells which it was.
+        verdict.Estimated = true;
+        verdict.LengthMs = Milliseconds(frames.ExpectedSamples > 0 ? frames.ExpectedSamples : frames.Samples, frames.Rate);
+        const double seconds = verdict.LengthMs / 1000.0;
+        verdict.BitrateKbps = seconds > 0 ? static_cast<int>(std::lround((length - tagBytes) * 8 / seconds / 1000))
+                                          : frames.FirstBitrate;
+        return;
+    }
+    const bool claimed = frames.ExpectedFrames > 0 && HasInfoHeader(fd, length, frames);
+    if (claimed)
+        verdict.ClaimedLengthMs = Milliseconds(frames.ExpectedSamples, frames.Rate);
+    const bool cut = claimed && frames.Frames + kCutToleranceFrames < frames.ExpectedFrames;
+    // A whole file plays as its info header says (the encoder's delay and padding taken
+    // off); a cut one for the frames there are.
+    verdict.LengthMs = claimed && !cut ? verdict.ClaimedLengthMs : Milliseconds(frames.Samples, frames.Rate);
+    if (!cut)
+        verdict.ClaimedLengthMs = 0;
+    const double seconds = static_cast<double>(frames.Samples) / static_cast<double>(frames.Rate);
+    verdict.BitrateKbps = seconds > 0 ? static_cast<int>(std::lround(static_cast<double>(frames.Bytes) * 8 / seconds / 1000)) : 0;
 }
 
 // Opens `path` for reading when it names a plain file; -1 otherwise, with `kind` saying why.
 // The type is looked at before opening (a FIFO would block the open, a device may act on
 // it), and again on the open descriptor, in case the name was swapped in between.
-int OpenPlainFile(const std::string& path, TContentKind& kind, long& length) {
+int OpenPlainFile(const std::string& path, TContentKind& kind, int64_t& length) {
     struct stat before {};
     if (::stat(path.c_str(), &before) != 0) {
         kind = TContentKind::Unreadable;
@@ -163,7 +369,7 @@ int OpenPlainFile(const std::string& path, TContentKind& kind, long& length) {
             ::close(fd);
         return -1;
     }
-    length = static_cast<long>(opened.st_size);
+    length = static_cast<int64_t>(opened.st_size);
     return fd;
 }
 
@@ -171,43 +377,51 @@ std::string NotMp3Text(const char* looksLike) {
     return std::string("Not an MP3 file: ") + looksLike;
 }
 
+struct TFileCloser {
+    int Fd;
+    ~TFileCloser() { ::close(Fd); }
+};
+
 } // namespace
 
-bool TContentVerdict::MaybePreview() const {
-    return IsMp3() && LengthMs < kPreviewBelowMs;
+bool TContentVerdict::CutShort() const {
+    return IsAudio() && ClaimedLengthMs > LengthMs;
 }
 
-TContentVerdict CheckContent(TagLib::IOStream& stream) {
-    TReadBudget budget(stream);
+bool TContentVerdict::MaybePreview() const {
+    return IsMp3() && !CutShort() && LengthMs < kPreviewBelowMs;
+}
+
+TContentVerdict CheckContent(const std::string& path, TCheckDepth depth) {
     TContentVerdict verdict;
-    if (budget.length() > kLargestChecked) {
+    int64_t length = 0;
+    const int fd = OpenPlainFile(path, verdict.Kind, length);
+    if (fd < 0)
+        return verdict;
+    const TFileCloser closer{fd};
+    if (length > kLargestChecked) {
         verdict.Kind = TContentKind::TooLarge;
         return verdict;
     }
     try {
-        // The start is looked at first: scanning a large page for audio would use up the
-        // budget, and neither a page nor nothing is ever audio.
-        budget.seek(0);
-        const TContentKind headKind = KindOfNonAudio(budget.readBlock(kSniffBytes));
-        if (headKind == TContentKind::UnknownData)
-            ReadAudio(budget, verdict);
-        if (!verdict.IsMp3())
-            verdict.Kind = headKind;
+        // A web page or nothing at all is never audio: the start tells, before any scan.
+        const TContentKind headKind = KindOfNonAudio(ReadAt(fd, 0, kSniffBytes));
+        verdict.Kind = headKind;
+        if (headKind != TContentKind::UnknownData)
+            return verdict;
+        ReadTags(fd, length, verdict);
+        const int64_t tagBytes = std::min(Id3v2Size(ReadAt(fd, 0, 10), "ID3"), length);
+        ReadAudio(fd, length, depth, tagBytes, verdict);
+        if (!verdict.IsAudio()) {
+            verdict.Artist.clear();
+            verdict.Title.clear();
+            verdict.Album.clear();
+        }
     } catch (const std::exception&) {
-        // Out of memory inside the tag reader: whatever the file holds, it was not read.
+        // Out of memory inside a reader: whatever the file holds, it was not read.
         verdict = TContentVerdict();
     }
     return verdict;
-}
-
-TContentVerdict CheckContent(const std::string& path) {
-    TContentVerdict verdict;
-    long length = 0;
-    const int fd = OpenPlainFile(path, verdict.Kind, length);
-    if (fd < 0)
-        return verdict;
-    TReadOnlyFile file(path, fd, length);
-    return CheckContent(file);
 }
 
 std::string LengthText(int lengthMs) {
@@ -224,10 +438,15 @@ std::string LengthText(int lengthMs) {
 std::string VerdictText(const TContentVerdict& verdict) {
     switch (verdict.Kind) {
     case TContentKind::Mp3:
+        if (verdict.CutShort())
+            return "Cut short: " + LengthText(verdict.LengthMs) + " of " + LengthText(verdict.ClaimedLengthMs);
         if (verdict.MaybePreview())
             return "Short: " + LengthText(verdict.LengthMs) + ", maybe a preview";
         return "MP3, " + std::to_string(verdict.BitrateKbps) + " kbps, " +
                LengthText(verdict.LengthMs);
+    case TContentKind::MpegAudio:
+        return std::string("MPEG audio Layer ") + (verdict.Layer == 1 ? "I" : "II") + ", " +
+               std::to_string(verdict.BitrateKbps) + " kbps, " + LengthText(verdict.LengthMs);
     case TContentKind::HtmlPage:
         return NotMp3Text("an HTML page");
     case TContentKind::Empty:
@@ -242,6 +461,28 @@ std::string VerdictText(const TContentVerdict& verdict) {
         break;
     }
     return "Cannot read the file";
+}
+
+std::string KindWord(const TContentVerdict& verdict) {
+    switch (verdict.Kind) {
+    case TContentKind::Mp3:
+        return verdict.CutShort() ? "cut" : "mp3";
+    case TContentKind::MpegAudio:
+        return "mpeg-audio";
+    case TContentKind::HtmlPage:
+        return "html";
+    case TContentKind::Empty:
+        return "empty";
+    case TContentKind::UnknownData:
+        return "data";
+    case TContentKind::NotAFile:
+        return "not-a-file";
+    case TContentKind::TooLarge:
+        return "too-large";
+    case TContentKind::Unreadable:
+        break;
+    }
+    return "unreadable";
 }
 
 std::string ArtistTitle(const TContentVerdict& verdict) {

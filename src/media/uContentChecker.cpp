@@ -33,15 +33,15 @@ TContentChecker::~TContentChecker() {
         worker.join();
 }
 
-void TContentChecker::Check(const std::string& path) {
-    Check(std::vector<std::string>{path});
+void TContentChecker::Check(const std::string& path, TCheckDepth depth) {
+    Check(std::vector<std::string>{path}, depth);
 }
 
-void TContentChecker::Check(const std::vector<std::string>& paths) {
+void TContentChecker::Check(const std::vector<std::string>& paths, TCheckDepth depth) {
     {
         std::lock_guard lock(m_queue->Lock);
         for (const std::string& path : paths)
-            m_queue->Jobs.push_back({path, m_round});
+            m_queue->Jobs.push_back({path, m_round, depth});
     }
     m_queue->Changed.notify_all();
 }
@@ -65,7 +65,7 @@ void TContentChecker::Run() {
             m_queue->Jobs.pop_front();
         }
         try {
-            Deliver(job, CheckContent(job.Path));
+            Deliver(job, CheckContent(job.Path, job.Depth));
         } catch (...) {
             // Nothing escapes a worker thread; the file stays unchecked.
         }

@@ -26,8 +26,9 @@ public:
 
     std::function<void(const std::string& path, const TContentVerdict& verdict)> OnChecked;
 
-    void Check(const std::string& path);
-    void Check(const std::vector<std::string>& paths);
+    // Queued behind the files asked before, each checked to `depth`.
+    void Check(const std::string& path, TCheckDepth depth = TCheckDepth::Full);
+    void Check(const std::vector<std::string>& paths, TCheckDepth depth = TCheckDepth::Full);
     // Forgets every file queued or under way: none of them reaches OnChecked any more (the
     // play list was listed anew, or shows another folder).
     void CancelAll();
@@ -36,6 +37,7 @@ private:
     struct TJob {
         std::string Path;
         uint64_t Round;
+        TCheckDepth Depth;
     };
     struct TQueue;
 

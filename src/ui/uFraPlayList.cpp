@@ -84,13 +84,15 @@ TfraPlayList::~TfraPlayList() {
 }
 
 void TfraPlayList::CheckFiles() {
-    // Names show at once; the tags fill in as the files are read.
+    // Names show at once; the tags and the lengths their headers state fill in as the files
+    // are opened, every one first; the lengths every frame makes come after, a file at a time.
     m_checker->CancelAll();
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(m_model->RowsHeld()));
     for (int row = 0; row < m_model->RowsHeld(); ++row)
         paths.push_back(RowPath(row));
-    m_checker->Check(paths);
+    m_checker->Check(paths, TCheckDepth::Header);
+    m_checker->Check(paths, TCheckDepth::Full);
 }
 
 void TfraPlayList::ShowTags(const std::string& path, const TContentVerdict& verdict) {

@@ -8,6 +8,7 @@
 #include "cli/uCliDownload.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
+#include "uToneMaker.h"
 
 namespace {
 struct Result {
@@ -51,6 +52,7 @@ private slots:
     void twoProcessesNeverShareAFile();
     void downloadPastAFileSizeLimitFails();
     void foldersGivenAreTheOnlyOnesTouched();
+    void checkTellsWhatEachFileHolds();
     void fileNamesFromAddresses_data();
     void fileNamesFromAddresses();
 
@@ -296,6 +298,28 @@ void TestCli::foldersGivenAreTheOnlyOnesTouched() {
     QCOMPARE(QDir(bin.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"orvalo-cli"});
     QVERIFY(QFile::exists(done.filePath("here.mp3")));
+}
+
+void TestCli::checkTellsWhatEachFileHolds() {
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    const std::string song = MakeToneMp3({.DurationMs = 40000, .InfoFrame = true});
+    QVERIFY(CreateDir(root + "/songs"));
+    QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/b.mp3", song));
+    QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/a.mp3", song));
+    Result result = RunCli({"check", folder.path() + "/songs"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray::fromStdString(root + "/songs/a.mp3\tmp3\tMP3, 64 kbps, 0:40\n" + root +
+                                                   "/songs/b.mp3\tmp3\tMP3, 64 kbps, 0:40\n"));
+    QVERIFY(TFileUtils::WriteWholeFile(root + "/cut.mp3", song.substr(0, song.size() / 2)));
+    QVERIFY(TFileUtils::WriteWholeFile(root + "/page.mp3", "<html><body>gone</body></html>"));
+    result = RunCli({"check", folder.path() + "/cut.mp3", folder.path() + "/page.mp3"});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.out, QByteArray::fromStdString(root + "/cut.mp3\tcut\tCut short: 0:20 of 0:40\n" + root +
+                                                   "/page.mp3\thtml\tNot an MP3 file: an HTML page\n"));
+    result = RunCli({"check", folder.path() + "/songs/a.mp3", folder.path() + "/gone.mp3"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.endsWith("/gone.mp3\tunreadable\tCannot read the file\n"));
 }
 
 void TestCli::fileNamesFromAddresses_data() {
