@@ -41,9 +41,14 @@ std::string NameCandidate(const std::string& path, int n) {
 
 std::string MoveFileNoReplace(const std::string& source, const std::string& wanted, int candidates,
                               const std::atomic<bool>* stop) {
+    // Only the plain file the download wrote moves: never a link put in its place.
     struct stat original {};
-    if (::stat(source.c_str(), &original) != 0)
+    if (::lstat(source.c_str(), &original) != 0)
         return {};
+    if (!S_ISREG(original.st_mode)) {
+        errno = EINVAL;
+        return {};
+    }
     for (int n = 0; n < candidates; ++n) {
         const std::string target = NameCandidate(wanted, n);
         if (SameFile(original, target))

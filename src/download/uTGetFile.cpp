@@ -74,23 +74,35 @@ bool TGetFile::FileVanished() const {
 }
 
 bool TGetFile::OpenForAppending() {
-    // A file deleted meanwhile (the user emptied the incomplete folder) is made anew rather
-    // than written into the void.
+    // A file deleted meanwhile (the user emptied the incomplete folder) ends the transfer:
+    // the file is never opened again by its name, where anyone may have put a link to a file
+    // elsewhere since.
     if (m_fd >= 0 && m_now - m_lastFileCheck >= kFileCheckIntervalMs) {
         m_lastFileCheck = m_now;
-        if (FileVanished())
+        if (FileVanished()) {
             CloseFile();
+            m_vanished = true;
+        }
     }
     if (m_fd >= 0)
         return true;
-    // The first write of a transfer starts the file afresh (a restart rewrites it from the
-    // first byte); later ones append.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (m_fileStarted ? O_APPEND : O_TRUNC);
-    m_fd = ::open(FilePath.c_str(), flags, 0644);
-    if (m_fd < 0) {
-        m_writeError = errno;
+    if (m_vanished || m_fileStarted) {
+        m_vanished = true;
         return false;
     }
+    // Without a descriptor made for it, the first write makes the file afresh: only a plain
+    // file of its own, never through a link, never a pipe or a device put in its place.
+    m_fd = ::open(FilePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat info {};
+    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        CloseFile();
+        errno = EEXIST;
+    }
+    if (m_fd < 0) {
+        m_writeError = errno == ELOOP ? EEXIST : errno;
+        return false;
+    }
+    ::fcntl(m_fd, F_SETFL, 0);
     // A file made anew holds none of the bytes written before.
     m_bytesInFile = 0;
     m_fileStarted = true;
@@ -149,7 +161,11 @@ void TGetFile::ReportFailure(const std::string& reason) {
 }
 
 std::string TGetFile::WriteFailure() const {
+    if (m_vanished)
+        return kRemovedWhileArriving;
     switch (m_writeError) {
+    case EEXIST:
+        return "the file could not be made: something else has its name";
     case ENOSPC:
         return "disk full";
     case EDQUOT:
@@ -203,7 +219,7 @@ void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
         m_lastFileCheck = m_now;
     }
     Received += static_cast<int64_t>(chunk.size());
-    if (!Store(chunk) && Buffer.size() > MaxUnwrittenBytes) {
+    if (!Store(chunk) && (m_vanished || Buffer.size() > MaxUnwrittenBytes)) {
         Worker->Stop();
         ReportFailure(WriteFailure());
         return;
@@ -240,7 +256,7 @@ void TGetFile::WorkerComplete(const std::string&) {
         return;
     }
     if (m_bytesInFile != TotalSize || FileVanished()) {
-        ReportFailure("the file was removed while it downloaded");
+        ReportFailure(kRemovedWhileArriving);
         return;
     }
     CloseFile();

@@ -91,6 +91,8 @@ private:
     uint32_t m_lastFileCheck = 0;
     uint32_t m_now = 0; // the tick of the block being taken
     int m_writeError = 0; // errno of the last write or open the disk refused
+    bool m_vanished = false; // the file was removed (or replaced) under the transfer
     std::atomic<bool> m_cancelled{false}; // stopped by the owner
     static constexpr uint32_t kFileCheckIntervalMs = 1000;
+    static constexpr const char* kRemovedWhileArriving = "the file was removed while it arrived";
 };

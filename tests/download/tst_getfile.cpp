@@ -80,7 +80,8 @@ private slots:
     void rateSurvivesTickWrap();
     void badAnswersFailBeforeAnyBody_data();
     void badAnswersFailBeforeAnyBody();
-    void vanishedFileIsMadeAgainButNotComplete();
+    void vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere_data();
+    void vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere();
     void fullDiskAtTheEndIsAFailure();
     void unwritableFolderFailsWithoutHoldingTheFile();
     void realTransferIsByteIdentical();
@@ -180,19 +181,28 @@ void TestGetFile::badAnswersFailBeforeAnyBody() {
     QVERIFY(!fs::exists(Path("bad.mp3")));
 }
 
-void TestGetFile::vanishedFileIsMadeAgainButNotComplete() {
+void TestGetFile::vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere_data() {
+    QTest::addColumn<bool>("linkPlanted");
+    QTest::newRow("removed") << false; // the user emptied the incomplete folder
+    QTest::newRow("a link to another file put in its place") << true;
+}
+
+void TestGetFile::vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere() {
+    QFETCH(bool, linkPlanted);
+    QVERIFY(TFileUtils::WriteWholeFile(Path("elsewhere.txt"), "the user's own"));
     Driven driven(Path("v.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
     driven.Feed(16384, 1024, 'a');
     QCOMPARE(FileSize(Path("v.mp3")), int64_t(16384));
-    fs::remove(Path("v.mp3")); // the user emptied the incomplete folder
-    driven.now += 1000;         // the file is looked at on disk once a second, not per write
+    fs::remove(Path("v.mp3"));
+    if (linkPlanted)
+        fs::create_symlink(Path("elsewhere.txt"), Path("v.mp3"));
+    driven.now += 1000; // the file is looked at on disk once a second, not per write
     driven.Feed(40000 - 16384, 1024, 'b');
     driven.get.WorkerComplete(driven.get.Key);
-    // The file is there again with what came after, but it lacks its beginning: the
-    // download did not complete.
-    QCOMPARE(TFileUtils::ReadWholeFile(Path("v.mp3")), std::string(40000 - 16384, 'b'));
-    QCOMPARE(driven.events, QStringList{"error: the file was removed while it downloaded"});
+    QCOMPARE(driven.events, QStringList{"error: the file was removed while it arrived"});
+    QCOMPARE(TFileUtils::ReadWholeFile(Path("elsewhere.txt")), std::string("the user's own"));
+    QCOMPARE(fs::exists(Path("v.mp3")), linkPlanted); // the link is left as it is, nothing made anew
 }
 
 void TestGetFile::fullDiskAtTheEndIsAFailure() {
