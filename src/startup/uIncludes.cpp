@@ -1,7 +1,9 @@
 #include "startup/uIncludes.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -58,14 +60,29 @@ std::string InstanceLockPath() {
 bool IsAlreadyRunning() {
     if (InstanceMarker)
         return false;
-    auto marker = std::make_unique<QLockFile>(QFile::decodeName(InstanceLockPath().c_str()));
-    // Never stale by age: only a lock whose process is gone is taken over.
-    marker->setStaleLockTime(0);
-    if (marker->tryLock(0)) {
-        InstanceMarker = std::move(marker);
-        return false;
+    // A lock that cannot be one (a folder put in its place, a lock that cannot be written) is
+    // said so, and the next place is tried: it never keeps the program from starting.
+    const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
+    const std::string fallback = WithTrailingSlash(temp) + "Orvalo-" + std::to_string(::getuid()) + "-2.lock";
+    for (const std::string& path : {InstanceLockPath(), fallback}) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            std::fprintf(stderr, "orvalo: cannot use the lock file %s: it is %s\n", path.c_str(),
+                         S_ISDIR(info.st_mode) ? "a folder" : "no plain file");
+            continue;
+        }
+        auto marker = std::make_unique<QLockFile>(QFile::decodeName(path.c_str()));
+        // Never stale by age: only a lock whose process is gone is taken over.
+        marker->setStaleLockTime(0);
+        if (marker->tryLock(0)) {
+            InstanceMarker = std::move(marker);
+            return false;
+        }
+        if (marker->error() == QLockFile::LockFailedError)
+            return true;
+        std::fprintf(stderr, "orvalo: cannot use the lock file %s\n", path.c_str());
     }
-    return marker->error() == QLockFile::LockFailedError;
+    return false;
 }
 
 std::string ExecutableFolder() {

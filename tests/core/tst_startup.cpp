@@ -33,6 +33,7 @@ private slots:
     // Runs before the process takes the lock itself in the case after it.
     void lockOfCrashedRunIsTakenOver();
     void secondInstanceIsRefused();
+    void aLockThatCannotBeOneNeverBlocksTheStart();
     void executableFolderEndsWithSlash();
 
 private:
@@ -264,6 +265,28 @@ void TestStartUp::secondInstanceIsRefused() {
     QVERIFY(FileExists(InstanceLockPath()));
     QCOMPARE(RunProbe(), 3);
     QVERIFY(!IsAlreadyRunning()); // the holder asking again is not a second instance
+}
+
+void TestStartUp::aLockThatCannotBeOneNeverBlocksTheStart() {
+    // In the probes' own runtime folder, a folder where the lock would be.
+    QTemporaryDir runtime;
+    QVERIFY(QDir(runtime.path()).mkdir(QStringLiteral("Orvalo.lock")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QProcess holder;
+    holder.setProcessEnvironment(environment);
+    holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
+    QVERIFY(holder.waitForReadyRead(20000));
+    QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("held")); // it started
+    QVERIFY(holder.readAllStandardError().contains("Orvalo.lock: it is a folder"));
+    // A second start still finds the first: the lock went elsewhere.
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(INSTANCE_PROBE));
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 3);
+    holder.kill();
+    QVERIFY(holder.waitForFinished(20000));
 }
 
 void TestStartUp::lockOfCrashedRunIsTakenOver() {
