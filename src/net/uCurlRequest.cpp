@@ -4,6 +4,8 @@
 #include <curl/curl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <openssl/crypto.h>
 #include <openssl/x509_vfy.h>
 
@@ -81,6 +83,18 @@ const char* UserAuthorityBundle() {
     if (const char* bundle = NonEmptyVariable("CURL_CA_BUNDLE"))
         return bundle;
     return NonEmptyVariable("SSL_CERT_FILE");
+}
+
+// A bundle of authorities no one could mean: a pipe or a device (reading it could wait for
+// ever), a folder, a file that cannot be read, or one larger than any real bundle.
+bool AuthorityBundleUsable() {
+    const char* bundle = UserAuthorityBundle();
+    if (bundle == nullptr)
+        return true;
+    constexpr off_t kLargestBundle = off_t(16) << 20;
+    struct stat info {};
+    return ::stat(bundle, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestBundle &&
+           ::access(bundle, R_OK) == 0;
 }
 
 // libcurl takes https_proxy, then all_proxy, for https; a user who set only http_proxy
@@ -423,6 +437,8 @@ bool TCurlRequest::Begin() {
 bool TCurlRequest::PrepareHop() {
     if (m_cancelled)
         return Finish(CURLE_ABORTED_BY_CALLBACK);
+    if (m_settings.Secure && !AuthorityBundleUsable())
+        return Finish(CURLE_SSL_CACERT_BADFILE);
     // The total limit covers every hop of the request together.
     int timeoutMs = 0;
     if (m_settings.TotalTimeoutMs > 0) {

@@ -1,5 +1,9 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
 #include <mutex>
 #include <optional>
 
@@ -580,6 +584,23 @@ void TestInet::httpsTunnelsThroughTheProxy() {
         QVERIFY(viaOther.recorder.WaitForEnd());
         QCOMPARE(viaOther.recorder.Body(), std::string("other"));
     }
+    // A bundle of authorities that is a pipe would hold every https request for ever, one
+    // larger than any real one would be read by every request: neither is used.
+    const std::string pipe = other.AuthorityFile() + ".pipe";
+    QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = other.AuthorityFile() + ".huge";
+    std::ofstream{huge};
+    QCOMPARE(::truncate(huge.c_str(), off_t(17) << 20), 0); // mostly a hole: made at once
+    for (const std::string& bundle : {pipe, huge}) {
+        const ScopedVariable named("CURL_CA_BUNDLE", bundle.c_str());
+        Run refused("https://tls.test/a.mp3?x=1");
+        QVERIFY(refused.recorder.WaitForEnd());
+        QCOMPARE(refused.recorder.Events(), (QStringList{"error 77", "failed"}));
+        QCOMPARE(QString::fromStdString(ErrorReason(77)), QStringLiteral("certificate authorities unreadable"));
+    }
+    ::unlink(pipe.c_str());
+    ::unlink(huge.c_str());
+    QCOMPARE(m_server->RequestCount(), before + 1);
     // no_proxy still holds: the host is reached directly (where no stand-in answers), and
     // the proxy sees nothing of it.
     const ScopedVariable direct("no_proxy", "127.0.0.1");
