@@ -207,6 +207,8 @@ void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t content
     Worker->Stop();
     if (statusCode != 200)
         ReportFailure(StatusReason(statusCode));
+    else if (contentLength < 0)
+        ReportFailure(ErrorReason(kErrorAnswerNotUnderstood));
     else
         ReportFailure(contentLength == 0 ? "empty file" : "no file size given");
 }

@@ -10,6 +10,7 @@
 #include <openssl/x509_vfy.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -228,13 +229,25 @@ std::string ErrorReason(int errorCode) {
         return "expired";
     case kErrorPrivateAddress:
         return "private address, not checked";
+    case kErrorCertificateNotYetValid:
+        return "certificate not yet valid";
+    case kErrorTooManyFiles:
+        return "too many open files";
+    case kErrorAnswerNotUnderstood:
+    case CURLE_OUT_OF_MEMORY: // what libcurl says of a header line or a Location too long to keep
+        return "answer not understood";
     case CURLE_SSL_CONNECT_ERROR:
         return "secure connection failed";
     case CURLE_SSL_CACERT_BADFILE:
         return "certificate authorities unreadable";
     default:
-        return curl_easy_strerror(static_cast<CURLcode>(errorCode));
+        break;
     }
+    if (errorCode >= kErrorProxyRefused && errorCode < kErrorProxyRefused + 600)
+        return errorCode == kErrorProxyRefused ? std::string("proxy refused: answer not understood")
+                                               : "proxy refused: HTTP " + std::to_string(errorCode - kErrorProxyRefused);
+    // libcurl's own words are no words for the window.
+    return "request failed (" + std::to_string(errorCode) + ")";
 }
 
 bool LostConnection(int errorCode) {
@@ -276,7 +289,7 @@ int64_t ContentLengthValue(const std::optional<std::string>& header) {
     int64_t value = 0;
     const char* end = header->data() + header->size();
     const auto [rest, error] = std::from_chars(header->data(), end, value);
-    return (error == std::errc() && rest == end) ? value : 0;
+    return (error == std::errc() && rest == end && value >= 0) ? value : -1;
 }
 
 std::string EncodeUnsafeBytes(const std::string& text) {
@@ -461,6 +474,25 @@ bool TCurlRequest::Finish(int result) {
 // A refused certificate, told apart by what OpenSSL found wrong with it. A chain that
 // passed leaves the result unset (or OK) when libcurl's own host name check refuses it.
 int TCurlRequest::Classify(int code) const {
+    if (code == CURLE_OK)
+        return code;
+    CURL* const easy = Easy(m_easy);
+    // A tunnel through the proxy that did not open is the proxy's refusal, not the site's.
+    long connectStatus = 0;
+    curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+    if (m_settings.Secure && GoesThroughProxy(true, m_settings.Host)) {
+        if (connectStatus >= 300 && connectStatus < 600)
+            return kErrorProxyRefused + static_cast<int>(connectStatus);
+        long tunnelBytes = 0;
+        curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &tunnelBytes);
+        if (connectStatus == 0 && tunnelBytes == 0 &&
+            (code == CURLE_RECV_ERROR || code == CURLE_WEIRD_SERVER_REPLY || code == CURLE_GOT_NOTHING))
+            return kErrorProxyRefused;
+    }
+    long osError = 0;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+    if (osError == EMFILE || osError == ENFILE)
+        return kErrorTooManyFiles;
     if (code != CURLE_PEER_FAILED_VERIFICATION)
         return code;
     long verifyResult = X509_V_OK;
@@ -471,6 +503,8 @@ int TCurlRequest::Classify(int code) const {
         return kErrorCertificateOtherHost;
     case X509_V_ERR_CERT_HAS_EXPIRED:
         return kErrorCertificateExpired;
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return kErrorCertificateNotYetValid;
     default:
         return kErrorCertificateUntrusted;
     }

@@ -38,6 +38,11 @@ inline constexpr int kErrorCertificateUntrusted = 1004; // no trusted authority 
 inline constexpr int kErrorCertificateOtherHost = 1005; // it names another host
 inline constexpr int kErrorCertificateExpired = 1006;
 inline constexpr int kErrorPrivateAddress = 1007; // a PublicOnly request led to the local network
+inline constexpr int kErrorCertificateNotYetValid = 1008;
+inline constexpr int kErrorAnswerNotUnderstood = 1009; // a header no server means (a length of "1e3")
+inline constexpr int kErrorTooManyFiles = 1010;        // no descriptor left for the connection
+// A proxy refused to carry the request: this plus its status (0: its answer was no HTTP).
+inline constexpr int kErrorProxyRefused = 2000;
 
 // Whether the address (numeric, IPv4 or IPv6) is this machine's or the local network's:
 // loopback, private, link-local, unique-local or unspecified.
@@ -79,8 +84,9 @@ std::string EncodeUnsafeBytes(const std::string& text);
 // site whole, never read as the query's own "&", "#", "+" or "=".
 std::string EncodeQueryValue(const std::string& text);
 
-// The value of a Content-Length header as the owners see it: the number, or 0 when the
-// header is absent or its text is not a whole number.
+// The value of a Content-Length header as the owners see it: the number, 0 when the header
+// is absent, -1 when its text is no whole number a server would send ("1e3", "+100", one
+// that overflows).
 int64_t ContentLengthValue(const std::optional<std::string>& header);
 
 // One HTTP request, hop by hop through redirects. Callbacks run on the thread that drives

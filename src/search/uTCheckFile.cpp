@@ -58,7 +58,9 @@ void TCheckFile::Fail(const std::string& reason) {
 
 void TCheckFile::HeadersReceived(const std::string&, int statusCode, int64_t contentLength) {
     Worker->Stop(); // no body byte is read
-    if (statusCode == 200 && contentLength != 0) {
+    if (statusCode == 200 && contentLength < 0) {
+        Fail(ErrorReason(kErrorAnswerNotUnderstood));
+    } else if (statusCode == 200 && contentLength > 0) {
         if (!Reported && OnCheckVerified) {
             Reported = true;
             OnCheckVerified(Url, contentLength);

@@ -165,7 +165,7 @@ void TestGetFile::badAnswersFailBeforeAnyBody_data() {
     QTest::addColumn<QString>("reason");
     QTest::newRow("404 with a length") << 404 << 500 << "HTTP 404";
     QTest::newRow("200 with length 0") << 200 << 0 << "empty file";
-    QTest::newRow("200 with a negative length") << 200 << -5 << "no file size given";
+    QTest::newRow("200 with a length that is no number") << 200 << -1 << "answer not understood";
 }
 
 void TestGetFile::badAnswersFailBeforeAnyBody() {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 
+#include <curl/curl.h>
+
 #include <QScopeGuard>
 #include <QTest>
 
@@ -160,6 +162,10 @@ private slots:
     void startWithoutAThreadFails_data();
     void startWithoutAThreadFails();
     void httpsTunnelsThroughTheProxy();
+    void lengthsAsServersMeanThem_data();
+    void lengthsAsServersMeanThem();
+    void reasonsSayWhatWentWrong_data();
+    void reasonsSayWhatWentWrong();
     void refusedCertificatesFailWithTheirReason_data();
     void refusedCertificatesFailWithTheirReason();
     void authorityBundleVariables_data();
@@ -242,7 +248,7 @@ void TestInet::answersJudgedByLength_data() {
     QTest::newRow("length longer than the body fails") << "lie-long" << QStringList{"headers 200 9000", "data", "failed"} << 5000;
     QTest::newRow("length shorter: only that much is read") << "lie-short" << QStringList{"headers 200 1000", "data", "complete"} << 1000;
     QTest::newRow("cut mid-body fails without error") << "cut" << QStringList{"headers 200 5000", "data", "failed"} << 2048;
-    QTest::newRow("length that is no number") << "garbled" << QStringList{"headers 200 0", "data", "failed"} << 3;
+    QTest::newRow("length that is no number") << "garbled" << QStringList{"headers 200 -1", "data", "failed"} << 3;
 }
 
 void TestInet::answersJudgedByLength() {
@@ -621,6 +627,54 @@ void TestInet::refusedCertificatesFailWithTheirReason_data() {
                              << "expired";
     QTest::newRow("from an authority not trusted") << "stranger.test" << int(TCertificateKind::Good)
                                                    << kErrorCertificateUntrusted << "certificate not trusted";
+    QTest::newRow("not yet valid") << "early.test" << int(TCertificateKind::NotYetValid)
+                                   << kErrorCertificateNotYetValid << "certificate not yet valid";
+}
+
+void TestInet::reasonsSayWhatWentWrong_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("reason"); // of the error event
+    QTest::newRow("the proxy refuses the tunnel")
+        << "https://refused.test/a.mp3" << QStringList{"error " + QString::number(kErrorProxyRefused + 403), "failed"}
+        << "proxy refused: HTTP 403";
+    QTest::newRow("a header line of 10 MB")
+        << "http://odd.test/long" << QStringList{"error " + QString::number(CURLE_OUT_OF_MEMORY), "failed"}
+        << "answer not understood";
+}
+
+void TestInet::reasonsSayWhatWentWrong() {
+    QFETCH(QString, url);
+    QFETCH(QStringList, events);
+    QFETCH(QString, reason);
+    m_server->RefuseTunnel("refused.test");
+    TScriptedResponse longLine = TScriptedResponse::Ok("body");
+    longLine.Headers.push_back("X-Long: " + std::string(10 << 20, 'x'));
+    m_server->Serve("odd.test/long", longLine);
+    Run run(url.toStdString());
+    QVERIFY(run.recorder.WaitForEnd());
+    QCOMPARE(run.recorder.Events(), events);
+    QCOMPARE(QString::fromStdString(ErrorReason(events.first().mid(6).toInt())), reason);
+    // Nothing of libcurl's own words reaches the window.
+    QCOMPARE(QString::fromStdString(ErrorReason(CURLE_BAD_CONTENT_ENCODING)), QStringLiteral("request failed (61)"));
+}
+
+void TestInet::lengthsAsServersMeanThem_data() {
+    QTest::addColumn<QString>("header"); // "-": no header
+    QTest::addColumn<qint64>("value");
+    QTest::newRow("a length") << "1000" << qint64(1000);
+    QTest::newRow("none") << "-" << qint64(0);
+    QTest::newRow("zero") << "0" << qint64(0);
+    for (const char* odd : {"1e3", "+100", "-5", "99999999999999999999999", "12 ", "0x10", ""})
+        QTest::newRow(odd) << odd << qint64(-1);
+}
+
+void TestInet::lengthsAsServersMeanThem() {
+    QFETCH(QString, header);
+    QFETCH(qint64, value);
+    const std::optional<std::string> given =
+        header == "-" ? std::nullopt : std::optional<std::string>(header.toStdString());
+    QCOMPARE(qint64(ContentLengthValue(given)), value);
 }
 
 void TestInet::refusedCertificatesFailWithTheirReason() {

@@ -57,6 +57,8 @@ void TestVerification::answersAreJudgedByStatusAndLength_data() {
     QTest::newRow("200 with a length") << "ok" << "verified http://check.test/ok.mp3 4000";
     QTest::newRow("200 with length 0") << "zero" << "failed http://check.test/zero.mp3 (empty file)";
     QTest::newRow("200 without a length") << "nolength" << "failed http://check.test/nolength.mp3 (no file size given)";
+    QTest::newRow("200 with a length that is no number")
+        << "garbled" << "failed http://check.test/garbled.mp3 (answer not understood)";
     QTest::newRow("404 with a length") << "missing" << "failed http://check.test/missing.mp3 (HTTP 404)";
     QTest::newRow("not HTTP") << "raw" << "failed http://check.test/raw.mp3 (answer not understood)";
     QTest::newRow("https, certificate for another host")
@@ -71,6 +73,10 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
         response.Body.clear();
     if (name == "nolength")
         response.Length = TScriptedResponse::LengthMode::None;
+    if (name == "garbled") {
+        response.Length = TScriptedResponse::LengthMode::None;
+        response.Headers.push_back("Content-Length: 1e3");
+    }
     if (name == "missing")
         response = TScriptedResponse::Status(404, "<html>gone</html>");
     if (name == "raw")

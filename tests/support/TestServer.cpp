@@ -47,12 +47,19 @@ void TTestServer::PresentCertificate(const std::string& host, TCertificateKind k
     m_certificates[host] = kind;
 }
 
+void TTestServer::RefuseTunnel(const std::string& host) {
+    std::lock_guard lock(m_lock);
+    m_refusedTunnels.insert(host);
+}
+
 std::shared_ptr<ssl_ctx_st> TTestServer::Tunnel(const std::string& host, const std::string& port) {
     if (port != "443")
         return nullptr;
     TCertificateKind kind = TCertificateKind::Good;
     {
         std::lock_guard lock(m_lock);
+        if (m_refusedTunnels.count(host) != 0)
+            return nullptr;
         const auto found = m_certificates.find(host);
         if (found != m_certificates.end())
             kind = found->second;

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     const std::string& AuthorityFile();
     // The certificate a host shows; Good unless said otherwise.
     void PresentCertificate(const std::string& host, TCertificateKind kind);
+    // CONNECT to the host is refused (403), as a proxy that will not carry it answers.
+    void RefuseTunnel(const std::string& host);
 
     void Serve(const std::string& address, TScriptedResponse response);
     void Redirect(const std::string& from, const std::string& to, int code = 302);
@@ -57,6 +60,7 @@ private:
     TLocalAuthority m_authority;
     std::string m_authorityFile;
     std::map<std::string, TCertificateKind> m_certificates;
+    std::set<std::string> m_refusedTunnels;
     std::map<std::string, TScriptedResponse> m_script;
     std::vector<TRecordedRequest> m_requests;
     size_t m_answers = 0;

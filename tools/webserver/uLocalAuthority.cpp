@@ -132,8 +132,9 @@ std::shared_ptr<ssl_ctx_st> TLocalAuthority::MakeContext(const std::string& host
                                                          TCertificateKind kind) const {
     const std::string name = kind == TCertificateKind::OtherHost ? "other-than-" + host : host;
     const bool expired = kind == TCertificateKind::Expired;
+    const bool early = kind == TCertificateKind::NotYetValid;
     const std::shared_ptr<x509_st> certificate =
-        MakeCertificate(name, m_hostKey.get(), m_certificate.get(), expired ? -30 * kDay : -3600,
+        MakeCertificate(name, m_hostKey.get(), m_certificate.get(), expired ? -30 * kDay : early ? kDay : -3600,
                         expired ? -kDay : 30 * kDay);
     if (!certificate || !AddHostExtensions(certificate.get(), m_certificate.get(), name) ||
         X509_sign(certificate.get(), m_key.get(), EVP_sha256()) == 0)

@@ -15,6 +15,7 @@ enum class TCertificateKind {
     Good,      // names the host, valid now, signed by the authority
     OtherHost, // names another host
     Expired,   // names the host, but its time ran out yesterday
+    NotYetValid, // names the host, but its time begins tomorrow
 };
 
 // A certificate authority of the loopback servers, made afresh when it is created, and the
