@@ -1,6 +1,7 @@
 #include "ui/uMediaPlayer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAudioOutput>
@@ -85,10 +86,15 @@ void TQtMediaPlayer::ReportState() {
 }
 
 void TQtMediaPlayer::Load(const std::string& path) {
-    m_source = path;
+    // A file gone, or no plain file (a pipe would hold the media back end for ever), is
+    // never handed over: nothing is loaded, nothing plays.
+    struct stat info {};
+    const bool playable = !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                          ::access(path.c_str(), R_OK) == 0;
+    m_source = playable ? path : std::string();
     m_player->stop();
-    OpenSource(path);
-    if (!path.empty())
+    OpenSource(m_source);
+    if (playable)
         m_player->play();
 }
 
