@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -100,7 +101,8 @@ int main(int argc, char** argv) {
     const double listMs = MsSince(listStart);
 
     TDialogPrompts prompts;
-    TfraSearch page(ProcessServices(prompts));
+    auto owned = std::make_unique<TfraSearch>(ProcessServices(prompts));
+    TfraSearch& page = *owned;
     page.resize(900, 600);
     page.show();
     const auto init = Clock::now();
@@ -189,6 +191,8 @@ int main(int argc, char** argv) {
     std::printf("peak memory %.1f MB (target < 150)\n",
                 static_cast<double>(usage.ru_maxrss) / 1024.0);
     alive.reset();
+    // The page reads the process's stores until it goes: it goes first.
+    owned.reset();
     ShutDown();
     return 0;
 }
