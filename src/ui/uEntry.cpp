@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -31,6 +34,40 @@ bool TerminationSignalled = false;
 void ForwardSignal(int signal) {
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(SignalPipe[0], &byte, 1);
+}
+
+// A question open in its own event loop would swallow the close (the window is already inside
+// its close handler): every open dialog is answered as cancelled first.
+void EndModalDialogs() {
+    for (int guard = 0; guard < 32; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            return;
+    }
+}
+
+void EndOnSignal(int signal) {
+    TerminationSignalled = true;
+    std::fprintf(stderr, "orvalo: ending on signal %d (%s)\n", signal, ::strsignal(signal));
+    EndModalDialogs();
+    // The dialogs' loops return only once this handler is done; the windows close after them.
+    QMetaObject::invokeMethod(qApp, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
+}
+
+// One line on standard error says why the program ends, so that an end nobody asked for tells
+// where it came from.
+void LogWhyItEnds(const TfrmMain& window, int exitCode) {
+    QString reason = window.ClosedBy();
+    if (reason.isEmpty())
+        reason = window.isVisible() ? QStringLiteral("the event loop ended while the window was open")
+                                    : QStringLiteral("the window was hidden without being closed");
+    std::fprintf(stderr, "orvalo: ends (%d): %s\n", exitCode, qPrintable(reason));
 }
 
 } // namespace
@@ -68,9 +105,8 @@ void CloseWindowsOnTerminationSignals(QObject* owner) {
     auto* notifier = new QSocketNotifier(SignalPipe[1], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
-        [[maybe_unused]] const ssize_t read = ::read(SignalPipe[1], &byte, 1);
-        TerminationSignalled = true;
-        QApplication::closeAllWindows();
+        if (::read(SignalPipe[1], &byte, 1) == 1)
+            EndOnSignal(static_cast<unsigned char>(byte));
     });
     struct sigaction action {};
     action.sa_handler = ForwardSignal;
@@ -93,7 +129,7 @@ int RunOrvalo(int argc, char** argv) {
     StartUp();
     if (const std::vector<std::string> unwritable = UnwritableFolders(); !unwritable.empty())
         MakeUnwritableFoldersBox(unwritable)->exec();
-    {
+    if (!TerminationSignalled) {
         TfrmSplash splash;
         splash.exec();
     }
@@ -104,6 +140,7 @@ int RunOrvalo(int argc, char** argv) {
     if (!TerminationSignalled) {
         frmMain->show();
         exitCode = QApplication::exec();
+        LogWhyItEnds(*frmMain, exitCode);
     }
     ShutDown();
     // The windows go only now: nothing in their destruction may use a freed instance.

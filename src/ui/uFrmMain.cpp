@@ -316,12 +316,16 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         const QString question = running == 1 ? QStringLiteral("1 download is still running. Quit and cancel it?")
                                               : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
                                                     .arg(running);
-        if (!m_services.Prompts.Ask(this, question, true)) {
+        // A termination signal that came while the question was open ends the program anyway.
+        if (!m_services.Prompts.Ask(this, question, true) && !TerminationRequested()) {
             event->ignore();
             return;
         }
     }
     SaveWindow();
+    m_closedBy = TerminationRequested() ? QStringLiteral("a termination signal closed the window")
+                 : event->spontaneous()  ? QStringLiteral("the window was closed from the desktop")
+                                         : QStringLiteral("the program closed its window (File, Exit)");
     QMainWindow::closeEvent(event);
 }
 

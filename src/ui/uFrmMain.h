@@ -59,6 +59,8 @@ public:
     void GoToSearchBox();
     // The downloads of this run still transferring.
     int RunningDownloads() const;
+    // What closed the window, in words for the log; empty while it was never closed.
+    QString ClosedBy() const { return m_closedBy; }
 
     std::unique_ptr<TLiveUpdate> LiveUpdate;
     TSystemImageList imlSystemIcons;
@@ -102,4 +104,5 @@ private:
     TNotifier m_notifier;
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored
+    QString m_closedBy;
 };

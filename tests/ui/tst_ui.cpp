@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QTemporaryDir>
@@ -20,11 +21,14 @@
 
 #include "UiFixture.h"
 #include "download/uTDownload.h"
+#include "download/uTDownloadManager.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uPlainText.h"
 #include "ui/uShell.h"
 #include "ui/uEntry.h"
 #include "ui/uFrmMain.h"
+#include "ui/uPrompts.h"
+#include "core/uTAppOptions.h"
 #include "ui/uSystemIcons.h"
 
 // Receives what the desktop would be asked to open.
@@ -140,6 +144,30 @@ void TestUi::shellTargets() {
 void TestUi::terminationSignalClosesWindows() {
     CloseWindowsOnTerminationSignals(qApp);
     TTestProgram program;
+    {
+        // The signal comes while the quit question is open in its own event loop: the question
+        // is dropped and the window closes all the same, its layout saved.
+        auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
+        const std::string key = running->Key;
+        DownloadManager->Downloads.Add(key, running.release());
+        TDialogPrompts dialogs;
+        TfrmMain window(ProcessServices(dialogs), std::make_unique<TFakePlayer>());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        OpenOrvaloSettings()->clear();
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            if (const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                asked = box->text();
+            std::raise(SIGTERM);
+        });
+        QVERIFY(window.close());
+        QCOMPARE(asked, "1 download is still running. Quit and cancel it?");
+        QVERIFY(!OpenOrvaloSettings()->allKeys().isEmpty());
+        DownloadManager->Downloads.Clear();
+        // The windows' close that the signal queued runs before the next window comes.
+        QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+    }
     TfrmMain window(program.Services(), std::make_unique<TFakePlayer>());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
