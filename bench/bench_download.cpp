@@ -197,15 +197,13 @@ TCost TimeManager(const std::vector<std::string>& urls, const std::string& done,
     TDownloadManager manager(done, partial);
     int pending = static_cast<int>(urls.size());
     bool ok = true;
-    manager.OnDownloadComplete = [&](const std::string&) {
+    QObject::connect(&manager, &TDownloadManager::Changed, [&](const TDownload& download, TDownloadChange what) {
+        if (what != TDownloadChange::Status || download.Status() == TDownload::StatusDownloading)
+            return;
+        ok = ok && download.Completed;
         if (--pending == 0)
             QCoreApplication::exit(0);
-    };
-    manager.OnDownloadError = [&](const std::string&) {
-        ok = false;
-        if (--pending == 0)
-            QCoreApplication::exit(0);
-    };
+    });
     const double cpuBefore = OwnCpuSeconds();
     const auto start = Clock::now();
     for (size_t i = 0; i < urls.size(); ++i) {

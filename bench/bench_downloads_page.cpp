@@ -3,6 +3,7 @@
 // of its late firings), and the aggregate rate against curl fetching the same files in the
 // same run. Usage: bench_downloads_page [files] [megabytes each] [rounds]
 // With --rows ROWS UPDATING: a long list, UPDATING rows refreshed at once, a sort and a clear.
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,41 +75,34 @@ struct TPageRun {
     std::vector<double> LateMs; // how much later than its 5 ms each probe tick came
 };
 
-// With `shown` false the page is neither shown nor given the events: the manager alone, as
-// the reference for what the transfers themselves cost the GUI thread on this machine.
+// With `shown` false there is no page: the manager alone, as the reference for what the
+// transfers themselves cost the GUI thread on this machine.
 TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root, bool shown) {
     StartUp(MakeFolder(root, shown ? "shown" : "alone"));
     TPageRun run;
     {
         TDialogPrompts prompts;
-        TfraDownloads page(ProcessServices(prompts));
-        page.resize(640, 400);
+        std::optional<TfraDownloads> page;
         if (shown) {
-            page.InitPage();
-            page.show();
+            page.emplace(ProcessServices(prompts));
+            page->resize(640, 400);
+            page->show();
+            page->lvwDownloads->LayOutColumns();
         }
-        page.lvwDownloads->LayOutColumns();
         // The first paint loads fonts and plug-ins once a process: not what is measured.
         QEventLoop settle;
         QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
         int pending = static_cast<int>(urls.size());
         bool ok = true;
-        auto complete = std::move(DownloadManager->OnDownloadComplete);
-        DownloadManager->OnDownloadComplete = [&](const std::string& key) {
-            if (complete)
-                complete(key);
-            if (--pending == 0)
-                QCoreApplication::exit(0);
-        };
-        auto error = std::move(DownloadManager->OnDownloadError);
-        DownloadManager->OnDownloadError = [&](const std::string& key) {
-            if (error)
-                error(key);
-            ok = false;
-            if (--pending == 0)
-                QCoreApplication::exit(0);
-        };
+        QObject::connect(DownloadManager.get(), &TDownloadManager::Changed,
+                         [&](const TDownload& download, TDownloadChange what) {
+                             if (what != TDownloadChange::Status || download.Status() == TDownload::StatusDownloading)
+                                 return;
+                             ok = ok && download.Completed;
+                             if (--pending == 0)
+                                 QCoreApplication::exit(0);
+                         });
         QTimer probe;
         probe.setTimerType(Qt::PreciseTimer);
         QElapsedTimer since;
@@ -121,8 +115,6 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
             const std::string name = "Song " + std::to_string(i) + ".mp3";
             DownloadManager->AddDownload(
                 TSearchResult(urls[i], TSearchResult::Verified, urls[i], name, 0));
-            if (shown)
-                page.AddDownloadRow(*DownloadManager->Find(urls[i]));
         }
         since.start();
         probe.start(5);
@@ -145,11 +137,11 @@ void TimeLongList(int rows, int updating, const std::string& root) {
     page.show();
     page.lvwDownloads->LayOutColumns();
     std::vector<std::unique_ptr<TDownload>> records;
+    std::vector<std::string> links;
     for (int i = 0; i < rows; ++i) {
-        const std::string link = "http://list.test/" + std::to_string(i) + ".mp3";
-        records.push_back(std::make_unique<TDownload>(
-            link, "Song " + std::to_string(rows - i) + ".mp3", 1000000));
-        records.back()->Url = link;
+        links.push_back("http://list.test/" + std::to_string(i) + ".mp3");
+        records.push_back(std::make_unique<TDownload>(links.back(), "Song " + std::to_string(rows - i) + ".mp3", 1000000));
+        records.back()->Url = links.back();
         records.back()->Completed = i % 2 == 0;
     }
     const auto timed = [&](const char* what, const auto& step) {
@@ -161,17 +153,13 @@ void TimeLongList(int rows, int updating, const std::string& root) {
         std::printf("%-44s %8.1f ms\n", what, ms);
     };
     timed("add the rows, one by one", [&] {
-        for (const auto& record : records)
-            page.AddDownloadRow(*record);
+        for (auto& record : records)
+            DownloadManager->Keep(std::move(record));
     });
     page.lvwDownloads->scrollToBottom();
     timed("refresh rows spread over the list", [&] {
-        for (int i = 0; i < updating; ++i) {
-            TDownload& record = *records[static_cast<size_t>(i) * rows / updating];
-            record.Received = 500000;
-            record.Progress = 50;
-            page.HandleDownloadProgress(record.Url, record);
-        }
+        for (int i = 0; i < updating; ++i)
+            DownloadManager->WorkerProgress(links[static_cast<size_t>(i) * rows / updating], 1000000, 500000, 0);
     });
     timed("sort by title", [&] { page.lvwDownloads->Proxy()->SortByColumn(1); });
     timed("clear every other row", [&] { page.ClearDownloaded(); });

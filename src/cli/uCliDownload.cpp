@@ -67,36 +67,6 @@ void SettleFolders(TCliDownloadOptions& options) {
     settle(options.IncompleteFolder, settings.IncompleteDir, defaults.IncompleteDir);
 }
 
-// Restarts failed downloads from their next address. The failed transfer's thread may still
-// be winding down when its failure arrives, and the manager takes no restart until it has:
-// a restart refused is tried again shortly.
-class TRetries {
-public:
-    explicit TRetries(TDownloadManager& manager) : m_manager(manager) {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { TryAll(); });
-    }
-    void Restart(const std::string& key) {
-        m_waiting.push_back(key);
-        TryAll();
-    }
-
-private:
-    void TryAll() {
-        for (auto it = m_waiting.begin(); it != m_waiting.end();) {
-            m_manager.RestartDownload(*it);
-            it = m_manager.Find(*it)->Failed ? std::next(it) : m_waiting.erase(it);
-        }
-        if (m_waiting.empty())
-            m_timer.stop();
-        else if (!m_timer.isActive())
-            m_timer.start();
-    }
-    TDownloadManager& m_manager;
-    std::vector<std::string> m_waiting;
-    QTimer m_timer;
-};
-
 // One progress line per file on a terminal, redrawn in place, at most ten times a second.
 class TProgressBars {
 public:
@@ -177,26 +147,26 @@ int RunCliDownload(TCliDownloadOptions options) {
         if (--pending == 0)
             QCoreApplication::exit(allCompleted ? 0 : 1);
     };
-    manager.OnDownloadProgress = [&](const std::string&, const TDownload&) { bars.Draw(false); };
-    manager.OnDownloadComplete = [&](const std::string& key) {
-        bars.Draw(true);
-        PrintFields({"complete", key, manager.Find(key)->FilePath});
-        bars.LinePrinted();
-        finished();
-    };
-    TRetries retries(manager);
-    manager.OnDownloadError = [&](const std::string& key) {
-        const TDownload& download = *manager.Find(key);
-        if (!download.Alternatives.empty()) {
-            retries.Restart(key); // the same file from its next address
+    QObject::connect(&manager, &TDownloadManager::Changed, [&](const TDownload& download, TDownloadChange what) {
+        if (what == TDownloadChange::Figures) {
+            bars.Draw(false);
             return;
         }
+        if (what != TDownloadChange::Status || download.Status() == TDownload::StatusDownloading)
+            return;
+        // A failed file is fetched from its next address while it has one.
+        if (download.Failed && !download.Alternatives.empty() && manager.RestartDownload(download.Key))
+            return;
         bars.Draw(true);
-        PrintFields({"failed", key, download.FailReason});
+        if (download.Completed) {
+            PrintFields({"complete", download.Key, download.FilePath});
+        } else {
+            PrintFields({"failed", download.Key, download.FailReason});
+            allCompleted = false;
+        }
         bars.LinePrinted();
-        allCompleted = false;
         finished();
-    };
+    });
     TStringList started;
     for (size_t i = 0; i < options.Urls.size(); ++i) {
         const std::string& url = options.Urls[i];

@@ -94,6 +94,16 @@ public:
         m_entries.erase(m_entries.begin() + index);
         m_index.Invalidate();
     }
+    // Deletes every entry for which goes(entry) is true, in one pass, keeping the order.
+    template <typename Predicate>
+    void DeleteIf(Predicate goes) {
+        const auto first = std::stable_partition(m_entries.begin(), m_entries.end(),
+                                                 [&goes](const Entry& entry) { return !goes(entry); });
+        for (auto entry = first; entry != m_entries.end(); ++entry)
+            Free(entry->Object);
+        m_entries.erase(first, m_entries.end());
+        m_index.Invalidate();
+    }
     void Clear() {
         FreeAll();
         m_entries.clear();

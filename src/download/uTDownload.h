@@ -16,6 +16,7 @@ public:
         : Key(std::move(key)), FileName(std::move(fileName)), Size(size) {}
 
     std::string Key;      // the search result's link
+    int64_t Serial = 0;   // the order it was listed in this run
     std::string Url;      // the link to fetch
     std::string FilePath; // the file in the incomplete folder, or its copy once complete
     std::string FileName; // as the result names it (shown as it stands)
@@ -29,6 +30,9 @@ public:
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second
     std::string FailReason; // why it failed ("HTTP 404", "disk full" ...); empty otherwise
+    std::string Content;    // what the finished file really holds ("MP3, 128 kbps, 3:25"); empty until checked
+    int64_t ToldReceived = -1; // the bytes received when the figures were last told
+    int64_t ToldTick = 0;      // and the manager's collection round then
     // Other links of the same song, tried in turn by a restart after a failure.
     std::vector<std::string> Alternatives;
 

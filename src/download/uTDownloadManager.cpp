@@ -109,34 +109,67 @@ TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incom
 }
 
 TDownloadManager::~TDownloadManager() {
+    blockSignals(true);
     m_progressTimer->stop();
     KillAll();
     // Transfers ended by the program's end leave nothing half-made behind.
     for (int i = 0; i < Count(); ++i) {
-        TDownload& download = *Downloads.Objects(i);
+        TDownload& download = *m_downloads.Objects(i);
         if (download.Status() == TDownload::StatusDownloading && !download.Placing)
             RemoveOwnFile(download);
     }
-    Workers.Clear();
+    m_workers.Clear();
     m_takenPaths.clear();
-    Downloads.Clear();
+    m_downloads.Clear();
 }
 
 TDownload* TDownloadManager::Items(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
-    return Downloads.Objects(index);
+    return m_downloads.Objects(index);
 }
 
 TDownload* TDownloadManager::Find(const std::string& key) const {
-    const int index = Downloads.IndexOf(key);
-    return index < 0 ? nullptr : Downloads.Objects(index);
+    const int index = m_downloads.IndexOf(key);
+    return index < 0 ? nullptr : m_downloads.Objects(index);
+}
+
+int TDownloadManager::TransfersRunning() const {
+    int running = 0;
+    for (const auto& entry : m_workers.Entries())
+        running += entry.Object->IsRunning() ? 1 : 0;
+    return running;
+}
+
+void TDownloadManager::RetireWorker(const std::string& key) {
+    if (const int worker = m_workers.IndexOf(key); worker >= 0)
+        m_workers.SetString(worker, std::string());
+}
+
+bool TDownloadManager::WorkerRunning(const std::string& key) const {
+    const int index = m_workers.IndexOf(key);
+    return index >= 0 && m_workers.Objects(index)->IsRunning();
+}
+
+TDownload& TDownloadManager::List(std::unique_ptr<TDownload> download) {
+    download->Serial = m_nextSerial++;
+    TDownload& listed = *download;
+    m_downloads.Add(listed.Key, download.release());
+    return listed;
+}
+
+void TDownloadManager::Keep(std::unique_ptr<TDownload> download) {
+    if (m_downloads.IndexOf(download->Key) >= 0)
+        return;
+    TDownload& kept = List(std::move(download));
+    m_takenPaths.insert(kept.FilePath);
+    emit Added(kept);
 }
 
 std::vector<std::string> TDownloadManager::FilesBeingWritten() const {
     std::vector<std::string> files;
     for (int i = 0; i < Count(); ++i) {
-        const TDownload& download = *Downloads.Objects(i);
+        const TDownload& download = *m_downloads.Objects(i);
         if (download.OwnsFile && download.Status() == TDownload::StatusDownloading)
             files.push_back(download.FilePath);
     }
@@ -204,34 +237,35 @@ void TDownloadManager::FailLater(const std::string& key, const std::string& reas
 }
 
 void TDownloadManager::PurgeWorkers() {
-    for (int i = Workers.Count() - 1; i >= 0; --i) {
-        if (!Workers.Objects(i)->IsRunning())
-            Workers.Delete(i);
+    for (int i = m_workers.Count() - 1; i >= 0; --i) {
+        if (!m_workers.Objects(i)->IsRunning())
+            m_workers.Delete(i);
     }
 }
 
 void TDownloadManager::KillAll() {
-    for (const auto& entry : Workers.Entries())
+    for (const auto& entry : m_workers.Entries())
         entry.Object->Kill();
 }
 
 void TDownloadManager::AddDownload(const TSearchResult& result) {
     PurgeWorkers();
-    if (Downloads.IndexOf(result.Key) >= 0)
+    if (m_downloads.IndexOf(result.Key) >= 0)
         return;
     auto download = std::make_unique<TDownload>(result.Key, result.FileName, result.Size);
     download->Url = result.Url;
     download->Alternatives = result.Alternatives;
-    TDownload& added = *download;
-    Downloads.Add(result.Key, download.release());
+    TDownload& added = List(std::move(download));
     // The name is taken on disk before the transfer starts: its file is made here, so that
     // a second process starting the same name now finds it taken.
     const std::string wanted = IncompleteFolder + "/" + SafeFileName(result.FileName);
     int file = -1;
     const std::string path = ReserveFileName(wanted, &file);
+    const int madeError = errno;
     SetFilePath(added, path.empty() ? wanted : path);
+    emit Added(added);
     if (path.empty()) {
-        FailLater(added.Key, std::string("the file could not be made: ") + std::strerror(errno));
+        FailLater(added.Key, std::string("the file could not be made: ") + std::strerror(madeError));
         return;
     }
     added.OwnsFile = true;
@@ -239,19 +273,24 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
     StartWorker(added, file);
 }
 
-void TDownloadManager::RestartDownload(const std::string& key) {
+bool TDownloadManager::RestartDownload(const std::string& key) {
     PurgeWorkers();
     TDownload* download = Find(key);
-    if (download == nullptr || Workers.IndexOf(key) >= 0 || !download->Failed)
-        return;
+    if (download == nullptr || !download->Failed)
+        return false;
+    RetireWorker(key);
     download->Failed = false;
     download->Cancelled = false;
     download->FailReason.clear();
+    download->Received = 0;
+    download->Progress = 0;
+    download->ToldReceived = -1;
     // The same song from the next site, when there is another.
     if (!download->Alternatives.empty()) {
         download->Url = download->Alternatives.front();
         download->Alternatives.erase(download->Alternatives.begin());
     }
+    emit Changed(*download, TDownloadChange::Status);
     // A restart writes its own file again; one that went with the failure is made anew,
     // under its old name when that is still free.
     int file = -1;
@@ -259,28 +298,32 @@ void TDownloadManager::RestartDownload(const std::string& key) {
         const std::string path = ReserveFileName(download->FilePath, &file);
         if (path.empty()) {
             FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
-            return;
+            return true;
         }
         SetFilePath(*download, path);
         download->OwnsFile = true;
     }
     StartWorker(*download, file);
+    return true;
 }
 
 bool TDownloadManager::DownloadAgain(const std::string& key) {
     PurgeWorkers();
     TDownload* download = Find(key);
-    if (download == nullptr || Workers.IndexOf(key) >= 0 || download->Placing ||
-        download->Status() == TDownload::StatusDownloading)
+    if (download == nullptr || download->Placing || download->Status() == TDownload::StatusDownloading)
         return false;
+    RetireWorker(key);
     RemoveOwnFile(*download);
     download->Failed = false;
     download->Completed = false;
     download->Cancelled = false;
     download->FailReason.clear();
+    download->Content.clear();
     download->Received = 0;
     download->Progress = 0;
     download->Speed = 0;
+    download->ToldReceived = -1;
+    emit Changed(*download, TDownloadChange::Status);
     int file = -1;
     const std::string wanted = IncompleteFolder + "/" + SafeFileName(download->FileName);
     const std::string path = ReserveFileName(wanted, &file);
@@ -320,7 +363,7 @@ void TDownloadManager::StartWorker(const TDownload& download, int file) {
     if (!m_progressTimer->isActive())
         m_progressTimer->start();
     TGetFile& started = *worker;
-    Workers.Add(download.Key, std::move(worker));
+    m_workers.Add(download.Key, std::move(worker));
     started.Start(download.FilePath, download.Url, file);
 }
 
@@ -331,6 +374,7 @@ void TDownloadManager::DeliverFresh(TProgressRelay& relay) {
 }
 
 void TDownloadManager::DeliverProgress() {
+    ++m_round;
     // A handler may start or end downloads: the list is walked by position, as it stands.
     for (size_t i = 0; i < m_reporting.size(); ++i) {
         const std::shared_ptr<TProgressRelay> relay = m_reporting[i];
@@ -350,16 +394,48 @@ void TDownloadManager::StopReporting(const std::shared_ptr<TProgressRelay>& rela
 }
 
 void TDownloadManager::CancelDownload(const std::string& key) {
-    const int index = Workers.IndexOf(key);
-    if (index < 0 || !Workers.Objects(index)->IsRunning())
+    const int index = m_workers.IndexOf(key);
+    if (index < 0 || !m_workers.Objects(index)->IsRunning())
         return;
     if (TDownload* download = Find(key))
         download->Cancelled = true;
-    Workers.Objects(index)->Stop();
+    m_workers.Objects(index)->Stop();
+}
+
+int TDownloadManager::ClearFinished() {
+    PurgeWorkers();
+    std::vector<const TDownload*> going;
+    const auto finished = [](const TDownload& download) {
+        return download.Status() != TDownload::StatusDownloading && !download.Placing;
+    };
+    for (int i = 0; i < Count(); ++i) {
+        if (finished(*m_downloads.Objects(i)))
+            going.push_back(m_downloads.Objects(i));
+    }
+    if (going.empty())
+        return 0;
+    emit AboutToBeRemoved(going);
+    for (const TDownload* download : going) {
+        RetireWorker(download->Key);
+        if (const auto path = m_takenPaths.find(download->FilePath); path != m_takenPaths.end())
+            m_takenPaths.erase(path);
+    }
+    m_downloads.DeleteIf([&finished](const auto& entry) { return finished(*entry.Object); });
+    return static_cast<int>(going.size());
+}
+
+void TDownloadManager::NoteContent(const std::string& path, const std::string& content) {
+    for (int i = 0; i < Count(); ++i) {
+        TDownload& download = *m_downloads.Objects(i);
+        if (download.Completed && download.FilePath == path && download.Content != content) {
+            download.Content = content;
+            emit Changed(download, TDownloadChange::Content);
+        }
+    }
 }
 
 void TDownloadManager::CancelAllDownloads() {
-    for (const auto& entry : Workers.Entries()) {
+    for (const auto& entry : m_workers.Entries()) {
         if (!entry.Object->IsRunning())
             continue;
         if (TDownload* download = Find(entry.Line))
@@ -379,8 +455,12 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
                              ? static_cast<int>(std::floor(static_cast<double>(received) / static_cast<double>(totalSize) * 100.0))
                              : 0;
     download->Speed = bytesPerSecond;
-    if (OnDownloadProgress)
-        OnDownloadProgress(key, *download);
+    const bool slowNews = received != download->ToldReceived && m_round - download->ToldTick >= kRoundsBetweenFigures;
+    if (received - download->ToldReceived >= kFiguresStep || received == totalSize || slowNews) {
+        download->ToldReceived = received;
+        download->ToldTick = m_round;
+        emit Changed(*download, TDownloadChange::Figures);
+    }
 }
 
 void TDownloadManager::WorkerError(const std::string& key, const std::string& reason) {
@@ -392,8 +472,8 @@ void TDownloadManager::WorkerError(const std::string& key, const std::string& re
     // file anew from the first byte).
     RemoveOwnFile(*download);
     download->Failed = true;
-    if (OnDownloadError)
-        OnDownloadError(key);
+    download->Speed = 0;
+    emit Changed(*download, TDownloadChange::Status);
 }
 
 void TDownloadManager::WorkerComplete(const std::string& key) {
@@ -421,14 +501,14 @@ void TDownloadManager::FilePlaced(const std::string& key, const std::string& pla
         download->FailReason = "it could not be put into the download folder";
         if (error == ENOSPC)
             download->FailReason += ": disk full";
-        if (OnDownloadError)
-            OnDownloadError(key);
+        download->Speed = 0;
+        emit Changed(*download, TDownloadChange::Status);
         return;
     }
     SetFilePath(*download, placed);
     download->OwnsFile = false;
     download->Completed = true;
     download->Cancelled = false; // it came whole before the cancel took
-    if (OnDownloadComplete)
-        OnDownloadComplete(key);
+    download->Speed = 0;
+    emit Changed(*download, TDownloadChange::Status);
 }

@@ -7,6 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include <QObject>
+
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
 #include "core/uTSortedStringList.h"
@@ -26,37 +28,49 @@ class TTransferEngine;
 // (room for a number to be added) with its extension kept.
 std::string SafeFileName(const std::string& name);
 
+// What changed in a download, for those that follow the list.
+enum class TDownloadChange {
+    Figures, // size, bytes received, speed (a step at a time, not at every block)
+    Status,  // started, restarted, complete, failed or cancelled
+    Content, // what the finished file was found to hold
+};
+
 // The downloads of this program run: one transfer per running download, each written into
 // the incomplete folder under a free name and copied under a free name into the download
 // folder once complete. Every transfer starts at once; they share one transfer engine (a
-// few threads). The three events run on the GUI thread, in the order raised; progress
-// comes a few times a second while a download runs, and its last figures before its end.
-class TDownloadManager {
+// few threads). Any number of listeners follow the list through its signals, on the GUI
+// thread, in the order things happen; figures come a step at a time while a download runs,
+// and its last ones before its end.
+class TDownloadManager : public QObject {
+    Q_OBJECT
 public:
     TDownloadManager(std::string downloadFolder, std::string incompleteFolder);
     TDownloadManager(const TDownloadManager&) = delete;
     TDownloadManager& operator=(const TDownloadManager&) = delete;
-    // Ends every transfer at once, without events and without waiting for the network.
-    ~TDownloadManager();
+    // Ends every transfer at once, without signals and without waiting for the network.
+    ~TDownloadManager() override;
 
-    TSortedStringList<TDownload> Downloads{TOwnership::Owned}; // key -> record
-    TCustomStringList<TGetFile> Workers;    // key -> transfer, running or not yet purged
     std::string DownloadFolder;
     std::string IncompleteFolder;
 
-    std::function<void(const std::string& key)> OnDownloadError;
-    std::function<void(const std::string& key)> OnDownloadComplete;
-    std::function<void(const std::string& key, const TDownload& download)> OnDownloadProgress;
-
     void AddDownload(const TSearchResult& result);
-    // Starts a failed download again, from its next alternative link when it has one.
-    void RestartDownload(const std::string& key);
+    // Lists a download that does not transfer (one kept from before), as it stands.
+    void Keep(std::unique_ptr<TDownload> download);
+    // Starts a failed download again, from its next alternative link when it has one;
+    // whether it started (false: unknown or not failed).
+    bool RestartDownload(const std::string& key);
     // Fetches an ended download (complete or failed) once more, from its link, into a fresh
     // file; what it fetched before stays where it is. Returns whether it started.
     bool DownloadAgain(const std::string& key);
     void CancelDownload(const std::string& key);
     void CancelAllDownloads();
-    int Count() const { return Downloads.Count(); }
+    // Takes every complete and failed download whose transfer has wound down off the list;
+    // how many went.
+    int ClearFinished();
+    // What the content check found in the finished file at `path`, for the downloads that
+    // made it.
+    void NoteContent(const std::string& path, const std::string& content);
+    int Count() const { return m_downloads.Count(); }
     TDownload* Items(int index) const;
     TDownload* Find(const std::string& key) const;
     // The incomplete files that running downloads are writing: they must stay where they are.
@@ -73,6 +87,10 @@ public:
     std::string ReserveFileName(const std::string& path, int* file = nullptr);
     void PurgeWorkers();
     void KillAll();
+    // Whether the transfer of `key` is still running.
+    bool WorkerRunning(const std::string& key) const;
+    // How many transfers are still running (also those winding down after their end).
+    int TransfersRunning() const;
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
     void WorkerError(const std::string& key, const std::string& reason);
@@ -83,6 +101,16 @@ public:
 
     // How often the figures of running downloads are collected.
     static constexpr std::chrono::milliseconds kProgressInterval{50};
+    // Figures are told every so many bytes (and at the last byte), not at every block, and
+    // at least every so many collection rounds while bytes come slowly.
+    static constexpr int64_t kFiguresStep = 32768;
+    static constexpr int kRoundsBetweenFigures = 20;
+
+signals:
+    void Added(const TDownload& download);
+    void Changed(const TDownload& download, TDownloadChange what);
+    // These downloads are about to leave the list; the records are freed right after.
+    void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 
 private:
     // `file`: the descriptor of the download's freshly made file, or -1.
@@ -92,6 +120,11 @@ private:
     // The transfer has ended: its last figures are delivered, and no more are collected.
     void StopReporting(const std::shared_ptr<TProgressRelay>& relay);
     bool IsTaken(const std::string& path) const;
+    TDownload& List(std::unique_ptr<TDownload> download);
+    // The transfer of `key`, ended, may still be winding down on its thread: it has told
+    // all it will, and loses its key so that a new one can take it; it goes once it has
+    // wound down.
+    void RetireWorker(const std::string& key);
     // The first free candidate name for `path` from number `first` on (n: its number), or
     // empty after MaxNameCandidates taken ones.
     std::string FreeCandidate(const std::string& path, int first, int& n) const;
@@ -101,6 +134,10 @@ private:
     void FailLater(const std::string& key, const std::string& reason);
     // Deletes the file in the incomplete folder that the download made, if it is still there.
     void RemoveOwnFile(TDownload& download);
+    TSortedStringList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
+    TCustomStringList<TGetFile> m_workers;    // key -> transfer, running or not yet purged
+    int64_t m_nextSerial = 0;
+    int64_t m_round = 0; // collection rounds so far
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
     std::shared_ptr<TTransferEngine> m_engine;

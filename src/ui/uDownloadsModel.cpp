@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "download/uTDownload.h"
+#include "download/uTDownloadManager.h"
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
@@ -27,7 +28,14 @@ const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
     return columns;
 }
 
-TDownloadsModel::TDownloadsModel(QObject* parent) : TListModel(Columns(), parent) {}
+TDownloadsModel::TDownloadsModel(TDownloadManager& manager, QObject* parent)
+    : TListModel(Columns(), parent), m_manager(manager) {
+    for (int i = 0; i < manager.Count(); ++i)
+        Append(*manager.Items(i));
+    connect(&manager, &TDownloadManager::Added, this, &TDownloadsModel::Append);
+    connect(&manager, &TDownloadManager::Changed, this, &TDownloadsModel::Update);
+    connect(&manager, &TDownloadManager::AboutToBeRemoved, this, &TDownloadsModel::Remove);
+}
 
 QString TDownloadsModel::SpeedText(int64_t bytesPerSecond) {
     return QString::number(bytesPerSecond / 1024) + QStringLiteral(" kb/s");
@@ -43,93 +51,96 @@ QString TDownloadsModel::DisplayText(const std::string& bytes) {
     return text;
 }
 
-QString TDownloadsModel::StatusWords(const TDownloadRow& row) {
-    if (row.Cancelled)
-        return QStringLiteral("Cancelled");
-    switch (row.Status) {
+QString TDownloadsModel::StatusWords(const TDownload& download) {
+    switch (download.Status()) {
     case TDownload::StatusComplete:
         return QStringLiteral("Complete");
     case TDownload::StatusFailed:
-        return QStringLiteral("Failed");
+        return download.Cancelled ? QStringLiteral("Cancelled") : QStringLiteral("Failed");
     default:
         return QStringLiteral("Downloading");
     }
 }
 
-QString TDownloadsModel::StatusDescription(const TDownloadRow& row) {
+QString TDownloadsModel::StatusDescription(const TDownload& download) {
     // A finished file says what it really is: an MP3 and how good, or what it looks like.
-    if (row.Status == TDownload::StatusComplete && !row.Content.isEmpty())
-        return row.Content;
-    const QString words = StatusWords(row);
-    return row.Status == TDownload::StatusFailed && !row.Cancelled && !row.Reason.isEmpty()
-               ? words + QStringLiteral(": ") + row.Reason
+    if (download.Status() == TDownload::StatusComplete && !download.Content.empty())
+        return QString::fromStdString(download.Content);
+    const QString words = StatusWords(download);
+    return download.Status() == TDownload::StatusFailed && !download.Cancelled && !download.FailReason.empty()
+               ? words + QStringLiteral(": ") + DisplayText(download.FailReason)
                : words;
 }
 
-QString TDownloadsModel::Readable(const TDownloadRow& row, int column) const {
+QString TDownloadsModel::Readable(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
     switch (column) {
     case ColStatus:
-        return StatusDescription(row);
+        return StatusDescription(download);
     case ColTitle:
         return row.Title; // long titles are cut in the column
     case ColSize:
-        return ReadableSize(row.Size);
+        return ReadableSize(download.Size);
     case ColReceived:
-        return ReadableSize(row.Received) + QStringLiteral(" of ") + ReadableSize(row.Size);
+        return ReadableSize(download.Received) + QStringLiteral(" of ") + ReadableSize(download.Size);
     case ColSpeed:
-        return ReadableSize(row.Speed) + QStringLiteral("/s");
+        return ReadableSize(download.Speed) + QStringLiteral("/s");
     case ColProgress: {
-        const QString left = row.Status == TDownload::StatusDownloading ? TimeLeft(row.Size, row.Received, row.Speed)
-                                                                         : QString();
-        return QString::number(row.Progress) + QLatin1Char('%') + (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
+        const QString left = download.Status() == TDownload::StatusDownloading
+                                 ? TimeLeft(download.Size, download.Received, download.Speed)
+                                 : QString();
+        return QString::number(download.Progress) + QLatin1Char('%') +
+               (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
     }
     default:
         return {};
     }
 }
 
-QVariant TDownloadsModel::Shown(const TDownloadRow& row, int column) const {
+QVariant TDownloadsModel::Shown(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
     switch (column) {
     case ColStatus:
-        return StatusWords(row);
+        return StatusWords(download);
     case ColTitle:
         return row.Title;
     case ColSize:
-        return QString::number(row.Size);
+        return QString::number(download.Size);
     case ColReceived:
-        return QString::number(row.Received);
+        return QString::number(download.Received);
     case ColSpeed:
-        return SpeedText(row.Speed);
+        return SpeedText(download.Speed);
     case ColProgress:
-        return QString::number(row.Progress) + QLatin1Char('%');
+        return QString::number(download.Progress) + QLatin1Char('%');
     default:
-        return QString::number(row.RowKey);
+        return QString::number(download.Serial);
     }
 }
 
-QVariant TDownloadsModel::Raw(const TDownloadRow& row, int column) const {
+QVariant TDownloadsModel::Raw(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
     switch (column) {
     case ColStatus:
-        return qint64(row.Status);
+        return qint64(download.Status());
     case ColTitle:
         return row.Title.toUtf8();
     case ColSize:
-        return qint64(row.Size);
+        return qint64(download.Size);
     case ColReceived:
-        return qint64(row.Received);
+        return qint64(download.Received);
     case ColSpeed:
-        return qint64(row.Speed / 1024);
+        return qint64(download.Speed / 1024);
     case ColProgress:
-        return qint64(row.Progress);
+        return qint64(download.Progress);
     default:
-        return qint64(row.RowKey);
+        return qint64(download.Serial);
     }
 }
 
 QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     if (!IsShown(index))
         return {};
-    const TDownloadRow& row = Row(index.row());
+    const TRow& row = m_rows[static_cast<size_t>(index.row())];
     const int column = index.column();
     const TColumnKind kind = KindOf(column);
     switch (role) {
@@ -139,7 +150,7 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return Shown(row, column);
     case Qt::DecorationRole:
-        return kind == K::Picture ? QVariant(StatusPicture(row.Status)) : QVariant();
+        return kind == K::Picture ? QVariant(StatusPicture(row.Record->Status())) : QVariant();
     case RawValueRole:
         return Raw(row, column);
     case Qt::ToolTipRole:
@@ -153,97 +164,54 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void TDownloadsModel::List(const TDownload& download) {
-    auto [listing, fresh] = m_listings.try_emplace(download.Key);
-    if (fresh)
-        listing->second.RowKey = m_nextRowKey++;
-    else if (listing->second.Row >= 0)
-        return; // listed already: events would reach only the first row anyway
-    listing->second.Row = RowsHeld();
-    // A row that comes back shows the download as it stands (complete, failed ...): the
-    // manager will send nothing more for a finished one.
-    m_rows.push_back(std::make_unique<TDownloadRow>(
-        TDownloadRow{listing->second.RowKey, download.Key, download.Status(), download.Size, download.Received,
-                     download.Speed, download.Progress, DisplayText(download.FileName),
-                     DisplayText(download.FailReason), download.Cancelled, QString()}));
+void TDownloadsModel::Append(const TDownload& download) {
+    m_rowOf.emplace(&download, RowsHeld());
+    m_rows.push_back(TRow{&download, DisplayText(download.FileName)});
     RowsAdded();
-    Flush();
 }
 
 int TDownloadsModel::RowOf(const std::string& key) const {
-    const auto found = m_listings.find(key);
-    return found == m_listings.end() ? -1 : found->second.Row;
+    const TDownload* download = m_manager.Find(key);
+    const auto found = download == nullptr ? m_rowOf.end() : m_rowOf.find(download);
+    return found == m_rowOf.end() ? -1 : found->second;
 }
 
-void TDownloadsModel::Show(int row, const TDownload& download) {
-    TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    shown.Status = download.Status();
-    shown.Reason = DisplayText(download.FailReason);
-    shown.Cancelled = download.Cancelled;
-    shown.Content.clear();
-    shown.Size = download.Size;
-    shown.Received = download.Received;
-    shown.Speed = download.Speed;
-    shown.Progress = download.Progress;
-    RowChanged(row);
-}
-
-void TDownloadsModel::SetStatus(int row, int status, const QString& reason, bool cancelled) {
-    TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    if (shown.Status == status && shown.Reason == reason && shown.Cancelled == cancelled)
-        return;
-    shown.Status = status;
-    shown.Reason = reason;
-    shown.Cancelled = cancelled;
-    RowChanged(row);
-}
-
-void TDownloadsModel::SetFigures(int row, int64_t size, int64_t received, int64_t speed, int progress) {
-    TDownloadRow& shown = *m_rows.at(static_cast<size_t>(row));
-    shown.Size = size;
-    shown.Received = received;
-    shown.Speed = speed;
-    shown.Progress = progress;
-    RowChanged(row);
-}
-
-void TDownloadsModel::SetContent(int row, const QString& content) {
-    m_rows.at(static_cast<size_t>(row))->Content = content;
-    RowChanged(row);
+void TDownloadsModel::Update(const TDownload& download, TDownloadChange) {
+    if (const auto found = m_rowOf.find(&download); found != m_rowOf.end())
+        RowChanged(found->second);
 }
 
 bool TDownloadsModel::HasFinished() const {
     return std::any_of(m_rows.begin(), m_rows.end(),
-                       [](const auto& row) { return row->Status != TDownload::StatusDownloading; });
+                       [](const TRow& row) { return row.Record->Status() != TDownload::StatusDownloading; });
 }
 
 void TDownloadsModel::Reindex(size_t from) {
     for (size_t i = from; i < m_rows.size(); ++i)
-        m_listings[m_rows[i]->Key].Row = static_cast<int>(i);
+        m_rowOf[m_rows[i].Record] = static_cast<int>(i);
 }
 
-int TDownloadsModel::RemoveFinished() {
-    // From the last row up, one removal per run of neighbouring finished rows.
-    int removed = 0;
+void TDownloadsModel::Remove(const std::vector<const TDownload*>& going) {
+    // From the last row up, one removal per run of neighbouring rows that go.
+    std::vector<char> goes(m_rows.size(), 0);
+    for (const TDownload* download : going) {
+        if (const auto found = m_rowOf.find(download); found != m_rowOf.end())
+            goes[static_cast<size_t>(found->second)] = 1;
+    }
     size_t lowest = m_rows.size();
-    const auto finished = [this](int row) {
-        return m_rows[static_cast<size_t>(row)]->Status != TDownload::StatusDownloading;
-    };
     for (int last = RowsHeld() - 1; last >= 0; --last) {
-        if (!finished(last))
+        if (!goes[static_cast<size_t>(last)])
             continue;
         int first = last;
-        while (first > 0 && finished(first - 1))
+        while (first > 0 && goes[static_cast<size_t>(first - 1)])
             --first;
         Removing(first, last);
         for (int i = first; i <= last; ++i)
-            m_listings[m_rows[static_cast<size_t>(i)]->Key].Row = -1;
+            m_rowOf.erase(m_rows[static_cast<size_t>(i)].Record);
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         Removed();
-        removed += last - first + 1;
         lowest = static_cast<size_t>(first);
         last = first;
     }
     Reindex(lowest);
-    return removed;
 }

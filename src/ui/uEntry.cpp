@@ -142,8 +142,9 @@ int RunOrvalo(int argc, char** argv) {
         exitCode = QApplication::exec();
         LogWhyItEnds(*frmMain, exitCode);
     }
-    ShutDown();
-    // The windows go only now: nothing in their destruction may use a freed instance.
+    // The window goes first: its pages follow the services to the end, and nothing in their
+    // destruction may find a freed one.
     frmMain.reset();
+    ShutDown();
     return exitCode;
 }

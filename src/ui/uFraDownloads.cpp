@@ -22,7 +22,7 @@
 #include "ui/uReadable.h"
 
 TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
-    : TPage(parent), DownloadRows(new TDownloadsModel(this)), m_services(services) {
+    : TPage(parent), DownloadRows(new TDownloadsModel(services.Downloads, this)), m_services(services) {
     setObjectName(QStringLiteral("fraDownloads1"));
     lvwDownloads = new TPageList(QStringLiteral("lvwDownloads"), QStringLiteral("Downloads"), DownloadRows, this);
     lvwDownloads->SetEmptyText(QStringLiteral("No downloads yet. Search for a song on the Searches page and "
@@ -41,10 +41,14 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
     connect(lvwDownloads->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraDownloads::UpdateCommands);
-    // Rows change by events: what the commands can do and the summary follow.
+    // Rows change by events: what the commands can do follows at once, the summary (a walk
+    // over every download) once a turn, however many rows changed.
     const auto rowsChanged = [this] {
         UpdateCommands();
-        ShowSummary();
+        if (!m_summaryDue) {
+            m_summaryDue = true;
+            QMetaObject::invokeMethod(this, &TfraDownloads::ShowSummary, Qt::QueuedConnection);
+        }
     };
     connect(DownloadRows, &QAbstractItemModel::dataChanged, this, rowsChanged);
     connect(DownloadRows, &QAbstractItemModel::rowsInserted, this, rowsChanged);
@@ -55,20 +59,14 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     connect(m_summaryTimer, &QTimer::timeout, this, &TfraDownloads::ShowSummary);
     rowsChanged();
     m_checker = std::make_unique<TContentChecker>(1);
-    m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) {
-        ShowContent(path, verdict);
+    TDownloadManager& manager = m_services.Downloads;
+    m_checker->OnChecked = [&manager](const std::string& path, const TContentVerdict& verdict) {
+        manager.NoteContent(path, VerdictText(verdict));
     };
+    connect(&manager, &TDownloadManager::Changed, this, &TfraDownloads::DownloadChanged);
 }
 
 TfraDownloads::~TfraDownloads() = default;
-
-void TfraDownloads::ShowContent(const std::string& path, const TContentVerdict& verdict) {
-    for (int row = 0; row < DownloadRows->RowsHeld(); ++row) {
-        const TDownload* download = m_services.Downloads.Find(DownloadRows->Row(row).Key);
-        if (download != nullptr && download->FilePath == path)
-            DownloadRows->SetContent(row, QString::fromStdString(VerdictText(verdict)));
-    }
-}
 
 void TfraDownloads::BuildCommands() {
     m_preview = AddCommand({3, "mnuActionsDownloadsPreviewFile", QStringLiteral("Preview File"), "tlbPreview",
@@ -91,6 +89,7 @@ void TfraDownloads::BuildCommands() {
 }
 
 void TfraDownloads::ShowSummary() {
+    m_summaryDue = false;
     // The manager's own figures: the rows show theirs only every so many bytes.
     int running = 0;
     int64_t speed = 0;
@@ -122,7 +121,7 @@ void TfraDownloads::ShowSummary() {
 std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
     std::vector<int> rows;
     for (const int row : lvwDownloads->SelectedRows()) {
-        if ((DownloadRows->Row(row).Status == TDownload::StatusFailed) == failed)
+        if ((DownloadRows->Record(row).Status() == TDownload::StatusFailed) == failed)
             rows.push_back(row);
     }
     return rows;
@@ -137,87 +136,43 @@ void TfraDownloads::UpdateCommands() {
     m_clear->setEnabled(DownloadRows->HasFinished());
 }
 
-void TfraDownloads::InitPage() {
-    // The manager outlives the page at shutdown: an event that comes after the page is gone
-    // finds no page and is dropped.
-    TDownloadManager& manager = m_services.Downloads;
-    const QPointer<TfraDownloads> page(this);
-    manager.OnDownloadError = [page](const std::string& key) {
-        if (page)
-            page->HandleDownloadError(key);
-    };
-    manager.OnDownloadComplete = [page](const std::string& key) {
-        if (page)
-            page->HandleDownloadComplete(key);
-    };
-    manager.OnDownloadProgress = [page](const std::string& key, const TDownload& download) {
-        if (page)
-            page->HandleDownloadProgress(key, download);
-    };
-}
-
 void TfraDownloads::Download(const TSearchResult& result) {
     // A link fetched before in this run and ended is fetched once more: the user asked for
     // it again (and was asked first when the song is in the play list).
-    const bool again = m_services.Downloads.Find(result.Key) != nullptr &&
-                       m_services.Downloads.DownloadAgain(result.Key);
-    if (!again)
-        m_services.Downloads.AddDownload(result);
-    const TDownload* download = m_services.Downloads.Find(result.Key);
-    if (download == nullptr)
-        return;
-    AddDownloadRow(*download);
-    if (again)
-        DownloadRows->Show(DownloadRows->RowOf(result.Key), *download);
-}
-
-void TfraDownloads::AddDownloadRow(const TDownload& download) {
-    DownloadRows->List(download);
+    TDownloadManager& manager = m_services.Downloads;
+    if (manager.Find(result.Key) == nullptr || !manager.DownloadAgain(result.Key))
+        manager.AddDownload(result);
+    DownloadRows->Flush();
 }
 
 const TDownload* TfraDownloads::DownloadOf(int row) const {
-    return row < 0 ? nullptr : m_services.Downloads.Find(DownloadRows->Row(row).Key);
+    return row < 0 ? nullptr : &DownloadRows->Record(row);
 }
 
-void TfraDownloads::HandleDownloadProgress(const std::string& key, const TDownload& download) {
-    const int row = DownloadRows->RowOf(key);
-    if (row < 0)
-        return;
-    const int64_t shown = DownloadRows->Row(row).Received;
-    if (download.Received - shown >= ProgressRefreshStep || download.Received == download.Size)
-        DownloadRows->SetFigures(row, download.Size, download.Received, download.Speed, download.Progress);
+void TfraDownloads::DownloadChanged(const TDownload& download, TDownloadChange what) {
+    if (what == TDownloadChange::Status && download.Status() != TDownload::StatusDownloading)
+        Ended(download);
 }
 
-void TfraDownloads::HandleDownloadError(const std::string& key) {
-    const int row = DownloadRows->RowOf(key);
-    const TDownload* download = m_services.Downloads.Find(key);
-    if (row < 0)
+void TfraDownloads::Ended(const TDownload& download) {
+    const QString title = TDownloadsModel::DisplayText(download.FileName);
+    if (download.Status() == TDownload::StatusFailed) {
+        // The user's own cancel is no news to tell.
+        if (!download.Cancelled) {
+            const QString reason = TDownloadsModel::DisplayText(download.FailReason);
+            emit DownloadEnded(title, reason.isEmpty() ? QStringLiteral("failed") : reason);
+        }
         return;
-    // The row shows what arrived before the end, not the last 32 KiB step, and no speed.
-    if (download != nullptr)
-        DownloadRows->SetFigures(row, download->Size, download->Received, 0, download->Progress);
-    const QString reason = TDownloadsModel::DisplayText(download != nullptr ? download->FailReason : std::string());
-    const bool cancelled = download != nullptr && download->Cancelled;
-    DownloadRows->SetStatus(row, TDownload::StatusFailed, reason, cancelled);
-    // The user's own cancel is no news to tell.
-    if (!cancelled)
-        emit DownloadEnded(DownloadRows->Row(row).Title, reason.isEmpty() ? QStringLiteral("failed") : reason);
-}
-
-void TfraDownloads::HandleDownloadComplete(const std::string& key) {
-    const int row = DownloadRows->RowOf(key);
-    if (row < 0)
-        return;
-    DownloadRows->SetStatus(row, TDownload::StatusComplete);
+    }
     // The play list names files of the download folder: the copy there may carry a number
     // or a cleaned name that the title lacks.
-    if (const TDownload* download = m_services.Downloads.Find(key)) {
-        m_checker->Check(download->FilePath);
-        emit FileDownloaded(std::filesystem::path(download->FilePath).filename().string(), download->Size);
-    }
-    emit DownloadEnded(DownloadRows->Row(row).Title, {});
+    m_checker->Check(download.FilePath);
+    emit FileDownloaded(std::filesystem::path(download.FilePath).filename().string(), download.Size);
+    emit DownloadEnded(title, {});
+    // Not while the manager is still telling others of this end: the record would go
+    // from under them.
     if (m_services.Options.ClearDownloadsWhenComplete)
-        ClearDownloaded();
+        QMetaObject::invokeMethod(this, &TfraDownloads::ClearDownloaded, Qt::QueuedConnection);
 }
 
 void TfraDownloads::PreviewFile() {
@@ -228,22 +183,10 @@ void TfraDownloads::PreviewFile() {
 }
 
 void TfraDownloads::RestartSelected() {
+    // A row whose failed transfer is still winding down stays failed; its command stays on
+    // for another try.
     for (const int row : SelectedWithStatus(true))
-        Restart(row);
-}
-
-void TfraDownloads::Restart(int row) {
-    const TDownloadRow shown = DownloadRows->Row(row);
-    DownloadRows->SetStatus(row, TDownload::StatusDownloading);
-    DownloadRows->SetFigures(row, shown.Size, 0, shown.Speed, 0);
-    m_services.Downloads.RestartDownload(shown.Key);
-    // The manager refuses while the failed transfer's thread is still winding down: the row
-    // must not then claim a download that never started.
-    const TDownload* download = m_services.Downloads.Find(shown.Key);
-    if (download == nullptr || download->Failed) {
-        DownloadRows->SetStatus(row, TDownload::StatusFailed, shown.Reason, shown.Cancelled);
-        DownloadRows->SetFigures(row, shown.Size, shown.Received, shown.Speed, shown.Progress);
-    }
+        m_services.Downloads.RestartDownload(DownloadRows->Record(row).Key);
 }
 
 void TfraDownloads::CancelSelected() {
@@ -252,11 +195,11 @@ void TfraDownloads::CancelSelected() {
         return;
     // One question for all of them.
     const QString question =
-        rows.size() == 1 ? QStringLiteral("Do you really want to cancel this download ?\n") + DownloadRows->Row(rows[0]).Title
+        rows.size() == 1 ? QStringLiteral("Do you really want to cancel this download ?\n") + DownloadRows->Title(rows[0])
                          : QStringLiteral("Do you really want to cancel these %1 downloads ?").arg(rows.size());
     std::vector<std::string> keys;
     for (const int row : rows)
-        keys.push_back(DownloadRows->Row(row).Key);
+        keys.push_back(DownloadRows->Record(row).Key);
     if (!m_services.Prompts.Ask(this, question))
         return;
     for (const std::string& key : keys)
@@ -272,5 +215,5 @@ void TfraDownloads::CancelAll() {
 
 void TfraDownloads::ClearDownloaded() {
     const TPaintingSuspended suspended(lvwDownloads);
-    DownloadRows->RemoveFinished();
+    m_services.Downloads.ClearFinished();
 }

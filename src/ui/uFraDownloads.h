@@ -14,6 +14,7 @@ struct TContentVerdict;
 class QTimer;
 class TDownload;
 class TDownloadsModel;
+enum class TDownloadChange;
 class TSearchResult;
 
 // The page that lists this run's downloads and lets the user preview, restart, cancel and
@@ -24,18 +25,9 @@ public:
     explicit TfraDownloads(const TServices& services, QWidget* parent = nullptr);
     ~TfraDownloads() override;
 
-    // Takes the download manager's events.
-    void InitPage();
-    // Starts a download of `result` (the manager keeps one per link) and lists it.
+    // Starts a download of `result` (the manager keeps one per link; an ended one is fetched
+    // once more) and shows its row at once.
     void Download(const TSearchResult& result);
-    // Lists a download the manager has been asked for. A download whose row is still listed
-    // gets no second row; one whose row was cleared comes back under its old key, showing
-    // the download as it stands now.
-    void AddDownloadRow(const TDownload& download);
-
-    void HandleDownloadProgress(const std::string& key, const TDownload& download);
-    void HandleDownloadError(const std::string& key);
-    void HandleDownloadComplete(const std::string& key);
 
     void PreviewFile();     // Tag 3
     void RestartSelected(); // Tag 4
@@ -47,11 +39,8 @@ public:
     TPageList* lvwDownloads;
     // Under the list: how many downloads run, their speed together and the time left.
     QLabel* lblSummary;
-    // The rows of the list, found from a download's key through the model's one hash.
+    // The rows of the list: the download manager's records.
     TDownloadsModel* DownloadRows;
-
-    // Bytes that must arrive before a row shows new figures, unless the download is done.
-    static constexpr int64_t ProgressRefreshStep = 32768;
 
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
@@ -64,8 +53,9 @@ signals:
 private:
     void BuildCommands();
     void ShowSummary();
-    void Restart(int row);
-    void ShowContent(const std::string& path, const TContentVerdict& verdict);
+    // A download started, ended or was found to hold something: what follows from it.
+    void DownloadChanged(const TDownload& download, TDownloadChange what);
+    void Ended(const TDownload& download);
     // The selected rows that failed (or did not).
     std::vector<int> SelectedWithStatus(bool failed) const;
     // The manager's record behind a row; nullptr when it has none.
@@ -80,4 +70,5 @@ private:
     QAction* m_cancelAll = nullptr;
     QAction* m_clear = nullptr;
     QTimer* m_summaryTimer = nullptr;
+    bool m_summaryDue = false;
 };

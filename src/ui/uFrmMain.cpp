@@ -269,7 +269,6 @@ void TfrmMain::CreateToolbar() {
 
 void TfrmMain::InitPages() {
     fraSearch1->InitPage();
-    fraDownloads1->InitPage();
     fraPlayList1->InitPage(imlSystemIcons);
 }
 

@@ -23,12 +23,14 @@ struct Events {
     QStringList log;
     bool allOnGuiThread = true;
     void Attach(TDownloadManager& manager) {
-        manager.OnDownloadError = [this](const std::string& key) { Add("error " + key); };
-        manager.OnDownloadComplete = [this](const std::string& key) { Add("complete " + key); };
-        manager.OnDownloadProgress = [this](const std::string&, const TDownload&) {
-            ++progress;
-            allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
-        };
+        QObject::connect(&manager, &TDownloadManager::Changed, [this](const TDownload& download, TDownloadChange what) {
+            if (what == TDownloadChange::Figures) {
+                ++progress;
+                allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+            } else if (what == TDownloadChange::Status && download.Status() != TDownload::StatusDownloading) {
+                Add((download.Completed ? "complete " : "error ") + download.Key);
+            }
+        });
     }
     void Add(const std::string& event) {
         allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
@@ -37,12 +39,8 @@ struct Events {
     int progress = 0;
 };
 
-// Transfers under way (ended ones may still be listed until purged).
 int Running(const TDownloadManager& manager) {
-    int running = 0;
-    for (const auto& entry : manager.Workers.Entries())
-        running += entry.Object->IsRunning() ? 1 : 0;
-    return running;
+    return manager.TransfersRunning();
 }
 
 TSearchResult Result(const std::string& link, const std::string& fileName, int64_t size = 0) {
@@ -69,6 +67,7 @@ private slots:
     void restartTakesTheSameSongFromTheNextSite();
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
+    void everyListenerHearsAndClearTellsFirst();
     void failedCopyIsAFailure();
     void nameSearchGivesUp();
     void foldersCanChangeWhileRunning();
@@ -253,16 +252,16 @@ void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
     QTRY_COMPARE(m_events.log, QStringList{"error " + QString::fromStdString(key)});
     QVERIFY(!fs::exists(Partial() + "/r.mp3")); // what a cut transfer wrote is no song
     m_server->Serve("files.test/r.mp3", TScriptedResponse::Ok(std::string(5000, 'b')));
-    QTRY_VERIFY(!m_manager->Workers.Objects(0)->IsRunning());
+    // At once, while the failed transfer may still be winding down.
     const size_t requests = m_server->RequestCount();
-    m_manager->RestartDownload(key);
-    m_manager->RestartDownload(key); // running now: nothing more happens
+    QVERIFY(m_manager->RestartDownload(key));
+    QVERIFY(!m_manager->RestartDownload(key)); // running now: nothing more happens
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(m_events.log.last(), "complete " + QString::fromStdString(key));
     QCOMPARE(m_server->RequestCount(), requests + 1); // one transfer, not one started twice
     QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/r.mp3"), std::string(5000, 'b'));
     QTRY_COMPARE(Running(*m_manager), 0);
-    m_manager->RestartDownload(key); // complete: nothing happens
+    QVERIFY(!m_manager->RestartDownload(key)); // complete: nothing happens
     QCOMPARE(Running(*m_manager), 0);
     QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
 }
@@ -278,8 +277,7 @@ void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
     for (const char* reason : {"HTTP 404", "HTTP 503"}) {
         QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusFailed);
         QCOMPARE(m_manager->Items(0)->FailReason, std::string(reason));
-        QTRY_VERIFY(!m_manager->Workers.Objects(0)->IsRunning());
-        m_manager->RestartDownload(key);
+        QVERIFY(m_manager->RestartDownload(key));
     }
     QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
     QCOMPARE(m_manager->Items(0)->Url, std::string("http://third.test/s.mp3"));
@@ -287,8 +285,8 @@ void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
 }
 
 void TestDownloadManager::cancelEndsARunningDownloadAsFailed() {
-    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 'c'));
-    stalled.StallAfter = 20000;
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(80000, 'c'));
+    stalled.StallAfter = 40000;
     m_server->Serve("files.test/c.mp3", stalled);
     m_manager->CancelDownload("http://files.test/c.mp3"); // not there: nothing
     m_manager->AddDownload(Result("http://files.test/c.mp3", "c.mp3"));
@@ -303,7 +301,7 @@ void TestDownloadManager::cancelEndsARunningDownloadAsFailed() {
 }
 
 void TestDownloadManager::progressIsWholePercent() {
-    m_manager->Downloads.Add("k", new TDownload("k", "k.mp3", 0));
+    m_manager->Keep(std::make_unique<TDownload>("k", "k.mp3", 0));
     m_manager->WorkerProgress("k", 1000000, 999999, 5);
     QCOMPARE(m_manager->Items(0)->Progress, 99);
     m_manager->WorkerProgress("k", 1000000, 1000000, 5);
@@ -311,6 +309,35 @@ void TestDownloadManager::progressIsWholePercent() {
     QCOMPARE(m_manager->Items(0)->Speed, int64_t(5));
     m_manager->WorkerProgress("unknown", 10, 5, 1); // ignored
     QCOMPARE(m_events.progress, 2);
+}
+
+void TestDownloadManager::everyListenerHearsAndClearTellsFirst() {
+    Events second;
+    second.Attach(*m_manager);
+    QStringList added;
+    connect(m_manager.get(), &TDownloadManager::Added, this,
+            [&](const TDownload& download) { added << QString::fromStdString(download.Key); });
+    m_server->Serve("files.test/one.mp3", TScriptedResponse::Ok("one"));
+    m_server->Serve("files.test/none.mp3", TScriptedResponse::Status(404));
+    m_manager->AddDownload(Result("http://files.test/one.mp3", "one.mp3"));
+    m_manager->AddDownload(Result("http://files.test/none.mp3", "none.mp3"));
+    QCOMPARE(added, (QStringList{"http://files.test/one.mp3", "http://files.test/none.mp3"}));
+    QTRY_COMPARE(m_events.log.size(), 2);
+    QCOMPARE(second.log, m_events.log);
+    // The records that go are told while they can still be read.
+    QStringList going;
+    connect(m_manager.get(), &TDownloadManager::AboutToBeRemoved, this,
+            [&](const std::vector<const TDownload*>& downloads) {
+                for (const TDownload* download : downloads)
+                    going << QString::fromStdString(download->FileName);
+            });
+    QCOMPARE(m_manager->ClearFinished(), 2);
+    QCOMPARE(going, (QStringList{"one.mp3", "none.mp3"}));
+    QCOMPARE(m_manager->Count(), 0);
+    // A cleared link is fetched anew at once, under a fresh number.
+    m_manager->AddDownload(Result("http://files.test/none.mp3", "none.mp3"));
+    QCOMPARE(m_manager->Items(0)->Serial, int64_t(2));
+    QTRY_COMPARE(m_events.log.size(), 3);
 }
 
 void TestDownloadManager::failedCopyIsAFailure() {
@@ -346,9 +373,9 @@ void TestDownloadManager::foldersCanChangeWhileRunning() {
 }
 
 void TestDownloadManager::destroyingEndsTransfersWithoutEvents() {
-    TScriptedResponse held = TScriptedResponse::Ok(std::string(50000, 'd'));
+    TScriptedResponse held = TScriptedResponse::Ok(std::string(80000, 'd'));
     held.Gate = std::make_shared<TGate>();
-    held.GateAfter = 20000;
+    held.GateAfter = 40000;
     m_server->Serve("files.test/d1.mp3", held);
     m_server->Serve("files.test/d2.mp3", held);
     m_manager->AddDownload(Result("http://files.test/d1.mp3", "d1.mp3"));
@@ -370,13 +397,16 @@ void TestDownloadManager::manyEndingAtOnceKeepEachDownloadsOrder() {
     constexpr int kCount = 300;
     std::map<std::string, QStringList> byKey;
     std::map<std::string, int64_t> lastReceived;
-    m_manager->OnDownloadProgress = [&](const std::string& key, const TDownload& download) {
-        byKey[key] << "progress";
-        QVERIFY(download.Received >= lastReceived[key]);
-        lastReceived[key] = download.Received;
-    };
-    m_manager->OnDownloadComplete = [&](const std::string& key) { byKey[key] << "complete"; };
-    m_manager->OnDownloadError = [&](const std::string& key) { byKey[key] << "error"; };
+    connect(m_manager.get(), &TDownloadManager::Changed, this, [&](const TDownload& download, TDownloadChange what) {
+        const std::string& key = download.Key;
+        if (what == TDownloadChange::Figures) {
+            byKey[key] << "progress";
+            QVERIFY(download.Received >= lastReceived[key]);
+            lastReceived[key] = download.Received;
+        } else if (download.Status() != TDownload::StatusDownloading) {
+            byKey[key] << (download.Completed ? "complete" : "error");
+        }
+    });
     for (int i = 0; i < kCount; ++i) {
         TScriptedResponse response = TScriptedResponse::Ok(std::string(size_t(20000 + i * 100), 'm'));
         if (i % 10 == 0)

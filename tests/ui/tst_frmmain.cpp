@@ -392,8 +392,7 @@ void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
         QVERIFY(prompts.Asked.isEmpty());
     }
     auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
-    const std::string key = running->Key;
-    DownloadManager->Downloads.Add(key, running.release());
+    DownloadManager->Keep(std::move(running));
     const auto made = MakeWindow();
     made->show();
     prompts.Answer = false;

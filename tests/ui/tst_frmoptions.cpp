@@ -107,8 +107,7 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "running.mp3", 10);
     running->FilePath = inEffect + "/./running.mp3";
     running->OwnsFile = true;
-    const std::string key = running->Key;
-    DownloadManager->Downloads.Add(key, running.release());
+    DownloadManager->Keep(std::move(running));
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
     TfrmOptions options(nullptr, Services(), m_box, {});

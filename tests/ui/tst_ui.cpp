@@ -148,8 +148,7 @@ void TestUi::terminationSignalClosesWindows() {
         // The signal comes while the quit question is open in its own event loop: the question
         // is dropped and the window closes all the same, its layout saved.
         auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
-        const std::string key = running->Key;
-        DownloadManager->Downloads.Add(key, running.release());
+        DownloadManager->Keep(std::move(running));
         TDialogPrompts dialogs;
         TfrmMain window(ProcessServices(dialogs), std::make_unique<TFakePlayer>());
         window.show();
@@ -164,7 +163,8 @@ void TestUi::terminationSignalClosesWindows() {
         QVERIFY(window.close());
         QCOMPARE(asked, "1 download is still running. Quit and cancel it?");
         QVERIFY(!OpenOrvaloSettings()->allKeys().isEmpty());
-        DownloadManager->Downloads.Clear();
+        DownloadManager->Find("http://a.test/r.mp3")->Failed = true;
+        DownloadManager->ClearFinished();
         // The windows' close that the signal queued runs before the next window comes.
         QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
     }
@@ -215,8 +215,10 @@ void TestUi::outsideTextIsNeverReadAsMarkup() {
     const QString title = QStringLiteral("<img src=\"%1\"> Zero <b>Song</b>").arg(QString::fromUtf8(pipe));
     const TPipeWatch watch(pipe);
 
-    TDownloadsModel downloads;
-    downloads.List(TDownload("http://a.test/zero.mp3", title.toStdString(), 10));
+    TDownloadManager manager(dir.path().toStdString(), dir.path().toStdString());
+    TDownloadsModel downloads(manager);
+    manager.Keep(std::make_unique<TDownload>("http://a.test/zero.mp3", title.toStdString(), 10));
+    downloads.Flush();
     const QString tip = downloads.index(0, TDownloadsModel::ColTitle).data(Qt::ToolTipRole).toString();
     QLabel owner;
     owner.show();
