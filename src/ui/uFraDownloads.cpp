@@ -36,8 +36,8 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     layout->addWidget(lblSummary);
     BuildCommands();
     MakePopup(QStringLiteral("popDownloads"), lvwDownloads, MenuCommands());
-    BindKey(m_preview, QKeySequence(Qt::Key_Return), {lvwDownloads});
-    BindKey(m_cancel, QKeySequence(Qt::Key_Delete), {lvwDownloads});
+    BindKey(actPreviewFile, QKeySequence(Qt::Key_Return), {lvwDownloads});
+    BindKey(actCancelDownload, QKeySequence(Qt::Key_Delete), {lvwDownloads});
     connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
     connect(lvwDownloads->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraDownloads::UpdateCommands);
@@ -69,21 +69,21 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
 TfraDownloads::~TfraDownloads() = default;
 
 void TfraDownloads::BuildCommands() {
-    m_preview = AddCommand({3, "mnuActionsDownloadsPreviewFile", QStringLiteral("Preview File"), "tlbPreview",
+    actPreviewFile = AddCommand({"mnuActionsDownloadsPreviewFile", QStringLiteral("Preview File"), "tlbPreview",
                             QStringLiteral("Preview File"), "preview-file"},
                            [this] { PreviewFile(); });
     AddSeparator(QStringLiteral("mnuActionsSep02"));
-    m_restart = AddCommand({4, "mnuActionsRestartDownload", QStringLiteral("Restart Download"), "tlbRestartDownload",
+    actRestartDownload = AddCommand({"mnuActionsRestartDownload", QStringLiteral("Restart Download"), "tlbRestartDownload",
                             QStringLiteral("Restart Download"), "restart-download"},
                            [this] { RestartSelected(); });
-    m_cancel = AddCommand({5, "mnuActionsCancelDownload", QStringLiteral("Cancel Download"), "tlbCancelDownload",
+    actCancelDownload = AddCommand({"mnuActionsCancelDownload", QStringLiteral("Cancel Download"), "tlbCancelDownload",
                            QStringLiteral("Cancel Download"), "cancel-download"},
                           [this] { CancelSelected(); });
-    m_cancelAll = AddCommand({6, "mnuActionsCancelAllDownloads", QStringLiteral("Cancel All Downloads"),
+    actCancelAllDownloads = AddCommand({"mnuActionsCancelAllDownloads", QStringLiteral("Cancel All Downloads"),
                               "tlbCancelAllDownloads", QStringLiteral("Cancel All Downloads"), "cancel-all-downloads"},
                              [this] { CancelAll(); });
     AddSeparator(QStringLiteral("mnuActionsSep03"));
-    m_clear = AddCommand({7, "mnuActionsClearDownloaded", QStringLiteral("Clear Downloaded"), "tlbClearDownloaded",
+    actClearDownloaded = AddCommand({"mnuActionsClearDownloaded", QStringLiteral("Clear Downloaded"), "tlbClearDownloaded",
                           QStringLiteral("Clear Downloaded"), "clear-downloaded"},
                          [this] { ClearDownloaded(); });
 }
@@ -128,12 +128,12 @@ std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
 }
 
 void TfraDownloads::UpdateCommands() {
-    m_preview->setEnabled(lvwDownloads->SelectedRow() >= 0);
-    m_restart->setEnabled(!SelectedWithStatus(true).empty());
+    actPreviewFile->setEnabled(lvwDownloads->SelectedRow() >= 0);
+    actRestartDownload->setEnabled(!SelectedWithStatus(true).empty());
     // A complete row can be asked about too; the manager then does nothing.
-    m_cancel->setEnabled(!SelectedWithStatus(false).empty());
-    m_cancelAll->setEnabled(DownloadRows->RowsHeld() > 0);
-    m_clear->setEnabled(DownloadRows->HasFinished());
+    actCancelDownload->setEnabled(!SelectedWithStatus(false).empty());
+    actCancelAllDownloads->setEnabled(DownloadRows->RowsHeld() > 0);
+    actClearDownloaded->setEnabled(DownloadRows->HasFinished());
 }
 
 void TfraDownloads::Download(const TSearchResult& result) {

@@ -42,6 +42,13 @@ public:
     // The rows of the list: the download manager's records.
     TDownloadsModel* DownloadRows;
 
+    // The page's commands.
+    QAction* actPreviewFile = nullptr;
+    QAction* actRestartDownload = nullptr;
+    QAction* actCancelDownload = nullptr;
+    QAction* actCancelAllDownloads = nullptr;
+    QAction* actClearDownloaded = nullptr;
+
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
     void PreviewRequested(const std::string& path);
@@ -64,11 +71,6 @@ private:
     TServices m_services;
     // Looks into each finished file: what a site called an MP3 may be a web page.
     std::unique_ptr<TContentChecker> m_checker;
-    QAction* m_preview = nullptr;
-    QAction* m_restart = nullptr;
-    QAction* m_cancel = nullptr;
-    QAction* m_cancelAll = nullptr;
-    QAction* m_clear = nullptr;
     QTimer* m_summaryTimer = nullptr;
     bool m_summaryDue = false;
 };

@@ -169,41 +169,40 @@ void TfraPlayList::SetVolumePercent(int percent) {
 }
 
 void TfraPlayList::BuildCommands() {
-    m_play = AddCommand({8, "mnuActionsPlayListPlayFile", QStringLiteral("Play File"), "tlbPlayFile",
+    actPlayFile = AddCommand({"mnuActionsPlayListPlayFile", QStringLiteral("Play File"), "tlbPlayFile",
                          QStringLiteral("Play File"), "play-file"},
                         [this] { PlaySelected(); });
-    m_launch = AddCommand({9, "mnuActionsPlayListLaunchFile", QStringLiteral("Launch File..."), "tlbLaunchFile",
+    actLaunchFile = AddCommand({"mnuActionsPlayListLaunchFile", QStringLiteral("Launch File..."), "tlbLaunchFile",
                            QStringLiteral("Launch File"), "launch-file"},
                           [this] { LaunchSelected(); });
     AddSeparator(QStringLiteral("mnuActionsSep04"));
-    m_delete = AddCommand({10, "mnuActionsDeleteFile", QStringLiteral("Delete File"), "tlbDeleteFile",
+    actDeleteFile = AddCommand({"mnuActionsDeleteFile", QStringLiteral("Delete File"), "tlbDeleteFile",
                            QStringLiteral("Delete File"), "delete-file"},
                           [this] { DeleteSelected(); });
-    m_rename = AddCommand({11, "mnuActionsRenameFile", QStringLiteral("Rename File..."), "tlbRenameFile",
+    actRenameFile = AddCommand({"mnuActionsRenameFile", QStringLiteral("Rename File..."), "tlbRenameFile",
                            QStringLiteral("Rename File"), "rename-file"},
                           [this] { RenameSelected(); });
-    QAction* locate = AddCommand({12, "mnuActionsLocate", QStringLiteral("Locate..."), "tlbLocate",
+    actLocate = AddCommand({"mnuActionsLocate", QStringLiteral("Locate..."), "tlbLocate",
                                   QStringLiteral("Locate Media Folder"), "locate-folder"},
                                  [this] { LocateFolder(); });
     AddSeparator(QStringLiteral("mnuActionsSep05"));
-    AddCommand({13, "mnuActionsRefresh", QStringLiteral("Refresh"), "tlbRefresh", QStringLiteral("Refresh"), "refresh"},
+    actRefresh = AddCommand({"mnuActionsRefresh", QStringLiteral("Refresh"), "tlbRefresh", QStringLiteral("Refresh"), "refresh"},
                [this] { RefreshList(); });
     // The pop-up menu names Locate for what it finds: the file's folder.
     auto* locateFile = new QAction(QStringLiteral("Locate File..."), this);
-    locateFile->setData(locate->data());
-    locateFile->setIcon(locate->icon());
-    connect(locateFile, &QAction::triggered, locate, &QAction::trigger);
+    locateFile->setIcon(actLocate->icon());
+    connect(locateFile, &QAction::triggered, actLocate, &QAction::trigger);
     QList<QAction*> items = MenuCommands();
-    items.replace(items.indexOf(locate), locateFile);
+    items.replace(items.indexOf(actLocate), locateFile);
     MakePopup(QStringLiteral("popPlayList"), lvwPlayList, items);
-    BindKey(m_play, QKeySequence(Qt::Key_Return), {lvwPlayList});
-    BindKey(m_delete, QKeySequence(Qt::Key_Delete), {lvwPlayList});
-    BindKey(m_rename, QKeySequence(Qt::Key_F2), {lvwPlayList});
+    BindKey(actPlayFile, QKeySequence(Qt::Key_Return), {lvwPlayList});
+    BindKey(actDeleteFile, QKeySequence(Qt::Key_Delete), {lvwPlayList});
+    BindKey(actRenameFile, QKeySequence(Qt::Key_F2), {lvwPlayList});
 }
 
 void TfraPlayList::UpdateCommands() {
     const bool selected = lvwPlayList->SelectedRow() >= 0;
-    for (QAction* command : {m_play, m_launch, m_delete, m_rename})
+    for (QAction* command : {actPlayFile, actLaunchFile, actDeleteFile, actRenameFile})
         command->setEnabled(selected);
 }
 

@@ -21,6 +21,13 @@ class TSystemImageList;
 class TfraPlayList : public TPage, public TMprisPlayer {
     Q_OBJECT
 public:
+    // The page's commands.
+    QAction* actPlayFile = nullptr;
+    QAction* actLaunchFile = nullptr;
+    QAction* actDeleteFile = nullptr;
+    QAction* actRenameFile = nullptr;
+    QAction* actLocate = nullptr;
+    QAction* actRefresh = nullptr;
     // With the real player, or one of the caller's choice (the tests' fake).
     explicit TfraPlayList(const TServices& services, QWidget* parent = nullptr);
     TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlayer> player, QWidget* parent = nullptr);
@@ -89,8 +96,4 @@ private:
     std::unique_ptr<TContentChecker> m_checker;
     // Last: it goes first, while the player and the list it asks about still exist.
     std::unique_ptr<TMpris> m_mpris;
-    QAction* m_play = nullptr;
-    QAction* m_launch = nullptr;
-    QAction* m_delete = nullptr;
-    QAction* m_rename = nullptr;
 };

@@ -131,14 +131,14 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
 }
 
 void TfraSearch::BuildCommands() {
-    m_findIt = AddCommand({1, "mnuActionsFindIt", kFindIt}, [this] { cmdSearchClick(); });
+    actFindIt = AddCommand({"mnuActionsFindIt", kFindIt}, [this] { cmdSearchClick(); });
     AddSeparator(QStringLiteral("mnuActionsSep01"));
-    m_download = AddCommand({2, "mnuActionsDownload", QStringLiteral("Download"), "tlbDownload",
+    actDownload = AddCommand({"mnuActionsDownload", QStringLiteral("Download"), "tlbDownload",
                              QStringLiteral("Download File"), "download-file"},
                             [this] { DownloadSelected(); });
-    m_copyLink = new QAction(QStringLiteral("Copy Link"), this);
-    m_copyLink->setObjectName(QStringLiteral("popFilesCopyLink"));
-    connect(m_copyLink, &QAction::triggered, this, &TfraSearch::CopyLinks);
+    actCopyLink = new QAction(QStringLiteral("Copy Link"), this);
+    actCopyLink->setObjectName(QStringLiteral("popFilesCopyLink"));
+    connect(actCopyLink, &QAction::triggered, this, &TfraSearch::CopyLinks);
 }
 
 QWidget* TfraSearch::BuildSearchPanel() {
@@ -152,7 +152,7 @@ QWidget* TfraSearch::BuildSearchPanel() {
     layout->addWidget(lvwEngines);
     layout->addWidget(lvwFiles);
     KeepSizeWhenHidden(pnlSearch);
-    MakePopup(QStringLiteral("popFiles"), lvwFiles, {m_download, m_copyLink});
+    MakePopup(QStringLiteral("popFiles"), lvwFiles, {actDownload, actCopyLink});
     connect(lvwFiles, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfraSearch::UpdateCommands);
     return pnlSearch;
@@ -167,9 +167,9 @@ QWidget* TfraSearch::BuildPopularPanel() {
     layout->addWidget(lvwPopular);
     KeepSizeWhenHidden(pnlMostPopular);
     lvwPopular->SetEmptyText(QStringLiteral("The most popular songs show here once the maker's site has sent them."));
-    MakePopup(QStringLiteral("popPopular"), lvwPopular, {m_download, m_copyLink});
-    BindKey(m_download, QKeySequence(Qt::Key_Return), {lvwFiles, lvwPopular});
-    BindKey(m_copyLink, QKeySequence::Copy, {lvwFiles, lvwPopular});
+    MakePopup(QStringLiteral("popPopular"), lvwPopular, {actDownload, actCopyLink});
+    BindKey(actDownload, QKeySequence(Qt::Key_Return), {lvwFiles, lvwPopular});
+    BindKey(actCopyLink, QKeySequence::Copy, {lvwFiles, lvwPopular});
     connect(lvwPopular, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwPopular->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraSearch::UpdateCommands);
@@ -188,7 +188,7 @@ QLayout* TfraSearch::BuildTopRow() {
     m_tabs->addButton(cmdTabSearch, 1);
     m_tabs->addButton(cmdTabMostPopular, 2);
     cmdTabSearch->setChecked(true);
-    connect(cmdSearch, &QPushButton::clicked, this, &TfraSearch::cmdSearchClick);
+    connect(cmdSearch, &QPushButton::clicked, actFindIt, &QAction::trigger);
     connect(cmbSearchKeys, &TSearchKeysBox::EnterPressed, this, &TfraSearch::cmdSearchClick);
     connect(m_tabs, &QButtonGroup::idClicked, this, &TfraSearch::ShowTab);
     // A screen reader's Toggle action checks a tab without clicking it: the panel follows.
@@ -251,10 +251,9 @@ void TfraSearch::ConnectSession() {
     connect(m_session, &TSearchSession::ResultAdded, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ResultChanged, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ProgressChanged, prgSearch, &QProgressBar::setValue);
-    connect(m_session, &TSearchSession::SearchDone, this, [this] {
-        tmrTime->stop();
-        SetSearchCaption(kFindIt);
-    });
+    connect(m_session, &TSearchSession::SearchDone, this, [this] { tmrTime->stop(); });
+    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone})
+        connect(m_session, signal, this, &TfraSearch::ShowSearchState);
     for (const auto signal : {&TSearchSession::ResultAdded, &TSearchSession::ResultChanged, &TSearchSession::EngineChanged})
         connect(m_session, signal, this, &TfraSearch::ShowStatus);
     for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone})
@@ -269,23 +268,24 @@ void TfraSearch::InitPage() {
 
 void TfraSearch::UpdateCommands() {
     const bool selected = !ShownList()->selectionModel()->selectedRows().isEmpty();
-    m_download->setEnabled(selected);
-    m_copyLink->setEnabled(selected);
+    actDownload->setEnabled(selected);
+    actCopyLink->setEnabled(selected);
 }
 
 TPageList* TfraSearch::ShownList() const {
     return cmdTabSearch->isChecked() ? lvwFiles : lvwPopular;
 }
 
-void TfraSearch::SetSearchCaption(const QString& caption) {
+void TfraSearch::ShowSearchState() {
+    const QString& caption = m_session->Searching() ? kCancel : kFindIt;
     cmdSearch->setText(caption);
-    m_findIt->setText(caption);
+    actFindIt->setText(caption);
 }
 
 void TfraSearch::cmdSearchClick() {
-    if (cmdSearch->text() != kFindIt) {
-        SetSearchCaption(kFindIt);
+    if (m_session->Searching()) {
         m_session->Cancel();
+        ShowSearchState();
         tmrTime->stop();
         ShowStatus();
         return;
@@ -295,7 +295,6 @@ void TfraSearch::cmdSearchClick() {
         m_services.Prompts.Tell(this, QMessageBox::Information, QStringLiteral("No search keys specified."));
         return;
     }
-    SetSearchCaption(kCancel);
     StartSearch(key);
 }
 

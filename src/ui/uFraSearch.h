@@ -29,6 +29,10 @@ class TSearchSession;
 class TfraSearch : public TPage {
     Q_OBJECT
 public:
+    // The page's commands. Find It becomes Cancel while a search runs.
+    QAction* actFindIt = nullptr;
+    QAction* actDownload = nullptr;
+    QAction* actCopyLink = nullptr;
     explicit TfraSearch(const TServices& services, QWidget* parent = nullptr);
 
     // Fills the history box and loads the stored most-popular list.
@@ -88,7 +92,8 @@ private:
     QLayout* BuildInfoRow();
     void ConnectSession();
     void StartSearch(const std::string& key);
-    void SetSearchCaption(const QString& caption);
+    // Find It, or Cancel while a search runs, on the button and the command alike.
+    void ShowSearchState();
     void ShowCounters();
     void ShowStatus();
     void ApplyFilter();
@@ -106,9 +111,6 @@ private:
     TSearchSession* m_session;
     TPopularList* m_popular;
     QButtonGroup* m_tabs = nullptr;
-    QAction* m_findIt = nullptr;
-    QAction* m_download = nullptr;
-    QAction* m_copyLink = nullptr;
     std::string m_key; // of the search shown
     QStringList m_filterWords;
 };

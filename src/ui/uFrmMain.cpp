@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QDate>
 #include <QEvent>
 #include <QFrame>
@@ -158,24 +157,39 @@ void TfrmMain::CreateMenu() {
 }
 
 void TfrmMain::CreateViewMenu(QMenu* view) {
-    m_viewItems = new QActionGroup(this);
-    m_viewItems->setExclusive(true);
-    const auto addViewItem = [&](const QString& name, const QString& caption, int tag) {
-        QAction* item = AddItem(view, name, caption);
-        item->setData(tag);
-        item->setCheckable(true);
-        m_viewItems->addAction(item);
-        connect(item, &QAction::triggered, this, [this, item] { ChangePage(item); });
-        return item;
+    // One action per page, exclusive: the View menu's item and the tool bar's button are
+    // the same action, so they cannot disagree.
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    struct TView {
+        const char* Name;
+        QString Caption;
+        QString Hint;
+        const char* Glyph;
+        Qt::Key Key;
     };
-    QAction* searches = addViewItem(QStringLiteral("mnuViewSearch"), QStringLiteral("Searches"), 1);
-    searches->setChecked(true);
-    searches->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
-    addViewItem(QStringLiteral("mnuViewDownloads"), QStringLiteral("Downloads"), 2)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-    view->addSeparator()->setObjectName(QStringLiteral("mnuViewSep01"));
-    addViewItem(QStringLiteral("mnuViewPlayList"), QStringLiteral("Play List"), 3)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
+    const std::array<TView, 3> views{{
+        {"mnuViewSearch", QStringLiteral("Searches"), QStringLiteral("View Searches"), "view-searches", Qt::Key_1},
+        {"mnuViewDownloads", QStringLiteral("Downloads"), QStringLiteral("View Downloads"), "view-downloads", Qt::Key_2},
+        {"mnuViewPlayList", QStringLiteral("Play List"), QStringLiteral("View Play List"), "view-playlist", Qt::Key_3},
+    }};
+    for (size_t i = 0; i < views.size(); ++i) {
+        if (i == 2)
+            view->addSeparator()->setObjectName(QStringLiteral("mnuViewSep01"));
+        QAction* item = AddItem(view, QLatin1String(views[i].Name), views[i].Caption);
+        item->setShortcut(QKeySequence(Qt::CTRL | views[i].Key));
+        item->setToolTip(views[i].Hint);
+        item->setIcon(ArtworkIcon(QLatin1String(views[i].Glyph)));
+        item->setIconVisibleInMenu(false);
+        item->setCheckable(true);
+        item->setChecked(i == 0); // marks the page the window starts on; it is shown once active
+        group->addAction(item);
+        connect(item, &QAction::toggled, this, [this, i](bool checked) {
+            if (checked)
+                ShowPage(static_cast<int>(i));
+        });
+        m_viewActions[i] = item;
+    }
     view->addSeparator();
     QAction* searchBox = AddItem(view, QStringLiteral("mnuViewSearchBox"), QStringLiteral("Search Box"));
     searchBox->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
@@ -196,23 +210,21 @@ void TfrmMain::CreateHelpMenu(QMenu* help) {
             &TfrmMain::mnuHelpAboutClick);
 }
 
-void TfrmMain::AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
-                             const QString& glyph, int x) {
+void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     auto* button = new QToolButton(pnlToolbar);
     button->setObjectName(name);
-    button->setProperty("Tag", tag);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setAccessibleName(caption);
-    button->setAccessibleDescription(hint);
-    button->setIcon(ArtworkIcon(glyph));
+    button->setDefaultAction(view);
+    button->setAccessibleName(view->text());
+    button->setAccessibleDescription(view->toolTip());
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setCheckable(true);
     button->setAutoRaise(true);
     button->setGeometry(x, 4, 101, 37);
-    m_viewButtons->addButton(button, tag);
-    connect(button, &QToolButton::clicked, this, [this, button] { ChangePage(button); });
+    // A screen reader's Toggle checks the button without clicking it: the page follows.
+    connect(button, &QToolButton::toggled, view, [view](bool checked) {
+        if (checked)
+            view->setChecked(true);
+    });
 }
 
 void TfrmMain::AddCommandButtons(TPage* page) {
@@ -241,21 +253,9 @@ void TfrmMain::CreateToolbar() {
     // The tool bar paints its own background, not its parent's.
     pnlToolbar->setAutoFillBackground(true);
 
-    m_viewButtons = new QButtonGroup(this);
-    m_viewButtons->setExclusive(true);
-    AddViewButton(QStringLiteral("cmdViewSearches"), QStringLiteral("Searches"), QStringLiteral("View Searches"), 1,
-                  QStringLiteral("view-searches"), 4);
-    AddViewButton(QStringLiteral("cmdViewDownloads"), QStringLiteral("Downloads"), QStringLiteral("View Downloads"),
-                  2, QStringLiteral("view-downloads"), 107);
-    AddViewButton(QStringLiteral("cmdViewPlayList"), QStringLiteral("Play List"), QStringLiteral("View Play List"),
-                  3, QStringLiteral("view-playlist"), 210);
-    m_viewButtons->button(1)->setChecked(true);
-    // A screen reader's Toggle action checks a button without clicking it: the page follows.
-    // Connected after the first check, which only marks the page the window starts on.
-    connect(m_viewButtons, &QButtonGroup::idToggled, this, [this](int tag, bool checked) {
-        if (checked)
-            ChangePage(m_viewButtons->button(tag));
-    });
+    AddViewButton(QStringLiteral("cmdViewSearches"), m_viewActions[0], 4);
+    AddViewButton(QStringLiteral("cmdViewDownloads"), m_viewActions[1], 107);
+    AddViewButton(QStringLiteral("cmdViewPlayList"), m_viewActions[2], 210);
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
@@ -272,28 +272,21 @@ void TfrmMain::InitPages() {
     fraPlayList1->InitPage(imlSystemIcons);
 }
 
-void TfrmMain::ChangePage(QObject* sender) {
-    const int tag = TagOf(sender);
-    if (tag < 1 || tag > 3)
-        return;
+void TfrmMain::ShowPage(int index) {
     const TPaintingSuspended suspended(this);
     for (size_t i = 0; i < m_pages.size(); ++i) {
-        const bool shown = static_cast<int>(i) + 1 == tag;
+        const bool shown = static_cast<int>(i) == index;
         m_pages[i]->setVisible(shown);
         for (QAction* command : m_pages[i]->MenuCommands())
             command->setVisible(shown);
         for (QToolButton* button : m_buttons[i])
             button->setVisible(shown);
     }
-    {
-        const QSignalBlocker alreadyChanging(m_viewButtons);
-        m_viewButtons->button(tag)->setChecked(true);
-    }
-    m_viewItems->actions().at(tag - 1)->setChecked(true);
+    m_viewActions[static_cast<size_t>(index)]->setChecked(true);
 }
 
 void TfrmMain::GoToSearchBox() {
-    ChangePage(m_viewItems->actions().at(0));
+    ShowPage(0);
     fraSearch1->cmbSearchKeys->setFocus(Qt::ShortcutFocusReason);
     fraSearch1->cmbSearchKeys->lineEdit()->selectAll();
 }
@@ -359,15 +352,6 @@ std::array<TPageList*, 4> TfrmMain::Lists() const {
     return {fraSearch1->lvwFiles, fraSearch1->lvwPopular, fraDownloads1->lvwDownloads, fraPlayList1->lvwPlayList};
 }
 
-void TfrmMain::HandleMenuAction(QObject* sender) {
-    const int tag = TagOf(sender);
-    for (const TPage* page : m_pages) {
-        // A command that cannot act now (nothing selected) does nothing.
-        if (QAction* command = page->Command(tag))
-            command->trigger();
-    }
-}
-
 TfrmMain::TWindowState TfrmMain::CurrentWindowState() const {
     const Qt::WindowStates state = windowState();
     if (state & Qt::WindowMinimized)
@@ -418,7 +402,7 @@ void TfrmMain::FormActivate() {
     if (m_firstActivationDone)
         return;
     m_firstActivationDone = true;
-    ChangePage(m_viewItems->actions().at(m_restoredPage > 0 ? m_restoredPage - 1 : 0));
+    ShowPage(m_restoredPage > 0 ? m_restoredPage - 1 : 0);
     // What the user types first goes to the search box.
     if (fraSearch1->isVisible())
         fraSearch1->cmbSearchKeys->setFocus(Qt::OtherFocusReason);

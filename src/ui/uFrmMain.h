@@ -11,7 +11,6 @@
 
 class QAction;
 class QActionGroup;
-class QButtonGroup;
 class QFrame;
 class QMenu;
 class QTimer;
@@ -42,12 +41,9 @@ public:
     explicit TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player = nullptr);
     ~TfrmMain() override;
 
-    // The page of the sender's number (1 Searches, 2 Downloads, 3 Play List) becomes the one
-    // shown, with its commands; the other pages and their commands are hidden.
-    void ChangePage(QObject* sender);
-    // Runs the page command of the sender's number (1 to 13) when it can act; any other
-    // number does nothing.
-    void HandleMenuAction(QObject* sender);
+    // The page `index` (0 Searches, 1 Downloads, 2 Play List) becomes the one shown, with its
+    // commands; the other pages and their commands are hidden.
+    void ShowPage(int index);
 
     // The first time the window becomes active or is shown: the Searches page is shown and
     // the live data fetched. Once a window; later calls do nothing.
@@ -84,8 +80,7 @@ private:
     void CreateViewMenu(QMenu* view);
     void CreateHelpMenu(QMenu* help);
     void CreateToolbar();
-    void AddViewButton(const QString& name, const QString& caption, const QString& hint, int tag,
-                       const QString& glyph, int x);
+    void AddViewButton(const QString& name, QAction* view, int x);
     void AddCommandButtons(TPage* page);
     void ConnectPages();
     void InitPages();
@@ -99,8 +94,8 @@ private:
     std::array<TPage*, 3> m_pages{};
     // Per page (by its number - 1), the tool bar's buttons of its commands.
     std::array<QList<QToolButton*>, 3> m_buttons;
-    QButtonGroup* m_viewButtons = nullptr;
-    QActionGroup* m_viewItems = nullptr;
+    // The View menu's page items, shared by the tool bar's view buttons.
+    std::array<QAction*, 3> m_viewActions{};
     TNotifier m_notifier;
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored

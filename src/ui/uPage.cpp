@@ -7,32 +7,16 @@
 #include "ui/uPageList.h"
 
 namespace {
-const char* const kTag = "Tag";
 const char* const kButtonName = "buttonName";
 } // namespace
-
-int TagOf(const QObject* sender) {
-    if (const auto* action = qobject_cast<const QAction*>(sender))
-        return action->data().toInt();
-    return sender == nullptr ? 0 : sender->property(kTag).toInt();
-}
 
 QString ButtonNameOf(const QAction* command) {
     return command->property(kButtonName).toString();
 }
 
-QAction* TPage::Command(int tag) const {
-    for (QAction* command : m_menu) {
-        if (!command->isSeparator() && command->data().toInt() == tag)
-            return command;
-    }
-    return nullptr;
-}
-
 QAction* TPage::AddCommand(const TCommandInfo& info, std::function<void()> run) {
     auto* command = new QAction(info.Caption, this);
     command->setObjectName(QLatin1String(info.MenuName));
-    command->setData(info.Tag);
     connect(command, &QAction::triggered, this, [run = std::move(run)] { run(); });
     m_menu << command;
     if (info.ButtonName != nullptr) {

@@ -9,10 +9,9 @@ class QAction;
 class QMenu;
 class TPageList;
 
-// What a page's command is called and how it shows: its number, its menu item's name and
-// caption, and, for a command of the tool bar, its button's name, hint and glyph.
+// What a page's command is called and how it shows: its menu item's name and caption, and,
+// for a command of the tool bar, its button's name, hint and glyph.
 struct TCommandInfo {
-    int Tag;
     const char* MenuName;
     QString Caption;
     const char* ButtonName = nullptr;
@@ -20,10 +19,9 @@ struct TCommandInfo {
     const char* Glyph = nullptr;
 };
 
-// A page of the main window. Its commands are QActions that carry their number (the "Tag")
-// as their data: the main window shows them in its Actions menu and its tool bar while the
-// page is shown, and the page's pop-up menu holds them too. A command is enabled only while
-// it can act.
+// A page of the main window. Its commands are QActions, one member each: the main window
+// shows them in its Actions menu and its tool bar while the page is shown, and the page's
+// pop-up menu holds them too. A command is enabled only while it can act.
 class TPage : public QWidget {
     Q_OBJECT
 public:
@@ -33,8 +31,6 @@ public:
     const QList<QAction*>& MenuCommands() const { return m_menu; }
     // The commands of the tool bar's buttons, in the order of their slots.
     const QList<QAction*>& ToolCommands() const { return m_tools; }
-    // The command with the number `tag`; nullptr when the page has none.
-    QAction* Command(int tag) const;
     // Enables each command as what the page shows allows it.
     virtual void UpdateCommands() = 0;
 
@@ -52,7 +48,5 @@ private:
     QList<QAction*> m_tools;
 };
 
-// The number a command or view control carries; 0 when it has none.
-int TagOf(const QObject* sender);
 // The name of a command's tool bar button; empty for a command of the menu alone.
 QString ButtonNameOf(const QAction* command);

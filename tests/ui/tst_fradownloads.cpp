@@ -58,7 +58,6 @@ private:
     void Select(int row) { SelectRows(*m_page->lvwDownloads, {row}); }
     QString Cell(int row, int column, int role = Qt::DisplayRole) const;
     int Status(int row) const { return m_page->DownloadRows->Record(row).Status(); }
-    QAction* Command(int tag) const { return m_page->Command(tag); }
 
     std::unique_ptr<TTestServer> m_server;
     std::unique_ptr<TTestProgram> m_program;
@@ -264,7 +263,7 @@ void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
     const int third = Start("http://files.test/slow2.mp3", "slow2.mp3");
     SelectRows(*m_page->lvwDownloads, {first, second, third});
     m_program->Prompts.Answer = true;
-    Command(5)->trigger();
+    m_page->actCancelDownload->trigger();
     // The failed row is not asked about; the two running ones are, once.
     QCOMPARE(m_program->Prompts.Asked, QStringList{"Do you really want to cancel these 2 downloads ?"});
     QTRY_COMPARE(Status(first), int(TDownload::StatusFailed));
@@ -279,20 +278,21 @@ void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
 
 void TestFraDownloads::commandsActOnlyWhenTheyCan() {
     // An empty list: only nothing can be done.
-    for (const int tag : {3, 4, 5, 6, 7})
-        QVERIFY2(!Command(tag)->isEnabled(), qPrintable(Command(tag)->text()));
+    for (const QAction* command : {m_page->actPreviewFile, m_page->actRestartDownload, m_page->actCancelDownload,
+                                   m_page->actCancelAllDownloads, m_page->actClearDownloaded})
+        QVERIFY2(!command->isEnabled(), qPrintable(command->text()));
     const int slow = Start(kSlow, "slow.mp3");
     const int missing = Start(kMissing, "missing.mp3");
-    QVERIFY(Command(6)->isEnabled() && !Command(3)->isEnabled());
+    QVERIFY(m_page->actCancelAllDownloads->isEnabled() && !m_page->actPreviewFile->isEnabled());
     Select(slow);
-    QVERIFY(Command(3)->isEnabled() && Command(5)->isEnabled() && !Command(4)->isEnabled());
+    QVERIFY(m_page->actPreviewFile->isEnabled() && m_page->actCancelDownload->isEnabled() && !m_page->actRestartDownload->isEnabled());
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
-    QTRY_VERIFY(Command(7)->isEnabled());
+    QTRY_VERIFY(m_page->actClearDownloaded->isEnabled());
     Select(missing);
-    QVERIFY(Command(4)->isEnabled() && !Command(5)->isEnabled());
+    QVERIFY(m_page->actRestartDownload->isEnabled() && !m_page->actCancelDownload->isEnabled());
     // A command that cannot act does nothing, whoever triggers it.
     SelectRows(*m_page->lvwDownloads, {});
-    Command(3)->trigger();
+    m_page->actPreviewFile->trigger();
     QVERIFY(m_played.isEmpty());
 }
 

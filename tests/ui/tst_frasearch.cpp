@@ -135,7 +135,7 @@ void TestFraSearch::blankKeyStartsNothing() {
 }
 
 void TestFraSearch::enterWhileSearchingCancels() {
-    QAction* findIt = m_page->Command(1);
+    QAction* findIt = m_page->actFindIt;
     m_page->cmbSearchKeys->setEditText(QStringLiteral("  velvet "));
     QTest::keyClick(m_page->cmbSearchKeys->lineEdit(), Qt::Key_Return);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Cancel"));
@@ -209,7 +209,7 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     QCOMPARE(m_page->prgSearch->value(), 100);
     QCOMPARE(m_page->lblStatus->text(), QString()); // every link checked
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
-    QCOMPARE(m_page->Command(1)->text(), QStringLiteral("Find It !"));
+    QCOMPARE(m_page->actFindIt->text(), QStringLiteral("Find It !"));
 }
 
 void TestFraSearch::whatSitesAndChecksAreDoingIsSaid() {
@@ -361,8 +361,8 @@ void TestFraSearch::downloadFollowsTheTabButtons() {
     toggled ? tab->toggle() : tab->click();
     QCOMPARE(m_page->pnlMostPopular->isHidden(), !popularTab);
     // The command can act exactly when the list in front has a selection.
-    QCOMPARE(m_page->Command(2)->isEnabled(), select);
-    m_page->Command(2)->trigger();
+    QCOMPARE(m_page->actDownload->isEnabled(), select);
+    m_page->actDownload->trigger();
     if (downloaded.isEmpty())
         QVERIFY(m_asked.empty());
     else
@@ -375,7 +375,7 @@ void TestFraSearch::everySelectedRowIsDownloadedOrCopied() {
         m_engines[0]->Found(name, std::string("http://s.test/") + name + ".mp3");
     m_page->SearchResultRows->Flush();
     SelectRows(*m_page->lvwFiles, {0, 2});
-    m_page->Command(2)->trigger();
+    m_page->actDownload->trigger();
     QCOMPARE(m_asked, (std::vector<std::string>{"http://s.test/a.mp3", "http://s.test/c.mp3"}));
     m_page->findChild<QAction*>(QStringLiteral("popFilesCopyLink"))->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://s.test/a.mp3\nhttp://s.test/c.mp3"));
@@ -405,7 +405,7 @@ void TestFraSearch::songInThePlayListIsMarkedAndAskedAbout() {
     const TResultsModel& rows = *m_page->PopularResultRows;
     QVERIFY(Cell(rows, 0, 0, Qt::AccessibleDescriptionRole).startsWith(QStringLiteral("Already in your play list")));
     m_program->Prompts.Answer = false;
-    m_page->Command(2)->trigger();
+    m_page->actDownload->trigger();
     QCOMPARE(m_program->Prompts.Asked, QStringList{"\"Artist - Song.mp3\" is already in your play list. Download it again?"});
     QCOMPARE(m_asked, std::vector<std::string>{"http://pop.test/get"}); // only the one not there yet
 }
