@@ -159,8 +159,17 @@ void TfraPlayList::Pause() {
     pnlPlayer->Player().Pause();
 }
 
+// The desktop's commands run the player bar's own actions: one path for every control.
 void TfraPlayList::Stop() {
-    pnlPlayer->Player().Stop();
+    pnlPlayer->pnlTransport->actStop->trigger();
+}
+
+void TfraPlayList::Next() {
+    pnlPlayer->pnlTransport->actNext->trigger();
+}
+
+void TfraPlayList::Previous() {
+    pnlPlayer->pnlTransport->actPrevious->trigger();
 }
 
 void TfraPlayList::SetVolumePercent(int percent) {

@@ -65,8 +65,8 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
-    void Next() override { PlayNext(); }
-    void Previous() override { PlayPrevious(); }
+    void Next() override;
+    void Previous() override;
     void SetVolumePercent(int percent) override;
 
     TPageList* lvwPlayList;

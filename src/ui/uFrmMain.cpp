@@ -25,6 +25,8 @@
 #include "ui/uEntry.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
+#include "ui/uPlayerBar.h"
+#include "ui/uPlayerPanel.h"
 #include "ui/uFraSearch.h"
 #include "ui/uFrmOptions.h"
 #include "ui/uFrmSplash.h"
@@ -78,6 +80,9 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     column->addWidget(BuildPages(std::move(player)), 1);
     setCentralWidget(client);
 
+    // The media keys run the player wherever the window has the keyboard, whatever page shows.
+    const TPlayerBar& transport = *fraPlayList1->pnlPlayer->pnlTransport;
+    addActions({transport.actPrevious, transport.actPlayPause, transport.actNext, transport.actStop});
     CreateMenu();
     CreateToolbar();
     ConnectPages();

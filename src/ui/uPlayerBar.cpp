@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -38,9 +39,14 @@ protected:
     }
 };
 
-QToolButton* MakePlayerBarButton(const QString& name, const QString& hint, const QString& glyph,
-                                 QWidget* parent) {
-    return MakeGlyphButton(name, hint, glyph, 24, parent);
+QToolButton* MakePlayerBarButton(const QString& name, QAction* command, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setDefaultAction(command);
+    button->setAccessibleName(command->toolTip());
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 24);
+    return button;
 }
 } // namespace
 
@@ -59,13 +65,14 @@ QString FormatPlayTime(qint64 ms) {
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
-      cmdPrevious(MakePlayerBarButton(QStringLiteral("cmdPrevious"), QStringLiteral("Previous"),
-                                      QStringLiteral("player-previous"), this)),
-      cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), QStringLiteral("Play"),
-                              QStringLiteral("player-play"), this)),
-      cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), QStringLiteral("Next"), QStringLiteral("player-next"), this)),
-      cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), QStringLiteral("Stop"),
-                         QStringLiteral("player-stop"), this)),
+      actPrevious(MakeTransport(QStringLiteral("Previous"), QStringLiteral("player-previous"), Qt::Key_MediaPrevious)),
+      actPlayPause(MakeTransport(QStringLiteral("Play"), QStringLiteral("player-play"), Qt::Key_MediaTogglePlayPause)),
+      actNext(MakeTransport(QStringLiteral("Next"), QStringLiteral("player-next"), Qt::Key_MediaNext)),
+      actStop(MakeTransport(QStringLiteral("Stop"), QStringLiteral("player-stop"), Qt::Key_MediaStop)),
+      cmdPrevious(MakePlayerBarButton(QStringLiteral("cmdPrevious"), actPrevious, this)),
+      cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), actPlayPause, this)),
+      cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), actNext, this)),
+      cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), actStop, this)),
       lblElapsed(new QLabel(FormatPlayTime(0), this)),
       sldPosition(new TSeekSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
       sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
@@ -94,10 +101,10 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     layout->addWidget(lblTotal);
     layout->addWidget(sldVolume);
 
-    connect(cmdPlayPause, &QToolButton::clicked, this, &TPlayerBar::TogglePlay);
-    connect(cmdStop, &QToolButton::clicked, this, [this] { m_player.Stop(); });
-    connect(cmdPrevious, &QToolButton::clicked, this, &TPlayerBar::PreviousAsked);
-    connect(cmdNext, &QToolButton::clicked, this, &TPlayerBar::NextAsked);
+    connect(actPlayPause, &QAction::triggered, this, &TPlayerBar::TogglePlay);
+    connect(actStop, &QAction::triggered, this, [this] { m_player.Stop(); });
+    connect(actPrevious, &QAction::triggered, this, &TPlayerBar::PreviousAsked);
+    connect(actNext, &QAction::triggered, this, &TPlayerBar::NextAsked);
     connect(sldPosition, &QSlider::sliderMoved, this, [this](int ms) { m_player.SetPosition(ms); });
     connect(sldVolume, &QSlider::valueChanged, this,
             [this](int percent) { m_player.SetVolume(percent); });
@@ -112,6 +119,15 @@ void TPlayerBar::ShowVolume() {
     sldVolume->setValue(m_player.Volume());
 }
 
+QAction* TPlayerBar::MakeTransport(const QString& hint, const QString& glyph, Qt::Key key) {
+    auto* command = new QAction(ArtworkIcon(glyph), hint, this);
+    command->setToolTip(hint);
+    // The media keys work wherever the window has the keyboard.
+    command->setShortcut(QKeySequence(key));
+    command->setShortcutContext(Qt::WindowShortcut);
+    return command;
+}
+
 void TPlayerBar::TogglePlay() {
     if (m_player.PlaybackState() == TMediaPlayer::State::Playing)
         m_player.Pause();
@@ -122,9 +138,10 @@ void TPlayerBar::TogglePlay() {
 void TPlayerBar::ShowState() {
     const bool playing = m_player.PlaybackState() == TMediaPlayer::State::Playing;
     const QString hint = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
-    cmdPlayPause->setIcon(
+    actPlayPause->setIcon(
         ArtworkIcon(playing ? QStringLiteral("player-pause") : QStringLiteral("player-play")));
-    cmdPlayPause->setToolTip(hint);
+    actPlayPause->setText(hint);
+    actPlayPause->setToolTip(hint);
     cmdPlayPause->setAccessibleName(hint);
     if (m_player.Source().empty()) {
         ShowDuration(0);

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -29,6 +30,8 @@
 #include "ui/uDownloadsModel.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
+#include "ui/uPlayerPanel.h"
+#include "ui/uPlayerBar.h"
 #include "ui/uFraSearch.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
@@ -417,6 +420,13 @@ void TestFrmMain::menuCarriesEveryItem() {
     QCOMPARE(window.findChild<QAction*>("mnuFileExit")->shortcut(), QKeySequence(QKeySequence::Quit));
     // Glyph-only buttons are named by their hints for screen readers.
     QCOMPARE(window.findChild<QToolButton*>("tlbLocate")->accessibleName(), QStringLiteral("Locate Media Folder"));
+    // A media key runs the player's action while another page shows.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(!window.fraPlayList1->isVisible());
+    QSignalSpy stopped(window.fraPlayList1->pnlPlayer->pnlTransport->actStop, &QAction::triggered);
+    QTest::keyClick(&window, Qt::Key_MediaStop);
+    QCOMPARE(stopped.count(), 1);
 }
 
 void TestFrmMain::exceptionInAnActionLeavesWindowWorking() {
