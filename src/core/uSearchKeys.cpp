@@ -33,7 +33,37 @@ QString FileName(const std::string& path) {
 }
 } // namespace
 
-void LoadSearchKeys(TStringList& keys, const std::string& path) {
+void TSearchHistory::Add(const std::string& key) {
+    if (m_keys.IndexOf(key) >= 0)
+        return;
+    emit Inserting(0);
+    m_keys.Insert(0, key);
+    emit Inserted();
+    if (m_keys.Count() > kMaxSearchKeys) {
+        emit Removing(kMaxSearchKeys, m_keys.Count() - 1);
+        while (m_keys.Count() > kMaxSearchKeys)
+            m_keys.Delete(kMaxSearchKeys);
+        emit Removed();
+    }
+}
+
+void TSearchHistory::Clear() {
+    if (m_keys.Count() == 0)
+        return;
+    emit Removing(0, m_keys.Count() - 1);
+    m_keys.Clear();
+    emit Removed();
+}
+
+void TSearchHistory::Assign(std::vector<std::string> keys) {
+    if (keys.size() > static_cast<size_t>(kMaxSearchKeys))
+        keys.resize(kMaxSearchKeys);
+    emit Resetting();
+    m_keys.Assign(std::move(keys));
+    emit Reset();
+}
+
+void LoadSearchKeys(TSearchHistory& keys, const std::string& path) {
     QFile file(FileName(path));
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return;
@@ -43,12 +73,10 @@ void LoadSearchKeys(TStringList& keys, const std::string& path) {
     // A line the read limit ran into is not a whole key.
     if (cut && !lines.empty() && !head.endsWith('\n') && !head.endsWith('\r'))
         lines.pop_back();
-    if (lines.size() > static_cast<size_t>(kMaxSearchKeys))
-        lines.resize(kMaxSearchKeys);
     keys.Assign(std::move(lines));
 }
 
-bool SaveSearchKeys(const TStringList& keys, const std::string& path) {
+bool SaveSearchKeys(const TSearchHistory& keys, const std::string& path) {
     std::string text;
     for (const std::string& key : keys.Lines()) {
         text += key;
@@ -58,26 +86,8 @@ bool SaveSearchKeys(const TStringList& keys, const std::string& path) {
     return TFileUtils::ReplaceWholeFile(path, text);
 }
 
-void FillSearchKeysBox(const TStringList& keys, ISearchKeysBox& box) {
-    const std::string editText = box.EditText();
-    box.ClearItems();
-    for (const std::string& key : keys.Lines())
-        box.AddItem(key);
-    box.SetEditText(editText);
-}
-
-void AddSearchKey(TStringList& keys, ISearchKeysBox& box, const std::string& key) {
-    if (keys.IndexOf(key) < 0)
-        keys.Insert(0, key);
-    if (keys.Count() > kMaxSearchKeys)
-        keys.Delete(kMaxSearchKeys);
-    FillSearchKeysBox(keys, box);
-}
-
-void ClearSearchKeys(TStringList& keys, ISearchKeysBox& box, const std::string& path) {
+void ClearSearchKeys(TSearchHistory& keys, const std::string& path) {
     keys.Clear();
-    FillSearchKeysBox(keys, box);
-    box.SetEditText(kSearchPrompt);
     if (FileExists(path))
         std::remove(path.c_str());
 }

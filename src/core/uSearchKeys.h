@@ -3,20 +3,11 @@
 #include <string>
 #include <vector>
 
-class TStringList;
+#include <QObject>
 
-// What the search-history rules need of the search page's combo box: its drop-down items
-// and its edit text. The combo box implements it; tests use a plain one.
-class ISearchKeysBox {
-public:
-    virtual ~ISearchKeysBox() = default;
-    virtual std::string EditText() const = 0;
-    virtual void SetEditText(const std::string& text) = 0;
-    virtual void ClearItems() = 0;
-    virtual void AddItem(const std::string& text) = 0;
-};
+#include "core/uTStringList.h"
 
-// The text the search box shows when it holds no search; it counts as no search text.
+// What the empty search box shows, greyed, as its prompt.
 inline constexpr const char* kSearchPrompt = "Enter an artist or song";
 inline constexpr int kMaxSearchKeys = 20;
 
@@ -30,11 +21,40 @@ std::string SearchKeysPath(const std::string& dataFolder);
 // Splits text into lines at CR LF, lone CR or lone LF; a break at the very end adds no line.
 std::vector<std::string> SplitLines(const std::string& text);
 
-// The history `keys` (newest first) and the file at `path` that keeps it between runs.
-// Loading keeps the first twenty lines; a missing file leaves the list as it is.
-void LoadSearchKeys(TStringList& keys, const std::string& path);
+// The search history, newest first, at most kMaxSearchKeys keys, told to any number of
+// listeners as it changes (as a list model would tell its views).
+class TSearchHistory : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    int Count() const { return m_keys.Count(); }
+    const std::string& Strings(int index) const { return m_keys.Strings(index); }
+    const std::vector<std::string>& Lines() const { return m_keys.Lines(); }
+    int IndexOf(std::string_view key) const { return m_keys.IndexOf(key); }
+
+    // Puts `key` on top unless the history holds it already, in any letter case; the oldest
+    // key goes when there are too many.
+    void Add(const std::string& key);
+    void Clear();
+    void Assign(std::vector<std::string> keys);
+
+signals:
+    void Inserting(int row);
+    void Inserted();
+    void Removing(int first, int last);
+    void Removed();
+    void Resetting();
+    void Reset();
+
+private:
+    TStringList m_keys;
+};
+
+// The file at `path` that keeps the history between runs. Loading keeps the first twenty
+// lines; a missing file leaves the history as it is.
+void LoadSearchKeys(TSearchHistory& keys, const std::string& path);
 // Writes a new file beside the old one and renames it over, so a crash never loses both.
-bool SaveSearchKeys(const TStringList& keys, const std::string& path);
-void FillSearchKeysBox(const TStringList& keys, ISearchKeysBox& box);
-void AddSearchKey(TStringList& keys, ISearchKeysBox& box, const std::string& key);
-void ClearSearchKeys(TStringList& keys, ISearchKeysBox& box, const std::string& path);
+bool SaveSearchKeys(const TSearchHistory& keys, const std::string& path);
+// Empties the history and deletes its file.
+void ClearSearchKeys(TSearchHistory& keys, const std::string& path);

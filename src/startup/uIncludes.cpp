@@ -31,7 +31,7 @@ std::unique_ptr<TSearchResultManager> SearchResults;
 std::unique_ptr<TSearchResultManager> PopularResults;
 std::unique_ptr<TVerificationManager> VerificationManager;
 std::unique_ptr<TDownloadManager> DownloadManager;
-std::unique_ptr<TStringList> SearchKeys;
+std::unique_ptr<TSearchHistory> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
 
 namespace {
@@ -128,7 +128,7 @@ void StartUp(const std::string& appFolder) {
         std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
     DownloadManager =
         std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
-    SearchKeys = std::make_unique<TStringList>();
+    SearchKeys = std::make_unique<TSearchHistory>();
     LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     EngineList = std::make_unique<TStringList>('*');
     LoadEngines();

@@ -10,6 +10,7 @@
 class TDownloadManager;
 class TPlayListManager;
 class TSearchManager;
+class TSearchHistory;
 class TSearchResultManager;
 class TVerificationManager;
 
@@ -27,7 +28,7 @@ extern std::unique_ptr<TSearchResultManager> SearchResults;  // the current sear
 extern std::unique_ptr<TSearchResultManager> PopularResults; // the most-popular list
 extern std::unique_ptr<TVerificationManager> VerificationManager;
 extern std::unique_ptr<TDownloadManager> DownloadManager;
-extern std::unique_ptr<TStringList> SearchKeys;        // newest first
+extern std::unique_ptr<TSearchHistory> SearchKeys;     // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
 
 // True when another instance of the program holds the single-instance lock. The first

@@ -177,7 +177,7 @@ QWidget* TfraSearch::BuildPopularPanel() {
 }
 
 QLayout* TfraSearch::BuildTopRow() {
-    cmbSearchKeys = new TSearchKeysBox(this);
+    cmbSearchKeys = new TSearchKeysBox(m_services.SearchKeys, this);
     cmdSearch = new QPushButton(kFindIt, this);
     cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
     cmdSearch->setAutoDefault(false);
@@ -261,7 +261,6 @@ void TfraSearch::ConnectSession() {
 }
 
 void TfraSearch::InitPage() {
-    FillSearchKeysBox(m_services.SearchKeys, *cmbSearchKeys);
     if (!m_services.DataFolder.empty())
         m_popular->Load(m_services.DataFolder + "Orvalo.dat");
 }
@@ -291,7 +290,7 @@ void TfraSearch::cmdSearchClick() {
         return;
     }
     const std::string key = TrimSpacesAndControls(cmbSearchKeys->EditText());
-    if (key.empty() || key == kSearchPrompt) {
+    if (key.empty()) {
         m_services.Prompts.Tell(this, QMessageBox::Information, QStringLiteral("No search keys specified."));
         return;
     }
@@ -304,7 +303,7 @@ void TfraSearch::StartSearch(const std::string& key) {
     ShowCounters();
     lblTime->setText(QStringLiteral("00:00:00"));
     ShowTab(1);
-    AddSearchKey(m_services.SearchKeys, *cmbSearchKeys, key);
+    m_services.SearchKeys.Add(key);
     StartTick = TickCount();
     tmrTime->start();
 }

@@ -416,7 +416,7 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::mnuExtraOptionsClick() {
-    TfrmOptions options(this, m_services, *fraSearch1->cmbSearchKeys, [this] { fraPlayList1->RefreshList(); });
+    TfrmOptions options(this, m_services, [this] { fraPlayList1->RefreshList(); });
     options.exec();
 }
 

@@ -42,8 +42,7 @@ QString ClearRefusalText(TClearRefusal refusal) {
 }
 } // namespace
 
-TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, ISearchKeysBox& searchKeysBox,
-                         std::function<void()> refreshPlayList)
+TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::function<void()> refreshPlayList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       cmdClearLastSearches(new QPushButton(QStringLiteral("Clear Last Searches"), this)),
       lblOptionsInfo01(new QLabel(QStringLiteral("Download Folder"), this)), txtDownloadDirectory(new QLineEdit(this)),
@@ -54,7 +53,7 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, ISearchKeysB
       cmdClearIncompleteDir(new QPushButton(QStringLiteral("Clear Incomplete Folder"), this)),
       chkClearDownloadsWhenComplete(new QCheckBox(QStringLiteral("Clear Downloads When Complete"), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)), cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
-      m_services(services), m_searchKeysBox(searchKeysBox), m_refreshPlayList(std::move(refreshPlayList)) {
+      m_services(services), m_refreshPlayList(std::move(refreshPlayList)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(322, 225);
@@ -152,7 +151,8 @@ void TfrmOptions::Browse(std::string& folder, QLineEdit* box) {
 }
 
 void TfrmOptions::cmdClearLastSearchesClick() {
-    ClearSearchKeys(m_services.SearchKeys, m_searchKeysBox, SearchKeysPath(m_services.DataFolder));
+    // The search page's box follows the history by itself.
+    ClearSearchKeys(m_services.SearchKeys, SearchKeysPath(m_services.DataFolder));
 }
 
 void TfrmOptions::cmdClearIncompleteDirClick() {

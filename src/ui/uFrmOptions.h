@@ -8,7 +8,6 @@
 #include "core/uTAppOptions.h"
 #include "ui/uServices.h"
 
-class ISearchKeysBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -20,10 +19,8 @@ class QPushButton;
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
-    // `searchKeysBox` is the search page's box, emptied by Clear Last Searches;
     // `refreshPlayList` lists the download folder anew after OK.
-    TfrmOptions(QWidget* owner, const TServices& services, ISearchKeysBox& searchKeysBox,
-                std::function<void()> refreshPlayList);
+    TfrmOptions(QWidget* owner, const TServices& services, std::function<void()> refreshPlayList);
 
     TAppOptions WorkingOptions;
 
@@ -50,6 +47,5 @@ private:
     static void ShowFolder(QLineEdit* box, const std::string& folder);
 
     TServices m_services;
-    ISearchKeysBox& m_searchKeysBox;
     std::function<void()> m_refreshPlayList;
 };

@@ -1,17 +1,61 @@
 #include "ui/uSearchKeysBox.h"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTimer>
+#include <QSignalBlocker>
 
 #include "ui/uPageList.h"
 
-TSearchKeysBox::TSearchKeysBox(QWidget* parent) : QComboBox(parent) {
+namespace {
+// The history as the box's list: one row per key, shown as text, its bytes as the item data.
+class THistoryModel : public QAbstractListModel {
+public:
+    THistoryModel(TSearchHistory& history, QObject* parent) : QAbstractListModel(parent), m_history(history) {
+        connect(&history, &TSearchHistory::Inserting, this, [this](int row) { beginInsertRows({}, row, row); });
+        connect(&history, &TSearchHistory::Inserted, this, [this] { endInsertRows(); });
+        connect(&history, &TSearchHistory::Removing, this,
+                [this](int first, int last) { beginRemoveRows({}, first, last); });
+        connect(&history, &TSearchHistory::Removed, this, [this] { endRemoveRows(); });
+        connect(&history, &TSearchHistory::Resetting, this, [this] { beginResetModel(); });
+        connect(&history, &TSearchHistory::Reset, this, [this] { endResetModel(); });
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_history.Count(); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= m_history.Count())
+            return {};
+        const std::string& key = m_history.Strings(index.row());
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return ShownText(key);
+        if (role == Qt::UserRole)
+            return QByteArray::fromStdString(key);
+        return {};
+    }
+
+private:
+    const TSearchHistory& m_history;
+};
+} // namespace
+
+TSearchKeysBox::TSearchKeysBox(TSearchHistory& history, QWidget* parent) : QComboBox(parent) {
     setObjectName(QStringLiteral("cmbSearchKeys"));
     setAccessibleName(QStringLiteral("Search keys"));
     setEditable(true);
+    setModel(new THistoryModel(history, this));
+    setCurrentIndex(-1);
+    // The prompt is no text of the box: nothing to select or delete before typing.
+    setPlaceholderText(QString::fromLatin1(kSearchPrompt));
+    lineEdit()->setPlaceholderText(placeholderText());
+    // The oldest key leaving the list leaves what the user typed in the box; a history
+    // cleared as a whole takes the box's text with it, and the prompt shows again.
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_kept = currentText(); });
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, [this] {
+        const QSignalBlocker quiet(this);
+        setCurrentIndex(-1);
+        setEditText(count() == 0 ? QString() : m_kept);
+    });
     // On Linux a screen reader reads an editable box's name as its text: the text field
     // inside carries the name as well.
     lineEdit()->setAccessibleName(accessibleName());
@@ -24,7 +68,6 @@ TSearchKeysBox::TSearchKeysBox(QWidget* parent) : QComboBox(parent) {
     completer()->setCompletionMode(QCompleter::PopupCompletion);
     completer()->setFilterMode(Qt::MatchContains);
     completer()->popup()->installEventFilter(this);
-    setEditText(QString::fromLatin1(kSearchPrompt));
 }
 
 std::string TSearchKeysBox::EditText() const {
@@ -38,14 +81,6 @@ std::string TSearchKeysBox::EditText() const {
 
 void TSearchKeysBox::SetEditText(const std::string& text) {
     setEditText(ShownText(text));
-}
-
-void TSearchKeysBox::ClearItems() {
-    clear();
-}
-
-void TSearchKeysBox::AddItem(const std::string& text) {
-    addItem(ShownText(text), QByteArray::fromStdString(text));
 }
 
 bool TSearchKeysBox::eventFilter(QObject* watched, QEvent* event) {
@@ -65,15 +100,6 @@ bool TSearchKeysBox::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QComboBox::eventFilter(watched, event);
-}
-
-void TSearchKeysBox::focusInEvent(QFocusEvent* event) {
-    QComboBox::focusInEvent(event);
-    // The prompt stands in the box as its text: once the box is entered it is selected, so
-    // that what the user types replaces it instead of being added to it. Queued, because a
-    // click places the cursor after the focus has arrived.
-    if (currentText() == QLatin1String(kSearchPrompt))
-        QTimer::singleShot(0, lineEdit(), &QLineEdit::selectAll);
 }
 
 void TSearchKeysBox::keyPressEvent(QKeyEvent* event) {

@@ -6,24 +6,26 @@
 
 #include "core/uSearchKeys.h"
 
-// The search key box: an editable combo whose drop-down list is the search history, which is
-// also offered as suggestions while the user types. Enter in it is not the combo's own
-// (which would add the text as an item): it is reported.
-class TSearchKeysBox : public QComboBox, public ISearchKeysBox {
+// The search key box: an editable combo whose drop-down list is the search history (a view
+// of it: the box follows its changes by itself), which is also offered as suggestions while
+// the user types. What the user typed stays as the history changes. Enter in it is not the
+// combo's own (which would add the text as an item): it is reported.
+class TSearchKeysBox : public QComboBox {
     Q_OBJECT
 public:
-    explicit TSearchKeysBox(QWidget* parent = nullptr);
+    explicit TSearchKeysBox(TSearchHistory& history, QWidget* parent = nullptr);
 
-    std::string EditText() const override;
-    void SetEditText(const std::string& text) override;
-    void ClearItems() override;
-    void AddItem(const std::string& text) override;
+    // The text in the box; a key picked from the history keeps its own bytes.
+    std::string EditText() const;
+    void SetEditText(const std::string& text);
 
 signals:
     void EnterPressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QString m_kept; // the box's text while keys leave the list
 };

@@ -7,6 +7,7 @@ class TDownloadManager;
 class TPlayListManager;
 class TPrompts;
 class TSearchManager;
+class TSearchHistory;
 class TSearchResultManager;
 class TStringList;
 class TVerificationManager;
@@ -21,7 +22,7 @@ struct TServices {
     TSearchResultManager& Popular; // the most-popular list
     TDownloadManager& Downloads;
     TPlayListManager& PlayList;
-    TStringList& SearchKeys;       // the search history, newest first
+    TSearchHistory& SearchKeys;    // the search history, newest first
     const TStringList& EngineList; // engine key '*' display name
     std::string DataFolder;        // with its trailing "/"; empty when there is none
     TPrompts& Prompts;

@@ -11,17 +11,6 @@
 #include "core/uTFileUtils.h"
 
 namespace {
-// Stands for the search page's combo box.
-class FakeBox : public ISearchKeysBox {
-public:
-    std::string EditText() const override { return Edit; }
-    void SetEditText(const std::string& text) override { Edit = text; }
-    void ClearItems() override { Items.clear(); }
-    void AddItem(const std::string& text) override { Items.push_back(text); }
-    std::string Edit;
-    std::vector<std::string> Items;
-};
-
 std::vector<std::string> Numbered(int count, const char* prefix = "key") {
     std::vector<std::string> keys;
     for (int i = 0; i < count; ++i)
@@ -37,14 +26,14 @@ private slots:
     void cleanup();
     void splitLines_data();
     void splitLines();
-    void newKeyGoesOnTopAndBoxKeepsItsText();
+    void newKeyGoesOnTopAndListenersHearEachRow();
     void repeatInOtherCaseMovesNothing();
     void twentyFirstEntryIsDropped();
     void longHistoryIsReadUpToTwentyKeys();
     void emptyLineIsAnEntry();
     void saveWritesCrLfLines();
     void failedSaveKeepsTheOldHistory();
-    void clearEmptiesBoxShowsPromptAndDeletesFile();
+    void clearEmptiesHistoryAndDeletesFile();
     void binaryHistoryLoadsWithoutHarm();
 
 private:
@@ -86,34 +75,39 @@ void TestSearchKeys::splitLines() {
     QCOMPARE(got, lines);
 }
 
-void TestSearchKeys::newKeyGoesOnTopAndBoxKeepsItsText() {
-    FakeBox box;
-    box.Edit = "typed";
-    AddSearchKey(*SearchKeys, box, "first");
-    AddSearchKey(*SearchKeys, box, "second");
-    QCOMPARE(box.Items, (std::vector<std::string>{"second", "first"}));
-    QCOMPARE(box.Edit, std::string("typed"));
+void TestSearchKeys::newKeyGoesOnTopAndListenersHearEachRow() {
+    QStringList told;
+    connect(SearchKeys.get(), &TSearchHistory::Inserting, this, [&](int row) { told << QString("insert %1").arg(row); });
+    connect(SearchKeys.get(), &TSearchHistory::Removing, this,
+            [&](int first, int last) { told << QString("remove %1-%2").arg(first).arg(last); });
+    SearchKeys->Add("first");
+    SearchKeys->Add("second");
+    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"second", "first"}));
+    for (const std::string& key : Numbered(18))
+        SearchKeys->Add(key);
+    told.clear();
+    SearchKeys->Add("one too many");
+    QCOMPARE(told, (QStringList{"insert 0", "remove 20-20"}));
+    SearchKeys->Add("ONE TOO MANY"); // held already: nothing to tell
+    QCOMPARE(told.size(), 2);
 }
 
 void TestSearchKeys::repeatInOtherCaseMovesNothing() {
-    FakeBox box;
-    AddSearchKey(*SearchKeys, box, "Blue Harbour");
-    AddSearchKey(*SearchKeys, box, "other");
-    AddSearchKey(*SearchKeys, box, "BLUE HARBOUR");
+    SearchKeys->Add("Blue Harbour");
+    SearchKeys->Add("other");
+    SearchKeys->Add("BLUE HARBOUR");
     QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"other", "Blue Harbour"}));
 }
 
 void TestSearchKeys::twentyFirstEntryIsDropped() {
-    FakeBox box;
     for (const std::string& key : Numbered(20))
-        AddSearchKey(*SearchKeys, box, key);
+        SearchKeys->Add(key);
     QCOMPARE(SearchKeys->Count(), 20);
-    AddSearchKey(*SearchKeys, box, "new");
+    SearchKeys->Add("new");
     QCOMPARE(SearchKeys->Count(), 20);
     QCOMPARE(SearchKeys->Strings(0), std::string("new"));
     QCOMPARE(SearchKeys->Strings(19), std::string("key1"));
     QCOMPARE(SearchKeys->IndexOf("key0"), -1);
-    QCOMPARE(box.Items.size(), size_t(20));
 }
 
 void TestSearchKeys::longHistoryIsReadUpToTwentyKeys() {
@@ -134,9 +128,7 @@ void TestSearchKeys::longHistoryIsReadUpToTwentyKeys() {
 void TestSearchKeys::emptyLineIsAnEntry() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "a\r\n\r\nb\r\n"));
     LoadSearchKeys(*SearchKeys, History());
-    FakeBox box;
-    FillSearchKeysBox(*SearchKeys, box);
-    QCOMPARE(box.Items, (std::vector<std::string>{"a", "", "b"}));
+    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"a", "", "b"}));
 }
 
 void TestSearchKeys::saveWritesCrLfLines() {
@@ -153,9 +145,8 @@ void TestSearchKeys::saveWritesCrLfLines() {
 void TestSearchKeys::failedSaveKeepsTheOldHistory() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "old\r\n"));
     LoadSearchKeys(*SearchKeys, History());
-    FakeBox box;
     for (const std::string& key : Numbered(20, "a longer key than the file limit allows "))
-        AddSearchKey(*SearchKeys, box, key);
+        SearchKeys->Add(key);
     // The write runs into a file-size limit half-way, as it would on a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -169,15 +160,12 @@ void TestSearchKeys::failedSaveKeepsTheOldHistory() {
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("old\r\n"));
 }
 
-void TestSearchKeys::clearEmptiesBoxShowsPromptAndDeletesFile() {
-    FakeBox box;
-    AddSearchKey(*SearchKeys, box, "one");
+void TestSearchKeys::clearEmptiesHistoryAndDeletesFile() {
+    SearchKeys->Add("one");
     SaveSearchKeys(*SearchKeys, History());
     QVERIFY(FileExists(History()));
-    box.Edit = "one";
-    ClearSearchKeys(*SearchKeys, box, History());
-    QVERIFY(box.Items.empty());
-    QCOMPARE(box.Edit, std::string(kSearchPrompt));
+    ClearSearchKeys(*SearchKeys, History());
+    QCOMPARE(SearchKeys->Count(), 0);
     QVERIFY(!FileExists(History()));
     ShutDown(); // written again, empty
     QVERIFY(FileExists(History()));
@@ -192,8 +180,7 @@ void TestSearchKeys::binaryHistoryLoadsWithoutHarm() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), junk));
     LoadSearchKeys(*SearchKeys, History());
     QVERIFY(SearchKeys->Count() > 0);
-    FakeBox box;
-    AddSearchKey(*SearchKeys, box, "after junk");
+    SearchKeys->Add("after junk");
     QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
     SaveSearchKeys(*SearchKeys, History());
     LoadSearchKeys(*SearchKeys, History());

@@ -163,7 +163,7 @@ void TestStartUp::historyIsLoadedAndSavedAroundTheRun() {
     QVERIFY(TFileUtils::WriteWholeFile(App() + "data/SearchKeys.txt", "newest\r\nolder\r\n"));
     StartUp(App());
     QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"newest", "older"}));
-    SearchKeys->Insert(0, "latest");
+    SearchKeys->Add("latest");
     ShutDown();
     QCOMPARE(TFileUtils::ReadWholeFile(App() + "data/SearchKeys.txt"),
              std::string("latest\r\nnewest\r\nolder\r\n"));

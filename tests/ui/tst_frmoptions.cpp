@@ -17,19 +17,9 @@
 #include "ui/uApplication.h"
 #include "ui/uFrmBrowseDirectory.h"
 #include "ui/uFrmOptions.h"
+#include "ui/uSearchKeysBox.h"
 #include "UiFixture.h"
 
-namespace {
-class FakeBox : public ISearchKeysBox {
-public:
-    std::string EditText() const override { return Edit; }
-    void SetEditText(const std::string& text) override { Edit = text; }
-    void ClearItems() override { Items.clear(); }
-    void AddItem(const std::string& text) override { Items.push_back(text); }
-    std::string Edit;
-    std::vector<std::string> Items;
-};
-} // namespace
 
 class TestFrmOptions : public QObject {
     Q_OBJECT
@@ -50,7 +40,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<QTemporaryDir> m_config;
     TServices Services() { return ProcessServices(m_prompts); }
-    FakeBox m_box;
     TTestPrompts m_prompts;
     int m_refreshed = 0;
 };
@@ -61,7 +50,6 @@ void TestFrmOptions::init() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
     QVERIFY(CreateDir(Folder("data")));
     StartUp(m_app->path().toStdString());
-    m_box = FakeBox();
     m_prompts = TTestPrompts();
     m_refreshed = 0;
 }
@@ -73,7 +61,7 @@ void TestFrmOptions::cleanup() {
 void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
     const std::string before = AppOptions->DownloadDir;
     QVERIFY(CreateDir(Folder("elsewhere")));
-    TfrmOptions options(nullptr, Services(), m_box, [this] { ++m_refreshed; });
+    TfrmOptions options(nullptr, Services(), [this] { ++m_refreshed; });
     m_prompts.Folder = Folder("elsewhere");
     options.cmdBrowseDownloadDirectory->click();
     QCOMPARE(options.txtDownloadDirectory->text().toStdString(), Folder("elsewhere"));
@@ -88,14 +76,18 @@ void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
 }
 
 void TestFrmOptions::clearLastSearchesActsAtOnce() {
-    AddSearchKey(*SearchKeys, m_box, "blue harbour");
+    // The search page's box follows the history: emptied, it shows the prompt.
+    TSearchKeysBox box(*SearchKeys);
+    SearchKeys->Add("blue harbour");
+    box.setEditText(QStringLiteral("blue harbour"));
     QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder)));
-    TfrmOptions options(nullptr, Services(), m_box, {});
+    TfrmOptions options(nullptr, Services(), {});
     options.cmdClearLastSearches->click();
     options.cmdCancel->click();
     QCOMPARE(SearchKeys->Count(), 0);
-    QVERIFY(m_box.Items.empty());
-    QCOMPARE(m_box.Edit, std::string(kSearchPrompt));
+    QCOMPARE(box.count(), 0);
+    QCOMPARE(box.currentText(), QString());
+    QCOMPARE(box.lineEdit()->placeholderText(), QString::fromLatin1(kSearchPrompt));
     QVERIFY(!FileExists(SearchKeysPath(DataFolder)));
 }
 
@@ -110,7 +102,7 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     DownloadManager->Keep(std::move(running));
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
-    TfrmOptions options(nullptr, Services(), m_box, {});
+    TfrmOptions options(nullptr, Services(), {});
     m_prompts.Folder = Folder("picked");
     options.cmdBrowseIncompleteDirectory->click();
     // Asked first, naming the folder and what goes; No by default, and No keeps everything.
@@ -144,7 +136,7 @@ void TestFrmOptions::foldersHoldingTheUsersFilesAreNeverCleared() {
     AppOptions->IncompleteDir = incomplete == "home" ? home : AppOptions->DownloadDir + incomplete.toStdString();
     QVERIFY(TFileUtils::WriteWholeFile(AppOptions->IncompleteDir + "/mine.mp3", "song"));
     m_prompts.Answer = true;
-    TfrmOptions options(nullptr, Services(), m_box, {});
+    TfrmOptions options(nullptr, Services(), {});
     options.cmdClearIncompleteDir->click();
     QCOMPARE(m_prompts.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
     QVERIFY2(m_prompts.Told.last().contains(why), qPrintable(m_prompts.Told.last()));
@@ -154,14 +146,14 @@ void TestFrmOptions::foldersHoldingTheUsersFilesAreNeverCleared() {
 
 void TestFrmOptions::okSavesHandsOverAndRefreshes() {
     {
-        TfrmOptions unchanged(nullptr, Services(), m_box, [this] { ++m_refreshed; });
+        TfrmOptions unchanged(nullptr, Services(), [this] { ++m_refreshed; });
         unchanged.cmdOK->click();
     }
     QVERIFY(FileExists(SettingsFile()));
     QCOMPARE(m_refreshed, 1);
 
     QVERIFY(CreateDir(Folder("songs")));
-    TfrmOptions options(nullptr, Services(), m_box, [this] { ++m_refreshed; });
+    TfrmOptions options(nullptr, Services(), [this] { ++m_refreshed; });
     m_prompts.Folder = Folder("songs");
     options.cmdBrowseDownloadDirectory->click();
     options.chkClearDownloadsWhenComplete->click();
