@@ -22,7 +22,7 @@
 #include "download/uTDownloadManager.h"
 #include "livedata/uTLiveUpdate.h"
 #include "ui/uArtwork.h"
-#include "ui/uEntry.h"
+#include "ui/uTermination.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uPlayerBar.h"

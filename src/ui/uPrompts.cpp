@@ -1,5 +1,7 @@
 #include "ui/uPrompts.h"
 
+#include <QFile>
+
 #include <QInputDialog>
 
 #include "ui/uFrmBrowseDirectory.h"
@@ -38,4 +40,21 @@ std::optional<std::string> TDialogPrompts::AskFolder(QWidget* owner, const std::
     if (chosen.empty())
         return std::nullopt;
     return chosen;
+}
+
+std::unique_ptr<QMessageBox> MakeAlreadyRunningBox() {
+    return MakeMessageBox(QMessageBox::Information, QStringLiteral("Orvalo is already running."),
+                          QMessageBox::Ok);
+}
+
+std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::string>& folders) {
+    QStringList names;
+    for (const std::string& folder : folders)
+        names << QFile::decodeName(QByteArray::fromStdString(folder));
+    const QString text = QStringLiteral("Orvalo cannot write to these folders:\n\n%1\n\n"
+                                        "Downloads and the search history cannot be kept until "
+                                        "they can be written. Other folders for the downloads "
+                                        "can be chosen under Extra, Options.")
+                             .arg(names.join(QLatin1Char('\n')));
+    return MakeMessageBox(QMessageBox::Warning, text, QMessageBox::Ok);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <QMessageBox>
 #include <QString>
@@ -36,3 +38,9 @@ public:
                                    const QString& text) override;
     std::optional<std::string> AskFolder(QWidget* owner, const std::string& start) override;
 };
+
+// The notice a second instance shows before it ends.
+std::unique_ptr<QMessageBox> MakeAlreadyRunningBox();
+
+// The warning shown at start when folders the program writes to cannot be written.
+std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::string>& folders);
