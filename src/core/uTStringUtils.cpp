@@ -185,6 +185,20 @@ std::string TrimSpacesAndControls(std::string_view text) {
     return std::string(text.substr(first, last - first));
 }
 
+std::string PlayTime(long long seconds) {
+    seconds = std::max(0LL, seconds);
+    char text[48];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    return text;
+}
+
+std::string ArtistAndTitle(const std::string& artist, const std::string& title) {
+    return artist.empty() ? title : artist + " - " + title;
+}
+
 std::string FormatElapsed(long long seconds) {
     const long long hours = seconds / 3600;
     const long long minutes = (seconds / 60) % 60;

@@ -1,3 +1,4 @@
+#include "core/uTStringUtils.h"
 #include "media/uContentCheck.h"
 
 #include <fcntl.h>
@@ -425,14 +426,7 @@ TContentVerdict CheckContent(const std::string& path, TCheckDepth depth) {
 }
 
 std::string LengthText(int lengthMs) {
-    const int seconds = std::max(0, lengthMs / 1000);
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
-    return text;
+    return PlayTime(lengthMs / 1000);
 }
 
 std::string VerdictText(const TContentVerdict& verdict) {
@@ -488,5 +482,5 @@ std::string KindWord(const TContentVerdict& verdict) {
 std::string ArtistTitle(const TContentVerdict& verdict) {
     if (verdict.Artist.empty() || verdict.Title.empty())
         return {};
-    return verdict.Artist + " - " + verdict.Title;
+    return ArtistAndTitle(verdict.Artist, verdict.Title);
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string_view>
 
+#include "core/uTStringUtils.h"
 #include "core/uPopularList.h"
 #include "core/uScramble.h"
 #include "core/uTFileUtils.h"
@@ -32,7 +33,7 @@ void TPopularList::LoadSlice() {
             const std::string link(entry.Link);
             TSearchResult& result = m_store.Add(
                 link, TSearchResult::Verified, link,
-                std::string(entry.Artist) + " - " + std::string(entry.Title) + LinkExtension(link),
+                ArtistAndTitle(std::string(entry.Artist), std::string(entry.Title)) + LinkExtension(link),
                 entry.Size);
             result.Artist = entry.Artist;
             result.Title = entry.Title;

@@ -398,8 +398,8 @@ bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
 }
 
 bool TfraSearch::InPlayList(const TSearchResult& result) const {
-    const std::string title = result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title;
-    return m_services.PlayList.Holds(SafeFileName(result.FileName), title, result.Size);
+    return m_services.PlayList.Holds(SafeFileName(result.FileName), ArtistAndTitle(result.Artist, result.Title),
+                                     result.Size);
 }
 
 void TfraSearch::ApplyFilter() {

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QMimeDatabase>
 
+#include "core/uTStringUtils.h"
 #include "media/uContentCheck.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/uArtwork.h"
@@ -142,7 +143,7 @@ QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role
 QString TPlayListModel::DisplayName(int row) const {
     const TPlayListFile& file = File(row);
     if (!file.Artist.empty() && !file.Title.empty())
-        return ShownText(file.Artist + " - " + file.Title);
+        return ShownText(ArtistAndTitle(file.Artist, file.Title));
     return ShownText(file.FileName);
 }
 

@@ -12,6 +12,7 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 
+#include "core/uTStringUtils.h"
 #include "ui/uArtwork.h"
 #include "ui/uMediaPlayer.h"
 
@@ -51,16 +52,7 @@ QToolButton* MakePlayerBarButton(const QString& name, QAction* command, QWidget*
 } // namespace
 
 QString FormatPlayTime(qint64 ms) {
-    const qint64 seconds = qMax<qint64>(0, ms) / 1000;
-    const auto twoDigits = [](qint64 value) {
-        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-    };
-    if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600)
-            .arg(twoDigits(seconds / 60 % 60))
-            .arg(twoDigits(seconds % 60));
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(twoDigits(seconds % 60));
+    return QString::fromStdString(PlayTime(ms / 1000));
 }
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)

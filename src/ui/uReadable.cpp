@@ -1,5 +1,7 @@
 #include "ui/uReadable.h"
 
+#include "core/uTStringUtils.h"
+
 QString ReadableSize(int64_t bytes) {
     if (bytes < 1024)
         return QStringLiteral("%1 bytes").arg(bytes);
@@ -13,12 +15,7 @@ QString ReadableSize(int64_t bytes) {
 }
 
 QString ReadableDuration(int64_t seconds) {
-    const int64_t hours = seconds / 3600;
-    const int64_t minutes = seconds / 60 % 60;
-    const QString rest = QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    if (hours > 0)
-        return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, QLatin1Char('0')).arg(rest);
-    return QStringLiteral("%1:%2").arg(minutes).arg(rest);
+    return QString::fromStdString(PlayTime(seconds));
 }
 
 QString TimeLeft(int64_t size, int64_t received, int64_t bytesPerSecond) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/uTStringUtils.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "ui/uArtwork.h"
@@ -150,8 +151,7 @@ const QString& TResultsModel::FilterText(int row) const {
     QString& text = m_filterText.at(index);
     if (text.isNull()) {
         const TSearchResult& result = Result(row);
-        const std::string title = result.Artist.empty() ? result.Title : result.Artist + " - " + result.Title;
-        text = (ShownText(title) + QLatin1Char('\n') + ShownText(result.FileName)).toLower();
+        text = (ShownText(ArtistAndTitle(result.Artist, result.Title)) + QLatin1Char('\n') + ShownText(result.FileName)).toLower();
     }
     return text;
 }
