@@ -101,9 +101,9 @@ std::string SafeFileName(const std::string& name) {
 }
 
 TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incompleteFolder)
-    : DownloadFolder(std::move(downloadFolder)), IncompleteFolder(std::move(incompleteFolder)),
-      m_engine(std::make_shared<TTransferEngine>()), m_mover(MaxNameCandidates),
+    : m_engine(std::make_shared<TTransferEngine>()), m_mover(MaxNameCandidates),
       m_progressTimer(std::make_unique<QTimer>()) {
+    SetFolders(std::move(downloadFolder), std::move(incompleteFolder));
     m_progressTimer->setInterval(kProgressInterval);
     QObject::connect(m_progressTimer.get(), &QTimer::timeout, [this] { DeliverProgress(); });
 }
@@ -121,6 +121,11 @@ TDownloadManager::~TDownloadManager() {
     m_workers.Clear();
     m_takenPaths.clear();
     m_downloads.Clear();
+}
+
+void TDownloadManager::SetFolders(std::string downloadFolder, std::string incompleteFolder) {
+    m_downloadFolder = std::move(downloadFolder);
+    m_incompleteFolder = std::move(incompleteFolder);
 }
 
 TDownload* TDownloadManager::Items(int index) const {
@@ -258,7 +263,7 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
     TDownload& added = List(std::move(download));
     // The name is taken on disk before the transfer starts: its file is made here, so that
     // a second process starting the same name now finds it taken.
-    const std::string wanted = IncompleteFolder + "/" + SafeFileName(result.FileName);
+    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(result.FileName);
     int file = -1;
     const std::string path = ReserveFileName(wanted, &file);
     const int madeError = errno;
@@ -325,7 +330,7 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
     download->ToldReceived = -1;
     emit Changed(*download, TDownloadChange::Status);
     int file = -1;
-    const std::string wanted = IncompleteFolder + "/" + SafeFileName(download->FileName);
+    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(download->FileName);
     const std::string path = ReserveFileName(wanted, &file);
     if (path.empty()) {
         FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
@@ -482,7 +487,7 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
         return;
     // The finished file leaves the incomplete folder for the download folder, under the
     // first free name; a copy across disks runs off this thread.
-    const std::string wanted = DownloadFolder + "/" + SafeFileName(download->FileName);
+    const std::string wanted = m_downloadFolder + "/" + SafeFileName(download->FileName);
     download->Placing = true;
     m_mover.Move(download->FilePath, wanted,
                  [this, key](const std::string& placed, int error) { FilePlaced(key, placed, error); });

@@ -50,8 +50,10 @@ public:
     // Ends every transfer at once, without signals and without waiting for the network.
     ~TDownloadManager() override;
 
-    std::string DownloadFolder;
-    std::string IncompleteFolder;
+    const std::string& DownloadFolder() const { return m_downloadFolder; }
+    const std::string& IncompleteFolder() const { return m_incompleteFolder; }
+    // Where downloads started from now on go; running ones finish where they are.
+    void SetFolders(std::string downloadFolder, std::string incompleteFolder);
 
     void AddDownload(const TSearchResult& result);
     // Lists a download that does not transfer (one kept from before), as it stands.
@@ -136,6 +138,8 @@ private:
     void RemoveOwnFile(TDownload& download);
     TSortedStringList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
     TCustomStringList<TGetFile> m_workers;    // key -> transfer, running or not yet purged
+    std::string m_downloadFolder;
+    std::string m_incompleteFolder;
     int64_t m_nextSerial = 0;
     int64_t m_round = 0; // collection rounds so far
     // The FilePath of every download in the list, for IsTaken without a scan.

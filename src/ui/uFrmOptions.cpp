@@ -185,9 +185,8 @@ void TfrmOptions::cmdOKClick() {
     TAppOptions& options = m_services.Options;
     options.Assign(WorkingOptions);
     options.Save();
-    m_services.Downloads.DownloadFolder = options.DownloadDir;
-    m_services.Downloads.IncompleteFolder = options.IncompleteDir;
-    m_services.PlayList.Folder = options.DownloadDir + "/";
+    m_services.Downloads.SetFolders(options.DownloadDir, options.IncompleteDir);
+    // The play list follows the download folder when it lists it anew.
     if (m_refreshPlayList)
         m_refreshPlayList();
     accept();

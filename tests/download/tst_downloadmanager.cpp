@@ -177,13 +177,13 @@ void TestDownloadManager::finishedSongIsStoredOnce() {
             QSKIP(disk->Why().c_str());
     }
     if (where == "same folder")
-        m_manager->DownloadFolder = Partial();
+        m_manager->SetFolders(Partial(), Partial());
     const std::string body = TTestServer::SyntheticBody(70000);
     m_server->Serve("files.test/6.mp3", TScriptedResponse::Ok(body));
     m_manager->AddDownload(Result("http://files.test/6.mp3", "6.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/6.mp3"});
     // One file, under the song's own name, in the download folder alone.
-    const std::string folder = m_manager->DownloadFolder;
+    const std::string folder = m_manager->DownloadFolder();
     QCOMPARE(m_manager->Items(0)->FilePath, folder + "/6.mp3");
     QVERIFY(TFileUtils::ReadWholeFile(folder + "/6.mp3") == body);
     QCOMPARE(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden), QStringList{"6.mp3"});
@@ -342,7 +342,7 @@ void TestDownloadManager::everyListenerHearsAndClearTellsFirst() {
 
 void TestDownloadManager::failedCopyIsAFailure() {
     m_server->Serve("files.test/nocopy.mp3", TScriptedResponse::Ok("payload"));
-    m_manager->DownloadFolder = Done() + "/gone";
+    m_manager->SetFolders(Done() + "/gone", Partial());
     m_manager->AddDownload(Result("http://files.test/nocopy.mp3", "nocopy.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/nocopy.mp3"});
     const TDownload* download = m_manager->Items(0);
@@ -353,7 +353,7 @@ void TestDownloadManager::failedCopyIsAFailure() {
 
 void TestDownloadManager::nameSearchGivesUp() {
     // The system sees this folder only up to the NUL, so every name in it "exists".
-    m_manager->IncompleteFolder = Partial() + std::string("\0x", 2);
+    m_manager->SetFolders(Done(), Partial() + std::string("\0x", 2));
     const size_t requests = m_server->RequestCount();
     m_manager->AddDownload(Result("http://files.test/never.mp3", "never.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/never.mp3"});
@@ -363,8 +363,7 @@ void TestDownloadManager::nameSearchGivesUp() {
 void TestDownloadManager::foldersCanChangeWhileRunning() {
     QTemporaryDir newDone, newPartial;
     m_server->Serve("files.test/moved.mp3", TScriptedResponse::Ok("moved"));
-    m_manager->DownloadFolder = newDone.path().toStdString();
-    m_manager->IncompleteFolder = newPartial.path().toStdString();
+    m_manager->SetFolders(newDone.path().toStdString(), newPartial.path().toStdString());
     m_manager->AddDownload(Result("http://files.test/moved.mp3", "moved.mp3"));
     QCOMPARE(m_manager->Items(0)->FilePath, newPartial.path().toStdString() + "/moved.mp3");
     QTRY_COMPARE(m_events.log.size(), 1);
