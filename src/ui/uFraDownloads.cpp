@@ -16,6 +16,7 @@
 #include "media/uContentChecker.h"
 #include "search/uTSearchResultManager.h"
 #include "ui/uDownloadsModel.h"
+#include "ui/uListProxy.h"
 #include "ui/uPageList.h"
 #include "ui/uPlainText.h"
 #include "ui/uPrompts.h"
@@ -143,6 +144,9 @@ void TfraDownloads::Download(const TSearchResult& result) {
     if (manager.Find(result.Key) == nullptr || !manager.DownloadAgain(result.Key))
         manager.AddDownload(result);
     DownloadRows->Flush();
+    // The row the user just asked for is in sight.
+    if (const int row = DownloadRows->RowOf(result.Key); row >= 0)
+        lvwDownloads->scrollTo(lvwDownloads->Proxy()->mapFromSource(DownloadRows->index(row, 0)));
 }
 
 const TDownload* TfraDownloads::DownloadOf(int row) const {

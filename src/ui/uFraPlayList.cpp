@@ -305,11 +305,11 @@ void TfraPlayList::DeleteSelected() {
     std::vector<int> rows = lvwPlayList->SelectedRows();
     if (rows.empty())
         return;
-    // One question for all of them, No by default: the files go to the desktop's trash.
+    // One question for all of them, No by default; it says where the files go: the
+    // desktop's trash (a disk without one is asked about again, file by file).
     const QString first = ShownText(m_model->File(rows.front()).FileName);
-    const QString question = rows.size() == 1
-                                 ? QStringLiteral("Do you really want to delete this file ?\n") + first
-                                 : QStringLiteral("Do you really want to delete these %1 files ?").arg(rows.size());
+    const QString question = rows.size() == 1 ? QStringLiteral("Move this file to the trash?\n") + first
+                                              : QStringLiteral("Move these %1 files to the trash?").arg(rows.size());
     if (!m_services.Prompts.Ask(this, question, true))
         return;
     // From the last row up: a removed row does not move those still to go.

@@ -225,6 +225,8 @@ QLayout* TfraSearch::BuildInfoRow() {
     lblTime = label("lblTime", QStringLiteral("00:00:00"));
     lblStatus = label("lblStatus", QString());
     lblStatus->setAccessibleName(QStringLiteral("Search status"));
+    // A long status takes no width from the progress bar: the two share the row as set.
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QLabel* number : {lblFilesVerified, lblFilesFound})
         number->setMinimumWidth(40);
     QLabel* filesCaption = label("lblInfo01", QStringLiteral("Files:"));

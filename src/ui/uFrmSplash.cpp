@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -28,7 +29,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     pnlBack->setAccessibleName(QStringLiteral("Orvalo"));
     pnlBack->setFrameShape(QFrame::Box);
     pnlBack->setLineWidth(1);
-    pnlBack->setGeometry(0, 0, kWidth, kAboutHeight);
+    pnlBack->setGeometry(0, 0, kWidth, kSplashHeight);
     pnlBack->installEventFilter(this);
 
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -63,6 +64,12 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     lblVisitSite->setFocusPolicy(Qt::StrongFocus);
     lblVisitSite->setVisible(false);
 
+    cmdClose = new QPushButton(QStringLiteral("Close"), pnlBack);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setGeometry((kWidth - 88) / 2, kAboutHeight + 2, 88, 28);
+    cmdClose->setVisible(false);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
     tmrSplash->setObjectName(QStringLiteral("tmrSplash"));
     tmrSplash->setInterval(kSplashMs);
     tmrSplash->setSingleShot(true);
@@ -82,12 +89,16 @@ void TfrmSplash::FormActivate() {
     lblVersion->setText(kVersionText);
     lblBanner->setText(kBannerText);
     lblVisitSite->setVisible(AboutMode);
+    cmdClose->setVisible(AboutMode);
     setWindowTitle(AboutMode ? QStringLiteral("About Orvalo") : QStringLiteral("Orvalo"));
+    // The border runs round the whole window, whichever height it has.
+    const int height = AboutMode ? kAboutHeight + kCloseRowHeight : kSplashHeight;
+    setFixedSize(kWidth, height);
+    pnlBack->resize(kWidth, height);
     if (AboutMode) {
-        setFixedSize(kWidth, kAboutHeight);
+        cmdClose->setDefault(true);
         tmrSplash->stop();
     } else {
-        setFixedSize(kWidth, kSplashHeight);
         // Enabling a running timer leaves it running: the five seconds count from the first.
         if (!tmrSplash->isActive())
             tmrSplash->start();

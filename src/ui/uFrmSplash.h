@@ -4,6 +4,7 @@
 
 class QFrame;
 class QLabel;
+class QPushButton;
 class QTimer;
 
 // The small borderless window shown at start-up, which closes itself after five seconds or
@@ -15,6 +16,8 @@ public:
     static constexpr int kWidth = 285;
     static constexpr int kSplashHeight = 163;
     static constexpr int kAboutHeight = 188;
+    // The about box's Close button, below the link.
+    static constexpr int kCloseRowHeight = 36;
     static constexpr int kSplashMs = 5000;
 
     explicit TfrmSplash(QWidget* owner = nullptr);
@@ -27,6 +30,8 @@ public:
     QLabel* lblBanner;
     QLabel* lblVersion;
     QLabel* lblVisitSite;
+    QPushButton* cmdClose; // the about box's only
+
     QTimer* tmrSplash;
 
     // What becoming active (or being shown) does: the texts, the height of the mode and

@@ -1,8 +1,9 @@
 #include "ui/uPrompts.h"
 
 #include <QFile>
-
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QTimer>
 
 #include "ui/uFrmBrowseDirectory.h"
 #include "ui/uPlainText.h"
@@ -25,6 +26,12 @@ std::optional<QString> TDialogPrompts::AskText(QWidget* owner, const QString& ti
     box.setTextValue(text);
     // Wide enough for a whole song title.
     box.resize(qMax(box.sizeHint().width(), 400), box.sizeHint().height());
+    // A file's name is selected without its extension, as file managers do: typing replaces
+    // the name and keeps the type. Once shown, when the dialog has made its own selection.
+    if (auto* edit = box.findChild<QLineEdit*>(); edit != nullptr && text.lastIndexOf(QLatin1Char('.')) > 0) {
+        const int nameLength = static_cast<int>(text.lastIndexOf(QLatin1Char('.')));
+        QTimer::singleShot(0, edit, [edit, nameLength] { edit->setSelection(0, nameLength); });
+    }
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();

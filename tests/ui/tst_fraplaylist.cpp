@@ -254,7 +254,7 @@ void TestFraPlayList::deleteSelected() {
     TTestPrompts& prompts = m_program->Prompts;
     prompts.Answer = answer;
     m_page->DeleteSelected();
-    QCOMPARE(prompts.Asked, QStringList{"Do you really want to delete this file ?\nvictim.mp3"});
+    QCOMPARE(prompts.Asked, QStringList{"Move this file to the trash?\nvictim.mp3"});
     QCOMPARE(prompts.Told, warning.isEmpty() ? QStringList() : QStringList{warning});
     if (!warning.isEmpty())
         QCOMPARE(prompts.Icons.first(), QMessageBox::Warning);
@@ -360,7 +360,7 @@ void TestFraPlayList::deleteAsksOnceAndTrashesEverySelectedFile() {
     TTestPrompts& prompts = m_program->Prompts;
     prompts.Answer = true;
     m_page->actDeleteFile->trigger();
-    QCOMPARE(prompts.Asked, QStringList{"Do you really want to delete these 2 files ?"});
+    QCOMPARE(prompts.Asked, QStringList{"Move these 2 files to the trash?"});
     QCOMPARE(prompts.NoByDefault, QList<bool>{true}); // nothing is lost by a hasty Enter
     QCOMPARE(Names(), QStringList{"b.mp3"});
     QCOMPARE(FolderFiles(), QStringList{"b.mp3"});
@@ -382,7 +382,7 @@ void TestFraPlayList::deleteWithoutATrashAsksBeforeDeletingForGood() {
     prompts.Answers = {true, false};
     Select(QStringLiteral("a.mp3"));
     m_page->DeleteSelected();
-    QCOMPARE(prompts.Asked, (QStringList{"Do you really want to delete this file ?\na.mp3", again}));
+    QCOMPARE(prompts.Asked, (QStringList{"Move this file to the trash?\na.mp3", again}));
     QCOMPARE(prompts.NoByDefault, (QList<bool>{true, true}));
     QVERIFY(QFile::exists(FilePath(QStringLiteral("a.mp3"))));
     QVERIFY(Names().contains(QStringLiteral("a.mp3")));

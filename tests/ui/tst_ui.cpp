@@ -4,13 +4,16 @@
 
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <thread>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTextDocument>
@@ -52,6 +55,7 @@ private slots:
     void shellTargets_data();
     void shellTargets();
     void terminationSignalClosesWindows();
+    void renameSelectsTheNameWithoutItsExtension();
     void outsideTextIsNeverReadAsMarkup();
 };
 
@@ -174,6 +178,28 @@ void TestUi::terminationSignalClosesWindows() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::raise(SIGTERM);
     QTRY_VERIFY(!window.isVisible());
+}
+
+void TestUi::renameSelectsTheNameWithoutItsExtension() {
+    TDialogPrompts prompts;
+    QString selected;
+    int turns = 0;
+    // Looks at the open box turn after turn until it shows a selection that is not the whole
+    // name (or gives up), then cancels it.
+    std::function<void()> look = [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        const auto* edit = box != nullptr ? box->findChild<QLineEdit*>() : nullptr;
+        if (edit != nullptr && edit->hasSelectedText())
+            selected = edit->selectedText();
+        if (box != nullptr && ((!selected.isEmpty() && selected != edit->text()) || ++turns > 100)) {
+            box->reject();
+            return;
+        }
+        QTimer::singleShot(0, look);
+    };
+    QTimer::singleShot(0, look);
+    QVERIFY(!prompts.AskText(nullptr, "Rename File", "Enter the new name for the file.", "Artist - Song.mp3"));
+    QCOMPARE(selected, QStringLiteral("Artist - Song"));
 }
 
 namespace {
