@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QVBoxLayout>
 
@@ -121,7 +122,10 @@ TfraPlayList::TTrack TfraPlayList::Track() const {
     if (source.empty())
         return track;
     const int row = m_model->Playing().empty() ? -1 : m_model->RowOfName(m_model->Playing());
-    track.Title = ShownText(LastPathSegment(source));
+    // A file without tags is named by its file name, without the extension.
+    track.Title = QFileInfo(ShownText(LastPathSegment(source))).completeBaseName();
+    if (track.Title.isEmpty())
+        track.Title = ShownText(LastPathSegment(source));
     track.LengthMs = pnlPlayer->Player().Duration();
     if (row >= 0) {
         const TPlayListFile& file = m_model->File(row);
@@ -170,6 +174,10 @@ void TfraPlayList::Next() {
 
 void TfraPlayList::Previous() {
     pnlPlayer->pnlTransport->actPrevious->trigger();
+}
+
+void TfraPlayList::SetPositionMs(qint64 ms) {
+    pnlPlayer->Player().SetPosition(ms);
 }
 
 void TfraPlayList::SetVolumePercent(int percent) {

@@ -66,6 +66,7 @@ public:
     void Pause() override;
     void Stop() override;
     void Next() override;
+    void SetPositionMs(qint64 ms) override;
     void Previous() override;
     void SetVolumePercent(int percent) override;
 

@@ -73,12 +73,47 @@ private:
     TMpris* m_owner;
 };
 
-// org.mpris.MediaPlayer2.Player: what plays, and the transport commands. There is no
-// seeking from outside (CanSeek is false), so Seek and SetPosition do nothing, as the
-// desktop expects of such a player.
+// org.mpris.MediaPlayer2.Player: what plays, the transport commands and seeking. The
+// position changes all the time and is never signalled (clients ask for it, and hear Seeked
+// when it jumps): the introspection data says so, as the desktop's clients expect.
 class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_CLASSINFO("D-Bus Introspection",
+                "  <interface name=\"org.mpris.MediaPlayer2.Player\">\n"
+                "    <method name=\"Next\"/>\n"
+                "    <method name=\"Previous\"/>\n"
+                "    <method name=\"Pause\"/>\n"
+                "    <method name=\"PlayPause\"/>\n"
+                "    <method name=\"Stop\"/>\n"
+                "    <method name=\"Play\"/>\n"
+                "    <method name=\"Seek\"><arg name=\"Offset\" type=\"x\" direction=\"in\"/></method>\n"
+                "    <method name=\"SetPosition\">\n"
+                "      <arg name=\"TrackId\" type=\"o\" direction=\"in\"/>\n"
+                "      <arg name=\"Position\" type=\"x\" direction=\"in\"/>\n"
+                "    </method>\n"
+                "    <method name=\"OpenUri\"><arg name=\"Uri\" type=\"s\" direction=\"in\"/></method>\n"
+                "    <signal name=\"Seeked\"><arg name=\"Position\" type=\"x\"/></signal>\n"
+                "    <property name=\"PlaybackStatus\" type=\"s\" access=\"read\"/>\n"
+                "    <property name=\"Rate\" type=\"d\" access=\"read\"/>\n"
+                "    <property name=\"Metadata\" type=\"a{sv}\" access=\"read\">\n"
+                "      <annotation name=\"org.qtproject.QtDBus.QtTypeName\" value=\"QVariantMap\"/>\n"
+                "    </property>\n"
+                "    <property name=\"Volume\" type=\"d\" access=\"readwrite\"/>\n"
+                "    <property name=\"Position\" type=\"x\" access=\"read\">\n"
+                "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+                "    </property>\n"
+                "    <property name=\"MinimumRate\" type=\"d\" access=\"read\"/>\n"
+                "    <property name=\"MaximumRate\" type=\"d\" access=\"read\"/>\n"
+                "    <property name=\"CanGoNext\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanGoPrevious\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanPlay\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanPause\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanSeek\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanControl\" type=\"b\" access=\"read\">\n"
+                "      <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>\n"
+                "    </property>\n"
+                "  </interface>\n")
     Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
     Q_PROPERTY(double Rate READ Rate)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
@@ -109,7 +144,7 @@ public:
     bool CanGoNext() const { return m_player.CanGoNext(); }
     bool CanGoPrevious() const { return m_player.CanGoPrevious(); }
     bool CanPlay() const { return m_owner->CanPlay(); }
-    bool CanSeek() const { return false; }
+    bool CanSeek() const { return m_owner->CanPlay(); }
     bool CanControl() const { return true; }
 
 public slots:
@@ -131,9 +166,18 @@ public slots:
         if (CanGoPrevious())
             m_player.Previous();
     }
-    void Seek(qlonglong) {}
-    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void Seek(qlonglong offset) {
+        if (const qint64 now = m_owner->Seek(offset); now >= 0)
+            emit Seeked(now);
+    }
+    void SetPosition(const QDBusObjectPath& track, qlonglong position) {
+        if (const qint64 now = m_owner->SetPosition(track.path(), position); now >= 0)
+            emit Seeked(now);
+    }
     void OpenUri(const QString&) {}
+
+signals:
+    void Seeked(qlonglong Position);
 
 private:
     TMpris* m_owner;
@@ -172,7 +216,7 @@ QVariantMap TMpris::Metadata() const {
     QVariantMap metadata{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId(track.Path))},
         {QStringLiteral("xesam:title"), track.Title},
-        {QStringLiteral("xesam:url"), QUrl::fromLocalFile(track.Path).toString()},
+        {QStringLiteral("xesam:url"), QString::fromLatin1(QUrl::fromLocalFile(track.Path).toEncoded())},
     };
     if (!track.Artist.isEmpty())
         metadata.insert(QStringLiteral("xesam:artist"), QStringList{track.Artist});
@@ -196,6 +240,31 @@ void TMpris::PlayPause() {
         m_player.Play();
 }
 
+qint64 TMpris::Seek(qint64 offsetUs) {
+    if (!CanPlay())
+        return -1;
+    const qint64 lengthMs = m_player.Track().LengthMs;
+    const qint64 targetMs = std::max<qint64>(0, m_player.PositionMs() + offsetUs / 1000);
+    if (lengthMs > 0 && targetMs >= lengthMs) {
+        if (m_player.CanGoNext())
+            m_player.Next();
+        else
+            m_player.Stop();
+        return -1;
+    }
+    m_player.SetPositionMs(targetMs);
+    return targetMs * 1000;
+}
+
+qint64 TMpris::SetPosition(const QString& trackId, qint64 positionUs) {
+    const TMprisPlayer::TTrack track = m_player.Track();
+    if (track.Path.isEmpty() || trackId != TrackId(track.Path).path() || positionUs < 0 ||
+        (track.LengthMs > 0 && positionUs / 1000 > track.LengthMs))
+        return -1;
+    m_player.SetPositionMs(positionUs / 1000);
+    return positionUs;
+}
+
 QVariantMap TMpris::ChangingProperties() const {
     return {
         {QStringLiteral("PlaybackStatus"), PlaybackStatus()},
@@ -205,10 +274,19 @@ QVariantMap TMpris::ChangingProperties() const {
         {QStringLiteral("CanGoPrevious"), m_player.CanGoPrevious()},
         {QStringLiteral("CanPlay"), CanPlay()},
         {QStringLiteral("CanPause"), CanPlay()},
+        {QStringLiteral("CanSeek"), CanPlay()},
     };
 }
 
 void TMpris::Refresh() {
+    if (m_changesDue)
+        return;
+    m_changesDue = true;
+    QMetaObject::invokeMethod(this, &TMpris::SendChanges, Qt::QueuedConnection);
+}
+
+void TMpris::SendChanges() {
+    m_changesDue = false;
     const QVariantMap now = ChangingProperties();
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it)

@@ -36,6 +36,8 @@ public:
     virtual void Next() = 0;
     virtual void Previous() = 0;
     virtual void SetVolumePercent(int percent) = 0;
+    // Moves the playing position; `ms` lies within the track.
+    virtual void SetPositionMs(qint64 ms) = 0;
 };
 
 // Publishes the player on the session bus as org.mpris.MediaPlayer2.orvalo, so the desktop's
@@ -49,8 +51,9 @@ public:
     ~TMpris() override;
 
     bool IsPublished() const { return m_published; }
-    // Tells the desktop what changed since the last call: call it whenever the player's
-    // state, track, volume or neighbours may have changed (calling too often costs nothing).
+    // Tells the desktop what changed, once this turn of the event loop is over: call it
+    // whenever the player's state, track, volume or neighbours may have changed (calling too
+    // often costs nothing, and the steps of a track change reach the desktop as one change).
     void Refresh();
 
     // What the published interfaces answer beyond the player's own figures.
@@ -58,6 +61,12 @@ public:
     QVariantMap Metadata() const;
     bool CanPlay() const;
     void PlayPause();
+    // Moves the position by `offsetUs` (past the end: the next track); the new position in
+    // microseconds, or -1 when nothing moved.
+    qint64 Seek(qint64 offsetUs);
+    // Moves to `positionUs` of the track `trackId` when that is the one loaded and the
+    // position lies within it; the new position, or -1.
+    qint64 SetPosition(const QString& trackId, qint64 positionUs);
 
 signals:
     // The desktop asks for the window to be brought to the front.
@@ -65,9 +74,11 @@ signals:
 
 private:
     QVariantMap ChangingProperties() const;
+    void SendChanges();
 
     TMprisPlayer& m_player;
     QDBusConnection m_bus;
     bool m_published = false;
     QVariantMap m_lastSent; // the player's changing properties as the desktop knows them
+    bool m_changesDue = false;
 };

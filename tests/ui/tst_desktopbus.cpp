@@ -46,13 +46,14 @@ public:
     TStatus CurrentStatus = TStatus::Stopped;
     TTrack CurrentTrack;
     int Volume = 50;
+    qint64 Position = 1500;
     bool HasNext = false;
     bool HasPrevious = false;
     QStringList Given;
 
     TStatus Status() const override { return CurrentStatus; }
     TTrack Track() const override { return CurrentTrack; }
-    qint64 PositionMs() const override { return 1500; }
+    qint64 PositionMs() const override { return Position; }
     int VolumePercent() const override { return Volume; }
     bool CanGoNext() const override { return HasNext; }
     bool CanGoPrevious() const override { return HasPrevious; }
@@ -62,6 +63,7 @@ public:
     void Next() override { Given << QStringLiteral("Next"); }
     void Previous() override { Given << QStringLiteral("Previous"); }
     void SetVolumePercent(int percent) override { Volume = percent; }
+    void SetPositionMs(qint64 ms) override { Position = ms; }
 };
 
 const TMprisPlayer::TTrack kSong{QStringLiteral("/music/Fictional Band - Song of Tests.mp3"),
@@ -112,8 +114,12 @@ private slots:
     void commandsReachThePlayer();
     void statusAndMetadataReadBack();
     void changesAreSignalled();
+    void seekingMovesThePositionAndIsSignalled();
     void notificationReachesTheService();
     void withoutABusNothingIsSent();
+
+signals:
+    void SeekedHeard(qlonglong position);
 
 private:
     QDBusMessage Call(const QString& interface, const QString& method,
@@ -252,15 +258,29 @@ void TestDesktopBus::changesAreSignalled() {
     TChangeListener listener;
     QVERIFY(m_desktop->connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"),
                                &listener, SLOT(Changed(QString, QVariantMap, QStringList))));
+    // What changed is told once the turn of the event loop is over.
+    const auto turnEnds = [&] { QCoreApplication::sendPostedEvents(&mpris, QEvent::MetaCall); };
     player.CurrentStatus = TMprisPlayer::TStatus::Playing;
     player.CurrentTrack = kSong;
     mpris.Refresh();
+    turnEnds();
     mpris.Refresh(); // nothing changed: nothing is sent
+    turnEnds();
     player.CurrentStatus = TMprisPlayer::TStatus::Paused;
     mpris.Refresh();
+    turnEnds();
+    // A track change passes through a stopped player with nothing loaded, in one turn: the
+    // desktop hears only the new track.
+    player.CurrentStatus = TMprisPlayer::TStatus::Stopped;
+    player.CurrentTrack = {};
+    mpris.Refresh();
+    player.CurrentTrack = kSong;
     player.CurrentTrack.Path = QStringLiteral("/music/another.mp3");
     player.CurrentTrack.Title = QStringLiteral("Another Song");
     mpris.Refresh();
+    player.CurrentStatus = TMprisPlayer::TStatus::Playing;
+    mpris.Refresh();
+    turnEnds();
     QTRY_COMPARE(listener.Changes.size(), 3);
 
     QCOMPARE(listener.Changes[0].value("PlaybackStatus").toString(), QStringLiteral("Playing"));
@@ -268,10 +288,45 @@ void TestDesktopBus::changesAreSignalled() {
     QCOMPARE(first.value("xesam:title").toString(), kSong.Title);
     QCOMPARE(listener.Changes[1].keys(), QStringList{"PlaybackStatus"});
     QCOMPARE(listener.Changes[1].value("PlaybackStatus").toString(), QStringLiteral("Paused"));
+    QCOMPARE(listener.Changes[2].keys(), (QStringList{"Metadata", "PlaybackStatus"}));
     const QVariantMap other = AsMap(listener.Changes[2].value("Metadata"));
     QCOMPARE(other.value("xesam:title").toString(), QStringLiteral("Another Song"));
+    QCOMPARE(other.value("mpris:length"), QVariant(205'000'000LL));
     QVERIFY(other.value("mpris:trackid").value<QDBusObjectPath>() !=
             first.value("mpris:trackid").value<QDBusObjectPath>());
+}
+
+void TestDesktopBus::seekingMovesThePositionAndIsSignalled() {
+    TFakePlayer player;
+    player.CurrentStatus = TMprisPlayer::TStatus::Playing;
+    player.CurrentTrack = kSong;
+    TMpris mpris(player, *m_program);
+    QCOMPARE(Get(kPlayer, QStringLiteral("CanSeek")), QVariant(true));
+    QCOMPARE(AsMap(Get(kPlayer, QStringLiteral("Metadata"))).value("xesam:url").toString(),
+             QStringLiteral("file:///music/Fictional%20Band%20-%20Song%20of%20Tests.mp3"));
+    QSignalSpy heard(this, &TestDesktopBus::SeekedHeard);
+    QVERIFY(m_desktop->connect(kService, kPath, kPlayer, QStringLiteral("Seeked"), this,
+                               SIGNAL(SeekedHeard(qlonglong))));
+    Call(kPlayer, QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(10'000'000))});
+    QCOMPARE(player.Position, 11'500);
+    const QString track = AsMap(Get(kPlayer, QStringLiteral("Metadata"))).value("mpris:trackid").value<QDBusObjectPath>().path();
+    Call(kPlayer, QStringLiteral("SetPosition"),
+         {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(30'000'000))});
+    QCOMPARE(player.Position, 30'000);
+    // Another track's id, or a place past the end: nothing moves.
+    Call(kPlayer, QStringLiteral("SetPosition"),
+         {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/example/Orvalo/Track/0"))),
+          QVariant::fromValue(qlonglong(5'000'000))});
+    Call(kPlayer, QStringLiteral("SetPosition"),
+         {QVariant::fromValue(QDBusObjectPath(track)), QVariant::fromValue(qlonglong(999'000'000))});
+    QCOMPARE(player.Position, 30'000);
+    // A seek past the end goes on to the next track.
+    player.HasNext = true;
+    Call(kPlayer, QStringLiteral("Seek"), {QVariant::fromValue(qlonglong(600'000'000))});
+    QCOMPARE(player.Given, QStringList{"Next"});
+    QTRY_COMPARE(heard.count(), 2);
+    QCOMPARE(heard[0][0].toLongLong(), 11'500'000LL);
+    QCOMPARE(heard[1][0].toLongLong(), 30'000'000LL);
 }
 
 void TestDesktopBus::notificationReachesTheService() {
