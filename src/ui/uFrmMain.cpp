@@ -136,12 +136,19 @@ void TfrmMain::ConnectPages() {
         m_notifier.Notify(failure.isEmpty() ? TNotifier::DownloadedText(title)
                                             : TNotifier::DownloadFailedText(title, failure));
     });
-    connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, [this] {
-        if (isMinimized())
-            showNormal();
-        raise();
-        activateWindow();
+    connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, &TfrmMain::BringForward);
+    // A click on a notification about a download shows the downloads.
+    connect(&m_notifier, &TNotifier::Activated, this, [this] {
+        ShowPage(1);
+        BringForward();
     });
+}
+
+void TfrmMain::BringForward() {
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void TfrmMain::CreateMenu() {

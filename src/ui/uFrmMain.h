@@ -44,6 +44,8 @@ public:
     // The page `index` (0 Searches, 1 Downloads, 2 Play List) becomes the one shown, with its
     // commands; the other pages and their commands are hidden.
     void ShowPage(int index);
+    // The window comes to the front, out of its minimised state, with the keyboard.
+    void BringForward();
 
     // The first time the window becomes active or is shown: the Searches page is shown and
     // the live data fetched. Once a window; later calls do nothing.

@@ -1,26 +1,74 @@
 #include "ui/uNotifier.h"
 
 #include <QDBusMessage>
-#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariantMap>
 
-TNotifier::TNotifier(QDBusConnection bus) : m_bus(std::move(bus)) {}
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+// The desktop file's name without ".desktop": the service shows the program's name and icon
+// from it, and groups our notifications under it.
+const QString kDesktopEntry = QStringLiteral("org.example.Orvalo");
+const QString kIconName = QStringLiteral("orvalo");
+} // namespace
+
+TNotifier::TNotifier(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std::move(bus)) {
+    if (!m_bus.isConnected())
+        return;
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                  SLOT(ActionInvoked(uint, QString)));
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                  SLOT(NotificationClosed(uint, uint)));
+}
+
+QString TNotifier::IconName() {
+    if (QIcon::hasThemeIcon(kIconName))
+        return kIconName;
+    // Not installed: the icon compiled into the program, written once where the service can
+    // read it.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString file = folder + QStringLiteral("/orvalo.svg");
+    if (!QFile::exists(file) && QDir().mkpath(folder))
+        QFile::copy(QStringLiteral(":/artwork/orvalo.svg"), file);
+    return QFile::exists(file) ? file : kIconName;
+}
 
 bool TNotifier::Notify(const QString& summary, const QString& body) {
     if (!m_bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    // Application name, no notification to replace, the program's icon, the texts, no
-    // actions, no hints, the service's own display time.
-    call << QStringLiteral("Orvalo") << 0u << QStringLiteral("orvalo") << summary << body
-         << QStringList() << QVariantMap() << -1;
-    // Not waited for: a slow or missing service must never hold up the window.
-    m_bus.asyncCall(call);
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    // Application name, no notification to replace, the program's icon, the texts, a default
+    // action (a click on the notification), the desktop entry, the service's own display time.
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
+    call << QStringLiteral("Orvalo") << 0u << IconName() << summary << body
+         << QStringList{QStringLiteral("default"), QStringLiteral("Show Downloads")} << hints << -1;
+    // Not waited for: a slow or missing service must never hold up the window. Its answer,
+    // the notification's id, is noted when it comes.
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+        const QDBusPendingReply<uint> reply = *done;
+        if (!reply.isError())
+            m_shown.insert(reply.value());
+        done->deleteLater();
+    });
     return true;
+}
+
+void TNotifier::ActionInvoked(uint id, const QString& action) {
+    if (action == QLatin1String("default") && m_shown.contains(id))
+        emit Activated();
+}
+
+void TNotifier::NotificationClosed(uint id, uint) {
+    m_shown.remove(id);
 }
 
 QString TNotifier::DownloadedText(const QString& title) {

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QObject>
+#include <QSet>
 #include <QString>
 
 // Desktop notifications through the desktop's notification service on the session bus.
 // Without a bus nothing is sent; without a service the message goes nowhere, and nothing
-// waits for an answer. Used on the GUI thread.
-class TNotifier {
+// waits for an answer. Each notification carries the program's desktop entry and icon, and a
+// default action: clicking it is reported as Activated. Used on the GUI thread.
+class TNotifier : public QObject {
+    Q_OBJECT
 public:
-    explicit TNotifier(QDBusConnection bus = QDBusConnection::sessionBus());
+    explicit TNotifier(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
     // Shows `summary` with `body` under the program's name and icon. Both are plain text to
     // us; the summary is never read as markup by the service, so words from outside (titles,
@@ -19,7 +23,19 @@ public:
     static QString DownloadedText(const QString& title);
     // "Download failed: <title> (<reason>)"
     static QString DownloadFailedText(const QString& title, const QString& reason);
+    // The icon the service is given: the installed theme icon's name, or, when the program
+    // runs from its build, a file of the program's own icon.
+    static QString IconName();
+
+signals:
+    // The user clicked one of our notifications.
+    void Activated();
+
+private slots:
+    void ActionInvoked(uint id, const QString& action);
+    void NotificationClosed(uint id, uint reason);
 
 private:
     QDBusConnection m_bus;
+    QSet<uint> m_shown; // the service's ids of our notifications still shown
 };

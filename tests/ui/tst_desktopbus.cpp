@@ -82,11 +82,17 @@ class TFakeNotifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     QStringList Seen;
+    QStringList Icons;
+    QList<QStringList> Actions;
+    QList<QVariantMap> Hints;
 
 public slots:
     uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
-                const QString& body, const QStringList&, const QVariantMap&, int) {
-        Seen << app + '|' + icon + '|' + summary + '|' + body;
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+        Seen << app + '|' + summary + '|' + body;
+        Icons << icon;
+        Actions << actions;
+        Hints << hints;
         return uint(Seen.size());
     }
 };
@@ -120,6 +126,7 @@ private slots:
 
 signals:
     void SeekedHeard(qlonglong position);
+    void ActionHeard(uint id, const QString& action);
 
 private:
     QDBusMessage Call(const QString& interface, const QString& method,
@@ -335,15 +342,37 @@ void TestDesktopBus::notificationReachesTheService() {
                                       QDBusConnection::ExportAllSlots));
     QVERIFY(m_desktop->registerService(QStringLiteral("org.freedesktop.Notifications")));
     TNotifier notifier(*m_program);
+    QSignalSpy activated(&notifier, &TNotifier::Activated);
     QVERIFY(notifier.Notify(TNotifier::DownloadedText(QStringLiteral("Song of Tests"))));
     // A title holding what the texts are built with stays as it is.
     QVERIFY(notifier.Notify(
         TNotifier::DownloadFailedText(QStringLiteral("50% %2 <b>"), QStringLiteral("Not Found")),
         QStringLiteral("http://files.test/a.mp3")));
     QTRY_COMPARE(service.Seen.size(), 2);
-    QCOMPARE(service.Seen[0], QStringLiteral("Orvalo|orvalo|Downloaded: Song of Tests|"));
-    QCOMPARE(service.Seen[1], QStringLiteral("Orvalo|orvalo|Download failed: 50% %2 <b> (Not "
+    QCOMPARE(service.Seen[0], QStringLiteral("Orvalo|Downloaded: Song of Tests|"));
+    QCOMPARE(service.Seen[1], QStringLiteral("Orvalo|Download failed: 50% %2 <b> (Not "
                                              "Found)|http://files.test/a.mp3"));
+    // The program's entry and icon come along (run from the build, the icon is a file of its
+    // own), and a click is an action the program hears.
+    QCOMPARE(service.Hints[0].value("desktop-entry").toString(), QStringLiteral("org.example.Orvalo"));
+    QVERIFY2(service.Icons[0] == "orvalo" || QFile::exists(service.Icons[0]), qPrintable(service.Icons[0]));
+    QCOMPARE(service.Actions[0].value(0), QStringLiteral("default"));
+    const auto invoke = [&](uint id, const QString& action) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << action;
+        QVERIFY(m_desktop->send(signal));
+    };
+    // The test hears each signal after the notifier, on the same connection.
+    QSignalSpy arrived(this, &TestDesktopBus::ActionHeard);
+    QVERIFY(m_program->connect(QString(), QStringLiteral("/org/freedesktop/Notifications"),
+                               QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"), this,
+                               SIGNAL(ActionHeard(uint, QString))));
+    invoke(7, QStringLiteral("default")); // not ours
+    invoke(2, QStringLiteral("default"));
+    QTRY_COMPARE(arrived.count(), 2);
+    QCOMPARE(activated.count(), 1);
     m_desktop->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     m_desktop->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
