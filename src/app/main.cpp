@@ -1,25 +1,34 @@
 // The composition root: one process of the program, from the single-instance check to the
 // last saved setting.
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
+#include <QSettings>
 
 #include "core/uProcessLimits.h"
+#include "core/uTAppOptions.h"
 #include "startup/uIncludes.h"
 #include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
+#include "ui/uInstanceDoor.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPrompts.h"
 #include "ui/uServices.h"
 #include "ui/uTermination.h"
+#include "ui/uWindowMemory.h"
 
 namespace {
+
+// How long a second start waits for the running one to answer.
+constexpr int kDoorWaitMs = 1000;
 
 // One line on standard error says why the program ends, so that an end nobody asked for tells
 // where it came from.
@@ -35,7 +44,11 @@ int RunOrvalo(int argc, char** argv) {
     PrepareProcessLimits();
     if (IsAlreadyRunning()) {
         QApplication app(argc, argv);
-        MakeAlreadyRunningBox()->exec();
+        // The running one brings its window forward with the page this start would have
+        // shown; only when it does not answer within a second is the user told.
+        const int page = std::max(1, RestoredPage(*OpenOrvaloSettings()));
+        if (!TInstanceDoor::AskToShow(QFile::decodeName(InstanceDoorPath().c_str()), page, kDoorWaitMs))
+            MakeAlreadyRunningBox()->exec();
         return 0;
     }
     TOrvaloApplication app(argc, argv);
@@ -51,6 +64,11 @@ int RunOrvalo(int argc, char** argv) {
     TDialogPrompts prompts;
     auto frmMain = std::make_unique<TfrmMain>(ProcessServices(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
+    TInstanceDoor door(QFile::decodeName(InstanceDoorPath().c_str()));
+    QObject::connect(&door, &TInstanceDoor::ShowRequested, frmMain.get(), [window = frmMain.get()](int page) {
+        window->ShowPage(page - 1);
+        window->BringForward();
+    });
     int exitCode = 0;
     if (!TerminationRequested()) {
         frmMain->show();

@@ -37,6 +37,8 @@ std::unique_ptr<TStringList> EngineList;
 namespace {
 // The single-instance marker: held from the first check until the process ends.
 std::unique_ptr<QLockFile> InstanceMarker;
+// The lock that IsAlreadyRunning took or found held.
+std::string InstanceLockInUse;
 // The engine list that StartUp chose: the user's own or the shipped one.
 std::string EngineListFile;
 
@@ -55,6 +57,13 @@ std::string InstanceLockPath() {
     // program would refuse another user's.
     const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
     return WithTrailingSlash(temp) + "Orvalo-" + std::to_string(::getuid()) + ".lock";
+}
+
+std::string InstanceDoorPath() {
+    std::string lock = InstanceLockInUse.empty() ? InstanceLockPath() : InstanceLockInUse;
+    if (lock.size() > 5 && lock.compare(lock.size() - 5, 5, ".lock") == 0)
+        lock.resize(lock.size() - 5);
+    return lock + ".door";
 }
 
 bool IsAlreadyRunning() {
@@ -76,10 +85,13 @@ bool IsAlreadyRunning() {
         marker->setStaleLockTime(0);
         if (marker->tryLock(0)) {
             InstanceMarker = std::move(marker);
+            InstanceLockInUse = path;
             return false;
         }
-        if (marker->error() == QLockFile::LockFailedError)
+        if (marker->error() == QLockFile::LockFailedError) {
+            InstanceLockInUse = path;
             return true;
+        }
         std::fprintf(stderr, "orvalo: cannot use the lock file %s\n", path.c_str());
     }
     return false;

@@ -37,6 +37,9 @@ extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display
 bool IsAlreadyRunning();
 // Where the single-instance lock lives: the user's runtime folder, or the temporary folder.
 std::string InstanceLockPath();
+// Where the running instance listens for a second start, beside the lock it holds (after
+// IsAlreadyRunning: the lock found held, or the one taken).
+std::string InstanceDoorPath();
 
 // The folder holding the running executable, with a trailing "/".
 std::string ExecutableFolder();

@@ -2,7 +2,8 @@
 # The real program in a real window under a virtual X server:
 #  - a first start creates both default folders, shows the splash and, once it is clicked,
 #    the main window "Orvalo";
-#  - a second start shows its notice, touches no file and ends once the notice is closed;
+#  - a second start brings the running window forward, touches no file and ends; beside a
+#    running one that does not answer it shows its notice and ends once that is closed;
 #  - a termination signal closes the window and the settings are saved on the way out;
 #  - under a window manager that draws frames, the window comes back where it was left, start
 #    after start.
@@ -94,23 +95,35 @@ done
 echo "first start: splash, then the main window; both folders created"
 
 before=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
-"$work/app/orvalo" &
+# A second start hands over to the running one, which comes forward, and ends at once.
+"$work/app/orvalo" 2>/dev/null &
 second_pid=$!
-wait_for_windows 2 30 || fail "the second start showed no notice"
+for _ in $(seq 300); do kill -0 "$second_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$second_pid" 2>/dev/null && fail "the second start did not end"
+wait "$second_pid" || fail "the second start ended with an error"
 kill -0 "$orvalo_pid" || fail "the first instance ended"
+[ "$(xdotool search --onlyvisible --name '^Orvalo$' | wc -l)" = 1 ] || fail "the second start showed a window of its own"
+after=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
+[ "$before" = "$after" ] || fail "the second start touched files"
+echo "second start: handed over to the running window, nothing touched"
+
+# A running one that does not answer (stopped) leaves the second start to say so itself.
+kill -STOP "$orvalo_pid"
+"$work/app/orvalo" 2>/dev/null &
+second_pid=$!
+wait_for_windows 2 30 || { kill -CONT "$orvalo_pid"; fail "the second start showed no notice"; }
 notice=$(xdotool search --all --onlyvisible --pid "$second_pid" --name '^Orvalo$' | head -n1)
-[ -n "$notice" ] || fail "no notice window of the second process"
+[ -n "$notice" ] || { kill -CONT "$orvalo_pid"; fail "no notice window of the second process"; }
 # The notice may map before it takes keys: press OK's key until the process is gone.
 for _ in $(seq 120); do
     kill -0 "$second_pid" 2>/dev/null || break
     xdotool windowfocus --sync "$notice" 2>/dev/null && xdotool key Return 2>/dev/null || true
     sleep 0.25
 done
+kill -CONT "$orvalo_pid"
 kill -0 "$second_pid" 2>/dev/null && fail "the second start did not end after its notice"
 wait "$second_pid" || fail "the second start ended with an error"
-after=$(cd "$work" && find app config -printf '%p %s %T@\n' | sort)
-[ "$before" = "$after" ] || fail "the second start touched files"
-echo "second start: notice shown, nothing touched"
+echo "second start beside one that does not answer: notice shown"
 
 kill -TERM "$orvalo_pid"
 for _ in $(seq 300); do kill -0 "$orvalo_pid" 2>/dev/null || break; sleep 0.1; done

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTextDocument>
 #include <QToolTip>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -31,6 +32,7 @@
 #include "ui/uPrompts.h"
 #include "ui/uTermination.h"
 #include "ui/uFrmMain.h"
+#include "ui/uInstanceDoor.h"
 #include "ui/uPrompts.h"
 #include "core/uTAppOptions.h"
 #include "ui/uSystemIcons.h"
@@ -56,6 +58,7 @@ private slots:
     void shellTargets();
     void terminationSignalClosesWindows();
     void renameSelectsTheNameWithoutItsExtension();
+    void secondStartReachesTheRunningOne();
     void outsideTextIsNeverReadAsMarkup();
 };
 
@@ -178,6 +181,22 @@ void TestUi::terminationSignalClosesWindows() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::raise(SIGTERM);
     QTRY_VERIFY(!window.isVisible());
+}
+
+void TestUi::secondStartReachesTheRunningOne() {
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Orvalo.door"));
+    QVERIFY(!TInstanceDoor::AskToShow(path, 2, 1000)); // nobody there
+    TInstanceDoor door(path);
+    QVERIFY(door.Listening());
+    QSignalSpy asked(&door, &TInstanceDoor::ShowRequested);
+    // The second start waits for its answer on a thread of its own, as its own process would.
+    bool answered = false;
+    std::thread second([&] { answered = TInstanceDoor::AskToShow(path, 2, 30000); });
+    QTRY_COMPARE(asked.count(), 1);
+    second.join();
+    QVERIFY(answered);
+    QCOMPARE(asked[0][0].toInt(), 2);
 }
 
 void TestUi::renameSelectsTheNameWithoutItsExtension() {
