@@ -1,11 +1,7 @@
 #include "playlist/uTPlayListManager.h"
 
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <system_error>
-
 #include "core/uTStringUtils.h"
+#include "playlist/uFolderWatch.h"
 
 TPlayListManager::TPlayListManager(std::string folder) : Folder(std::move(folder)) {}
 
@@ -49,16 +45,18 @@ bool TPlayListManager::Holds(const std::string& fileName, const std::string& tit
 
 void TPlayListManager::Refresh() {
     Clear();
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(Folder, error), end; !error && it != end; it.increment(error)) {
-        // A pipe or a device is no song: opening one to play it could wait for ever.
-        struct stat info {};
-        const std::string path = it->path().string();
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        AddFile(it->path().filename().string(), static_cast<int64_t>(info.st_size));
-    }
+    for (const TListedFile& file : ListFolder(Folder))
+        AddFile(file.Name, file.Size);
     Sort();
+}
+
+void TPlayListManager::SetFileSize(int index, int64_t size) {
+    if (index < 0 || index >= Files.Count())
+        return;
+    TPlayListFile& file = *Files.Objects(index);
+    Unindex(file);
+    file.FileSize = size;
+    Index(file);
 }
 
 void TPlayListManager::RemoveFile(int index) {

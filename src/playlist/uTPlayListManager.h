@@ -43,6 +43,7 @@ public:
     void AddFile(const std::string& name, int64_t size);
     void RemoveFile(int index);
     void RenameFile(int index, const std::string& name);
+    void SetFileSize(int index, int64_t size);
     // Whether the folder holds a file of exactly this name, or one whose name (without its
     // extension) is the same song as `title` (NormalizedTitle) with this size.
     bool Holds(const std::string& fileName, const std::string& title, int64_t size) const;

@@ -65,6 +65,11 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     connect(pnlPlayer->pnlTransport, &TPlayerBar::PreviousAsked, this, &TfraPlayList::PlayPrevious);
     m_checker = std::make_unique<TContentChecker>();
     m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) { ShowTags(path, verdict); };
+    // Files added, renamed or removed in the folder by anyone show without a refresh.
+    connect(&m_watch, &TFolderWatch::Listed, this, [this](const std::vector<TListedFile>& files) {
+        for (const std::string& name : m_model->Follow(files))
+            m_checker->Check(DownloadFolder() + "/" + name);
+    });
     // The desktop's media controls follow the player and the list.
     m_mpris = std::make_unique<TMpris>(*this);
     TMpris* mpris = m_mpris.get();
@@ -243,6 +248,7 @@ std::string TfraPlayList::RowPath(int row) const {
 
 void TfraPlayList::RefreshList() {
     m_services.PlayList.Folder = DownloadFolder() + "/";
+    m_watch.Watch(DownloadFolder());
     m_model->Refresh();
     CheckFiles();
     lvwPlayList->SetEmptyText(QStringLiteral("No songs yet: search for one and download it.\nSongs are kept in %1")

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "playlist/uFolderWatch.h"
 #include "ui/uMpris.h"
 #include "ui/uPage.h"
 #include "ui/uServices.h"
@@ -95,6 +96,7 @@ private:
     TPlayListModel* m_model;
     // Reads each file's tags and length in the background.
     std::unique_ptr<TContentChecker> m_checker;
+    TFolderWatch m_watch;
     // Last: it goes first, while the player and the list it asks about still exist.
     std::unique_ptr<TMpris> m_mpris;
 };

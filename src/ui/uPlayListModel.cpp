@@ -1,11 +1,14 @@
 #include "ui/uPlayListModel.h"
 
+#include <unordered_map>
+
 #include <QFileInfo>
 #include <QFont>
 #include <QMimeDatabase>
 
 #include "core/uTStringUtils.h"
 #include "media/uContentCheck.h"
+#include "playlist/uFolderWatch.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
@@ -190,6 +193,36 @@ void TPlayListModel::SetPlaying(const std::string& name) {
 void TPlayListModel::Refresh() {
     m_files.Refresh();
     RowsReset();
+}
+
+std::vector<std::string> TPlayListModel::Follow(const std::vector<TListedFile>& listing) {
+    std::unordered_map<std::string, int64_t> listed;
+    for (const TListedFile& file : listing)
+        listed.emplace(file.Name, file.Size);
+    // From the last row up: a removed row does not move those still to look at.
+    for (int row = RowsHeld() - 1; row >= 0; --row) {
+        const TPlayListFile& file = File(row);
+        const auto found = listed.find(file.FileName);
+        if (found == listed.end()) {
+            Remove(row);
+            continue;
+        }
+        if (found->second != file.FileSize) {
+            m_files.SetFileSize(row, found->second);
+            RowChanged(row);
+        }
+        listed.erase(found);
+    }
+    std::vector<std::string> added;
+    for (const TListedFile& file : listing) {
+        if (listed.count(file.Name) == 0)
+            continue; // listed already
+        m_files.AddFile(file.Name, file.Size);
+        added.push_back(file.Name);
+    }
+    if (!added.empty())
+        RowsAdded();
+    return added;
 }
 
 void TPlayListModel::Append(const std::string& name, int64_t size) {

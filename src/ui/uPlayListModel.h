@@ -10,6 +10,7 @@
 #include "ui/uSystemIcons.h"
 
 class TPlayListFile;
+struct TListedFile;
 class TPlayListManager;
 
 // The rows of the play list page: one per file of the play list manager's catalogue of the
@@ -33,6 +34,10 @@ public:
     const TPlayListFile& File(int row) const;
     // Lists the folder anew.
     void Refresh();
+    // Brings the rows in line with a new listing of the folder: rows of files gone go, files
+    // new to the list are added at its end, sizes follow; rows that stay keep their place
+    // (and their selection). The names added.
+    std::vector<std::string> Follow(const std::vector<TListedFile>& listing);
     // Appends a row for a file of the download folder; `name` is the bare file name.
     void Append(const std::string& name, int64_t size);
     void Remove(int row);

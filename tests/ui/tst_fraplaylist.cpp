@@ -44,6 +44,7 @@ private slots:
     void cleanup();
     void listsPlainFilesOnly();
     void missingFolderListsNothing();
+    void theListFollowsItsFolder();
     void sortByColumnClicks_data();
     void sortByColumnClicks();
     void refreshKeepsTheUsersSort();
@@ -115,6 +116,29 @@ QStringList TestFraPlayList::FolderFiles() const {
     QStringList names = QDir(m_folder).entryList(QDir::Files | QDir::Hidden);
     names.sort();
     return names;
+}
+
+void TestFraPlayList::theListFollowsItsFolder() {
+    MakeFile(QStringLiteral("kept.mp3"), 5);
+    MakeFile(QStringLiteral("old name.mp3"), 6);
+    MakeFile(QStringLiteral("gone.mp3"), 7);
+    m_page->InitPage(GetSystemImageList(false));
+    SelectRows(*m_page->lvwPlayList, {RowOf(QStringLiteral("kept.mp3"))});
+    // Changed by someone else: a file copied in, one renamed, one removed, one grown.
+    MakeFile(QStringLiteral("new.mp3"), 8);
+    QVERIFY(QFile::rename(FilePath(QStringLiteral("old name.mp3")), FilePath(QStringLiteral("new name.mp3"))));
+    QVERIFY(QFile::remove(FilePath(QStringLiteral("gone.mp3"))));
+    MakeFile(QStringLiteral("kept.mp3"), 50);
+    const auto sorted = [this] {
+        QStringList names = Names();
+        names.sort();
+        return names;
+    };
+    QTRY_COMPARE(sorted(), (QStringList{"kept.mp3", "new name.mp3", "new.mp3"}));
+    const int kept = RowOf(QStringLiteral("kept.mp3"));
+    QCOMPARE(m_page->Model().index(kept, TPlayListModel::ColSize).data().toString(), QStringLiteral("50"));
+    // The row that stayed keeps its selection.
+    QCOMPARE(m_page->lvwPlayList->SelectedRows(), std::vector<int>{kept});
 }
 
 void TestFraPlayList::listsPlainFilesOnly() {

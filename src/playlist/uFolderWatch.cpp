@@ -1,0 +1,75 @@
+#include "playlist/uFolderWatch.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include <QFile>
+
+std::vector<TListedFile> ListFolder(const std::string& folder) {
+    std::vector<TListedFile> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        // A pipe or a device is no song: opening one to play it could wait for ever.
+        struct stat info {};
+        const std::string path = it->path().string();
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        files.push_back({it->path().filename().string(), static_cast<int64_t>(info.st_size)});
+    }
+    return files;
+}
+
+TFolderWatch::TFolderWatch(QObject* parent) : QObject(parent) {
+    m_gather.setSingleShot(true);
+    m_gather.setInterval(kGatherMs);
+    connect(&m_gather, &QTimer::timeout, this, &TFolderWatch::StartListing);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &TFolderWatch::ListSoon);
+}
+
+TFolderWatch::~TFolderWatch() {
+    if (m_lister.joinable())
+        m_lister.join();
+}
+
+void TFolderWatch::Watch(const std::string& folder) {
+    if (folder == m_folder)
+        return;
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_folder = folder;
+    if (!folder.empty())
+        m_watcher.addPath(QFile::decodeName(folder.c_str()));
+}
+
+void TFolderWatch::ListSoon() {
+    // A burst of changes (a copy of many files) restarts the wait: one listing at its end.
+    m_gather.start();
+}
+
+void TFolderWatch::StartListing() {
+    if (m_listing) {
+        m_again = true;
+        return;
+    }
+    if (m_lister.joinable())
+        m_lister.join();
+    m_listing = true;
+    const TLifelineRef alive = m_alive;
+    m_lister = std::thread([this, alive, folder = m_folder] {
+        std::vector<TListedFile> files = ListFolder(folder);
+        HandOver(alive, [this, folder, files = std::move(files)]() mutable { ListingDone(folder, std::move(files)); });
+    });
+}
+
+void TFolderWatch::ListingDone(const std::string& folder, std::vector<TListedFile> files) {
+    m_listing = false;
+    // A listing of a folder no longer followed tells nothing.
+    if (folder == m_folder)
+        emit Listed(files);
+    if (m_again) {
+        m_again = false;
+        StartListing();
+    }
+}
