@@ -24,6 +24,7 @@ const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
         {QStringLiteral("Size"), K::Size, 100},       {QStringLiteral("Received"), K::Size, 100},
         {QStringLiteral("Speed"), K::Number, 100},    {QStringLiteral("Progress"), K::Progress, 100},
         {QStringLiteral("Key"), K::Key, 0},
+        {QStringLiteral("Check"), K::Text, 110},
     };
     return columns;
 }
@@ -85,6 +86,8 @@ QString TDownloadsModel::Readable(const TRow& row, int column) const {
         return ReadableSize(download.Received) + QStringLiteral(" of ") + ReadableSize(download.Size);
     case ColSpeed:
         return ReadableSize(download.Speed) + QStringLiteral("/s");
+    case ColCheck:
+        return QString::fromStdString(download.Content);
     case ColProgress: {
         const QString left = download.Status() == TDownload::StatusDownloading
                                  ? TimeLeft(download.Size, download.Received, download.Speed)
@@ -112,6 +115,8 @@ QVariant TDownloadsModel::Shown(const TRow& row, int column) const {
         return SpeedText(download.Speed);
     case ColProgress:
         return QString::number(download.Progress) + QLatin1Char('%');
+    case ColCheck:
+        return QString::fromStdString(download.Content);
     default:
         return QString::number(download.Serial);
     }
@@ -132,6 +137,8 @@ QVariant TDownloadsModel::Raw(const TRow& row, int column) const {
         return qint64(download.Speed / 1024);
     case ColProgress:
         return qint64(download.Progress);
+    case ColCheck:
+        return QByteArray::fromStdString(download.Content);
     default:
         return qint64(download.Serial);
     }

@@ -17,7 +17,9 @@ enum class TDownloadChange;
 class TDownloadsModel : public TListModel {
     Q_OBJECT
 public:
-    enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColKey };
+    // Check (what the finished file really holds) comes after the hidden Key, so that the
+    // stored sort of a list keeps meaning the column it meant.
+    enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColKey, ColCheck };
     static const std::vector<TColumnFormat>& Columns();
 
     explicit TDownloadsModel(TDownloadManager& manager, QObject* parent = nullptr);

@@ -117,8 +117,12 @@ TResultsModel::TResultsModel(const TSearchResultManager& store, const std::vecto
                              QObject* parent)
     : TListModel(FormatsOf(columns), parent), m_store(store), m_columns(columns) {}
 
+bool TResultsModel::Owned(const TSearchResult& result) const {
+    return InPlayList && InPlayList(result);
+}
+
 QString TResultsModel::Description(const TSearchResult& result) const {
-    if (InPlayList && InPlayList(result))
+    if (Owned(result))
         return QStringLiteral("Already in your play list (%1)").arg(StatusDescription(result));
     return StatusDescription(result);
 }
@@ -170,10 +174,15 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column.Format.Kind == K::Picture)
             return PlainToolTip(Description(result));
+        if (column.Text == TitleOf && Owned(result))
+            return PlainToolTip(QStringLiteral("Already in your play list"));
         return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
         return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
     case Qt::DecorationRole:
+        // A song the play list holds already is marked beside its title.
+        if (column.Text == TitleOf)
+            return Owned(result) ? QVariant(ArtworkPixmap(QStringLiteral("have-it"), QSize(14, 14))) : QVariant();
         return column.Format.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
                                               : QVariant();
     case RawValueRole:

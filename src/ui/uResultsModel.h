@@ -58,6 +58,8 @@ public:
 
     // Whether a result is in the play list already; its status then says so. None: never.
     std::function<bool(const TSearchResult&)> InPlayList;
+    // Whether the play list holds the song already.
+    bool Owned(const TSearchResult& result) const;
 
 private:
     // The status cell's tool tip and accessible description.

@@ -373,6 +373,7 @@ void TestFraDownloads::finishedFileSaysWhatItReallyIs() {
     QTRY_COMPARE(Cell(fake, TDownloadsModel::ColStatus, Qt::AccessibleDescriptionRole),
                  QStringLiteral("Not an MP3 file: an HTML page"));
     QCOMPARE(Cell(fake, TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Complete"));
+    QCOMPARE(Cell(fake, TDownloadsModel::ColCheck), QStringLiteral("Not an MP3 file: an HTML page"));
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
     m_ended.sort();
     QCOMPARE(m_ended, (QStringList{"fake.mp3|", "missing.mp3|HTTP 404"}));

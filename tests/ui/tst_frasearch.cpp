@@ -408,6 +408,9 @@ void TestFraSearch::songInThePlayListIsMarkedAndAskedAbout() {
     m_page->cmdTabMostPopular->click();
     const TResultsModel& rows = *m_page->PopularResultRows;
     QVERIFY(Cell(rows, 0, 0, Qt::AccessibleDescriptionRole).startsWith(QStringLiteral("Already in your play list")));
+    // The row itself says so: a mark beside the title, the one not held has none.
+    QVERIFY(!rows.index(0, 2).data(Qt::DecorationRole).isNull());
+    QVERIFY(rows.index(1, 2).data(Qt::DecorationRole).isNull());
     m_program->Prompts.Answer = false;
     m_page->actDownload->trigger();
     QCOMPARE(m_program->Prompts.Asked, QStringList{"\"Artist - Song.mp3\" is already in your play list. Download it again?"});
