@@ -68,8 +68,14 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     setWindowIcon(ArtworkIcon(QStringLiteral("orvalo")));
     setMinimumSize(kWidth, kHeight);
     resize(kWidth, kHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A screen smaller than the window's usual least size (or a large scale factor) gets a
+        // window that fits it all the same.
+        const QSize available = screen->availableGeometry().size();
+        setMinimumSize(minimumSize().boundedTo(available));
+        resize(FirstRunSize(available, minimumSize()));
         move(screen->availableGeometry().center() - rect().center());
+    }
 
     auto* client = new QWidget(this);
     auto* column = new QVBoxLayout(client);

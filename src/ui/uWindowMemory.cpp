@@ -66,6 +66,12 @@ bool OnSomeScreen(const QRect& frame) {
 }
 } // namespace
 
+QSize FirstRunSize(const QSize& available, const QSize& smallest) {
+    const QSize comfortable(960, 680);
+    const QSize share(available.width() * 4 / 5, available.height() * 4 / 5);
+    return comfortable.boundedTo(share).expandedTo(smallest).boundedTo(available);
+}
+
 void SaveWindowGeometry(QSettings& settings, const QMainWindow& window) {
     const QRect normal = window.normalGeometry();
     settings.setValue(kGeometry, JoinNumbers({normal.x(), normal.y(), normal.width(), normal.height()}));

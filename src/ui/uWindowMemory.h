@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QMainWindow;
 class QSettings;
 class QString;
@@ -11,6 +13,10 @@ class TPageList;
 // malformed are ignored: a first start keeps the window's own size, centred.
 
 void SaveWindowGeometry(QSettings& settings, const QMainWindow& window);
+// The size of a window opened for the first time on a screen whose free area is `available`:
+// a comfortable one, at most 80 % of the area and at least `smallest`, unless the area
+// itself is smaller (a small screen, or a large scale factor): the window then fits it.
+QSize FirstRunSize(const QSize& available, const QSize& smallest);
 // Puts the window where it was; a place that no screen shows any more gives the window's own
 // size, centred on the primary screen. Before the window is shown.
 void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window);

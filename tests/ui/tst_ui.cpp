@@ -33,6 +33,7 @@
 #include "ui/uTermination.h"
 #include "ui/uFrmMain.h"
 #include "ui/uInstanceDoor.h"
+#include "ui/uWindowMemory.h"
 #include "ui/uPrompts.h"
 #include "core/uTAppOptions.h"
 #include "ui/uSystemIcons.h"
@@ -59,6 +60,8 @@ private slots:
     void terminationSignalClosesWindows();
     void renameSelectsTheNameWithoutItsExtension();
     void secondStartReachesTheRunningOne();
+    void firstRunFitsTheScreen_data();
+    void firstRunFitsTheScreen();
     void outsideTextIsNeverReadAsMarkup();
 };
 
@@ -181,6 +184,21 @@ void TestUi::terminationSignalClosesWindows() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::raise(SIGTERM);
     QTRY_VERIFY(!window.isVisible());
+}
+
+void TestUi::firstRunFitsTheScreen_data() {
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("a large screen: a comfortable size") << QSize(1920, 1050) << QSize(960, 680);
+    QTest::newRow("1024x768: four fifths") << QSize(1024, 740) << QSize(819, 592);
+    QTest::newRow("a small screen: never below the least") << QSize(800, 560) << QSize(640, 480);
+    QTest::newRow("1280x800 at twice the scale: fits") << QSize(640, 372) << QSize(640, 372);
+}
+
+void TestUi::firstRunFitsTheScreen() {
+    QFETCH(QSize, available);
+    QFETCH(QSize, expected);
+    QCOMPARE(FirstRunSize(available, QSize(640, 480).boundedTo(available)), expected);
 }
 
 void TestUi::secondStartReachesTheRunningOne() {
