@@ -71,7 +71,8 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // A screen smaller than the window's usual least size (or a large scale factor) gets a
         // window that fits it all the same.
-        const QSize available = screen->availableGeometry().size();
+        // The free area less room for the title bar the window manager will add.
+        const QSize available = screen->availableGeometry().size() - QSize(0, kTitleBarAllowance);
         setMinimumSize(minimumSize().boundedTo(available));
         resize(FirstRunSize(available, minimumSize()));
         move(screen->availableGeometry().center() - rect().center());

@@ -36,6 +36,8 @@ public:
     static constexpr int kFirstSlotX = 320;
     static constexpr int kSlotStep = 40;
     static constexpr int kResizeDelayMs = 20;
+    // The height a window manager's title bar may take, kept free on a first start.
+    static constexpr int kTitleBarAllowance = 30;
 
     // With the real media player, unless the caller gives one (the tests' fake).
     explicit TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player = nullptr);
