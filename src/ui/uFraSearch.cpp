@@ -97,6 +97,11 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     txtFilter->setPlaceholderText(QStringLiteral("Filter results"));
     txtFilter->setAccessibleName(QStringLiteral("Filter results"));
     txtFilter->setClearButtonEnabled(true);
+    // The clear button is a nameless tool button of the line edit's own: it gets a name.
+    for (QToolButton* clear : txtFilter->findChildren<QToolButton*>()) {
+        clear->setAccessibleName(QStringLiteral("Clear filter"));
+        clear->setToolTip(QStringLiteral("Clear filter"));
+    }
     txtFilter->setMaxLength(kMaxFilterLength);
     connect(txtFilter, &QLineEdit::textChanged, this, &TfraSearch::ApplyFilter);
     auto* panels = new QWidget(this);

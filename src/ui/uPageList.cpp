@@ -104,6 +104,22 @@ void TPageList::focusInEvent(QFocusEvent* event) {
         selectionModel()->setCurrentIndex(m_proxy->index(0, 0), QItemSelectionModel::NoUpdate);
 }
 
+void TPageList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    if (current.isValid()) {
+        const std::vector<TColumnFormat>& columns = m_model->Columns();
+        const auto kind = [&](int column) { return columns[static_cast<size_t>(column)].Kind; };
+        if (kind(current.column()) == TColumnKind::Picture || kind(current.column()) == TColumnKind::Key) {
+            for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+                if (kind(column) == TColumnKind::Text && !header()->isSectionHidden(column)) {
+                    selectionModel()->setCurrentIndex(current.siblingAtColumn(column), QItemSelectionModel::NoUpdate);
+                    return; // told as the text cell it moved to
+                }
+            }
+        }
+    }
+    QTreeView::currentChanged(current, previous);
+}
+
 void TPageList::RestoreSort(int tag) {
     m_proxy->SortByTag(tag);
     ShowSortArrow();

@@ -69,6 +69,9 @@ protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // A row is entered at its first text (a title), not at its picture: a screen reader
+    // says what the row is before what state it is in.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void ApplyRowBackground();

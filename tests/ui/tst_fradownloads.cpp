@@ -173,6 +173,9 @@ void TestFraDownloads::sortByColumnClicks() {
     QCOMPARE(m_page->lvwDownloads->Proxy()->SortTag(), tag);
     // The selection follows its row.
     QCOMPARE(m_page->lvwDownloads->SelectedRow(), b);
+    // A row is entered at its title, not at its status picture.
+    m_page->lvwDownloads->setCurrentIndex(m_page->lvwDownloads->Proxy()->index(0, TDownloadsModel::ColStatus));
+    QCOMPARE(m_page->lvwDownloads->currentIndex().column(), int(TDownloadsModel::ColTitle));
 }
 
 void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {

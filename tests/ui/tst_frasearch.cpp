@@ -391,6 +391,7 @@ void TestFraSearch::filterNarrowsBothLists() {
         m_engines[0]->Found(title, std::string("http://s.test/") + title + ".mp3");
     QTRY_COMPARE(m_page->lvwFiles->Proxy()->rowCount(), 3);
     m_page->txtFilter->setText(QStringLiteral("paper COM"));
+    QCOMPARE(m_page->txtFilter->findChild<QToolButton*>()->accessibleName(), QStringLiteral("Clear filter"));
     QCOMPARE(ShownColumn(*m_page->lvwFiles, 1), QStringList{"Paper Comets"});
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 1 of 3"));
     m_engines[1]->Found("Paper Comets, live", "http://s.test/live.mp3"); // new rows are filtered too
