@@ -44,8 +44,13 @@ def search(session, frame, key):
     session.set_text(session.wait_find("the search box's text", "text", root=combo), key)
     session.press("push button", "Find It !", root=frame)
     results = session.wait_find("the result list", "tree", "Search results", root=frame)
-    return results, session.wait_for("every row checked", lambda: checked(session, results),
-                                     seen=lambda: session.rows(results))
+
+    def this_search_checked():
+        # The press is answered later: the rows of the search before may still be listed.
+        rows = checked(session, results)
+        return rows if rows and all(key in cells[1].lower() or key in cells[4].lower() for cells in rows) else None
+
+    return results, session.wait_for("every row checked", this_search_checked, seen=lambda: session.rows(results))
 
 
 def download(session, frame, results, rows):

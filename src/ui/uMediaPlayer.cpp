@@ -69,6 +69,7 @@ TQtMediaPlayer::TQtMediaPlayer(QObject* parent)
     });
     connect(m_player, &QMediaPlayer::positionChanged, this, &TMediaPlayer::PositionChanged);
     connect(m_player, &QMediaPlayer::durationChanged, this, &TMediaPlayer::DurationChanged);
+    connect(m_player, &QMediaPlayer::hasVideoChanged, this, &TMediaPlayer::VideoAvailableChanged);
     connect(m_video.data(), &QVideoWidget::fullScreenChanged, this,
             &TMediaPlayer::FullScreenChanged);
 }
@@ -176,4 +177,8 @@ bool TQtMediaPlayer::ShowFullScreen() {
     m_video->activateWindow();
     m_video->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+bool TQtMediaPlayer::HasVideo() const {
+    return m_player->hasVideo();
 }

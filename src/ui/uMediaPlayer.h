@@ -38,12 +38,15 @@ public:
     virtual QWidget* VideoArea() = 0;
     // Shows the picture area over the whole screen; false when nothing is loaded.
     virtual bool ShowFullScreen() = 0;
+    // Whether what is loaded has pictures (a song has none).
+    virtual bool HasVideo() const { return false; }
 
 signals:
     void StateChanged(TMediaPlayer::State state);
     void PositionChanged(qint64 ms);
     void DurationChanged(qint64 ms);
     void FullScreenChanged(bool fullScreen);
+    void VideoAvailableChanged(bool available);
     // The file played to its end (not stopped by the user).
     void Finished();
 };
@@ -71,6 +74,7 @@ public:
     void SetVolume(int percent) override;
     QWidget* VideoArea() override;
     bool ShowFullScreen() override;
+    bool HasVideo() const override;
 
 private:
     void OpenSource(const std::string& path);

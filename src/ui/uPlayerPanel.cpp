@@ -55,6 +55,8 @@ TPlayerPanel::TPlayerPanel(std::unique_ptr<TMediaPlayer> player, QWidget* parent
                 ShowVideoArea();
         },
         Qt::QueuedConnection);
+    // A song has no picture: the high area then shows no black rectangle, only the panel.
+    connect(m_player.get(), &TMediaPlayer::VideoAvailableChanged, this, &TPlayerPanel::ShowVideoArea);
     BuildButtons();
     lblFileName = new QLabel(this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
@@ -106,11 +108,12 @@ void TPlayerPanel::SetHeight(int height) {
     ShowVideoArea();
 }
 
-// The picture shows only in the high area; the low one holds just the transport bar.
+// The picture shows only in the high area, and only when there is one; the low area holds
+// just the transport bar.
 void TPlayerPanel::ShowVideoArea() {
     if (m_video == nullptr || m_video->isWindow())
         return;
-    m_video->setVisible(height() == kHigh);
+    m_video->setVisible(height() == kHigh && m_player->HasVideo());
     LayOut();
     // Back from full screen the picture is a child again: place it anew.
     pnlMediaPlayer->layout()->activate();

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QLayout>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -338,6 +339,8 @@ void TestFraPlayList::sizePlayerToggles() {
     player.cmdSizePlayer->click();
     QTRY_COMPARE(player.height(), TPlayerPanel::kHigh);
     QCOMPARE(player.cmdSizePlayer->property("glyph").toString(), QStringLiteral("collapse"));
+    // A song has no picture: no picture area, black or otherwise.
+    QVERIFY(!player.pnlMediaPlayer->layout()->itemAt(0)->widget()->isVisible());
     player.cmdSizePlayer->click();
     QTRY_COMPARE(player.height(), TPlayerPanel::kLow);
     QCOMPARE(player.cmdSizePlayer->property("glyph").toString(), QStringLiteral("expand"));
