@@ -86,7 +86,7 @@ def run(session, out):
     results, rows = search(session, frame, "quillmakers")
     slow = [index for index, cells in enumerate(rows) if SLOW in cells[1] or CUT in cells[1]]
     download(session, frame, results, slow[:2])
-    session.press("check box", "Downloads", root=frame)
+    session.press("page tab", "Downloads", root=frame)
     downloads = session.wait_find("the downloads list", "tree", "Downloads", root=frame)
 
     def mixed():
@@ -99,7 +99,7 @@ def run(session, out):
     shoot(session, frame, os.path.join(out, "downloads.png"))
 
     print("play", flush=True)
-    session.press("check box", "Play List", root=frame)
+    session.press("page tab", "Play List", root=frame)
     play_list = session.wait_find("the play list", "tree", "Play list", root=frame)
     longest = chosen[0][1][1]
     (row,) = session.wait_for("the longest song listed", lambda: next(

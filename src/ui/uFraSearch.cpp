@@ -30,6 +30,7 @@
 #include "ui/uArtwork.h"
 #include "ui/uListProxy.h"
 #include "ui/uPageList.h"
+#include "ui/uPageSwitcher.h"
 #include "ui/uPlainText.h"
 #include "ui/uPrompts.h"
 #include "ui/uResultsModel.h"
@@ -46,6 +47,7 @@ QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* paren
     button->setText(caption);
     button->setAccessibleName(caption);
     button->setCheckable(true);
+    MarkAsPageSwitcher(button);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setMinimumWidth(90);
     return button;

@@ -34,6 +34,7 @@
 #include "ui/uMediaPlayer.h"
 #include "ui/uPage.h"
 #include "ui/uPageList.h"
+#include "ui/uPageSwitcher.h"
 #include "ui/uPrompts.h"
 #include "ui/uShell.h"
 #include "ui/uWindowMemory.h"
@@ -232,6 +233,7 @@ void TfrmMain::CreateHelpMenu(QMenu* help) {
 void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     auto* button = new QToolButton(pnlToolbar);
     button->setObjectName(name);
+    MarkAsPageSwitcher(button);
     button->setDefaultAction(view);
     button->setAccessibleName(view->text());
     button->setAccessibleDescription(view->toolTip());

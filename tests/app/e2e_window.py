@@ -65,7 +65,7 @@ def run(session, step):
     session.press("push button", "Download File", root=frame)
 
     step("downloads: the row completes")
-    session.press("check box", "Downloads", root=frame)
+    session.press("page tab", "Downloads", root=frame)
     downloads_list = session.wait_find("the downloads list", "tree", "Downloads", root=frame)
     session.check_names(frame, "the Downloads page")
     session.wait_for(f'"{title}" complete', lambda: any(
@@ -73,7 +73,7 @@ def run(session, step):
         seen=lambda: session.rows(downloads_list))
 
     step("play list: the file is listed")
-    session.press("check box", "Play List", root=frame)
+    session.press("page tab", "Play List", root=frame)
     play_list = session.wait_find("the play list", "tree", "Play list", root=frame)
     session.check_names(frame, "the Play List page")
 

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +58,7 @@ private slots:
     void changePage_data();
     void changePage();
     void pressedViewButtonAgainChangesNothing();
+    void pageSwitchersReadAsPageTabs();
     void firstActivationHandledOnce();
     void keyboardStartsInTheSearchBox();
     void layoutColumnsSharesWhatFixedColumnsLeave();
@@ -189,6 +191,24 @@ void TestFrmMain::changePage() {
         QCOMPARE(window.findChild<QToolButton*>(view)->isChecked(), pressed == view);
     for (const char* item : {"mnuViewSearch", "mnuViewDownloads", "mnuViewPlayList"})
         QCOMPARE(window.findChild<QAction*>(item)->isChecked(), checked == item);
+}
+
+void TestFrmMain::pageSwitchersReadAsPageTabs() {
+    const auto made = MakeWindow();
+    TfrmMain& window = *made;
+    window.show();
+    for (const char* name : {"cmdViewSearches", "cmdViewDownloads", "cmdTabMostPopular"}) {
+        QAccessibleInterface* tab = QAccessible::queryAccessibleInterface(window.findChild<QToolButton*>(name));
+        QCOMPARE(tab->role(), QAccessible::PageTab);
+    }
+    QAccessibleInterface* downloads =
+        QAccessible::queryAccessibleInterface(window.findChild<QToolButton*>(QStringLiteral("cmdViewDownloads")));
+    QCOMPARE(downloads->text(QAccessible::Name), QStringLiteral("Downloads"));
+    QVERIFY(!downloads->state().selected);
+    // A screen reader's Press shows the page.
+    downloads->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(window.fraDownloads1->isVisible());
+    QVERIFY(downloads->state().selected);
 }
 
 void TestFrmMain::pressedViewButtonAgainChangesNothing() {
