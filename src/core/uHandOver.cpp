@@ -16,15 +16,13 @@ THandOverMailbox::THandOverMailbox() {
 }
 
 THandOverMailbox& THandOverMailbox::Instance() {
-    // Made on first use, from whatever thread; it always lives on the GUI thread and goes
-    // with the application. Every thread that hands over has been joined by then (their
-    // owners end before the application does), and HandOver asks nothing of it afterwards.
+    // Made on first use, from whatever thread; it always lives on the GUI thread. It is never
+    // destroyed: workers that were let go without waiting may still be handing over while
+    // the process ends, and must not meet a mailbox in the middle of its destruction.
     static THandOverMailbox* const mailbox = [] {
         auto* created = new THandOverMailbox;
-        if (QCoreApplication* app = QCoreApplication::instance()) {
+        if (QCoreApplication* app = QCoreApplication::instance())
             created->moveToThread(app->thread());
-            QObject::connect(app, &QObject::destroyed, [created] { delete created; });
-        }
         return created;
     }();
     return *mailbox;
