@@ -10,7 +10,6 @@
 #include <system_error>
 
 #include <QCoreApplication>
-#include <QTimer>
 
 #include "cli/uCliSearch.h"
 #include "startup/uIncludes.h"

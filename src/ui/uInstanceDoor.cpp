@@ -33,9 +33,9 @@ void TInstanceDoor::Answer() {
                 return;
             }
             const QByteArray line = caller->readLine(kLongestRequest).trimmed();
-            if (line.startsWith(kShow.trimmed())) {
+            if (line.startsWith(kShow)) {
                 bool number = false;
-                const int page = line.mid(kShow.size()).toInt(&number);
+                const int page = line.mid(kShow.size()).trimmed().toInt(&number);
                 emit ShowRequested(number && page >= 1 && page <= 3 ? page : 1);
                 caller->write(kShown);
                 caller->flush();
