@@ -141,7 +141,7 @@ bool BenchPlayList(const std::string& folder, int count) {
     const TGapProbe loaded = RunGapProbe([&] { return heard == 2 * count; });
     const double decodeMs = DecodeMs(paths);
 
-    std::printf("listing %d files: %.1f ms\n", list.Files.Count(), listMs);
+    std::printf("listing %d files: %.1f ms\n", list.Count(), listMs);
     std::printf("their lengths as the headers state them after %.1f ms, every exact one (%d songs "
                 "with artist and title) after %.1f ms; mpg123 -t over them all %.1f ms (ratio %.3f)\n",
                 headersMs, songs, loaded.Seconds * 1000, decodeMs, loaded.Seconds * 1000 / decodeMs);

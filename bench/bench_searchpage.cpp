@@ -153,14 +153,14 @@ int main(int argc, char** argv) {
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
             HandOver(ref, [n] {
-                SearchManager->OnResultFound("bench", "Artist " + n + " - Title: " + n,
+                emit SearchManager->ResultFound("bench", "Artist " + n + " - Title: " + n,
                                              "http://b.test/" + n + ".mp3");
             });
         }
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
             HandOver(ref, [n, i] {
-                VerificationManager->CheckVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
+                emit VerificationManager->LinkVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
             });
         }
     });

@@ -31,13 +31,12 @@ public:
     explicit TCliSearch(const TCliSearchOptions& options)
         : m_options(options), m_engines(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs),
           m_checks(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs) {
-        m_checks.CheckConnectTimeoutMs = options.CheckTimeoutSeconds * 1000;
-        m_checks.CheckStallTimeoutMs = options.CheckTimeoutSeconds * 1000;
+        m_checks.SetCheckTimeouts(options.CheckTimeoutSeconds * 1000, options.CheckTimeoutSeconds * 1000);
     }
 
     bool LoadEngines() {
         ::LoadEngines(m_options.DataFolder + "/Engines.dat", m_engineList, m_engines);
-        return m_engines.Engines.Count() > 0;
+        return m_engines.EngineCount() > 0;
     }
 
     void Start() {

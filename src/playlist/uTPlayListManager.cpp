@@ -10,7 +10,7 @@ TPlayListManager::~TPlayListManager() {
 }
 
 void TPlayListManager::Clear() {
-    Files.Clear();
+    m_files.Clear();
     m_names.clear();
     m_songs.clear();
 }
@@ -18,7 +18,7 @@ void TPlayListManager::Clear() {
 void TPlayListManager::AddFile(const std::string& name, int64_t size) {
     auto file = std::make_unique<TPlayListFile>(Folder, name, size);
     Index(*file);
-    Files.Add(name, std::move(file));
+    m_files.Add(name, std::move(file));
 }
 
 std::string TPlayListManager::SongKey(const std::string& title, int64_t size) {
@@ -51,33 +51,46 @@ void TPlayListManager::Refresh() {
 }
 
 void TPlayListManager::SetFileSize(int index, int64_t size) {
-    if (index < 0 || index >= Files.Count())
+    if (index < 0 || index >= m_files.Count())
         return;
-    TPlayListFile& file = *Files.Objects(index);
+    TPlayListFile& file = *m_files.Objects(index);
     Unindex(file);
     file.FileSize = size;
     Index(file);
 }
 
-void TPlayListManager::RemoveFile(int index) {
-    if (index < 0 || index >= Files.Count())
+void TPlayListManager::SetSongFacts(int index, const std::string& artist, const std::string& title,
+                                    const std::string& album, int64_t lengthMs, int bitrateKbps) {
+    if (index < 0 || index >= m_files.Count())
         return;
-    Unindex(*Files.Objects(index));
-    Files.Delete(index);
+    TPlayListFile& file = *m_files.Objects(index);
+    file.Checked = true;
+    file.Artist = artist;
+    file.Title = title;
+    file.Album = album;
+    file.LengthMs = lengthMs;
+    file.BitrateKbps = bitrateKbps;
+}
+
+void TPlayListManager::RemoveFile(int index) {
+    if (index < 0 || index >= m_files.Count())
+        return;
+    Unindex(*m_files.Objects(index));
+    m_files.Delete(index);
 }
 
 void TPlayListManager::RenameFile(int index, const std::string& name) {
-    if (index < 0 || index >= Files.Count())
+    if (index < 0 || index >= m_files.Count())
         return;
-    TPlayListFile& file = *Files.Objects(index);
+    TPlayListFile& file = *m_files.Objects(index);
     Unindex(file);
     file.FileName = name;
     Index(file);
-    Files.SetString(index, name);
+    m_files.SetString(index, name);
 }
 
 void TPlayListManager::Sort() {
-    Files.CustomSort([](const auto& a, const auto& b) {
+    m_files.CustomSort([](const auto& a, const auto& b) {
         return AsciiLowerCopy(a.Object->FileName).compare(AsciiLowerCopy(b.Object->FileName));
     });
 }

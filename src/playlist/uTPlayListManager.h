@@ -34,7 +34,11 @@ public:
     ~TPlayListManager();
 
     std::string Folder; // always with a trailing "/"
-    TSortedStringList<TPlayListFile> Files{TOwnership::Owned};
+
+    int Count() const { return m_files.Count(); }
+    const TPlayListFile& File(int index) const { return *m_files.Objects(index); }
+    // The row of a file by name, letter case aside; -1 when there is none.
+    int IndexOf(const std::string& name) const { return m_files.IndexOf(name); }
 
     // Lists the folder anew: its regular files (hidden ones and links to files included; no
     // folders, pipes or devices), in the current sort.
@@ -44,12 +48,17 @@ public:
     void RemoveFile(int index);
     void RenameFile(int index, const std::string& name);
     void SetFileSize(int index, int64_t size);
+    // What the file's content check found.
+    void SetSongFacts(int index, const std::string& artist, const std::string& title, const std::string& album,
+                      int64_t lengthMs, int bitrateKbps);
     // Whether the folder holds a file of exactly this name, or one whose name (without its
     // extension) is the same song as `title` (NormalizedTitle) with this size.
     bool Holds(const std::string& fileName, const std::string& title, int64_t size) const;
     void Sort();
 
 private:
+    TSortedStringList<TPlayListFile> m_files{TOwnership::Owned};
+
     static std::string SongKey(const std::string& title, int64_t size);
     void Index(const TPlayListFile& file);
     void Unindex(const TPlayListFile& file);

@@ -5,15 +5,19 @@
 #include "core/uTStringUtils.h"
 
 TSearchManager::TSearchManager(int maxRunning, int startsPerTick, int intervalMs)
-    : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick) {
-    Timer->setInterval(intervalMs);
-    QObject::connect(Timer.get(), &QTimer::timeout, [this] { StartNext(); });
+    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick) {
+    m_timer->setInterval(intervalMs);
+    connect(m_timer, &QTimer::timeout, this, &TSearchManager::StartNext);
 }
 
 TSearchManager::~TSearchManager() {
-    Timer->stop();
+    m_timer->stop();
     m_enginesByKey.clear();
-    Engines.Clear();
+    m_engines.Clear();
+}
+
+bool TSearchManager::Ticking() const {
+    return m_timer->isActive();
 }
 
 TMp3Search* TSearchManager::EngineOf(const std::string& engineKey) const {
@@ -25,48 +29,49 @@ bool TSearchManager::AddEngine(const std::string& engineKey, std::unique_ptr<TMp
     // The first engine of a key stays; keys differing only in letter case are one key.
     if (!engine || !m_enginesByKey.try_emplace(AsciiLowerCopy(engineKey), engine.get()).second)
         return false;
-    engine->OnEngineError = [this](const std::string& key) { EngineFailed(key); };
+    // A failed engine has ended as well; why it failed stays with the engine (EngineProblem).
+    engine->OnEngineError = [this](const std::string& key) { EngineComplete(key); };
     engine->OnResultFound = [this](const std::string& key, const std::string& title, const std::string& url) {
         EngineResult(key, title, url);
     };
     engine->OnEngineComplete = [this](const std::string& key) { EngineComplete(key); };
-    Engines.Add(engineKey, std::move(engine));
+    m_engines.Add(engineKey, std::move(engine));
     return true;
 }
 
 void TSearchManager::Search(const std::string& key) {
     Stop();
-    SearchKey = key;
-    for (const auto& entry : Engines.Entries())
-        Pending.Add(entry.Line);
-    Stopped = false;
-    Timer->start();
+    m_searchKey = key;
+    for (const auto& entry : m_engines.Entries())
+        m_pending.Add(entry.Line);
+    m_stopped = false;
+    m_timer->start();
 }
 
 void TSearchManager::Stop() {
-    Timer->stop();
-    Stopped = true;
-    Pending.Clear();
-    const std::vector<std::string> running = Running.Lines();
+    m_timer->stop();
+    m_stopped = true;
+    m_pending.Clear();
+    const std::vector<std::string> running = m_running.Lines();
     for (const std::string& key : running) {
         if (TMp3Search* engine = EngineOf(key))
             engine->Abort();
     }
-    Running.Clear();
+    m_running.Clear();
 }
 
 void TSearchManager::StartNext() {
-    for (int started = 0; started < StartsPerTick; ++started) {
+    for (int started = 0; started < m_startsPerTick; ++started) {
         // Idle means idle: with nothing left to start, the timer rests until a search.
-        if (Pending.Count() == 0)
-            Timer->stop();
-        if (Running.Count() >= MaxRunning || Pending.Count() == 0)
+        if (m_pending.Count() == 0)
+            m_timer->stop();
+        if (m_running.Count() >= m_maxRunning || m_pending.Count() == 0)
             return;
-        const std::string key = Pending.Strings(0);
-        Pending.Delete(0);
+        const std::string key = m_pending.Strings(0);
+        m_pending.Delete(0);
         if (TMp3Search* engine = EngineOf(key)) {
-            Running.Add(key);
-            engine->Search(SearchKey);
+            m_running.Add(key);
+            engine->Search(m_searchKey);
         }
     }
 }
@@ -82,24 +87,19 @@ bool TSearchManager::SiteIsLocal(const std::string& engineKey) const {
 }
 
 void TSearchManager::EngineResult(const std::string& engineKey, const std::string& title, const std::string& url) {
-    if (!Stopped && OnResultFound)
-        OnResultFound(engineKey, title, url);
-}
-
-void TSearchManager::EngineFailed(const std::string& engineKey) {
-    EngineComplete(engineKey);
+    if (!m_stopped)
+        emit ResultFound(engineKey, title, url);
 }
 
 void TSearchManager::EngineComplete(const std::string& engineKey) {
-    const int index = Running.IndexOf(engineKey);
+    const int index = m_running.IndexOf(engineKey);
     if (index < 0)
         return;
-    Running.Delete(index);
-    if (Stopped)
+    m_running.Delete(index);
+    if (m_stopped)
         return;
-    if (OnEngineDone)
-        OnEngineDone(engineKey);
-    // The receiver may have pumped messages inside its handler, and a Stop run there.
-    if (!Stopped && Pending.Count() == 0 && Running.Count() == 0 && OnSearchDone)
-        OnSearchDone();
+    emit EngineDone(engineKey);
+    // A listener may have pumped messages inside its handler, and a Stop run there.
+    if (!m_stopped && m_pending.Count() == 0 && m_running.Count() == 0)
+        emit SearchDone();
 }

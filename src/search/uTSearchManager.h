@@ -1,12 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
 #include "core/uTCustomStringList.h"
 #include "core/uTStringList.h"
+#include <QObject>
+
 #include "search/uTMp3Search.h"
 
 class QTimer;
@@ -18,28 +19,16 @@ inline constexpr int kEngineStartsPerTick = 1;
 inline constexpr int kSearchTickMs = 500;
 
 // Runs one search at a time over all registered engines: queues them all and starts them
-// on a timer, at most StartsPerTick a tick and at most MaxRunning in flight. Relays each
-// file found, each engine's end and the end of the whole search. Reports that arrive after
-// Stop (until the next Search) are dropped.
-class TSearchManager {
+// on a timer, at most `startsPerTick` a tick and at most `maxRunning` in flight. Tells each
+// file found, each engine's end and the end of the whole search to any number of
+// listeners. Reports that arrive after Stop (until the next Search) are dropped.
+class TSearchManager : public QObject {
+    Q_OBJECT
 public:
     TSearchManager(int maxRunning, int startsPerTick, int intervalMs);
     TSearchManager(const TSearchManager&) = delete;
     TSearchManager& operator=(const TSearchManager&) = delete;
-    ~TSearchManager();
-
-    TCustomStringList<TMp3Search> Engines; // owned, in the order added
-    TStringList Pending;
-    TStringList Running;
-    std::unique_ptr<QTimer> Timer;
-    bool Stopped = false;
-    int MaxRunning;
-    int StartsPerTick;
-    std::string SearchKey;
-
-    std::function<void(const std::string& engineKey, const std::string& title, const std::string& url)> OnResultFound;
-    std::function<void(const std::string& engineKey)> OnEngineDone;
-    std::function<void()> OnSearchDone;
+    ~TSearchManager() override;
 
     // Takes the engine unless its key is already registered; returns whether it took it.
     bool AddEngine(const std::string& engineKey, std::unique_ptr<TMp3Search> engine);
@@ -47,19 +36,44 @@ public:
     // interval later.
     void Search(const std::string& key);
     void Stop();
+    // One tick: starts what the limits allow.
     void StartNext();
+
+    int EngineCount() const { return m_engines.Count(); }
+    // The engines in the order added.
+    const TMp3Search& Engine(int index) const { return *m_engines.Objects(index); }
+    const std::string& Key() const { return m_searchKey; }
+    // Engines waiting for their start, and those searching.
+    int WaitingCount() const { return m_pending.Count(); }
+    int SearchingCount() const { return m_running.Count(); }
+    // The last search was stopped (and nothing of it is told any more).
+    bool Stopped() const { return m_stopped; }
+    // The pacing timer runs: engines wait for their start.
+    bool Ticking() const;
 
     // Why the engine's last search failed; empty when it did not (or there is no such engine).
     std::string EngineProblem(const std::string& engineKey) const;
     // Whether the engine's site answered from this machine or the local network.
     bool SiteIsLocal(const std::string& engineKey) const;
 
-    void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
-    void EngineFailed(const std::string& engineKey);
-    void EngineComplete(const std::string& engineKey);
+signals:
+    void ResultFound(const std::string& engineKey, const std::string& title, const std::string& url);
+    void EngineDone(const std::string& engineKey);
+    void SearchDone();
 
 private:
+    void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
+    void EngineComplete(const std::string& engineKey);
     TMp3Search* EngineOf(const std::string& engineKey) const;
+
+    TCustomStringList<TMp3Search> m_engines; // owned, in the order added
+    TStringList m_pending;
+    TStringList m_running;
+    QTimer* const m_timer; // owned as a child
+    bool m_stopped = false;
+    int m_maxRunning;
+    int m_startsPerTick;
+    std::string m_searchKey;
 
     // Engines by their ASCII-lower-cased key, so that registering or finding one does not
     // scan the list: a list of 100,000 engines loads in linear time. Engines are only ever

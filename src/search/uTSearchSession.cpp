@@ -4,7 +4,6 @@
 #include <unordered_set>
 #include <utility>
 
-#include <QPointer>
 
 #include "core/uTStringList.h"
 #include "core/uTStringUtils.h"
@@ -19,29 +18,17 @@ TSearchSession::TSearchSession(TSearchManager& engines, TVerificationManager& ch
       m_engineList(engineList) {
     LoadEngineNames();
     // The managers may outlive the session (the window goes after them at shutdown, tests
-    // go either way): an event that finds the session gone is dropped.
-    const QPointer<TSearchSession> self(this);
-    m_engines.OnResultFound = [self](const std::string& engineKey, const std::string& title,
-                                     const std::string& link) {
-        if (self)
-            self->ResultFound(engineKey, title, link);
-    };
-    m_engines.OnEngineDone = [self](const std::string& engineKey) {
-        if (self)
-            self->EngineEnded(engineKey);
-    };
-    m_engines.OnSearchDone = [self] {
-        if (self)
-            self->SearchEnded();
-    };
-    m_checks.OnLinkFailed = [self](const std::string& link, const std::string& reason) {
-        if (self)
-            self->LinkChecked(link, TSearchResult::Failed, 0, reason);
-    };
-    m_checks.OnLinkVerified = [self](const std::string& link, int64_t size) {
-        if (self)
-            self->LinkChecked(link, TSearchResult::Verified, size, {});
-    };
+    // go either way): the connections go with whichever goes first.
+    connect(&m_engines, &TSearchManager::ResultFound, this, &TSearchSession::ResultFound);
+    connect(&m_engines, &TSearchManager::EngineDone, this, &TSearchSession::EngineEnded);
+    connect(&m_engines, &TSearchManager::SearchDone, this, &TSearchSession::SearchEnded);
+    connect(&m_checks, &TVerificationManager::LinkFailed, this,
+            [this](const std::string& link, const std::string& reason) {
+                LinkChecked(link, TSearchResult::Failed, 0, reason);
+            });
+    connect(&m_checks, &TVerificationManager::LinkVerified, this, [this](const std::string& link, int64_t size) {
+        LinkChecked(link, TSearchResult::Verified, size, {});
+    });
 }
 
 void TSearchSession::LoadEngineNames() {

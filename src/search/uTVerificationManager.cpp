@@ -8,16 +8,39 @@
 #include "net/uTransferEngine.h"
 
 TVerificationManager::TVerificationManager(int maxRunning, int startsPerTick, int intervalMs)
-    : Timer(std::make_unique<QTimer>()), MaxRunning(maxRunning), StartsPerTick(startsPerTick),
+    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick),
       m_engine(std::make_shared<TTransferEngine>(1)) {
-    Timer->setInterval(intervalMs);
-    QObject::connect(Timer.get(), &QTimer::timeout, [this] { TimerTick(); });
+    m_timer->setInterval(intervalMs);
+    connect(m_timer, &QTimer::timeout, this, &TVerificationManager::TimerTick);
 }
 
 TVerificationManager::~TVerificationManager() {
-    Timer->stop();
+    m_timer->stop();
     KillAll();
-    Running.Clear();
+    m_running.Clear();
+}
+
+void TVerificationManager::SetCheckTimeouts(int connectMs, int stallMs) {
+    m_connectTimeoutMs = connectMs;
+    m_stallTimeoutMs = stallMs;
+}
+
+std::vector<std::string> TVerificationManager::Held() const {
+    std::vector<std::string> links;
+    for (const auto& entry : m_running.Entries())
+        links.push_back(entry.Line);
+    return links;
+}
+
+int TVerificationManager::ActiveCount() const {
+    int active = 0;
+    for (const auto& entry : m_running.Entries())
+        active += entry.Object->IsRunning() ? 1 : 0;
+    return active;
+}
+
+bool TVerificationManager::Ticking() const {
+    return m_timer->isActive();
 }
 
 void TVerificationManager::Add(const std::string& url, bool mayBeLocal) {
@@ -25,57 +48,57 @@ void TVerificationManager::Add(const std::string& url, bool mayBeLocal) {
         ++m_round;
         m_roundOpen = true;
     }
-    Pending.Add(url);
+    m_pending.Add(url);
     if (mayBeLocal)
         m_mayBeLocal.insert(url);
 }
 
 void TVerificationManager::Activate() {
-    if (!Timer->isActive())
-        Timer->start();
+    if (!m_timer->isActive())
+        m_timer->start();
 }
 
 void TVerificationManager::Stop() {
     m_roundOpen = false;
-    Timer->stop();
-    Pending.Clear();
+    m_timer->stop();
+    m_pending.Clear();
     m_mayBeLocal.clear();
-    for (const auto& entry : Running.Entries()) {
+    for (const auto& entry : m_running.Entries()) {
         if (entry.Object->IsRunning())
             entry.Object->Stop();
     }
 }
 
 void TVerificationManager::PurgeFinished() {
-    for (int i = Running.Count() - 1; i >= 0; --i) {
-        if (!Running.Objects(i)->IsRunning())
-            Running.Delete(i);
+    for (int i = m_running.Count() - 1; i >= 0; --i) {
+        if (!m_running.Objects(i)->IsRunning())
+            m_running.Delete(i);
     }
 }
 
 void TVerificationManager::TimerTick() {
     PurgeFinished();
     // Idle means idle: nothing queued and nothing running, the timer rests until links come.
-    if (Pending.Count() == 0 && Running.Count() == 0)
-        Timer->stop();
+    if (m_pending.Count() == 0 && m_running.Count() == 0)
+        m_timer->stop();
     // Pending is walked from the top; a link whose host has had its starts this tick waits
     // for the next one, and the links behind it of other hosts go ahead.
     std::unordered_map<std::string, int> startsOnHost;
-    for (int i = 0; i < Pending.Count() && Running.Count() < MaxRunning;) {
-        int& starts = startsOnHost[AsciiLowerCopy(TInet::ExtractHost(Pending.Strings(i)))];
-        if (starts >= StartsPerTick) {
+    for (int i = 0; i < m_pending.Count() && m_running.Count() < m_maxRunning;) {
+        int& starts = startsOnHost[AsciiLowerCopy(TInet::ExtractHost(m_pending.Strings(i)))];
+        if (starts >= m_startsPerTick) {
             ++i;
             continue;
         }
         ++starts;
-        const std::string url = Pending.Strings(i);
-        Pending.Delete(i);
+        const std::string url = m_pending.Strings(i);
+        m_pending.Delete(i);
         StartCheck(url);
     }
 }
 
 void TVerificationManager::StartCheck(const std::string& url) {
-    auto check = std::make_unique<TCheckFile>(url, CheckConnectTimeoutMs, CheckStallTimeoutMs, m_engine);
+    auto check = std::make_unique<TCheckFile>(url, m_connectTimeoutMs, m_stallTimeoutMs, m_engine);
     check->Worker->PublicOnly = m_mayBeLocal.erase(url) == 0;
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
@@ -84,31 +107,21 @@ void TVerificationManager::StartCheck(const std::string& url) {
     check->OnCheckFailed = [this, alive, round](const std::string& link, const std::string& reason) {
         HandOver(alive, [this, round, link, reason] {
             if (round == m_round)
-                CheckFailed(link, reason);
+                emit LinkFailed(link, reason);
         });
     };
     check->OnCheckVerified = [this, alive, round](const std::string& link, int64_t size) {
         HandOver(alive, [this, round, link, size] {
             if (round == m_round)
-                CheckVerified(link, size);
+                emit LinkVerified(link, size);
         });
     };
     TCheckFile& started = *check;
-    Running.Add(url, std::move(check));
+    m_running.Add(url, std::move(check));
     started.Start(url);
 }
 
 void TVerificationManager::KillAll() {
-    for (const auto& entry : Running.Entries())
+    for (const auto& entry : m_running.Entries())
         entry.Object->Kill();
-}
-
-void TVerificationManager::CheckFailed(const std::string& url, const std::string& reason) {
-    if (OnLinkFailed)
-        OnLinkFailed(url, reason);
-}
-
-void TVerificationManager::CheckVerified(const std::string& url, int64_t size) {
-    if (OnLinkVerified)
-        OnLinkVerified(url, size);
 }

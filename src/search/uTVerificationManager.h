@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
+
+#include <QObject>
 
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
@@ -20,29 +22,22 @@ inline constexpr int kChecksAtOnce = 5;
 inline constexpr int kCheckStartsPerTick = 1;
 inline constexpr int kCheckTickMs = 500;
 
-// Checks queued links in the background: at most StartsPerTick started a tick on each host
+// Checks queued links in the background: at most `startsPerTick` started a tick on each host
 // (the pace is politeness to the file hosts, so links of different hosts do not wait for
-// each other), at most MaxRunning held at once (a finished check gives up its place at the
-// next tick's purge). Links of one host start in the order added. Outcomes reach the
-// receiver on the GUI thread.
-class TVerificationManager {
+// each other), at most `maxRunning` held at once (a finished check gives up its place at the
+// next tick's purge). Links of one host start in the order added. Outcomes are told to any
+// number of listeners on the GUI thread.
+class TVerificationManager : public QObject {
+    Q_OBJECT
 public:
     TVerificationManager(int maxRunning, int startsPerTick, int intervalMs);
     TVerificationManager(const TVerificationManager&) = delete;
     TVerificationManager& operator=(const TVerificationManager&) = delete;
     // Ends every running check without waiting for the network.
-    ~TVerificationManager();
+    ~TVerificationManager() override;
 
-    TStringList Pending;
-    TCustomStringList<TCheckFile> Running;
-    std::unique_ptr<QTimer> Timer;
-    int MaxRunning;
-    int StartsPerTick;
-    int CheckConnectTimeoutMs = TCheckFile::kConnectTimeoutMs;
-    int CheckStallTimeoutMs = TCheckFile::kStallTimeoutMs;
-
-    std::function<void(const std::string& url, const std::string& reason)> OnLinkFailed;
-    std::function<void(const std::string& url, int64_t size)> OnLinkVerified;
+    // How long a check waits for a connection, and for the answer once connected.
+    void SetCheckTimeouts(int connectMs, int stallMs);
 
     // `mayBeLocal`: the link may lie on this machine or the local network (its site does);
     // other links found there are not checked ("private address, not checked").
@@ -54,15 +49,35 @@ public:
     // once a new round of checks has begun (the same link may be queued again for a new
     // search, and a late answer of the old check must not stand for it).
     void Stop();
+    // One tick: purges finished checks and starts what the limits allow.
     void TimerTick();
-    void PurgeFinished();
-    void KillAll();
 
-    void CheckFailed(const std::string& url, const std::string& reason);
-    void CheckVerified(const std::string& url, int64_t size);
+    // Links waiting for their check, in the order they will start (per host).
+    const TStringList& Waiting() const { return m_pending; }
+    // Checks holding a place (a finished one until the next tick), in the order started.
+    std::vector<std::string> Held() const;
+    int HeldCount() const { return m_running.Count(); }
+    // Held checks whose request still runs.
+    int ActiveCount() const;
+    // The pacing timer runs: links wait, or finished checks wait to be purged.
+    bool Ticking() const;
+
+signals:
+    void LinkFailed(const std::string& url, const std::string& reason);
+    void LinkVerified(const std::string& url, int64_t size);
 
 private:
     void StartCheck(const std::string& url);
+    void PurgeFinished();
+    void KillAll();
+
+    TStringList m_pending;
+    TCustomStringList<TCheckFile> m_running;
+    QTimer* const m_timer; // owned as a child
+    int m_maxRunning;
+    int m_startsPerTick;
+    int m_connectTimeoutMs = TCheckFile::kConnectTimeoutMs;
+    int m_stallTimeoutMs = TCheckFile::kStallTimeoutMs;
     std::unordered_set<std::string> m_mayBeLocal; // queued links allowed on the local network
     int m_round = 0;          // counts the rounds of checks: a round begins at the first Add after a Stop
     bool m_roundOpen = false; // an Add has begun the current round

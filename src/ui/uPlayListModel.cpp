@@ -51,11 +51,11 @@ void TPlayListModel::SetIcons(const TSystemImageList& icons) {
 }
 
 int TPlayListModel::RowsHeld() const {
-    return m_files.Files.Count();
+    return m_files.Count();
 }
 
 const TPlayListFile& TPlayListModel::File(int row) const {
-    return *m_files.Files.Objects(row);
+    return m_files.File(row);
 }
 
 int TPlayListModel::IconIndexOf(const std::string& name) const {
@@ -153,18 +153,12 @@ QString TPlayListModel::DisplayName(int row) const {
 void TPlayListModel::SetTags(const std::string& name, const std::string& artist, const std::string& title,
                              const std::string& album, int64_t lengthMs, int bitrateKbps) {
     // The manager's own look-up first: it ignores letter case, the file system does not.
-    int row = m_files.Files.IndexOf(name);
+    int row = m_files.IndexOf(name);
     if (row < 0 || File(row).FileName != name)
         row = RowOfName(name);
     if (row < 0)
         return;
-    TPlayListFile& file = *m_files.Files.Objects(row);
-    file.Checked = true;
-    file.Artist = artist;
-    file.Title = title;
-    file.Album = album;
-    file.LengthMs = lengthMs;
-    file.BitrateKbps = bitrateKbps;
+    m_files.SetSongFacts(row, artist, title, album, lengthMs, bitrateKbps);
     RowChanged(row);
 }
 

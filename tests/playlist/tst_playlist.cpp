@@ -9,8 +9,8 @@
 namespace {
 QStringList Names(const TPlayListManager& manager) {
     QStringList names;
-    for (const auto& entry : manager.Files.Entries())
-        names << QString::fromStdString(entry.Object->FileName);
+    for (int i = 0; i < manager.Count(); ++i)
+        names << QString::fromStdString(manager.File(i).FileName);
     return names;
 }
 } // namespace
@@ -44,10 +44,10 @@ void TestPlayList::listsEveryPlainFileButNoFolders() {
     std::filesystem::create_directory(m_folder + "sub");
     Write("sub/inner.mp3", 5);
     TPlayListManager manager(m_folder);
-    QCOMPARE(manager.Files.Count(), 0); // construction does not scan
+    QCOMPARE(manager.Count(), 0); // construction does not scan
     manager.Refresh();
     QCOMPARE(Names(manager), (QStringList{".hidden.mp3", "song.mp3"}));
-    const TPlayListFile* file = manager.Files.Objects(1);
+    const TPlayListFile* file = &manager.File(1);
     QCOMPARE(file->Path, m_folder);
     QCOMPARE(file->FileSize, int64_t(10));
 }
@@ -87,17 +87,17 @@ void TestPlayList::refreshTwiceGivesTheSameList() {
     const QStringList first = Names(manager);
     manager.Refresh();
     QCOMPARE(Names(manager), first);
-    QCOMPARE(manager.Files.Count(), 2);
+    QCOMPARE(manager.Count(), 2);
     manager.AddFile("added.mp3", 7);
-    QCOMPARE(manager.Files.Objects(2)->Path, m_folder);
+    QCOMPARE(manager.File(2).Path, m_folder);
     manager.Clear();
-    QCOMPARE(manager.Files.Count(), 0);
+    QCOMPARE(manager.Count(), 0);
 }
 
 void TestPlayList::missingFolderIsEmpty() {
     TPlayListManager manager(m_folder + "nowhere/");
     manager.Refresh();
-    QCOMPARE(manager.Files.Count(), 0);
+    QCOMPARE(manager.Count(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestPlayList)

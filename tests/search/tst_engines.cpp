@@ -71,8 +71,8 @@ void TestEngines::engineListSkipsUnknownAndShortLines() {
                                        "Two*two*http://www.mp3search.test/s.php?q=*&t=1*extra*fields\r\n");
     QCOMPARE(LoadEngines(path, *m_list, *m_manager), 2);
     QCOMPARE(m_list->Lines(), (std::vector<std::string>{"one*One", "two*Two"}));
-    QCOMPARE(m_manager->Engines.Count(), 2);
-    QCOMPARE(m_manager->Engines.Objects(1)->UrlSuffix, std::string("&t=1"));
+    QCOMPARE(m_manager->EngineCount(), 2);
+    QCOMPARE(m_manager->Engine(1).UrlSuffix, std::string("&t=1"));
 }
 
 void TestEngines::repeatedKeyKeepsListEntryButFirstEngine() {
@@ -80,8 +80,8 @@ void TestEngines::repeatedKeyKeepsListEntryButFirstEngine() {
                                        "Second*DUP*http://www.emp3finder.test/b?q=*\r\n");
     LoadEngines(path, *m_list, *m_manager);
     QCOMPARE(m_list->Count(), 2);
-    QCOMPARE(m_manager->Engines.Count(), 1);
-    QVERIFY(dynamic_cast<TSearchMuzz*>(m_manager->Engines.Objects(0)));
+    QCOMPARE(m_manager->EngineCount(), 1);
+    QVERIFY(dynamic_cast<const TSearchMuzz*>(&m_manager->Engine(0)));
 }
 
 void TestEngines::brokenEngineListsLoadNothing_data() {
@@ -101,18 +101,18 @@ void TestEngines::brokenEngineListsLoadNothing() {
     if (!stored.isNull())
         QVERIFY(TFileUtils::WriteWholeFile(path, stored.toStdString()));
     LoadEngines(path, *m_list, *m_manager);
-    QCOMPARE(m_manager->Engines.Count(), m_list->Count());
+    QCOMPARE(m_manager->EngineCount(), m_list->Count());
     QVERIFY(m_list->Count() <= 1); // random bytes may spell a kind by chance, never more
 }
 
 void TestEngines::shippedEngineListHasOneEngineOfEachKind() {
     const std::string path = std::string(ORVALO_SOURCE_DIR) + "/data/Engines.dat";
     QCOMPARE(LoadEngines(path, *m_list, *m_manager), 3);
-    QVERIFY(dynamic_cast<TSearchMuzz*>(m_manager->Engines.Objects(0)));
-    QVERIFY(dynamic_cast<TSearchMp3Finder*>(m_manager->Engines.Objects(1)));
-    QVERIFY(dynamic_cast<TSearchMp3Search*>(m_manager->Engines.Objects(2)));
-    for (const auto& entry : m_manager->Engines.Entries()) {
-        const std::string host = entry.Object->SiteRoot(false);
+    QVERIFY(dynamic_cast<const TSearchMuzz*>(&m_manager->Engine(0)));
+    QVERIFY(dynamic_cast<const TSearchMp3Finder*>(&m_manager->Engine(1)));
+    QVERIFY(dynamic_cast<const TSearchMp3Search*>(&m_manager->Engine(2)));
+    for (int i = 0; i < m_manager->EngineCount(); ++i) {
+        const std::string host = m_manager->Engine(i).SiteRoot(false);
         QVERIFY2(host.size() > 5 && host.compare(host.size() - 5, 5, ".test") == 0, host.c_str());
     }
 }

@@ -23,11 +23,13 @@ private:
 struct Receiver {
     QStringList events;
     void Attach(TSearchManager& manager) {
-        manager.OnResultFound = [this](const std::string& engine, const std::string& title, const std::string&) {
-            events << QString::fromStdString("result " + engine + " " + title);
-        };
-        manager.OnEngineDone = [this](const std::string& engine) { events << QString::fromStdString("done " + engine); };
-        manager.OnSearchDone = [this] { events << "search done"; };
+        QObject::connect(&manager, &TSearchManager::ResultFound,
+                         [this](const std::string& engine, const std::string& title, const std::string&) {
+                             events << QString::fromStdString("result " + engine + " " + title);
+                         });
+        QObject::connect(&manager, &TSearchManager::EngineDone,
+                         [this](const std::string& engine) { events << QString::fromStdString("done " + engine); });
+        QObject::connect(&manager, &TSearchManager::SearchDone, [this] { events << "search done"; });
     }
 };
 } // namespace
@@ -73,7 +75,7 @@ FakeEngine* TestSearchManager::Add(const std::string& key) {
 void TestSearchManager::repeatedKeyKeepsTheFirstEngine() {
     QVERIFY(Add("one"));
     QVERIFY(!Add("ONE"));
-    QCOMPARE(m_manager->Engines.Count(), 1);
+    QCOMPARE(m_manager->EngineCount(), 1);
 }
 
 void TestSearchManager::withoutEnginesNothingStartsOrEnds() {
@@ -83,7 +85,7 @@ void TestSearchManager::withoutEnginesNothingStartsOrEnds() {
     QVERIFY(m_log.isEmpty());
     QVERIFY(m_receiver.events.isEmpty());
     m_manager->Stop();
-    QVERIFY(!m_manager->Timer->isActive());
+    QVERIFY(!m_manager->Ticking());
 }
 
 void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
@@ -96,7 +98,7 @@ void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
     Add("d");
     m_manager->Search("blue");
     QVERIFY(m_log.isEmpty()); // nothing starts at once: the first start waits for a tick
-    QVERIFY(m_manager->Timer->isActive());
+    QVERIFY(m_manager->Ticking());
     QList<int> startedAfterTick;
     for (int tick = 0; tick < 5; ++tick) {
         m_manager->StartNext();
@@ -107,11 +109,11 @@ void TestSearchManager::enginesStartOnePerTickUpToTheLimit() {
     QCOMPARE(m_log, (QStringList{"search a blue", "search b blue", "search c blue"}));
     a->Finish();
     QCOMPARE(m_log.size(), 3); // the freed place is taken on the next tick
-    QVERIFY(m_manager->Timer->isActive()); // "d" still waits for its start
+    QVERIFY(m_manager->Ticking()); // "d" still waits for its start
     m_manager->StartNext();
     QCOMPARE(m_log.last(), QStringLiteral("search d blue"));
     m_manager->StartNext();
-    QVERIFY(!m_manager->Timer->isActive()); // nothing left to start: the timer rests
+    QVERIFY(!m_manager->Ticking()); // nothing left to start: the timer rests
 }
 
 void TestSearchManager::resultsDoneAndSearchDoneInOrder() {
@@ -125,7 +127,7 @@ void TestSearchManager::resultsDoneAndSearchDoneInOrder() {
     a->Finish(); // a repeated end is ignored
     b->Finish();
     QCOMPARE(m_receiver.events, (QStringList{"result a x", "result b y", "done a", "done b", "search done"}));
-    QTRY_VERIFY(!m_manager->Timer->isActive()); // then idle: no wake-ups
+    QTRY_VERIFY(!m_manager->Ticking()); // then idle: no wake-ups
 }
 
 void TestSearchManager::failureCountsAsTheEnginesEnd() {
@@ -150,7 +152,7 @@ void TestSearchManager::stopDropsEveryLaterReport() {
         m_manager->StartNext(); // a tick that was under way when the search stopped
     QVERIFY(m_receiver.events.isEmpty());
     QCOMPARE(m_log.size(), 1); // b never started: it waited for a place, then was dropped
-    QVERIFY(m_manager->Stopped);
+    QVERIFY(m_manager->Stopped());
 }
 
 void TestSearchManager::lateReportAfterANewSearchCountsForIt() {
@@ -166,14 +168,11 @@ void TestSearchManager::lateReportAfterANewSearchCountsForIt() {
 
 void TestSearchManager::stopInsideAHandlerSuppressesSearchDone() {
     FakeEngine* a = Add("a");
-    m_manager->OnEngineDone = [this](const std::string&) {
-        m_receiver.events << "done";
-        m_manager->Stop();
-    };
+    connect(m_manager.get(), &TSearchManager::EngineDone, [this] { m_manager->Stop(); });
     m_manager->Search("k");
     QTRY_COMPARE(m_log.size(), 1);
     a->Finish();
-    QCOMPARE(m_receiver.events, QStringList{"done"});
+    QCOMPARE(m_receiver.events, QStringList{"done a"});
 }
 
 QTEST_GUILESS_MAIN(TestSearchManager)

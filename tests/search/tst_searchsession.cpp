@@ -145,16 +145,16 @@ void TestSearchSession::linkFromTwoEnginesCountedOnce() {
     QCOMPARE(m_session->FilesOf("Engine one"), 1);
     QCOMPARE(m_session->FilesOf("Engine two"), 0);
     QCOMPARE(m_session->FilesOf("Engine three"), 1);
-    QCOMPARE(m_checks->Pending.Count() + m_checks->Running.Count(), 2);
+    QCOMPARE(m_checks->Waiting().Count() + m_checks->HeldCount(), 2);
 }
 
 void TestSearchSession::cancelIgnoresWhatComesLater() {
     Start("first");
     m_fakes[0]->Found("kept", "http://s.test/kept.mp3");
-    m_checks->CheckVerified("http://s.test/kept.mp3", 10);
+    emit m_checks->LinkVerified("http://s.test/kept.mp3", 10);
     m_session->Cancel();
     QSignalSpy changed(m_session.get(), &TSearchSession::ResultChanged);
-    m_checks->CheckFailed("http://s.test/kept.mp3", "HTTP 404");
+    emit m_checks->LinkFailed("http://s.test/kept.mp3", "HTTP 404");
     m_fakes[1]->Found("late", "http://s.test/late.mp3");
     QCOMPARE(m_session->Found(), 1);
     QCOMPARE(m_results->Item(0)->Status, int(TSearchResult::Verified));
@@ -166,7 +166,7 @@ void TestSearchSession::cancelIgnoresWhatComesLater() {
 void TestSearchSession::newSearchStartsFromNothing() {
     Start("first");
     m_fakes[0]->Found("old", "http://s.test/old.mp3");
-    m_checks->CheckVerified("http://s.test/old.mp3", 10);
+    emit m_checks->LinkVerified("http://s.test/old.mp3", 10);
     QSignalSpy started(m_session.get(), &TSearchSession::Started);
     Start("second");
     QCOMPARE(started.count(), 1);
@@ -175,7 +175,7 @@ void TestSearchSession::newSearchStartsFromNothing() {
     QCOMPARE(m_session->Progress(), 0);
     QCOMPARE(m_session->FilesOf("Engine one"), 0);
     // An outcome for a link of the old search is no result of this one.
-    m_checks->CheckVerified("http://s.test/old.mp3", 10);
+    emit m_checks->LinkVerified("http://s.test/old.mp3", 10);
     QCOMPARE(m_session->Verified(), 0);
 }
 
@@ -196,10 +196,10 @@ void TestSearchSession::oneSongFromSeveralSites() {
     m_fakes[1]->Found("velvet lanterns  paper comets!", "http://b.test/2.mp3");
     m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://c.test/3.mp3");
     m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://d.test/4.mp3");
-    m_checks->CheckVerified("http://a.test/1.mp3", 500);
-    m_checks->CheckVerified("http://b.test/2.mp3", 500);
-    m_checks->CheckVerified("http://c.test/3.mp3", 499); // another size: another song
-    m_checks->CheckFailed("http://d.test/4.mp3", "HTTP 404"); // no source at all
+    emit m_checks->LinkVerified("http://a.test/1.mp3", 500);
+    emit m_checks->LinkVerified("http://b.test/2.mp3", 500);
+    emit m_checks->LinkVerified("http://c.test/3.mp3", 499); // another size: another song
+    emit m_checks->LinkFailed("http://d.test/4.mp3", "HTTP 404"); // no source at all
     QCOMPARE(m_results->Item(0)->Sources, 2);
     QCOMPARE(m_results->Item(1)->Sources, 2);
     QCOMPARE(m_results->Item(2)->Sources, 1);

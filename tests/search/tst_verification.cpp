@@ -11,12 +11,13 @@ namespace {
 struct Reports {
     QStringList events;
     void Attach(TVerificationManager& manager) {
-        manager.OnLinkFailed = [this](const std::string& url, const std::string& reason) {
-            events << QString::fromStdString("failed " + url + " (" + reason + ")");
-        };
-        manager.OnLinkVerified = [this](const std::string& url, int64_t size) {
+        QObject::connect(&manager, &TVerificationManager::LinkFailed,
+                         [this](const std::string& url, const std::string& reason) {
+                             events << QString::fromStdString("failed " + url + " (" + reason + ")");
+                         });
+        QObject::connect(&manager, &TVerificationManager::LinkVerified, [this](const std::string& url, int64_t size) {
             events << QString::fromStdString("verified " + url + " " + std::to_string(size));
-        };
+        });
     }
 };
 } // namespace
@@ -91,8 +92,8 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
     manager.Add(url);
     manager.Activate();
     QTRY_COMPARE(reports.events, QStringList{outcome});
-    QTRY_COMPARE(manager.Running.Count(), 0); // purged on a later tick
-    QTRY_VERIFY(!manager.Timer->isActive());  // then idle: no wake-ups
+    QTRY_COMPARE(manager.HeldCount(), 0); // purged on a later tick
+    QTRY_VERIFY(!manager.Ticking());  // then idle: no wake-ups
 }
 
 void TestVerification::checkReadsNoBody() {
@@ -109,7 +110,7 @@ void TestVerification::checkReadsNoBody() {
     manager.Add("http://check.test/big.mp3");
     manager.Activate();
     QTRY_COMPARE(reports.events, QStringList{"verified http://check.test/big.mp3 52428800"});
-    QTRY_COMPARE(manager.Running.Count(), 0);
+    QTRY_COMPARE(manager.HeldCount(), 0);
     big.Gate->Open();
 }
 
@@ -122,17 +123,17 @@ void TestVerification::neverMoreThanFiveHeldAndOneStartPerTick() {
     QList<int> held;
     for (int tick = 0; tick < 8; ++tick) {
         manager->TimerTick();
-        held << manager->Running.Count();
+        held << manager->HeldCount();
     }
     QCOMPARE(held, (QList<int>{1, 2, 3, 4, 5, 5, 5, 5}));
-    QCOMPARE(manager->Pending.Count(), 5);
+    QCOMPARE(manager->Waiting().Count(), 5);
     QVERIFY(m_server->WaitForRequests(before + 5, 60000));
     // On the timer as well: the stalled checks keep their places, the sixth never starts.
-    QSignalSpy ticks(manager->Timer.get(), &QTimer::timeout);
+    QSignalSpy ticks(manager->findChild<QTimer*>(), &QTimer::timeout);
     manager->Activate();
     QTRY_VERIFY(ticks.count() >= 3);
-    QCOMPARE(manager->Running.Count(), 5);
-    QCOMPARE(manager->Pending.Count(), 5);
+    QCOMPARE(manager->HeldCount(), 5);
+    QCOMPARE(manager->Waiting().Count(), 5);
 }
 
 void TestVerification::hostsArePacedApart() {
@@ -149,14 +150,14 @@ void TestVerification::hostsArePacedApart() {
     for (int tick = 0; tick < 3; ++tick) {
         manager->TimerTick();
         QStringList running;
-        for (const auto& entry : manager->Running.Entries())
-            running << QString::fromStdString(entry.Line).mid(7).chopped(4);
+        for (const std::string& link : manager->Held())
+            running << QString::fromStdString(link).mid(7).chopped(4);
         started << running;
     }
     QCOMPARE(started.at(0), (QStringList{"a.test/1", "b.test/1", "c.test/1"}));
     QCOMPARE(started.at(1), (QStringList{"a.test/1", "b.test/1", "c.test/1", "a.test/2", "B.TEST/2"}));
     QCOMPARE(started.at(2), started.at(1)); // five held: nothing more
-    QCOMPARE(manager->Pending.Strings(0), std::string("http://a.test/3.mp3"));
+    QCOMPARE(manager->Waiting().Strings(0), std::string("http://a.test/3.mp3"));
 }
 
 void TestVerification::linkAddedTwiceIsReportedTwice() {
@@ -180,14 +181,14 @@ void TestVerification::stopThenNewSearchPurgesOldChecks() {
     reports.Attach(manager);
     manager.Add("http://stall.test/8.mp3");
     manager.Activate();
-    QTRY_COMPARE(manager.Running.Count(), 1);
+    QTRY_COMPARE(manager.HeldCount(), 1);
     manager.Stop();
-    QVERIFY(!manager.Timer->isActive());
-    QTRY_VERIFY(!manager.Running.Objects(0)->IsRunning()); // stopped: the worker ends
+    QVERIFY(!manager.Ticking());
+    QTRY_VERIFY(manager.ActiveCount() == 0); // stopped: the worker ends
     manager.Add("http://check.test/new.mp3");
     manager.Activate();
     QTRY_VERIFY(reports.events.contains("verified http://check.test/new.mp3 3"));
-    QTRY_COMPARE(manager.Running.Count(), 0);
+    QTRY_COMPARE(manager.HeldCount(), 0);
 }
 
 void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
@@ -214,7 +215,7 @@ void TestVerification::lateOutcomeOfAnEarlierRoundIsDropped() {
     manager.Stop();
     manager.Add("http://stall.test/10.mp3");
     // The stopped check has ended and handed its failure over: it must not be heard.
-    QTRY_VERIFY(!manager.Running.Objects(0)->IsRunning());
+    QTRY_VERIFY(manager.ActiveCount() == 0);
     QVERIFY(DrainHandOvers());
     QCOMPARE(reports.events, QStringList());
 }
@@ -226,7 +227,7 @@ void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {
     for (int i = 0; i < 5; ++i)
         manager->Add("http://stall.test/" + std::to_string(i) + ".mp3");
     manager->Activate();
-    QTRY_COMPARE(manager->Running.Count(), 5);
+    QTRY_COMPARE(manager->HeldCount(), 5);
     // Returns while the five servers stay silent: the end never waits for the network. The
     // checks' thread has ended with it; what it handed over comes first.
     manager.reset();

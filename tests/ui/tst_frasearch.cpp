@@ -67,7 +67,7 @@ private slots:
 
 private:
     void StartWith(const QString& key);
-    void Verify(const std::string& link, int64_t size) { VerificationManager->CheckVerified(link, size); }
+    void Verify(const std::string& link, int64_t size) { emit VerificationManager->LinkVerified(link, size); }
 
     std::unique_ptr<TTestProgram> m_program;
     std::unique_ptr<TfraSearch> m_page;
@@ -87,7 +87,7 @@ void TestFraSearch::init() {
         EngineList->Add(key + "*Engine " + key);
     }
     // No check reaches the network: the tests give the outcomes.
-    VerificationManager->Timer->setInterval(1 << 30);
+    VerificationManager = std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
     m_asked.clear();
     m_page = std::make_unique<TfraSearch>(m_program->Services());
     connect(m_page.get(), &TfraSearch::DownloadRequested, this,
@@ -128,7 +128,7 @@ void TestFraSearch::blankKeyStartsNothing() {
     QCOMPARE(m_program->Prompts.Icons.first(), QMessageBox::Information);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
     QVERIFY(!m_page->tmrTime->isActive());
-    QCOMPARE(SearchManager->Pending.Count(), 0);
+    QCOMPARE(SearchManager->WaitingCount(), 0);
     QCOMPARE(SearchKeys->Count(), 0);
 }
 
@@ -138,14 +138,14 @@ void TestFraSearch::enterWhileSearchingCancels() {
     QTest::keyClick(m_page->cmbSearchKeys->lineEdit(), Qt::Key_Return);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Cancel"));
     QCOMPARE(findIt->text(), QStringLiteral("Cancel"));
-    QCOMPARE(SearchManager->SearchKey, std::string("velvet"));
+    QCOMPARE(SearchManager->Key(), std::string("velvet"));
     QCOMPARE(m_page->cmbSearchKeys->count(), 1); // the history, not the combo's own insert
     QCOMPARE(m_page->cmbSearchKeys->itemText(0), QStringLiteral("velvet"));
     QTest::keyClick(m_page->cmbSearchKeys->lineEdit(), Qt::Key_Enter);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
     QCOMPARE(findIt->text(), QStringLiteral("Find It !"));
     QVERIFY(m_page->Session().Cancelled());
-    QVERIFY(SearchManager->Stopped);
+    QVERIFY(SearchManager->Stopped());
     QVERIFY(!m_page->tmrTime->isActive());
 }
 
@@ -184,7 +184,7 @@ void TestFraSearch::historyIsSuggestedNeverFilledIn() {
     QTest::keyClicks(edit, QStringLiteral(" "));
     QTRY_VERIFY(suggestions->isVisible());
     QTest::keyClick(suggestions, Qt::Key_Return);
-    QCOMPARE(SearchManager->SearchKey, std::string("velvet"));
+    QCOMPARE(SearchManager->Key(), std::string("velvet"));
 }
 
 void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
@@ -200,7 +200,7 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     QVERIFY(Cell(rows, 0, 0).isEmpty()); // the picture alone
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
     Verify("http://a.test/x.ZIP", 1234);
-    VerificationManager->CheckFailed("http://a.test/gone.mp3", "HTTP 404");
+    emit VerificationManager->LinkFailed("http://a.test/gone.mp3", "HTTP 404");
     QTRY_COMPARE(Cell(rows, 0, 2), QStringLiteral("1234"));
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Verified"));
     QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleTextRole), QStringLiteral("Failed"));
@@ -277,7 +277,7 @@ void TestFraSearch::statusAscendingOrdersFoundVerifiedFailed() {
     StartWith(QStringLiteral("song"));
     for (const char* name : {"failed", "found", "verified"})
         m_engines[1]->Found(name, std::string("http://s.test/") + name + ".mp3");
-    VerificationManager->CheckFailed("http://s.test/failed.mp3", "HTTP 404");
+    emit VerificationManager->LinkFailed("http://s.test/failed.mp3", "HTTP 404");
     Verify("http://s.test/verified.mp3", 10);
     emit m_page->lvwFiles->header()->sectionClicked(0);
     QCOMPARE(ShownColumn(*m_page->lvwFiles, 0, Qt::AccessibleTextRole), (QStringList{"Found", "Verified", "Failed"}));
@@ -320,7 +320,7 @@ void TestFraSearch::floodArrivesAsOneInsert() {
     QCOMPARE(inserted.count(), 1);
     for (int i = 100; i < 200; ++i)
         Verify("http://s.test/" + std::to_string(i) + ".mp3", i);
-    VerificationManager->CheckFailed("http://s.test/500.mp3", "HTTP 404");
+    emit VerificationManager->LinkFailed("http://s.test/500.mp3", "HTTP 404");
     QTRY_COMPARE(changed.count(), 2); // rows 100 to 199, and row 500
     QCOMPARE(changed.at(0).at(0).value<QModelIndex>().row(), 100);
     QCOMPARE(changed.at(0).at(1).value<QModelIndex>().row(), 199);
