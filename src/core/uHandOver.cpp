@@ -17,8 +17,9 @@ THandOverMailbox::THandOverMailbox() {
 
 THandOverMailbox& THandOverMailbox::Instance() {
     // Made on first use, from whatever thread; it always lives on the GUI thread. It is never
-    // destroyed: workers that were let go without waiting may still be handing over while
-    // the process ends, and must not meet a mailbox in the middle of its destruction.
+    // destroyed: every worker is joined by its owner, but a transfer thread stuck in a call
+    // past its engine's bounded wait is let go, and may still hand over (a call that is then
+    // dropped) while the process ends; it must not meet a mailbox being destroyed.
     static THandOverMailbox* const mailbox = [] {
         auto* created = new THandOverMailbox;
         if (QCoreApplication* app = QCoreApplication::instance())

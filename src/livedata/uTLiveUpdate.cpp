@@ -13,18 +13,29 @@
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
 #include "net/uTInet.h"
+#include "net/uTransferEngine.h"
 
-// The two lists, shared with the workers' handlers: they run on the workers' threads and
-// may outlive the fetcher.
+// The two lists, shared with the workers' handlers, which run on the transfer thread.
 struct TLiveUpdate::Shared {
     std::mutex Lock;
     TStringList Requests;
     TCustomStringList<std::string> Buffers;
 };
 
-TLiveUpdate::TLiveUpdate() : m_shared(std::make_shared<Shared>()) {}
+TLiveUpdate::TLiveUpdate() : m_shared(std::make_shared<Shared>()), m_engine(std::make_shared<TTransferEngine>(1)) {}
 
-TLiveUpdate::~TLiveUpdate() = default;
+TLiveUpdate::~TLiveUpdate() {
+    // The workers end (no event follows), then the engine joins its thread.
+    m_workers.clear();
+    m_engine.reset();
+}
+
+void TLiveUpdate::Ended(const std::string& name, const TInet* worker) {
+    // The name may already belong to a newer fetch.
+    const auto found = m_workers.find(name);
+    if (found != m_workers.end() && found->second.get() == worker)
+        m_workers.erase(found);
+}
 
 bool TLiveUpdate::InFlight(const std::string& name) const {
     std::lock_guard lock(m_shared->Lock);
@@ -39,8 +50,8 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
         m_shared->Requests.Add(name);
         m_shared->Buffers.Add(name, std::make_unique<std::string>());
     }
-    auto worker = std::make_unique<TInet>(name);
-    worker->SetFreeOnTerminate(true);
+    auto worker = std::make_unique<TInet>(name, m_engine);
+    const TInet* const self = worker.get();
     const std::shared_ptr<Shared> shared = m_shared;
     const TLifelineRef alive = m_alive;
     worker->OnData = [shared](const std::string& key, std::string_view chunk) {
@@ -54,18 +65,19 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
         else
             shared->Buffers.Objects(index)->append(chunk);
     };
-    worker->OnFailed = [this, shared, alive](const std::string& key) {
+    worker->OnFailed = [this, shared, alive, self](const std::string& key) {
         {
             std::lock_guard lock(shared->Lock);
             shared->Requests.Delete(shared->Requests.IndexOf(key));
             shared->Buffers.Delete(shared->Buffers.IndexOf(key));
         }
-        HandOver(alive, [this, key] {
+        HandOver(alive, [this, key, self] {
+            Ended(key, self);
             if (OnFetchFailed)
                 OnFetchFailed(key);
         });
     };
-    worker->OnComplete = [this, shared, alive](const std::string& key) {
+    worker->OnComplete = [this, shared, alive, self](const std::string& key) {
         std::string text;
         {
             std::lock_guard lock(shared->Lock);
@@ -76,15 +88,17 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
                 shared->Buffers.Delete(index);
             }
         }
-        HandOver(alive, [this, key, text = std::move(text)] {
+        HandOver(alive, [this, key, self, text = std::move(text)] {
+            Ended(key, self);
             if (OnFetchComplete)
                 OnFetchComplete(key, text);
         });
     };
-    // The worker frees itself when its thread ends. When no thread can be made it raises
-    // OnFailed before Start returns and frees itself there: the name is free again and the
-    // failure reaches the owner like any other.
-    worker.release()->Start(url);
+    // When no thread can be made the worker raises OnFailed before Start returns: the name is
+    // free again and the failure reaches the owner like any other, on a later turn.
+    TInet& started = *worker;
+    m_workers[name] = std::move(worker);
+    started.Start(url);
 }
 
 std::string LiveDataUrl(const char* path) {

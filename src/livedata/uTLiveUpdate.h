@@ -3,15 +3,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/uHandOver.h"
 
 class QDate;
+class TInet;
+class TTransferEngine;
 
-// Fetches small named text files, one self-freeing request worker each, and hands each
-// outcome to the GUI thread: the whole body, or the news that it did not come. The status
-// code is not looked at. Fetches still in flight when the fetcher goes are abandoned: their
-// workers end by themselves and nothing reaches the fetcher's owner.
+// Fetches small named text files, one request each on a transfer thread of its own, and
+// hands each outcome to the GUI thread: the whole body, or the news that it did not come.
+// The status code is not looked at. Fetches still in flight when the fetcher goes are ended
+// with it, their thread joined: nothing reaches the fetcher's owner, and no thread is left.
 class TLiveUpdate {
 public:
     TLiveUpdate();
@@ -31,7 +34,11 @@ public:
 
 private:
     struct Shared;
+    void Ended(const std::string& name, const TInet* worker);
+
     std::shared_ptr<Shared> m_shared;
+    std::shared_ptr<TTransferEngine> m_engine;
+    std::unordered_map<std::string, std::unique_ptr<TInet>> m_workers; // by name; ended first
     TLifeline m_alive = MakeLifeline();
 };
 

@@ -16,7 +16,6 @@ struct TInet::Shared : TTransferEngine::TJob {
     TKeyEvent OnFailed;
     TKeyEvent OnComplete;
     size_t BlockSize = kBlockSize;
-    TInet* SelfFreeing = nullptr; // freed after the final event
 
     std::atomic<bool> Busy{false};
     std::atomic<bool> StopRequested{false};
@@ -86,7 +85,6 @@ void TInet::Shared::Finished(int result) {
         RaiseFailed();
     }
     Busy = false;
-    delete SelfFreeing;
 }
 
 void TInet::Shared::RaiseFailed() {
@@ -137,22 +135,14 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
         shared.Curl->Cancel();
     if (!m_engine)
         m_engine = std::make_shared<TTransferEngine>(1);
-    shared.SelfFreeing = m_freeOnTerminate ? this : nullptr;
     shared.Busy = true;
     m_started = true;
-    // A self-freeing worker may end and free this object before Submit returns: nothing of
-    // it is touched after a successful start.
     const std::shared_ptr<Shared> keep = m_shared;
     if (m_engine->Submit(keep))
         return true;
     // No thread: the request fails as one that could not connect, and the owner learns it.
     keep->RaiseFailed();
     keep->Busy = false;
-    // The owner let go of a self-freeing worker when it called Start.
-    if (keep->SelfFreeing != nullptr) {
-        m_started = false; // nothing runs that a destructor would have to let go
-        delete keep->SelfFreeing;
-    }
     return false;
 }
 

@@ -56,10 +56,6 @@ public:
     size_t BlockSize = kBlockSize;
     static constexpr size_t kReadSize = 65536;
 
-    // When set before Start, the worker frees itself once its thread ends; the owner must
-    // then never free it or touch it once Start is called.
-    void SetFreeOnTerminate(bool freeOnTerminate) { m_freeOnTerminate = freeOnTerminate; }
-
     // Starts the request. An empty agent means DefaultAgent. A worker runs once only.
     // Returns false when it did not start: started before, or no thread could be made (then
     // OnFailed has been raised, and a self-freeing worker is already freed).
@@ -80,7 +76,6 @@ private:
     struct Shared;
     std::string m_key;
     std::shared_ptr<TTransferEngine> m_engine; // the owner's, or one made at Start
-    bool m_freeOnTerminate = false;
     std::shared_ptr<Shared> m_shared;
     bool m_started = false; // handed to an engine; its request is let go, never waited for
 };

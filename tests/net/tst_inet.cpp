@@ -157,9 +157,7 @@ private slots:
     void unsafeBytesAreEncodedOnTheWire();
     void killEndsAtOnceWithoutEvents();
     void destroyingARunningWorkerDeliversNothing();
-    void selfFreeingWorkerReportsAndGoes();
     void busyUntilTheFinalEvent();
-    void startWithoutAThreadFails_data();
     void startWithoutAThreadFails();
     void httpsTunnelsThroughTheProxy();
     void lengthsAsServersMeanThem_data();
@@ -513,19 +511,6 @@ void TestInet::destroyingARunningWorkerDeliversNothing() {
     QVERIFY(recorder->Events().isEmpty());
 }
 
-void TestInet::selfFreeingWorkerReportsAndGoes() {
-    m_server->Serve("live.test/data.txt", TScriptedResponse::Ok("f"));
-    // The worker may still be winding down after its last event: the recorder outlives it.
-    static Recorder recorder;
-    auto* inet = new TInet("firstrun");
-    recorder.Attach(*inet);
-    inet->SetFreeOnTerminate(true);
-    inet->Start("http://live.test/data.txt");
-    QVERIFY(recorder.WaitForEnd());
-    QCOMPARE(recorder.Body(), std::string("f"));
-    QCOMPARE(recorder.Events().last(), QStringLiteral("complete"));
-}
-
 void TestInet::busyUntilTheFinalEvent() {
     TScriptedResponse response = TScriptedResponse::Ok(TTestServer::SyntheticBody(3000));
     response.SliceSize = 1000;
@@ -548,25 +533,15 @@ void TestInet::busyUntilTheFinalEvent() {
     QVERIFY(!inet.Busy());
 }
 
-void TestInet::startWithoutAThreadFails_data() {
-    QTest::addColumn<bool>("selfFreeing");
-    QTest::newRow("owned") << false;
-    QTest::newRow("self-freeing") << true;
-}
-
 void TestInet::startWithoutAThreadFails() {
-    QFETCH(bool, selfFreeing);
     SetThreadStartGate([] { return false; });
     const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
     Recorder recorder;
     auto inet = std::make_unique<TInet>("k");
     recorder.Attach(*inet);
-    inet->SetFreeOnTerminate(selfFreeing);
-    // A self-freeing worker is gone once Start returns, started or not.
-    QVERIFY(!(selfFreeing ? inet.release() : inet.get())->Start("http://any.test/a.mp3"));
+    QVERIFY(!inet->Start("http://any.test/a.mp3"));
     QCOMPARE(recorder.Events(), QStringList{"failed"});
-    if (!selfFreeing)
-        QVERIFY(!inet->Busy());
+    QVERIFY(!inet->Busy());
 }
 
 void TestInet::httpsTunnelsThroughTheProxy() {
