@@ -1,5 +1,6 @@
 #include "ui/uArtwork.h"
 
+#include <QAction>
 #include <QToolButton>
 #include "ui/uSystemIcons.h"
 
@@ -94,14 +95,20 @@ QPixmap ArtworkPixmap(const QString& name, QSize size) {
     return pixmap;
 }
 
-QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& glyph, int size,
-                             QWidget* parent) {
+QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& purpose, const QString& glyph,
+                             int size, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setAccessibleName(hint);
+    button->setAccessibleDescription(purpose);
     button->setIcon(ArtworkIcon(glyph));
     button->setAutoRaise(true);
     button->setFixedSize(size, size);
     return button;
+}
+
+void NameCommandButton(QAbstractButton* button, const QAction* command) {
+    button->setAccessibleName(command->toolTip());
+    button->setAccessibleDescription(command->whatsThis());
 }

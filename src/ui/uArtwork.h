@@ -21,10 +21,17 @@ QIcon ArtworkIcon(const QString& name);
 // pixmap.
 QPixmap ArtworkPixmap(const QString& name, QSize size);
 
+class QAbstractButton;
+class QAction;
 class QToolButton;
 class QWidget;
 
 // A glyph-only button of `size` x `size` pixels: its hint is its tool tip and the name a
-// screen reader says.
-QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& glyph, int size,
+// screen reader says, its purpose what the reader says after the name.
+QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& purpose, const QString& glyph,
+                             int size,
                              QWidget* parent);
+
+// Names a glyph-only button of a command for a screen reader: its hint (the tool tip) is the
+// name, its "what's this" the description. A description left empty would repeat the tool tip.
+void NameCommandButton(QAbstractButton* button, const QAction* command);

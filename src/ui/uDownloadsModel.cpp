@@ -23,8 +23,7 @@ const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
         {QStringLiteral("Status"), K::Picture, 45},   {QStringLiteral("Title"), K::Text, 0.98f},
         {QStringLiteral("Size"), K::Size, 100},       {QStringLiteral("Received"), K::Size, 100},
         {QStringLiteral("Speed"), K::Number, 100},    {QStringLiteral("Progress"), K::Progress, 100},
-        {QStringLiteral("Key"), K::Key, 0},
-        {QStringLiteral("Check"), K::Text, 110},
+        {QStringLiteral("Check"), K::Text, 110},     {QStringLiteral("Key"), K::Key, 0},
     };
     return columns;
 }

@@ -19,7 +19,7 @@ class TDownloadsModel : public TListModel {
 public:
     // Check (what the finished file really holds) comes after the hidden Key, so that the
     // stored sort of a list keeps meaning the column it meant.
-    enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColKey, ColCheck };
+    enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColCheck, ColKey };
     static const std::vector<TColumnFormat>& Columns();
 
     explicit TDownloadsModel(TDownloadManager& manager, QObject* parent = nullptr);

@@ -71,21 +71,26 @@ TfraDownloads::~TfraDownloads() = default;
 
 void TfraDownloads::BuildCommands() {
     actPreviewFile = AddCommand({"mnuActionsDownloadsPreviewFile", QStringLiteral("Preview File"), "tlbPreview",
-                            QStringLiteral("Preview File"), "preview-file"},
+                            QStringLiteral("Preview File"), "preview-file",
+                            QStringLiteral("Plays what has arrived of the selected download")},
                            [this] { PreviewFile(); });
     AddSeparator(QStringLiteral("mnuActionsSep02"));
     actRestartDownload = AddCommand({"mnuActionsRestartDownload", QStringLiteral("Restart Download"), "tlbRestartDownload",
-                            QStringLiteral("Restart Download"), "restart-download"},
+                            QStringLiteral("Restart Download"), "restart-download",
+                            QStringLiteral("Downloads the selected failed or cancelled songs again")},
                            [this] { RestartSelected(); });
     actCancelDownload = AddCommand({"mnuActionsCancelDownload", QStringLiteral("Cancel Download"), "tlbCancelDownload",
-                           QStringLiteral("Cancel Download"), "cancel-download"},
+                           QStringLiteral("Cancel Download"), "cancel-download",
+                           QStringLiteral("Stops the selected downloads")},
                           [this] { CancelSelected(); });
     actCancelAllDownloads = AddCommand({"mnuActionsCancelAllDownloads", QStringLiteral("Cancel All Downloads"),
-                              "tlbCancelAllDownloads", QStringLiteral("Cancel All Downloads"), "cancel-all-downloads"},
+                              "tlbCancelAllDownloads", QStringLiteral("Cancel All Downloads"), "cancel-all-downloads",
+                              QStringLiteral("Stops every download that is still running")},
                              [this] { CancelAll(); });
     AddSeparator(QStringLiteral("mnuActionsSep03"));
     actClearDownloaded = AddCommand({"mnuActionsClearDownloaded", QStringLiteral("Clear Downloaded"), "tlbClearDownloaded",
-                          QStringLiteral("Clear Downloaded"), "clear-downloaded"},
+                          QStringLiteral("Clear Downloaded"), "clear-downloaded",
+                          QStringLiteral("Takes the finished downloads off the list; their files stay")},
                          [this] { ClearDownloaded(); });
 }
 

@@ -192,23 +192,29 @@ void TfraPlayList::SetVolumePercent(int percent) {
 
 void TfraPlayList::BuildCommands() {
     actPlayFile = AddCommand({"mnuActionsPlayListPlayFile", QStringLiteral("Play File"), "tlbPlayFile",
-                         QStringLiteral("Play File"), "play-file"},
+                         QStringLiteral("Play File"), "play-file",
+                         QStringLiteral("Plays the selected file in the player")},
                         [this] { PlaySelected(); });
     actLaunchFile = AddCommand({"mnuActionsPlayListLaunchFile", QStringLiteral("Launch File..."), "tlbLaunchFile",
-                           QStringLiteral("Launch File"), "launch-file"},
+                           QStringLiteral("Launch File"), "launch-file",
+                           QStringLiteral("Opens the selected file in the desktop's program for it")},
                           [this] { LaunchSelected(); });
     AddSeparator(QStringLiteral("mnuActionsSep04"));
     actDeleteFile = AddCommand({"mnuActionsDeleteFile", QStringLiteral("Delete File"), "tlbDeleteFile",
-                           QStringLiteral("Delete File"), "delete-file"},
+                           QStringLiteral("Delete File"), "delete-file",
+                           QStringLiteral("Moves the selected files to the trash")},
                           [this] { DeleteSelected(); });
     actRenameFile = AddCommand({"mnuActionsRenameFile", QStringLiteral("Rename File..."), "tlbRenameFile",
-                           QStringLiteral("Rename File"), "rename-file"},
+                           QStringLiteral("Rename File"), "rename-file",
+                           QStringLiteral("Gives the selected file another name")},
                           [this] { RenameSelected(); });
     actLocate = AddCommand({"mnuActionsLocate", QStringLiteral("Locate..."), "tlbLocate",
-                                  QStringLiteral("Locate Media Folder"), "locate-folder"},
+                                  QStringLiteral("Locate Media Folder"), "locate-folder",
+                                  QStringLiteral("Shows the download folder in the file manager")},
                                  [this] { LocateFolder(); });
     AddSeparator(QStringLiteral("mnuActionsSep05"));
-    actRefresh = AddCommand({"mnuActionsRefresh", QStringLiteral("Refresh"), "tlbRefresh", QStringLiteral("Refresh"), "refresh"},
+    actRefresh = AddCommand({"mnuActionsRefresh", QStringLiteral("Refresh"), "tlbRefresh", QStringLiteral("Refresh"), "refresh",
+                             QStringLiteral("Lists the download folder anew")},
                [this] { RefreshList(); });
     // The pop-up menu names Locate for what it finds: the file's folder.
     auto* locateFile = new QAction(QStringLiteral("Locate File..."), this);

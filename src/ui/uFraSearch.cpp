@@ -98,10 +98,12 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
     txtFilter->setPlaceholderText(QStringLiteral("Filter results"));
     txtFilter->setAccessibleName(QStringLiteral("Filter results"));
+    txtFilter->setAccessibleDescription(QStringLiteral("Shows only the results that hold this text"));
     txtFilter->setClearButtonEnabled(true);
     // The clear button is a nameless tool button of the line edit's own: it gets a name.
     for (QToolButton* clear : txtFilter->findChildren<QToolButton*>()) {
         clear->setAccessibleName(QStringLiteral("Clear filter"));
+        clear->setAccessibleDescription(QStringLiteral("Empties the filter: every result shows again"));
         clear->setToolTip(QStringLiteral("Clear filter"));
     }
     txtFilter->setMaxLength(kMaxFilterLength);
@@ -141,7 +143,8 @@ void TfraSearch::BuildCommands() {
     actFindIt = AddCommand({"mnuActionsFindIt", kFindIt}, [this] { cmdSearchClick(); });
     AddSeparator(QStringLiteral("mnuActionsSep01"));
     actDownload = AddCommand({"mnuActionsDownload", QStringLiteral("Download"), "tlbDownload",
-                             QStringLiteral("Download File"), "download-file"},
+                             QStringLiteral("Download File"), "download-file",
+                             QStringLiteral("Downloads the selected songs into the download folder")},
                             [this] { DownloadSelected(); });
     actCopyLink = new QAction(QStringLiteral("Copy Link"), this);
     actCopyLink->setObjectName(QStringLiteral("popFilesCopyLink"));

@@ -162,6 +162,11 @@ void TfrmMain::BringForward() {
 void TfrmMain::CreateMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("mnuMain"));
+    // The bar's own button for the menus that do not fit has neither a name nor a tool tip.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("More menus"));
+        more->setAccessibleDescription(QStringLiteral("Shows the menus that do not fit in the menu bar"));
+    }
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     QAction* exit = AddItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit"));
     exit->setShortcut(QKeySequence::Quit);
@@ -255,8 +260,7 @@ void TfrmMain::AddCommandButtons(TPage* page) {
         auto* button = new QToolButton(pnlToolbar);
         button->setObjectName(ButtonNameOf(command));
         button->setDefaultAction(command);
-        // A glyph-only button is named by its hint, as the tool tip shows it.
-        button->setAccessibleName(command->toolTip());
+        NameCommandButton(button, command);
         button->setAutoRaise(true);
         button->setFixedSize(37, 37);
         button->setIconSize(QSize(26, 26));

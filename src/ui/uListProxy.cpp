@@ -40,13 +40,13 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
 }
 
 void TListProxy::SortByColumn(int column) {
-    if (column >= 0 && column < m_source->columnCount())
+    if (column >= 0 && column < columnCount())
         SortByTag(NextSortTag(m_sortTag, column));
 }
 
 void TListProxy::SortByTag(int tag) {
     const int column = std::abs(tag) - 1;
-    if (column < 0 || column >= m_source->columnCount())
+    if (column < 0 || column >= columnCount())
         return;
     m_source->Flush();
     m_sortTag = tag;
@@ -67,6 +67,10 @@ void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
 
 bool TListProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     return !m_accepts || m_accepts(sourceRow);
+}
+
+bool TListProxy::filterAcceptsColumn(int sourceColumn, const QModelIndex&) const {
+    return m_source->Columns()[static_cast<size_t>(sourceColumn)].Kind != TColumnKind::Key;
 }
 
 int TListProxy::SourceRow(int row) const {

@@ -10,7 +10,9 @@ class TListModel;
 // The one sort and filter path of the pages' lists. A click on a column header sorts the
 // rows once by that column (again on the same column: the other way round); rows added
 // later come after them in the order they arrive, until the next sort. Cells compare by
-// their raw value: numbers as numbers, text with A-Z folded, byte by byte.
+// their raw value: numbers as numbers, text with A-Z folded, byte by byte. The key column,
+// which the lists keep last, is not passed on: the view's columns are the first columns of
+// the list.
 class TListProxy : public QSortFilterProxyModel {
     Q_OBJECT
 public:
@@ -44,6 +46,8 @@ signals:
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    // The row keys are for sorting only: the view (and so a screen reader) never sees them.
+    bool filterAcceptsColumn(int sourceColumn, const QModelIndex& sourceParent) const override;
 
 private:
     int Compare(int leftRow, int rightRow) const;

@@ -22,6 +22,7 @@ QAction* TPage::AddCommand(const TCommandInfo& info, std::function<void()> run) 
     if (info.ButtonName != nullptr) {
         command->setProperty(kButtonName, QLatin1String(info.ButtonName));
         command->setToolTip(info.Hint);
+        command->setWhatsThis(info.Purpose);
         command->setIcon(ArtworkIcon(QLatin1String(info.Glyph)));
         m_tools << command;
     }

@@ -17,6 +17,9 @@ struct TCommandInfo {
     const char* ButtonName = nullptr;
     QString Hint = {};
     const char* Glyph = nullptr;
+    // What the command does, in a few more words than its hint: what a screen reader says
+    // after the button's name.
+    QString Purpose = {};
 };
 
 // A page of the main window. Its commands are QActions, one member each: the main window

@@ -44,7 +44,7 @@ TPageList::TPageList(const QString& name, const QString& accessibleName, TListMo
     columns->setSectionsMovable(false);
     columns->setSectionsClickable(true);
     columns->setSortIndicatorShown(false);
-    for (int column = 0; column < model->columnCount(); ++column) {
+    for (int column = 0; column < columns->count(); ++column) {
         const TColumnFormat& format = model->Columns()[static_cast<size_t>(column)];
         if (format.Width > 1 && format.Kind == TColumnKind::Picture) {
             columns->resizeSection(column, static_cast<int>(format.Width));
@@ -82,7 +82,7 @@ void TPageList::ShowColumnMenu(const QPoint& position) {
     // Every column but the picture and those always shut can be shown or hidden.
     QMenu menu(this);
     const std::vector<TColumnFormat>& columns = m_model->Columns();
-    for (int column = 1; column < static_cast<int>(columns.size()); ++column) {
+    for (int column = 1; column < header()->count(); ++column) {
         if (columns[static_cast<size_t>(column)].Width == 0)
             continue;
         QAction* item = menu.addAction(columns[static_cast<size_t>(column)].Header);
@@ -150,15 +150,16 @@ void TPageList::LayOutColumns() {
     m_laidOutWidth = width();
     QHeaderView* columns = header();
     const std::vector<TColumnFormat>& formats = m_model->Columns();
+    const size_t shown = static_cast<size_t>(columns->count()); // the key column is not
     int fixed = 0;
-    for (size_t i = 0; i < formats.size(); ++i) {
+    for (size_t i = 0; i < shown; ++i) {
         if (formats[i].Width > 1) {
             columns->resizeSection(static_cast<int>(i), static_cast<int>(formats[i].Width));
             fixed += columns->sectionSize(static_cast<int>(i));
         }
     }
     const int rest = std::max(0, width() - fixed);
-    for (size_t i = 0; i < formats.size(); ++i) {
+    for (size_t i = 0; i < shown; ++i) {
         if (formats[i].Width > 1)
             continue;
         // In double precision from the 32-bit share: 0.49 of 100 pixels is 49, not 48.

@@ -44,7 +44,7 @@ QToolButton* MakePlayerBarButton(const QString& name, QAction* command, QWidget*
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setDefaultAction(command);
-    button->setAccessibleName(command->toolTip());
+    NameCommandButton(button, command);
     button->setAutoRaise(true);
     button->setFixedSize(24, 24);
     return button;
@@ -57,10 +57,14 @@ QString FormatPlayTime(qint64 ms) {
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
-      actPrevious(MakeTransport(QStringLiteral("Previous"), QStringLiteral("player-previous"), Qt::Key_MediaPrevious)),
-      actPlayPause(MakeTransport(QStringLiteral("Play"), QStringLiteral("player-play"), Qt::Key_MediaTogglePlayPause)),
-      actNext(MakeTransport(QStringLiteral("Next"), QStringLiteral("player-next"), Qt::Key_MediaNext)),
-      actStop(MakeTransport(QStringLiteral("Stop"), QStringLiteral("player-stop"), Qt::Key_MediaStop)),
+      actPrevious(MakeTransport(QStringLiteral("Previous"), QStringLiteral("player-previous"), Qt::Key_MediaPrevious,
+                                QStringLiteral("Plays the song before this one in the play list"))),
+      actPlayPause(MakeTransport(QStringLiteral("Play"), QStringLiteral("player-play"), Qt::Key_MediaTogglePlayPause,
+                                 QStringLiteral("Plays or pauses the song in the player"))),
+      actNext(MakeTransport(QStringLiteral("Next"), QStringLiteral("player-next"), Qt::Key_MediaNext,
+                            QStringLiteral("Plays the song after this one in the play list"))),
+      actStop(MakeTransport(QStringLiteral("Stop"), QStringLiteral("player-stop"), Qt::Key_MediaStop,
+                            QStringLiteral("Stops playing and goes back to the start of the song"))),
       cmdPrevious(MakePlayerBarButton(QStringLiteral("cmdPrevious"), actPrevious, this)),
       cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), actPlayPause, this)),
       cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), actNext, this)),
@@ -76,6 +80,7 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     sldPosition->setRange(0, 0);
     sldVolume->setObjectName(QStringLiteral("sldVolume"));
     sldVolume->setAccessibleName(QStringLiteral("Volume"));
+    sldVolume->setAccessibleDescription(QStringLiteral("How loud the player plays"));
     sldVolume->setToolTip(QStringLiteral("Volume"));
     sldVolume->setRange(0, 100);
     sldVolume->setValue(m_player.Volume());
@@ -111,9 +116,10 @@ void TPlayerBar::ShowVolume() {
     sldVolume->setValue(m_player.Volume());
 }
 
-QAction* TPlayerBar::MakeTransport(const QString& hint, const QString& glyph, Qt::Key key) {
+QAction* TPlayerBar::MakeTransport(const QString& hint, const QString& glyph, Qt::Key key, const QString& purpose) {
     auto* command = new QAction(ArtworkIcon(glyph), hint, this);
     command->setToolTip(hint);
+    command->setWhatsThis(purpose);
     // The media keys work wherever the window has the keyboard.
     command->setShortcut(QKeySequence(key));
     command->setShortcutContext(Qt::WindowShortcut);

@@ -45,7 +45,7 @@ private:
     void ShowPosition(qint64 ms);
     void ShowDuration(qint64 ms);
     void TogglePlay();
-    QAction* MakeTransport(const QString& hint, const QString& glyph, Qt::Key key);
+    QAction* MakeTransport(const QString& hint, const QString& glyph, Qt::Key key, const QString& purpose);
 
     TMediaPlayer& m_player;
 };

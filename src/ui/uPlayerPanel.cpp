@@ -16,9 +16,9 @@ constexpr int kButtonSize = 22;
 constexpr int kMediaWidth = 480; // wide enough for the transport bar's time labels and sliders
 const QString kNoMedia = QStringLiteral("No media loaded");
 
-QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& glyph,
+QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& purpose, const QString& glyph,
                               QWidget* parent) {
-    QToolButton* button = MakeGlyphButton(name, hint, glyph, kButtonSize, parent);
+    QToolButton* button = MakeGlyphButton(name, hint, purpose, glyph, kButtonSize, parent);
     button->setIconSize(QSize(16, 16));
     return button;
 }
@@ -71,10 +71,13 @@ TPlayerPanel::~TPlayerPanel() = default;
 void TPlayerPanel::BuildButtons() {
     pnlButtons = MakePanel(QStringLiteral("pnlButtons"), this);
     cmdClearPlayer = MakePlayerButton(QStringLiteral("cmdClearPlayer"), QStringLiteral("Clear Media"),
+                                      QStringLiteral("Closes the song or video in the player"),
                                       QStringLiteral("clear-media"), pnlButtons);
     cmdFullScreen = MakePlayerButton(QStringLiteral("cmdFullScreen"), QStringLiteral("Full Screen"),
+                                     QStringLiteral("Shows the video on the whole screen"),
                                      QStringLiteral("full-screen"), pnlButtons);
     cmdSizePlayer = MakePlayerButton(QStringLiteral("cmdSizePlayer"), QStringLiteral("Size Player"),
+                                     QStringLiteral("Makes the player area higher or lower"),
                                      QStringLiteral("expand"), pnlButtons);
     cmdSizePlayer->setProperty("glyph", QStringLiteral("expand"));
     auto* buttons = new QHBoxLayout(pnlButtons);

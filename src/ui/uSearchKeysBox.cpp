@@ -59,6 +59,9 @@ TSearchKeysBox::TSearchKeysBox(TSearchHistory& history, QWidget* parent) : QComb
     // On Linux a screen reader reads an editable box's name as its text: the text field
     // inside carries the name as well.
     lineEdit()->setAccessibleName(accessibleName());
+    lineEdit()->setAccessibleDescription(QStringLiteral("Type an artist or a song title, then press Enter"));
+    view()->setAccessibleName(QStringLiteral("Earlier searches"));
+    view()->setAccessibleDescription(QStringLiteral("The searches made before, the newest first"));
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(kMaxSearchKeys);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -125,7 +125,8 @@ void RestoreListLayout(const QSettings& settings, TPageList& list) {
     QHeaderView* header = list.header();
     const std::vector<TColumnFormat>& columns = list.Model()->Columns();
     const QList<int> widths = SplitNumbers(settings.value(ListKey(list, "Widths")));
-    if (widths.size() == header->count()) {
+    // Layouts stored before the key columns left the view held one more, at the end.
+    if (widths.size() == header->count() || widths.size() == header->count() + 1) {
         for (int column = 0; column < header->count(); ++column) {
             // Fixed columns keep their width; a column always shut stays shut.
             const float share = columns[static_cast<size_t>(column)].Width;

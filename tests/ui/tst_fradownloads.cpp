@@ -153,8 +153,6 @@ void TestFraDownloads::sortByColumnClicks_data() {
         << QList<int>{2, 2, 1} << QStringList{"a.mp3", "b.mp3", "C.mp3"} << 2;
     QTest::newRow("speed is numeric")
         << QList<int>{4} << QStringList{"C.mp3", "b.mp3", "a.mp3"} << 5;
-    QTest::newRow("key restores the order")
-        << QList<int>{1, 6} << QStringList{"C.mp3", "a.mp3", "b.mp3"} << 7;
 }
 
 void TestFraDownloads::sortByColumnClicks() {
