@@ -31,6 +31,9 @@ public:
     int64_t Speed = 0; // bytes per second
     std::string FailReason; // why it failed ("HTTP 404", "disk full" ...); empty otherwise
     std::string Content;    // what the finished file really holds ("MP3, 128 kbps, 3:25"); empty until checked
+    // What named the file's version in the answer its bytes came from (ETag or Last-Modified):
+    // a restart asks for the rest of that version only.
+    std::string Validator;
     int64_t ToldReceived = -1; // the bytes received when the figures were last told
     int64_t ToldTick = 0;      // and the manager's collection round then
     // Other links of the same song, tried in turn by a restart after a failure.

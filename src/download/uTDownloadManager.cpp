@@ -112,10 +112,12 @@ TDownloadManager::~TDownloadManager() {
     blockSignals(true);
     m_progressTimer->stop();
     KillAll();
-    // Transfers ended by the program's end leave nothing half-made behind.
+    // Transfers ended by the program's end, and the parts kept for a restart, leave nothing
+    // half-made behind: the list goes with the program. A file that came whole but could not
+    // be placed stays.
     for (int i = 0; i < Count(); ++i) {
         TDownload& download = *m_downloads.Objects(i);
-        if (download.Status() == TDownload::StatusDownloading && !download.Placing)
+        if ((download.Status() == TDownload::StatusDownloading && !download.Placing) || HoldsPart(download))
             RemoveOwnFile(download);
     }
     m_workers.Clear();
@@ -230,6 +232,10 @@ std::string TDownloadManager::ReserveFileName(const std::string& path, int* file
     return {};
 }
 
+bool TDownloadManager::HoldsPart(const TDownload& download) {
+    return download.Failed && download.OwnsFile && !(download.Size > 0 && download.Received == download.Size);
+}
+
 void TDownloadManager::RemoveOwnFile(TDownload& download) {
     struct stat info {};
     if (download.OwnsFile && ::lstat(download.FilePath.c_str(), &info) == 0 && S_ISREG(info.st_mode))
@@ -287,18 +293,24 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     download->Failed = false;
     download->Cancelled = false;
     download->FailReason.clear();
-    download->Received = 0;
-    download->Progress = 0;
     download->ToldReceived = -1;
-    // The same song from the next site, when there is another.
-    if (!download->Alternatives.empty()) {
+    // The same song from the next site, when there is another: another server's file is
+    // not continued.
+    const bool sameLink = download->Alternatives.empty();
+    if (!sameLink) {
         download->Url = download->Alternatives.front();
         download->Alternatives.erase(download->Alternatives.begin());
+        download->Validator.clear();
     }
+    // What the file holds of the same link is continued.
+    int64_t resumeFrom = 0;
+    int file = download->OwnsFile ? ReopenOwnFile(*download, sameLink, resumeFrom) : -1;
+    download->Received = resumeFrom;
+    download->Progress = download->Size > 0 ? static_cast<int>(resumeFrom * 100 / download->Size) : 0;
     emit Changed(*download, TDownloadChange::Status);
-    // A restart writes its own file again; one that went with the failure is made anew,
-    // under its old name when that is still free.
-    int file = -1;
+    // A file that went with the failure is made anew.
+    if (file < 0)
+        RemoveOwnFile(*download);
     if (!download->OwnsFile) {
         const std::string path = ReserveFileName(download->FilePath, &file);
         if (path.empty()) {
@@ -308,8 +320,33 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
         SetFilePath(*download, path);
         download->OwnsFile = true;
     }
-    StartWorker(*download, file);
+    StartWorker(*download, file, resumeFrom);
     return true;
+}
+
+int TDownloadManager::ReopenOwnFile(const TDownload& download, bool keep, int64_t& size) {
+    size = 0;
+    // Only the plain file this download made, never through a link put in its place, and
+    // never waiting on a pipe.
+    const int fd = ::open(download.FilePath.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    // A file as large as the song or larger holds nothing that is missing: it starts over.
+    const bool part = info.st_size > 0 && (download.Size <= 0 || info.st_size < download.Size);
+    if (keep && part && ::lseek(fd, 0, SEEK_END) == info.st_size) {
+        size = info.st_size;
+        return fd;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool TDownloadManager::DownloadAgain(const std::string& key) {
@@ -342,8 +379,11 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
     return true;
 }
 
-void TDownloadManager::StartWorker(const TDownload& download, int file) {
+void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t resumeFrom) {
     auto worker = std::make_unique<TGetFile>(download.Key, m_engine);
+    worker->ResumeFrom = resumeFrom;
+    worker->ResumeValidator = download.Validator;
+    worker->ExpectedTotal = resumeFrom > 0 ? download.Size : 0;
     // The transfer reports on its engine's thread; records, lists and the page belong to the
     // GUI thread. Progress waits in the relay for the GUI thread to collect it; the end is
     // handed over, by value, after the last figures.
@@ -352,10 +392,11 @@ void TDownloadManager::StartWorker(const TDownload& download, int file) {
     worker->OnProgress = [relay](const std::string&, int64_t total, int64_t received, int64_t speed) {
         relay->Report({total, received, speed});
     };
-    worker->OnError = [this, alive, relay](const std::string& key, const std::string& reason) {
-        HandOver(alive, [this, relay, key, reason] {
+    // Raised on the transfer's thread, after it has judged the answer's headers.
+    worker->OnError = [this, alive, relay, transfer = worker.get()](const std::string& key, const std::string& reason) {
+        HandOver(alive, [this, relay, key, reason, startOver = transfer->StartOver, validator = transfer->Validator] {
             StopReporting(relay);
-            WorkerError(key, reason);
+            WorkerError(key, reason, startOver, validator);
         });
     };
     worker->OnComplete = [this, alive, relay](const std::string& key) {
@@ -409,7 +450,7 @@ void TDownloadManager::CancelDownload(const std::string& key) {
 
 int TDownloadManager::ClearFinished() {
     PurgeWorkers();
-    std::vector<const TDownload*> going;
+    std::vector<TDownload*> going;
     const auto finished = [](const TDownload& download) {
         return download.Status() != TDownload::StatusDownloading && !download.Placing;
     };
@@ -419,9 +460,12 @@ int TDownloadManager::ClearFinished() {
     }
     if (going.empty())
         return 0;
-    emit AboutToBeRemoved(going);
-    for (const TDownload* download : going) {
+    emit AboutToBeRemoved(std::vector<const TDownload*>(going.begin(), going.end()));
+    for (TDownload* download : going) {
         RetireWorker(download->Key);
+        // Nothing can continue a part any more.
+        if (HoldsPart(*download))
+            RemoveOwnFile(*download);
         if (const auto path = m_takenPaths.find(download->FilePath); path != m_takenPaths.end())
             m_takenPaths.erase(path);
     }
@@ -468,14 +512,32 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
     }
 }
 
-void TDownloadManager::WorkerError(const std::string& key, const std::string& reason) {
+void TDownloadManager::WorkerError(const std::string& key, const std::string& reason, bool startOver,
+                                   const std::string& validator) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    if (!validator.empty())
+        download->Validator = validator;
+    if (startOver && !download->Cancelled && download->OwnsFile) {
+        // The server would not continue the file: it is fetched again, whole, at once.
+        int64_t kept = 0;
+        if (const int file = ReopenOwnFile(*download, false, kept); file >= 0) {
+            RetireWorker(key);
+            download->Validator.clear();
+            download->Received = 0;
+            download->Progress = 0;
+            emit Changed(*download, TDownloadChange::Figures);
+            StartWorker(*download, file);
+            return;
+        }
+    }
     download->FailReason = reason;
-    // What a failed or cancelled transfer wrote is no song: it goes (a restart writes the
-    // file anew from the first byte).
-    RemoveOwnFile(*download);
+    // What a cut or cancelled transfer wrote stays for a restart to continue; a file it
+    // wrote nothing into goes.
+    struct stat info {};
+    if (download->OwnsFile && (::lstat(download->FilePath.c_str(), &info) != 0 || info.st_size == 0))
+        RemoveOwnFile(*download);
     download->Failed = true;
     download->Speed = 0;
     emit Changed(*download, TDownloadChange::Status);

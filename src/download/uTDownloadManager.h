@@ -58,7 +58,8 @@ public:
     // Lists a download that does not transfer (one kept from before), as it stands.
     void Keep(std::unique_ptr<TDownload> download);
     // Starts a failed download again, from its next alternative link when it has one;
-    // whether it started (false: unknown or not failed).
+    // whether it started (false: unknown or not failed). From the same link it continues
+    // the bytes already in its file; from another link it starts over.
     bool RestartDownload(const std::string& key);
     // Fetches an ended download (complete or failed) once more, from its link, into a fresh
     // file; what it fetched before stays where it is. Returns whether it started.
@@ -94,7 +95,9 @@ public:
     int TransfersRunning() const;
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
-    void WorkerError(const std::string& key, const std::string& reason);
+    // `startOver`: the server would not send the rest of the file; it is fetched again whole.
+    void WorkerError(const std::string& key, const std::string& reason, bool startOver = false,
+                     const std::string& validator = {});
     void WorkerComplete(const std::string& key);
     // The finished file of `key` now lies at `placed` in the download folder (empty: it
     // could not be moved there; `error` says why).
@@ -114,8 +117,13 @@ signals:
     void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 
 private:
-    // `file`: the descriptor of the download's freshly made file, or -1.
-    void StartWorker(const TDownload& download, int file);
+    // `file`: the descriptor of the download's freshly made file, or of its partial file
+    // open at its end (`resumeFrom` bytes), or -1.
+    void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
+    // Opens the file this download made for its transfer: at its end, `size` bytes, when
+    // `keep` and it holds part of the song; otherwise emptied (`size` 0). -1 when it is gone
+    // or no plain file.
+    static int ReopenOwnFile(const TDownload& download, bool keep, int64_t& size);
     void DeliverProgress();
     void DeliverFresh(TProgressRelay& relay);
     // The transfer has ended: its last figures are delivered, and no more are collected.
@@ -133,6 +141,9 @@ private:
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
     void FailLater(const std::string& key, const std::string& reason);
+    // A failed download whose file holds part of the song, kept for a restart (a file that
+    // came whole but could not be placed is no part).
+    static bool HoldsPart(const TDownload& download);
     // Deletes the file in the incomplete folder that the download made, if it is still there.
     void RemoveOwnFile(TDownload& download);
     TSortedStringList<TDownload> m_downloads{TOwnership::Owned}; // key -> record

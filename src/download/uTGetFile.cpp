@@ -43,10 +43,18 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
     Buffer.clear();
     TotalSize = 0;
     Received = 0;
-    m_bytesInFile = 0;
+    m_blockBase = 0;
+    m_firstBlock = true;
+    Validator.clear();
+    StartOver = false;
     CloseFile();
     m_fd = file;
     m_fileStarted = file >= 0;
+    if (file < 0)
+        ResumeFrom = 0; // nothing to continue
+    m_bytesInFile = ResumeFrom;
+    Worker->RangeFrom = ResumeFrom;
+    Worker->IfRange = ResumeValidator;
     Worker->Start(url);
 }
 
@@ -153,6 +161,8 @@ bool TGetFile::Store(std::string_view chunk) {
 }
 
 void TGetFile::ReportFailure(const std::string& reason) {
+    // What came before the end reaches the file, for a restart to continue from there.
+    Flush();
     CloseFile();
     if (Reported || !OnError)
         return;
@@ -199,7 +209,52 @@ void TGetFile::WorkerError(const std::string&, int errorCode) {
         ReportFailure(ErrorReason(errorCode));
 }
 
+bool TGetFile::StartFileAgain() {
+    if (m_fd < 0 || ::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        m_writeError = errno;
+        return false;
+    }
+    m_bytesInFile = 0;
+    return true;
+}
+
+bool TGetFile::TakeResumeAnswer(int statusCode, int64_t contentLength) {
+    if (statusCode == 200 && contentLength > 0) {
+        // The whole file again (the server ignores ranges, or it changed): from byte 0.
+        if (!StartFileAgain()) {
+            Worker->Stop();
+            ReportFailure(WriteFailure());
+            return false;
+        }
+        TotalSize = contentLength;
+        return false;
+    }
+    TContentRange range;
+    const bool rest = statusCode == 206 && ParseContentRange(Worker->Answer().ContentRange, range) &&
+                      range.First == ResumeFrom && range.Last == range.Total - 1 &&
+                      contentLength == range.Total - ResumeFrom &&
+                      (ExpectedTotal <= 0 || range.Total == ExpectedTotal);
+    if (rest) {
+        TotalSize = range.Total;
+        Received = ResumeFrom;
+        m_blockBase = ResumeFrom;
+        return false;
+    }
+    if (statusCode == 206 || statusCode == 416) {
+        // Not the rest asked for: nothing of it is appended; the file is fetched anew.
+        Worker->Stop();
+        StartOver = true;
+        ReportFailure(statusCode == 416 ? "the server would not continue the file"
+                                        : "the server sent another part of the file");
+        return false;
+    }
+    return true; // any other answer is judged as a first answer is
+}
+
 void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t contentLength) {
+    Validator = Worker->Answer().Validator;
+    if (ResumeFrom > 0 && !TakeResumeAnswer(statusCode, contentLength))
+        return;
     if (statusCode == 200 && contentLength > 0) {
         TotalSize = contentLength;
         return;
@@ -216,7 +271,8 @@ void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t content
 void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
     // One look at the clock a block serves the rate and the check for a vanished file.
     m_now = Tick();
-    if (Received == 0) {
+    if (m_firstBlock) {
+        m_firstBlock = false;
         StartTick = m_now;
         m_lastFileCheck = m_now;
     }
@@ -227,7 +283,7 @@ void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
         return;
     }
     const uint32_t elapsed = static_cast<uint32_t>(m_now - StartTick) / 1000;
-    const int64_t bytesPerSecond = elapsed > 0 ? Received / elapsed : 0;
+    const int64_t bytesPerSecond = elapsed > 0 ? (Received - m_blockBase) / elapsed : 0;
     if (OnProgress)
         OnProgress(Key, TotalSize, Received, bytesPerSecond);
 }

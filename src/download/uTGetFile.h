@@ -39,6 +39,18 @@ public:
     int64_t TotalSize = 0;
     int64_t Received = 0;
     uint32_t StartTick = 0;
+    // A transfer that continues a file: the bytes it already holds, the validator of the
+    // answer they came from (ETag or Last-Modified; may be empty) and the whole file's size
+    // as that answer gave it (0: unknown). Set before Start.
+    int64_t ResumeFrom = 0;
+    std::string ResumeValidator;
+    int64_t ExpectedTotal = 0;
+    // Of the answer, once its headers came (on the worker's thread, before any later event):
+    // its validator, for a later resume.
+    std::string Validator;
+    // The server would not send the rest of the file as asked (a 416, a part other than the
+    // one asked for, another total): the file is to be fetched again from its first byte.
+    bool StartOver = false;
     // The clock the rate is measured with; tests drive their own.
     std::function<uint32_t()> Tick = TickCount;
 
@@ -49,9 +61,10 @@ public:
     std::function<void(const std::string& key)> OnComplete;
 
     // `file`, when given, is a descriptor of the file at filePath made empty for this
-    // transfer (an exclusive create): the body is written through it as it is, never
-    // reopened or truncated. Without one, the first write makes the file afresh. The
-    // transfer owns the descriptor either way.
+    // transfer (an exclusive create), or one holding the first ResumeFrom bytes of the file
+    // (open at its end): the body is written through it, never reopened. A server that
+    // sends the whole file instead of its rest has it truncated first. Without one, the
+    // first write makes the file afresh. The transfer owns the descriptor either way.
     void Start(const std::string& filePath, const std::string& url, int file = -1);
     bool IsRunning() const;
     // Cancels the transfer; it then ends as failed.
@@ -83,6 +96,12 @@ private:
     // Takes a received block into the file or the buffer; false when bytes wait unwritten.
     bool Store(std::string_view chunk);
     void CloseFile();
+    // The answer to a request for the rest of the file; false when the transfer ends here.
+    bool TakeResumeAnswer(int statusCode, int64_t contentLength);
+    // Empties the file for a server that sends it whole again.
+    bool StartFileAgain();
+    int64_t m_blockBase = 0;    // Received before this transfer's first block (the rate leaves it out)
+    bool m_firstBlock = true;   // no block has come yet
     bool m_fileStarted = false; // the transfer has written its first bytes
     int m_fd = -1;              // the target, kept open between flushes of one transfer
     int64_t m_bytesInFile = 0;  // what the file on disk holds of this transfer

@@ -292,6 +292,48 @@ int64_t ContentLengthValue(const std::optional<std::string>& header) {
     return (error == std::errc() && rest == end && value >= 0) ? value : -1;
 }
 
+namespace {
+// A whole number of ASCII digits that fits in 63 bits; false otherwise.
+bool ParseCount(std::string_view text, int64_t& value) {
+    if (text.empty() || text.size() > 18)
+        return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+} // namespace
+
+bool ParseContentRange(const std::string& header, TContentRange& range) {
+    const std::string_view text(header);
+    constexpr std::string_view unit = "bytes ";
+    if (!StartsWithIgnoringCase(text, unit))
+        return false;
+    const std::string_view rest = text.substr(unit.size());
+    const size_t dash = rest.find('-');
+    const size_t slash = rest.find('/');
+    if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash)
+        return false;
+    TContentRange parsed;
+    if (!ParseCount(rest.substr(0, dash), parsed.First) ||
+        !ParseCount(rest.substr(dash + 1, slash - dash - 1), parsed.Last) ||
+        !ParseCount(rest.substr(slash + 1), parsed.Total))
+        return false;
+    if (parsed.Last < parsed.First || parsed.Last >= parsed.Total)
+        return false;
+    range = parsed;
+    return true;
+}
+
+std::string ResumeValidator(const std::optional<std::string>& eTag, const std::optional<std::string>& lastModified) {
+    if (eTag && !eTag->empty() && !StartsWithIgnoringCase(*eTag, "W/"))
+        return *eTag;
+    return lastModified.value_or(std::string());
+}
+
 std::string EncodeUnsafeBytes(const std::string& text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
@@ -374,6 +416,12 @@ bool TCurlRequest::Configure(int timeoutMs) {
                                              .c_str());
     if (m_settings.Reload)
         headers = curl_slist_append(headers, "Pragma: no-cache");
+    if (m_settings.RangeFrom > 0) {
+        headers = curl_slist_append(headers, ("Range: bytes=" + std::to_string(m_settings.RangeFrom) + "-").c_str());
+        // A validator is a single header value: one with a line break would add headers.
+        if (!m_settings.IfRange.empty() && m_settings.IfRange.find_first_of("\r\n") == std::string::npos)
+            headers = curl_slist_append(headers, ("If-Range: " + m_settings.IfRange).c_str());
+    }
     m_headerList = headers;
 
     curl_easy_setopt(easy, CURLOPT_URL, m_url.c_str());
@@ -585,6 +633,12 @@ size_t TCurlRequest::HandleHeaderLine(const char* data, size_t size) {
     if (!line.empty()) {
         if (auto length = HeaderValue(line, "Content-Length"))
             m_block.ContentLength = std::move(length);
+        else if (auto range = HeaderValue(line, "Content-Range"))
+            m_block.ContentRange = std::move(range);
+        else if (auto tag = HeaderValue(line, "ETag"))
+            m_block.ETag = std::move(tag);
+        else if (auto modified = HeaderValue(line, "Last-Modified"))
+            m_block.LastModified = std::move(modified);
         else if (auto location = HeaderValue(line, "Location"); location && m_location.empty())
             m_location = std::move(*location);
         return size;

@@ -27,6 +27,11 @@ struct TRequestSettings {
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000; // no byte for this long ends the request
     int TotalTimeoutMs = 0;     // the whole request may take this long; 0: no limit
+    // More than 0: only the bytes from this one on are asked for ("Range: bytes=N-"), and,
+    // with a validator of the first answer (its ETag or Last-Modified date), only while the
+    // file is still the one it named ("If-Range"); otherwise the server sends it whole.
+    int64_t RangeFrom = 0;
+    std::string IfRange;
 };
 
 // Error codes handed to owners: libcurl's codes, plus these of our own.
@@ -89,6 +94,18 @@ std::string EncodeQueryValue(const std::string& text);
 // that overflows).
 int64_t ContentLengthValue(const std::optional<std::string>& header);
 
+// A Content-Range header of a partial answer, "bytes FIRST-LAST/TOTAL"; false for anything
+// else (an unknown total "*", a unit other than bytes, LAST before FIRST or past TOTAL).
+struct TContentRange {
+    int64_t First = 0;
+    int64_t Last = 0;
+    int64_t Total = 0;
+};
+bool ParseContentRange(const std::string& header, TContentRange& range);
+// What names this version of a file in a later request's If-Range: the ETag unless it is
+// weak (a weak one may not be used there), else the Last-Modified date; empty without either.
+std::string ResumeValidator(const std::optional<std::string>& eTag, const std::optional<std::string>& lastModified);
+
 // One HTTP request, hop by hop through redirects. Callbacks run on the thread that drives
 // it; either may return false to end the transfer at once (no further body byte is
 // delivered). Cancel may be called from any thread and ends a blocking connect or read
@@ -105,6 +122,9 @@ public:
     struct Headers {
         long Status = 0;
         std::optional<std::string> ContentLength; // the header's text, when it was sent
+        std::optional<std::string> ContentRange;  // of a partial answer (206, 416)
+        std::optional<std::string> ETag;
+        std::optional<std::string> LastModified;
     };
     std::function<bool(const Headers&)> OnHeaders;
     std::function<bool(const char* data, size_t size)> OnBody;

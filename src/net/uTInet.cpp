@@ -25,6 +25,7 @@ struct TInet::Shared : TTransferEngine::TJob {
     std::optional<TCurlRequest> Curl; // made by Start, before the engine sees it
     int64_t ContentLength = 0;
     int64_t Total = 0;
+    TAnswerFacts Facts;
 
     template <typename Event, typename... Args>
     void Raise(const Event& event, Args&&... args) {
@@ -51,6 +52,8 @@ bool TInet::Shared::HeadersArrived(const TCurlRequest::Headers& headers) {
     if (!headers.ContentLength)
         Raise(OnError, Key, kErrorHeaderNotFound);
     ContentLength = ContentLengthValue(headers.ContentLength);
+    Facts.ContentRange = headers.ContentRange.value_or(std::string());
+    Facts.Validator = ResumeValidator(headers.ETag, headers.LastModified);
     Raise(OnHeaders, Key, static_cast<int>(headers.Status), ContentLength);
     return !StopRequested && !Killed;
 }
@@ -103,6 +106,10 @@ TInet::~TInet() {
         Kill();
 }
 
+const TInet::TAnswerFacts& TInet::Answer() const {
+    return m_shared->Facts;
+}
+
 bool TInet::Busy() const {
     return m_shared->Busy;
 }
@@ -129,6 +136,8 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     settings.StallTimeoutMs = StallTimeoutMs;
     settings.TotalTimeoutMs = TotalTimeoutMs;
     settings.PublicOnly = PublicOnly;
+    settings.RangeFrom = RangeFrom;
+    settings.IfRange = IfRange;
     shared.Prepare(std::move(settings));
     // A Stop that came before the start still counts.
     if (shared.StopRequested)

@@ -51,6 +51,18 @@ public:
     int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
     // A request the program makes by itself (a link check): never to the local network.
     bool PublicOnly = false;
+    // The rest of a file from this byte on, while it is still the version `IfRange` names
+    // (see TRequestSettings); set before Start.
+    int64_t RangeFrom = 0;
+    std::string IfRange;
+
+    // What the answer said beyond its status and length; read from OnHeaders on (on the
+    // worker's thread) and after the final event.
+    struct TAnswerFacts {
+        std::string ContentRange; // the Content-Range header's text, empty when none came
+        std::string Validator;    // see ResumeValidator
+    };
+    const TAnswerFacts& Answer() const;
     // The largest OnData block. An owner that takes bytes in bulk (a file transfer) raises
     // it up to kReadSize to get each read of the network whole, in one event.
     size_t BlockSize = kBlockSize;

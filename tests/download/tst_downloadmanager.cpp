@@ -63,7 +63,8 @@ private slots:
     void concurrentDownloadsNeverShareAPath();
     void repeatedLinkChangesNothing();
     void badAnswerFailsWithoutFile();
-    void restartOnlyFailedAndFromTheFirstByte();
+    void restartContinuesWhatTheServerAllows_data();
+    void restartContinuesWhatTheServerAllows();
     void restartTakesTheSameSongFromTheNextSite();
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
@@ -243,26 +244,61 @@ void TestDownloadManager::badAnswerFailsWithoutFile() {
     QCOMPARE(m_events.progress, 0);
 }
 
-void TestDownloadManager::restartOnlyFailedAndFromTheFirstByte() {
-    TScriptedResponse cut = TScriptedResponse::Ok(std::string(60000, 'a'));
+void TestDownloadManager::restartContinuesWhatTheServerAllows_data() {
+    // The first answer is cut at 40,000 of 60,000 bytes; then the server answers a restart so.
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("requests"); // for the restart
+    QTest::newRow("honours the range") << "range" << 1;
+    QTest::newRow("ignores the range: the whole file again") << "whole" << 1;
+    QTest::newRow("the file changed: If-Range fails") << "changed" << 1;
+    QTest::newRow("lies about the part") << "lies" << 2;
+    QTest::newRow("will not continue (416)") << "shorter" << 2;
+}
+
+void TestDownloadManager::restartContinuesWhatTheServerAllows() {
+    QFETCH(QString, server);
+    QFETCH(int, requests);
+    const std::string first = TTestServer::SyntheticBody(60000);
+    TScriptedResponse cut = TScriptedResponse::Ok(first);
+    cut.Headers.push_back("ETag: \"v1\"");
     cut.CutAfter = 40000;
+    cut.HonoursRange = true;
     m_server->Serve("files.test/r.mp3", cut);
     const std::string key = "http://files.test/r.mp3";
     m_manager->AddDownload(Result(key, "r.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error " + QString::fromStdString(key)});
-    QVERIFY(!fs::exists(Partial() + "/r.mp3")); // what a cut transfer wrote is no song
-    m_server->Serve("files.test/r.mp3", TScriptedResponse::Ok(std::string(5000, 'b')));
+    // What the cut transfer wrote stays, to be continued.
+    QCOMPARE(fs::file_size(Partial() + "/r.mp3"), uintmax_t(40000));
+
+    TScriptedResponse again = TScriptedResponse::Ok(first);
+    again.Headers.push_back("ETag: \"v1\"");
+    again.HonoursRange = server != "whole";
+    std::string expected = first;
+    if (server == "changed" || server == "shorter") {
+        expected = std::string(server == "changed" ? 60000 : 30000, 'n');
+        again = TScriptedResponse::Ok(expected);
+        again.Headers.push_back(server == "changed" ? "ETag: \"v2\"" : "ETag: \"v1\"");
+        again.HonoursRange = true;
+    }
+    if (server == "lies")
+        again.RangeShift = 100;
+    m_server->Serve("files.test/r.mp3", again);
+    const size_t before = m_server->RequestCount();
     // At once, while the failed transfer may still be winding down.
-    const size_t requests = m_server->RequestCount();
     QVERIFY(m_manager->RestartDownload(key));
     QVERIFY(!m_manager->RestartDownload(key)); // running now: nothing more happens
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(m_events.log.last(), "complete " + QString::fromStdString(key));
-    QCOMPARE(m_server->RequestCount(), requests + 1); // one transfer, not one started twice
-    QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/r.mp3"), std::string(5000, 'b'));
+    QCOMPARE(m_server->RequestCount(), before + static_cast<size_t>(requests));
+    const TRecordedRequest resumed = m_server->Requests().at(before);
+    QCOMPARE(resumed.Header("Range"), std::string("bytes=40000-"));
+    QCOMPARE(resumed.Header("If-Range"), std::string("\"v1\""));
+    QVERIFY(resumed.RequestLine.ends_with("HTTP/1.0"));
+    if (requests == 2) // started over: the whole file, asked for whole
+        QVERIFY(!m_server->Requests().at(before + 1).HasHeader("Range"));
+    QVERIFY(TFileUtils::ReadWholeFile(Done() + "/r.mp3") == expected);
     QTRY_COMPARE(Running(*m_manager), 0);
     QVERIFY(!m_manager->RestartDownload(key)); // complete: nothing happens
-    QCOMPARE(Running(*m_manager), 0);
     QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
 }
 

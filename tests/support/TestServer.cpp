@@ -121,7 +121,7 @@ void TTestServer::Handle(const THttpRequest& request, TResponder& responder) {
             response = found->second;
         m_changed.notify_all();
     }
-    responder.Send(response);
+    responder.Send(response.AnswerTo(request));
     std::lock_guard lock(m_lock);
     ++m_answers;
     m_changed.notify_all();

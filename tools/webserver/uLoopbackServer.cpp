@@ -161,6 +161,41 @@ TCannedResponse TCannedResponse::Status(int code, std::string body) {
     return response;
 }
 
+TCannedResponse TCannedResponse::AnswerTo(const THttpRequest& request) const {
+    const std::string range = request.Header("Range");
+    constexpr std::string_view unit = "bytes=";
+    if (!HonoursRange || range.compare(0, unit.size(), unit) != 0 || range.back() != '-')
+        return *this;
+    const std::string ifRange = request.Header("If-Range");
+    std::string eTag;
+    for (const std::string& line : Headers) {
+        if (HeaderNameIs(line, "ETag"))
+            eTag = Trim(line.substr(5));
+    }
+    if (!ifRange.empty() && ifRange != eTag)
+        return *this;
+    const int64_t size = SyntheticBodySize >= 0 ? SyntheticBodySize : static_cast<int64_t>(Body.size());
+    int64_t first = 0;
+    try {
+        first = std::stoll(range.substr(unit.size())) + RangeShift;
+    } catch (...) {
+        return *this;
+    }
+    if (first >= size) {
+        TCannedResponse refused = Status(416);
+        refused.Headers.push_back("Content-Range: bytes */" + std::to_string(size));
+        return refused;
+    }
+    TCannedResponse part = *this;
+    part.StatusLine = "HTTP/1.0 206 Partial Content";
+    part.Headers.push_back("Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(size - 1) + "/" +
+                           std::to_string(size));
+    part.BodyOffset = first;
+    part.CutAfter = -1;
+    part.StallAfter = -1;
+    return part;
+}
+
 std::string THttpRequest::Header(const std::string& name) const {
     for (const std::string& line : Headers) {
         if (HeaderNameIs(line, name))
@@ -249,8 +284,9 @@ bool TResponder::Send(const TCannedResponse& response) {
         return false;
     if (response.RawOnly)
         return SendRaw(response.Body);
-    const int64_t size = response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
-                                                         : static_cast<int64_t>(response.Body.size());
+    const int64_t size = (response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
+                                                          : static_cast<int64_t>(response.Body.size())) -
+                         response.BodyOffset;
     std::string head = response.StatusLine + "\r\n";
     for (const std::string& header : response.Headers)
         head += header + "\r\n";
@@ -284,14 +320,14 @@ bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
         if (synthetic) {
             // The generated body repeats one block: send it piece by piece from there.
             for (size_t done = 0; ok && done < count;) {
-                const auto offset = static_cast<size_t>((sent + static_cast<int64_t>(done)) %
+                const auto offset = static_cast<size_t>((response.BodyOffset + sent + static_cast<int64_t>(done)) %
                                                         static_cast<int64_t>(block.size()));
                 const size_t piece = std::min(count - done, block.size() - offset);
                 ok = SendRaw(std::string_view(block).substr(offset, piece));
                 done += piece;
             }
         } else {
-            ok = SendRaw(std::string_view(response.Body).substr(static_cast<size_t>(sent), count));
+            ok = SendRaw(std::string_view(response.Body).substr(static_cast<size_t>(response.BodyOffset + sent), count));
         }
         if (!ok)
             return false;

@@ -38,6 +38,8 @@ private:
 
 // A canned answer, with the ways a server can misbehave: no length, a length that lies, a
 // body in slow slices, a connection cut or gone silent part-way.
+struct THttpRequest;
+
 struct TCannedResponse {
     std::string StatusLine = "HTTP/1.0 200 OK";
     std::vector<std::string> Headers; // extra raw header lines, "Name: value"
@@ -58,6 +60,19 @@ struct TCannedResponse {
     // GateAfter -1: before anything is sent.
     std::shared_ptr<TGate> Gate;
     int64_t GateAfter = -1;
+
+    // Requests for "Range: bytes=N-" get the rest of the body (206, with its Content-Range),
+    // unless their If-Range names another version than the ETag among Headers (then the
+    // whole body, 200); N past the end gets 416. The cut and the stall are the whole
+    // answer's: a partial answer is not cut again.
+    bool HonoursRange = false;
+    // A server that lies: its partial answers start this many bytes after the one asked for
+    // (and say so in their Content-Range).
+    int64_t RangeShift = 0;
+    int64_t BodyOffset = 0; // the answer's body starts at this byte of Body (or the generated body)
+
+    // The answer to `request`: this one, or the part of it the request asks for.
+    TCannedResponse AnswerTo(const THttpRequest& request) const;
 
     static TCannedResponse Ok(std::string body, const std::string& contentType = {});
     static TCannedResponse Status(int code, std::string body = {});
