@@ -35,7 +35,7 @@ const char* const kUsage =
     "      could be loaded or the time-out (default 120 s) passed; 2 when no engine's site\n"
     "      could be reached. --check-timeout sets how\n"
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
-    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] URL [--or URL]...\n"
+    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] [--continue] URL [--or URL]...\n"
     "      Downloads each address with the program's download manager: written into the\n"
     "      incomplete folder, then moved under a free name into the download folder\n"
     "      (defaults: the program's settings). The file is named NAME, or after the\n"
@@ -45,7 +45,9 @@ const char* const kUsage =
     "        complete<TAB>link<TAB>final path\n"
     "        failed<TAB>link<TAB>reason\n"
     "      URL --or URL2 --or URL3 names one file at three addresses: when one fails, the\n"
-    "      next is tried, and the file fails only when every one did.\n"
+    "      next is tried, and the file fails only when every one did. What did not come\n"
+    "      whole stays in the incomplete folder; --continue takes a file of the download's\n"
+    "      name there as its first part and asks only for the rest.\n"
     "      Exits 0 when every download completed, 1 otherwise.\n"
     "  orvalo-cli check FILE|FOLDER...\n"
     "      Tells what each file really holds (a folder: every plain file below it), one\n"
@@ -122,6 +124,8 @@ int Download(const std::vector<std::string>& args) {
             options.IncompleteFolder = args[++i];
         else if (arg == "--name")
             options.Name = args[++i];
+        else if (arg == "--continue")
+            options.Continue = true;
         else if (arg == "--or" && options.Urls.empty())
             return UsageError("--or follows the URL it stands in for");
         else if (arg == "--or")

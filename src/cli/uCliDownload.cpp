@@ -139,6 +139,8 @@ int RunCliDownload(TCliDownloadOptions options) {
         }
     }
     TDownloadManager manager(options.DownloadFolder, options.IncompleteFolder);
+    // What did not come whole stays for "--continue", as it does for wget -c.
+    manager.SetKeepPartsAtEnd(true);
     TProgressBars bars(manager, ::isatty(STDERR_FILENO) == 1);
     int pending = 0;
     bool allCompleted = true;
@@ -176,7 +178,7 @@ int RunCliDownload(TCliDownloadOptions options) {
         const std::string name = options.Name.empty() ? FileNameFromUrl(url) : SafeFileName(options.Name);
         TSearchResult result(url, TSearchResult::NotVerified, url, name, 0);
         result.Alternatives = options.Alternatives[i];
-        manager.AddDownload(result);
+        manager.AddDownload(result, options.Continue);
     }
     bars.Draw(true);
     return QCoreApplication::exec();

@@ -10,6 +10,8 @@ struct TCliDownloadOptions {
     std::vector<std::string> Urls;
     // Per address, the other links of the same file, tried in turn when it fails ("--or").
     std::vector<std::vector<std::string>> Alternatives;
+    // A file of the download's name in the incomplete folder is continued ("--continue").
+    bool Continue = false;
 };
 
 // Downloads every address with the download manager, shows a progress bar per file on

@@ -115,7 +115,7 @@ TDownloadManager::~TDownloadManager() {
     // Transfers ended by the program's end, and the parts kept for a restart, leave nothing
     // half-made behind: the list goes with the program. A file that came whole but could not
     // be placed stays.
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = 0; !m_keepPartsAtEnd && i < Count(); ++i) {
         TDownload& download = *m_downloads.Objects(i);
         if ((download.Status() == TDownload::StatusDownloading && !download.Placing) || HoldsPart(download))
             RemoveOwnFile(download);
@@ -259,7 +259,7 @@ void TDownloadManager::KillAll() {
         entry.Object->Kill();
 }
 
-void TDownloadManager::AddDownload(const TSearchResult& result) {
+void TDownloadManager::AddDownload(const TSearchResult& result, bool continuePart) {
     PurgeWorkers();
     if (m_downloads.IndexOf(result.Key) >= 0)
         return;
@@ -267,9 +267,18 @@ void TDownloadManager::AddDownload(const TSearchResult& result) {
     download->Url = result.Url;
     download->Alternatives = result.Alternatives;
     TDownload& added = List(std::move(download));
+    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(result.FileName);
+    int64_t part = 0;
+    if (const int file = continuePart && !IsTaken(wanted) ? ReopenPart(wanted, 0, true, part) : -1; file >= 0) {
+        SetFilePath(added, wanted);
+        added.OwnsFile = true;
+        added.Received = part;
+        emit Added(added);
+        StartWorker(added, file, part);
+        return;
+    }
     // The name is taken on disk before the transfer starts: its file is made here, so that
     // a second process starting the same name now finds it taken.
-    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(result.FileName);
     int file = -1;
     const std::string path = ReserveFileName(wanted, &file);
     const int madeError = errno;
@@ -304,7 +313,7 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     }
     // What the file holds of the same link is continued.
     int64_t resumeFrom = 0;
-    int file = download->OwnsFile ? ReopenOwnFile(*download, sameLink, resumeFrom) : -1;
+    int file = download->OwnsFile ? ReopenPart(download->FilePath, download->Size, sameLink, resumeFrom) : -1;
     download->Received = resumeFrom;
     download->Progress = download->Size > 0 ? static_cast<int>(resumeFrom * 100 / download->Size) : 0;
     emit Changed(*download, TDownloadChange::Status);
@@ -324,11 +333,11 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     return true;
 }
 
-int TDownloadManager::ReopenOwnFile(const TDownload& download, bool keep, int64_t& size) {
+int TDownloadManager::ReopenPart(const std::string& path, int64_t songSize, bool keep, int64_t& size) {
     size = 0;
     // Only the plain file this download made, never through a link put in its place, and
     // never waiting on a pipe.
-    const int fd = ::open(download.FilePath.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat info {};
@@ -337,7 +346,7 @@ int TDownloadManager::ReopenOwnFile(const TDownload& download, bool keep, int64_
         return -1;
     }
     // A file as large as the song or larger holds nothing that is missing: it starts over.
-    const bool part = info.st_size > 0 && (download.Size <= 0 || info.st_size < download.Size);
+    const bool part = info.st_size > 0 && (songSize <= 0 || info.st_size < songSize);
     if (keep && part && ::lseek(fd, 0, SEEK_END) == info.st_size) {
         size = info.st_size;
         return fd;
@@ -522,7 +531,7 @@ void TDownloadManager::WorkerError(const std::string& key, const std::string& re
     if (startOver && !download->Cancelled && download->OwnsFile) {
         // The server would not continue the file: it is fetched again, whole, at once.
         int64_t kept = 0;
-        if (const int file = ReopenOwnFile(*download, false, kept); file >= 0) {
+        if (const int file = ReopenPart(download->FilePath, download->Size, false, kept); file >= 0) {
             RetireWorker(key);
             download->Validator.clear();
             download->Received = 0;

@@ -51,10 +51,15 @@ public:
 
     const std::string& DownloadFolder() const { return m_downloadFolder; }
     const std::string& IncompleteFolder() const { return m_incompleteFolder; }
+    // Whether the parts of unfinished downloads stay in the incomplete folder when the
+    // manager goes, for a later run to continue them; by default they go with it.
+    void SetKeepPartsAtEnd(bool keep) { m_keepPartsAtEnd = keep; }
     // Where downloads started from now on go; running ones finish where they are.
     void SetFolders(std::string downloadFolder, std::string incompleteFolder);
 
-    void AddDownload(const TSearchResult& result);
+    // `continuePart`: a file of the download's name in the incomplete folder is taken as the
+    // first part of this one, and only the rest is asked for (as "wget -c" does).
+    void AddDownload(const TSearchResult& result, bool continuePart = false);
     // Lists a download that does not transfer (one kept from before), as it stands.
     void Keep(std::unique_ptr<TDownload> download);
     // Starts a failed download again, from its next alternative link when it has one;
@@ -120,10 +125,10 @@ private:
     // `file`: the descriptor of the download's freshly made file, or of its partial file
     // open at its end (`resumeFrom` bytes), or -1.
     void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
-    // Opens the file this download made for its transfer: at its end, `size` bytes, when
-    // `keep` and it holds part of the song; otherwise emptied (`size` 0). -1 when it is gone
-    // or no plain file.
-    static int ReopenOwnFile(const TDownload& download, bool keep, int64_t& size);
+    // Opens the file at `path` that a download of a song of `songSize` bytes (0: unknown)
+    // made for its transfer: at its end, `size` bytes, when `keep` and it holds part of the
+    // song; otherwise emptied (`size` 0). -1 when it is gone or no plain file.
+    static int ReopenPart(const std::string& path, int64_t songSize, bool keep, int64_t& size);
     void DeliverProgress();
     void DeliverFresh(TProgressRelay& relay);
     // The transfer has ended: its last figures are delivered, and no more are collected.
@@ -151,6 +156,7 @@ private:
     std::string m_downloadFolder;
     std::string m_incompleteFolder;
     int64_t m_nextSerial = 0;
+    bool m_keepPartsAtEnd = false;
     int64_t m_round = 0; // collection rounds so far
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +11,8 @@
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"
 #include "uToneMaker.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 struct Result {
@@ -49,6 +53,7 @@ private slots:
     void downloadNamesStayInsideTheFolders();
     void foldersGivenAreMadeWithTheirParents();
     void oneFileFromWhicheverAddressAnswers();
+    void cutFileIsContinued();
     void twoProcessesNeverShareAFile();
     void downloadPastAFileSizeLimitFails();
     void foldersGivenAreTheOnlyOnesTouched();
@@ -189,6 +194,26 @@ void TestCli::downloadReportsEachFile() {
                                 "http://dl.test/files/Good%20Song.mp3"});
     QCOMPARE(good.exitCode, 0);
     QVERIFY(good.out.endsWith("/Good Song1.mp3\n")); // the first name is taken now
+}
+
+void TestCli::cutFileIsContinued() {
+    // As wget -c: a cut run leaves its part, and --continue asks only for the rest.
+    QTemporaryDir done, partial;
+    const std::string body = TTestServer::SyntheticBody(90000);
+    TScriptedResponse cut = TScriptedResponse::Ok(body);
+    cut.CutAfter = 70000;
+    cut.HonoursRange = true;
+    m_server->Serve("dl.test/long.mp3", cut);
+    const QStringList arguments{"download", "--to", done.path(), "--incomplete", partial.path(),
+                                "--continue", "http://dl.test/long.mp3"};
+    QCOMPARE(RunCli(arguments).exitCode, 1);
+    QCOMPARE(fs::file_size(partial.filePath("long.mp3").toStdString()), uintmax_t(70000));
+    const size_t before = m_server->RequestCount();
+    const Result resumed = RunCli(arguments);
+    QCOMPARE(resumed.exitCode, 0);
+    QCOMPARE(m_server->Requests().at(before).Header("Range"), std::string("bytes=70000-"));
+    QVERIFY(TFileUtils::ReadWholeFile(done.filePath("long.mp3").toStdString()) == body);
+    QVERIFY(!fs::exists(partial.filePath("long.mp3").toStdString()));
 }
 
 void TestCli::downloadNamesStayInsideTheFolders() {
