@@ -35,7 +35,7 @@ const char* const kUsage =
     "      could be loaded or the time-out (default 120 s) passed; 2 when no engine's site\n"
     "      could be reached. --check-timeout sets how\n"
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
-    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] [--continue] URL [--or URL]...\n"
+    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] [--continue] [--retries N] URL [--or URL]...\n"
     "      Downloads each address with the program's download manager: written into the\n"
     "      incomplete folder, then moved under a free name into the download folder\n"
     "      (defaults: the program's settings). The file is named NAME, or after the\n"
@@ -47,7 +47,9 @@ const char* const kUsage =
     "      URL --or URL2 --or URL3 names one file at three addresses: when one fails, the\n"
     "      next is tried, and the file fails only when every one did. What did not come\n"
     "      whole stays in the incomplete folder; --continue takes a file of the download's\n"
-    "      name there as its first part and asks only for the rest.\n"
+    "      name there as its first part and asks only for the rest. A transfer the network\n"
+    "      cuts short continues by itself after 2, 8 and 30 s; --retries N (0 to 3) tries\n"
+    "      that many times.\n"
     "      Exits 0 when every download completed, 1 otherwise.\n"
     "  orvalo-cli check FILE|FOLDER...\n"
     "      Tells what each file really holds (a folder: every plain file below it), one\n"
@@ -77,6 +79,15 @@ bool ParseSeconds(const char* text, int& seconds) {
     if (end == text || *end != '\0' || value <= 0 || value > 24 * 3600)
         return false;
     seconds = static_cast<int>(value);
+    return true;
+}
+
+bool ParseRetries(const char* text, int& retries) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 3)
+        return false;
+    retries = static_cast<int>(value);
     return true;
 }
 
@@ -126,7 +137,10 @@ int Download(const std::vector<std::string>& args) {
             options.Name = args[++i];
         else if (arg == "--continue")
             options.Continue = true;
-        else if (arg == "--or" && options.Urls.empty())
+        else if (arg == "--retries") {
+            if (!hasValue || !ParseRetries(args[++i].c_str(), options.Retries))
+                return UsageError("--retries needs a number from 0 to 3");
+        } else if (arg == "--or" && options.Urls.empty())
             return UsageError("--or follows the URL it stands in for");
         else if (arg == "--or")
             options.Alternatives.back().push_back(args[++i]);

@@ -118,6 +118,14 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 
+// The window's pauses before the tries of a cut transfer, the first `tries` of them.
+std::vector<std::chrono::milliseconds> RetryPauses(int tries) {
+    std::vector<std::chrono::milliseconds> pauses{std::chrono::seconds(2), std::chrono::seconds(8),
+                                                  std::chrono::seconds(30)};
+    pauses.resize(static_cast<size_t>(std::clamp(tries, 0, static_cast<int>(pauses.size()))));
+    return pauses;
+}
+
 } // namespace
 
 std::string FileNameFromUrl(const std::string& url) {
@@ -141,6 +149,7 @@ int RunCliDownload(TCliDownloadOptions options) {
     TDownloadManager manager(options.DownloadFolder, options.IncompleteFolder);
     // What did not come whole stays for "--continue", as it does for wget -c.
     manager.SetKeepPartsAtEnd(true);
+    manager.SetRetryPauses(RetryPauses(options.Retries));
     TProgressBars bars(manager, ::isatty(STDERR_FILENO) == 1);
     int pending = 0;
     bool allCompleted = true;

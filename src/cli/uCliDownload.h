@@ -12,6 +12,8 @@ struct TCliDownloadOptions {
     std::vector<std::vector<std::string>> Alternatives;
     // A file of the download's name in the incomplete folder is continued ("--continue").
     bool Continue = false;
+    // How often a cut transfer is tried again by itself ("--retries"; at most 3).
+    int Retries = 3;
 };
 
 // Downloads every address with the download manager, shows a progress bar per file on

@@ -34,6 +34,10 @@ public:
     // What named the file's version in the answer its bytes came from (ETag or Last-Modified):
     // a restart asks for the rest of that version only.
     std::string Validator;
+    // A cut transfer waits to try again by itself: what the row says meanwhile ("retrying in
+    // 8 s (cut short at ...)"); empty otherwise. The tries made since the user's last start.
+    std::string RetryNote;
+    int Retries = 0;
     int64_t ToldReceived = -1; // the bytes received when the figures were last told
     int64_t ToldTick = 0;      // and the manager's collection round then
     // Other links of the same song, tried in turn by a restart after a failure.

@@ -22,6 +22,7 @@
 namespace {
 constexpr size_t kMaxNameBytes = 240;
 constexpr size_t kMaxExtensionBytes = 32;
+constexpr const char* kPartGone = "the part that came was removed";
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -303,6 +304,7 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     download->Cancelled = false;
     download->FailReason.clear();
     download->ToldReceived = -1;
+    download->Retries = 0;
     // The same song from the next site, when there is another: another server's file is
     // not continued.
     const bool sameLink = download->Alternatives.empty();
@@ -374,6 +376,7 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
     download->Progress = 0;
     download->Speed = 0;
     download->ToldReceived = -1;
+    download->Retries = 0;
     emit Changed(*download, TDownloadChange::Status);
     int file = -1;
     const std::string wanted = m_incompleteFolder + "/" + SafeFileName(download->FileName);
@@ -403,9 +406,10 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     };
     // Raised on the transfer's thread, after it has judged the answer's headers.
     worker->OnError = [this, alive, relay, transfer = worker.get()](const std::string& key, const std::string& reason) {
-        HandOver(alive, [this, relay, key, reason, startOver = transfer->StartOver, validator = transfer->Validator] {
+        HandOver(alive, [this, relay, key, reason, startOver = transfer->StartOver, validator = transfer->Validator,
+                         cut = transfer->Cut] {
             StopReporting(relay);
-            WorkerError(key, reason, startOver, validator);
+            WorkerError(key, reason, startOver, validator, cut);
         });
     };
     worker->OnComplete = [this, alive, relay](const std::string& key) {
@@ -448,7 +452,53 @@ void TDownloadManager::StopReporting(const std::shared_ptr<TProgressRelay>& rela
         m_progressTimer->stop();
 }
 
+bool TDownloadManager::ScheduleRetry(TDownload& download, const std::string& reason) {
+    if (download.Retries >= static_cast<int>(m_retryPauses.size()) || !download.OwnsFile)
+        return false;
+    const std::chrono::milliseconds pause = m_retryPauses[static_cast<size_t>(download.Retries)];
+    const int attempt = ++download.Retries;
+    RetireWorker(download.Key);
+    download.Speed = 0;
+    download.RetryNote = "retrying in " + std::to_string((pause.count() + 999) / 1000) + " s (" + reason + ")";
+    emit Changed(download, TDownloadChange::Status);
+    QTimer::singleShot(pause, this, [this, key = download.Key, attempt] { Retry(key, attempt); });
+    return true;
+}
+
+void TDownloadManager::Retry(const std::string& key, int attempt) {
+    TDownload* download = Find(key);
+    // Cancelled, restarted or cleared meanwhile: this try is no longer wanted.
+    if (download == nullptr || download->RetryNote.empty() || download->Retries != attempt)
+        return;
+    download->RetryNote.clear();
+    int64_t resumeFrom = 0;
+    const int file = ReopenPart(download->FilePath, download->Size, true, resumeFrom);
+    if (file < 0) {
+        download->Failed = true;
+        download->FailReason = kPartGone;
+        RemoveOwnFile(*download);
+        emit Changed(*download, TDownloadChange::Status);
+        return;
+    }
+    download->Received = resumeFrom;
+    download->ToldReceived = -1;
+    emit Changed(*download, TDownloadChange::Status);
+    StartWorker(*download, file, resumeFrom);
+}
+
+void TDownloadManager::CancelWaiting(TDownload& download) {
+    download.RetryNote.clear();
+    download.Cancelled = true;
+    download.Failed = true;
+    download.FailReason = "cancelled";
+    emit Changed(download, TDownloadChange::Status);
+}
+
 void TDownloadManager::CancelDownload(const std::string& key) {
+    if (TDownload* waiting = Find(key); waiting != nullptr && !waiting->RetryNote.empty()) {
+        CancelWaiting(*waiting);
+        return;
+    }
     const int index = m_workers.IndexOf(key);
     if (index < 0 || !m_workers.Objects(index)->IsRunning())
         return;
@@ -493,6 +543,10 @@ void TDownloadManager::NoteContent(const std::string& path, const std::string& c
 }
 
 void TDownloadManager::CancelAllDownloads() {
+    for (int i = 0; i < Count(); ++i) {
+        if (!m_downloads.Objects(i)->RetryNote.empty())
+            CancelWaiting(*m_downloads.Objects(i));
+    }
     for (const auto& entry : m_workers.Entries()) {
         if (!entry.Object->IsRunning())
             continue;
@@ -522,12 +576,14 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
 }
 
 void TDownloadManager::WorkerError(const std::string& key, const std::string& reason, bool startOver,
-                                   const std::string& validator) {
+                                   const std::string& validator, bool cut) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
     if (!validator.empty())
         download->Validator = validator;
+    if (cut && !download->Cancelled && ScheduleRetry(*download, reason))
+        return;
     if (startOver && !download->Cancelled && download->OwnsFile) {
         // The server would not continue the file: it is fetched again, whole, at once.
         int64_t kept = 0;

@@ -101,8 +101,12 @@ public:
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
     // `startOver`: the server would not send the rest of the file; it is fetched again whole.
+    // `cut`: the network cut the transfer short; it continues by itself after a pause, a few
+    // times, before it counts as failed.
     void WorkerError(const std::string& key, const std::string& reason, bool startOver = false,
-                     const std::string& validator = {});
+                     const std::string& validator = {}, bool cut = false);
+    // The pauses before the tries of a cut transfer, one per try.
+    void SetRetryPauses(std::vector<std::chrono::milliseconds> pauses) { m_retryPauses = std::move(pauses); }
     void WorkerComplete(const std::string& key);
     // The finished file of `key` now lies at `placed` in the download folder (empty: it
     // could not be moved there; `error` says why).
@@ -125,6 +129,11 @@ private:
     // `file`: the descriptor of the download's freshly made file, or of its partial file
     // open at its end (`resumeFrom` bytes), or -1.
     void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
+    // Waits to continue a cut transfer by itself; false when it has had its tries.
+    bool ScheduleRetry(TDownload& download, const std::string& reason);
+    void Retry(const std::string& key, int attempt);
+    // Ends a download that waits for its next try, as a cancel ends a running one.
+    void CancelWaiting(TDownload& download);
     // Opens the file at `path` that a download of a song of `songSize` bytes (0: unknown)
     // made for its transfer: at its end, `size` bytes, when `keep` and it holds part of the
     // song; otherwise emptied (`size` 0). -1 when it is gone or no plain file.
@@ -157,6 +166,8 @@ private:
     std::string m_incompleteFolder;
     int64_t m_nextSerial = 0;
     bool m_keepPartsAtEnd = false;
+    std::vector<std::chrono::milliseconds> m_retryPauses{std::chrono::seconds(2), std::chrono::seconds(8),
+                                                         std::chrono::seconds(30)};
     int64_t m_round = 0; // collection rounds so far
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;

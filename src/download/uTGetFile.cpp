@@ -47,6 +47,7 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
     m_firstBlock = true;
     Validator.clear();
     StartOver = false;
+    Cut = false;
     CloseFile();
     m_fd = file;
     m_fileStarted = file >= 0;
@@ -203,10 +204,14 @@ void TGetFile::ReportCompletion() {
 
 void TGetFile::WorkerError(const std::string&, int errorCode) {
     // A connection lost after part of the body came: how much came is what the user needs.
-    if (LostConnection(errorCode) && TotalSize > 0 && Received < TotalSize)
+    if (LostConnection(errorCode) && TotalSize > 0 && Received < TotalSize) {
+        Cut = true;
         ReportFailure(CutShort());
-    else
+    } else {
+        // A stall after the file began is a cut as well.
+        Cut = !m_cancelled && TotalSize > 0 && Received < TotalSize && m_writeError == 0 && !m_vanished;
         ReportFailure(ErrorReason(errorCode));
+    }
 }
 
 bool TGetFile::StartFileAgain() {
@@ -291,10 +296,12 @@ void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
 void TGetFile::WorkerFailed(const std::string&) {
     // Ended without a judgement of its own: stopped by the owner, or the connection ended (or
     // stalled) before the body was whole.
-    if (m_cancelled || TotalSize <= 0)
+    if (m_cancelled || TotalSize <= 0) {
         ReportFailure("cancelled");
-    else
+    } else {
+        Cut = true;
         ReportFailure(CutShort());
+    }
 }
 
 std::string TGetFile::CutShort() const {
@@ -310,6 +317,7 @@ void TGetFile::WorkerComplete(const std::string&) {
         return;
     }
     if (Received != TotalSize) {
+        Cut = true;
         ReportFailure(CutShort());
         return;
     }

@@ -51,6 +51,9 @@ public:
     // The server would not send the rest of the file as asked (a 416, a part other than the
     // one asked for, another total): the file is to be fetched again from its first byte.
     bool StartOver = false;
+    // The transfer failed because the network cut it short or stalled after the file began:
+    // worth trying again. Set before OnError.
+    bool Cut = false;
     // The clock the rate is measured with; tests drive their own.
     std::function<uint32_t()> Tick = TickCount;
 

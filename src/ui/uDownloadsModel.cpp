@@ -67,6 +67,8 @@ QString TDownloadsModel::StatusDescription(const TDownload& download) {
     if (download.Status() == TDownload::StatusComplete && !download.Content.empty())
         return QString::fromStdString(download.Content);
     const QString words = StatusWords(download);
+    if (!download.RetryNote.empty())
+        return words + QStringLiteral(": ") + DisplayText(download.RetryNote);
     return download.Status() == TDownload::StatusFailed && !download.Cancelled && !download.FailReason.empty()
                ? words + QStringLiteral(": ") + DisplayText(download.FailReason)
                : words;
@@ -88,7 +90,8 @@ QString TDownloadsModel::Readable(const TRow& row, int column) const {
     case ColCheck:
         return QString::fromStdString(download.Content);
     case ColProgress: {
-        const QString left = download.Status() == TDownload::StatusDownloading
+        const QString left = !download.RetryNote.empty() ? DisplayText(download.RetryNote)
+                             : download.Status() == TDownload::StatusDownloading
                                  ? TimeLeft(download.Size, download.Received, download.Speed)
                                  : QString();
         return QString::number(download.Progress) + QLatin1Char('%') +

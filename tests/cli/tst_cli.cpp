@@ -205,7 +205,7 @@ void TestCli::cutFileIsContinued() {
     cut.HonoursRange = true;
     m_server->Serve("dl.test/long.mp3", cut);
     const QStringList arguments{"download", "--to", done.path(), "--incomplete", partial.path(),
-                                "--continue", "http://dl.test/long.mp3"};
+                                "--continue", "--retries", "0", "http://dl.test/long.mp3"};
     QCOMPARE(RunCli(arguments).exitCode, 1);
     QCOMPARE(fs::file_size(partial.filePath("long.mp3").toStdString()), uintmax_t(70000));
     const size_t before = m_server->RequestCount();

@@ -65,6 +65,7 @@ private slots:
     void badAnswerFailsWithoutFile();
     void restartContinuesWhatTheServerAllows_data();
     void restartContinuesWhatTheServerAllows();
+    void cutTransferContinuesByItselfUntilCancelled();
     void restartTakesTheSameSongFromTheNextSite();
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
@@ -95,6 +96,7 @@ void TestDownloadManager::init() {
     m_done = std::make_unique<QTemporaryDir>();
     m_partial = std::make_unique<QTemporaryDir>();
     m_manager = std::make_unique<TDownloadManager>(Done(), Partial());
+    m_manager->SetRetryPauses({}); // a cut fails at once, unless a test says otherwise
     m_events = Events{};
     m_events.Attach(*m_manager);
 }
@@ -300,6 +302,39 @@ void TestDownloadManager::restartContinuesWhatTheServerAllows() {
     QTRY_COMPARE(Running(*m_manager), 0);
     QVERIFY(!m_manager->RestartDownload(key)); // complete: nothing happens
     QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
+}
+
+void TestDownloadManager::cutTransferContinuesByItselfUntilCancelled() {
+    // Cut at 30,000 of 90,000 bytes: the next try asks for the rest and gets it.
+    const std::string body = TTestServer::SyntheticBody(90000);
+    TScriptedResponse cut = TScriptedResponse::Ok(body);
+    cut.CutAfter = 30000;
+    cut.HonoursRange = true;
+    m_server->Serve("files.test/t.mp3", cut);
+    m_manager->SetRetryPauses({std::chrono::milliseconds(0)});
+    QStringList notes;
+    connect(m_manager.get(), &TDownloadManager::Changed, this, [&](const TDownload& download, TDownloadChange) {
+        if (!download.RetryNote.empty())
+            notes << QString::fromStdString(download.RetryNote);
+    });
+    const size_t before = m_server->RequestCount();
+    m_manager->AddDownload(Result("http://files.test/t.mp3", "t.mp3"));
+    QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/t.mp3"});
+    QVERIFY(TFileUtils::ReadWholeFile(Done() + "/t.mp3") == body);
+    QCOMPARE(notes.first(), QStringLiteral("retrying in 0 s (cut short at 30000 of 90000 bytes)"));
+    QCOMPARE(m_server->Requests().at(before + 1).Header("Range"), std::string("bytes=30000-"));
+
+    // A cancel while it waits for its next try ends it, and no try follows.
+    m_manager->SetRetryPauses({std::chrono::hours(1)});
+    m_server->Serve("files.test/w.mp3", cut);
+    m_manager->AddDownload(Result("http://files.test/w.mp3", "w.mp3"));
+    QTRY_VERIFY(!m_manager->Find("http://files.test/w.mp3")->RetryNote.empty());
+    const size_t requests = m_server->RequestCount();
+    m_manager->CancelDownload("http://files.test/w.mp3");
+    const TDownload& cancelled = *m_manager->Find("http://files.test/w.mp3");
+    QVERIFY(cancelled.Cancelled && cancelled.Status() == TDownload::StatusFailed && cancelled.RetryNote.empty());
+    QCOMPARE(m_server->RequestCount(), requests);
+    QCOMPARE(fs::file_size(Partial() + "/w.mp3"), uintmax_t(30000)); // kept for a restart
 }
 
 void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
