@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// One download of this program run.
+// One download: of this run, or kept from an earlier one.
 class TDownload {
 public:
     // What the downloads page shows as the status picture.
@@ -26,6 +26,7 @@ public:
     bool Completed = false;
     bool Placing = false; // arrived whole, being moved into the download folder
     bool Cancelled = false; // ended by the user's cancel (shown as such, not as a failure)
+    bool Stopped = false;   // ended by the program's end while it ran; it goes on at the next start
     int64_t Received = 0;
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second

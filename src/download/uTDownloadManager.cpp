@@ -53,6 +53,10 @@ public:
 
     explicit TProgressRelay(std::string key) : Key(std::move(key)) {}
     const std::string Key;
+    // The answer's validator: written on the transfer's thread before its first figures,
+    // read on the GUI thread once figures were taken (their release and acquire order it).
+    std::string Validator;
+    bool ValidatorWritten = false; // on the transfer's thread only
 
     // On the transfer's thread.
     void Report(const Figures& figures) {
@@ -300,14 +304,15 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     if (download == nullptr || !download->Failed)
         return false;
     RetireWorker(key);
+    // The same song from the next site, when there is another: another server's file is
+    // not continued. A download the program's end stopped goes on from where it was.
+    const bool sameLink = download->Alternatives.empty() || download->Stopped;
     download->Failed = false;
     download->Cancelled = false;
+    download->Stopped = false;
     download->FailReason.clear();
     download->ToldReceived = -1;
     download->Retries = 0;
-    // The same song from the next site, when there is another: another server's file is
-    // not continued.
-    const bool sameLink = download->Alternatives.empty();
     if (!sameLink) {
         download->Url = download->Alternatives.front();
         download->Alternatives.erase(download->Alternatives.begin());
@@ -370,6 +375,7 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
     download->Failed = false;
     download->Completed = false;
     download->Cancelled = false;
+    download->Stopped = false;
     download->FailReason.clear();
     download->Content.clear();
     download->Received = 0;
@@ -401,7 +407,12 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     // handed over, by value, after the last figures.
     const TLifelineRef alive = m_alive;
     auto relay = std::make_shared<TProgressRelay>(download.Key);
-    worker->OnProgress = [relay](const std::string&, int64_t total, int64_t received, int64_t speed) {
+    worker->OnProgress = [relay, transfer = worker.get()](const std::string&, int64_t total, int64_t received,
+                                                         int64_t speed) {
+        if (!relay->ValidatorWritten) {
+            relay->Validator = transfer->Validator;
+            relay->ValidatorWritten = true;
+        }
         relay->Report({total, received, speed});
     };
     // Raised on the transfer's thread, after it has judged the answer's headers.
@@ -428,8 +439,12 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
 
 void TDownloadManager::DeliverFresh(TProgressRelay& relay) {
     TProgressRelay::Figures figures;
-    if (relay.TakeFresh(figures))
-        WorkerProgress(relay.Key, figures.Total, figures.Received, figures.Speed);
+    if (!relay.TakeFresh(figures))
+        return;
+    // A download stopped by the program's end is continued from this version only.
+    if (TDownload* download = Find(relay.Key); download != nullptr && !relay.Validator.empty())
+        download->Validator = relay.Validator;
+    WorkerProgress(relay.Key, figures.Total, figures.Received, figures.Speed);
 }
 
 void TDownloadManager::DeliverProgress() {

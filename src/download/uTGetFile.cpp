@@ -29,6 +29,10 @@ TGetFile::TGetFile(std::string key, std::shared_ptr<TTransferEngine> engine)
 TGetFile::~TGetFile() {
     // The transfer is let go first: no block may reach a descriptor closed (or reused) here.
     Worker.reset();
+    // What came and waits in memory reaches the file: a part kept for a later run is whole
+    // up to its last byte.
+    if (m_fd >= 0)
+        Flush();
     CloseFile();
 }
 

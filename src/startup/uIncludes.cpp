@@ -14,6 +14,7 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
+#include "download/uDownloadStore.h"
 #include "download/uTDownloadManager.h"
 #include "playlist/uTPlayListManager.h"
 #include "search/uTMp3Search.h"
@@ -31,6 +32,7 @@ std::unique_ptr<TSearchResultManager> SearchResults;
 std::unique_ptr<TSearchResultManager> PopularResults;
 std::unique_ptr<TVerificationManager> VerificationManager;
 std::unique_ptr<TDownloadManager> DownloadManager;
+std::unique_ptr<TDownloadListKeeper> DownloadListKeeper;
 std::unique_ptr<TSearchHistory> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
 
@@ -140,6 +142,7 @@ void StartUp(const std::string& appFolder) {
         std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
     DownloadManager =
         std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
+    DownloadListKeeper = std::make_unique<TDownloadListKeeper>(*DownloadManager, DownloadListPath(DataFolder));
     SearchKeys = std::make_unique<TSearchHistory>();
     LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     EngineList = std::make_unique<TStringList>('*');
@@ -172,6 +175,7 @@ void ShutDown() {
     SearchResults.reset();
     PopularResults.reset();
     VerificationManager.reset();
+    DownloadListKeeper.reset(); // writes the list while the downloads are still there
     DownloadManager.reset();
     AppOptions.reset();
 }

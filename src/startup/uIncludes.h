@@ -7,6 +7,7 @@
 #include "core/uTAppOptions.h"
 #include "core/uTStringList.h"
 
+class TDownloadListKeeper;
 class TDownloadManager;
 class TPlayListManager;
 class TSearchManager;
@@ -28,6 +29,8 @@ extern std::unique_ptr<TSearchResultManager> SearchResults;  // the current sear
 extern std::unique_ptr<TSearchResultManager> PopularResults; // the most-popular list
 extern std::unique_ptr<TVerificationManager> VerificationManager;
 extern std::unique_ptr<TDownloadManager> DownloadManager;
+// Keeps the downloads list on disk from one run to the next.
+extern std::unique_ptr<TDownloadListKeeper> DownloadListKeeper;
 extern std::unique_ptr<TSearchHistory> SearchKeys;     // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
 

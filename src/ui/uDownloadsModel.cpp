@@ -56,7 +56,9 @@ QString TDownloadsModel::StatusWords(const TDownload& download) {
     case TDownload::StatusComplete:
         return QStringLiteral("Complete");
     case TDownload::StatusFailed:
-        return download.Cancelled ? QStringLiteral("Cancelled") : QStringLiteral("Failed");
+        return download.Stopped     ? QStringLiteral("Stopped")
+               : download.Cancelled ? QStringLiteral("Cancelled")
+                                    : QStringLiteral("Failed");
     default:
         return QStringLiteral("Downloading");
     }

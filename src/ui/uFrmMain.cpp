@@ -326,13 +326,15 @@ int TfrmMain::RunningDownloads() const {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    // Downloads still running would be lost: the user is asked first, unless the program is
-    // told to end (a signal) and cannot ask.
+    // Downloads still running stop with the program and go on at its next start: the user is
+    // asked first, unless the program is told to end (a signal) and cannot ask.
     const int running = RunningDownloads();
     if (running > 0 && !TerminationRequested()) {
-        const QString question = running == 1 ? QStringLiteral("1 download is still running. Quit and cancel it?")
-                                              : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
-                                                    .arg(running);
+        const QString question =
+            running == 1
+                ? QStringLiteral("1 download is still running. Quit now and resume it at the next start?")
+                : QStringLiteral("%1 downloads are still running. Quit now and resume them at the next start?")
+                      .arg(running);
         // A termination signal that came while the question was open ends the program anyway.
         if (!m_services.Prompts.Ask(this, question, true) && !TerminationRequested()) {
             event->ignore();

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -13,6 +14,7 @@
 #include "ScratchDisk.h"
 #include "TestServer.h"
 #include "core/uTFileUtils.h"
+#include "download/uDownloadStore.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
 
@@ -66,6 +68,8 @@ private slots:
     void restartContinuesWhatTheServerAllows_data();
     void restartContinuesWhatTheServerAllows();
     void cutTransferContinuesByItselfUntilCancelled();
+    void listSurvivesARestartAndGoesOn();
+    void damagedOrHostileListsLoseNothingElse();
     void restartTakesTheSameSongFromTheNextSite();
     void cancelEndsARunningDownloadAsFailed();
     void progressIsWholePercent();
@@ -335,6 +339,64 @@ void TestDownloadManager::cutTransferContinuesByItselfUntilCancelled() {
     QVERIFY(cancelled.Cancelled && cancelled.Status() == TDownload::StatusFailed && cancelled.RetryNote.empty());
     QCOMPARE(m_server->RequestCount(), requests);
     QCOMPARE(fs::file_size(Partial() + "/w.mp3"), uintmax_t(30000)); // kept for a restart
+}
+
+void TestDownloadManager::listSurvivesARestartAndGoesOn() {
+    const std::string list = Partial() + "/../" + QFileInfo(m_partial->path()).fileName().toStdString() + ".json";
+    const std::string body = TTestServer::SyntheticBody(90000);
+    TScriptedResponse held = TScriptedResponse::Ok(body);
+    held.Headers.push_back("ETag: \"e1\"");
+    held.StallAfter = 40000; // arrives in part, then nothing more until the program ends
+    held.HonoursRange = true;
+    m_server->Serve("files.test/run.mp3", held);
+    m_server->Serve("files.test/gone.mp3", TScriptedResponse::Status(404));
+    m_server->Serve("files.test/ok.mp3", TScriptedResponse::Ok("whole"));
+    {
+        TDownloadListKeeper keeper(*m_manager, list);
+        for (const char* name : {"ok", "gone", "run"})
+            m_manager->AddDownload(Result(std::string("http://files.test/") + name + ".mp3", std::string(name) + ".mp3"));
+        QTRY_COMPARE(m_events.log.size(), 2); // ok complete, gone failed
+        QTRY_COMPARE(m_manager->Find("http://files.test/run.mp3")->Received, int64_t(40000));
+    } // the program ends: the list is written with the running one stopped
+    m_manager.reset();
+    QCOMPARE(fs::file_size(Partial() + "/run.mp3"), uintmax_t(40000)); // its part stays
+
+    m_manager = std::make_unique<TDownloadManager>(Done(), Partial());
+    const size_t before = m_server->RequestCount();
+    TDownloadListKeeper keeper(*m_manager, list);
+    QCOMPARE(m_manager->Count(), 3);
+    QCOMPARE(m_manager->Find("http://files.test/ok.mp3")->Status(), TDownload::StatusComplete);
+    QCOMPARE(m_manager->Find("http://files.test/gone.mp3")->FailReason, std::string("HTTP 404"));
+    // The stopped one goes on at once, from its part, while it is the same file.
+    QTRY_COMPARE(m_manager->Find("http://files.test/run.mp3")->Status(), TDownload::StatusComplete);
+    QCOMPARE(m_server->Requests().at(before).Header("Range"), std::string("bytes=40000-"));
+    QCOMPARE(m_server->Requests().at(before).Header("If-Range"), std::string("\"e1\""));
+    QVERIFY(TFileUtils::ReadWholeFile(Done() + "/run.mp3") == body);
+}
+
+void TestDownloadManager::damagedOrHostileListsLoseNothingElse() {
+    const std::string list = Partial() + ".json";
+    // A list that is no list is set aside, whole, and nothing is listed.
+    QVERIFY(TFileUtils::WriteWholeFile(list, "{\"downloads\": [ {\"key\": cut off"));
+    QCOMPARE(LoadDownloadList(*m_manager, list), 0);
+    QCOMPARE(TFileUtils::ReadWholeFile(list + ".bad"), std::string("{\"downloads\": [ {\"key\": cut off"));
+    QVERIFY(!fs::exists(list));
+    // From a newer version: what this one knows is read, a broken entry is skipped, and a
+    // part that is not in the incomplete folder is never the download's own to delete.
+    const std::string victim = Done() + "/victim.mp3";
+    QVERIFY(TFileUtils::WriteWholeFile(victim, "keep me"));
+    const std::string entries =
+        "{\"version\": 9, \"future\": true, \"downloads\": ["
+        "{\"key\": \"k1\", \"url\": \"http://a.test/1.mp3\", \"fileName\": \"1.mp3\", \"size\": 10,"
+        " \"received\": 4, \"state\": \"failed\", \"reason\": \"HTTP 500\", \"ownsFile\": true,"
+        " \"filePath\": \"" + victim + "\", \"colour\": \"blue\"},"
+        "{\"key\": \"k2\", \"state\": \"exploded\"}]}";
+    QVERIFY(TFileUtils::WriteWholeFile(list, entries));
+    QCOMPARE(LoadDownloadList(*m_manager, list), 1);
+    QCOMPARE(m_manager->Items(0)->FailReason, std::string("HTTP 500"));
+    QVERIFY(!m_manager->Items(0)->OwnsFile);
+    QCOMPARE(m_manager->ClearFinished(), 1);
+    QCOMPARE(TFileUtils::ReadWholeFile(victim), std::string("keep me"));
 }
 
 void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {

@@ -442,7 +442,7 @@ void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
     prompts.Answer = false;
     QVERIFY(!made->close());
     QVERIFY(made->isVisible());
-    QCOMPARE(prompts.Asked, QStringList{"1 download is still running. Quit and cancel it?"});
+    QCOMPARE(prompts.Asked, QStringList{"1 download is still running. Quit now and resume it at the next start?"});
     QCOMPARE(prompts.NoByDefault, QList<bool>{true});
     prompts.Answer = true;
     QVERIFY(made->close());

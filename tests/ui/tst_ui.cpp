@@ -172,7 +172,7 @@ void TestUi::terminationSignalClosesWindows() {
             std::raise(SIGTERM);
         });
         QVERIFY(window.close());
-        QCOMPARE(asked, "1 download is still running. Quit and cancel it?");
+        QCOMPARE(asked, "1 download is still running. Quit now and resume it at the next start?");
         QVERIFY(!OpenOrvaloSettings()->allKeys().isEmpty());
         DownloadManager->Find("http://a.test/r.mp3")->Failed = true;
         DownloadManager->ClearFinished();
