@@ -299,6 +299,16 @@ TCannedResponse TSandboxSite::MirrorAnswer(std::string_view path) const {
     return TCannedResponse::Ok(m_catalogue.Mp3(*id), "audio/mpeg");
 }
 
+namespace {
+// A file as a real server serves it: with a version tag, and the rest of it to whoever asks
+// for a range (a cut download continued).
+TCannedResponse Resumable(TCannedResponse response, int songId) {
+    response.Headers.push_back("ETag: \"song-" + std::to_string(songId) + "\"");
+    response.HonoursRange = true;
+    return response;
+}
+} // namespace
+
 TCannedResponse TSandboxSite::FileAnswer(int songId, bool secure) const {
     const TSandboxSong* song = m_catalogue.Find(songId);
     if (!song)
@@ -312,7 +322,7 @@ TCannedResponse TSandboxSite::FileAnswer(int songId, bool secure) const {
                                    ".mp3");
         return response;
     case TLinkBehaviour::Ok:
-        return TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
+        return Resumable(TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg"), songId);
     case TLinkBehaviour::NotFound:
         return NotFoundPage();
     case TLinkBehaviour::NoLength:
@@ -333,12 +343,12 @@ TCannedResponse TSandboxSite::FileAnswer(int songId, bool secure) const {
     case TLinkBehaviour::Cut:
         response = TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
         response.CutAfter = static_cast<int64_t>(response.Body.size()) / 2;
-        return response;
+        return Resumable(response, songId);
     case TLinkBehaviour::Slow:
         response = TCannedResponse::Ok(m_catalogue.Mp3(songId), "audio/mpeg");
         response.SliceSize = kSlowSliceBytes;
         response.SlicePauseMs = m_catalogue.SlowPauseMs(songId);
-        return response;
+        return Resumable(response, songId);
     case TLinkBehaviour::Large:
         response = TCannedResponse::Ok({}, "audio/mpeg");
         response.Length = TCannedResponse::LengthMode::Given;
@@ -403,7 +413,7 @@ void TSandboxSite::Handle(const THttpRequest& request, TResponder& responder) co
                                       : std::nullopt;
     const TSandboxSong* song = id ? m_catalogue.Find(*id) : nullptr;
     if (!song || song->Link != TLinkBehaviour::Large) {
-        responder.Send(response);
+        responder.Send(response.AnswerTo(request));
         return;
     }
     // The head from the answer, then the one copy of the MP3 again and again. A client that
