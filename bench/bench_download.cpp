@@ -8,6 +8,9 @@
 //                                                one curl fetching them 50 at a time (-Z)
 //   bench_download --single MB [rounds] [folder] one large file against one curl
 //   bench_download --https MB [rounds] [folder]  the same over https, through CONNECT
+//   bench_download --resume MB [rounds]          one file whose first half is on disk already,
+//                                                continued, against curl -C -; with the bytes
+//                                                the loopback interface carried for it
 //
 // Each prints both times, their ratio (manager / curl) and both CPU times (user + system).
 #include <sys/resource.h>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +84,7 @@ public:
                 for (int i = 0; i < count; ++i) {
                     TScriptedResponse response;
                     response.SyntheticBodySize = size;
+                    response.HonoursRange = true;
                     server.Serve(Scheme(secure) + Address(i), response);
                 }
                 const uint16_t port = server.Port();
@@ -254,6 +259,68 @@ int Compare(const TServerProcess& server, int rounds, const std::string& root, C
     return 0;
 }
 
+// The bytes the loopback interface has carried so far, as the kernel counts them (every
+// process's, both ways: the bench is alone on it while it measures).
+int64_t LoopbackBytes() {
+    // A file of the kernel's own: its size says nothing, so it is read to its end.
+    std::ifstream file("/proc/net/dev");
+    for (std::string line; std::getline(file, line);) {
+        if (const size_t at = line.find("lo:"); at != std::string::npos)
+            return std::atoll(line.c_str() + at + 3);
+    }
+    return -1;
+}
+
+// The file's first half, as a cut transfer left it.
+bool WriteFirstHalf(const std::string& path, int64_t size) {
+    return TFileUtils::WriteWholeFile(path, TTestServer::SyntheticBody(size / 2));
+}
+
+// Continues a file whose first half is on disk: curl -C - against the manager; the bytes the
+// manager read meanwhile.
+int CompareResume(const TServerProcess& server, int64_t size, int rounds, const std::string& root, TBest& best,
+                  int64_t& bytesRead) {
+    const std::string url = server.Urls().front();
+    for (int round = 0; round < rounds; ++round) {
+        const std::string curlFile = MakeFolder(root, "curl") + "/part.bin";
+        if (!WriteFirstHalf(curlFile, size))
+            return 1;
+        const TCost curl = RunCurl({"-s", "-f", "-C", "-", "--proxy", server.Proxy(), "-o", curlFile, url});
+        const bool curlWhole = fs::file_size(curlFile) == static_cast<uintmax_t>(size);
+        const std::string done = MakeFolder(root, "done");
+        const std::string partial = MakeFolder(root, "partial");
+        if (!WriteFirstHalf(partial + "/part.bin", size))
+            return 1;
+        TCost managed;
+        {
+            TDownloadManager manager(done, partial);
+            bool ok = false;
+            QObject::connect(&manager, &TDownloadManager::Changed, [&](const TDownload& download, TDownloadChange what) {
+                if (what == TDownloadChange::Status && download.Status() != TDownload::StatusDownloading) {
+                    ok = download.Completed;
+                    QCoreApplication::exit(0);
+                }
+            });
+            const double cpuBefore = OwnCpuSeconds();
+            const int64_t carriedBefore = LoopbackBytes();
+            const auto start = Clock::now();
+            manager.AddDownload(TSearchResult(url, TSearchResult::Verified, url, "part.bin", 0), true);
+            QCoreApplication::exec();
+            managed.Seconds = ok ? std::chrono::duration<double>(Clock::now() - start).count() : -1;
+            managed.CpuSeconds = OwnCpuSeconds() - cpuBefore;
+            bytesRead = LoopbackBytes() - carriedBefore;
+        }
+        const bool managedWhole = fs::file_size(done + "/part.bin") == static_cast<uintmax_t>(size);
+        fs::remove_all(root);
+        if (curl.Seconds < 0 || managed.Seconds < 0 || !curlWhole || !managedWhole) {
+            std::fprintf(stderr, "round %d failed\n", round);
+            return 1;
+        }
+        best.Add(curl, managed);
+    }
+    return 0;
+}
+
 double PeakMegabytes() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -278,7 +345,7 @@ int main(int argc, char** argv) {
         count = static_cast<int>(number(1, 2000));
         size = number(2, 32) << 10;
         rounds = static_cast<int>(number(3, 2));
-    } else if (mode == "--single" || mode == "--https") {
+    } else if (mode == "--single" || mode == "--https" || mode == "--resume") {
         count = 1;
         size = number(1, 1024) << 20;
         rounds = static_cast<int>(number(2, 3));
@@ -291,7 +358,16 @@ int main(int argc, char** argv) {
     PrepareProcessLimits();
 
     TBest best;
-    if (mode == "--small") {
+    if (mode == "--resume") {
+        int64_t bytesRead = 0;
+        if (CompareResume(server, size, rounds, root, best, bytesRead) != 0)
+            return 1;
+        std::printf("one file of %lld MiB, its first half on disk, best of %d rounds\n",
+                    static_cast<long long>(size >> 20), rounds);
+        best.Print("curl -C -:");
+        std::printf("carried for the download manager: %.1f MiB (the missing half is %.1f MiB)\n",
+                    static_cast<double>(bytesRead) / 1048576.0, static_cast<double>(size / 2) / 1048576.0);
+    } else if (mode == "--small") {
         const auto curl = [](const std::string& proxy, const std::vector<std::string>& urls,
                              const std::string& folder) { return TimeCurlParallel(proxy, urls, folder, 50); };
         if (Compare(server, rounds, root, curl, best) != 0)

@@ -4,7 +4,7 @@
 #  - four large downloads at once through the download manager against four curl processes,
 #    one 1 GiB download against curl on tmpfs (over http and over https) and on the disk of
 #    the build folder, and 2,000 small ones against curl fetching them 50 at once (time and
-#    CPU time);
+#    CPU time), and a file continued from its first half against curl -C -, with the bytes read;
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
 #  - the hand-over under a flood of calls against an idle event loop;
@@ -32,6 +32,8 @@ echo "== one 1 GiB download over https (CONNECT, the server's own authority), tm
 "$root/build/bin/bench_download" --https 1024 3
 echo "== one 1 GiB download, the build folder's disk ($(df --output=fstype "$root/build" | tail -1))"
 "$root/build/bin/bench_download" --single 1024 3 "$root/build"
+echo "== one 200 MiB file continued from its first half"
+"$root/build/bin/bench_download" --resume 200 3
 echo "== 2,000 small downloads"
 "$root/build/bin/bench_download" --small 2000 10 3
 echo "== 200 downloads of 1 MiB"

@@ -117,9 +117,9 @@ TDownloadManager::~TDownloadManager() {
     blockSignals(true);
     m_progressTimer->stop();
     KillAll();
-    // Transfers ended by the program's end, and the parts kept for a restart, leave nothing
-    // half-made behind: the list goes with the program. A file that came whole but could not
-    // be placed stays.
+    // Unless a later run is to continue them, transfers ended by the program's end and the
+    // parts kept for a restart leave nothing half-made behind. A file that came whole but
+    // could not be placed stays.
     for (int i = 0; !m_keepPartsAtEnd && i < Count(); ++i) {
         TDownload& download = *m_downloads.Objects(i);
         if ((download.Status() == TDownload::StatusDownloading && !download.Placing) || HoldsPart(download))

@@ -34,9 +34,10 @@ enum class TDownloadChange {
     Content, // what the finished file was found to hold
 };
 
-// The downloads of this program run: one transfer per running download, each written into
-// the incomplete folder under a free name and copied under a free name into the download
-// folder once complete. Every transfer starts at once; they share one transfer engine (a
+// The downloads listed (of this run, and those kept from an earlier one): one transfer per
+// running download, each written into the incomplete folder under a free name and copied
+// under a free name into the download folder once complete. A cut transfer keeps its part
+// there for a restart, which continues it. Every transfer starts at once; they share one transfer engine (a
 // few threads). Any number of listeners follow the list through its signals, on the GUI
 // thread, in the order things happen; figures come a step at a time while a download runs,
 // and its last ones before its end.
