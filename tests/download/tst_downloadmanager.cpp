@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -397,6 +400,28 @@ void TestDownloadManager::damagedOrHostileListsLoseNothingElse() {
     QVERIFY(!m_manager->Items(0)->OwnsFile);
     QCOMPARE(m_manager->ClearFinished(), 1);
     QCOMPARE(TFileUtils::ReadWholeFile(victim), std::string("keep me"));
+
+    // On a full disk the list written before stays whole.
+    const std::string folder = Done() + "/disk";
+    fs::create_directories(folder);
+    TScratchDisk disk(folder);
+    if (!disk.Mounted())
+        QSKIP(disk.Why().c_str());
+    const std::string onDisk = folder + "/Downloads.json";
+    m_manager->Keep(std::make_unique<TDownload>("http://a.test/kept.mp3", "kept.mp3", 5));
+    QVERIFY(SaveDownloadList(*m_manager, onDisk));
+    const std::string before = TFileUtils::ReadWholeFile(onDisk);
+    const int filler = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    const std::string block(1 << 16, 'x');
+    for (size_t piece = block.size(); piece > 0; piece /= 2) { // to the last byte free
+        while (::write(filler, block.data(), piece) == static_cast<ssize_t>(piece)) {
+        }
+    }
+    ::close(filler);
+    for (int i = 0; i < 50; ++i)
+        m_manager->Keep(std::make_unique<TDownload>("http://a.test/" + std::to_string(i), "x.mp3", 5));
+    QVERIFY(!SaveDownloadList(*m_manager, onDisk));
+    QCOMPARE(TFileUtils::ReadWholeFile(onDisk), before);
 }
 
 void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
