@@ -27,6 +27,8 @@ public:
     bool Placing = false; // arrived whole, being moved into the download folder
     bool Cancelled = false; // ended by the user's cancel (shown as such, not as a failure)
     bool Stopped = false;   // ended by the program's end while it ran; it goes on at the next start
+    bool Queued = false;    // waits for its turn to run (counts as downloading)
+    uint64_t QueueTicket = 0; // the manager's: which of its queue entries is this download's
     int64_t Received = 0;
     int Progress = 0; // whole percent
     int64_t Speed = 0; // bytes per second

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "core/uTFileUtils.h"
+#include "net/uTInet.h"
 #include "net/uTransferEngine.h"
 #include "search/uTSearchResultManager.h"
 
@@ -36,6 +37,18 @@ int CreateExclusively(const std::string& path) {
         return -1;
     }
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
+// The system has no descriptor left (for this process, or at all): a wait, not a failure.
+bool OutOfDescriptors(int error) {
+    return error == EMFILE || error == ENFILE;
+}
+
+// The host a download's places are counted by.
+std::string HostOf(const std::string& url) {
+    std::string host = TInet::ExtractHost(url);
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+    return host;
 }
 } // namespace
 
@@ -107,10 +120,19 @@ std::string SafeFileName(const std::string& name) {
 
 TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incompleteFolder)
     : m_engine(std::make_shared<TTransferEngine>()), m_mover(MaxNameCandidates),
-      m_progressTimer(std::make_unique<QTimer>()) {
+      m_progressTimer(std::make_unique<QTimer>()), m_shortageTimer(std::make_unique<QTimer>()) {
     SetFolders(std::move(downloadFolder), std::move(incompleteFolder));
     m_progressTimer->setInterval(kProgressInterval);
     QObject::connect(m_progressTimer.get(), &QTimer::timeout, [this] { DeliverProgress(); });
+    // After the system ran out of descriptors, one more runs at once after each pause,
+    // until the limit is back.
+    QObject::connect(m_shortageTimer.get(), &QTimer::timeout, [this] {
+        if (++m_shortageLimit >= m_atOnce) {
+            m_shortageLimit = std::numeric_limits<int>::max();
+            m_shortageTimer->stop();
+        }
+        StartQueued();
+    });
 }
 
 TDownloadManager::~TDownloadManager() {
@@ -133,6 +155,134 @@ TDownloadManager::~TDownloadManager() {
 void TDownloadManager::SetFolders(std::string downloadFolder, std::string incompleteFolder) {
     m_downloadFolder = std::move(downloadFolder);
     m_incompleteFolder = std::move(incompleteFolder);
+}
+
+void TDownloadManager::SetLimits(int atOnce, int perHost) {
+    m_atOnce = std::max(1, atOnce);
+    m_perHost = std::max(1, perHost);
+    // Running transfers go on under a lower limit; a higher one lets queued ones start.
+    StartQueuedLater();
+}
+
+void TDownloadManager::Enqueue(TDownload& download, TLaunch launch, bool first) {
+    if (!download.Queued)
+        ++m_queuedCount;
+    download.Queued = true;
+    download.QueueTicket = m_nextTicket++;
+    TQueued entry{download.Key, download.QueueTicket, HostOf(download.Url), std::move(launch)};
+    if (first)
+        m_queue.push_front(std::move(entry));
+    else
+        m_queue.push_back(std::move(entry));
+}
+
+bool TDownloadManager::TakeNextQueued(TQueued& next) {
+    if (RunningCount() >= RunningLimit())
+        return false;
+    for (auto entry = m_queue.begin(); entry != m_queue.end();) {
+        const TDownload* download = Find(entry->Key);
+        // Cancelled, cleared or queued anew since: this entry is no longer its turn.
+        if (download == nullptr || !download->Queued || download->QueueTicket != entry->Ticket) {
+            entry = m_queue.erase(entry);
+            continue;
+        }
+        if (const auto host = m_hostPlaces.find(entry->Host); host != m_hostPlaces.end() && host->second >= m_perHost) {
+            ++entry;
+            continue;
+        }
+        next = std::move(*entry);
+        m_queue.erase(entry);
+        return true;
+    }
+    return false;
+}
+
+void TDownloadManager::StartQueued() {
+    // A launch may queue its download again or fail it; listeners may add or cancel
+    // downloads meanwhile: the queue is looked at afresh for each one.
+    TQueued next;
+    while (TakeNextQueued(next)) {
+        TDownload& download = *Find(next.Key);
+        download.Queued = false;
+        --m_queuedCount;
+        m_places.emplace(download.Key, next.Host);
+        ++m_hostPlaces[next.Host];
+        next.Launch(download);
+        if (!download.Queued)
+            emit Changed(download, TDownloadChange::Status);
+    }
+}
+
+void TDownloadManager::StartQueuedLater() {
+    if (m_startDue)
+        return;
+    m_startDue = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_startDue = false;
+            StartQueued();
+        },
+        Qt::QueuedConnection);
+}
+
+void TDownloadManager::FreePlace(const std::string& key) {
+    const auto place = m_places.find(key);
+    if (place == m_places.end())
+        return;
+    if (const auto host = m_hostPlaces.find(place->second); host != m_hostPlaces.end() && --host->second <= 0)
+        m_hostPlaces.erase(host);
+    m_places.erase(place);
+    StartQueuedLater();
+}
+
+void TDownloadManager::WaitForResources(TDownload& download) {
+    FreePlace(download.Key);
+    RetireWorker(download.Key);
+    download.Speed = 0;
+    Enqueue(download, [this](TDownload& again) { LaunchAgain(again); }, true);
+    // What runs now is what the system can hold for a while; none at all when nothing runs.
+    m_shortageLimit = std::min(m_shortageLimit, RunningCount());
+    m_shortageTimer->start(m_shortagePause);
+    emit Changed(download, TDownloadChange::Status);
+}
+
+void TDownloadManager::LaunchAgain(TDownload& download) {
+    int64_t resumeFrom = 0;
+    int file = download.OwnsFile ? ReopenPart(download.FilePath, download.Size, true, resumeFrom) : -1;
+    if (file < 0 && download.OwnsFile && OutOfDescriptors(errno)) {
+        WaitForResources(download);
+        return;
+    }
+    if (file < 0) {
+        RemoveOwnFile(download);
+        resumeFrom = 0;
+    }
+    download.Received = resumeFrom;
+    LaunchWithFile(download, m_incompleteFolder + "/" + SafeFileName(download.FileName), file, resumeFrom);
+}
+
+void TDownloadManager::LaunchWithFile(TDownload& download, const std::string& wanted, int file, int64_t resumeFrom) {
+    if (file < 0) {
+        // The name is taken on disk before the transfer starts: its file is made here, so
+        // that a second process starting the same name now finds it taken.
+        const std::string path = ReserveFileName(wanted, &file);
+        const int madeError = errno;
+        if (path.empty() && OutOfDescriptors(madeError)) {
+            WaitForResources(download);
+            return;
+        }
+        if (download.FilePath.empty() || !path.empty())
+            SetFilePath(download, path.empty() ? wanted : path);
+        if (path.empty()) {
+            FreePlace(download.Key);
+            FailLater(download.Key, std::string("the file could not be made: ") + std::strerror(madeError));
+            return;
+        }
+        download.OwnsFile = true;
+    }
+    // The transfer writes through the descriptor of the exclusive create.
+    StartWorker(download, file, resumeFrom);
 }
 
 TDownload* TDownloadManager::Items(int index) const {
@@ -272,30 +422,21 @@ void TDownloadManager::AddDownload(const TSearchResult& result, bool continuePar
     download->Url = result.Url;
     download->Alternatives = result.Alternatives;
     TDownload& added = List(std::move(download));
-    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(result.FileName);
-    int64_t part = 0;
-    if (const int file = continuePart && !IsTaken(wanted) ? ReopenPart(wanted, 0, true, part) : -1; file >= 0) {
-        SetFilePath(added, wanted);
-        added.OwnsFile = true;
-        added.Received = part;
-        emit Added(added);
-        StartWorker(added, file, part);
-        return;
-    }
-    // The name is taken on disk before the transfer starts: its file is made here, so that
-    // a second process starting the same name now finds it taken.
-    int file = -1;
-    const std::string path = ReserveFileName(wanted, &file);
-    const int madeError = errno;
-    SetFilePath(added, path.empty() ? wanted : path);
+    // Its file is made when its turn comes: a queued download holds no descriptor.
+    Enqueue(added, [this, continuePart](TDownload& queued) {
+        const std::string wanted = m_incompleteFolder + "/" + SafeFileName(queued.FileName);
+        int64_t part = 0;
+        if (const int file = continuePart && !IsTaken(wanted) ? ReopenPart(wanted, 0, true, part) : -1; file >= 0) {
+            SetFilePath(queued, wanted);
+            queued.OwnsFile = true;
+            queued.Received = part;
+            StartWorker(queued, file, part);
+            return;
+        }
+        LaunchWithFile(queued, wanted, -1);
+    });
     emit Added(added);
-    if (path.empty()) {
-        FailLater(added.Key, std::string("the file could not be made: ") + std::strerror(madeError));
-        return;
-    }
-    added.OwnsFile = true;
-    // The transfer writes through the descriptor of the exclusive create.
-    StartWorker(added, file);
+    StartQueued();
 }
 
 bool TDownloadManager::RestartDownload(const std::string& key) {
@@ -318,25 +459,26 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
         download->Alternatives.erase(download->Alternatives.begin());
         download->Validator.clear();
     }
-    // What the file holds of the same link is continued.
-    int64_t resumeFrom = 0;
-    int file = download->OwnsFile ? ReopenPart(download->FilePath, download->Size, sameLink, resumeFrom) : -1;
-    download->Received = resumeFrom;
-    download->Progress = download->Size > 0 ? static_cast<int>(resumeFrom * 100 / download->Size) : 0;
-    emit Changed(*download, TDownloadChange::Status);
-    // A file that went with the failure is made anew.
-    if (file < 0)
-        RemoveOwnFile(*download);
-    if (!download->OwnsFile) {
-        const std::string path = ReserveFileName(download->FilePath, &file);
-        if (path.empty()) {
-            FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
-            return true;
+    if (!sameLink || !download->OwnsFile)
+        download->Received = 0;
+    download->Progress = download->Size > 0 ? static_cast<int>(download->Received * 100 / download->Size) : 0;
+    Enqueue(*download, [this, sameLink](TDownload& queued) {
+        // What the file holds of the same link is continued.
+        int64_t resumeFrom = 0;
+        int file = queued.OwnsFile ? ReopenPart(queued.FilePath, queued.Size, sameLink, resumeFrom) : -1;
+        if (file < 0 && queued.OwnsFile && OutOfDescriptors(errno)) {
+            WaitForResources(queued);
+            return;
         }
-        SetFilePath(*download, path);
-        download->OwnsFile = true;
-    }
-    StartWorker(*download, file, resumeFrom);
+        queued.Received = resumeFrom;
+        // A file that went with the failure is made anew.
+        if (file < 0)
+            RemoveOwnFile(queued);
+        const std::string wanted = m_incompleteFolder + "/" + SafeFileName(queued.FileName);
+        LaunchWithFile(queued, queued.FilePath.empty() ? wanted : queued.FilePath, file, resumeFrom);
+    });
+    emit Changed(*download, TDownloadChange::Status);
+    StartQueued();
     return true;
 }
 
@@ -383,17 +525,11 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
     download->Speed = 0;
     download->ToldReceived = -1;
     download->Retries = 0;
+    Enqueue(*download, [this](TDownload& queued) {
+        LaunchWithFile(queued, m_incompleteFolder + "/" + SafeFileName(queued.FileName), -1);
+    });
     emit Changed(*download, TDownloadChange::Status);
-    int file = -1;
-    const std::string wanted = m_incompleteFolder + "/" + SafeFileName(download->FileName);
-    const std::string path = ReserveFileName(wanted, &file);
-    if (path.empty()) {
-        FailLater(key, std::string("the file could not be made: ") + std::strerror(errno));
-        return true;
-    }
-    SetFilePath(*download, path);
-    download->OwnsFile = true;
-    StartWorker(*download, file);
+    StartQueued();
     return true;
 }
 
@@ -417,10 +553,11 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     };
     // Raised on the transfer's thread, after it has judged the answer's headers.
     worker->OnError = [this, alive, relay, transfer = worker.get()](const std::string& key, const std::string& reason) {
-        HandOver(alive, [this, relay, key, reason, startOver = transfer->StartOver, validator = transfer->Validator,
-                         cut = transfer->Cut] {
+        HandOver(alive, [this, relay, key, reason,
+                         how = TTransferFailure{transfer->StartOver, transfer->Validator, transfer->Cut,
+                                                transfer->Shortage}] {
             StopReporting(relay);
-            WorkerError(key, reason, startOver, validator, cut);
+            WorkerError(key, reason, how);
         });
     };
     worker->OnComplete = [this, alive, relay](const std::string& key) {
@@ -473,6 +610,7 @@ bool TDownloadManager::ScheduleRetry(TDownload& download, const std::string& rea
     const std::chrono::milliseconds pause = m_retryPauses[static_cast<size_t>(download.Retries)];
     const int attempt = ++download.Retries;
     RetireWorker(download.Key);
+    FreePlace(download.Key); // no transfer meanwhile
     download.Speed = 0;
     download.RetryNote = "retrying in " + std::to_string((pause.count() + 999) / 1000) + " s (" + reason + ")";
     emit Changed(download, TDownloadChange::Status);
@@ -486,23 +624,39 @@ void TDownloadManager::Retry(const std::string& key, int attempt) {
     if (download == nullptr || download->RetryNote.empty() || download->Retries != attempt)
         return;
     download->RetryNote.clear();
-    int64_t resumeFrom = 0;
-    const int file = ReopenPart(download->FilePath, download->Size, true, resumeFrom);
-    if (file < 0) {
-        download->Failed = true;
-        download->FailReason = kPartGone;
-        RemoveOwnFile(*download);
-        emit Changed(*download, TDownloadChange::Status);
-        return;
-    }
-    download->Received = resumeFrom;
-    download->ToldReceived = -1;
+    // It had its turn: it goes before the others.
+    Enqueue(*download, [this](TDownload& queued) {
+        int64_t resumeFrom = 0;
+        const int file = ReopenPart(queued.FilePath, queued.Size, true, resumeFrom);
+        if (file < 0 && OutOfDescriptors(errno)) {
+            WaitForResources(queued);
+            return;
+        }
+        if (file < 0) {
+            FreePlace(queued.Key);
+            queued.Failed = true;
+            queued.FailReason = kPartGone;
+            RemoveOwnFile(queued);
+            return;
+        }
+        queued.Received = resumeFrom;
+        queued.ToldReceived = -1;
+        StartWorker(queued, file, resumeFrom);
+    }, true);
     emit Changed(*download, TDownloadChange::Status);
-    StartWorker(*download, file, resumeFrom);
+    StartQueued();
 }
 
 void TDownloadManager::CancelWaiting(TDownload& download) {
     download.RetryNote.clear();
+    if (download.Queued) {
+        download.Queued = false;
+        --m_queuedCount;
+    }
+    // A file it made and wrote nothing into goes; a part stays for a restart.
+    struct stat info {};
+    if (download.OwnsFile && (::lstat(download.FilePath.c_str(), &info) != 0 || info.st_size == 0))
+        RemoveOwnFile(download);
     download.Cancelled = true;
     download.Failed = true;
     download.FailReason = "cancelled";
@@ -510,7 +664,7 @@ void TDownloadManager::CancelWaiting(TDownload& download) {
 }
 
 void TDownloadManager::CancelDownload(const std::string& key) {
-    if (TDownload* waiting = Find(key); waiting != nullptr && !waiting->RetryNote.empty()) {
+    if (TDownload* waiting = Find(key); waiting != nullptr && (!waiting->RetryNote.empty() || waiting->Queued)) {
         CancelWaiting(*waiting);
         return;
     }
@@ -559,7 +713,7 @@ void TDownloadManager::NoteContent(const std::string& path, const std::string& c
 
 void TDownloadManager::CancelAllDownloads() {
     for (int i = 0; i < Count(); ++i) {
-        if (!m_downloads.Objects(i)->RetryNote.empty())
+        if (!m_downloads.Objects(i)->RetryNote.empty() || m_downloads.Objects(i)->Queued)
             CancelWaiting(*m_downloads.Objects(i));
     }
     for (const auto& entry : m_workers.Entries()) {
@@ -590,16 +744,19 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
     }
 }
 
-void TDownloadManager::WorkerError(const std::string& key, const std::string& reason, bool startOver,
-                                   const std::string& validator, bool cut) {
+void TDownloadManager::WorkerError(const std::string& key, const std::string& reason, const TTransferFailure& how) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
-    if (!validator.empty())
-        download->Validator = validator;
-    if (cut && !download->Cancelled && ScheduleRetry(*download, reason))
+    if (!how.Validator.empty())
+        download->Validator = how.Validator;
+    if (how.Shortage && !download->Cancelled) {
+        WaitForResources(*download);
         return;
-    if (startOver && !download->Cancelled && download->OwnsFile) {
+    }
+    if (how.Cut && !download->Cancelled && ScheduleRetry(*download, reason))
+        return;
+    if (how.StartOver && !download->Cancelled && download->OwnsFile) {
         // The server would not continue the file: it is fetched again, whole, at once.
         int64_t kept = 0;
         if (const int file = ReopenPart(download->FilePath, download->Size, false, kept); file >= 0) {
@@ -612,6 +769,7 @@ void TDownloadManager::WorkerError(const std::string& key, const std::string& re
             return;
         }
     }
+    FreePlace(key);
     download->FailReason = reason;
     // What a cut or cancelled transfer wrote stays for a restart to continue; a file it
     // wrote nothing into goes.
@@ -627,6 +785,7 @@ void TDownloadManager::WorkerComplete(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    FreePlace(key); // its placing needs no connection
     // The finished file leaves the incomplete folder for the download folder, under the
     // first free name; a copy across disks runs off this thread.
     const std::string wanted = m_downloadFolder + "/" + SafeFileName(download->FileName);

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <deque>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -34,13 +39,27 @@ enum class TDownloadChange {
     Content, // what the finished file was found to hold
 };
 
+// How a transfer ended without its file, as the manager judges what comes next.
+struct TTransferFailure {
+    // The server would not send the rest of the file; it is fetched again whole.
+    bool StartOver = false;
+    // What named the file's version in the answer (ETag or Last-Modified), when one came.
+    std::string Validator;
+    // The network cut the transfer short; it continues by itself after a pause, a few
+    // times, before it counts as failed.
+    bool Cut = false;
+    // The system had no descriptor left for it: it waits its turn again.
+    bool Shortage = false;
+};
+
 // The downloads listed (of this run, and those kept from an earlier one): one transfer per
 // running download, each written into the incomplete folder under a free name and copied
 // under a free name into the download folder once complete. A cut transfer keeps its part
-// there for a restart, which continues it. Every transfer starts at once; they share one transfer engine (a
-// few threads). Any number of listeners follow the list through its signals, on the GUI
-// thread, in the order things happen; figures come a step at a time while a download runs,
-// and its last ones before its end.
+// there for a restart, which continues it. A few transfers run at once, at most two per
+// host; the other downloads wait in a queue and start in the order they were queued as
+// places free up. They share one transfer engine (a few threads). Any number of listeners
+// follow the list through its signals, on the GUI thread, in the order things happen;
+// figures come a step at a time while a download runs, and its last ones before its end.
 class TDownloadManager : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +76,20 @@ public:
     void SetKeepPartsAtEnd(bool keep) { m_keepPartsAtEnd = keep; }
     // Where downloads started from now on go; running ones finish where they are.
     void SetFolders(std::string downloadFolder, std::string incompleteFolder);
+    // How many transfers run at once, overall and per host (at least 1 each); queued
+    // downloads start when a lower limit leaves room.
+    static constexpr int kDefaultAtOnce = 6;
+    static constexpr int kDefaultPerHost = 2;
+    void SetLimits(int atOnce, int perHost = kDefaultPerHost);
+    int AtOnce() const { return m_atOnce; }
+    // How many run at once for now: fewer than the limit for a while after the system ran
+    // out of descriptors.
+    int RunningLimit() const { return std::min(m_atOnce, m_shortageLimit); }
+    // How long a lowered limit holds before it rises by one again.
+    void SetShortagePause(std::chrono::milliseconds pause) { m_shortagePause = pause; }
+    // Downloads holding a place to run (their transfer may be winding down), and waiting for one.
+    int RunningCount() const { return static_cast<int>(m_places.size()); }
+    int QueuedCount() const { return m_queuedCount; }
 
     // `continuePart`: a file of the download's name in the incomplete folder is taken as the
     // first part of this one, and only the rest is asked for (as "wget -c" does).
@@ -70,7 +103,10 @@ public:
     // Fetches an ended download (complete or failed) once more, from its link, into a fresh
     // file; what it fetched before stays where it is. Returns whether it started.
     bool DownloadAgain(const std::string& key);
+    // Ends a running download, or takes a queued or waiting one out of its turn: it ends
+    // as cancelled.
     void CancelDownload(const std::string& key);
+    // Cancels every running, queued and waiting download.
     void CancelAllDownloads();
     // Takes every complete and failed download whose transfer has wound down off the list;
     // how many went.
@@ -101,11 +137,7 @@ public:
     int TransfersRunning() const;
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
-    // `startOver`: the server would not send the rest of the file; it is fetched again whole.
-    // `cut`: the network cut the transfer short; it continues by itself after a pause, a few
-    // times, before it counts as failed.
-    void WorkerError(const std::string& key, const std::string& reason, bool startOver = false,
-                     const std::string& validator = {}, bool cut = false);
+    void WorkerError(const std::string& key, const std::string& reason, const TTransferFailure& how = {});
     // The pauses before the tries of a cut transfer, one per try.
     void SetRetryPauses(std::vector<std::chrono::milliseconds> pauses) { m_retryPauses = std::move(pauses); }
     void WorkerComplete(const std::string& key);
@@ -127,14 +159,42 @@ signals:
     void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 
 private:
+    // What starts a queued download once it has a place: opens its file and starts its
+    // transfer, or fails it.
+    using TLaunch = std::function<void(TDownload&)>;
+    struct TQueued {
+        std::string Key;
+        uint64_t Ticket; // the download's ticket when queued: a later queueing replaces this one
+        std::string Host;
+        TLaunch Launch;
+    };
+    // Puts the download in the queue (`first`: before the others, for one that had its turn
+    // already) and starts what the limits allow.
+    void Enqueue(TDownload& download, TLaunch launch, bool first = false);
+    void StartQueued();
+    // Starts queued downloads once the current event is done: a place came free.
+    void StartQueuedLater();
+    // Takes the queue's first download that a place is free for; false when there is none.
+    bool TakeNextQueued(TQueued& next);
+    void TakePlace(const TDownload& download);
+    void FreePlace(const std::string& key);
+    // Takes a download out of the queue (or out of its wait for a retry) as cancelled.
+    void CancelWaiting(TDownload& download);
+    // The system ran out of descriptors for this download: it goes back to the front of the
+    // queue, and fewer run at once for a while.
+    void WaitForResources(TDownload& download);
+    // Opens the download's own part (or makes its file) again and starts it: what a
+    // download put back in the queue does at its next turn.
+    void LaunchAgain(TDownload& download);
+    // Starts the transfer once its file is open, or fails the download (or queues it again
+    // when descriptors ran out) when no file could be made.
+    void LaunchWithFile(TDownload& download, const std::string& wanted, int file, int64_t resumeFrom = 0);
     // `file`: the descriptor of the download's freshly made file, or of its partial file
     // open at its end (`resumeFrom` bytes), or -1.
     void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
     // Waits to continue a cut transfer by itself; false when it has had its tries.
     bool ScheduleRetry(TDownload& download, const std::string& reason);
     void Retry(const std::string& key, int attempt);
-    // Ends a download that waits for its next try, as a cancel ends a running one.
-    void CancelWaiting(TDownload& download);
     // Opens the file at `path` that a download of a song of `songSize` bytes (0: unknown)
     // made for its transfer: at its end, `size` bytes, when `keep` and it holds part of the
     // song; otherwise emptied (`size` 0). -1 when it is gone or no plain file.
@@ -176,5 +236,16 @@ private:
     TFileMover m_mover; // finished files into the download folder
     std::vector<std::shared_ptr<TProgressRelay>> m_reporting; // transfers not yet ended
     std::unique_ptr<QTimer> m_progressTimer;                    // collects their figures
+    int m_atOnce = kDefaultAtOnce;
+    int m_perHost = kDefaultPerHost;
+    int m_shortageLimit = std::numeric_limits<int>::max();
+    std::chrono::milliseconds m_shortagePause{5000};
+    std::unique_ptr<QTimer> m_shortageTimer; // raises a lowered limit step by step
+    std::deque<TQueued> m_queue;              // may hold entries of downloads no longer queued
+    int m_queuedCount = 0;
+    uint64_t m_nextTicket = 1;
+    bool m_startDue = false;
+    std::unordered_map<std::string, std::string> m_places; // key -> host of each running download
+    std::unordered_map<std::string, int> m_hostPlaces;      // host -> its running downloads
     TLifeline m_alive = MakeLifeline();
 };

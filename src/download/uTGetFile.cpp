@@ -207,6 +207,7 @@ void TGetFile::ReportCompletion() {
 }
 
 void TGetFile::WorkerError(const std::string&, int errorCode) {
+    Shortage = errorCode == kErrorTooManyFiles;
     // A connection lost after part of the body came: how much came is what the user needs.
     if (LostConnection(errorCode) && TotalSize > 0 && Received < TotalSize) {
         Cut = true;

@@ -54,6 +54,9 @@ public:
     // The transfer failed because the network cut it short or stalled after the file began:
     // worth trying again. Set before OnError.
     bool Cut = false;
+    // The transfer failed before it began because the process had no descriptor left for
+    // its connection: worth starting again once others have ended. Set before OnError.
+    bool Shortage = false;
     // The clock the rate is measured with; tests drive their own.
     std::function<uint32_t()> Tick = TickCount;
 

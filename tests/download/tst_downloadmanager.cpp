@@ -83,6 +83,7 @@ private slots:
     void destroyingEndsTransfersWithoutEvents();
     void manyEndingAtOnceKeepEachDownloadsOrder();
     void cancelWhileTheEngineIsFull();
+    void queueKeepsItsLimitsAndOrder();
 
 private:
     std::string Done() const { return m_done->path().toStdString(); }
@@ -552,6 +553,7 @@ void TestDownloadManager::manyEndingAtOnceKeepEachDownloadsOrder() {
     // Many more transfers than engine threads, ending together, some of them cut short: each
     // download hears its progress, then exactly one end, and nothing after it.
     constexpr int kCount = 300;
+    m_manager->SetLimits(kCount, kCount); // all of them at once, not a few at a time
     std::map<std::string, QStringList> byKey;
     std::map<std::string, int64_t> lastReceived;
     connect(m_manager.get(), &TDownloadManager::Changed, this, [&](const TDownload& download, TDownloadChange what) {
@@ -610,6 +612,7 @@ void TestDownloadManager::cancelWhileTheEngineIsFull() {
     TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 's'));
     stalled.StallAfter = 20000;
     constexpr int kStalled = 40;
+    m_manager->SetLimits(kStalled + 1, kStalled + 1);
     const size_t before = m_server->RequestCount();
     for (int i = 0; i < kStalled; ++i) {
         const std::string address = "full.test/" + std::to_string(i) + ".mp3";
@@ -635,3 +638,56 @@ void TestDownloadManager::cancelWhileTheEngineIsFull() {
 
 QTEST_GUILESS_MAIN(TestDownloadManager)
 #include "tst_downloadmanager.moc"
+
+void TestDownloadManager::queueKeepsItsLimitsAndOrder() {
+    // Three at once, two per host: the third song of a host waits while another host's song
+    // starts; a freed place goes to the earliest queued song its host allows; a queued song
+    // cancelled is never asked for, and one restarted waits its turn again.
+    m_manager->SetLimits(3, 2);
+    TScriptedResponse stalled = TScriptedResponse::Ok(std::string(50000, 'q'));
+    stalled.StallAfter = 10000;
+    const size_t before = m_server->RequestCount();
+    for (const char* address : {"a.test/1", "a.test/2", "a.test/3", "b.test/1", "b.test/2"}) {
+        m_server->Serve(address, stalled);
+        m_manager->AddDownload(Result(std::string("http://") + address, "q.mp3"));
+    }
+    const auto queued = [this] {
+        QStringList keys;
+        for (int i = 0; i < m_manager->Count(); ++i) {
+            if (m_manager->Items(i)->Queued)
+                keys << QString::fromStdString(m_manager->Items(i)->Key);
+        }
+        return keys;
+    };
+    const auto asked = [this, before] {
+        QStringList addresses;
+        const std::vector<TRecordedRequest> requests = m_server->Requests();
+        for (size_t i = before; i < requests.size(); ++i)
+            addresses << QString::fromStdString(requests[i].Address());
+        addresses.sort(); // the engine's threads send them in any order
+        return addresses;
+    };
+    QCOMPARE(queued(), (QStringList{"http://a.test/3", "http://b.test/2"}));
+    QCOMPARE(m_manager->RunningCount(), 3);
+    QVERIFY(m_server->WaitForRequests(before + 3, 10000));
+    QCOMPARE(asked(), (QStringList{"a.test/1", "a.test/2", "b.test/1"}));
+
+    m_manager->CancelDownload("http://b.test/2");
+    QCOMPARE(m_events.log, QStringList{"error http://b.test/2"});
+    QVERIFY(m_manager->Find("http://b.test/2")->Cancelled);
+    m_manager->CancelDownload("http://a.test/1");
+    QTRY_COMPARE(queued(), QStringList());
+    QVERIFY(m_server->WaitForRequests(before + 4, 10000));
+    QCOMPARE(asked(), (QStringList{"a.test/1", "a.test/2", "a.test/3", "b.test/1"}));
+
+    QVERIFY(m_manager->RestartDownload("http://b.test/2"));
+    QCOMPARE(queued(), QStringList{"http://b.test/2"});
+    QCOMPARE(m_manager->QueuedCount(), 1);
+    m_manager->CancelAllDownloads();
+    QTRY_COMPARE(m_events.log.size(), 6);
+    QCOMPARE(m_manager->QueuedCount(), 0);
+    QVERIFY(!asked().contains("b.test/2"));
+    for (int i = 0; i < m_manager->Count(); ++i)
+        QCOMPARE(m_manager->Items(i)->Status(), TDownload::StatusFailed);
+    QTRY_COMPARE(m_manager->RunningCount(), 0);
+}
