@@ -35,7 +35,8 @@ const char* const kUsage =
     "      could be loaded or the time-out (default 120 s) passed; 2 when no engine's site\n"
     "      could be reached. --check-timeout sets how\n"
     "      long one link check may wait to connect or for the next byte (default 15 s).\n"
-    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] [--continue] [--retries N] URL [--or URL]...\n"
+    "  orvalo-cli download [--to DIR] [--incomplete DIR] [--name NAME] [--continue] [--retries N]\n"
+    "                      [--parallel N] URL [--or URL]...\n"
     "      Downloads each address with the program's download manager: written into the\n"
     "      incomplete folder, then moved under a free name into the download folder\n"
     "      (defaults: the program's settings). The file is named NAME, or after the\n"
@@ -49,7 +50,8 @@ const char* const kUsage =
     "      whole stays in the incomplete folder; --continue takes a file of the download's\n"
     "      name there as its first part and asks only for the rest. A transfer the network\n"
     "      cuts short continues by itself after 2, 8 and 30 s; --retries N (0 to 3) tries\n"
-    "      that many times.\n"
+    "      that many times. At most --parallel N files (default 6, 1 to 50) come at\n"
+    "      once, two at most from one host; the others wait their turn.\n"
     "      Exits 0 when every download completed, 1 otherwise.\n"
     "  orvalo-cli check FILE|FOLDER...\n"
     "      Tells what each file really holds (a folder: every plain file below it), one\n"
@@ -82,12 +84,12 @@ bool ParseSeconds(const char* text, int& seconds) {
     return true;
 }
 
-bool ParseRetries(const char* text, int& retries) {
+bool ParseCount(const char* text, int lowest, int highest, int& count) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 0 || value > 3)
+    if (end == text || *end != '\0' || value < lowest || value > highest)
         return false;
-    retries = static_cast<int>(value);
+    count = static_cast<int>(value);
     return true;
 }
 
@@ -138,8 +140,11 @@ int Download(const std::vector<std::string>& args) {
         else if (arg == "--continue")
             options.Continue = true;
         else if (arg == "--retries") {
-            if (!hasValue || !ParseRetries(args[++i].c_str(), options.Retries))
+            if (!hasValue || !ParseCount(args[++i].c_str(), 0, 3, options.Retries))
                 return UsageError("--retries needs a number from 0 to 3");
+        } else if (arg == "--parallel") {
+            if (!hasValue || !ParseCount(args[++i].c_str(), 1, 50, options.Parallel))
+                return UsageError("--parallel needs a number from 1 to 50");
         } else if (arg == "--or" && options.Urls.empty())
             return UsageError("--or follows the URL it stands in for");
         else if (arg == "--or")

@@ -100,7 +100,7 @@ private:
         const int filled = download.Progress * kWidth / 100;
         std::string bar = "[" + std::string(static_cast<size_t>(std::clamp(filled, 0, kWidth)), '#') +
                           std::string(static_cast<size_t>(kWidth - std::clamp(filled, 0, kWidth)), '-') + "]";
-        const char* state = download.Failed ? " failed" : (download.Completed ? " done" : "");
+        const char* state = download.Failed ? " failed" : (download.Completed ? " done" : (download.Queued ? " queued" : ""));
         char figures[96];
         std::snprintf(figures, sizeof figures, " %3d%% %8lld kb/s%s ", download.Progress,
                       static_cast<long long>(download.Speed / 1024), state);
@@ -150,6 +150,7 @@ int RunCliDownload(TCliDownloadOptions options) {
     // What did not come whole stays for "--continue", as it does for wget -c.
     manager.SetKeepPartsAtEnd(true);
     manager.SetRetryPauses(RetryPauses(options.Retries));
+    manager.SetLimits(options.Parallel);
     TProgressBars bars(manager, ::isatty(STDERR_FILENO) == 1);
     int pending = 0;
     bool allCompleted = true;

@@ -14,6 +14,8 @@ struct TCliDownloadOptions {
     bool Continue = false;
     // How often a cut transfer is tried again by itself ("--retries"; at most 3).
     int Retries = 3;
+    // How many files come at once ("--parallel"); the others wait their turn.
+    int Parallel = 6;
 };
 
 // Downloads every address with the download manager, shows a progress bar per file on

@@ -10,6 +10,7 @@ namespace {
 const QString kDownloadDir = QStringLiteral("Options/DownloadDir");
 const QString kIncompleteDir = QStringLiteral("Options/IncompleteDir");
 const QString kClearDownloads = QStringLiteral("Options/ClearDownloadsWhenComplete");
+const QString kDownloadsAtOnce = QStringLiteral("Options/DownloadsAtOnce");
 } // namespace
 
 std::unique_ptr<QSettings> OpenOrvaloSettings() {
@@ -79,6 +80,8 @@ void TAppOptions::Load() {
         IncompleteDir = *dir;
     if (const auto clear = ReadSettingFlag(*settings, kClearDownloads))
         ClearDownloadsWhenComplete = *clear;
+    if (const auto atOnce = ReadSettingInt(*settings, kDownloadsAtOnce); atOnce && *atOnce >= 1 && *atOnce <= kMostDownloadsAtOnce)
+        DownloadsAtOnce = *atOnce;
 }
 
 void TAppOptions::Save() const {
@@ -88,6 +91,7 @@ void TAppOptions::Save() const {
     settings->setValue(kDownloadDir, BytesToSetting(DownloadDir));
     settings->setValue(kIncompleteDir, BytesToSetting(IncompleteDir));
     settings->setValue(kClearDownloads, ClearDownloadsWhenComplete ? 1 : 0);
+    settings->setValue(kDownloadsAtOnce, DownloadsAtOnce);
     settings->sync();
 }
 

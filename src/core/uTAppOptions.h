@@ -8,18 +8,20 @@ class QSettings;
 class QString;
 class QVariant;
 
-// The user's settings: the two folders and the clear-when-complete flag, kept in the
-// "Options" group of the program's settings file.
+// The user's settings: the two folders, the clear-when-complete flag and how many downloads
+// run at once, kept in the "Options" group of the program's settings file.
 class TAppOptions {
 public:
     std::string DownloadDir;
     std::string IncompleteDir;
     bool ClearDownloadsWhenComplete = false;
+    static constexpr int kMostDownloadsAtOnce = 50;
+    int DownloadsAtOnce = 6; // 1 to kMostDownloadsAtOnce
 
     // Reads every value that is present and well-formed; anything absent or of the wrong
     // type leaves its field as it is.
     void Load();
-    // Writes all three values; a settings file that cannot be written is skipped quietly.
+    // Writes every value; a settings file that cannot be written is skipped quietly.
     void Save() const;
     void Assign(const TAppOptions& other);
 };

@@ -798,6 +798,11 @@ void TDownloadManager::FilePlaced(const std::string& key, const std::string& pla
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    if (placed.empty() && OutOfDescriptors(error)) {
+        // A copy across disks found no descriptor left: it tries again once others ended.
+        QTimer::singleShot(m_shortagePause, this, [this, key] { WorkerComplete(key); });
+        return;
+    }
     download->Placing = false;
     if (placed.empty()) {
         // A file that could not be put whole into the download folder (a full disk, a

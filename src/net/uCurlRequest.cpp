@@ -139,7 +139,10 @@ bool ExemptFromProxy(const std::string& host) {
 curl_socket_t OpenSocket(void* request, curlsocktype purpose, curl_sockaddr* address) {
     if (purpose == CURLSOCKTYPE_IPCXN && !static_cast<TCurlRequest*>(request)->MayConnectTo(address->family, &address->addr))
         return CURL_SOCKET_BAD;
-    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    const curl_socket_t made = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (made == CURL_SOCKET_BAD && (errno == EMFILE || errno == ENFILE))
+        static_cast<TCurlRequest*>(request)->NoteOutOfDescriptors();
+    return made;
 }
 
 // Where a redirect may lead. A site may move from http to https on its own host (that is how
@@ -539,7 +542,7 @@ int TCurlRequest::Classify(int code) const {
     }
     long osError = 0;
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
-    if (osError == EMFILE || osError == ENFILE)
+    if (osError == EMFILE || osError == ENFILE || m_outOfDescriptors)
         return kErrorTooManyFiles;
     if (code != CURLE_PEER_FAILED_VERIFICATION)
         return code;

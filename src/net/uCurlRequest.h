@@ -142,6 +142,9 @@ public:
     // Asked by libcurl's socket opening, before a connection to the socket address (of the
     // family AF_INET or AF_INET6) is made: whether it may be made.
     bool MayConnectTo(int family, const void* socketAddress);
+    // The socket for a connection could not be made for want of descriptors (libcurl tells
+    // it as a refused connection).
+    void NoteOutOfDescriptors() { m_outOfDescriptors = true; }
     bool StoppedByOwner() const { return m_stoppedByOwner; }
 
     // The steps. Begin prepares the first hop; false when there is nothing to send (Result
@@ -191,4 +194,5 @@ private:
     bool m_stoppedByOwner = false;
     bool m_reachedLocalNetwork = false;
     bool m_refusedLocalNetwork = false; // a PublicOnly connection was not made
+    bool m_outOfDescriptors = false;    // no socket could be made: the process has no descriptor left
 };

@@ -142,6 +142,7 @@ void StartUp(const std::string& appFolder) {
         std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs);
     DownloadManager =
         std::make_unique<TDownloadManager>(AppOptions->DownloadDir, AppOptions->IncompleteDir);
+    DownloadManager->SetLimits(AppOptions->DownloadsAtOnce);
     DownloadListKeeper = std::make_unique<TDownloadListKeeper>(*DownloadManager, DownloadListPath(DataFolder));
     SearchKeys = std::make_unique<TSearchHistory>();
     LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));

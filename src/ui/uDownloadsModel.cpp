@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QPainter>
+#include <QPixmapCache>
+
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
 #include "ui/uArtwork.h"
@@ -12,9 +15,25 @@
 namespace {
 using K = TColumnKind;
 
-QPixmap StatusPicture(int status) {
+QPixmap StatusPicture(const TDownload& download) {
     static const char* const names[] = {"status-downloading", "status-complete", "status-failed"};
-    return ArtworkPixmap(QLatin1String(names[std::clamp(status, 0, 2)]), QSize(41, 15));
+    const QPixmap picture = ArtworkPixmap(QLatin1String(names[std::clamp(download.Status(), 0, 2)]), QSize(41, 15));
+    if (!download.Queued || picture.isNull())
+        return picture;
+    // A download waiting its turn shows the running one's picture, faded.
+    static const QString kFadedKey = QStringLiteral("orvalo-downloads:queued");
+    QPixmap faded;
+    if (QPixmapCache::find(kFadedKey, &faded) && faded.size() == picture.size())
+        return faded;
+    faded = QPixmap(picture.size());
+    faded.setDevicePixelRatio(picture.devicePixelRatio());
+    faded.fill(Qt::transparent);
+    QPainter painter(&faded);
+    painter.setOpacity(0.35);
+    painter.drawPixmap(0, 0, picture);
+    painter.end();
+    QPixmapCache::insert(kFadedKey, faded);
+    return faded;
 }
 } // namespace
 
@@ -60,7 +79,7 @@ QString TDownloadsModel::StatusWords(const TDownload& download) {
                : download.Cancelled ? QStringLiteral("Cancelled")
                                     : QStringLiteral("Failed");
     default:
-        return QStringLiteral("Downloading");
+        return download.Queued ? QStringLiteral("Queued") : QStringLiteral("Downloading");
     }
 }
 
@@ -161,7 +180,7 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole:
         return Shown(row, column);
     case Qt::DecorationRole:
-        return kind == K::Picture ? QVariant(StatusPicture(row.Record->Status())) : QVariant();
+        return kind == K::Picture ? QVariant(StatusPicture(*row.Record)) : QVariant();
     case RawValueRole:
         return Raw(row, column);
     case Qt::ToolTipRole:

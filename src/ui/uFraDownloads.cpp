@@ -98,6 +98,7 @@ void TfraDownloads::ShowSummary() {
     m_summaryDue = false;
     // The manager's own figures: the rows show theirs only every so many bytes.
     int running = 0;
+    int queued = 0;
     int64_t speed = 0;
     int64_t left = 0;
     const TDownloadManager& manager = m_services.Downloads;
@@ -105,6 +106,10 @@ void TfraDownloads::ShowSummary() {
         const TDownload& download = *manager.Items(i);
         if (download.Status() != TDownload::StatusDownloading)
             continue;
+        if (download.Queued) {
+            ++queued;
+            continue;
+        }
         ++running;
         speed += download.Speed;
         left += std::max<int64_t>(0, download.Size - download.Received);
@@ -114,7 +119,12 @@ void TfraDownloads::ShowSummary() {
     else if (!m_summaryTimer->isActive())
         m_summaryTimer->start();
     QString text;
-    if (running > 0) {
+    if (queued > 0) {
+        // How long the queue takes cannot be told from the running few.
+        text = QStringLiteral("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
+        if (running > 0)
+            text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
+    } else if (running > 0) {
         text = running == 1 ? QStringLiteral("1 download running") : QStringLiteral("%1 downloads running").arg(running);
         text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
         if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "core/uClearIncomplete.h"
@@ -52,11 +53,12 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
       cmdBrowseIncompleteDirectory(new QPushButton(QStringLiteral("..."), this)),
       cmdClearIncompleteDir(new QPushButton(QStringLiteral("Clear Incomplete Folder"), this)),
       chkClearDownloadsWhenComplete(new QCheckBox(QStringLiteral("Clear Downloads When Complete"), this)),
+      lblDownloadsAtOnce(new QLabel(QStringLiteral("Downloads at once"), this)), spnDownloadsAtOnce(new QSpinBox(this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)), cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
       m_services(services), m_refreshPlayList(std::move(refreshPlayList)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(322, 225);
+    setFixedSize(322, 255);
 
     const auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(objectName); };
     name(cmdClearLastSearches, "cmdClearLastSearches");
@@ -68,6 +70,8 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
     name(cmdBrowseIncompleteDirectory, "cmdBrowseIncompleteDirectory");
     name(cmdClearIncompleteDir, "cmdClearIncompleteDir");
     name(chkClearDownloadsWhenComplete, "chkClearDownloadsWhenComplete");
+    name(lblDownloadsAtOnce, "lblDownloadsAtOnce");
+    name(spnDownloadsAtOnce, "spnDownloadsAtOnce");
     name(cmdOK, "cmdOK");
     name(cmdCancel, "cmdCancel");
 
@@ -76,6 +80,11 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
         box->setReadOnly(true);
     lblOptionsInfo01->setBuddy(txtDownloadDirectory);
     lblOptionsInfo02->setBuddy(txtIncompleteDirectory);
+    lblDownloadsAtOnce->setBuddy(spnDownloadsAtOnce);
+    spnDownloadsAtOnce->setRange(1, TAppOptions::kMostDownloadsAtOnce);
+    spnDownloadsAtOnce->setAccessibleName(QStringLiteral("Downloads at once"));
+    spnDownloadsAtOnce->setAccessibleDescription(
+        QStringLiteral("How many downloads run at the same time; the others wait their turn"));
     txtDownloadDirectory->setAccessibleName(QStringLiteral("Download Folder"));
     txtIncompleteDirectory->setAccessibleName(QStringLiteral("Incomplete Folder"));
     cmdBrowseDownloadDirectory->setAccessibleName(QStringLiteral("Browse for the Download Folder"));
@@ -105,6 +114,11 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
     layout->addLayout(commands);
     layout->addLayout(folders);
     layout->addWidget(chkClearDownloadsWhenComplete);
+    auto* atOnce = new QHBoxLayout;
+    atOnce->addWidget(lblDownloadsAtOnce);
+    atOnce->addWidget(spnDownloadsAtOnce);
+    atOnce->addStretch();
+    layout->addLayout(atOnce);
     layout->addStretch();
     layout->addLayout(buttons);
     cmdOK->setDefault(true);
@@ -135,12 +149,14 @@ void TfrmOptions::ShowOptions() {
     ShowFolder(txtDownloadDirectory, WorkingOptions.DownloadDir);
     ShowFolder(txtIncompleteDirectory, WorkingOptions.IncompleteDir);
     chkClearDownloadsWhenComplete->setChecked(WorkingOptions.ClearDownloadsWhenComplete);
+    spnDownloadsAtOnce->setValue(WorkingOptions.DownloadsAtOnce);
 }
 
 void TfrmOptions::ReadOptions() {
     WorkingOptions.DownloadDir = txtDownloadDirectory->property(kFolderBytes).toByteArray().toStdString();
     WorkingOptions.IncompleteDir = txtIncompleteDirectory->property(kFolderBytes).toByteArray().toStdString();
     WorkingOptions.ClearDownloadsWhenComplete = chkClearDownloadsWhenComplete->isChecked();
+    WorkingOptions.DownloadsAtOnce = spnDownloadsAtOnce->value();
 }
 
 void TfrmOptions::Browse(std::string& folder, QLineEdit* box) {
@@ -186,6 +202,7 @@ void TfrmOptions::cmdOKClick() {
     options.Assign(WorkingOptions);
     options.Save();
     m_services.Downloads.SetFolders(options.DownloadDir, options.IncompleteDir);
+    m_services.Downloads.SetLimits(options.DownloadsAtOnce);
     // The play list follows the download folder when it lists it anew.
     if (m_refreshPlayList)
         m_refreshPlayList();

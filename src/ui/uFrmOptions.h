@@ -9,6 +9,7 @@
 #include "ui/uServices.h"
 
 class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,8 @@ public:
     QPushButton* cmdBrowseIncompleteDirectory;
     QPushButton* cmdClearIncompleteDir;
     QCheckBox* chkClearDownloadsWhenComplete;
+    QLabel* lblDownloadsAtOnce;
+    QSpinBox* spnDownloadsAtOnce;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 

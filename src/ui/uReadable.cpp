@@ -1,5 +1,7 @@
 #include "ui/uReadable.h"
 
+#include <QLocale>
+
 #include "core/uTStringUtils.h"
 
 QString ReadableSize(int64_t bytes) {
@@ -22,4 +24,12 @@ QString TimeLeft(int64_t size, int64_t received, int64_t bytesPerSecond) {
     if (bytesPerSecond <= 0 || size <= 0 || received >= size)
         return {};
     return ReadableDuration((size - received + bytesPerSecond - 1) / bytesPerSecond) + QStringLiteral(" left");
+}
+
+QString ReadableCount(int64_t count) {
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    locale.setNumberOptions({});
+    return locale.toString(static_cast<qlonglong>(count));
 }

@@ -13,3 +13,6 @@ QString ReadableDuration(int64_t seconds);
 // How long the rest of `size` takes at `bytesPerSecond` from `received` on: "0:35 left";
 // empty when it cannot be told (no speed, no size).
 QString TimeLeft(int64_t size, int64_t received, int64_t bytesPerSecond);
+// A count with its digits grouped as the user's language does: "1,997" ("1.997" in German);
+// the plain C locale groups as English does.
+QString ReadableCount(int64_t count);

@@ -56,6 +56,7 @@ private slots:
     void cutFileIsContinued();
     void twoProcessesNeverShareAFile();
     void downloadPastAFileSizeLimitFails();
+    void downloadsWaitForDescriptorsInsteadOfFailing();
     void foldersGivenAreTheOnlyOnesTouched();
     void checkTellsWhatEachFileHolds();
     void fileNamesFromAddresses_data();
@@ -288,6 +289,31 @@ void TestCli::twoProcessesNeverShareAFile() {
     }
     QCOMPARE(QDir(done.path()).entryList(QDir::Files).size(), 2);
     QCOMPARE(QDir(partial.path()).entryList(QDir::Files | QDir::Hidden).size(), 0); // moved, not copied
+}
+
+void TestCli::downloadsWaitForDescriptorsInsteadOfFailing() {
+    // Far more files at once than the process has descriptors for: each one that finds none
+    // left waits its turn again, and every file arrives whole.
+    QTemporaryDir done, partial;
+    constexpr int kDescriptors = 40;
+    QStringList command{QStringLiteral("ulimit -n %1; done=$1 partial=$2; shift 2; exec \"$0\" download --parallel 50 "
+                                       "--retries 0 --to \"$done\" --incomplete \"$partial\" \"$@\"")
+                            .arg(kDescriptors)};
+    command << QStringLiteral(ORVALO_CLI) << done.path() << partial.path();
+    constexpr int kFiles = 60;
+    for (int i = 0; i < kFiles; ++i) {
+        // Hosts of their own, so that only the descriptors hold them back.
+        const std::string address = "fd" + std::to_string(i) + ".test/song.mp3";
+        m_server->Serve(address, TScriptedResponse::Ok(TTestServer::SyntheticBody(40000 + i)));
+        command << QString::fromStdString("http://" + address);
+    }
+    QProcess run;
+    run.start("/bin/sh", QStringList{"-c"} + command);
+    QVERIFY(run.waitForFinished(120000));
+    const QByteArray out = run.readAllStandardOutput();
+    QVERIFY2(run.exitCode() == 0, (out + run.readAllStandardError()).left(3000).constData());
+    QCOMPARE(out.count("complete\t"), kFiles);
+    QCOMPARE(int(QDir(done.path()).entryList(QDir::Files).size()), kFiles);
 }
 
 void TestCli::downloadPastAFileSizeLimitFails() {

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +46,7 @@ private slots:
     void aSongAskedForAgainComesAgain();
     void cancelAsksAndCancels();
     void cancelAsksOnceForEverySelectedRow();
+    void queuedRowsWaitTheirTurnAndAreCounted();
     void commandsActOnlyWhenTheyCan();
     void clearTakesFinishedRowsAndKeysStayUnique();
     void clearWhenCompleteTakesFailedRowsToo();
@@ -254,6 +256,32 @@ void TestFraDownloads::cancelAsksAndCancels() {
     QTRY_COMPARE(Status(slow), int(TDownload::StatusFailed));
     m_page->CancelSelected(); // failed: nothing to ask
     QCOMPARE(asked.size(), 2);
+}
+
+void TestFraDownloads::queuedRowsWaitTheirTurnAndAreCounted() {
+    // One at a time: the others say they wait, the summary counts them, and a waiting row is
+    // cancelled as a running one is.
+    DownloadManager->SetLimits(1);
+    TScriptedResponse held = TScriptedResponse::Ok(std::string(200000, 'h'));
+    held.StallBeforeAnswer = true;
+    std::vector<int> rows;
+    for (const char* name : {"h1.mp3", "h2.mp3", "h3.mp3"}) {
+        m_server->Serve(std::string("held.test/") + name, held);
+        rows.push_back(Start(std::string("http://held.test/") + name, name));
+    }
+    QCOMPARE(Cell(rows[0], TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Downloading"));
+    QCOMPARE(Cell(rows[1], TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Queued"));
+    QTRY_COMPARE(m_page->lblSummary->text(), QStringLiteral("1 running, 2 queued, 0 bytes/s"));
+    Select(rows[2]);
+    m_program->Prompts.Answer = true;
+    m_page->actCancelDownload->trigger();
+    QCOMPARE(Cell(rows[2], TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Cancelled"));
+    QTRY_COMPARE(m_page->lblSummary->text(), QStringLiteral("1 running, 1 queued, 0 bytes/s"));
+    m_page->actCancelAllDownloads->trigger();
+    QTRY_COMPARE(Status(rows[0]), int(TDownload::StatusFailed));
+    QCOMPARE(Status(rows[1]), int(TDownload::StatusFailed));
+    QTRY_COMPARE(m_page->lblSummary->text(), QString());
+    QCOMPARE(DownloadManager->QueuedCount(), 0);
 }
 
 void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
