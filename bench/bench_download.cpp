@@ -4,8 +4,10 @@
 // RAM-backed folder when there is one, so the disk does not decide, unless a folder is named.
 //
 //   bench_download [MB] [rounds]                 four files at once against four curl processes
-//   bench_download --small COUNT KB [rounds]     COUNT small files all started at once against
-//                                                one curl fetching them 50 at a time (-Z)
+//   bench_download --small COUNT KB [rounds]     COUNT small files asked for at once, through the
+//                                                manager's queue (six at a time, two per host),
+//                                                against one curl fetching them 6 at a time (-Z);
+//                                                with the most descriptors the manager held
 //   bench_download --single MB [rounds] [folder] one large file against one curl
 //   bench_download --https MB [rounds] [folder]  the same over https, through CONNECT
 //   bench_download --resume MB [rounds]          one file whose first half is on disk already,
@@ -44,7 +46,16 @@ namespace {
 struct TCost {
     double Seconds = -1; // negative: the run failed
     double CpuSeconds = 0;
+    int Descriptors = 0; // the most this process held open while it ran
 };
+
+// The descriptors this process holds open now.
+int OpenDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count - 1; // the listing's own
+}
 
 double CpuSeconds(const rusage& usage) {
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
@@ -65,7 +76,8 @@ std::string MakeFolder(const std::string& root, const std::string& name) {
 }
 
 // The loopback server in a child process, serving `count` bodies of `size` bytes at
-// http://bench.test/f0.bin ... (https:// when `secure`, through CONNECT, with a certificate
+// http://bench0.test/f0.bin, http://bench1.test/f1.bin ... (three hosts, so that the manager's
+// two per host make its six at once) (https:// when `secure`, through CONNECT, with a certificate
 // of the server's own authority, which CURL_CA_BUNDLE then names for curl and the program
 // alike); it ends when this process closes its end of the pipe.
 class TServerProcess {
@@ -125,7 +137,9 @@ public:
     const std::vector<std::string>& Urls() const { return m_urls; }
 
 private:
-    static std::string Address(int i) { return "bench.test/f" + std::to_string(i) + ".bin"; }
+    static std::string Address(int i) {
+        return "bench" + std::to_string(i % 3) + ".test/f" + std::to_string(i) + ".bin";
+    }
     static std::string Scheme(bool secure) { return secure ? "https://" : ""; }
     pid_t m_pid = -1;
     int m_life = -1;
@@ -202,8 +216,14 @@ TCost TimeManager(const std::vector<std::string>& urls, const std::string& done,
     TDownloadManager manager(done, partial);
     int pending = static_cast<int>(urls.size());
     bool ok = true;
+    int descriptors = 0;
     QObject::connect(&manager, &TDownloadManager::Changed, [&](const TDownload& download, TDownloadChange what) {
-        if (what != TDownloadChange::Status || download.Status() == TDownload::StatusDownloading)
+        if (what != TDownloadChange::Status)
+            return;
+        // Each start and end: the moments a transfer's file and connection come and go.
+        if (urls.size() > 1)
+            descriptors = std::max(descriptors, OpenDescriptors());
+        if (download.Status() == TDownload::StatusDownloading)
             return;
         ok = ok && download.Completed;
         if (--pending == 0)
@@ -219,6 +239,7 @@ TCost TimeManager(const std::vector<std::string>& urls, const std::string& done,
     TCost cost;
     cost.Seconds = ok ? std::chrono::duration<double>(Clock::now() - start).count() : -1;
     cost.CpuSeconds = OwnCpuSeconds() - cpuBefore;
+    cost.Descriptors = descriptors;
     return cost;
 }
 
@@ -230,6 +251,7 @@ struct TBest {
         Curl.CpuSeconds = std::min(Curl.CpuSeconds, curl.CpuSeconds);
         Manager.Seconds = std::min(Manager.Seconds, manager.Seconds);
         Manager.CpuSeconds = std::min(Manager.CpuSeconds, manager.CpuSeconds);
+        Manager.Descriptors = std::max(Manager.Descriptors, manager.Descriptors);
     }
     void Print(const char* curlName) const {
         std::printf("%-34s %8.3f s, CPU %7.3f s\n", curlName, Curl.Seconds, Curl.CpuSeconds);
@@ -369,12 +391,15 @@ int main(int argc, char** argv) {
                     static_cast<double>(bytesRead) / 1048576.0, static_cast<double>(size / 2) / 1048576.0);
     } else if (mode == "--small") {
         const auto curl = [](const std::string& proxy, const std::vector<std::string>& urls,
-                             const std::string& folder) { return TimeCurlParallel(proxy, urls, folder, 50); };
+                             const std::string& folder) {
+            return TimeCurlParallel(proxy, urls, folder, TDownloadManager::kDefaultAtOnce);
+        };
         if (Compare(server, rounds, root, curl, best) != 0)
             return 1;
         std::printf("%d files of %lld KiB, best of %d rounds, files in %s\n", count,
                     static_cast<long long>(size >> 10), rounds, root.c_str());
-        best.Print("curl -Z --parallel-max 50:");
+        best.Print("curl -Z --parallel-max 6:");
+        std::printf("most descriptors the manager's process held: %d\n", best.Manager.Descriptors);
     } else if (mode == "--single" || mode == "--https") {
         if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)
             return 1;

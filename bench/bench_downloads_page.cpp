@@ -110,6 +110,8 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
             run.LateMs.push_back(std::max(0.0, since.nsecsElapsed() / 1e6 - 5.0));
             since.restart();
         });
+        // The page under every transfer at once, not a queue's few.
+        DownloadManager->SetLimits(static_cast<int>(urls.size()), static_cast<int>(urls.size()));
         const auto start = Clock::now();
         for (size_t i = 0; i < urls.size(); ++i) {
             const std::string name = "Song " + std::to_string(i) + ".mp3";

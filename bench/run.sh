@@ -3,8 +3,8 @@
 #  - one TInet transfer against the curl tool;
 #  - four large downloads at once through the download manager against four curl processes,
 #    one 1 GiB download against curl on tmpfs (over http and over https) and on the disk of
-#    the build folder, and 2,000 small ones against curl fetching them 50 at once (time and
-#    CPU time), and a file continued from its first half against curl -C -, with the bytes read;
+#    the build folder, and 2,000 small ones through the queue against curl fetching them 6
+#    at once (time, CPU time, peak memory and descriptors), and a file continued from its first half against curl -C -, with the bytes read;
 #  - the copy into another file system against cp;
 #  - the results store and engine list look-ups;
 #  - the hand-over under a flood of calls against an idle event loop;

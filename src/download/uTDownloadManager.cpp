@@ -200,6 +200,8 @@ bool TDownloadManager::TakeNextQueued(TQueued& next) {
 void TDownloadManager::StartQueued() {
     // A launch may queue its download again or fail it; listeners may add or cancel
     // downloads meanwhile: the queue is looked at afresh for each one.
+    if (RunningCount() < RunningLimit())
+        PurgeWorkers(); // ended transfers go as new ones come: a long queue leaves no trail
     TQueued next;
     while (TakeNextQueued(next)) {
         TDownload& download = *Find(next.Key);
