@@ -157,7 +157,12 @@ TDownloadListKeeper::TDownloadListKeeper(TDownloadManager& manager, std::string 
     m_saveTimer->setSingleShot(true);
     m_saveTimer->setInterval(kSaveDelayMs);
     connect(m_saveTimer, &QTimer::timeout, this, &TDownloadListKeeper::SaveNow);
-    const auto later = [this] { m_saveTimer->start(); };
+    // At most once a second: a long queue changes the list many times a second, and a
+    // timer started afresh at each change would never come due while it runs.
+    const auto later = [this] {
+        if (!m_saveTimer->isActive())
+            m_saveTimer->start();
+    };
     connect(&m_manager, &TDownloadManager::Added, this, later);
     connect(&m_manager, &TDownloadManager::AboutToBeRemoved, this, later);
     connect(&m_manager, &TDownloadManager::Changed, this, [later](const TDownload&, TDownloadChange what) {

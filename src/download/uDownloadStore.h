@@ -23,7 +23,7 @@ bool SaveDownloadList(const TDownloadManager& manager, const std::string& path);
 int LoadDownloadList(TDownloadManager& manager, const std::string& path);
 
 // Keeps the list on disk while the program runs: loads it on construction and continues the
-// downloads that were stopped by the program's end, writes it a second after each change
+// downloads that were stopped by the program's end, writes it within a second of a change
 // (so that a crash loses little), and once more when it goes.
 class TDownloadListKeeper : public QObject {
     Q_OBJECT

@@ -122,7 +122,7 @@ void TfraDownloads::ShowSummary() {
     if (queued > 0) {
         // How long the queue takes cannot be told from the running few.
         text = QStringLiteral("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
-        if (running > 0)
+        if (speed > 0)
             text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
     } else if (running > 0) {
         text = running == 1 ? QStringLiteral("1 download running") : QStringLiteral("%1 downloads running").arg(running);
@@ -130,8 +130,11 @@ void TfraDownloads::ShowSummary() {
         if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())
             text += QStringLiteral(", ") + time;
     }
-    if (lblSummary->text() != text)
+    if (lblSummary->text() != text) {
         lblSummary->setText(text);
+        // The label's name says what it is; a screen reader finds the figures here.
+        lblSummary->setAccessibleDescription(text);
+    }
 }
 
 std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
