@@ -12,7 +12,7 @@ class TestSettings : public QObject {
 private slots:
     void init();
     void absentSettingsKeepDefaults();
-    void saveWritesAllThreeValues();
+    void saveWritesEveryValue();
     void nonZeroFlagReadsTrueAndIsWrittenAsOne();
     void malformedValuesReadAsAbsent_data();
     void malformedValuesReadAsAbsent();
@@ -54,10 +54,11 @@ void TestSettings::absentSettingsKeepDefaults() {
     QCOMPARE(options.ClearDownloadsWhenComplete, true);
 }
 
-void TestSettings::saveWritesAllThreeValues() {
+void TestSettings::saveWritesEveryValue() {
     TAppOptions options;
     options.DownloadDir = "/music/done";
     options.IncompleteDir = "/music/part";
+    options.DownloadsAtOnce = 3;
     options.Save();
     const QByteArray file = ReadSettingsFile();
     QVERIFY2(file.contains("[Options]"), file);
@@ -70,6 +71,7 @@ void TestSettings::saveWritesAllThreeValues() {
     QCOMPARE(loaded.DownloadDir, options.DownloadDir);
     QCOMPARE(loaded.IncompleteDir, options.IncompleteDir);
     QCOMPARE(loaded.ClearDownloadsWhenComplete, false);
+    QCOMPARE(loaded.DownloadsAtOnce, 3);
 }
 
 void TestSettings::nonZeroFlagReadsTrueAndIsWrittenAsOne() {
@@ -93,6 +95,8 @@ void TestSettings::malformedValuesReadAsAbsent_data() {
     QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[Opt\x01ions\n=\n==\x80\x81", 16) << true;
     QTest::newRow("broken group") << QByteArray("[Options\nClearDownloadsWhenComplete=\n") << true;
     QTest::newRow("flag out of range") << QByteArray("[Options]\nClearDownloadsWhenComplete=99999999999999\n") << true;
+    QTest::newRow("none at once") << QByteArray("[Options]\nDownloadsAtOnce=0\n") << true;
+    QTest::newRow("too many at once") << QByteArray("[Options]\nDownloadsAtOnce=51\n") << true;
 }
 
 void TestSettings::malformedValuesReadAsAbsent() {
@@ -103,6 +107,7 @@ void TestSettings::malformedValuesReadAsAbsent() {
     options.DownloadDir = "kept";
     options.Load();
     QCOMPARE(options.ClearDownloadsWhenComplete, false);
+    QCOMPARE(options.DownloadsAtOnce, 6);
     if (keepsDownloadDir)
         QCOMPARE(options.DownloadDir, std::string("kept"));
     // Saving over the broken file gives a sound one again.
