@@ -85,7 +85,7 @@ void TPageList::ShowColumnMenu(const QPoint& position) {
     for (int column = 1; column < header()->count(); ++column) {
         if (columns[static_cast<size_t>(column)].Width == 0)
             continue;
-        QAction* item = menu.addAction(columns[static_cast<size_t>(column)].Header);
+        QAction* item = menu.addAction(ColumnCaption(columns[static_cast<size_t>(column)]));
         item->setCheckable(true);
         item->setChecked(!header()->isSectionHidden(column));
         connect(item, &QAction::toggled, this, [this, column](bool shown) {
