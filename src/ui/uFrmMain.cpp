@@ -239,7 +239,7 @@ void TfrmMain::CreateHelpMenu(QMenu* help) {
             this, &TfrmMain::mnuHelpAboutClick);
 }
 
-void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
+int TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     auto* button = new QToolButton(pnlToolbar);
     button->setObjectName(name);
     MarkAsPageSwitcher(button);
@@ -249,12 +249,13 @@ void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
-    button->setGeometry(x, 4, 101, 37);
+    button->setGeometry(x, 4, std::max(kViewButtonWidth, button->sizeHint().width()), 37);
     // A screen reader's Toggle checks the button without clicking it: the page follows.
     connect(button, &QToolButton::toggled, view, [view](bool checked) {
         if (checked)
             view->setChecked(true);
     });
+    return button->geometry().right() + 3;
 }
 
 void TfrmMain::AddCommandButtons(TPage* page) {
@@ -268,7 +269,7 @@ void TfrmMain::AddCommandButtons(TPage* page) {
         button->setAutoRaise(true);
         button->setFixedSize(37, 37);
         button->setIconSize(QSize(26, 26));
-        button->move(kFirstSlotX + static_cast<int>(buttons.size()) * kSlotStep, 4);
+        button->move(m_firstSlotX + static_cast<int>(buttons.size()) * kSlotStep, 4);
         buttons << button;
     }
 }
@@ -282,16 +283,17 @@ void TfrmMain::CreateToolbar() {
     // The tool bar paints its own background, not its parent's.
     pnlToolbar->setAutoFillBackground(true);
 
-    AddViewButton(QStringLiteral("cmdViewSearches"), m_viewActions[0], 4);
-    AddViewButton(QStringLiteral("cmdViewDownloads"), m_viewActions[1], 107);
-    AddViewButton(QStringLiteral("cmdViewPlayList"), m_viewActions[2], 210);
+    int x = AddViewButton(QStringLiteral("cmdViewSearches"), m_viewActions[0], 4);
+    x = AddViewButton(QStringLiteral("cmdViewDownloads"), m_viewActions[1], x);
+    x = AddViewButton(QStringLiteral("cmdViewPlayList"), m_viewActions[2], x);
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
     separator->setAccessibleName(tr("Separator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(314, 7, 2, 31);
+    separator->setGeometry(x + 1, 7, 2, 31);
+    m_firstSlotX = x + 7;
     for (TPage* page : m_pages)
         AddCommandButtons(page);
 }

@@ -61,7 +61,6 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services,
       m_services(services), m_refreshPlayList(std::move(refreshPlayList)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(tr("Options"));
-    setFixedSize(322, 225);
 
     const auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(objectName); };
     name(cmdClearLastSearches, "cmdClearLastSearches");
@@ -113,6 +112,8 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services,
     layout->addStretch();
     layout->addLayout(buttons);
     cmdOK->setDefault(true);
+    // Its size is fixed, but never smaller than its words need: a translation may be longer.
+    setFixedSize(QSize(322, 225).expandedTo(layout->sizeHint()));
 
     connect(cmdClearLastSearches, &QPushButton::clicked, this, &TfrmOptions::cmdClearLastSearchesClick);
     connect(cmdClearIncompleteDir, &QPushButton::clicked, this, &TfrmOptions::cmdClearIncompleteDirClick);

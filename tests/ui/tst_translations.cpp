@@ -61,6 +61,17 @@ void TestTranslations::germanWindowSpeaksGerman() {
                                                           "Geschwindigkeit", "Fortschritt",
                                                           "Prüfung"}));
         QCOMPARE(window->fraDownloads1->lvwDownloads->accessibleName(), QStringLiteral("Downloads"));
+        // The longer German captions widen their columns rather than being cut.
+        TPageList* list = window->fraDownloads1->lvwDownloads;
+        list->resize(900, 300);
+        list->LayOutColumns();
+        const QHeaderView* header = list->header();
+        for (int column = 1; column < header->count(); ++column) {
+            const QString caption = header->model()->headerData(column, Qt::Horizontal).toString();
+            QVERIFY2(header->sectionSize(column) >=
+                         header->fontMetrics().horizontalAdvance(caption) + 8,
+                     qPrintable(caption + ": " + QString::number(header->sectionSize(column))));
+        }
         QCOMPARE(window->findChild<QAction*>("mnuActionsCancelAllDownloads")->text(),
                  QStringLiteral("Alle Downloads abbrechen"));
         // Counts take the form German gives them.
