@@ -8,8 +8,12 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
     libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev libmpg123-dev
-    # run: the authorities https certificates are checked against, icons, audio playback
+    # build: lupdate and lrelease, and the CMake package that runs them (the translations)
+    qt6-l10n-tools qt6-tools-dev
+    # run: the authorities https certificates are checked against, icons, audio playback,
+    # Qt's own texts (the dialogs' buttons) in the user's language
     ca-certificates adwaita-icon-theme gstreamer1.0-plugins-good gstreamer1.0-libav
+    qt6-translations-l10n
     # tests: the window smoke test (and a window manager for it), the fetch comparison of the
     # benchmarks, the end-to-end window test (accessibility bus, its Python bindings,
     # screenshots on failure)

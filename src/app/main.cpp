@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -23,6 +24,7 @@
 #include "ui/uPrompts.h"
 #include "ui/uServices.h"
 #include "ui/uTermination.h"
+#include "ui/uTranslations.h"
 #include "ui/uWindowMemory.h"
 
 namespace {
@@ -44,6 +46,7 @@ int RunOrvalo(int argc, char** argv) {
     PrepareProcessLimits();
     if (IsAlreadyRunning()) {
         QApplication app(argc, argv);
+        const TTranslations translations{QLocale()};
         // The running one brings its window forward with the page this start would have
         // shown; only when it does not answer within a second is the user told.
         const int page = std::max(1, RestoredPage(*OpenOrvaloSettings()));
@@ -52,6 +55,8 @@ int RunOrvalo(int argc, char** argv) {
         return 0;
     }
     TOrvaloApplication app(argc, argv);
+    // Before the first window: every text is translated as it is made.
+    const TTranslations translations{QLocale()};
     CloseWindowsOnTerminationSignals(&app);
 
     StartUp();

@@ -7,8 +7,9 @@
 
 #include "core/uTStringList.h"
 
-// What the empty search box shows, greyed, as its prompt.
-inline constexpr const char* kSearchPrompt = "Enter an artist or song";
+// What the empty search box shows, greyed, as its prompt: English, translated by the box.
+inline constexpr const char* kSearchPrompt =
+    QT_TRANSLATE_NOOP("TSearchKeysBox", "Enter an artist or song");
 inline constexpr int kMaxSearchKeys = 20;
 
 // The most of the history file that is read: far more than twenty keys need, so a huge

@@ -39,10 +39,14 @@ QPixmap StatusPicture(const TDownload& download) {
 
 const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
     static const std::vector<TColumnFormat> columns{
-        {QStringLiteral("Status"), K::Picture, 45},   {QStringLiteral("Title"), K::Text, 0.98f},
-        {QStringLiteral("Size"), K::Size, 100},       {QStringLiteral("Received"), K::Size, 100},
-        {QStringLiteral("Speed"), K::Number, 100},    {QStringLiteral("Progress"), K::Progress, 100},
-        {QStringLiteral("Check"), K::Text, 110},     {QStringLiteral("Key"), K::Key, 0},
+        {QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45},
+        {QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.98f},
+        {QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 100},
+        {QT_TRANSLATE_NOOP("Column", "Received"), K::Size, 100},
+        {QT_TRANSLATE_NOOP("Column", "Speed"), K::Number, 100},
+        {QT_TRANSLATE_NOOP("Column", "Progress"), K::Progress, 100},
+        {QT_TRANSLATE_NOOP("Column", "Check"), K::Text, 110},
+        {QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0},
     };
     return columns;
 }
@@ -57,7 +61,7 @@ TDownloadsModel::TDownloadsModel(TDownloadManager& manager, QObject* parent)
 }
 
 QString TDownloadsModel::SpeedText(int64_t bytesPerSecond) {
-    return QString::number(bytesPerSecond / 1024) + QStringLiteral(" kb/s");
+    return tr("%1 kb/s").arg(bytesPerSecond / 1024);
 }
 
 QString TDownloadsModel::DisplayText(const std::string& bytes) {
@@ -73,25 +77,32 @@ QString TDownloadsModel::DisplayText(const std::string& bytes) {
 QString TDownloadsModel::StatusWords(const TDownload& download) {
     switch (download.Status()) {
     case TDownload::StatusComplete:
-        return QStringLiteral("Complete");
+        //: A download's state
+        return tr("Complete");
     case TDownload::StatusFailed:
-        return download.Stopped     ? QStringLiteral("Stopped")
-               : download.Cancelled ? QStringLiteral("Cancelled")
-                                    : QStringLiteral("Failed");
+        //: A download's state: the end of the program stopped it (it goes on at the next start)
+        return download.Stopped     ? tr("Stopped")
+               : download.Cancelled ? tr("Cancelled")
+                                    : tr("Failed");
     default:
-        return download.Queued ? QStringLiteral("Queued") : QStringLiteral("Downloading");
+        //: A download's state: it waits for its turn to run
+        return download.Queued ? tr("Queued") : tr("Downloading");
     }
 }
 
 QString TDownloadsModel::StatusDescription(const TDownload& download) {
-    // A finished file says what it really is: an MP3 and how good, or what it looks like.
+    // A finished file says what it really is: an MP3 and how good, or what it looks like (the
+    // content check's words, English like the other reasons the lower layers give).
     if (download.Status() == TDownload::StatusComplete && !download.Content.empty())
         return QString::fromStdString(download.Content);
     const QString words = StatusWords(download);
+    //: A download's state, then why: "Failed: HTTP 404"
+    const QString because = tr("%1: %2");
     if (!download.RetryNote.empty())
-        return words + QStringLiteral(": ") + DisplayText(download.RetryNote);
-    return download.Status() == TDownload::StatusFailed && !download.Cancelled && !download.FailReason.empty()
-               ? words + QStringLiteral(": ") + DisplayText(download.FailReason)
+        return because.arg(words, DisplayText(download.RetryNote));
+    return download.Status() == TDownload::StatusFailed && !download.Cancelled &&
+                   !download.FailReason.empty()
+               ? because.arg(words, DisplayText(download.FailReason))
                : words;
 }
 
@@ -105,9 +116,10 @@ QString TDownloadsModel::Readable(const TRow& row, int column) const {
     case ColSize:
         return ReadableSize(download.Size);
     case ColReceived:
-        return ReadableSize(download.Received) + QStringLiteral(" of ") + ReadableSize(download.Size);
+        //: Bytes received of the file's size: "1.2 MB of 3.4 MB"
+        return tr("%1 of %2").arg(ReadableSize(download.Received), ReadableSize(download.Size));
     case ColSpeed:
-        return ReadableSize(download.Speed) + QStringLiteral("/s");
+        return tr("%1/s").arg(ReadableSize(download.Speed));
     case ColCheck:
         return QString::fromStdString(download.Content);
     case ColProgress: {

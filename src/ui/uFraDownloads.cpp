@@ -25,12 +25,13 @@
 TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     : TPage(parent), DownloadRows(new TDownloadsModel(services.Downloads, this)), m_services(services) {
     setObjectName(QStringLiteral("fraDownloads1"));
-    lvwDownloads = new TPageList(QStringLiteral("lvwDownloads"), QStringLiteral("Downloads"), DownloadRows, this);
-    lvwDownloads->SetEmptyText(QStringLiteral("No downloads yet. Search for a song on the Searches page and "
-                                              "double-click a result, or select it and press Enter."));
+    lvwDownloads =
+        new TPageList(QStringLiteral("lvwDownloads"), tr("Downloads"), DownloadRows, this);
+    lvwDownloads->SetEmptyText(tr("No downloads yet. Search for a song on the Searches page and "
+                                  "double-click a result, or select it and press Enter."));
     lblSummary = MakePlainLabel(QString(), this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
-    lblSummary->setAccessibleName(QStringLiteral("Downloads running"));
+    lblSummary->setAccessibleName(tr("Downloads running"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(lvwDownloads, 1);
@@ -70,28 +71,31 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
 TfraDownloads::~TfraDownloads() = default;
 
 void TfraDownloads::BuildCommands() {
-    actPreviewFile = AddCommand({"mnuActionsDownloadsPreviewFile", QStringLiteral("Preview File"), "tlbPreview",
-                            QStringLiteral("Preview File"), "preview-file",
-                            QStringLiteral("Plays what has arrived of the selected download")},
-                           [this] { PreviewFile(); });
+    actPreviewFile = AddCommand({"mnuActionsDownloadsPreviewFile", tr("Preview File"), "tlbPreview",
+                                 tr("Preview File"), "preview-file",
+                                 tr("Plays what has arrived of the selected download")},
+                                [this] { PreviewFile(); });
     AddSeparator(QStringLiteral("mnuActionsSep02"));
-    actRestartDownload = AddCommand({"mnuActionsRestartDownload", QStringLiteral("Restart Download"), "tlbRestartDownload",
-                            QStringLiteral("Restart Download"), "restart-download",
-                            QStringLiteral("Downloads the selected failed or cancelled songs again")},
-                           [this] { RestartSelected(); });
-    actCancelDownload = AddCommand({"mnuActionsCancelDownload", QStringLiteral("Cancel Download"), "tlbCancelDownload",
-                           QStringLiteral("Cancel Download"), "cancel-download",
-                           QStringLiteral("Stops the selected downloads")},
-                          [this] { CancelSelected(); });
-    actCancelAllDownloads = AddCommand({"mnuActionsCancelAllDownloads", QStringLiteral("Cancel All Downloads"),
-                              "tlbCancelAllDownloads", QStringLiteral("Cancel All Downloads"), "cancel-all-downloads",
-                              QStringLiteral("Stops every download that is still running")},
-                             [this] { CancelAll(); });
+    actRestartDownload =
+        AddCommand({"mnuActionsRestartDownload", tr("Restart Download"), "tlbRestartDownload",
+                    tr("Restart Download"), "restart-download",
+                    tr("Downloads the selected failed or cancelled songs again")},
+                   [this] { RestartSelected(); });
+    actCancelDownload =
+        AddCommand({"mnuActionsCancelDownload", tr("Cancel Download"), "tlbCancelDownload",
+                    tr("Cancel Download"), "cancel-download", tr("Stops the selected downloads")},
+                   [this] { CancelSelected(); });
+    actCancelAllDownloads =
+        AddCommand({"mnuActionsCancelAllDownloads", tr("Cancel All Downloads"),
+                    "tlbCancelAllDownloads", tr("Cancel All Downloads"), "cancel-all-downloads",
+                    tr("Stops every download that is still running")},
+                   [this] { CancelAll(); });
     AddSeparator(QStringLiteral("mnuActionsSep03"));
-    actClearDownloaded = AddCommand({"mnuActionsClearDownloaded", QStringLiteral("Clear Downloaded"), "tlbClearDownloaded",
-                          QStringLiteral("Clear Downloaded"), "clear-downloaded",
-                          QStringLiteral("Takes the finished downloads off the list; their files stay")},
-                         [this] { ClearDownloaded(); });
+    actClearDownloaded =
+        AddCommand({"mnuActionsClearDownloaded", tr("Clear Downloaded"), "tlbClearDownloaded",
+                    tr("Clear Downloaded"), "clear-downloaded",
+                    tr("Takes the finished downloads off the list; their files stay")},
+                   [this] { ClearDownloaded(); });
 }
 
 void TfraDownloads::ShowSummary() {
@@ -121,12 +125,15 @@ void TfraDownloads::ShowSummary() {
     QString text;
     if (queued > 0) {
         // How long the queue takes cannot be told from the running few.
-        text = QStringLiteral("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
+        //: The line under the downloads: "3 running, 1,997 queued"
+        text = tr("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
         if (speed > 0)
-            text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
+            text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
     } else if (running > 0) {
-        text = running == 1 ? QStringLiteral("1 download running") : QStringLiteral("%1 downloads running").arg(running);
-        text += QStringLiteral(", ") + ReadableSize(speed) + QStringLiteral("/s");
+        // English keeps its own words for one; a translation gives every count its form.
+        text =
+            running == 1 ? tr("1 download running") : tr("%n downloads running", nullptr, running);
+        text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
         if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())
             text += QStringLiteral(", ") + time;
     }
@@ -182,7 +189,7 @@ void TfraDownloads::Ended(const TDownload& download) {
         // The user's own cancel is no news to tell.
         if (!download.Cancelled) {
             const QString reason = TDownloadsModel::DisplayText(download.FailReason);
-            emit DownloadEnded(title, reason.isEmpty() ? QStringLiteral("failed") : reason);
+            emit DownloadEnded(title, reason.isEmpty() ? tr("failed") : reason);
         }
         return;
     }
@@ -216,9 +223,11 @@ void TfraDownloads::CancelSelected() {
     if (rows.empty())
         return;
     // One question for all of them.
-    const QString question =
-        rows.size() == 1 ? QStringLiteral("Do you really want to cancel this download ?\n") + DownloadRows->Title(rows[0])
-                         : QStringLiteral("Do you really want to cancel these %1 downloads ?").arg(rows.size());
+    const QString question = rows.size() == 1
+                                 ? tr("Do you really want to cancel this download ?\n%1")
+                                       .arg(DownloadRows->Title(rows[0]))
+                                 : tr("Do you really want to cancel these %n downloads ?", nullptr,
+                                      static_cast<int>(rows.size()));
     std::vector<std::string> keys;
     for (const int row : rows)
         keys.push_back(DownloadRows->Record(row).Key);
@@ -231,7 +240,7 @@ void TfraDownloads::CancelSelected() {
 void TfraDownloads::CancelAll() {
     if (DownloadRows->RowsHeld() == 0)
         return;
-    if (m_services.Prompts.Ask(this, QStringLiteral("Do you really want to cancel all downloads ?")))
+    if (m_services.Prompts.Ask(this, tr("Do you really want to cancel all downloads ?")))
         m_services.Downloads.CancelAllDownloads();
 }
 

@@ -39,7 +39,7 @@ TfraPlayList::TfraPlayList(const TServices& services, QWidget* parent)
 TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlayer> player, QWidget* parent)
     : TPage(parent), m_services(services), m_model(new TPlayListModel(services.PlayList, this)) {
     setObjectName(QStringLiteral("fraPlayList1"));
-    lvwPlayList = new TPageList(QStringLiteral("lvwPlayList"), QStringLiteral("Play list"), m_model, this);
+    lvwPlayList = new TPageList(QStringLiteral("lvwPlayList"), tr("Play list"), m_model, this);
     pnlPlayer = new TPlayerPanel(std::move(player), this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -191,33 +191,33 @@ void TfraPlayList::SetVolumePercent(int percent) {
 }
 
 void TfraPlayList::BuildCommands() {
-    actPlayFile = AddCommand({"mnuActionsPlayListPlayFile", QStringLiteral("Play File"), "tlbPlayFile",
-                         QStringLiteral("Play File"), "play-file",
-                         QStringLiteral("Plays the selected file in the player")},
-                        [this] { PlaySelected(); });
-    actLaunchFile = AddCommand({"mnuActionsPlayListLaunchFile", QStringLiteral("Launch File..."), "tlbLaunchFile",
-                           QStringLiteral("Launch File"), "launch-file",
-                           QStringLiteral("Opens the selected file in the desktop's program for it")},
-                          [this] { LaunchSelected(); });
+    actPlayFile =
+        AddCommand({"mnuActionsPlayListPlayFile", tr("Play File"), "tlbPlayFile", tr("Play File"),
+                    "play-file", tr("Plays the selected file in the player")},
+                   [this] { PlaySelected(); });
+    actLaunchFile = AddCommand({"mnuActionsPlayListLaunchFile", tr("Launch File..."),
+                                "tlbLaunchFile", tr("Launch File"), "launch-file",
+                                tr("Opens the selected file in the desktop's program for it")},
+                               [this] { LaunchSelected(); });
     AddSeparator(QStringLiteral("mnuActionsSep04"));
-    actDeleteFile = AddCommand({"mnuActionsDeleteFile", QStringLiteral("Delete File"), "tlbDeleteFile",
-                           QStringLiteral("Delete File"), "delete-file",
-                           QStringLiteral("Moves the selected files to the trash")},
-                          [this] { DeleteSelected(); });
-    actRenameFile = AddCommand({"mnuActionsRenameFile", QStringLiteral("Rename File..."), "tlbRenameFile",
-                           QStringLiteral("Rename File"), "rename-file",
-                           QStringLiteral("Gives the selected file another name")},
-                          [this] { RenameSelected(); });
-    actLocate = AddCommand({"mnuActionsLocate", QStringLiteral("Locate..."), "tlbLocate",
-                                  QStringLiteral("Locate Media Folder"), "locate-folder",
-                                  QStringLiteral("Shows the download folder in the file manager")},
-                                 [this] { LocateFolder(); });
+    actDeleteFile =
+        AddCommand({"mnuActionsDeleteFile", tr("Delete File"), "tlbDeleteFile", tr("Delete File"),
+                    "delete-file", tr("Moves the selected files to the trash")},
+                   [this] { DeleteSelected(); });
+    actRenameFile =
+        AddCommand({"mnuActionsRenameFile", tr("Rename File..."), "tlbRenameFile",
+                    tr("Rename File"), "rename-file", tr("Gives the selected file another name")},
+                   [this] { RenameSelected(); });
+    actLocate =
+        AddCommand({"mnuActionsLocate", tr("Locate..."), "tlbLocate", tr("Locate Media Folder"),
+                    "locate-folder", tr("Shows the download folder in the file manager")},
+                   [this] { LocateFolder(); });
     AddSeparator(QStringLiteral("mnuActionsSep05"));
-    actRefresh = AddCommand({"mnuActionsRefresh", QStringLiteral("Refresh"), "tlbRefresh", QStringLiteral("Refresh"), "refresh",
-                             QStringLiteral("Lists the download folder anew")},
-               [this] { RefreshList(); });
+    actRefresh = AddCommand({"mnuActionsRefresh", tr("Refresh"), "tlbRefresh", tr("Refresh"),
+                             "refresh", tr("Lists the download folder anew")},
+                            [this] { RefreshList(); });
     // The pop-up menu names Locate for what it finds: the file's folder.
-    auto* locateFile = new QAction(QStringLiteral("Locate File..."), this);
+    auto* locateFile = new QAction(tr("Locate File..."), this);
     locateFile->setIcon(actLocate->icon());
     connect(locateFile, &QAction::triggered, actLocate, &QAction::trigger);
     QList<QAction*> items = MenuCommands();
@@ -257,8 +257,9 @@ void TfraPlayList::RefreshList() {
     m_watch.Watch(DownloadFolder());
     m_model->Refresh();
     CheckFiles();
-    lvwPlayList->SetEmptyText(QStringLiteral("No songs yet: search for one and download it.\nSongs are kept in %1")
-                                  .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
+    lvwPlayList->SetEmptyText(
+        tr("No songs yet: search for one and download it.\nSongs are kept in %1")
+            .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
     // By name, unless the user sorted the list otherwise: that order stays.
     if (const int tag = lvwPlayList->Proxy()->SortTag(); tag != 0)
         lvwPlayList->RestoreSort(tag);
@@ -328,8 +329,9 @@ void TfraPlayList::DeleteSelected() {
     // One question for all of them, No by default; it says where the files go: the
     // desktop's trash (a disk without one is asked about again, file by file).
     const QString first = ShownText(m_model->File(rows.front()).FileName);
-    const QString question = rows.size() == 1 ? QStringLiteral("Move this file to the trash?\n") + first
-                                              : QStringLiteral("Move these %1 files to the trash?").arg(rows.size());
+    const QString question = rows.size() == 1 ? tr("Move this file to the trash?\n%1").arg(first)
+                                              : tr("Move these %n files to the trash?", nullptr,
+                                                   static_cast<int>(rows.size()));
     if (!m_services.Prompts.Ask(this, question, true))
         return;
     // From the last row up: a removed row does not move those still to go.
@@ -352,7 +354,9 @@ bool TfraPlayList::RemoveFile(int row) {
         // A disk without a trash: the file would be gone for good, which the user did not
         // agree to yet. No by default.
         if (!m_services.Prompts.Ask(
-                this, QStringLiteral("This file cannot be moved to the trash. Delete it permanently?\n") + name, true))
+                this,
+                tr("This file cannot be moved to the trash. Delete it permanently?\n%1").arg(name),
+                true))
             return false;
         if (DeleteForGood(path))
             return true;
@@ -360,7 +364,7 @@ bool TfraPlayList::RemoveFile(int row) {
     case TTrashOutcome::Failed:
         break;
     }
-    m_services.Prompts.Tell(this, QMessageBox::Warning, QStringLiteral("Unable to delete\n") + name);
+    m_services.Prompts.Tell(this, QMessageBox::Warning, tr("Unable to delete\n%1").arg(name));
     return false;
 }
 
@@ -371,7 +375,7 @@ void TfraPlayList::RenameSelected() {
     const std::string oldName = m_model->File(row).FileName;
     const QString shown = ShownText(oldName);
     const std::optional<QString> typed = m_services.Prompts.AskText(
-        this, QStringLiteral("Rename File"), QStringLiteral("Enter the new name for the file."), shown);
+        this, tr("Rename File"), tr("Enter the new name for the file."), shown);
     // Cancelled or unchanged: the file keeps its name (also a name that is not UTF-8,
     // which the box can only show approximately).
     if (!typed || *typed == shown)
@@ -381,5 +385,5 @@ void TfraPlayList::RenameSelected() {
     if (RenameInFolder(DownloadFolder(), oldName, newName))
         m_model->Rename(row, newName);
     else
-        m_services.Prompts.Tell(this, QMessageBox::Warning, QStringLiteral("Unable to rename the file."));
+        m_services.Prompts.Tell(this, QMessageBox::Warning, tr("Unable to rename the file."));
 }

@@ -37,8 +37,10 @@
 #include "ui/uSearchKeysBox.h"
 
 namespace {
-const QString kFindIt = QStringLiteral("Find It !");
-const QString kCancel = QStringLiteral("Cancel");
+// The search button's two captions, translated where they are shown.
+const char* const kFindIt = QT_TRANSLATE_NOOP("TfraSearch", "Find It !");
+//: The search button while a search runs: stops it
+const char* const kCancel = QT_TRANSLATE_NOOP("TfraSearch", "Cancel");
 constexpr int kEnginesWidth = 107;
 
 QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* parent) {
@@ -56,7 +58,8 @@ QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* paren
 QTreeView* MakeEngineList(TEnginesModel* model, QWidget* parent) {
     auto* list = new QTreeView(parent);
     list->setObjectName(QStringLiteral("lvwEngines"));
-    list->setAccessibleName(QStringLiteral("Engines"));
+    //: The list of search sites
+    list->setAccessibleName(QCoreApplication::translate("TfraSearch", "Engines"));
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -96,15 +99,15 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     QLayout* top = BuildTopRow();
     txtFilter = new QLineEdit(this);
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
-    txtFilter->setPlaceholderText(QStringLiteral("Filter results"));
-    txtFilter->setAccessibleName(QStringLiteral("Filter results"));
-    txtFilter->setAccessibleDescription(QStringLiteral("Shows only the results that hold this text"));
+    txtFilter->setPlaceholderText(tr("Filter results"));
+    txtFilter->setAccessibleName(tr("Filter results"));
+    txtFilter->setAccessibleDescription(tr("Shows only the results that hold this text"));
     txtFilter->setClearButtonEnabled(true);
     // The clear button is a nameless tool button of the line edit's own: it gets a name.
     for (QToolButton* clear : txtFilter->findChildren<QToolButton*>()) {
-        clear->setAccessibleName(QStringLiteral("Clear filter"));
-        clear->setAccessibleDescription(QStringLiteral("Empties the filter: every result shows again"));
-        clear->setToolTip(QStringLiteral("Clear filter"));
+        clear->setAccessibleName(tr("Clear filter"));
+        clear->setAccessibleDescription(tr("Empties the filter: every result shows again"));
+        clear->setToolTip(tr("Clear filter"));
     }
     txtFilter->setMaxLength(kMaxFilterLength);
     connect(txtFilter, &QLineEdit::textChanged, this, &TfraSearch::ApplyFilter);
@@ -140,20 +143,21 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
 }
 
 void TfraSearch::BuildCommands() {
-    actFindIt = AddCommand({"mnuActionsFindIt", kFindIt}, [this] { cmdSearchClick(); });
+    actFindIt = AddCommand({"mnuActionsFindIt", tr(kFindIt)}, [this] { cmdSearchClick(); });
     AddSeparator(QStringLiteral("mnuActionsSep01"));
-    actDownload = AddCommand({"mnuActionsDownload", QStringLiteral("Download"), "tlbDownload",
-                             QStringLiteral("Download File"), "download-file",
-                             QStringLiteral("Downloads the selected songs into the download folder")},
-                            [this] { DownloadSelected(); });
-    actCopyLink = new QAction(QStringLiteral("Copy Link"), this);
+    actDownload =
+        AddCommand({"mnuActionsDownload", tr("Download"), "tlbDownload", tr("Download File"),
+                    "download-file", tr("Downloads the selected songs into the download folder")},
+                   [this] { DownloadSelected(); });
+    actCopyLink = new QAction(tr("Copy Link"), this);
     actCopyLink->setObjectName(QStringLiteral("popFilesCopyLink"));
     connect(actCopyLink, &QAction::triggered, this, &TfraSearch::CopyLinks);
 }
 
 QWidget* TfraSearch::BuildSearchPanel() {
     lvwEngines = MakeEngineList(EngineRows, this);
-    lvwFiles = new TPageList(QStringLiteral("lvwFiles"), QStringLiteral("Search results"), SearchResultRows, this);
+    lvwFiles =
+        new TPageList(QStringLiteral("lvwFiles"), tr("Search results"), SearchResultRows, this);
     pnlSearch = new QWidget(this);
     pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
     auto* layout = new QHBoxLayout(pnlSearch);
@@ -169,14 +173,16 @@ QWidget* TfraSearch::BuildSearchPanel() {
 }
 
 QWidget* TfraSearch::BuildPopularPanel() {
-    lvwPopular = new TPageList(QStringLiteral("lvwPopular"), QStringLiteral("Most popular"), PopularResultRows, this);
+    lvwPopular =
+        new TPageList(QStringLiteral("lvwPopular"), tr("Most popular"), PopularResultRows, this);
     pnlMostPopular = new QWidget(this);
     pnlMostPopular->setObjectName(QStringLiteral("pnlMostPopular"));
     auto* layout = new QVBoxLayout(pnlMostPopular);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lvwPopular);
     KeepSizeWhenHidden(pnlMostPopular);
-    lvwPopular->SetEmptyText(QStringLiteral("The most popular songs show here once the maker's site has sent them."));
+    lvwPopular->SetEmptyText(
+        tr("The most popular songs show here once the maker's site has sent them."));
     MakePopup(QStringLiteral("popPopular"), lvwPopular, {actDownload, actCopyLink});
     BindKey(actDownload, QKeySequence(Qt::Key_Return), {lvwFiles, lvwPopular});
     BindKey(actCopyLink, QKeySequence::Copy, {lvwFiles, lvwPopular});
@@ -188,11 +194,11 @@ QWidget* TfraSearch::BuildPopularPanel() {
 
 QLayout* TfraSearch::BuildTopRow() {
     cmbSearchKeys = new TSearchKeysBox(m_services.SearchKeys, this);
-    cmdSearch = new QPushButton(kFindIt, this);
+    cmdSearch = new QPushButton(tr(kFindIt), this);
     cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
     cmdSearch->setAutoDefault(false);
-    cmdTabSearch = MakeTab(QStringLiteral("cmdTabSearch"), QStringLiteral("Search"), this);
-    cmdTabMostPopular = MakeTab(QStringLiteral("cmdTabMostPopular"), QStringLiteral("Most Popular"), this);
+    cmdTabSearch = MakeTab(QStringLiteral("cmdTabSearch"), tr("Search"), this);
+    cmdTabMostPopular = MakeTab(QStringLiteral("cmdTabMostPopular"), tr("Most Popular"), this);
     m_tabs = new QButtonGroup(this);
     m_tabs->setExclusive(true);
     m_tabs->addButton(cmdTabSearch, 1);
@@ -218,12 +224,13 @@ QLayout* TfraSearch::BuildTopRow() {
 QLayout* TfraSearch::BuildInfoRow() {
     prgSearch = new QProgressBar(this);
     prgSearch->setObjectName(QStringLiteral("prgSearch"));
-    prgSearch->setAccessibleName(QStringLiteral("Search progress"));
+    prgSearch->setAccessibleName(tr("Search progress"));
     prgSearch->setRange(0, 100);
     prgSearch->setValue(0);
     imgCheckMark = new QLabel(this);
     imgCheckMark->setObjectName(QStringLiteral("imgCheckMark"));
-    imgCheckMark->setAccessibleName(QStringLiteral("Verified"));
+    //: How many results have a link that answers
+    imgCheckMark->setAccessibleName(tr("Verified"));
     imgCheckMark->setPixmap(ArtworkPixmap(QStringLiteral("check-mark"), QSize(16, 16)));
     const auto label = [this](const char* name, const QString& text) {
         QLabel* made = MakePlainLabel(text, this);
@@ -234,13 +241,13 @@ QLayout* TfraSearch::BuildInfoRow() {
     lblFilesFound = label("lblFilesFound", QStringLiteral("0"));
     lblTime = label("lblTime", QStringLiteral("00:00:00"));
     lblStatus = label("lblStatus", QString());
-    lblStatus->setAccessibleName(QStringLiteral("Search status"));
+    lblStatus->setAccessibleName(tr("Search status"));
     // A long status takes no width from the progress bar: the two share the row as set.
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QLabel* number : {lblFilesVerified, lblFilesFound})
         number->setMinimumWidth(40);
-    QLabel* filesCaption = label("lblInfo01", QStringLiteral("Files:"));
-    QLabel* timeCaption = label("lblInfo02", QStringLiteral("Time:"));
+    QLabel* filesCaption = label("lblInfo01", tr("Files:"));
+    QLabel* timeCaption = label("lblInfo02", tr("Time:"));
     // A screen reader says which number it reads: each counter is labelled by its caption.
     imgCheckMark->setBuddy(lblFilesVerified);
     filesCaption->setBuddy(lblFilesFound);
@@ -288,7 +295,7 @@ TPageList* TfraSearch::ShownList() const {
 }
 
 void TfraSearch::ShowSearchState() {
-    const QString& caption = m_session->Searching() ? kCancel : kFindIt;
+    const QString caption = tr(m_session->Searching() ? kCancel : kFindIt);
     cmdSearch->setText(caption);
     actFindIt->setText(caption);
 }
@@ -303,7 +310,7 @@ void TfraSearch::cmdSearchClick() {
     }
     const std::string key = TrimSpacesAndControls(cmbSearchKeys->EditText());
     if (key.empty()) {
-        m_services.Prompts.Tell(this, QMessageBox::Information, QStringLiteral("No search keys specified."));
+        m_services.Prompts.Tell(this, QMessageBox::Information, tr("No search keys specified."));
         return;
     }
     StartSearch(key);
@@ -325,7 +332,7 @@ void TfraSearch::ShowCounters() {
     const int shown = lvwFiles->Proxy()->rowCount();
     const QString found = m_filterWords.isEmpty()
                               ? QString::number(m_session->Found())
-                              : QStringLiteral("showing %1 of %2").arg(shown).arg(m_session->Found());
+                              : tr("showing %1 of %2").arg(shown).arg(m_session->Found());
     if (lblFilesFound->text() != found)
         lblFilesFound->setText(found);
     const QString verified = QString::number(m_session->Verified());
@@ -336,23 +343,25 @@ void TfraSearch::ShowCounters() {
 void TfraSearch::ShowStatus() {
     QString status;
     if (m_session->Searching())
-        status = QStringLiteral("Searching");
+        status = tr("Searching");
     else if (m_session->EveryEngineFailed())
-        status = QStringLiteral("No site could be reached");
+        status = tr("No site could be reached");
     else if (!m_session->Cancelled() && m_session->Unchecked() > 0)
-        status = m_session->Unchecked() == 1 ? QStringLiteral("Checking 1 link")
-                                             : QStringLiteral("Checking %1 links").arg(m_session->Unchecked());
+        // English keeps its own words for one; a translation gives every count its form.
+        status = m_session->Unchecked() == 1
+                     ? tr("Checking 1 link")
+                     : tr("Checking %n links", nullptr, m_session->Unchecked());
     if (lblStatus->text() != status)
         lblStatus->setText(status);
     // The empty list says why it is empty: nothing asked yet, or nothing found.
     if (m_key.empty())
-        lvwFiles->SetEmptyText(QStringLiteral("Type an artist or a song title above and press Enter."));
+        lvwFiles->SetEmptyText(tr("Type an artist or a song title above and press Enter."));
     else if (m_session->Searching())
         lvwFiles->SetEmptyText({});
     else if (m_session->EveryEngineFailed())
-        lvwFiles->SetEmptyText(QStringLiteral("No site could be reached. Try again in a while."));
+        lvwFiles->SetEmptyText(tr("No site could be reached. Try again in a while."));
     else
-        lvwFiles->SetEmptyText(QStringLiteral("No results for \"%1\"").arg(ShownText(m_key)));
+        lvwFiles->SetEmptyText(tr("No results for \"%1\"").arg(ShownText(m_key)));
 }
 
 void TfraSearch::ShowTab(int tag) {
@@ -404,8 +413,10 @@ void TfraSearch::DownloadSelected() {
 bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
     const QString question =
         owned.size() == 1
-            ? QStringLiteral("\"%1\" is already in your play list. Download it again?").arg(ShownText(owned[0]->FileName))
-            : QStringLiteral("%1 of these songs are already in your play list. Download them again?").arg(owned.size());
+            ? tr("\"%1\" is already in your play list. Download it again?")
+                  .arg(ShownText(owned[0]->FileName))
+            : tr("%n of these songs are already in your play list. Download them again?", nullptr,
+                 static_cast<int>(owned.size()));
     return m_services.Prompts.Ask(this, question, true);
 }
 

@@ -35,17 +35,19 @@ bool IsUserVolume(const QStorageInfo& volume) {
 } // namespace
 
 TfrmBrowseDirectory::TfrmBrowseDirectory(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      drvDrive(new QComboBox(this)), dirDirectory(new QTreeView(this)), cmdOK(new QPushButton(QStringLiteral("OK"), this)),
-      cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)), m_folders(new QFileSystemModel(this)) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      drvDrive(new QComboBox(this)), dirDirectory(new QTreeView(this)),
+      cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this)),
+      m_folders(new QFileSystemModel(this)) {
     setObjectName(QStringLiteral("frmBrowseDirectory"));
-    setWindowTitle(QStringLiteral("Browse Directory"));
+    setWindowTitle(tr("Browse Directory"));
     setFixedSize(261, 261);
 
     drvDrive->setObjectName(QStringLiteral("drvDrive"));
-    drvDrive->setAccessibleName(QStringLiteral("Drive"));
+    drvDrive->setAccessibleName(tr("Drive"));
     dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
-    dirDirectory->setAccessibleName(QStringLiteral("Folders"));
+    dirDirectory->setAccessibleName(tr("Folders"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
@@ -87,7 +89,7 @@ void TfrmBrowseDirectory::FillDrives() {
         roots << home;
     std::sort(roots.begin(), roots.end());
     for (const QString& root : roots)
-        drvDrive->addItem(root == home ? QStringLiteral("Home (%1)").arg(root) : root, root);
+        drvDrive->addItem(root == home ? tr("Home (%1)").arg(root) : root, root);
 }
 
 std::string TfrmBrowseDirectory::CurrentFolder() const {

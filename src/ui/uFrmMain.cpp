@@ -164,21 +164,22 @@ void TfrmMain::CreateMenu() {
     bar->setObjectName(QStringLiteral("mnuMain"));
     // The bar's own button for the menus that do not fit has neither a name nor a tool tip.
     if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"))) {
-        more->setAccessibleName(QStringLiteral("More menus"));
-        more->setAccessibleDescription(QStringLiteral("Shows the menus that do not fit in the menu bar"));
+        more->setAccessibleName(tr("More menus"));
+        more->setAccessibleDescription(tr("Shows the menus that do not fit in the menu bar"));
     }
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    QAction* exit = AddItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("Exit"));
+    QMenu* file = bar->addMenu(tr("&File"));
+    QAction* exit = AddItem(file, QStringLiteral("mnuFileExit"), tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
-    CreateViewMenu(bar->addMenu(QStringLiteral("&View")));
-    QMenu* actions = bar->addMenu(QStringLiteral("&Actions"));
+    CreateViewMenu(bar->addMenu(tr("&View")));
+    QMenu* actions = bar->addMenu(tr("&Actions"));
     for (const TPage* page : m_pages)
         actions->addActions(page->MenuCommands());
-    QMenu* extra = bar->addMenu(QStringLiteral("E&xtra"));
-    connect(AddItem(extra, QStringLiteral("mnuExtraOptions"), QStringLiteral("Options...")), &QAction::triggered,
-            this, &TfrmMain::mnuExtraOptionsClick);
-    CreateHelpMenu(bar->addMenu(QStringLiteral("&Help")));
+    //: The menu of the program's options and tools; its accelerator differs from the other menus'
+    QMenu* extra = bar->addMenu(tr("E&xtra"));
+    connect(AddItem(extra, QStringLiteral("mnuExtraOptions"), tr("Options...")),
+            &QAction::triggered, this, &TfrmMain::mnuExtraOptionsClick);
+    CreateHelpMenu(bar->addMenu(tr("&Help")));
 }
 
 void TfrmMain::CreateViewMenu(QMenu* view) {
@@ -194,9 +195,12 @@ void TfrmMain::CreateViewMenu(QMenu* view) {
         Qt::Key Key;
     };
     const std::array<TView, 3> views{{
-        {"mnuViewSearch", QStringLiteral("Searches"), QStringLiteral("View Searches"), "view-searches", Qt::Key_1},
-        {"mnuViewDownloads", QStringLiteral("Downloads"), QStringLiteral("View Downloads"), "view-downloads", Qt::Key_2},
-        {"mnuViewPlayList", QStringLiteral("Play List"), QStringLiteral("View Play List"), "view-playlist", Qt::Key_3},
+        //: The page that searches the sites
+        {"mnuViewSearch", tr("Searches"), tr("View Searches"), "view-searches", Qt::Key_1},
+        //: The page of the downloads
+        {"mnuViewDownloads", tr("Downloads"), tr("View Downloads"), "view-downloads", Qt::Key_2},
+        //: The page of the downloaded songs
+        {"mnuViewPlayList", tr("Play List"), tr("View Play List"), "view-playlist", Qt::Key_3},
     }};
     for (size_t i = 0; i < views.size(); ++i) {
         if (i == 2)
@@ -216,26 +220,26 @@ void TfrmMain::CreateViewMenu(QMenu* view) {
         m_viewActions[i] = item;
     }
     view->addSeparator();
-    QAction* searchBox = AddItem(view, QStringLiteral("mnuViewSearchBox"), QStringLiteral("Search Box"));
+    QAction* searchBox = AddItem(view, QStringLiteral("mnuViewSearchBox"), tr("Search Box"));
     searchBox->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
     connect(searchBox, &QAction::triggered, this, &TfrmMain::GoToSearchBox);
 }
 
 void TfrmMain::CreateHelpMenu(QMenu* help) {
-    QAction* quickStart = AddItem(help, QStringLiteral("mnuHelpQuickStart"), QStringLiteral("Quick Start..."));
+    QAction* quickStart = AddItem(help, QStringLiteral("mnuHelpQuickStart"), tr("Quick Start..."));
     quickStart->setShortcut(QKeySequence::HelpContents);
     connect(quickStart, &QAction::triggered, this, [] { OpenQuickStart(); });
     help->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep01"));
-    connect(AddItem(help, QStringLiteral("mnuHelpHomePage"), QStringLiteral("Home Page...")), &QAction::triggered,
-            this, [] { OpenHomePage(); });
-    connect(AddItem(help, QStringLiteral("mnuHelpFAQ"), QStringLiteral("FAQ...")), &QAction::triggered, this,
+    connect(AddItem(help, QStringLiteral("mnuHelpHomePage"), tr("Home Page...")),
+            &QAction::triggered, this, [] { OpenHomePage(); });
+    connect(AddItem(help, QStringLiteral("mnuHelpFAQ"), tr("FAQ...")), &QAction::triggered, this,
             [] { OpenFaq(); });
     help->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep02"));
-    connect(AddItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("About...")), &QAction::triggered, this,
-            &TfrmMain::mnuHelpAboutClick);
+    connect(AddItem(help, QStringLiteral("mnuHelpAbout"), tr("About...")), &QAction::triggered,
+            this, &TfrmMain::mnuHelpAboutClick);
 }
 
-void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
+int TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     auto* button = new QToolButton(pnlToolbar);
     button->setObjectName(name);
     MarkAsPageSwitcher(button);
@@ -245,12 +249,13 @@ void TfrmMain::AddViewButton(const QString& name, QAction* view, int x) {
     button->setIconSize(QSize(24, 24));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
-    button->setGeometry(x, 4, 101, 37);
+    button->setGeometry(x, 4, std::max(kViewButtonWidth, button->sizeHint().width()), 37);
     // A screen reader's Toggle checks the button without clicking it: the page follows.
     connect(button, &QToolButton::toggled, view, [view](bool checked) {
         if (checked)
             view->setChecked(true);
     });
+    return button->geometry().right() + 3;
 }
 
 void TfrmMain::AddCommandButtons(TPage* page) {
@@ -264,7 +269,7 @@ void TfrmMain::AddCommandButtons(TPage* page) {
         button->setAutoRaise(true);
         button->setFixedSize(37, 37);
         button->setIconSize(QSize(26, 26));
-        button->move(kFirstSlotX + static_cast<int>(buttons.size()) * kSlotStep, 4);
+        button->move(m_firstSlotX + static_cast<int>(buttons.size()) * kSlotStep, 4);
         buttons << button;
     }
 }
@@ -274,20 +279,21 @@ void TfrmMain::CreateToolbar() {
     pnlToolbar->setFixedHeight(kToolbarHeight);
     pnlToolbar->setFrameShape(QFrame::Panel);
     pnlToolbar->setFrameShadow(QFrame::Sunken);
-    pnlToolbar->setAccessibleName(QStringLiteral("Tool bar"));
+    pnlToolbar->setAccessibleName(tr("Tool bar"));
     // The tool bar paints its own background, not its parent's.
     pnlToolbar->setAutoFillBackground(true);
 
-    AddViewButton(QStringLiteral("cmdViewSearches"), m_viewActions[0], 4);
-    AddViewButton(QStringLiteral("cmdViewDownloads"), m_viewActions[1], 107);
-    AddViewButton(QStringLiteral("cmdViewPlayList"), m_viewActions[2], 210);
+    int x = AddViewButton(QStringLiteral("cmdViewSearches"), m_viewActions[0], 4);
+    x = AddViewButton(QStringLiteral("cmdViewDownloads"), m_viewActions[1], x);
+    x = AddViewButton(QStringLiteral("cmdViewPlayList"), m_viewActions[2], x);
 
     auto* separator = new QFrame(pnlToolbar);
     separator->setObjectName(QStringLiteral("bvlToolbarSep01"));
-    separator->setAccessibleName(QStringLiteral("Separator"));
+    separator->setAccessibleName(tr("Separator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(314, 7, 2, 31);
+    separator->setGeometry(x + 1, 7, 2, 31);
+    m_firstSlotX = x + 7;
     for (TPage* page : m_pages)
         AddCommandButtons(page);
 }
@@ -331,10 +337,11 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     const int running = RunningDownloads();
     if (running > 0 && !TerminationRequested()) {
         const QString question =
+            // English keeps its own words for one; a translation gives every count its form.
             running == 1
-                ? QStringLiteral("1 download is still running. Quit now and resume it at the next start?")
-                : QStringLiteral("%1 downloads are still running. Quit now and resume them at the next start?")
-                      .arg(running);
+                ? tr("1 download is still running. Quit now and resume it at the next start?")
+                : tr("%n downloads are still running. Quit now and resume them at the next start?",
+                     nullptr, running);
         // A termination signal that came while the question was open ends the program anyway.
         if (!m_services.Prompts.Ask(this, question, true) && !TerminationRequested()) {
             event->ignore();
@@ -342,6 +349,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         }
     }
     SaveWindow();
+    // For the log on standard error, not for the user: English.
     m_closedBy = TerminationRequested() ? QStringLiteral("a termination signal closed the window")
                  : event->spontaneous()  ? QStringLiteral("the window was closed from the desktop")
                                          : QStringLiteral("the program closed its window (File, Exit)");

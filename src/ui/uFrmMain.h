@@ -33,7 +33,8 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
     static constexpr int kToolbarHeight = 45;
-    static constexpr int kFirstSlotX = 320;
+    // The page buttons' width, unless their captions need more (a translation may).
+    static constexpr int kViewButtonWidth = 101;
     static constexpr int kSlotStep = 40;
     static constexpr int kResizeDelayMs = 20;
     // The height a window manager's title bar may take, kept free on a first start.
@@ -84,7 +85,8 @@ private:
     void CreateViewMenu(QMenu* view);
     void CreateHelpMenu(QMenu* help);
     void CreateToolbar();
-    void AddViewButton(const QString& name, QAction* view, int x);
+    // The page button at `x`; returns where the next one goes.
+    int AddViewButton(const QString& name, QAction* view, int x);
     void AddCommandButtons(TPage* page);
     void ConnectPages();
     void InitPages();
@@ -98,6 +100,8 @@ private:
     std::array<TPage*, 3> m_pages{};
     // Per page (by its number - 1), the tool bar's buttons of its commands.
     std::array<QList<QToolButton*>, 3> m_buttons;
+    // Where the first command button of a page sits: after the page buttons.
+    int m_firstSlotX = 0;
     // The View menu's page items, shared by the tool bar's view buttons.
     std::array<QAction*, 3> m_viewActions{};
     TNotifier m_notifier;

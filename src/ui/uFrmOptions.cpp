@@ -28,14 +28,17 @@ const char* const kFolderBytes = "folderBytes";
 QString ClearRefusalText(TClearRefusal refusal) {
     switch (refusal) {
     case TClearRefusal::IsDownloadFolder:
-        return QStringLiteral("The incomplete folder is also the download folder. Clearing it would delete your "
-                              "finished downloads, so nothing was deleted.");
+        return TfrmOptions::tr(
+            "The incomplete folder is also the download folder. Clearing it would delete your "
+            "finished downloads, so nothing was deleted.");
     case TClearRefusal::HoldsDownloadFolder:
-        return QStringLiteral("The incomplete folder holds the download folder. Clearing it would delete your "
-                              "finished downloads, so nothing was deleted.");
+        return TfrmOptions::tr(
+            "The incomplete folder holds the download folder. Clearing it would delete your "
+            "finished downloads, so nothing was deleted.");
     case TClearRefusal::IsHomeFolder:
-        return QStringLiteral("The incomplete folder is your home folder. Clearing it would delete your own "
-                              "files, so nothing was deleted.");
+        return TfrmOptions::tr(
+            "The incomplete folder is your home folder. Clearing it would delete your own "
+            "files, so nothing was deleted.");
     case TClearRefusal::None:
         break;
     }
@@ -43,22 +46,23 @@ QString ClearRefusalText(TClearRefusal refusal) {
 }
 } // namespace
 
-TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::function<void()> refreshPlayList)
+TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services,
+                         std::function<void()> refreshPlayList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      cmdClearLastSearches(new QPushButton(QStringLiteral("Clear Last Searches"), this)),
-      lblOptionsInfo01(new QLabel(QStringLiteral("Download Folder"), this)), txtDownloadDirectory(new QLineEdit(this)),
+      cmdClearLastSearches(new QPushButton(tr("Clear Last Searches"), this)),
+      lblOptionsInfo01(new QLabel(tr("Download Folder"), this)),
+      txtDownloadDirectory(new QLineEdit(this)),
       cmdBrowseDownloadDirectory(new QPushButton(QStringLiteral("..."), this)),
-      lblOptionsInfo02(new QLabel(QStringLiteral("Incomplete Folder"), this)),
+      lblOptionsInfo02(new QLabel(tr("Incomplete Folder"), this)),
       txtIncompleteDirectory(new QLineEdit(this)),
       cmdBrowseIncompleteDirectory(new QPushButton(QStringLiteral("..."), this)),
-      cmdClearIncompleteDir(new QPushButton(QStringLiteral("Clear Incomplete Folder"), this)),
-      chkClearDownloadsWhenComplete(new QCheckBox(QStringLiteral("Clear Downloads When Complete"), this)),
-      lblDownloadsAtOnce(new QLabel(QStringLiteral("Downloads at once"), this)), spnDownloadsAtOnce(new QSpinBox(this)),
-      cmdOK(new QPushButton(QStringLiteral("OK"), this)), cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
+      cmdClearIncompleteDir(new QPushButton(tr("Clear Incomplete Folder"), this)),
+      chkClearDownloadsWhenComplete(new QCheckBox(tr("Clear Downloads When Complete"), this)),
+      lblDownloadsAtOnce(new QLabel(tr("Downloads at once"), this)), spnDownloadsAtOnce(new QSpinBox(this)),
+      cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this)),
       m_services(services), m_refreshPlayList(std::move(refreshPlayList)) {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(322, 255);
+    setWindowTitle(tr("Options"));
 
     const auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(objectName); };
     name(cmdClearLastSearches, "cmdClearLastSearches");
@@ -82,13 +86,13 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
     lblOptionsInfo02->setBuddy(txtIncompleteDirectory);
     lblDownloadsAtOnce->setBuddy(spnDownloadsAtOnce);
     spnDownloadsAtOnce->setRange(1, TAppOptions::kMostDownloadsAtOnce);
-    spnDownloadsAtOnce->setAccessibleName(QStringLiteral("Downloads at once"));
+    spnDownloadsAtOnce->setAccessibleName(tr("Downloads at once"));
     spnDownloadsAtOnce->setAccessibleDescription(
-        QStringLiteral("How many downloads run at the same time; the others wait their turn"));
-    txtDownloadDirectory->setAccessibleName(QStringLiteral("Download Folder"));
-    txtIncompleteDirectory->setAccessibleName(QStringLiteral("Incomplete Folder"));
-    cmdBrowseDownloadDirectory->setAccessibleName(QStringLiteral("Browse for the Download Folder"));
-    cmdBrowseIncompleteDirectory->setAccessibleName(QStringLiteral("Browse for the Incomplete Folder"));
+        tr("How many downloads run at the same time; the others wait their turn"));
+    txtDownloadDirectory->setAccessibleName(tr("Download Folder"));
+    txtIncompleteDirectory->setAccessibleName(tr("Incomplete Folder"));
+    cmdBrowseDownloadDirectory->setAccessibleName(tr("Browse for the Download Folder"));
+    cmdBrowseIncompleteDirectory->setAccessibleName(tr("Browse for the Incomplete Folder"));
     for (QPushButton* browse : {cmdBrowseDownloadDirectory, cmdBrowseIncompleteDirectory}) {
         browse->setToolTip(browse->accessibleName());
         browse->setFixedWidth(30);
@@ -122,6 +126,8 @@ TfrmOptions::TfrmOptions(QWidget* owner, const TServices& services, std::functio
     layout->addStretch();
     layout->addLayout(buttons);
     cmdOK->setDefault(true);
+    // Its size is fixed, but never smaller than its words need: a translation may be longer.
+    setFixedSize(QSize(322, 255).expandedTo(layout->sizeHint()));
 
     connect(cmdClearLastSearches, &QPushButton::clicked, this, &TfrmOptions::cmdClearLastSearchesClick);
     connect(cmdClearIncompleteDir, &QPushButton::clicked, this, &TfrmOptions::cmdClearIncompleteDirClick);
@@ -188,8 +194,11 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
     if (files.empty())
         return;
     const QString folder = ShownText(options.IncompleteDir);
-    const QString question = files.size() == 1 ? QStringLiteral("Delete 1 file in %1?").arg(folder)
-                                               : QStringLiteral("Delete %1 files in %2?").arg(files.size()).arg(folder);
+    // English keeps its own words for one; a translation gives every count its form.
+    const QString question =
+        files.size() == 1
+            ? tr("Delete 1 file in %1?").arg(folder)
+            : tr("Delete %n files in %1?", nullptr, static_cast<int>(files.size())).arg(folder);
     if (!m_services.Prompts.Ask(this, question, true))
         return;
     for (const std::string& file : files)

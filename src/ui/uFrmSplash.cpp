@@ -11,9 +11,12 @@
 #include "ui/uShell.h"
 
 namespace {
-const QString kVersionText = QStringLiteral("Version 8.7.8");
-const QString kBannerText = QStringLiteral("Find it. Fetch it. Play it.");
-const QString kVisitSiteText = QStringLiteral("Visit the Orvalo Website");
+// Translated where they are shown: these tables are made before any translation is loaded.
+// The number stays out of the text to translate: a new version needs no new translation.
+const char* const kVersionNumber = "8.7.8";
+//: The program's motto on its start and About boxes
+const char* const kBannerText = QT_TRANSLATE_NOOP("TfrmSplash", "Find it. Fetch it. Play it.");
+const char* const kVisitSiteText = QT_TRANSLATE_NOOP("TfrmSplash", "Visit the Orvalo Website");
 constexpr int kLogoWidth = 190;
 constexpr int kLogoHeight = 102;
 } // namespace
@@ -36,7 +39,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     imgLogo->setGeometry((kWidth - kLogoWidth) / 2, 6, kLogoWidth, kLogoHeight);
     imgLogo->setAlignment(Qt::AlignCenter);
     imgLogo->setPixmap(ArtworkPixmap(QStringLiteral("logo"), QSize(kLogoWidth, kLogoHeight)));
-    imgLogo->setAccessibleName(QStringLiteral("Orvalo logo"));
+    imgLogo->setAccessibleName(tr("Orvalo logo"));
     imgLogo->installEventFilter(this);
 
     lblBanner = MakeLabel(QStringLiteral("lblBanner"), 112, 22);
@@ -53,7 +56,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     lblVersion->setFont(version);
 
     lblVisitSite = MakeLabel(QStringLiteral("lblVisitSite"), 164, 20);
-    lblVisitSite->setText(kVisitSiteText);
+    lblVisitSite->setText(tr(kVisitSiteText));
     QFont link = lblVisitSite->font();
     link.setBold(true);
     link.setUnderline(true);
@@ -64,7 +67,7 @@ TfrmSplash::TfrmSplash(QWidget* owner)
     lblVisitSite->setFocusPolicy(Qt::StrongFocus);
     lblVisitSite->setVisible(false);
 
-    cmdClose = new QPushButton(QStringLiteral("Close"), pnlBack);
+    cmdClose = new QPushButton(tr("Close"), pnlBack);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setGeometry((kWidth - 88) / 2, kAboutHeight + 2, 88, 28);
     cmdClose->setVisible(false);
@@ -86,11 +89,11 @@ QLabel* TfrmSplash::MakeLabel(const QString& name, int top, int height) {
 }
 
 void TfrmSplash::FormActivate() {
-    lblVersion->setText(kVersionText);
-    lblBanner->setText(kBannerText);
+    lblVersion->setText(tr("Version %1").arg(QLatin1String(kVersionNumber)));
+    lblBanner->setText(tr(kBannerText));
     lblVisitSite->setVisible(AboutMode);
     cmdClose->setVisible(AboutMode);
-    setWindowTitle(AboutMode ? QStringLiteral("About Orvalo") : QStringLiteral("Orvalo"));
+    setWindowTitle(AboutMode ? tr("About Orvalo") : QStringLiteral("Orvalo"));
     // The border runs round the whole window, whichever height it has.
     const int height = AboutMode ? kAboutHeight + kCloseRowHeight : kSplashHeight;
     setFixedSize(kWidth, height);

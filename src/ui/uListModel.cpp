@@ -1,5 +1,11 @@
 #include "ui/uListModel.h"
 
+#include <QCoreApplication>
+
+QString ColumnCaption(const TColumnFormat& column) {
+    return QCoreApplication::translate("Column", column.Header);
+}
+
 TListModel::TListModel(std::vector<TColumnFormat> columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)) {
     // Zero interval: the changes of one turn of the event loop reach the view together.
@@ -20,7 +26,7 @@ QVariant TListModel::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return m_columns[static_cast<size_t>(section)].Header;
+        return ColumnCaption(m_columns[static_cast<size_t>(section)]);
     if (role == ColumnKindRole)
         return static_cast<int>(KindOf(section));
     return {};

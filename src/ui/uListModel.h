@@ -31,12 +31,18 @@ inline bool IsNumeric(TColumnKind kind) {
 
 // One column of a list: its caption, how it shows, and its width: above 1 a width in pixels,
 // 1 or less a share of what the fixed columns leave of the list's width (0 keeps it shut).
+// The caption is the English text, marked for translation in the "Column" context; it is
+// translated where it shows (ColumnCaption), so every table can stay a static one built before
+// the user's language is known.
 struct TColumnFormat {
-    QString Header;
+    const char* Header;
     TColumnKind Kind;
     float Width;
     bool HiddenAtFirst = false; // shown only once the user asks for it
 };
+
+// The column's caption in the user's language.
+QString ColumnCaption(const TColumnFormat& column);
 
 // Coalesces the rows changed during one turn of the event loop into one dataChanged per run
 // of adjacent rows.

@@ -57,7 +57,7 @@ TQtMediaPlayer::TQtMediaPlayer(QObject* parent)
     m_audio->setVolume(0.5f);
     m_player->setAudioOutput(m_audio);
     m_player->setVideoOutput(m_video.data());
-    m_video->setAccessibleName(QStringLiteral("Video"));
+    m_video->setAccessibleName(tr("Video"));
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &TQtMediaPlayer::ReportState);
     // A file that cannot be played ends as invalid media; the player is not stopped then,
     // because the error of one file can arrive after the next one has started, and a stop

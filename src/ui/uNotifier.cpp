@@ -49,7 +49,7 @@ bool TNotifier::Notify(const QString& summary, const QString& body) {
     // action (a click on the notification), the desktop entry, the service's own display time.
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
     call << QStringLiteral("Orvalo") << 0u << IconName() << summary << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show Downloads")} << hints << -1;
+         << QStringList{QStringLiteral("default"), tr("Show Downloads")} << hints << -1;
     // Not waited for: a slow or missing service must never hold up the window. Its answer,
     // the notification's id, is noted when it comes.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
@@ -72,9 +72,10 @@ void TNotifier::NotificationClosed(uint id, uint) {
 }
 
 QString TNotifier::DownloadedText(const QString& title) {
-    return QStringLiteral("Downloaded: ") + title;
+    return tr("Downloaded: %1").arg(title);
 }
 
 QString TNotifier::DownloadFailedText(const QString& title, const QString& reason) {
-    return QStringLiteral("Download failed: %1 (%2)").arg(title, reason);
+    //: The reason comes from the download itself and stays English
+    return tr("Download failed: %1 (%2)").arg(title, reason);
 }

@@ -1,10 +1,12 @@
 #include "ui/uPageList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
 #include <QMenu>
 #include <QPainter>
 #include <QStringDecoder>
@@ -85,7 +87,7 @@ void TPageList::ShowColumnMenu(const QPoint& position) {
     for (int column = 1; column < header()->count(); ++column) {
         if (columns[static_cast<size_t>(column)].Width == 0)
             continue;
-        QAction* item = menu.addAction(columns[static_cast<size_t>(column)].Header);
+        QAction* item = menu.addAction(ColumnCaption(columns[static_cast<size_t>(column)]));
         item->setCheckable(true);
         item->setChecked(!header()->isSectionHidden(column));
         connect(item, &QAction::toggled, this, [this, column](bool shown) {
@@ -145,6 +147,15 @@ void TPageList::FollowWidth() {
         LayOutColumns();
 }
 
+namespace {
+// The width the header needs to show `caption` whole: the style keeps a margin between the
+// section's border and its label, and the label's own box keeps one more inside.
+int CaptionWidth(const QHeaderView& header, const QString& caption) {
+    const int margin = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+    return header.fontMetrics().horizontalAdvance(caption) + 4 * margin + 2;
+}
+} // namespace
+
 void TPageList::LayOutColumns() {
     const TPaintingSuspended suspended(this);
     m_laidOutWidth = width();
@@ -154,7 +165,12 @@ void TPageList::LayOutColumns() {
     int fixed = 0;
     for (size_t i = 0; i < shown; ++i) {
         if (formats[i].Width > 1) {
-            columns->resizeSection(static_cast<int>(i), static_cast<int>(formats[i].Width));
+            // A caption wider than the column's set width (a translation's may be) widens
+            // it; a picture's column keeps the picture's width.
+            int width = static_cast<int>(formats[i].Width);
+            if (formats[i].Kind != TColumnKind::Picture)
+                width = std::max(width, CaptionWidth(*columns, ColumnCaption(formats[i])));
+            columns->resizeSection(static_cast<int>(i), width);
             fixed += columns->sectionSize(static_cast<int>(i));
         }
     }

@@ -1,5 +1,6 @@
 #include "ui/uPlainText.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 QString PlainToolTip(const QString& text) {
@@ -24,16 +25,16 @@ void NameIcon(QMessageBox& box, QMessageBox::Icon icon) {
         return;
     switch (icon) {
     case QMessageBox::Information:
-        picture->setAccessibleName(QStringLiteral("Information"));
+        picture->setAccessibleName(QCoreApplication::translate("MessageBox", "Information"));
         break;
     case QMessageBox::Warning:
-        picture->setAccessibleName(QStringLiteral("Warning"));
+        picture->setAccessibleName(QCoreApplication::translate("MessageBox", "Warning"));
         break;
     case QMessageBox::Critical:
-        picture->setAccessibleName(QStringLiteral("Error"));
+        picture->setAccessibleName(QCoreApplication::translate("MessageBox", "Error"));
         break;
     case QMessageBox::Question:
-        picture->setAccessibleName(QStringLiteral("Question"));
+        picture->setAccessibleName(QCoreApplication::translate("MessageBox", "Question"));
         break;
     case QMessageBox::NoIcon:
         break;

@@ -27,14 +27,14 @@ QString TypeDescription(const QString& name) {
 
 const std::vector<TColumnFormat>& TPlayListModel::Columns() {
     static const std::vector<TColumnFormat> columns{
-        {QStringLiteral("Type"), K::Picture, 45},
-        {QStringLiteral("File Name"), K::Text, 0.99f},
-        {QStringLiteral("File Size"), K::Size, 90},
-        {QStringLiteral("Length"), K::Number, 60},
-        {QStringLiteral("Artist"), K::Text, 140, true},
-        {QStringLiteral("Title"), K::Text, 160, true},
-        {QStringLiteral("Album"), K::Text, 140, true},
-        {QStringLiteral("Bitrate"), K::Number, 70, true},
+        {QT_TRANSLATE_NOOP("Column", "Type"), K::Picture, 45},
+        {QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.99f},
+        {QT_TRANSLATE_NOOP("Column", "File Size"), K::Size, 90},
+        {QT_TRANSLATE_NOOP("Column", "Length"), K::Number, 60},
+        {QT_TRANSLATE_NOOP("Column", "Artist"), K::Text, 140, true},
+        {QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 160, true},
+        {QT_TRANSLATE_NOOP("Column", "Album"), K::Text, 140, true},
+        {QT_TRANSLATE_NOOP("Column", "Bitrate"), K::Number, 70, true},
     };
     return columns;
 }
@@ -87,7 +87,7 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return ShownText(file.FileName);
         if (role == Qt::AccessibleDescriptionRole && IsPlaying(index.row()))
-            return QStringLiteral("Playing: ") + DisplayName(index.row());
+            return tr("Playing: %1").arg(DisplayName(index.row()));
         if (role == RawValueRole)
             return QByteArray::fromStdString(file.FileName);
         if (role == Qt::DecorationRole && IsPlaying(index.row()))
@@ -133,7 +133,7 @@ QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role
     case ColLength:
         return file.LengthMs > 0 ? QString::fromStdString(LengthText(static_cast<int>(file.LengthMs))) : QString();
     case ColBitrate:
-        return file.BitrateKbps > 0 ? QStringLiteral("%1 kbps").arg(file.BitrateKbps) : QString();
+        return file.BitrateKbps > 0 ? tr("%1 kbps").arg(file.BitrateKbps) : QString();
     case ColArtist:
         return ShownText(file.Artist);
     case ColTitle:

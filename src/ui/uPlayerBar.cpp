@@ -57,31 +57,35 @@ QString FormatPlayTime(qint64 ms) {
 
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
-      actPrevious(MakeTransport(QStringLiteral("Previous"), QStringLiteral("player-previous"), Qt::Key_MediaPrevious,
-                                QStringLiteral("Plays the song before this one in the play list"))),
-      actPlayPause(MakeTransport(QStringLiteral("Play"), QStringLiteral("player-play"), Qt::Key_MediaTogglePlayPause,
-                                 QStringLiteral("Plays or pauses the song in the player"))),
-      actNext(MakeTransport(QStringLiteral("Next"), QStringLiteral("player-next"), Qt::Key_MediaNext,
-                            QStringLiteral("Plays the song after this one in the play list"))),
-      actStop(MakeTransport(QStringLiteral("Stop"), QStringLiteral("player-stop"), Qt::Key_MediaStop,
-                            QStringLiteral("Stops playing and goes back to the start of the song"))),
+      actPrevious(MakeTransport(tr("Previous"), QStringLiteral("player-previous"),
+                                Qt::Key_MediaPrevious,
+                                tr("Plays the song before this one in the play list"))),
+      actPlayPause(MakeTransport(tr("Play"), QStringLiteral("player-play"),
+                                 Qt::Key_MediaTogglePlayPause,
+                                 tr("Plays or pauses the song in the player"))),
+      actNext(MakeTransport(tr("Next"), QStringLiteral("player-next"), Qt::Key_MediaNext,
+                            tr("Plays the song after this one in the play list"))),
+      actStop(MakeTransport(tr("Stop"), QStringLiteral("player-stop"), Qt::Key_MediaStop,
+                            tr("Stops playing and goes back to the start of the song"))),
       cmdPrevious(MakePlayerBarButton(QStringLiteral("cmdPrevious"), actPrevious, this)),
       cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), actPlayPause, this)),
       cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), actNext, this)),
       cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), actStop, this)),
       lblElapsed(new QLabel(FormatPlayTime(0), this)),
-      sldPosition(new TSeekSlider(Qt::Horizontal, this)), lblTotal(new QLabel(FormatPlayTime(0), this)),
-      sldVolume(new QSlider(Qt::Horizontal, this)), m_player(player) {
+      sldPosition(new TSeekSlider(Qt::Horizontal, this)),
+      lblTotal(new QLabel(FormatPlayTime(0), this)), sldVolume(new QSlider(Qt::Horizontal, this)),
+      m_player(player) {
     setObjectName(QStringLiteral("pnlTransport"));
-    lblElapsed->setAccessibleDescription(QStringLiteral("Elapsed time"));
-    lblTotal->setAccessibleDescription(QStringLiteral("Total time"));
+    lblElapsed->setAccessibleDescription(tr("Elapsed time"));
+    lblTotal->setAccessibleDescription(tr("Total time"));
     sldPosition->setObjectName(QStringLiteral("sldPosition"));
-    sldPosition->setAccessibleName(QStringLiteral("Position"));
+    //: Where in the song the player is
+    sldPosition->setAccessibleName(tr("Position"));
     sldPosition->setRange(0, 0);
     sldVolume->setObjectName(QStringLiteral("sldVolume"));
-    sldVolume->setAccessibleName(QStringLiteral("Volume"));
-    sldVolume->setAccessibleDescription(QStringLiteral("How loud the player plays"));
-    sldVolume->setToolTip(QStringLiteral("Volume"));
+    sldVolume->setAccessibleName(tr("Volume"));
+    sldVolume->setAccessibleDescription(tr("How loud the player plays"));
+    sldVolume->setToolTip(tr("Volume"));
     sldVolume->setRange(0, 100);
     sldVolume->setValue(m_player.Volume());
     sldVolume->setFixedWidth(64);
@@ -135,7 +139,7 @@ void TPlayerBar::TogglePlay() {
 
 void TPlayerBar::ShowState() {
     const bool playing = m_player.PlaybackState() == TMediaPlayer::State::Playing;
-    const QString hint = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
+    const QString hint = playing ? tr("Pause") : tr("Play");
     actPlayPause->setIcon(
         ArtworkIcon(playing ? QStringLiteral("player-pause") : QStringLiteral("player-play")));
     actPlayPause->setText(hint);

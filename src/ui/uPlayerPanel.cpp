@@ -14,7 +14,8 @@
 namespace {
 constexpr int kButtonSize = 22;
 constexpr int kMediaWidth = 480; // wide enough for the transport bar's time labels and sliders
-const QString kNoMedia = QStringLiteral("No media loaded");
+// Translated where it is shown: this is made before any translation is loaded.
+const char* const kNoMedia = QT_TRANSLATE_NOOP("TPlayerPanel", "No media loaded");
 
 QToolButton* MakePlayerButton(const QString& name, const QString& hint, const QString& purpose, const QString& glyph,
                               QWidget* parent) {
@@ -62,7 +63,7 @@ TPlayerPanel::TPlayerPanel(std::unique_ptr<TMediaPlayer> player, QWidget* parent
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
     lblFileName->setAlignment(Qt::AlignCenter);
     lblFileName->setTextFormat(Qt::PlainText);
-    lblFileName->setText(kNoMedia);
+    lblFileName->setText(tr(kNoMedia));
     SetHeight(kLow);
 }
 
@@ -70,14 +71,14 @@ TPlayerPanel::~TPlayerPanel() = default;
 
 void TPlayerPanel::BuildButtons() {
     pnlButtons = MakePanel(QStringLiteral("pnlButtons"), this);
-    cmdClearPlayer = MakePlayerButton(QStringLiteral("cmdClearPlayer"), QStringLiteral("Clear Media"),
-                                      QStringLiteral("Closes the song or video in the player"),
+    cmdClearPlayer = MakePlayerButton(QStringLiteral("cmdClearPlayer"), tr("Clear Media"),
+                                      tr("Closes the song or video in the player"),
                                       QStringLiteral("clear-media"), pnlButtons);
-    cmdFullScreen = MakePlayerButton(QStringLiteral("cmdFullScreen"), QStringLiteral("Full Screen"),
-                                     QStringLiteral("Shows the video on the whole screen"),
+    cmdFullScreen = MakePlayerButton(QStringLiteral("cmdFullScreen"), tr("Full Screen"),
+                                     tr("Shows the video on the whole screen"),
                                      QStringLiteral("full-screen"), pnlButtons);
-    cmdSizePlayer = MakePlayerButton(QStringLiteral("cmdSizePlayer"), QStringLiteral("Size Player"),
-                                     QStringLiteral("Makes the player area higher or lower"),
+    cmdSizePlayer = MakePlayerButton(QStringLiteral("cmdSizePlayer"), tr("Size Player"),
+                                     tr("Makes the player area higher or lower"),
                                      QStringLiteral("expand"), pnlButtons);
     cmdSizePlayer->setProperty("glyph", QStringLiteral("expand"));
     auto* buttons = new QHBoxLayout(pnlButtons);
@@ -142,7 +143,7 @@ void TPlayerPanel::SetCaption(const QString& caption) {
 
 void TPlayerPanel::ClearMedia() {
     m_player->Load(std::string());
-    lblFileName->setText(kNoMedia);
+    lblFileName->setText(tr(kNoMedia));
 }
 
 void TPlayerPanel::ShowFullScreen() {

@@ -1,5 +1,6 @@
 #include "ui/uPrompts.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -50,7 +51,8 @@ std::optional<std::string> TDialogPrompts::AskFolder(QWidget* owner, const std::
 }
 
 std::unique_ptr<QMessageBox> MakeAlreadyRunningBox() {
-    return MakeMessageBox(QMessageBox::Information, QStringLiteral("Orvalo is already running."),
+    return MakeMessageBox(QMessageBox::Information,
+                          QCoreApplication::translate("Prompts", "Orvalo is already running."),
                           QMessageBox::Ok);
 }
 
@@ -58,7 +60,8 @@ std::unique_ptr<QMessageBox> MakeUnwritableFoldersBox(const std::vector<std::str
     QStringList names;
     for (const std::string& folder : folders)
         names << QFile::decodeName(QByteArray::fromStdString(folder));
-    const QString text = QStringLiteral("Orvalo cannot write to these folders:\n\n%1\n\n"
+    const QString text = QCoreApplication::translate(
+                             "Prompts", "Orvalo cannot write to these folders:\n\n%1\n\n"
                                         "Downloads and the search history cannot be kept until "
                                         "they can be written. Other folders for the downloads "
                                         "can be chosen under Extra, Options.")

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 #include "core/uTStringUtils.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
@@ -54,27 +56,34 @@ QByteArray Bytes(std::string_view text) {
 
 const std::vector<TResultColumn>& FileColumns() {
     static const std::vector<TResultColumn> columns{
-        {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
-        {{QStringLiteral("Title"), K::Text, 0.49f}, TitleOf},
-        {{QStringLiteral("Size"), K::Size, 90}, nullptr, SizeOf},
-        {{QStringLiteral("Engine"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
-        {{QStringLiteral("File Name"), K::Text, 0.49f}, FileNameOf},
-        {{QStringLiteral("Sources"), K::Number, 60}, nullptr, [](const TSearchResult& r, int) { return qint64(r.Sources); }},
-        {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
+        {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.49f}, TitleOf},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90},
+         [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
+        {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.49f}, FileNameOf},
+        {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60},
+         nullptr,
+         [](const TSearchResult& r, int) { return qint64(r.Sources); }},
+        {{QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0}, nullptr, RowNumber},
     };
     return columns;
 }
 
 const std::vector<TResultColumn>& PopularColumns() {
     static const std::vector<TResultColumn> columns{
-        {{QStringLiteral("Status"), K::Picture, 45}, nullptr, StatusOf},
-        {{QStringLiteral("Artist"), K::Text, 0.31f}, [](const TSearchResult& r) -> std::string_view { return r.Artist; }},
-        {{QStringLiteral("Title"), K::Text, 0.31f}, TitleOf},
-        {{QStringLiteral("Size"), K::Size, 90}, nullptr, SizeOf},
-        {{QStringLiteral("Downloads"), K::Number, 90}, nullptr, [](const TSearchResult& r, int) { return qint64(r.Downloads); }},
-        {{QStringLiteral("Password"), K::Text, 90}, [](const TSearchResult& r) -> std::string_view { return r.Password; }},
-        {{QStringLiteral("File Name"), K::Text, 0.31f}, FileNameOf},
-        {{QStringLiteral("Key"), K::Key, 0}, nullptr, RowNumber},
+        {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QT_TRANSLATE_NOOP("Column", "Artist"), K::Text, 0.31f},
+         [](const TSearchResult& r) -> std::string_view { return r.Artist; }},
+        {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.31f}, TitleOf},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Downloads"), K::Number, 90},
+         nullptr,
+         [](const TSearchResult& r, int) { return qint64(r.Downloads); }},
+        {{QT_TRANSLATE_NOOP("Column", "Password"), K::Text, 90},
+         [](const TSearchResult& r) -> std::string_view { return r.Password; }},
+        {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.31f}, FileNameOf},
+        {{QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0}, nullptr, RowNumber},
     };
     return columns;
 }
@@ -82,22 +91,26 @@ const std::vector<TResultColumn>& PopularColumns() {
 QString StatusText(int status) {
     switch (status) {
     case TSearchResult::Verified:
-        return QStringLiteral("Verified");
+        return QCoreApplication::translate("TResultsModel", "Verified");
     case TSearchResult::Failed:
-        return QStringLiteral("Failed");
+        return QCoreApplication::translate("TResultsModel", "Failed");
     default:
-        return QStringLiteral("Found");
+        //: A search result whose link has not been checked yet
+        return QCoreApplication::translate("TResultsModel", "Found");
     }
 }
 
 QString StatusDescription(const TSearchResult& result) {
     switch (result.Status) {
     case TSearchResult::Verified:
-        return QStringLiteral("Verified: the link answers");
+        return QCoreApplication::translate("TResultsModel", "Verified: the link answers");
     case TSearchResult::Failed:
-        return result.Reason.empty() ? QStringLiteral("Failed") : QStringLiteral("Failed: ") + ShownText(result.Reason);
+        // The reason comes from the link check (an HTTP status, a network error): English.
+        return result.Reason.empty() ? QCoreApplication::translate("TResultsModel", "Failed")
+                                     : QCoreApplication::translate("TResultsModel", "Failed: %1")
+                                           .arg(ShownText(result.Reason));
     default:
-        return QStringLiteral("Found: not checked yet");
+        return QCoreApplication::translate("TResultsModel", "Found: not checked yet");
     }
 }
 
@@ -123,7 +136,7 @@ bool TResultsModel::Owned(const TSearchResult& result) const {
 
 QString TResultsModel::Description(const TSearchResult& result) const {
     if (Owned(result))
-        return QStringLiteral("Already in your play list (%1)").arg(StatusDescription(result));
+        return tr("Already in your play list (%1)").arg(StatusDescription(result));
     return StatusDescription(result);
 }
 
@@ -175,7 +188,7 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
         if (column.Format.Kind == K::Picture)
             return PlainToolTip(Description(result));
         if (column.Text == TitleOf && Owned(result))
-            return PlainToolTip(QStringLiteral("Already in your play list"));
+            return PlainToolTip(tr("Already in your play list"));
         return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
         return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
@@ -198,7 +211,8 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
 // TEnginesModel
 
 TEnginesModel::TEnginesModel(const TSearchSession& session, QObject* parent)
-    : TListModel({{QStringLiteral("Engines"), K::Text, 103}}, parent), m_session(session) {
+    : TListModel({{QT_TRANSLATE_NOOP("Column", "Engines"), K::Text, 103}}, parent),
+      m_session(session) {
     connect(&session, &TSearchSession::EngineChanged, this, [this](int engine) {
         RowChanged(2 * engine);
         RowChanged(2 * engine + 1);
@@ -214,11 +228,13 @@ TEnginesModel::TEnginesModel(const TSearchSession& session, QObject* parent)
 QString TEnginesModel::EngineStateText(int engine) const {
     switch (m_session.EngineState(engine)) {
     case TSearchSession::TEngineState::Searching:
-        return QStringLiteral("Searching");
+        //: A search site is still being asked
+        return tr("Searching");
     case TSearchSession::TEngineState::Done:
-        return QStringLiteral("Done");
+        //: A search site has answered
+        return tr("Done");
     case TSearchSession::TEngineState::Failed:
-        return QStringLiteral("Failed: ") + ShownText(m_session.EngineReason(engine));
+        return tr("Failed: %1").arg(ShownText(m_session.EngineReason(engine)));
     default:
         return {};
     }
@@ -237,7 +253,7 @@ QVariant TEnginesModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return nameRow ? ShownText(m_session.EngineName(engine))
-                       : QStringLiteral("Files: %1").arg(m_session.EngineFiles(engine));
+                       : tr("Files: %1").arg(m_session.EngineFiles(engine));
     case Qt::DecorationRole:
         return nameRow ? EnginePicture(m_session.EngineState(engine)) : QVariant();
     case Qt::ToolTipRole:

@@ -41,12 +41,12 @@ private:
 
 TSearchKeysBox::TSearchKeysBox(TSearchHistory& history, QWidget* parent) : QComboBox(parent) {
     setObjectName(QStringLiteral("cmbSearchKeys"));
-    setAccessibleName(QStringLiteral("Search keys"));
+    setAccessibleName(tr("Search keys"));
     setEditable(true);
     setModel(new THistoryModel(history, this));
     setCurrentIndex(-1);
     // The prompt is no text of the box: nothing to select or delete before typing.
-    setPlaceholderText(QString::fromLatin1(kSearchPrompt));
+    setPlaceholderText(tr(kSearchPrompt));
     lineEdit()->setPlaceholderText(placeholderText());
     // The oldest key leaving the list leaves what the user typed in the box; a history
     // cleared as a whole takes the box's text with it, and the prompt shows again.
@@ -59,9 +59,9 @@ TSearchKeysBox::TSearchKeysBox(TSearchHistory& history, QWidget* parent) : QComb
     // On Linux a screen reader reads an editable box's name as its text: the text field
     // inside carries the name as well.
     lineEdit()->setAccessibleName(accessibleName());
-    lineEdit()->setAccessibleDescription(QStringLiteral("Type an artist or a song title, then press Enter"));
-    view()->setAccessibleName(QStringLiteral("Earlier searches"));
-    view()->setAccessibleDescription(QStringLiteral("The searches made before, the newest first"));
+    lineEdit()->setAccessibleDescription(tr("Type an artist or a song title, then press Enter"));
+    view()->setAccessibleName(tr("Earlier searches"));
+    view()->setAccessibleDescription(tr("The searches made before, the newest first"));
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(kMaxSearchKeys);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
