@@ -145,6 +145,161 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
 </context>
 <context>
+    <name>Reasons</name>
+    <message>
+        <source>the part that came was removed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file could not be made: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>retrying in %1 s (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it could not be put into the download folder: disk full</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it could not be put into the download folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file could not be made: something else has its name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>disk full</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>disk quota exceeded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>file too large for the disk</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the incomplete folder cannot be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the incomplete folder is missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server would not continue the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the server sent another part of the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no file size given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cut short at %1 of %2 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file was removed while it arrived</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>host not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connection refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connection lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>too many redirects</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>answer not understood</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bad address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>redirect refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>certificate not trusted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>certificate for another host</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expired</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>private address, not checked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>certificate not yet valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>too many open files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>secure connection failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>certificate authorities unreadable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>proxy refused: answer not understood</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>proxy refused: HTTP %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>request failed (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TDownloadsModel</name>
     <message>
         <source>%1 kb/s</source>
@@ -963,6 +1118,53 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>About Orvalo</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Verdicts</name>
+    <message>
+        <source>Cut short: %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Short: %1, maybe a preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3, %1 kbps, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPEG audio Layer I, %1 kbps, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPEG audio Layer II, %1 kbps, %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: an HTML page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: unknown data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: not a plain file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too large to check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot read the file</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

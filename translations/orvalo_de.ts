@@ -150,6 +150,161 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     </message>
 </context>
 <context>
+    <name>Reasons</name>
+    <message>
+        <source>the part that came was removed</source>
+        <translation>der bereits empfangene Teil wurde entfernt</translation>
+    </message>
+    <message>
+        <source>the file could not be made: %1</source>
+        <translation>die Datei konnte nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>retrying in %1 s (%2)</source>
+        <translation>neuer Versuch in %1 s (%2)</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>it could not be put into the download folder: disk full</source>
+        <translation>sie konnte nicht in den Download-Ordner gelegt werden: Datenträger voll</translation>
+    </message>
+    <message>
+        <source>it could not be put into the download folder</source>
+        <translation>sie konnte nicht in den Download-Ordner gelegt werden</translation>
+    </message>
+    <message>
+        <source>the file could not be made: something else has its name</source>
+        <translation>die Datei konnte nicht angelegt werden: ihr Name ist schon vergeben</translation>
+    </message>
+    <message>
+        <source>disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+    <message>
+        <source>disk quota exceeded</source>
+        <translation>Speicherkontingent überschritten</translation>
+    </message>
+    <message>
+        <source>file too large for the disk</source>
+        <translation>Datei zu groß für den Datenträger</translation>
+    </message>
+    <message>
+        <source>the incomplete folder cannot be written</source>
+        <translation>in den Ordner für unvollständige Dateien kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the incomplete folder is missing</source>
+        <translation>der Ordner für unvollständige Dateien fehlt</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>die Datei konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the server would not continue the file</source>
+        <translation>der Server wollte die Datei nicht fortsetzen</translation>
+    </message>
+    <message>
+        <source>the server sent another part of the file</source>
+        <translation>der Server schickte einen anderen Teil der Datei</translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation>leere Datei</translation>
+    </message>
+    <message>
+        <source>no file size given</source>
+        <translation>keine Dateigröße angegeben</translation>
+    </message>
+    <message>
+        <source>cut short at %1 of %2 bytes</source>
+        <translation>abgebrochen bei %1 von %2 Bytes</translation>
+    </message>
+    <message>
+        <source>the file was removed while it arrived</source>
+        <translation>die Datei wurde während des Empfangs entfernt</translation>
+    </message>
+    <message>
+        <source>host not found</source>
+        <translation>Host nicht gefunden</translation>
+    </message>
+    <message>
+        <source>connection refused</source>
+        <translation>Verbindung abgelehnt</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>Zeitüberschreitung</translation>
+    </message>
+    <message>
+        <source>connection lost</source>
+        <translation>Verbindung verloren</translation>
+    </message>
+    <message>
+        <source>too many redirects</source>
+        <translation>zu viele Weiterleitungen</translation>
+    </message>
+    <message>
+        <source>answer not understood</source>
+        <translation>Antwort nicht verstanden</translation>
+    </message>
+    <message>
+        <source>bad address</source>
+        <translation>ungültige Adresse</translation>
+    </message>
+    <message>
+        <source>redirect refused</source>
+        <translation>Weiterleitung abgelehnt</translation>
+    </message>
+    <message>
+        <source>certificate not trusted</source>
+        <translation>Zertifikat nicht vertrauenswürdig</translation>
+    </message>
+    <message>
+        <source>certificate for another host</source>
+        <translation>Zertifikat für einen anderen Host</translation>
+    </message>
+    <message>
+        <source>expired</source>
+        <translation>abgelaufen</translation>
+    </message>
+    <message>
+        <source>private address, not checked</source>
+        <translation>private Adresse, nicht geprüft</translation>
+    </message>
+    <message>
+        <source>certificate not yet valid</source>
+        <translation>Zertifikat noch nicht gültig</translation>
+    </message>
+    <message>
+        <source>too many open files</source>
+        <translation>zu viele offene Dateien</translation>
+    </message>
+    <message>
+        <source>secure connection failed</source>
+        <translation>sichere Verbindung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>certificate authorities unreadable</source>
+        <translation>Zertifizierungsstellen nicht lesbar</translation>
+    </message>
+    <message>
+        <source>proxy refused: answer not understood</source>
+        <translation>vom Proxy abgelehnt: Antwort nicht verstanden</translation>
+    </message>
+    <message>
+        <source>proxy refused: HTTP %1</source>
+        <translation>vom Proxy abgelehnt: HTTP %1</translation>
+    </message>
+    <message>
+        <source>request failed (%1)</source>
+        <translation>Anfrage fehlgeschlagen (%1)</translation>
+    </message>
+</context>
+<context>
     <name>TDownloadsModel</name>
     <message>
         <source>%1 kb/s</source>
@@ -981,6 +1136,53 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>About Orvalo</source>
         <translation>Über Orvalo</translation>
+    </message>
+</context>
+<context>
+    <name>Verdicts</name>
+    <message>
+        <source>Cut short: %1 of %2</source>
+        <translation>Unvollständig: %1 von %2</translation>
+    </message>
+    <message>
+        <source>Short: %1, maybe a preview</source>
+        <translation>Kurz: %1, vielleicht eine Hörprobe</translation>
+    </message>
+    <message>
+        <source>MP3, %1 kbps, %2</source>
+        <translation>MP3, %1 kbit/s, %2</translation>
+    </message>
+    <message>
+        <source>MPEG audio Layer I, %1 kbps, %2</source>
+        <translation>MPEG-Audio Layer I, %1 kbit/s, %2</translation>
+    </message>
+    <message>
+        <source>MPEG audio Layer II, %1 kbps, %2</source>
+        <translation>MPEG-Audio Layer II, %1 kbit/s, %2</translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: an HTML page</source>
+        <translation>Keine MP3-Datei: eine HTML-Seite</translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: empty</source>
+        <translation>Keine MP3-Datei: leer</translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: unknown data</source>
+        <translation>Keine MP3-Datei: unbekannte Daten</translation>
+    </message>
+    <message>
+        <source>Not an MP3 file: not a plain file</source>
+        <translation>Keine MP3-Datei: keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>Too large to check</source>
+        <translation>Zu groß zum Prüfen</translation>
+    </message>
+    <message>
+        <source>Cannot read the file</source>
+        <translation>Datei nicht lesbar</translation>
     </message>
 </context>
 </TS>

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <system_error>
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "core/uTFileUtils.h"
@@ -23,7 +24,7 @@
 namespace {
 constexpr size_t kMaxNameBytes = 240;
 constexpr size_t kMaxExtensionBytes = 32;
-constexpr const char* kPartGone = "the part that came was removed";
+constexpr const char* kPartGone = QT_TRANSLATE_NOOP("Reasons", "the part that came was removed");
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -278,7 +279,9 @@ void TDownloadManager::LaunchWithFile(TDownload& download, const std::string& wa
             SetFilePath(download, path.empty() ? wanted : path);
         if (path.empty()) {
             FreePlace(download.Key);
-            FailLater(download.Key, std::string("the file could not be made: ") + std::strerror(madeError));
+            FailLater(download.Key, QCoreApplication::translate("Reasons", "the file could not be made: %1")
+                                        .arg(QString::fromLocal8Bit(std::strerror(madeError)))
+                                        .toStdString());
             return;
         }
         download.OwnsFile = true;
@@ -614,7 +617,10 @@ bool TDownloadManager::ScheduleRetry(TDownload& download, const std::string& rea
     RetireWorker(download.Key);
     FreePlace(download.Key); // no transfer meanwhile
     download.Speed = 0;
-    download.RetryNote = "retrying in " + std::to_string((pause.count() + 999) / 1000) + " s (" + reason + ")";
+    download.RetryNote = QCoreApplication::translate("Reasons", "retrying in %1 s (%2)")
+                             .arg((pause.count() + 999) / 1000)
+                             .arg(QString::fromStdString(reason))
+                             .toStdString();
     emit Changed(download, TDownloadChange::Status);
     QTimer::singleShot(pause, this, [this, key = download.Key, attempt] { Retry(key, attempt); });
     return true;
@@ -637,7 +643,7 @@ void TDownloadManager::Retry(const std::string& key, int attempt) {
         if (file < 0) {
             FreePlace(queued.Key);
             queued.Failed = true;
-            queued.FailReason = kPartGone;
+            queued.FailReason = QCoreApplication::translate("Reasons", kPartGone).toStdString();
             RemoveOwnFile(queued);
             return;
         }
@@ -661,7 +667,7 @@ void TDownloadManager::CancelWaiting(TDownload& download) {
         RemoveOwnFile(download);
     download.Cancelled = true;
     download.Failed = true;
-    download.FailReason = "cancelled";
+    download.FailReason = QCoreApplication::translate("Reasons", "cancelled").toStdString();
     emit Changed(download, TDownloadChange::Status);
 }
 
@@ -811,9 +817,11 @@ void TDownloadManager::FilePlaced(const std::string& key, const std::string& pla
         // folder gone) is no completed download: it stays in the incomplete folder for a
         // restart.
         download->Failed = true;
-        download->FailReason = "it could not be put into the download folder";
-        if (error == ENOSPC)
-            download->FailReason += ": disk full";
+        download->FailReason =
+            error == ENOSPC
+                ? QCoreApplication::translate("Reasons", "it could not be put into the download folder: disk full")
+                      .toStdString()
+                : QCoreApplication::translate("Reasons", "it could not be put into the download folder").toStdString();
         download->Speed = 0;
         emit Changed(*download, TDownloadChange::Status);
         return;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <chrono>
 
+#include <QCoreApplication>
+
 #include "net/uCurlRequest.h"
 
 uint32_t TickCount() {
@@ -177,25 +179,25 @@ void TGetFile::ReportFailure(const std::string& reason) {
 
 std::string TGetFile::WriteFailure() const {
     if (m_vanished)
-        return kRemovedWhileArriving;
+        return QCoreApplication::translate("Reasons", kRemovedWhileArriving).toStdString();
     switch (m_writeError) {
     case EEXIST:
-        return "the file could not be made: something else has its name";
+        return QCoreApplication::translate("Reasons", "the file could not be made: something else has its name").toStdString();
     case ENOSPC:
-        return "disk full";
+        return QCoreApplication::translate("Reasons", "disk full").toStdString();
     case EDQUOT:
-        return "disk quota exceeded";
+        return QCoreApplication::translate("Reasons", "disk quota exceeded").toStdString();
     case EFBIG:
-        return "file too large for the disk";
+        return QCoreApplication::translate("Reasons", "file too large for the disk").toStdString();
     case EACCES:
     case EPERM:
     case EROFS:
-        return "the incomplete folder cannot be written";
+        return QCoreApplication::translate("Reasons", "the incomplete folder cannot be written").toStdString();
     case ENOENT:
     case ENOTDIR:
-        return "the incomplete folder is missing";
+        return QCoreApplication::translate("Reasons", "the incomplete folder is missing").toStdString();
     default:
-        return m_writeError != 0 ? std::strerror(m_writeError) : "the file could not be written";
+        return m_writeError != 0 ? std::strerror(m_writeError) : QCoreApplication::translate("Reasons", "the file could not be written").toStdString();
     }
 }
 
@@ -254,8 +256,8 @@ bool TGetFile::TakeResumeAnswer(int statusCode, int64_t contentLength) {
         // Not the rest asked for: nothing of it is appended; the file is fetched anew.
         Worker->Stop();
         StartOver = true;
-        ReportFailure(statusCode == 416 ? "the server would not continue the file"
-                                        : "the server sent another part of the file");
+        ReportFailure(statusCode == 416 ? QCoreApplication::translate("Reasons", "the server would not continue the file").toStdString()
+                                        : QCoreApplication::translate("Reasons", "the server sent another part of the file").toStdString());
         return false;
     }
     return true; // any other answer is judged as a first answer is
@@ -275,7 +277,7 @@ void TGetFile::WorkerHeaders(const std::string&, int statusCode, int64_t content
     else if (contentLength < 0)
         ReportFailure(ErrorReason(kErrorAnswerNotUnderstood));
     else
-        ReportFailure(contentLength == 0 ? "empty file" : "no file size given");
+        ReportFailure(contentLength == 0 ? QCoreApplication::translate("Reasons", "empty file").toStdString() : QCoreApplication::translate("Reasons", "no file size given").toStdString());
 }
 
 void TGetFile::WorkerData(const std::string&, std::string_view chunk) {
@@ -302,7 +304,7 @@ void TGetFile::WorkerFailed(const std::string&) {
     // Ended without a judgement of its own: stopped by the owner, or the connection ended (or
     // stalled) before the body was whole.
     if (m_cancelled || TotalSize <= 0) {
-        ReportFailure("cancelled");
+        ReportFailure(QCoreApplication::translate("Reasons", "cancelled").toStdString());
     } else {
         Cut = true;
         ReportFailure(CutShort());
@@ -310,7 +312,10 @@ void TGetFile::WorkerFailed(const std::string&) {
 }
 
 std::string TGetFile::CutShort() const {
-    return "cut short at " + std::to_string(Received) + " of " + std::to_string(TotalSize) + " bytes";
+    return QCoreApplication::translate("Reasons", "cut short at %1 of %2 bytes")
+        .arg(Received)
+        .arg(TotalSize)
+        .toStdString();
 }
 
 void TGetFile::WorkerComplete(const std::string&) {
@@ -327,7 +332,7 @@ void TGetFile::WorkerComplete(const std::string&) {
         return;
     }
     if (m_bytesInFile != TotalSize || FileVanished()) {
-        ReportFailure(kRemovedWhileArriving);
+        ReportFailure(QCoreApplication::translate("Reasons", kRemovedWhileArriving).toStdString());
         return;
     }
     CloseFile();

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <QtGlobal>
+
 #include "net/uTInet.h"
 
 // The millisecond tick count, cut to 32 bits: differences stay right across a wrap.
@@ -119,5 +121,6 @@ private:
     bool m_vanished = false; // the file was removed (or replaced) under the transfer
     std::atomic<bool> m_cancelled{false}; // stopped by the owner
     static constexpr uint32_t kFileCheckIntervalMs = 1000;
-    static constexpr const char* kRemovedWhileArriving = "the file was removed while it arrived";
+    static constexpr const char* kRemovedWhileArriving =
+        QT_TRANSLATE_NOOP("Reasons", "the file was removed while it arrived");
 };

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMimeDatabase>
 
 #include <taglib/id3v2framefactory.h>
@@ -374,10 +375,6 @@ int OpenPlainFile(const std::string& path, TContentKind& kind, int64_t& length) 
     return fd;
 }
 
-std::string NotMp3Text(const char* looksLike) {
-    return std::string("Not an MP3 file: ") + looksLike;
-}
-
 struct TFileCloser {
     int Fd;
     ~TFileCloser() { ::close(Fd); }
@@ -430,31 +427,45 @@ std::string LengthText(int lengthMs) {
 }
 
 std::string VerdictText(const TContentVerdict& verdict) {
+    const auto said = [](const char* text) { return QCoreApplication::translate("Verdicts", text); };
+    const QString length = QString::fromStdString(LengthText(verdict.LengthMs));
+    QString text;
     switch (verdict.Kind) {
     case TContentKind::Mp3:
         if (verdict.CutShort())
-            return "Cut short: " + LengthText(verdict.LengthMs) + " of " + LengthText(verdict.ClaimedLengthMs);
-        if (verdict.MaybePreview())
-            return "Short: " + LengthText(verdict.LengthMs) + ", maybe a preview";
-        return "MP3, " + std::to_string(verdict.BitrateKbps) + " kbps, " +
-               LengthText(verdict.LengthMs);
+            text = said(QT_TRANSLATE_NOOP("Verdicts", "Cut short: %1 of %2"))
+                       .arg(length, QString::fromStdString(LengthText(verdict.ClaimedLengthMs)));
+        else if (verdict.MaybePreview())
+            text = said(QT_TRANSLATE_NOOP("Verdicts", "Short: %1, maybe a preview")).arg(length);
+        else
+            text = said(QT_TRANSLATE_NOOP("Verdicts", "MP3, %1 kbps, %2")).arg(verdict.BitrateKbps).arg(length);
+        break;
     case TContentKind::MpegAudio:
-        return std::string("MPEG audio Layer ") + (verdict.Layer == 1 ? "I" : "II") + ", " +
-               std::to_string(verdict.BitrateKbps) + " kbps, " + LengthText(verdict.LengthMs);
+        text = said(verdict.Layer == 1 ? QT_TRANSLATE_NOOP("Verdicts", "MPEG audio Layer I, %1 kbps, %2")
+                                       : QT_TRANSLATE_NOOP("Verdicts", "MPEG audio Layer II, %1 kbps, %2"))
+                   .arg(verdict.BitrateKbps)
+                   .arg(length);
+        break;
     case TContentKind::HtmlPage:
-        return NotMp3Text("an HTML page");
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Not an MP3 file: an HTML page"));
+        break;
     case TContentKind::Empty:
-        return NotMp3Text("empty");
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Not an MP3 file: empty"));
+        break;
     case TContentKind::UnknownData:
-        return NotMp3Text("unknown data");
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Not an MP3 file: unknown data"));
+        break;
     case TContentKind::NotAFile:
-        return NotMp3Text("not a plain file");
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Not an MP3 file: not a plain file"));
+        break;
     case TContentKind::TooLarge:
-        return "Too large to check";
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Too large to check"));
+        break;
     case TContentKind::Unreadable:
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Cannot read the file"));
         break;
     }
-    return "Cannot read the file";
+    return text.toStdString();
 }
 
 std::string KindWord(const TContentVerdict& verdict) {

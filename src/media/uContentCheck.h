@@ -61,7 +61,8 @@ TContentVerdict CheckContent(const std::string& path, TCheckDepth depth = TCheck
 
 // The verdict as the window words it: "MP3, 128 kbps, 3:25", "Short: 0:12, maybe a
 // preview", "Cut short: 1:42 of 3:25", "MPEG audio Layer II, 192 kbps, 0:02", "Not an MP3
-// file: an HTML page", "Too large to check", ...
+// file: an HTML page", "Too large to check", ... (in the window's language; orvalo-cli's
+// English where none is installed).
 std::string VerdictText(const TContentVerdict& verdict);
 // A word for the kind, for scripts: "mp3", "cut", "mpeg-audio", "html", "empty", "data",
 // "not-a-file", "too-large", "unreadable".

@@ -17,6 +17,8 @@
 #include <memory>
 #include <string_view>
 
+#include <QCoreApplication>
+
 #include "core/uTStringUtils.h"
 
 namespace {
@@ -198,59 +200,63 @@ bool GoesThroughProxy(bool secure, const std::string& host) {
     return proxy && !ExemptFromProxy(host);
 }
 
+// In the window's language; orvalo-cli installs none, and its scripts read English.
 std::string ErrorReason(int errorCode) {
     switch (errorCode) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return "host not found";
+        return QCoreApplication::translate("Reasons", "host not found").toStdString();
     case CURLE_COULDNT_CONNECT:
-        return "connection refused";
+        return QCoreApplication::translate("Reasons", "connection refused").toStdString();
     case CURLE_OPERATION_TIMEDOUT:
-        return "timed out";
+        return QCoreApplication::translate("Reasons", "timed out").toStdString();
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
-        return "connection lost";
+        return QCoreApplication::translate("Reasons", "connection lost").toStdString();
     case CURLE_TOO_MANY_REDIRECTS:
-        return "too many redirects";
+        return QCoreApplication::translate("Reasons", "too many redirects").toStdString();
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:
-        return "answer not understood";
+        return QCoreApplication::translate("Reasons", "answer not understood").toStdString();
     case CURLE_ABORTED_BY_CALLBACK:
-        return "cancelled";
+        return QCoreApplication::translate("Reasons", "cancelled").toStdString();
     case kErrorHeaderNotFound:
-        return "no file size given";
+        return QCoreApplication::translate("Reasons", "no file size given").toStdString();
     case kErrorBadAddress:
-        return "bad address";
+        return QCoreApplication::translate("Reasons", "bad address").toStdString();
     case kErrorBadRedirect:
-        return "redirect refused";
+        return QCoreApplication::translate("Reasons", "redirect refused").toStdString();
     case kErrorCertificateUntrusted:
-        return "certificate not trusted";
+        return QCoreApplication::translate("Reasons", "certificate not trusted").toStdString();
     case kErrorCertificateOtherHost:
-        return "certificate for another host";
+        return QCoreApplication::translate("Reasons", "certificate for another host").toStdString();
     case kErrorCertificateExpired:
-        return "expired";
+        return QCoreApplication::translate("Reasons", "expired").toStdString();
     case kErrorPrivateAddress:
-        return "private address, not checked";
+        return QCoreApplication::translate("Reasons", "private address, not checked").toStdString();
     case kErrorCertificateNotYetValid:
-        return "certificate not yet valid";
+        return QCoreApplication::translate("Reasons", "certificate not yet valid").toStdString();
     case kErrorTooManyFiles:
-        return "too many open files";
+        return QCoreApplication::translate("Reasons", "too many open files").toStdString();
     case kErrorAnswerNotUnderstood:
     case CURLE_OUT_OF_MEMORY: // what libcurl says of a header line or a Location too long to keep
-        return "answer not understood";
+        return QCoreApplication::translate("Reasons", "answer not understood").toStdString();
     case CURLE_SSL_CONNECT_ERROR:
-        return "secure connection failed";
+        return QCoreApplication::translate("Reasons", "secure connection failed").toStdString();
     case CURLE_SSL_CACERT_BADFILE:
-        return "certificate authorities unreadable";
+        return QCoreApplication::translate("Reasons", "certificate authorities unreadable").toStdString();
     default:
         break;
     }
     if (errorCode >= kErrorProxyRefused && errorCode < kErrorProxyRefused + 600)
-        return errorCode == kErrorProxyRefused ? std::string("proxy refused: answer not understood")
-                                               : "proxy refused: HTTP " + std::to_string(errorCode - kErrorProxyRefused);
+        return errorCode == kErrorProxyRefused
+                   ? QCoreApplication::translate("Reasons", "proxy refused: answer not understood").toStdString()
+                   : QCoreApplication::translate("Reasons", "proxy refused: HTTP %1")
+                         .arg(errorCode - kErrorProxyRefused)
+                         .toStdString();
     // libcurl's own words are no words for the window.
-    return "request failed (" + std::to_string(errorCode) + ")";
+    return QCoreApplication::translate("Reasons", "request failed (%1)").arg(errorCode).toStdString();
 }
 
 bool LostConnection(int errorCode) {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <optional>
 
+#include <QCoreApplication>
+
 #include "net/uCurlRequest.h"
 #include "net/uTransferEngine.h"
 
@@ -42,7 +44,7 @@ void TPageFetch::TJob::Finished(int result) {
         else if (Aborted || request.StoppedByOwner())
             Failure = "cancelled";
         else if (result != 0)
-            Failure = request.HeadersDelivered() ? std::string("connection lost") : ErrorReason(result);
+            Failure = request.HeadersDelivered() ? QCoreApplication::translate("Reasons", "connection lost").toStdString() : ErrorReason(result);
         else
             Failure = "empty page";
         Body.clear();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 #include "net/uCurlRequest.h"
 
 TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs,
@@ -46,7 +48,7 @@ void TCheckFile::Kill() {
 
 void TCheckFile::RequestFailed(const std::string&, int errorCode) {
     // Ended with no error of its own: it was stopped before an answer came.
-    Fail(errorCode == 0 ? std::string("cancelled") : ErrorReason(errorCode));
+    Fail(errorCode == 0 ? QCoreApplication::translate("Reasons", "cancelled").toStdString() : ErrorReason(errorCode));
 }
 
 void TCheckFile::Fail(const std::string& reason) {

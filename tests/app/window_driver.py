@@ -90,6 +90,10 @@ class TWindowSession:
         os.environ["XDG_DATA_HOME"] = os.path.join(home, ".local", "share")
         os.makedirs(os.environ["XDG_DATA_HOME"])
         os.environ.pop("QT_QPA_PLATFORM", None)
+        # The window is read by its English names, whatever language the caller's session speaks.
+        os.environ["LANG"] = "C.UTF-8"
+        for name in ("LANGUAGE", "LC_ALL", "LC_MESSAGES"):
+            os.environ.pop(name, None)
         self._start_display()
         self._start_sandbox()
         self._start_accessibility_bus()
