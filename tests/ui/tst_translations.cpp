@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "UiFixture.h"
+#include "net/uCurlRequest.h"
 #include "ui/uApplication.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFrmMain.h"
@@ -77,6 +78,8 @@ void TestTranslations::germanWindowSpeaksGerman() {
         // Counts take the form German gives them.
         QCOMPARE(TfraDownloads::tr("%n downloads running", nullptr, 1), QStringLiteral("1 Download läuft"));
         QCOMPARE(TfraDownloads::tr("%n downloads running", nullptr, 3), QStringLiteral("3 Downloads laufen"));
+        // The program's own reasons too, made below the window.
+        QCOMPARE(ErrorReason(kErrorTooManyFiles), std::string("zu viele offene Dateien"));
         // Qt's own buttons follow, where the distribution carries Qt's German.
         const QString qtGerman = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm";
         if (QFile::exists(qtGerman))
