@@ -45,6 +45,13 @@ std::string MakeFolder(const std::string& root, const std::string& name) {
     return path;
 }
 
+// A portable program's folder, with the data folder it ships (the downloads list goes there).
+std::string MakeAppFolder(const std::string& root, const std::string& name) {
+    const std::string path = MakeFolder(root, name);
+    fs::create_directories(path + "/data");
+    return path;
+}
+
 // All files at once through one curl process.
 double TimeCurl(const std::string& proxy, const std::vector<std::string>& urls,
                 const std::string& folder) {
@@ -78,7 +85,7 @@ struct TPageRun {
 // With `shown` false there is no page: the manager alone, as the reference for what the
 // transfers themselves cost the GUI thread on this machine.
 TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root, bool shown) {
-    StartUp(MakeFolder(root, shown ? "shown" : "alone"));
+    StartUp(MakeAppFolder(root, shown ? "shown" : "alone"));
     TPageRun run;
     {
         TDialogPrompts prompts;
@@ -132,7 +139,7 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
 // A long list: `rows` rows on the page shown, then `updating` of them refreshed at once (as
 // many progress events in one turn), one sort and one clear; each timed with its repaint.
 void TimeLongList(int rows, int updating, const std::string& root) {
-    StartUp(MakeFolder(root, "list"));
+    StartUp(MakeAppFolder(root, "list"));
     TDialogPrompts prompts;
     TfraDownloads page(ProcessServices(prompts));
     page.resize(640, 400);
