@@ -380,7 +380,7 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
     <message>
         <source>Download failed: %1 (%2)</source>
-        <extracomment>The reason comes from the download itself and stays English</extracomment>
+        <extracomment>The reason is the download&apos;s own (&quot;timed out&quot;, &quot;HTTP 404&quot;)</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1018,6 +1018,16 @@ Songs are kept in %1</source>
         <translation type="unfinished">
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n downloads ended</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 downloaded, %2 failed</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

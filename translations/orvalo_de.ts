@@ -385,7 +385,7 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     </message>
     <message>
         <source>Download failed: %1 (%2)</source>
-        <extracomment>The reason comes from the download itself and stays English</extracomment>
+        <extracomment>The reason is the download&apos;s own (&quot;timed out&quot;, &quot;HTTP 404&quot;)</extracomment>
         <translation>Download fehlgeschlagen: %1 (%2)</translation>
     </message>
 </context>
@@ -1034,6 +1034,17 @@ Lieder werden in %1 abgelegt</translation>
             <numerusform>%n Download läuft noch. Jetzt beenden und ihn beim nächsten Start fortsetzen?</numerusform>
             <numerusform>%n Downloads laufen noch. Jetzt beenden und sie beim nächsten Start fortsetzen?</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n downloads ended</source>
+        <translation>
+            <numerusform>%n Download beendet</numerusform>
+            <numerusform>%n Downloads beendet</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 downloaded, %2 failed</source>
+        <translation>%1 heruntergeladen, %2 fehlgeschlagen</translation>
     </message>
 </context>
 <context>

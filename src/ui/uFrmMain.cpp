@@ -138,11 +138,20 @@ void TfrmMain::ConnectPages() {
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
     connect(fraDownloads1, &TfraDownloads::FileDownloaded, fraPlayList1, &TfraPlayList::AddFileRow);
     // A download that ends while the user looks elsewhere is told by the desktop.
+    // A queue ending one download after another is told in one notification that keeps count.
     connect(fraDownloads1, &TfraDownloads::DownloadEnded, this, [this](const QString& title, const QString& failure) {
         if (isActiveWindow())
             return;
-        m_notifier.Notify(failure.isEmpty() ? TNotifier::DownloadedText(title)
-                                            : TNotifier::DownloadFailedText(title, failure));
+        if (!m_notifier.Showing())
+            m_unseenEnds = {};
+        ++(failure.isEmpty() ? m_unseenEnds.Done : m_unseenEnds.Failed);
+        const int ended = m_unseenEnds.Done + m_unseenEnds.Failed;
+        if (ended == 1)
+            m_notifier.Notify(failure.isEmpty() ? TNotifier::DownloadedText(title)
+                                                : TNotifier::DownloadFailedText(title, failure));
+        else
+            m_notifier.Notify(tr("%n downloads ended", nullptr, ended),
+                              tr("%1 downloaded, %2 failed").arg(m_unseenEnds.Done).arg(m_unseenEnds.Failed));
     });
     connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, &TfrmMain::BringForward);
     // A click on a notification about a download shows the downloads.

@@ -105,6 +105,11 @@ private:
     // The View menu's page items, shared by the tool bar's view buttons.
     std::array<QAction*, 3> m_viewActions{};
     TNotifier m_notifier;
+    // Downloads that ended while the user looked elsewhere, since the notification came.
+    struct {
+        int Done = 0;
+        int Failed = 0;
+    } m_unseenEnds;
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored
     QString m_closedBy;

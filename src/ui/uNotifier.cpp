@@ -44,22 +44,41 @@ QString TNotifier::IconName() {
 bool TNotifier::Notify(const QString& summary, const QString& body) {
     if (!m_bus.isConnected())
         return false;
+    if (m_sending) {
+        m_haveNext = true;
+        m_nextSummary = summary;
+        m_nextBody = body;
+        return true;
+    }
+    Send(summary, body);
+    return true;
+}
+
+void TNotifier::Send(const QString& summary, const QString& body) {
+    m_sending = true;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    // Application name, no notification to replace, the program's icon, the texts, a default
-    // action (a click on the notification), the desktop entry, the service's own display time.
+    // Application name, the notification this one replaces (none: 0), the program's icon, the
+    // texts, a default action (a click on the notification), the desktop entry, the
+    // service's own display time.
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
-    call << QStringLiteral("Orvalo") << 0u << IconName() << summary << body
+    call << QStringLiteral("Orvalo") << (m_shown.contains(m_last) ? m_last : 0u) << IconName() << summary << body
          << QStringList{QStringLiteral("default"), tr("Show Downloads")} << hints << -1;
     // Not waited for: a slow or missing service must never hold up the window. Its answer,
     // the notification's id, is noted when it comes.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
         const QDBusPendingReply<uint> reply = *done;
-        if (!reply.isError())
-            m_shown.insert(reply.value());
+        if (!reply.isError()) {
+            m_last = reply.value();
+            m_shown.insert(m_last);
+        }
         done->deleteLater();
+        m_sending = false;
+        if (m_haveNext) {
+            m_haveNext = false;
+            Send(m_nextSummary, m_nextBody);
+        }
     });
-    return true;
 }
 
 void TNotifier::ActionInvoked(uint id, const QString& action) {
@@ -76,6 +95,6 @@ QString TNotifier::DownloadedText(const QString& title) {
 }
 
 QString TNotifier::DownloadFailedText(const QString& title, const QString& reason) {
-    //: The reason comes from the download itself and stays English
+    //: The reason is the download's own ("timed out", "HTTP 404")
     return tr("Download failed: %1 (%2)").arg(title, reason);
 }

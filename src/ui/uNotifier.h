@@ -16,8 +16,13 @@ public:
 
     // Shows `summary` with `body` under the program's name and icon. Both are plain text to
     // us; the summary is never read as markup by the service, so words from outside (titles,
-    // reasons) belong there. False when there is no bus to send on.
+    // reasons) belong there. While our last notification is still shown, this one takes its
+    // place: one notification follows many downloads, not a pile of them. One call at a
+    // time goes to the service; what comes meanwhile waits, the newest only. False when
+    // there is no bus to send on.
     bool Notify(const QString& summary, const QString& body = QString());
+    // Whether our last notification is still shown (or on its way).
+    bool Showing() const { return m_sending || m_shown.contains(m_last); }
 
     // "Downloaded: <title>"
     static QString DownloadedText(const QString& title);
@@ -36,6 +41,13 @@ private slots:
     void NotificationClosed(uint id, uint reason);
 
 private:
+    void Send(const QString& summary, const QString& body);
+
     QDBusConnection m_bus;
     QSet<uint> m_shown; // the service's ids of our notifications still shown
+    uint m_last = 0;    // the id of the last one
+    bool m_sending = false;
+    bool m_haveNext = false; // news that came while a call was on its way
+    QString m_nextSummary;
+    QString m_nextBody;
 };

@@ -85,14 +85,16 @@ public:
     QStringList Icons;
     QList<QStringList> Actions;
     QList<QVariantMap> Hints;
+    QList<uint> Replaced;
 
 public slots:
-    uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+    uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
         Seen << app + '|' + summary + '|' + body;
         Icons << icon;
         Actions << actions;
         Hints << hints;
+        Replaced << replaces;
         return uint(Seen.size());
     }
 };
@@ -122,6 +124,7 @@ private slots:
     void changesAreSignalled();
     void seekingMovesThePositionAndIsSignalled();
     void notificationReachesTheService();
+    void newsTakesTheShownNotificationsPlace();
     void withoutABusNothingIsSent();
 
 signals:
@@ -373,6 +376,31 @@ void TestDesktopBus::notificationReachesTheService() {
     invoke(2, QStringLiteral("default"));
     QTRY_COMPARE(arrived.count(), 2);
     QCOMPARE(activated.count(), 1);
+    m_desktop->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+    m_desktop->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+}
+
+void TestDesktopBus::newsTakesTheShownNotificationsPlace() {
+    // News coming fast goes to the service one call at a time, the newest only, in place of
+    // the notification still shown; once the service closed it, news gets one of its own.
+    TFakeNotifications service;
+    QVERIFY(m_desktop->registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                      QDBusConnection::ExportAllSlots));
+    QVERIFY(m_desktop->registerService(QStringLiteral("org.freedesktop.Notifications")));
+    TNotifier notifier(*m_program);
+    for (const char* news : {"first", "second", "third"})
+        QVERIFY(notifier.Notify(QString::fromLatin1(news)));
+    QTRY_COMPARE(service.Seen, (QStringList{"Orvalo|first|", "Orvalo|third|"}));
+    QCOMPARE(service.Replaced, (QList<uint>{0, 1}));
+    QDBusMessage closed = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                     QStringLiteral("org.freedesktop.Notifications"),
+                                                     QStringLiteral("NotificationClosed"));
+    closed << 2u << 1u;
+    QVERIFY(m_desktop->send(closed));
+    QTRY_VERIFY(!notifier.Showing());
+    QVERIFY(notifier.Notify(QStringLiteral("fourth")));
+    QTRY_COMPARE(service.Seen.size(), 3);
+    QCOMPARE(service.Replaced.last(), 0u);
     m_desktop->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     m_desktop->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
