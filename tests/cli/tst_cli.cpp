@@ -294,6 +294,11 @@ void TestCli::twoProcessesNeverShareAFile() {
 void TestCli::downloadsWaitForDescriptorsInsteadOfFailing() {
     // Far more files at once than the process has descriptors for: each one that finds none
     // left waits its turn again, and every file arrives whole.
+#ifdef __SANITIZE_ADDRESS__
+    // The undefined-behaviour checks open a pipe to read an object's type: with no descriptor
+    // left they take every object for a stranger and end the run.
+    QSKIP("the sanitizers need the descriptors this test takes away");
+#endif
     QTemporaryDir done, partial;
     constexpr int kDescriptors = 40;
     QStringList command{QStringLiteral("ulimit -n %1; done=$1 partial=$2; shift 2; exec \"$0\" download --parallel 50 "
