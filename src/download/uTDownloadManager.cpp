@@ -334,11 +334,11 @@ void TDownloadManager::Keep(std::unique_ptr<TDownload> download) {
     emit Added(kept);
 }
 
-std::vector<std::string> TDownloadManager::FilesBeingWritten() const {
+std::vector<std::string> TDownloadManager::FilesInUse() const {
     std::vector<std::string> files;
     for (int i = 0; i < Count(); ++i) {
         const TDownload& download = *m_downloads.Objects(i);
-        if (download.OwnsFile && download.Status() == TDownload::StatusDownloading)
+        if (download.OwnsFile && (download.Status() == TDownload::StatusDownloading || HoldsPart(download)))
             files.push_back(download.FilePath);
     }
     return files;

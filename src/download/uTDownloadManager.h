@@ -117,8 +117,9 @@ public:
     int Count() const { return m_downloads.Count(); }
     TDownload* Items(int index) const;
     TDownload* Find(const std::string& key) const;
-    // The incomplete files that running downloads are writing: they must stay where they are.
-    std::vector<std::string> FilesBeingWritten() const;
+    // The incomplete files the listed downloads own: those running or queued write them, and
+    // a cut or stopped one continues its part at a restart. They must stay where they are.
+    std::vector<std::string> FilesInUse() const;
 
     // How many names the free-name search tries before it gives up.
     static constexpr int MaxNameCandidates = 10000;

@@ -188,9 +188,10 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
         return;
     }
     // On this system a file held open can be deleted: a running download would go on writing
-    // into a file without a name and fail at its end. Its file stays.
+    // into a file without a name and fail at its end. Its file stays, and so does the part a
+    // listed download continues at its restart (clearing its row deletes that).
     const std::vector<std::string> files =
-        IncompleteFilesToClear(options.IncompleteDir, m_services.Downloads.FilesBeingWritten());
+        IncompleteFilesToClear(options.IncompleteDir, m_services.Downloads.FilesInUse());
     if (files.empty())
         return;
     const QString folder = ShownText(options.IncompleteDir);

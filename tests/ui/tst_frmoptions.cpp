@@ -100,6 +100,14 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     running->FilePath = inEffect + "/./running.mp3";
     running->OwnsFile = true;
     DownloadManager->Keep(std::move(running));
+    // So does the part a failed download continues at its restart.
+    QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/cut.mp3", "x"));
+    auto cut = std::make_unique<TDownload>("http://a.test/c.mp3", "cut.mp3", 10);
+    cut->FilePath = inEffect + "/cut.mp3";
+    cut->OwnsFile = true;
+    cut->Failed = true;
+    cut->Received = 1;
+    DownloadManager->Keep(std::move(cut));
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
     TfrmOptions options(nullptr, Services(), {});
@@ -114,6 +122,7 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     options.cmdClearIncompleteDir->click();
     QVERIFY(!FileExists(inEffect + "/part.mp3"));
     QVERIFY(FileExists(inEffect + "/running.mp3"));
+    QVERIFY(FileExists(inEffect + "/cut.mp3"));
     QVERIFY(FileExists(Folder("picked") + "/keep.mp3"));
 }
 
