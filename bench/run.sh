@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks, each against a reference measured in the same run:
 #  - one TInet transfer against the curl tool;
+#  - 200 https link checks against curl -Z fetching the same links (time and CPU time);
 #  - four large downloads at once through the download manager against four curl processes,
 #    one 1 GiB download against curl on tmpfs (over http and over https) and on the disk of
 #    the build folder, and 2,000 small ones through the queue against curl fetching them 6
@@ -20,10 +21,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # The mpg123 tool is the content check's reference.
 bash "$root/scripts/install-deps.sh" mpg123
-bash "$root/scripts/build.sh" bench_inet bench_download bench_copy bench_store bench_handover bench_searchpage \
+bash "$root/scripts/build.sh" bench_inet bench_checks bench_download bench_copy bench_store bench_handover bench_searchpage \
     bench_downloads_page bench_content bench_playlist_page
 echo "== one transfer"
 "$root/build/bin/bench_inet" "$@"
+echo "== 200 https link checks, 10 at once"
+"$root/build/bin/bench_checks" 200 5 10
 echo "== four downloads at once"
 "$root/build/bin/bench_download" "$@"
 echo "== one 1 GiB download, tmpfs"

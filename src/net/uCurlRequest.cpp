@@ -4,9 +4,9 @@
 #include <curl/curl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <openssl/crypto.h>
+#include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
 #include <algorithm>
@@ -80,26 +80,6 @@ const char* NonEmptyVariable(const char* name) {
     return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-// The certificate authorities a user names instead of the system's store, as the curl tool
-// reads them: CURL_CA_BUNDLE, then SSL_CERT_FILE.
-const char* UserAuthorityBundle() {
-    if (const char* bundle = NonEmptyVariable("CURL_CA_BUNDLE"))
-        return bundle;
-    return NonEmptyVariable("SSL_CERT_FILE");
-}
-
-// A bundle of authorities no one could mean: a pipe or a device (reading it could wait for
-// ever), a folder, a file that cannot be read, or one larger than any real bundle.
-bool AuthorityBundleUsable() {
-    const char* bundle = UserAuthorityBundle();
-    if (bundle == nullptr)
-        return true;
-    constexpr off_t kLargestBundle = off_t(16) << 20;
-    struct stat info {};
-    return ::stat(bundle, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestBundle &&
-           ::access(bundle, R_OK) == 0;
-}
-
 // libcurl takes https_proxy, then all_proxy, for https; a user who set only http_proxy
 // expects it to carry https too, so it is handed over when neither is set. libcurl still
 // applies no_proxy to a proxy given this way.
@@ -135,6 +115,13 @@ bool ExemptFromProxy(const std::string& host) {
             return true;
     }
     return false;
+}
+
+// libcurl's TLS set-up, once its own is done: the connection trusts the authorities read
+// once for every request, in place of the empty store libcurl was left to make.
+CURLcode UseSharedAuthorities(CURL*, void* context, void* authorities) {
+    SSL_CTX_set1_cert_store(static_cast<SSL_CTX*>(context), static_cast<X509_STORE*>(authorities));
+    return CURLE_OK;
 }
 
 // libcurl's socket opening: where a connection goes is known before it is made.
@@ -489,12 +476,34 @@ void TCurlRequest::ConfigureTls(void* handle) const {
     CURL* const easy = Easy(handle);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (const char* bundle = UserAuthorityBundle())
-        curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
+    if (m_tls) {
+        // libcurl reads no bundle or folder of its own: the shared authorities stand in.
+        curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
+        curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+        curl_easy_setopt(easy, CURLOPT_CA_CACHE_TIMEOUT, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &UseSharedAuthorities);
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, static_cast<void*>(m_tls->Authorities.get()));
+        if (void* const sessions = m_tls->SessionHandle())
+            curl_easy_setopt(easy, CURLOPT_SHARE, sessions);
+    }
     if (const char* proxy = HttpsProxyFallback())
         curl_easy_setopt(easy, CURLOPT_PROXY, proxy);
     // The proxy's answer to CONNECT is no answer of the site's.
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+}
+
+void TCurlRequest::UseTrust(std::shared_ptr<TTlsTrust> trust) {
+    m_trust = std::move(trust);
+}
+
+// The authorities this hop trusts, read now if they are not yet: before libcurl has the hop,
+// so that reading them never counts against its connect time.
+bool TCurlRequest::TakeAuthorities() {
+    if (!m_trust)
+        m_trust = std::make_shared<TTlsTrust>();
+    int error = 0;
+    m_tls = m_trust->Current(error);
+    return error == 0 || Finish(error);
 }
 
 bool TCurlRequest::Begin() {
@@ -507,8 +516,8 @@ bool TCurlRequest::Begin() {
 bool TCurlRequest::PrepareHop() {
     if (m_cancelled)
         return Finish(CURLE_ABORTED_BY_CALLBACK);
-    if (m_settings.Secure && !AuthorityBundleUsable())
-        return Finish(CURLE_SSL_CACERT_BADFILE);
+    if (m_settings.Secure && !TakeAuthorities())
+        return false;
     // The total limit covers every hop of the request together.
     int timeoutMs = 0;
     if (m_settings.TotalTimeoutMs > 0) {

@@ -4,9 +4,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+
+#include "net/uTlsTrust.h"
 
 // What one request sends: always "HTTP/1.0", to port 80 of `Host` over http or port 443 over
 // https (the certificate checked against the trusted authorities), redirects followed where
@@ -158,6 +161,9 @@ public:
     int Result() const { return m_result; }
     // Called by Cancel, under a lock, while set; the driver clears it before it lets go.
     void SetWakeUp(std::function<void()> wakeUp);
+    // The authorities and TLS sessions its https hops share with the driver's other
+    // requests; set before Begin. Without one the request reads the authorities itself.
+    void UseTrust(std::shared_ptr<TTlsTrust> trust);
 
 private:
     // libcurl's header and write callbacks, calling Handle on the request.
@@ -169,6 +175,7 @@ private:
     bool Configure(int timeoutMs);
     void ConfigureTls(void* easy) const;
     bool PrepareHop();
+    bool TakeAuthorities();
     bool Finish(int result);
     int Classify(int code) const;
     void ReleaseEasy();
@@ -176,6 +183,9 @@ private:
 
     TRequestSettings m_settings;
     std::string m_url;
+    std::shared_ptr<TTlsTrust> m_trust;
+    // What the current https hop trusts; it outlives the hop's handle, which uses it.
+    std::shared_ptr<const TTlsTrust::TState> m_tls;
     // libcurl's handles, kept opaque here so that users of this header need no curl.h.
     void* m_easy = nullptr;
     void* m_headerList = nullptr;

@@ -13,6 +13,7 @@
 #include "core/uMpscQueue.h"
 #include "net/uCurlRequest.h"
 #include "net/uThreadStart.h"
+#include "net/uTlsTrust.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ int LaneCount(int wanted) {
 // One thread and one multi handle. Other threads only push onto its two queues (without a
 // lock) and wake it; everything else is the lane thread's own.
 struct TTransferEngine::TLane {
-    TLane() : Multi((EnsureCurlReady(), curl_multi_init())) {}
+    explicit TLane(std::shared_ptr<TTlsTrust> trust)
+        : Multi((EnsureCurlReady(), curl_multi_init())), Trust(std::move(trust)) {}
     TLane(const TLane&) = delete;
     TLane& operator=(const TLane&) = delete;
     ~TLane() {
@@ -53,6 +55,7 @@ struct TTransferEngine::TLane {
     }
 
     CURLM* const Multi;
+    const std::shared_ptr<TTlsTrust> Trust; // the engine's, shared by every lane
     TMpscQueue<TJobRef> Arrivals;
     TMpscQueue<TJobRef> Cancels;
     std::atomic<int> Load{0};         // requests handed to this lane and not yet ended
@@ -125,6 +128,7 @@ void TTransferEngine::TLane::TakeArrivals() {
             WakeUp();
         });
         m_jobs.emplace(job.get(), job);
+        request.UseTrust(Trust);
         if (request.Begin())
             AddHop(job);
         else
@@ -180,8 +184,10 @@ void TTransferEngine::TLane::End(const TJobRef& job, int result) {
 }
 
 TTransferEngine::TTransferEngine(int lanes) {
+    // One reading of the authorities and one memory of TLS sessions for all the lanes.
+    const auto trust = std::make_shared<TTlsTrust>();
     for (int i = LaneCount(lanes); i > 0; --i)
-        m_lanes.push_back(std::make_shared<TLane>());
+        m_lanes.push_back(std::make_shared<TLane>(trust));
     m_threads.resize(m_lanes.size());
 }
 

@@ -619,7 +619,7 @@ void TestDownloadManager::cancelWhileTheEngineIsFull() {
         m_server->Serve(address, stalled);
         m_manager->AddDownload(Result("http://" + address, "s.mp3"));
     }
-    QVERIFY(m_server->WaitForRequests(before + kStalled, 10000));
+    QVERIFY(m_server->WaitForRequests(before + kStalled, 60000));
     QTRY_COMPARE(int(m_manager->Items(kStalled - 1)->Received), 20000);
     m_manager->CancelDownload("http://full.test/7.mp3");
     QTRY_COMPARE(m_events.log, QStringList{"error http://full.test/7.mp3"});
@@ -669,7 +669,7 @@ void TestDownloadManager::queueKeepsItsLimitsAndOrder() {
     };
     QCOMPARE(queued(), (QStringList{"http://a.test/3", "http://b.test/2"}));
     QCOMPARE(m_manager->RunningCount(), 3);
-    QVERIFY(m_server->WaitForRequests(before + 3, 10000));
+    QVERIFY(m_server->WaitForRequests(before + 3, 60000));
     QCOMPARE(asked(), (QStringList{"a.test/1", "a.test/2", "b.test/1"}));
 
     m_manager->CancelDownload("http://b.test/2");
@@ -677,7 +677,7 @@ void TestDownloadManager::queueKeepsItsLimitsAndOrder() {
     QVERIFY(m_manager->Find("http://b.test/2")->Cancelled);
     m_manager->CancelDownload("http://a.test/1");
     QTRY_COMPARE(queued(), QStringList());
-    QVERIFY(m_server->WaitForRequests(before + 4, 10000));
+    QVERIFY(m_server->WaitForRequests(before + 4, 60000));
     QCOMPARE(asked(), (QStringList{"a.test/1", "a.test/2", "a.test/3", "b.test/1"}));
 
     QVERIFY(m_manager->RestartDownload("http://b.test/2"));

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "net/uCurlRequest.h"
 #include "net/uTInet.h"
 #include "net/uThreadStart.h"
+#include "net/uTransferEngine.h"
 
 namespace {
 
@@ -119,7 +121,6 @@ struct Run {
     explicit Run(const std::string& url, bool stopInHeaders = false, int stallMs = 60000) {
         inet = std::make_unique<TInet>("owner-key");
         inet->StallTimeoutMs = stallMs;
-        inet->ConnectTimeoutMs = 5000;
         recorder.Attach(*inet, stopInHeaders);
         inet->Start(url);
     }
@@ -168,6 +169,7 @@ private slots:
     void refusedCertificatesFailWithTheirReason();
     void authorityBundleVariables_data();
     void authorityBundleVariables();
+    void requestsOfOneEngineShareAuthoritiesAndSessions();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -468,7 +470,7 @@ void TestInet::unsafeBytesAreEncodedOnTheWire() {
     const size_t before = m_server->RequestCount();
     Run run("http://enc.test/My Song\r\nX-Injected: 1\x01\xC3\xA9.mp3?a=b c");
     QVERIFY(run.recorder.WaitForEnd());
-    QVERIFY(m_server->WaitForRequests(before + 1, 5000));
+    QVERIFY(m_server->WaitForRequests(before + 1, 60000));
     const TRecordedRequest request = m_server->Requests().at(before);
     QVERIFY2(request.RequestLine.find("/My%20Song%0D%0AX-Injected:%201%01%C3%A9.mp3?a=b%20c HTTP/1.0") !=
                  std::string::npos,
@@ -572,15 +574,17 @@ void TestInet::httpsTunnelsThroughTheProxy() {
     const std::string huge = other.AuthorityFile() + ".huge";
     std::ofstream{huge};
     QCOMPARE(::truncate(huge.c_str(), off_t(17) << 20), 0); // mostly a hole: made at once
-    for (const std::string& bundle : {pipe, huge}) {
+    const std::string text = other.AuthorityFile() + ".txt";
+    std::ofstream{text} << "no certificate in here\n";
+    for (const std::string& bundle : {pipe, huge, text}) {
         const ScopedVariable named("CURL_CA_BUNDLE", bundle.c_str());
         Run refused("https://tls.test/a.mp3?x=1");
         QVERIFY(refused.recorder.WaitForEnd());
         QCOMPARE(refused.recorder.Events(), (QStringList{"error 77", "failed"}));
         QCOMPARE(QString::fromStdString(ErrorReason(77)), QStringLiteral("certificate authorities unreadable"));
     }
-    ::unlink(pipe.c_str());
-    ::unlink(huge.c_str());
+    for (const std::string& bundle : {pipe, huge, text})
+        ::unlink(bundle.c_str());
     QCOMPARE(m_server->RequestCount(), before + 1);
     // no_proxy still holds: the host is reached directly (where no stand-in answers), and
     // the proxy sees nothing of it.
@@ -704,6 +708,43 @@ void TestInet::authorityBundleVariables() {
     else
         QCOMPARE(run.recorder.Events(),
                  (QStringList{"error " + QString::number(kErrorCertificateUntrusted), "failed"}));
+}
+
+void TestInet::requestsOfOneEngineShareAuthoritiesAndSessions() {
+    // The next connection to a host resumes the TLS session of the last, whichever lane makes
+    // it. A bundle replaced on disk is read again, and no session made before is resumed.
+    namespace fs = std::filesystem;
+    TTestServer stranger;
+    const std::string bundle = m_server->AuthorityFile() + ".shared";
+    const auto replaceBundle = [&](const std::string& with) {
+        fs::copy_file(with, bundle + ".new", fs::copy_options::overwrite_existing);
+        fs::rename(bundle + ".new", bundle);
+    };
+    replaceBundle(m_server->AuthorityFile());
+    const ScopedVariable named("CURL_CA_BUNDLE", bundle.c_str());
+    m_server->Serve("https://resume.test/a.mp3", TScriptedResponse::Ok("again"));
+    const auto engine = std::make_shared<TTransferEngine>(2);
+    const auto fetch = [&] {
+        Recorder recorder;
+        TInet inet("k", engine);
+        recorder.Attach(inet);
+        inet.Start("https://resume.test/a.mp3");
+        return recorder.WaitForEnd() ? recorder.Events().join(',') : QStringLiteral("no end");
+    };
+    const QString complete = "headers 200 5,data,complete";
+    const size_t before = m_server->RequestCount();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(fetch(), complete);
+    replaceBundle(stranger.AuthorityFile());
+    QCOMPARE(fetch(), QStringLiteral("error %1,failed").arg(kErrorCertificateUntrusted));
+    replaceBundle(m_server->AuthorityFile());
+    QCOMPARE(fetch(), complete);
+    QStringList resumed;
+    const std::vector<TRecordedRequest> requests = m_server->Requests();
+    for (size_t i = before; i < requests.size(); ++i)
+        resumed << (requests[i].ResumedSession ? "resumed" : "new");
+    QCOMPARE(resumed, (QStringList{"new", "resumed", "resumed", "new"}));
+    fs::remove(bundle);
 }
 
 void TestInet::localNetworkAddresses_data() {

@@ -75,6 +75,7 @@ public:
     ~TTlsStream() override { SSL_free(m_ssl); }
 
     bool Accept() { return m_ssl != nullptr && SSL_accept(m_ssl) == 1; }
+    bool Resumed() const { return SSL_session_reused(m_ssl) == 1; }
     ssize_t Read(char* buffer, size_t size) override {
         return SSL_read(m_ssl, buffer, static_cast<int>(std::min<size_t>(size, INT32_MAX)));
     }
@@ -527,6 +528,7 @@ void TLoopbackServer::ServeTunnel(int fd, TStream& plain, const THttpRequest& co
         return;
     if (std::optional<THttpRequest> request = ReadRequest(tls)) {
         request->Tunnel = host + ":" + port;
+        request->ResumedSession = tls.Resumed();
         Serve(tls, *request);
         tls.Close();
     }

@@ -88,7 +88,8 @@ struct THttpRequest {
     std::string Target;
     std::vector<std::string> Headers;
     std::string Body;
-    std::string Tunnel; // "host:port" of the CONNECT it came through; empty when plain
+    std::string Tunnel;          // "host:port" of the CONNECT it came through; empty when plain
+    bool ResumedSession = false; // its TLS session was one the client had made before
 
     bool Secure() const { return !Tunnel.empty(); }
 
