@@ -84,8 +84,12 @@ std::unique_ptr<TDownload> FromJson(const QJsonObject& entry, const std::string&
     auto download = std::make_unique<TDownload>(key, fileName, size);
     download->Url = url;
     download->FilePath = Field(entry, "filePath");
+    // An unfinished download's file is its part; one stored elsewhere is forgotten, and a
+    // restart names a new part in the incomplete folder.
+    if (state != "complete" && !MayOwn(download->FilePath, incompleteFolder))
+        download->FilePath.clear();
     download->OwnsFile = entry.value(QLatin1String("ownsFile")).toBool() && state != "complete" &&
-                         MayOwn(download->FilePath, incompleteFolder);
+                         !download->FilePath.empty();
     download->Received = received;
     download->Progress = size > 0 ? static_cast<int>(std::min<int64_t>(received, size) * 100 / size) : 0;
     download->Completed = state == "complete";

@@ -477,11 +477,11 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
             return;
         }
         queued.Received = resumeFrom;
-        // A file that went with the failure is made anew.
+        // A file that went with the failure is made anew, named in the incomplete folder
+        // from the song's name: a path this download did not make is never written.
         if (file < 0)
             RemoveOwnFile(queued);
-        const std::string wanted = m_incompleteFolder + "/" + SafeFileName(queued.FileName);
-        LaunchWithFile(queued, queued.FilePath.empty() ? wanted : queued.FilePath, file, resumeFrom);
+        LaunchWithFile(queued, m_incompleteFolder + "/" + SafeFileName(queued.FileName), file, resumeFrom);
     });
     emit Changed(*download, TDownloadChange::Status);
     StartQueued();

@@ -401,6 +401,30 @@ void TestDownloadManager::damagedOrHostileListsLoseNothingElse() {
     QVERIFY(!m_manager->Items(0)->OwnsFile);
     QCOMPARE(m_manager->ClearFinished(), 1);
     QCOMPARE(TFileUtils::ReadWholeFile(victim), std::string("keep me"));
+    // A stopped entry whose part lies elsewhere (absolute, or climbing out of the incomplete
+    // folder) goes on from a new part named in the incomplete folder: nothing is written
+    // where the list pointed.
+    QTemporaryDir elsewhere;
+    TScriptedResponse held = TScriptedResponse::Ok("content");
+    held.GateAfter = 3;
+    for (const std::string& part : {elsewhere.path().toStdString() + "/evil.desktop",
+                                    Partial() + "/../" + QFileInfo(elsewhere.path()).fileName().toStdString() + "/evil.desktop"}) {
+        QVERIFY(TFileUtils::WriteWholeFile(list, "{\"downloads\": [{\"key\": \"http://files.test/evil.mp3\","
+                                                 " \"url\": \"http://files.test/evil.mp3\", \"fileName\": \"evil.mp3\","
+                                                 " \"size\": 7, \"received\": 0, \"state\": \"stopped\","
+                                                 " \"ownsFile\": true, \"filePath\": \"" + part + "\"}]}"));
+        QCOMPARE(LoadDownloadList(*m_manager, list), 1);
+        held.Gate = std::make_shared<TGate>();
+        m_server->Serve("files.test/evil.mp3", held);
+        QVERIFY(m_manager->RestartDownload("http://files.test/evil.mp3"));
+        QTRY_COMPARE(m_manager->Items(0)->Received, int64_t(3)); // its part is written now
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        held.Gate->Open();
+        QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusComplete);
+        QCOMPARE(m_manager->Items(0)->FilePath, Done() + "/evil.mp3");
+        QCOMPARE(m_manager->ClearFinished(), 1);
+        fs::remove(Done() + "/evil.mp3");
+    }
 
     // On a full disk the list written before stays whole.
     const std::string folder = Done() + "/disk";
