@@ -7,7 +7,7 @@ packages=(
     # build
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
-    libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev libmpg123-dev
+    libcurl4-openssl-dev libssl-dev libmp3lame-dev libtag1-dev libmpg123-dev zlib1g-dev
     # build: lupdate and lrelease, and the CMake package that runs them (the translations)
     qt6-l10n-tools qt6-tools-dev
     # run: the authorities https certificates are checked against, icons, audio playback,

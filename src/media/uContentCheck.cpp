@@ -1,5 +1,6 @@
 #include "core/uTStringUtils.h"
 #include "media/uContentCheck.h"
+#include "media/uTagReader.h"
 
 #include <fcntl.h>
 #include <mpg123.h>
@@ -19,19 +20,11 @@
 #include <QCoreApplication>
 #include <QMimeDatabase>
 
-#include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tag.h>
-#include <taglib/taglib.h>
-#include <taglib/tbytevectorstream.h>
 
 namespace {
 
 // Enough of the start for the desktop's content rules to recognise a web page.
 constexpr size_t kSniffBytes = 4096;
-// The end of a file, where an ID3v1 tag, an APE tag or an ID3v2 tag written last stands.
-constexpr int64_t kTailBytes = 64 * 1024;
 // A run of frames shorter than this is no audio: random bytes and other formats hold a frame
 // header here and there, never this many one right after the other.
 constexpr int64_t kMinRunFrames = 6;
@@ -43,22 +36,12 @@ constexpr int kHeaderFrames = 3;
 // Junk a song may have before its audio (a half-written file, another program's data); past
 // this much without a run of frames, a file holds none.
 constexpr off_t kMostJunkBeforeAudio = 1 << 20;
-
-// Reads `size` bytes at `offset`, fewer at the end of the file.
-std::string ReadAt(int fd, int64_t offset, int64_t size) {
-    std::string bytes(static_cast<size_t>(std::max<int64_t>(size, 0)), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    bytes.resize(done);
-    return bytes;
-}
+// Once the song has begun, this much junk between its frames, in all, ends it: what follows
+// is no longer the song (a hostile file can scatter a few frames through gigabytes of it).
+constexpr int64_t kMostJunkWithinAudio = 4 << 20;
+// Past this much audio the frames are not walked one by one: the rest of the file is reckoned
+// at the rate of the frames walked, so that no file costs more than this however large.
+constexpr int64_t kMostAudioWalked = int64_t(256) << 20;
 
 TContentKind KindOfNonAudio(const std::string& head) {
     if (head.empty())
@@ -73,80 +56,6 @@ TContentKind KindOfNonAudio(const std::string& head) {
         type.inherits(QStringLiteral("application/xhtml+xml")))
         return TContentKind::HtmlPage;
     return TContentKind::UnknownData;
-}
-
-// ---- tags
-
-int64_t SyncSafe(std::string_view four) {
-    int64_t value = 0;
-    for (const char c : four) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte & 0x80)
-            return -1;
-        value = value << 7 | byte;
-    }
-    return value;
-}
-
-// The whole size of an ID3v2 tag (header, frames and footer) from its header or footer of 10
-// bytes ("ID3" or "3DI" first); 0 when these are neither.
-int64_t Id3v2Size(std::string_view ten, std::string_view mark) {
-    if (ten.size() < 10 || ten.substr(0, 3) != mark)
-        return 0;
-    const int64_t body = SyncSafe(ten.substr(6, 4));
-    if (body < 0)
-        return 0;
-    const bool footer = (static_cast<unsigned char>(ten[5]) & 0x10) != 0;
-    return 10 + body + (footer || mark == "3DI" ? 10 : 0);
-}
-
-std::string Trimmed(const TagLib::String& text) {
-    return text.stripWhiteSpace().to8Bit(true);
-}
-
-// Fills in what the tag says and the verdict does not yet.
-void TakeTexts(const TagLib::Tag* tag, TContentVerdict& verdict) {
-    if (tag == nullptr)
-        return;
-    const auto take = [](std::string& field, const TagLib::String& text) {
-        if (field.empty())
-            field = Trimmed(text);
-    };
-    take(verdict.Artist, tag->artist());
-    take(verdict.Title, tag->title());
-    take(verdict.Album, tag->album());
-}
-
-// The tags TagLib finds in `bytes` (an ID3v2 tag at its start; APE and ID3v1 at its end).
-void ReadTagsOf(const std::string& bytes, TContentVerdict& verdict) {
-    if (bytes.empty())
-        return;
-    TagLib::ByteVectorStream stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
-#if TAGLIB_MAJOR_VERSION >= 2
-    TagLib::MPEG::File file(&stream, false);
-#else
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-#endif
-    TakeTexts(file.tag(), verdict);
-}
-
-// An ID3v2 tag is read whole, however large its pictures (up to kLargestTag), wherever it
-// stands in the file: at the start, or at the end (before an ID3v1 tag) as some taggers write it.
-void ReadTags(int fd, int64_t length, TContentVerdict& verdict) {
-    const int64_t startSize = std::min({Id3v2Size(ReadAt(fd, 0, 10), "ID3"), kLargestTag, length});
-    const std::string start = ReadAt(fd, 0, startSize);
-    const int64_t tailSize = std::min(length, kTailBytes);
-    const std::string tail = ReadAt(fd, length - tailSize, tailSize);
-    ReadTagsOf(start, verdict);
-    for (const size_t afterIt : {size_t(0), size_t(128)}) {
-        if (tail.size() < afterIt + 10)
-            continue;
-        const int64_t size = Id3v2Size(std::string_view(tail).substr(tail.size() - afterIt - 10, 10), "3DI");
-        if (size > 0 && size <= std::min(kLargestTag, length - static_cast<int64_t>(afterIt)))
-            ReadTagsOf(ReadAt(fd, length - static_cast<int64_t>(afterIt) - size, size), verdict);
-    }
-    // ID3v1 and APE at the end; the tag at the start keeps its say where both speak.
-    ReadTagsOf(start + tail, verdict);
 }
 
 // ---- audio
@@ -249,8 +158,20 @@ struct TFrames {
     int64_t ExpectedSamples = 0;
 };
 
-// `audioStart`: where the audio would begin, after the tag at the start.
-TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart) {
+// The frames after `end` (where the walk stopped) to the end of the file, reckoned as those
+// walked: their average size and length.
+void ReckonTheRest(TFrames& found, off_t end, int64_t length) {
+    const int64_t rest = length - static_cast<int64_t>(end);
+    if (found.Frames == 0 || found.Bytes == 0 || rest <= 0)
+        return;
+    const int64_t frames = rest * found.Frames / found.Bytes;
+    found.Samples += frames * found.Samples / found.Frames;
+    found.Bytes += frames * found.Bytes / found.Frames;
+    found.Frames += frames;
+}
+
+// `audioStart`: where the audio would begin, after the tag at the start; `length`: the file's.
+TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart, int64_t length) {
     TFrames found;
     struct TRun {
         int64_t Frames = 0, Samples = 0, Bytes = 0;
@@ -273,7 +194,13 @@ TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart) {
         run = TRun();
     };
     off_t next = -1;
+    int64_t junk = 0;
+    bool reckon = false;
     for (int read = 0; frameLimit <= 0 || read < frameLimit; ++read) {
+        if (found.Bytes + run.Bytes >= kMostAudioWalked) {
+            reckon = true;
+            break;
+        }
         const int result = mpg123_framebyframe_next(decoder);
         if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
             break;
@@ -287,6 +214,9 @@ TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart) {
         const off_t at = mpg123_framepos(decoder);
         if (at != next || (run.Frames > 0 && (info.layer != run.First.layer || info.rate != run.First.rate)))
             endRun();
+        junk += next >= 0 && at > next ? at - next : 0;
+        if (found.Frames > 0 && junk > kMostJunkWithinAudio)
+            break;
         if (found.Frames == 0 && run.Frames < kMinRunFrames && at > audioStart + kMostJunkBeforeAudio)
             break;
         if (run.Frames == 0)
@@ -297,6 +227,8 @@ TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart) {
         next = at + info.framesize;
     }
     endRun();
+    if (reckon)
+        ReckonTheRest(found, next, length);
     return found;
 }
 
@@ -311,7 +243,7 @@ bool HasInfoHeader(int fd, int64_t length, const TFrames& withHeader) {
     const TDecoder plain = OpenDecoder(reader, true);
     if (!plain)
         return false;
-    const TFrames estimate = WalkFrames(plain.get(), 1, 0);
+    const TFrames estimate = WalkFrames(plain.get(), 1, 0, length);
     return estimate.ExpectedFrames != withHeader.ExpectedFrames;
 }
 
@@ -321,7 +253,7 @@ void ReadAudio(int fd, int64_t length, TCheckDepth depth, int64_t tagBytes, TCon
     if (!decoder)
         return;
     const bool quick = depth == TCheckDepth::Header;
-    const TFrames frames = WalkFrames(decoder.get(), quick ? kHeaderFrames : 0, static_cast<off_t>(tagBytes));
+    const TFrames frames = WalkFrames(decoder.get(), quick ? kHeaderFrames : 0, static_cast<off_t>(tagBytes), length);
     if (frames.Frames == 0 || frames.Rate <= 0)
         return;
     verdict.Kind = frames.Layer == 3 ? TContentKind::Mp3 : TContentKind::MpegAudio;

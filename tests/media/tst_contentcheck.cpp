@@ -15,6 +15,7 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <zlib.h>
 
 #include "HandOverDrain.h"
 #include "core/uTFileUtils.h"
@@ -86,6 +87,34 @@ std::string AppendedTag(const TTags& tags) {
     std::string bytes(rendered.data(), rendered.size());
     bytes[5] = static_cast<char>(bytes[5] | 0x10); // a footer follows
     return bytes + "3DI" + bytes.substr(3, 7);
+}
+
+// A hostile tag made by hand (taggers do not compress): the artist compressed, a private frame
+// that inflates to 16 MB from a few kilobytes, the title plain after it, and an album
+// compressed from more text than any album has. Sizes are syncsafe in 2.4, plain in 2.3.
+std::string CompressedTag(int version, const char* artist, const char* title) {
+    const auto size = [](size_t n, bool syncSafe) {
+        std::string four(4, '\0');
+        for (int i = 3; i >= 0; --i, n >>= syncSafe ? 7 : 8)
+            four[static_cast<size_t>(i)] = static_cast<char>(n & (syncSafe ? 0x7f : 0xff));
+        return four;
+    };
+    const auto frame = [&](const char* id, const std::string& fields, bool compressed) {
+        if (!compressed)
+            return id + size(fields.size(), version == 4) + std::string(2, '\0') + fields;
+        uLongf packedSize = compressBound(fields.size());
+        std::string packed(packedSize, '\0');
+        compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(fields.data()),
+                  fields.size(), 9);
+        packed.resize(packedSize);
+        const std::string body = size(fields.size(), version == 4) + packed; // the inflated size first
+        return id + size(body.size(), version == 4) + std::string(version == 4 ? "\0\x09" : "\0\x80", 2) + body;
+    };
+    const std::string latin1(1, '\0');
+    const std::string frames = frame("TPE1", latin1 + artist, true) +
+                               frame("PRIV", std::string("bomb") + std::string(16 << 20, '\0'), true) +
+                               frame("TIT2", latin1 + title, false) + frame("TALB", latin1 + std::string(100000, 'a'), true);
+    return "ID3" + std::string(1, static_cast<char>(version)) + std::string(2, '\0') + size(frames.size(), true) + frames;
 }
 
 } // namespace
@@ -170,6 +199,12 @@ void TestContentCheck::verdictOfEachFile_data() {
     QTest::newRow("128 KiB of zeros after") << bytes(m_tone12s + std::string(128 << 10, '\0')) << "mp3" << "" << 12.0 << 64;
     QTest::newRow("junk on both sides") << bytes(RandomBytes(100 << 10) + m_tone12s + RandomBytes(200 << 10)) << "mp3"
                                         << "" << 12.0 << 64;
+    // A few frames every 900 KiB: after 4 MiB of junk in all, what follows is no longer the song.
+    std::string scattered;
+    for (int run = 0; run < 12; ++run)
+        scattered += m_tone12s.substr(0, 4180) + std::string(900 << 10, '\0');
+    QTest::newRow("frames scattered through junk") << bytes(scattered) << "mp3" << "Short: 0:02, maybe a preview" << -1.0
+                                                   << -1;
     QTest::newRow("Layer II") << bytes(Fixture("layer2.mp3")) << "mpeg-audio" << "MPEG audio Layer II, 192 kbps, 0:02"
                               << 2.0 << 192;
     QTest::newRow("FLAC") << bytes(Fixture("noise.flac")) << "data" << "Not an MP3 file: unknown data" << -1.0 << -1;
@@ -222,6 +257,11 @@ void TestContentCheck::tagsAreRead_data() {
                                              << "Fictional Band - Song of Tests";
     QTest::newRow("a tag at the end") << "appended" << "Fictional Band" << "Song of Tests" << "" << 0
                                       << "Fictional Band - Song of Tests";
+    // Compressed texts are read within a cap; nothing else compressed is inflated.
+    for (const int version : {3, 4})
+        QTest::addRow("compressed frames, ID3v2.%d", version) << QString("compressed-%1").arg(version) << "Fictional Band"
+                                                             << "Song of Tests" << "" << 0
+                                                             << "Fictional Band - Song of Tests";
 }
 
 void TestContentCheck::tagsAreRead() {
@@ -236,6 +276,8 @@ void TestContentCheck::tagsAreRead() {
     if (file.isEmpty()) {
         path = WriteFile("tagged.mp3", m_tone12s);
         WriteTags(path, {a.constData(), t.constData(), b.constData(), pictureBytes});
+    } else if (file.startsWith("compressed-")) {
+        path = WriteFile("compressed.mp3", CompressedTag(file.back().digitValue(), a.constData(), t.constData()) + m_tone12s);
     } else if (file == "appended") {
         path = WriteFile("appended.mp3", m_tone12s + AppendedTag({a.constData(), t.constData(), "", 0}));
     } else {
