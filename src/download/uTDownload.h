@@ -37,6 +37,9 @@ public:
     // What named the file's version in the answer its bytes came from (ETag or Last-Modified):
     // a restart asks for the rest of that version only.
     std::string Validator;
+    // The user named a part on disk as this file's first bytes (orvalo-cli --continue, as
+    // "wget -c"): its first transfer continues it even with no validator to hold it against.
+    bool PartVouchedFor = false;
     // A cut transfer waits to try again by itself: what the row says meanwhile ("retrying in
     // 8 s (cut short at ...)"); empty otherwise. The tries made since the user's last start.
     std::string RetryNote;

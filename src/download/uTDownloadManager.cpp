@@ -435,6 +435,7 @@ void TDownloadManager::AddDownload(const TSearchResult& result, bool continuePar
         if (const int file = continuePart && !IsTaken(wanted) ? ReopenPart(wanted, 0, true, part) : -1; file >= 0) {
             SetFilePath(queued, wanted);
             queued.OwnsFile = true;
+            queued.PartVouchedFor = true;
             queued.Received = part;
             StartWorker(queued, file, part);
             return;
@@ -543,6 +544,7 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     auto worker = std::make_unique<TGetFile>(download.Key, m_engine);
     worker->ResumeFrom = resumeFrom;
     worker->ResumeValidator = download.Validator;
+    worker->ResumeUnchecked = download.PartVouchedFor && download.Validator.empty();
     worker->ExpectedTotal = resumeFrom > 0 ? download.Size : 0;
     // The transfer reports on its engine's thread; records, lists and the page belong to the
     // GUI thread. Progress waits in the relay for the GUI thread to collect it; the end is

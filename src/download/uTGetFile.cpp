@@ -57,8 +57,15 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
     CloseFile();
     m_fd = file;
     m_fileStarted = file >= 0;
-    if (file < 0)
+    // A part is continued only while a validator can prove the server still has the version
+    // it came from; without one, another version's rest could be stitched onto it.
+    if (file < 0) {
         ResumeFrom = 0; // nothing to continue
+    } else if (ResumeFrom > 0 && ResumeValidator.empty() && !ResumeUnchecked) {
+        ResumeFrom = 0;
+        if (!StartFileAgain())
+            CloseFile(); // the first write then fails: nothing is appended to the old bytes
+    }
     m_bytesInFile = ResumeFrom;
     Worker->RangeFrom = ResumeFrom;
     Worker->IfRange = ResumeValidator;
@@ -242,7 +249,11 @@ bool TGetFile::TakeResumeAnswer(int statusCode, int64_t contentLength) {
         return false;
     }
     TContentRange range;
-    const bool rest = statusCode == 206 && ParseContentRange(Worker->Answer().ContentRange, range) &&
+    // The part is this version's rest only when the answer names the same version (a server
+    // may send a range of a changed file, whatever If-Range said).
+    const bool sameVersion = Worker->Answer().Validator == ResumeValidator || (ResumeUnchecked && ResumeValidator.empty());
+    const bool rest = statusCode == 206 && sameVersion &&
+                      ParseContentRange(Worker->Answer().ContentRange, range) &&
                       range.First == ResumeFrom && range.Last == range.Total - 1 &&
                       contentLength == range.Total - ResumeFrom &&
                       (ExpectedTotal <= 0 || range.Total == ExpectedTotal);

@@ -46,6 +46,8 @@ public:
     // as that answer gave it (0: unknown). Set before Start.
     int64_t ResumeFrom = 0;
     std::string ResumeValidator;
+    // The part is continued without a validator (the user vouched for it, as for "wget -c").
+    bool ResumeUnchecked = false;
     int64_t ExpectedTotal = 0;
     // Of the answer, once its headers came (on the worker's thread, before any later event):
     // its validator, for a later resume.

@@ -173,7 +173,7 @@ TCannedResponse TCannedResponse::AnswerTo(const THttpRequest& request) const {
         if (HeaderNameIs(line, "ETag"))
             eTag = Trim(line.substr(5));
     }
-    if (!ifRange.empty() && ifRange != eTag)
+    if (!ifRange.empty() && ifRange != eTag && !IgnoresIfRange)
         return *this;
     const int64_t size = SyntheticBodySize >= 0 ? SyntheticBodySize : static_cast<int64_t>(Body.size());
     int64_t first = 0;

@@ -66,6 +66,9 @@ struct TCannedResponse {
     // whole body, 200); N past the end gets 416. The cut and the stall are the whole
     // answer's: a partial answer is not cut again.
     bool HonoursRange = false;
+    // A server that honours the range but not the If-Range: the part is sent whatever
+    // version the request names.
+    bool IgnoresIfRange = false;
     // A server that lies: its partial answers start this many bytes after the one asked for
     // (and say so in their Content-Range).
     int64_t RangeShift = 0;
