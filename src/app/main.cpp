@@ -32,6 +32,13 @@ namespace {
 // How long a second start waits for the running one to answer.
 constexpr int kDoorWaitMs = 1000;
 
+QStringList DoorPlaces() {
+    QStringList places;
+    for (const std::string& path : InstanceDoorPaths())
+        places << QFile::decodeName(path.c_str());
+    return places;
+}
+
 // One line on standard error says why the program ends, so that an end nobody asked for tells
 // where it came from.
 void LogWhyItEnds(const TfrmMain& window, int exitCode) {
@@ -50,7 +57,7 @@ int RunOrvalo(int argc, char** argv) {
         // The running one brings its window forward with the page this start would have
         // shown; only when it does not answer within a second is the user told.
         const int page = std::max(1, RestoredPage(*OpenOrvaloSettings()));
-        if (!TInstanceDoor::AskToShow(QFile::decodeName(InstanceDoorPath().c_str()), page, kDoorWaitMs))
+        if (!TInstanceDoor::AskToShow(DoorPlaces(), page, kDoorWaitMs))
             MakeAlreadyRunningBox()->exec();
         return 0;
     }
@@ -69,7 +76,9 @@ int RunOrvalo(int argc, char** argv) {
     TDialogPrompts prompts;
     auto frmMain = std::make_unique<TfrmMain>(ProcessServices(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
-    TInstanceDoor door(QFile::decodeName(InstanceDoorPath().c_str()));
+    TInstanceDoor door(DoorPlaces());
+    if (!door.Listening())
+        std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
     QObject::connect(&door, &TInstanceDoor::ShowRequested, frmMain.get(), [window = frmMain.get()](int page) {
         window->ShowPage(page - 1);
         window->BringForward();

@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
@@ -37,10 +36,6 @@ std::unique_ptr<TSearchHistory> SearchKeys;
 std::unique_ptr<TStringList> EngineList;
 
 namespace {
-// The single-instance marker: held from the first check until the process ends.
-std::unique_ptr<QLockFile> InstanceMarker;
-// The lock that IsAlreadyRunning took or found held.
-std::string InstanceLockInUse;
 // The engine list that StartUp chose: the user's own or the shipped one.
 std::string EngineListFile;
 
@@ -50,54 +45,6 @@ std::string WithTrailingSlash(std::string folder) {
     return folder;
 }
 } // namespace
-
-std::string InstanceLockPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && DirectoryExists(runtime))
-        return WithTrailingSlash(runtime) + "Orvalo.lock";
-    // The temporary folder is shared by every user: one lock each, or one user's running
-    // program would refuse another user's.
-    const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
-    return WithTrailingSlash(temp) + "Orvalo-" + std::to_string(::getuid()) + ".lock";
-}
-
-std::string InstanceDoorPath() {
-    std::string lock = InstanceLockInUse.empty() ? InstanceLockPath() : InstanceLockInUse;
-    if (lock.size() > 5 && lock.compare(lock.size() - 5, 5, ".lock") == 0)
-        lock.resize(lock.size() - 5);
-    return lock + ".door";
-}
-
-bool IsAlreadyRunning() {
-    if (InstanceMarker)
-        return false;
-    // A lock that cannot be one (a folder put in its place, a lock that cannot be written) is
-    // said so, and the next place is tried: it never keeps the program from starting.
-    const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
-    const std::string fallback = WithTrailingSlash(temp) + "Orvalo-" + std::to_string(::getuid()) + "-2.lock";
-    for (const std::string& path : {InstanceLockPath(), fallback}) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-            std::fprintf(stderr, "orvalo: cannot use the lock file %s: it is %s\n", path.c_str(),
-                         S_ISDIR(info.st_mode) ? "a folder" : "no plain file");
-            continue;
-        }
-        auto marker = std::make_unique<QLockFile>(QFile::decodeName(path.c_str()));
-        // Never stale by age: only a lock whose process is gone is taken over.
-        marker->setStaleLockTime(0);
-        if (marker->tryLock(0)) {
-            InstanceMarker = std::move(marker);
-            InstanceLockInUse = path;
-            return false;
-        }
-        if (marker->error() == QLockFile::LockFailedError) {
-            InstanceLockInUse = path;
-            return true;
-        }
-        std::fprintf(stderr, "orvalo: cannot use the lock file %s\n", path.c_str());
-    }
-    return false;
-}
 
 std::string ExecutableFolder() {
     std::error_code error;

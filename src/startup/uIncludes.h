@@ -6,6 +6,7 @@
 
 #include "core/uTAppOptions.h"
 #include "core/uTStringList.h"
+#include "startup/uInstanceLock.h"
 
 class TDownloadListKeeper;
 class TDownloadManager;
@@ -33,16 +34,6 @@ extern std::unique_ptr<TDownloadManager> DownloadManager;
 extern std::unique_ptr<TDownloadListKeeper> DownloadListKeeper;
 extern std::unique_ptr<TSearchHistory> SearchKeys;     // newest first
 extern std::unique_ptr<TStringList> EngineList;        // engine key '*' display name
-
-// True when another instance of the program holds the single-instance lock. The first
-// caller takes the lock and keeps it until the process ends; a lock left by a crashed run
-// is taken over. When no lock can be made at all, the program runs as the only instance.
-bool IsAlreadyRunning();
-// Where the single-instance lock lives: the user's runtime folder, or the temporary folder.
-std::string InstanceLockPath();
-// Where the running instance listens for a second start, beside the lock it holds (after
-// IsAlreadyRunning: the lock found held, or the one taken).
-std::string InstanceDoorPath();
 
 // The folder holding the running executable, with a trailing "/".
 std::string ExecutableFolder();

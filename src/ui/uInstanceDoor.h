@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
+#include <QStringList>
 
 class QLocalServer;
 
@@ -11,19 +11,27 @@ class QLocalServer;
 class TInstanceDoor : public QObject {
     Q_OBJECT
 public:
-    // Listens at `path`; a socket left there by a crashed run is replaced (the caller holds
-    // the single-instance lock, so no running instance owns it).
-    explicit TInstanceDoor(const QString& path, QObject* parent = nullptr);
-    bool Listening() const;
+    // How long a caller may stay connected without asking anything.
+    static constexpr int kIdleMs = 5000;
 
-    // The second start's side: asks the instance at `path` to show `page` (1 to 3) and waits
-    // up to `waitMs` for its answer. Whether it answered.
-    static bool AskToShow(const QString& path, int page, int waitMs);
+    // Listens at the first of `places` that can hold the door: a socket left there by a
+    // crashed run is replaced (the caller holds the single-instance lock, so no running
+    // instance owns it); anything else standing there (a folder, a file) is left alone, said
+    // so on standard error, and the next place is tried.
+    explicit TInstanceDoor(const QStringList& places, QObject* parent = nullptr);
+    bool Listening() const;
+    QString Place() const; // where it listens; empty when nowhere
+
+    // The second start's side: asks the instance at the first of `places` that answers to
+    // show `page` (1 to 3), waiting up to `waitMs` at each. Only a socket of this user's is
+    // asked. Whether one answered.
+    static bool AskToShow(const QStringList& places, int page, int waitMs);
 
 signals:
     void ShowRequested(int page);
 
 private:
+    bool ListenAt(const QString& place);
     void Answer();
 
     QLocalServer* m_server;

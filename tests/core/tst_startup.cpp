@@ -3,6 +3,9 @@
 
 #include <filesystem>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -34,6 +37,7 @@ private slots:
     void lockOfCrashedRunIsTakenOver();
     void secondInstanceIsRefused();
     void aLockThatCannotBeOneNeverBlocksTheStart();
+    void aLockPlaceOthersCanWriteIsNeverUsed();
     void executableFolderEndsWithSlash();
 
 private:
@@ -271,8 +275,10 @@ void TestStartUp::aLockThatCannotBeOneNeverBlocksTheStart() {
     // In the probes' own runtime folder, a folder where the lock would be.
     QTemporaryDir runtime;
     QVERIFY(QDir(runtime.path()).mkdir(QStringLiteral("Orvalo.lock")));
+    QTemporaryDir temp; // where the next place is made
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
     QProcess holder;
     holder.setProcessEnvironment(environment);
     holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
@@ -280,6 +286,38 @@ void TestStartUp::aLockThatCannotBeOneNeverBlocksTheStart() {
     QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("held")); // it started
     QVERIFY(holder.readAllStandardError().contains("Orvalo.lock: it is a folder"));
     // A second start still finds the first: the lock went elsewhere.
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(INSTANCE_PROBE));
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitCode(), 3);
+    holder.kill();
+    QVERIFY(holder.waitForFinished(20000));
+}
+
+void TestStartUp::aLockPlaceOthersCanWriteIsNeverUsed() {
+    // Without a runtime folder the lock goes to a folder of our own in the shared temporary
+    // folder. One planted there that others can write into, holding a lock that names a live
+    // process, is passed over: nobody else can stop the program from starting.
+    QTemporaryDir temp;
+    const QString planted = temp.filePath("orvalo-" + QString::number(::getuid()));
+    QVERIFY(QDir().mkdir(planted));
+    QVERIFY(::chmod(QFile::encodeName(planted).constData(), 0777) == 0);
+    QVERIFY(TFileUtils::WriteWholeFile(QFile::encodeName(planted).toStdString() + "/Orvalo.lock",
+                                       std::to_string(QCoreApplication::applicationPid()) + "\n" +
+                                           QCoreApplication::applicationName().toStdString() + "\n\n"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
+    QProcess holder;
+    holder.setProcessEnvironment(environment);
+    holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
+    QVERIFY(holder.waitForReadyRead(20000));
+    QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("held"));
+    QVERIFY(holder.readAllStandardError().contains("others can write into it"));
+    QVERIFY(QFileInfo::exists(planted + "-2/Orvalo.lock"));
+    QCOMPARE(QFileInfo(planted + "-2").permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther),
+             QFileDevice::Permissions());
     QProcess second;
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(INSTANCE_PROBE));

@@ -10,7 +10,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,14 +205,17 @@ void TestUi::firstRunFitsTheScreen() {
 
 void TestUi::secondStartReachesTheRunningOne() {
     const QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Orvalo.door"));
-    QVERIFY(!TInstanceDoor::AskToShow(path, 2, 1000)); // nobody there
-    TInstanceDoor door(path);
-    QVERIFY(door.Listening());
+    const QStringList places{dir.filePath(QStringLiteral("Orvalo.door")), dir.filePath(QStringLiteral("Orvalo-2.door"))};
+    QVERIFY(!TInstanceDoor::AskToShow(places, 2, 1000)); // nobody there
+    // A folder where the door would be: it stays, and the door opens at the next place.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Orvalo.door")));
+    TInstanceDoor door(places);
+    QCOMPARE(door.Place(), places.at(1));
+    QVERIFY(QFileInfo(places.at(0)).isDir());
     QSignalSpy asked(&door, &TInstanceDoor::ShowRequested);
     // The second start waits for its answer on a thread of its own, as its own process would.
     bool answered = false;
-    std::thread second([&] { answered = TInstanceDoor::AskToShow(path, 2, 30000); });
+    std::thread second([&] { answered = TInstanceDoor::AskToShow(places, 2, 30000); });
     QTRY_COMPARE(asked.count(), 1);
     second.join();
     QVERIFY(answered);
