@@ -162,19 +162,26 @@ bool IsLocalNetworkAddress(const std::string& address) {
     if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
         const uint32_t a = ntohl(v4.s_addr);
         const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+        // This network, private, loopback, link-local; shared (carrier-grade NAT, VPNs) and
+        // benchmarking space; multicast and reserved: none of them a public web server.
         return in(0x00000000, 8) || in(0x0A000000, 8) || in(0x7F000000, 8) || in(0xA9FE0000, 16) ||
-               in(0xAC100000, 12) || in(0xC0A80000, 16);
+               in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0x64400000, 10) || in(0xC6120000, 15) ||
+               in(0xE0000000, 4) || in(0xF0000000, 4);
     }
     if (::inet_pton(AF_INET6, address.c_str(), &v6) != 1)
         return false;
     const unsigned char* b = v6.s6_addr;
-    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
-        char mapped[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, b + 12, mapped, sizeof mapped);
-        return IsLocalNetworkAddress(mapped);
+    // An IPv4 address inside: mapped (::ffff:a.b.c.d), or translated (64:ff9b::a.b.c.d).
+    static constexpr unsigned char kTranslated[12] = {0x00, 0x64, 0xff, 0x9b};
+    if (IN6_IS_ADDR_V4MAPPED(&v6) || std::equal(b, b + 12, kTranslated)) {
+        char inside[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, b + 12, inside, sizeof inside);
+        return IsLocalNetworkAddress(inside);
     }
+    // Loopback, unspecified, unique-local (fc00::/7), link-local (fe80::/10), the old
+    // site-local (fec0::/10), multicast (ff00::/8).
     return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || (b[0] & 0xFE) == 0xFC ||
-           (b[0] == 0xFE && (b[1] & 0xC0) == 0x80);
+           (b[0] == 0xFE && (b[1] & 0xC0) == 0x80) || (b[0] == 0xFE && (b[1] & 0xC0) == 0xC0) || b[0] == 0xFF;
 }
 
 bool GoesThroughProxy(bool secure, const std::string& host) {

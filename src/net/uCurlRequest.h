@@ -52,8 +52,9 @@ inline constexpr int kErrorTooManyFiles = 1010;        // no descriptor left for
 // A proxy refused to carry the request: this plus its status (0: its answer was no HTTP).
 inline constexpr int kErrorProxyRefused = 2000;
 
-// Whether the address (numeric, IPv4 or IPv6) is this machine's or the local network's:
-// loopback, private, link-local, unique-local or unspecified.
+// Whether the address (numeric, IPv4 or IPv6) is this machine's, the local network's or no
+// public server's: loopback, private, shared (100.64.0.0/10), benchmarking (198.18.0.0/15),
+// link-local, unique-local, site-local, multicast, reserved or unspecified.
 bool IsLocalNetworkAddress(const std::string& address);
 // Whether the environment's proxy settings send a request for `host` through a proxy.
 bool GoesThroughProxy(bool secure, const std::string& host);
