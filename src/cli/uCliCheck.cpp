@@ -7,24 +7,32 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/uCliSearch.h"
 #include "media/uContentCheck.h"
 
 namespace {
 
-// The plain files below `folder`, in name order; links are not followed into other folders.
-std::vector<std::string> FilesBelow(const std::string& folder, bool& complete) {
-    std::vector<std::string> files;
+namespace fs = std::filesystem;
+
+// The plain files below `folder`; links are not followed into other folders. A folder that
+// cannot be listed, or whose listing broke off, is named in `unlisted`.
+void CollectFiles(const fs::path& folder, std::vector<std::string>& files, std::vector<std::string>& unlisted) {
     std::error_code error;
-    const auto options = std::filesystem::directory_options::skip_permission_denied;
-    for (std::filesystem::recursive_directory_iterator it(folder, options, error), end; !error && it != end;
-         it.increment(error)) {
+    fs::directory_iterator it(folder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        // The type the listing gave, where it gave one: a folder too deep to name still is one.
         std::error_code typeError;
-        if (it->is_regular_file(typeError))
+        const bool link = it->is_symlink(typeError);
+        const bool folder = !link && !typeError && it->is_directory(typeError);
+        if (typeError)
+            unlisted.push_back(it->path().string());
+        else if (folder)
+            CollectFiles(it->path(), files, unlisted);
+        else if (it->is_regular_file(typeError))
             files.push_back(it->path().string());
     }
-    complete = !error;
-    std::sort(files.begin(), files.end());
-    return files;
+    if (error)
+        unlisted.push_back(folder.string());
 }
 
 } // namespace
@@ -37,18 +45,20 @@ int RunCliCheck(const std::vector<std::string>& paths) {
         const std::string kind = KindWord(verdict);
         errors = errors || verdict.Kind == TContentKind::Unreadable;
         allMp3 = allMp3 && kind == "mp3";
-        std::printf("%s\t%s\t%s\n", file.c_str(), kind.c_str(), VerdictText(verdict).c_str());
+        PrintFields({file, kind, VerdictText(verdict)});
     };
     for (const std::string& path : paths) {
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            bool complete = true;
-            for (const std::string& file : FilesBelow(path, complete))
+            std::vector<std::string> files;
+            std::vector<std::string> unlisted;
+            CollectFiles(path, files, unlisted);
+            std::sort(files.begin(), files.end());
+            for (const std::string& file : files)
                 report(file);
-            if (!complete) {
-                std::fprintf(stderr, "orvalo-cli: cannot list all of %s\n", path.c_str());
-                errors = true;
-            }
+            for (const std::string& folder : unlisted)
+                std::fprintf(stderr, "orvalo-cli: cannot list %s\n", Printable(folder).c_str());
+            errors = errors || !unlisted.empty();
         } else {
             report(path);
         }

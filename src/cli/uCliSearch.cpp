@@ -13,9 +13,6 @@
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 
-namespace {
-// The same limits the program's window works with.
-
 std::string Printable(std::string field) {
     for (char& c : field) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
@@ -23,6 +20,8 @@ std::string Printable(std::string field) {
     }
     return field;
 }
+
+namespace {
 
 // One command-line search through the window's own search session: it is done when the
 // search is and every result's link check has reported.

@@ -15,5 +15,8 @@ struct TCliSearchOptions {
 // or the time ran out, 2 when no engine's site could be reached.
 int RunCliSearch(const TCliSearchOptions& options);
 
+// The field with its control bytes (a line break, a tab, an escape) made spaces: a name
+// from a file system or a web page cannot forge a line or a field of the output.
+std::string Printable(std::string field);
 // Prints a line of tab-separated fields, each with its control bytes made spaces, at once.
 void PrintFields(std::initializer_list<std::string> fields);

@@ -1,4 +1,9 @@
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <vector>
 
 #include <QDir>
 #include <QFile>
@@ -363,10 +368,29 @@ void TestCli::checkTellsWhatEachFileHolds() {
     QVERIFY(CreateDir(root + "/songs"));
     QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/b.mp3", song));
     QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/a.mp3", song));
+    // A name cannot forge a line or a field of the output.
+    QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/c\nd\te\x1b.mp3", song));
     Result result = RunCli({"check", folder.path() + "/songs"});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QByteArray::fromStdString(root + "/songs/a.mp3\tmp3\tMP3, 64 kbps, 0:40\n" + root +
-                                                   "/songs/b.mp3\tmp3\tMP3, 64 kbps, 0:40\n"));
+                                                   "/songs/b.mp3\tmp3\tMP3, 64 kbps, 0:40\n" + root +
+                                                   "/songs/c d e .mp3\tmp3\tMP3, 64 kbps, 0:40\n"));
+    // A folder below that cannot be listed (its path is longer than the system takes) is said.
+    std::vector<int> levels{::open((root + "/songs").c_str(), O_DIRECTORY)};
+    const std::string level(250, 'x');
+    for (int i = 0; i < 20 && levels.back() >= 0; ++i) {
+        ::mkdirat(levels.back(), level.c_str(), 0700);
+        levels.push_back(::openat(levels.back(), level.c_str(), O_DIRECTORY));
+    }
+    result = RunCli({"check", folder.path() + "/songs"});
+    for (size_t i = levels.size() - 1; i > 0; --i) {
+        ::close(levels[i]);
+        ::unlinkat(levels[i - 1], level.c_str(), AT_REMOVEDIR);
+    }
+    ::close(levels.front());
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.out.count('\n'), 3);
+    QVERIFY2(result.err.startsWith("orvalo-cli: cannot list " + folder.path().toUtf8() + "/songs/xxx"), result.err);
     QVERIFY(TFileUtils::WriteWholeFile(root + "/cut.mp3", song.substr(0, song.size() / 2)));
     QVERIFY(TFileUtils::WriteWholeFile(root + "/page.mp3", "<html><body>gone</body></html>"));
     result = RunCli({"check", folder.path() + "/cut.mp3", folder.path() + "/page.mp3"});
