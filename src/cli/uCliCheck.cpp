@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 // The plain files below `folder`; links are not followed into other folders. A folder that
 // cannot be listed, or whose listing broke off, is named in `unlisted`.
-void CollectFiles(const fs::path& folder, std::vector<std::string>& files, std::vector<std::string>& unlisted) {
+void CollectFiles(const fs::path& folder, std::vector<std::string>& files,
+                  std::vector<std::string>& unlisted) {
     std::error_code error;
     fs::directory_iterator it(folder, error);
     for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
