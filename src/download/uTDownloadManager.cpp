@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include "core/uTFileUtils.h"
+#include "net/uCurlRequest.h"
 #include "net/uTInet.h"
 #include "net/uTransferEngine.h"
 #include "search/uTSearchResultManager.h"
@@ -244,6 +245,11 @@ void TDownloadManager::WaitForResources(TDownload& download) {
     FreePlace(download.Key);
     RetireWorker(download.Key);
     download.Speed = 0;
+    m_loneShortages = RunningCount() == 0 ? m_loneShortages + 1 : 0;
+    if (m_loneShortages > kLoneShortageTries) {
+        FailLater(download.Key, ErrorReason(kErrorTooManyFiles));
+        return;
+    }
     Enqueue(download, [this](TDownload& again) { LaunchAgain(again); }, true);
     // What runs now is what the system can hold for a while; none at all when nothing runs.
     m_shortageLimit = std::min(m_shortageLimit, RunningCount());
@@ -741,6 +747,7 @@ void TDownloadManager::WorkerProgress(const std::string& key, int64_t totalSize,
     TDownload* download = Find(key);
     if (download == nullptr)
         return;
+    m_loneShortages = 0; // a transfer holds what it needs: descriptors come and go again
     download->Size = totalSize;
     download->Received = received;
     download->Progress = totalSize > 0

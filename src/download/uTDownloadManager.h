@@ -87,6 +87,9 @@ public:
     int RunningLimit() const { return std::min(m_atOnce, m_shortageLimit); }
     // How long a lowered limit holds before it rises by one again.
     void SetShortagePause(std::chrono::milliseconds pause) { m_shortagePause = pause; }
+    // A download that finds no descriptor while no other download runs (none will free one)
+    // tries this many times more, a pause apart, then fails with "too many open files".
+    static constexpr int kLoneShortageTries = 2;
     // Downloads holding a place to run (their transfer may be winding down), and waiting for one.
     int RunningCount() const { return static_cast<int>(m_places.size()); }
     int QueuedCount() const { return m_queuedCount; }
@@ -242,6 +245,9 @@ private:
     int m_shortageLimit = std::numeric_limits<int>::max();
     std::chrono::milliseconds m_shortagePause{5000};
     std::unique_ptr<QTimer> m_shortageTimer; // raises a lowered limit step by step
+    // Shortages met in a row while no other download ran: then nothing of ours can free a
+    // descriptor, and after a few tries the download gives up instead of waiting for ever.
+    int m_loneShortages = 0;
     std::deque<TQueued> m_queue;              // may hold entries of downloads no longer queued
     int m_queuedCount = 0;
     uint64_t m_nextTicket = 1;

@@ -298,7 +298,7 @@ void TestCli::twoProcessesNeverShareAFile() {
 
 void TestCli::downloadsWaitForDescriptorsInsteadOfFailing() {
     // Far more files at once than the process has descriptors for: each one that finds none
-    // left waits its turn again, and every file arrives whole.
+    // left waits its turn again while others run, and every file arrives whole.
 #ifdef __SANITIZE_ADDRESS__
     // The undefined-behaviour checks open a pipe to read an object's type: with no descriptor
     // left they take every object for a stranger and end the run.
@@ -324,6 +324,16 @@ void TestCli::downloadsWaitForDescriptorsInsteadOfFailing() {
     QVERIFY2(run.exitCode() == 0, (out + run.readAllStandardError()).left(3000).constData());
     QCOMPARE(out.count("complete\t"), kFiles);
     QCOMPARE(int(QDir(done.path()).entryList(QDir::Files).size()), kFiles);
+
+    // So few descriptors that not one transfer can run: nothing could free one, and after a
+    // few tries each download gives up instead of waiting for ever.
+    QProcess starved;
+    starved.start("/bin/sh", QStringList{"-c", "ulimit -n 9; exec \"$0\" download --to \"$1\" --incomplete \"$2\" \"$3\" \"$4\"",
+                                         QStringLiteral(ORVALO_CLI), done.path(), partial.path(),
+                                         "http://fd0.test/song.mp3", "http://fd1.test/song.mp3"});
+    QVERIFY(starved.waitForFinished(120000));
+    QCOMPARE(starved.exitCode(), 1);
+    QCOMPARE(starved.readAllStandardOutput().count("\ttoo many open files\n"), 2);
 }
 
 void TestCli::downloadPastAFileSizeLimitFails() {
