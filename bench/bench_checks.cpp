@@ -60,13 +60,12 @@ TCost TimeChecks(const std::vector<std::string>& urls, int atOnce) {
     const auto start = Clock::now();
     TEnds ends;
     {
-        const auto engine = std::make_shared<TTransferEngine>();
+        TTransferEngine engine;
         std::vector<std::unique_ptr<TCheckFile>> checks;
         for (size_t i = 0; i < urls.size(); ++i) {
             if (static_cast<int>(i) >= atOnce)
                 ends.WaitFor(static_cast<int>(i) - atOnce + 1);
-            auto check = std::make_unique<TCheckFile>(urls[i], TCheckFile::kConnectTimeoutMs,
-                                                      TCheckFile::kStallTimeoutMs, engine);
+            auto check = std::make_unique<TCheckFile>(urls[i], engine);
             check->OnCheckVerified = [&ends](const std::string&, int64_t) { ends.Add(true); };
             check->OnCheckFailed = [&ends](const std::string&, const std::string&) {
                 ends.Add(false);

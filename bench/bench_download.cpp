@@ -37,6 +37,7 @@
 #include "core/uProcessLimits.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
+#include "net/uTransferEngine.h"
 #include "search/uTSearchResultManager.h"
 
 namespace fs = std::filesystem;
@@ -104,7 +105,8 @@ TCost TimeCurlParallel(const std::string& proxy, const std::vector<std::string>&
 }
 
 TCost TimeManager(const std::vector<std::string>& urls, const std::string& done, const std::string& partial) {
-    TDownloadManager manager(done, partial);
+    TTransferEngine transfers;
+    TDownloadManager manager(transfers, done, partial);
     int pending = static_cast<int>(urls.size());
     bool ok = true;
     int descriptors = 0;
@@ -206,7 +208,8 @@ int CompareResume(const TServerProcess& server, int64_t size, int rounds, const 
             return 1;
         TCost managed;
         {
-            TDownloadManager manager(done, partial);
+            TTransferEngine transfers;
+            TDownloadManager manager(transfers, done, partial);
             bool ok = false;
             QObject::connect(&manager, &TDownloadManager::Changed, [&](const TDownload& download, TDownloadChange what) {
                 if (what == TDownloadChange::Status && download.Status() != TDownload::StatusDownloading) {

@@ -26,7 +26,7 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
 #include "ui/uApplication.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uListProxy.h"
@@ -85,13 +85,13 @@ struct TPageRun {
 // With `shown` false there is no page: the manager alone, as the reference for what the
 // transfers themselves cost the GUI thread on this machine.
 TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root, bool shown) {
-    StartUp(MakeAppFolder(root, shown ? "shown" : "alone"));
+    auto program = std::make_unique<TProgram>(MakeAppFolder(root, shown ? "shown" : "alone"));
     TPageRun run;
     {
         TDialogPrompts prompts;
         std::optional<TfraDownloads> page;
         if (shown) {
-            page.emplace(ProcessServices(prompts));
+            page.emplace(program->Services(prompts));
             page->resize(640, 400);
             page->show();
             page->lvwDownloads->LayOutColumns();
@@ -102,7 +102,7 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
         settle.exec();
         int pending = static_cast<int>(urls.size());
         bool ok = true;
-        QObject::connect(DownloadManager.get(), &TDownloadManager::Changed,
+        QObject::connect(program->Downloads.get(), &TDownloadManager::Changed,
                          [&](const TDownload& download, TDownloadChange what) {
                              if (what != TDownloadChange::Status || download.Status() == TDownload::StatusDownloading)
                                  return;
@@ -118,11 +118,11 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
             since.restart();
         });
         // The page under every transfer at once, not a queue's few.
-        DownloadManager->SetLimits(static_cast<int>(urls.size()), static_cast<int>(urls.size()));
+        program->Downloads->SetLimits(static_cast<int>(urls.size()), static_cast<int>(urls.size()));
         const auto start = Clock::now();
         for (size_t i = 0; i < urls.size(); ++i) {
             const std::string name = "Song " + std::to_string(i) + ".mp3";
-            DownloadManager->AddDownload(
+            program->Downloads->AddDownload(
                 TSearchResult(urls[i], TSearchResult::Verified, urls[i], name, 0));
         }
         since.start();
@@ -132,16 +132,16 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         run.Seconds = ok ? seconds : -1;
     }
-    ShutDown();
+    program.reset();
     return run;
 }
 
 // A long list: `rows` rows on the page shown, then `updating` of them refreshed at once (as
 // many progress events in one turn), one sort and one clear; each timed with its repaint.
 void TimeLongList(int rows, int updating, const std::string& root) {
-    StartUp(MakeAppFolder(root, "list"));
+    auto program = std::make_unique<TProgram>(MakeAppFolder(root, "list"));
     TDialogPrompts prompts;
-    TfraDownloads page(ProcessServices(prompts));
+    TfraDownloads page(program->Services(prompts));
     page.resize(640, 400);
     page.show();
     page.lvwDownloads->LayOutColumns();
@@ -163,16 +163,16 @@ void TimeLongList(int rows, int updating, const std::string& root) {
     };
     timed("add the rows, one by one", [&] {
         for (auto& record : records)
-            DownloadManager->Keep(std::move(record));
+            program->Downloads->Keep(std::move(record));
     });
     page.lvwDownloads->scrollToBottom();
     timed("refresh rows spread over the list", [&] {
         for (int i = 0; i < updating; ++i)
-            DownloadManager->WorkerProgress(links[static_cast<size_t>(i) * rows / updating], 1000000, 500000, 0);
+            program->Downloads->WorkerProgress(links[static_cast<size_t>(i) * rows / updating], 1000000, 500000, 0);
     });
     timed("sort by title", [&] { page.lvwDownloads->Proxy()->SortByColumn(1); });
     timed("clear every other row", [&] { page.ClearDownloaded(); });
-    ShutDown();
+    program.reset();
 }
 
 double Percentile(std::vector<double> values, double share) {

@@ -28,7 +28,8 @@ double TimeInet(const std::string& url, int64_t expected) {
     bool finished = false;
     bool complete = false;
     int64_t received = 0;
-    TInet inet("bench");
+    TTransferEngine engine;
+    TInet inet("bench", engine);
     inet.OnData = [&](const std::string&, std::string_view chunk) { received += static_cast<int64_t>(chunk.size()); };
     auto finish = [&](bool ok) {
         std::lock_guard guard(lock);

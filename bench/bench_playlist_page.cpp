@@ -15,7 +15,7 @@
 #include "core/uTAppOptions.h"
 #include "core/uTFileUtils.h"
 #include "playlist/uTPlayListManager.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uPlayListModel.h"
 #include "ui/uPrompts.h"
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const QTemporaryDir folder;
-    StartUp(folder.path().toStdString());
-    const std::string songs = AppOptions->DownloadDir;
+    auto program = std::make_unique<TProgram>(folder.path().toStdString());
+    const std::string songs = program->Options->DownloadDir;
     const std::string tone = MakeToneMp3(TTone{440.0, 2000});
     for (int i = 0; i < files; ++i)
         TFileUtils::WriteWholeFile(songs + "/Song " + std::to_string(i) + ".mp3", tone);
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
     TDialogPrompts prompts;
     {
-        TfraPlayList page(ProcessServices(prompts));
+        TfraPlayList page(program->Services(prompts));
         page.resize(900, 600);
         page.show();
         const auto init = Clock::now();
@@ -72,6 +72,6 @@ int main(int argc, char** argv) {
         std::printf("lengths filled in %.0f ms; longest GUI gap %.1f ms (idle %.1f ms; target under 30 ms)\n",
                     filling.Seconds * 1000.0, filling.LongestGapMs, idle.LongestGapMs);
     }
-    ShutDown();
+    program.reset();
     return 0;
 }

@@ -32,7 +32,7 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
 #include "ui/uFraSearch.h"
 #include "ui/uListProxy.h"
 #include "ui/uPageList.h"
@@ -90,18 +90,18 @@ int main(int argc, char** argv) {
         CreateDir(appFolder + "data");
         TFileUtils::WriteWholeFile(appFolder + "data/Orvalo.dat", Scramble(text));
     }
-    StartUp(appFolder);
+    auto program = std::make_unique<TProgram>(appFolder);
     // No check may reach the network: the verifications come from the flood below.
-    VerificationManager =
-        std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
-    EngineList->Add("bench*Bench Engine");
+    program->Checks =
+        std::make_unique<TVerificationManager>(*program->Transfers, kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
+    program->EngineList->Add("bench*Bench Engine");
     const auto listStart = Clock::now();
     for (int i = 0; i < engines; ++i)
-        EngineList->Add("key" + std::to_string(i) + "*Engine " + std::to_string(i));
+        program->EngineList->Add("key" + std::to_string(i) + "*Engine " + std::to_string(i));
     const double listMs = MsSince(listStart);
 
     TDialogPrompts prompts;
-    auto owned = std::make_unique<TfraSearch>(ProcessServices(prompts));
+    auto owned = std::make_unique<TfraSearch>(program->Services(prompts));
     TfraSearch& page = *owned;
     page.resize(900, 600);
     page.show();
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     if (popularMb > 0) {
         const double firstSlice = MsSince(init);
         double longestTurn = 0;
-        while (PopularResults->Count() < popularLines) {
+        while (program->Popular->Count() < popularLines) {
             const auto turn = Clock::now();
             QCoreApplication::processEvents();
             longestTurn = std::max(longestTurn, MsSince(turn));
@@ -142,25 +142,27 @@ int main(int argc, char** argv) {
     double shownMs = 0;
     QObject::connect(&done, &QTimer::timeout, [&] {
         if (page.SearchResultRows->rowCount() == rows && page.Session().Verified() == rows &&
-            SearchResults->Item(rows - 1)->Status == TSearchResult::Verified) {
+            program->Results->Item(rows - 1)->Status == TSearchResult::Verified) {
             shownMs = MsSince(start);
             QCoreApplication::exit(0);
         }
     });
 
     TLifeline alive = MakeLifeline();
-    std::thread worker([&page, ref = TLifelineRef(alive), rows] {
+    TSearchManager& engineEvents = *program->Engines;
+    TVerificationManager& checkEvents = *program->Checks;
+    std::thread worker([&page, &engineEvents, &checkEvents, ref = TLifelineRef(alive), rows] {
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
-            HandOver(ref, [n] {
-                emit SearchManager->ResultFound("bench", "Artist " + n + " - Title: " + n,
+            HandOver(ref, [n, &engineEvents] {
+                emit engineEvents.ResultFound("bench", "Artist " + n + " - Title: " + n,
                                              "http://b.test/" + n + ".mp3");
             });
         }
         for (int i = 0; i < rows; ++i) {
             const std::string n = std::to_string(i);
-            HandOver(ref, [n, i] {
-                emit VerificationManager->LinkVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
+            HandOver(ref, [n, i, &checkEvents] {
+                emit checkEvents.LinkVerified("http://b.test/" + n + ".mp3", 1000 + i % 977);
             });
         }
     });
@@ -193,6 +195,6 @@ int main(int argc, char** argv) {
     alive.reset();
     // The page reads the process's stores until it goes: it goes first.
     owned.reset();
-    ShutDown();
+    program.reset();
     return 0;
 }

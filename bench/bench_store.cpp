@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "net/uTransferEngine.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 #include "search/uTMp3Search.h"
@@ -60,9 +61,10 @@ double TimeLoadEngines(int lines, const std::string& folder, int& created) {
     if (!TFileUtils::WriteWholeFile(path, Scramble(plain)))
         return -1;
     TStringList engineList('*');
+    TTransferEngine transfers;
     TSearchManager manager(3, 1, 500);
     const auto start = Clock::now();
-    created = LoadEngines(path, engineList, manager);
+    created = LoadEngines(path, engineList, manager, transfers);
     return SecondsSince(start);
 }
 

@@ -15,7 +15,8 @@
 
 #include "core/uProcessLimits.h"
 #include "core/uTAppOptions.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
+#include "startup/uInstanceLock.h"
 #include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
@@ -66,15 +67,16 @@ int RunOrvalo(int argc, char** argv) {
     const TTranslations translations{QLocale()};
     CloseWindowsOnTerminationSignals(&app);
 
-    StartUp();
-    if (const std::vector<std::string> unwritable = UnwritableFolders(); !unwritable.empty())
+    // Every service of this run, built once; the window and its pages are handed theirs.
+    TProgram program;
+    if (const std::vector<std::string> unwritable = program.UnwritableFolders(); !unwritable.empty())
         MakeUnwritableFoldersBox(unwritable)->exec();
     if (!TerminationRequested()) {
         TfrmSplash splash;
         splash.exec();
     }
     TDialogPrompts prompts;
-    auto frmMain = std::make_unique<TfrmMain>(ProcessServices(prompts));
+    auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
     TInstanceDoor door(DoorPlaces());
     if (!door.Listening())
@@ -90,9 +92,8 @@ int RunOrvalo(int argc, char** argv) {
         LogWhyItEnds(*frmMain, exitCode);
     }
     // The window goes first: its pages follow the services to the end, and nothing in their
-    // destruction may find a freed one.
+    // destruction may find a freed one. The services end with the program, at the return.
     frmMain.reset();
-    ShutDown();
     return exitCode;
 }
 

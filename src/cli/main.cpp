@@ -11,7 +11,7 @@
 #include "cli/uCliDownload.h"
 #include "cli/uCliSearch.h"
 #include "core/uProcessLimits.h"
-#include "startup/uIncludes.h"
+#include "startup/uProgramFolders.h"
 #include "startup/uProgramFolders.h"
 #include "core/uTFileUtils.h"
 #include "search/uTMp3Search.h"

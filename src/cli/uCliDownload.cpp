@@ -12,11 +12,14 @@
 #include <QCoreApplication>
 
 #include "cli/uCliSearch.h"
-#include "startup/uIncludes.h"
+#include "core/uTAppOptions.h"
+#include "startup/uProgramFolders.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
 #include "download/uTDownloadManager.h"
+#include "net/uTransferEngine.h"
 #include "search/uTSearchResultManager.h"
+#include "core/uTAppOptions.h"
 #include "startup/uProgramFolders.h"
 
 namespace {
@@ -146,7 +149,8 @@ int RunCliDownload(TCliDownloadOptions options) {
             return 1;
         }
     }
-    TDownloadManager manager(options.DownloadFolder, options.IncompleteFolder);
+    TTransferEngine transfers;
+    TDownloadManager manager(transfers, options.DownloadFolder, options.IncompleteFolder);
     // What did not come whole stays for "--continue", as it does for wget -c.
     manager.SetKeepPartsAtEnd(true);
     manager.SetRetryPauses(RetryPauses(options.Retries));

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "core/uTStringList.h"
+#include "net/uTransferEngine.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
@@ -29,12 +30,12 @@ class TCliSearch {
 public:
     explicit TCliSearch(const TCliSearchOptions& options)
         : m_options(options), m_engines(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs),
-          m_checks(kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs) {
+          m_checks(m_transfers, kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs) {
         m_checks.SetCheckTimeouts(options.CheckTimeoutSeconds * 1000, options.CheckTimeoutSeconds * 1000);
     }
 
     bool LoadEngines() {
-        ::LoadEngines(m_options.DataFolder + "/Engines.dat", m_engineList, m_engines);
+        ::LoadEngines(m_options.DataFolder + "/Engines.dat", m_engineList, m_engines, m_transfers);
         return m_engines.EngineCount() > 0;
     }
 
@@ -77,6 +78,7 @@ private:
     }
 
     const TCliSearchOptions& m_options;
+    TTransferEngine m_transfers; // declared first: it outlives every part that fetches
     TSearchManager m_engines;
     TStringList m_engineList{'*'};
     TSearchResultManager m_results;

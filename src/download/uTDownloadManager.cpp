@@ -121,8 +121,9 @@ std::string SafeFileName(const std::string& name) {
     return safe.substr(0, keep) + extension;
 }
 
-TDownloadManager::TDownloadManager(std::string downloadFolder, std::string incompleteFolder)
-    : m_engine(std::make_shared<TTransferEngine>()), m_mover(MaxNameCandidates),
+TDownloadManager::TDownloadManager(TTransferEngine& transfers, std::string downloadFolder,
+                                   std::string incompleteFolder)
+    : m_transfers(transfers), m_mover(MaxNameCandidates),
       m_progressTimer(std::make_unique<QTimer>()), m_shortageTimer(std::make_unique<QTimer>()) {
     SetFolders(std::move(downloadFolder), std::move(incompleteFolder));
     m_progressTimer->setInterval(kProgressInterval);
@@ -547,7 +548,7 @@ bool TDownloadManager::DownloadAgain(const std::string& key) {
 }
 
 void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t resumeFrom) {
-    auto worker = std::make_unique<TGetFile>(download.Key, m_engine);
+    auto worker = std::make_unique<TGetFile>(download.Key, m_transfers);
     worker->ResumeFrom = resumeFrom;
     worker->ResumeValidator = download.Validator;
     worker->ResumeUnchecked = download.PartVouchedFor && download.Validator.empty();

@@ -63,7 +63,8 @@ struct TTransferFailure {
 class TDownloadManager : public QObject {
     Q_OBJECT
 public:
-    TDownloadManager(std::string downloadFolder, std::string incompleteFolder);
+    // Transfers run on `transfers`, which outlives the manager.
+    TDownloadManager(TTransferEngine& transfers, std::string downloadFolder, std::string incompleteFolder);
     TDownloadManager(const TDownloadManager&) = delete;
     TDownloadManager& operator=(const TDownloadManager&) = delete;
     // Ends every transfer at once, without signals and without waiting for the network.
@@ -236,7 +237,7 @@ private:
     int64_t m_round = 0; // collection rounds so far
     // The FilePath of every download in the list, for IsTaken without a scan.
     std::unordered_multiset<std::string> m_takenPaths;
-    std::shared_ptr<TTransferEngine> m_engine;
+    TTransferEngine& m_transfers;
     TFileMover m_mover; // finished files into the download folder
     std::vector<std::shared_ptr<TProgressRelay>> m_reporting; // transfers not yet ended
     std::unique_ptr<QTimer> m_progressTimer;                    // collects their figures

@@ -17,10 +17,12 @@ uint32_t TickCount() {
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-TGetFile::TGetFile(std::string key, std::shared_ptr<TTransferEngine> engine)
-    : Key(std::move(key)), Worker(std::make_unique<TInet>(Key, std::move(engine))) {
+TGetFile::TGetFile(std::string key, TTransferEngine& engine)
+    : Key(std::move(key)), Worker(std::make_unique<TInet>(Key, engine)) {
     // Each read of the network comes whole: one event, one write, one progress report.
     Worker->BlockSize = TInet::kReadSize;
+    // A file runs for minutes: pages and checks do not wait behind it.
+    Worker->Traffic = TTraffic::Bulk;
     Worker->OnError = [this](const std::string& k, int code) { WorkerError(k, code); };
     Worker->OnHeaders = [this](const std::string& k, int status, int64_t length) { WorkerHeaders(k, status, length); };
     Worker->OnData = [this](const std::string& k, std::string_view chunk) { WorkerData(k, chunk); };

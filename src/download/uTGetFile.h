@@ -27,7 +27,7 @@ public:
     static constexpr size_t MaxUnwrittenBytes = 8 << 20;
 
     // `engine`: the transfer engine the request runs on; none: one of its own.
-    explicit TGetFile(std::string key, std::shared_ptr<TTransferEngine> engine = nullptr);
+    TGetFile(std::string key, TTransferEngine& engine);
     TGetFile(const TGetFile&) = delete;
     TGetFile& operator=(const TGetFile&) = delete;
     ~TGetFile();

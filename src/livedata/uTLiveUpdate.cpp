@@ -22,13 +22,9 @@ struct TLiveUpdate::Shared {
     TCustomStringList<std::string> Buffers;
 };
 
-TLiveUpdate::TLiveUpdate() : m_shared(std::make_shared<Shared>()), m_engine(std::make_shared<TTransferEngine>(1)) {}
+TLiveUpdate::TLiveUpdate(TTransferEngine& transfers) : m_shared(std::make_shared<Shared>()), m_transfers(transfers) {}
 
-TLiveUpdate::~TLiveUpdate() {
-    // The workers end (no event follows), then the engine joins its thread.
-    m_workers.clear();
-    m_engine.reset();
-}
+TLiveUpdate::~TLiveUpdate() = default;
 
 void TLiveUpdate::Ended(const std::string& name, const TInet* worker) {
     // The name may already belong to a newer fetch.
@@ -50,7 +46,7 @@ void TLiveUpdate::Fetch(const std::string& name, const std::string& url) {
         m_shared->Requests.Add(name);
         m_shared->Buffers.Add(name, std::make_unique<std::string>());
     }
-    auto worker = std::make_unique<TInet>(name, m_engine);
+    auto worker = std::make_unique<TInet>(name, m_transfers);
     const TInet* const self = worker.get();
     const std::shared_ptr<Shared> shared = m_shared;
     const TLifelineRef alive = m_alive;
@@ -109,8 +105,9 @@ bool MostPopularIsDue(int storedDay, const QDate& today) {
     return std::abs(static_cast<long long>(DayNumber(today)) - storedDay) >= 7;
 }
 
-std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today, const std::string& popularPath) {
-    auto fetcher = std::make_unique<TLiveUpdate>();
+std::unique_ptr<TLiveUpdate> StartLiveUpdate(TTransferEngine& transfers, const QDate& today,
+                                             const std::string& popularPath) {
+    auto fetcher = std::make_unique<TLiveUpdate>(transfers);
     fetcher->OnFetchFailed = [](const std::string&) {};
     fetcher->OnFetchComplete = [popularPath](const std::string& name, const std::string& text) {
         LiveDataReceived(name, text, popularPath);

@@ -11,13 +11,13 @@ class QDate;
 class TInet;
 class TTransferEngine;
 
-// Fetches small named text files, one request each on a transfer thread of its own, and
-// hands each outcome to the GUI thread: the whole body, or the news that it did not come.
-// The status code is not looked at. Fetches still in flight when the fetcher goes are ended
-// with it, their thread joined: nothing reaches the fetcher's owner, and no thread is left.
+// Fetches small named text files on the transfer engine it is given, and hands each outcome
+// to the GUI thread: the whole body, or the news that it did not come. The status code is
+// not looked at. Fetches still in flight when the fetcher goes are ended with it: nothing
+// reaches the fetcher's owner.
 class TLiveUpdate {
 public:
-    TLiveUpdate();
+    explicit TLiveUpdate(TTransferEngine& transfers);
     TLiveUpdate(const TLiveUpdate&) = delete;
     TLiveUpdate& operator=(const TLiveUpdate&) = delete;
     ~TLiveUpdate();
@@ -37,7 +37,7 @@ private:
     void Ended(const std::string& name, const TInet* worker);
 
     std::shared_ptr<Shared> m_shared;
-    std::shared_ptr<TTransferEngine> m_engine;
+    TTransferEngine& m_transfers;
     std::unordered_map<std::string, std::unique_ptr<TInet>> m_workers; // by name; ended first
     TLifeline m_alive = MakeLifeline();
 };
@@ -51,7 +51,8 @@ std::string LiveDataUrl(const char* path);
 // Creates the fetcher and requests the first-run files (while the first run is not
 // registered) and the most-popular list (when the stored one is 7 or more days from today),
 // which is stored at `popularPath` (the data folder's Orvalo.dat).
-std::unique_ptr<TLiveUpdate> StartLiveUpdate(const QDate& today, const std::string& popularPath);
+std::unique_ptr<TLiveUpdate> StartLiveUpdate(TTransferEngine& transfers, const QDate& today,
+                                             const std::string& popularPath);
 void LiveDataReceived(const std::string& name, const std::string& text,
                       const std::string& popularPath);
 // A trimmed answer of exactly "f" registers the first run.

@@ -52,7 +52,7 @@ void TPageFetch::TJob::Finished(int result) {
     HandOver(Owner, [self = Self.lock()] { self->Done(*self); });
 }
 
-TPageFetch::TPageFetch(std::shared_ptr<TTransferEngine> engine) : m_engine(std::move(engine)) {}
+TPageFetch::TPageFetch(TTransferEngine& engine) : m_engine(engine) {}
 
 TPageFetch::~TPageFetch() {
     if (m_job)
@@ -98,9 +98,7 @@ void TPageFetch::Fetch(const std::string& url) {
     job->Done = [this](const TJob& done) { Finished(done); };
     job->Self = job;
     m_job = job;
-    if (!m_engine)
-        m_engine = std::make_shared<TTransferEngine>(1);
-    if (!m_engine->Submit(job)) {
+    if (!m_engine.Submit(job)) {
         // No thread: the fetch fails as one that could not connect, later, as any would.
         job->Failure = "no thread to run it";
         HandOver(m_alive, [this, job] { Finished(*job); });

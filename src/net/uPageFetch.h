@@ -18,8 +18,8 @@ public:
     using TPageEvent = std::function<void(TPageFetch* sender, const std::string& page)>;
     using TFailedEvent = std::function<void(TPageFetch* sender)>;
 
-    // `engine`: the transfer engine the requests run on; none: one of its own.
-    explicit TPageFetch(std::shared_ptr<TTransferEngine> engine = nullptr);
+    // `engine`: the transfer engine the requests run on; it outlives the fetch.
+    explicit TPageFetch(TTransferEngine& engine);
     TPageFetch(const TPageFetch&) = delete;
     TPageFetch& operator=(const TPageFetch&) = delete;
     // Ends a fetch in flight; no outcome of it comes any more.
@@ -56,7 +56,7 @@ private:
     struct TJob;
     void Finished(const TJob& job);
 
-    std::shared_ptr<TTransferEngine> m_engine;
+    TTransferEngine& m_engine;
     std::shared_ptr<TJob> m_job; // the fetch in flight
     TLifeline m_alive = MakeLifeline();
 };

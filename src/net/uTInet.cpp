@@ -97,8 +97,8 @@ void TInet::Shared::RaiseFailed() {
     }
 }
 
-TInet::TInet(std::string key, std::shared_ptr<TTransferEngine> engine)
-    : m_key(std::move(key)), m_engine(std::move(engine)), m_shared(std::make_shared<Shared>()) {}
+TInet::TInet(std::string key, TTransferEngine& engine)
+    : m_key(std::move(key)), m_engine(engine), m_shared(std::make_shared<Shared>()) {}
 
 TInet::~TInet() {
     // No event may reach an owner that is going away, and nobody waits for the network.
@@ -142,12 +142,10 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     // A Stop that came before the start still counts.
     if (shared.StopRequested)
         shared.Curl->Cancel();
-    if (!m_engine)
-        m_engine = std::make_shared<TTransferEngine>(1);
     shared.Busy = true;
     m_started = true;
     const std::shared_ptr<Shared> keep = m_shared;
-    if (m_engine->Submit(keep))
+    if (m_engine.Submit(keep, Traffic))
         return true;
     // No thread: the request fails as one that could not connect, and the owner learns it.
     keep->RaiseFailed();

@@ -7,13 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "net/uTransferEngine.h"
 #include "net/uUserAgent.h"
 
-class TTransferEngine;
-
-// One HTTP GET (over http or https), streaming the answer to its owner. It runs on a
-// transfer engine's thread: the owner's engine when one is given (many requests share its
-// few threads), or an engine of its own with one thread. Events are raised on that thread,
+// One HTTP GET (over http or https), streaming the answer to its owner. It runs on a thread
+// of the transfer engine it is given, which many requests share and which outlives it.
+// Events are raised on that thread,
 // in this order: any OnError, then OnHeaders (only when the request was sent), then OnData
 // blocks of 1 to BlockSize bytes, then exactly one of OnComplete and OnFailed. Owners that
 // touch the GUI hand the events over themselves. A worker that cannot get a thread raises
@@ -29,7 +28,7 @@ public:
     static constexpr const char* DefaultAgent = kUserAgent;
     static constexpr int kBlockSize = 1024;
 
-    explicit TInet(std::string key, std::shared_ptr<TTransferEngine> engine = nullptr);
+    TInet(std::string key, TTransferEngine& engine);
     TInet(const TInet&) = delete;
     TInet& operator=(const TInet&) = delete;
     // A worker still running is killed: no event follows, and nothing waits for the network.
@@ -51,6 +50,8 @@ public:
     int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
     // A request the program makes by itself (a link check): never to the local network.
     bool PublicOnly = false;
+    // Which of the engine's lanes carry it: a download is bulk.
+    TTraffic Traffic = TTraffic::Interactive;
     // The rest of a file from this byte on, while it is still the version `IfRange` names
     // (see TRequestSettings); set before Start.
     int64_t RangeFrom = 0;
@@ -87,7 +88,7 @@ public:
 private:
     struct Shared;
     std::string m_key;
-    std::shared_ptr<TTransferEngine> m_engine; // the owner's, or one made at Start
+    TTransferEngine& m_engine;
     std::shared_ptr<Shared> m_shared;
     bool m_started = false; // handed to an engine; its request is let go, never waited for
 };

@@ -1,13 +1,13 @@
 #include "net/uTransferEngine.h"
 
 #include <curl/curl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <unordered_map>
 
 #include "core/uMpscQueue.h"
@@ -64,11 +64,8 @@ struct TTransferEngine::TLane {
 
     void WakeUp() { curl_multi_wakeup(Multi); }
     void Run();
-    // Whether the thread left Run before `deadline`.
-    bool WaitEnded(std::chrono::steady_clock::time_point deadline);
 
 private:
-    void MarkEnded();
     void EndAll();
     void TakeArrivals();
     void TakeCancels();
@@ -77,19 +74,17 @@ private:
     void End(const TJobRef& job, int result);
 
     std::unordered_map<TJob*, TJobRef> m_jobs; // each with its current hop in Multi
-    std::mutex m_endLock;
-    std::condition_variable m_endChanged;
-    bool m_ended = false;
 };
 
 void TTransferEngine::TLane::Run() {
+    // Named, so that a look at the process (top -H, a debugger) tells the lanes apart.
+    ::pthread_setname_np(::pthread_self(), kLaneThreadName);
     LowerThisThreadsPriority(kLaneNiceness);
     for (;;) {
         TakeArrivals();
         TakeCancels();
         if (Closing) {
             EndAll();
-            MarkEnded();
             return;
         }
         int running = 0;
@@ -97,17 +92,6 @@ void TTransferEngine::TLane::Run() {
         TakeFinished();
         curl_multi_poll(Multi, nullptr, 0, m_jobs.empty() ? kIdlePollMs : kBusyPollMs, nullptr);
     }
-}
-
-bool TTransferEngine::TLane::WaitEnded(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(m_endLock);
-    return m_endChanged.wait_until(lock, deadline, [this] { return m_ended; });
-}
-
-void TTransferEngine::TLane::MarkEnded() {
-    std::lock_guard lock(m_endLock);
-    m_ended = true;
-    m_endChanged.notify_all();
 }
 
 void TTransferEngine::TLane::EndAll() {
@@ -183,11 +167,12 @@ void TTransferEngine::TLane::End(const TJobRef& job, int result) {
     }
 }
 
-TTransferEngine::TTransferEngine(int lanes) {
+TTransferEngine::TTransferEngine(int bulkLanes) {
     // One reading of the authorities and one memory of TLS sessions for all the lanes.
     const auto trust = std::make_shared<TTlsTrust>();
-    for (int i = LaneCount(lanes); i > 0; --i)
-        m_lanes.push_back(std::make_shared<TLane>(trust));
+    // The first lane carries interactive traffic, the others bulk.
+    for (int i = 1 + LaneCount(bulkLanes); i > 0; --i)
+        m_lanes.push_back(std::make_unique<TLane>(trust));
     m_threads.resize(m_lanes.size());
 }
 
@@ -197,24 +182,23 @@ TTransferEngine::~TTransferEngine() {
         if (lane->Started)
             lane->WakeUp();
     }
-    const auto deadline = std::chrono::steady_clock::now() + kLaneEndWait;
-    for (size_t i = 0; i < m_lanes.size(); ++i) {
-        std::thread& thread = m_threads[i];
-        if (!thread.joinable())
-            continue;
-        // The last owner may let go from inside a request's end, on the lane itself, which
-        // then ends by itself; so does a lane stuck past the wait (it keeps its own share).
-        if (thread.get_id() == std::this_thread::get_id() || !m_lanes[i]->WaitEnded(deadline))
-            thread.detach();
-        else
+    for (std::thread& thread : m_threads) {
+        if (thread.joinable())
             thread.join();
     }
 }
 
-bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job) {
-    const auto found = std::min_element(m_lanes.begin(), m_lanes.end(), [](const auto& a, const auto& b) {
-        return a->Load.load(std::memory_order_relaxed) < b->Load.load(std::memory_order_relaxed);
-    });
+std::pair<size_t, size_t> TTransferEngine::LanesFor(TTraffic traffic) const {
+    return traffic == TTraffic::Interactive ? std::pair<size_t, size_t>{0, 1} : std::pair<size_t, size_t>{1, m_lanes.size()};
+}
+
+bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job, TTraffic traffic) {
+    const auto [first, last] = LanesFor(traffic);
+    const auto found = std::min_element(m_lanes.begin() + static_cast<long>(first), m_lanes.begin() + static_cast<long>(last),
+                                        [](const auto& a, const auto& b) {
+                                            return a->Load.load(std::memory_order_relaxed) <
+                                                   b->Load.load(std::memory_order_relaxed);
+                                        });
     const auto& lane = *found;
     if (lane->Multi == nullptr || !StartLane(static_cast<size_t>(found - m_lanes.begin())))
         return false;
@@ -225,16 +209,14 @@ bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job) {
 }
 
 bool TTransferEngine::StartLane(size_t index) {
-    const std::shared_ptr<TLane>& lane = m_lanes[index];
-    if (lane->Started)
+    TLane& lane = *m_lanes[index];
+    if (lane.Started)
         return true;
     std::lock_guard lock(m_startLock);
-    if (lane->Started)
+    if (lane.Started)
         return true;
-    // The thread holds its own share of the lane: one that is let go at the engine's end
-    // still has it.
-    if (!StartThread([lane] { lane->Run(); }, m_threads[index]))
+    if (!StartThread([&lane] { lane.Run(); }, m_threads[index]))
         return false;
-    lane->Started = true;
+    lane.Started = true;
     return true;
 }

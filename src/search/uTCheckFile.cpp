@@ -6,9 +6,8 @@
 
 #include "net/uCurlRequest.h"
 
-TCheckFile::TCheckFile(std::string url, int connectTimeoutMs, int stallTimeoutMs,
-                       std::shared_ptr<TTransferEngine> engine)
-    : Url(std::move(url)), Worker(std::make_unique<TInet>(Url, std::move(engine))) {
+TCheckFile::TCheckFile(std::string url, TTransferEngine& engine, int connectTimeoutMs, int stallTimeoutMs)
+    : Url(std::move(url)), Worker(std::make_unique<TInet>(Url, engine)) {
     Worker->ConnectTimeoutMs = connectTimeoutMs;
     Worker->StallTimeoutMs = stallTimeoutMs;
     Worker->TotalTimeoutMs = std::max(kTotalTimeoutMs, connectTimeoutMs + stallTimeoutMs);

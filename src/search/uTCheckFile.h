@@ -19,9 +19,9 @@ public:
     // Only the headers are wanted: a server trickling them byte by byte is given up too.
     static constexpr int kTotalTimeoutMs = 30000;
 
-    // `engine`: the transfer engine the request runs on; none: one of its own.
-    explicit TCheckFile(std::string url, int connectTimeoutMs = kConnectTimeoutMs,
-                        int stallTimeoutMs = kStallTimeoutMs, std::shared_ptr<TTransferEngine> engine = nullptr);
+    // `engine`: the transfer engine the request runs on.
+    TCheckFile(std::string url, TTransferEngine& engine, int connectTimeoutMs = kConnectTimeoutMs,
+               int stallTimeoutMs = kStallTimeoutMs);
     TCheckFile(const TCheckFile&) = delete;
     TCheckFile& operator=(const TCheckFile&) = delete;
     ~TCheckFile();

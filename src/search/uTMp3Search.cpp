@@ -11,9 +11,10 @@
 #include "search/uTSearchMp3Search.h"
 #include "search/uTSearchMuzz.h"
 
-TMp3Search::TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix)
+TMp3Search::TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
+                       TTransferEngine& transfers)
     : EngineKey(std::move(engineKey)), UrlPrefix(std::move(urlPrefix)), UrlSuffix(std::move(urlSuffix)),
-      m_transfers(std::make_shared<TTransferEngine>(1)) {
+      m_transfers(transfers) {
     Getter = MakeGetter();
 }
 
@@ -133,14 +134,14 @@ TEngineKind EngineKindOf(const std::string& urlPrefix) {
 }
 
 std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::string& urlPrefix,
-                                       const std::string& urlSuffix) {
+                                       const std::string& urlSuffix, TTransferEngine& transfers) {
     switch (EngineKindOf(urlPrefix)) {
     case TEngineKind::Muzz:
-        return std::make_unique<TSearchMuzz>(engineKey, urlPrefix, urlSuffix);
+        return std::make_unique<TSearchMuzz>(engineKey, urlPrefix, urlSuffix, transfers);
     case TEngineKind::Mp3Finder:
-        return std::make_unique<TSearchMp3Finder>(engineKey, urlPrefix, urlSuffix);
+        return std::make_unique<TSearchMp3Finder>(engineKey, urlPrefix, urlSuffix, transfers);
     case TEngineKind::Mp3Search:
-        return std::make_unique<TSearchMp3Search>(engineKey, urlPrefix, urlSuffix);
+        return std::make_unique<TSearchMp3Search>(engineKey, urlPrefix, urlSuffix, transfers);
     case TEngineKind::None:
         break;
     }
@@ -148,8 +149,9 @@ std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::
 }
 
 void CreateEngine(const std::string& displayName, const std::string& engineKey, const std::string& urlPrefix,
-                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager) {
-    auto engine = MakeEngine(engineKey, urlPrefix, urlSuffix);
+                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager,
+                  TTransferEngine& transfers) {
+    auto engine = MakeEngine(engineKey, urlPrefix, urlSuffix, transfers);
     if (!engine)
         return;
     engineList.Add(engineKey + "*" + displayName);
@@ -157,14 +159,15 @@ void CreateEngine(const std::string& displayName, const std::string& engineKey, 
     manager.AddEngine(engineKey, std::move(engine));
 }
 
-int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager) {
+int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager,
+                TTransferEngine& transfers) {
     int created = 0;
     for (const std::string& line : SplitLines(Unscramble(TFileUtils::ReadWholeFile(path)))) {
         const std::string prefix = TStringUtils::GetField(line, "*", 3);
         if (EngineKindOf(prefix) == TEngineKind::None)
             continue;
         CreateEngine(TStringUtils::GetField(line, "*", 1), TStringUtils::GetField(line, "*", 2), prefix,
-                     TStringUtils::GetField(line, "*", 4), engineList, manager);
+                     TStringUtils::GetField(line, "*", 4), engineList, manager, transfers);
         ++created;
     }
     return created;

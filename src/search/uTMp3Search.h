@@ -30,7 +30,8 @@ public:
     static constexpr size_t kMaxUrlLength = 8192;
     static constexpr size_t kMaxTitleLength = 1024;
 
-    TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix);
+    // Its pages are fetched on `transfers`, which outlives it.
+    TMp3Search(std::string engineKey, std::string urlPrefix, std::string urlSuffix, TTransferEngine& transfers);
     TMp3Search(const TMp3Search&) = delete;
     TMp3Search& operator=(const TMp3Search&) = delete;
     // Frees the getter, which ends a fetch in flight.
@@ -104,8 +105,7 @@ protected:
     void ReportComplete();
 
 private:
-    // The engine's own requests share one thread, started with the first.
-    std::shared_ptr<TTransferEngine> m_transfers;
+    TTransferEngine& m_transfers;
 };
 
 // The engine class an address prefix selects: "muzz", "emp3finder", "mp3search", tested in
@@ -114,11 +114,13 @@ enum class TEngineKind { None, Muzz, Mp3Finder, Mp3Search };
 TEngineKind EngineKindOf(const std::string& urlPrefix);
 // An engine of the class the prefix selects; nothing for an unknown prefix.
 std::unique_ptr<TMp3Search> MakeEngine(const std::string& engineKey, const std::string& urlPrefix,
-                                       const std::string& urlSuffix);
+                                       const std::string& urlSuffix, TTransferEngine& transfers);
 // Makes one engine, lists it in `engineList` and registers it with `manager`.
 void CreateEngine(const std::string& displayName, const std::string& engineKey, const std::string& urlPrefix,
-                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager);
+                  const std::string& urlSuffix, TStringList& engineList, TSearchManager& manager,
+                  TTransferEngine& transfers);
 // Reads the scrambled engine list and creates its engines, in line order. Returns how many
 // engine lines named a known kind.
-int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager);
+int LoadEngines(const std::string& path, TStringList& engineList, TSearchManager& manager,
+                TTransferEngine& transfers);
 

@@ -7,6 +7,7 @@
 class TSearchMp3Finder : public TTwoStageSearch {
 public:
     static const TDetailMarkers Markers;
-    TSearchMp3Finder(std::string engineKey, std::string urlPrefix, std::string urlSuffix)
-        : TTwoStageSearch(std::move(engineKey), std::move(urlPrefix), std::move(urlSuffix), Markers) {}
+    TSearchMp3Finder(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
+                     TTransferEngine& transfers)
+        : TTwoStageSearch(std::move(engineKey), std::move(urlPrefix), std::move(urlSuffix), Markers, transfers) {}
 };

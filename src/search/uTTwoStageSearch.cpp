@@ -29,8 +29,8 @@ size_t Utf8CutPoint(std::string_view text, size_t limit) {
 } // namespace
 
 TTwoStageSearch::TTwoStageSearch(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
-                                 const TDetailMarkers& markers)
-    : TMp3Search(std::move(engineKey), std::move(urlPrefix), std::move(urlSuffix)), m_markers(markers) {}
+                                 const TDetailMarkers& markers, TTransferEngine& transfers)
+    : TMp3Search(std::move(engineKey), std::move(urlPrefix), std::move(urlSuffix), transfers), m_markers(markers) {}
 
 void TTwoStageSearch::Search(const std::string& key) {
     DropDetails();

@@ -24,7 +24,7 @@ struct TDetailMarkers {
 class TTwoStageSearch : public TMp3Search {
 public:
     TTwoStageSearch(std::string engineKey, std::string urlPrefix, std::string urlSuffix,
-                    const TDetailMarkers& markers);
+                    const TDetailMarkers& markers, TTransferEngine& transfers);
 
     bool DetailStage = false; // the result page of the current search has been read
     TStringList PendingDetails;

@@ -7,9 +7,9 @@
 #include "core/uTStringUtils.h"
 #include "net/uTransferEngine.h"
 
-TVerificationManager::TVerificationManager(int maxRunning, int startsPerTick, int intervalMs)
-    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick),
-      m_engine(std::make_shared<TTransferEngine>(1)) {
+TVerificationManager::TVerificationManager(TTransferEngine& transfers, int maxRunning, int startsPerTick,
+                                           int intervalMs)
+    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick), m_transfers(transfers) {
     m_timer->setInterval(intervalMs);
     connect(m_timer, &QTimer::timeout, this, &TVerificationManager::TimerTick);
 }
@@ -98,7 +98,7 @@ void TVerificationManager::TimerTick() {
 }
 
 void TVerificationManager::StartCheck(const std::string& url) {
-    auto check = std::make_unique<TCheckFile>(url, m_connectTimeoutMs, m_stallTimeoutMs, m_engine);
+    auto check = std::make_unique<TCheckFile>(url, m_transfers, m_connectTimeoutMs, m_stallTimeoutMs);
     check->Worker->PublicOnly = m_mayBeLocal.erase(url) == 0;
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.

@@ -30,7 +30,8 @@ inline constexpr int kCheckTickMs = 500;
 class TVerificationManager : public QObject {
     Q_OBJECT
 public:
-    TVerificationManager(int maxRunning, int startsPerTick, int intervalMs);
+    // The checks run on `transfers`, which outlives the manager.
+    TVerificationManager(TTransferEngine& transfers, int maxRunning, int startsPerTick, int intervalMs);
     TVerificationManager(const TVerificationManager&) = delete;
     TVerificationManager& operator=(const TVerificationManager&) = delete;
     // Ends every running check without waiting for the network.
@@ -81,6 +82,6 @@ private:
     std::unordered_set<std::string> m_mayBeLocal; // queued links allowed on the local network
     int m_round = 0;          // counts the rounds of checks: a round begins at the first Add after a Stop
     bool m_roundOpen = false; // an Add has begun the current round
-    std::shared_ptr<TTransferEngine> m_engine; // the checks' requests share its thread
+    TTransferEngine& m_transfers;
     TLifeline m_alive = MakeLifeline();
 };

@@ -51,3 +51,24 @@ TProgramFolders ChooseProgramFolders(const std::string& appFolder,
     folders.IncompleteDir = home + "Incomplete";
     return folders;
 }
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    std::string folder = error ? std::filesystem::current_path(error).string() : exe.parent_path().string();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+void SettleFolder(std::string& folder, const std::string& fallback, bool withParents) {
+    if (DirectoryExists(folder))
+        return;
+    folder = fallback;
+    if (!withParents) {
+        CreateDir(folder);
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}

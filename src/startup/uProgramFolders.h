@@ -31,3 +31,10 @@ bool FolderIsWritable(const std::string& folder);
 // $XDG_DATA_HOME/Orvalo/Incomplete. Nothing is created here.
 TProgramFolders ChooseProgramFolders(const std::string& appFolder,
                                      const TFolderWritable& writable = FolderIsWritable);
+
+// The folder holding the running executable, with a trailing "/".
+std::string ExecutableFolder();
+
+// Replaces a configured folder that does not exist by the default and creates it: one level,
+// or with its missing parents when `withParents` (the defaults in the user's own folders).
+void SettleFolder(std::string& folder, const std::string& fallback, bool withParents = false);

@@ -451,7 +451,7 @@ void TfrmMain::FormActivate() {
     if (fraSearch1->isVisible())
         fraSearch1->cmbSearchKeys->setFocus(Qt::OtherFocusReason);
     if (!m_services.DataFolder.empty())
-        LiveUpdate = StartLiveUpdate(QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
+        LiveUpdate = StartLiveUpdate(m_services.Transfers, QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
 }
 
 void TfrmMain::mnuExtraOptionsClick() {

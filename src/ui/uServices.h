@@ -10,10 +10,11 @@ class TSearchManager;
 class TSearchHistory;
 class TSearchResultManager;
 class TStringList;
+class TTransferEngine;
 class TVerificationManager;
 
-// What the window works with, handed to it and its pages when they are made: the program's
-// instances (or a test's own), and the way to ask the user.
+// What the window works with, handed to it and its pages when they are made by the program's
+// composition root (or a test), and the way to ask the user.
 struct TServices {
     TAppOptions& Options;
     TSearchManager& Engines;
@@ -26,7 +27,5 @@ struct TServices {
     const TStringList& EngineList; // engine key '*' display name
     std::string DataFolder;        // with its trailing "/"; empty when there is none
     TPrompts& Prompts;
+    TTransferEngine& Transfers; // what every fetch runs on
 };
-
-// The process's own instances, as StartUp made them.
-TServices ProcessServices(TPrompts& prompts);

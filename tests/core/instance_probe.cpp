@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "startup/uIncludes.h"
+#include "startup/uInstanceLock.h"
 
 int main(int argc, char** argv) {
     if (IsAlreadyRunning())

@@ -6,7 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
+#include "core/uTAppOptions.h"
+#include "core/uTStringList.h"
+#include "startup/uInstanceLock.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 
@@ -37,8 +40,10 @@ private slots:
     void binaryHistoryLoadsWithoutHarm();
 
 private:
-    std::string History() const { return SearchKeysPath(DataFolder); }
+    // The program's own data folder: the test's application folder is a portable copy's.
+    std::string History() const { return SearchKeysPath(m_app->path().toStdString() + "/data/"); }
     std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<TProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_config;
 };
 
@@ -47,11 +52,11 @@ void TestSearchKeys::init() {
     m_config = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
     QVERIFY(CreateDir(m_app->path().toStdString() + "/data"));
-    StartUp(m_app->path().toStdString());
+    m_program = std::make_unique<TProgram>(m_app->path().toStdString());
 }
 
 void TestSearchKeys::cleanup() {
-    ShutDown();
+    m_program.reset();
 }
 
 void TestSearchKeys::splitLines_data() {
@@ -77,37 +82,37 @@ void TestSearchKeys::splitLines() {
 
 void TestSearchKeys::newKeyGoesOnTopAndListenersHearEachRow() {
     QStringList told;
-    connect(SearchKeys.get(), &TSearchHistory::Inserting, this, [&](int row) { told << QString("insert %1").arg(row); });
-    connect(SearchKeys.get(), &TSearchHistory::Removing, this,
+    connect(m_program->SearchKeys.get(), &TSearchHistory::Inserting, this, [&](int row) { told << QString("insert %1").arg(row); });
+    connect(m_program->SearchKeys.get(), &TSearchHistory::Removing, this,
             [&](int first, int last) { told << QString("remove %1-%2").arg(first).arg(last); });
-    SearchKeys->Add("first");
-    SearchKeys->Add("second");
-    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"second", "first"}));
+    m_program->SearchKeys->Add("first");
+    m_program->SearchKeys->Add("second");
+    QCOMPARE(m_program->SearchKeys->Lines(), (std::vector<std::string>{"second", "first"}));
     for (const std::string& key : Numbered(18))
-        SearchKeys->Add(key);
+        m_program->SearchKeys->Add(key);
     told.clear();
-    SearchKeys->Add("one too many");
+    m_program->SearchKeys->Add("one too many");
     QCOMPARE(told, (QStringList{"insert 0", "remove 20-20"}));
-    SearchKeys->Add("ONE TOO MANY"); // held already: nothing to tell
+    m_program->SearchKeys->Add("ONE TOO MANY"); // held already: nothing to tell
     QCOMPARE(told.size(), 2);
 }
 
 void TestSearchKeys::repeatInOtherCaseMovesNothing() {
-    SearchKeys->Add("Blue Harbour");
-    SearchKeys->Add("other");
-    SearchKeys->Add("BLUE HARBOUR");
-    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"other", "Blue Harbour"}));
+    m_program->SearchKeys->Add("Blue Harbour");
+    m_program->SearchKeys->Add("other");
+    m_program->SearchKeys->Add("BLUE HARBOUR");
+    QCOMPARE(m_program->SearchKeys->Lines(), (std::vector<std::string>{"other", "Blue Harbour"}));
 }
 
 void TestSearchKeys::twentyFirstEntryIsDropped() {
     for (const std::string& key : Numbered(20))
-        SearchKeys->Add(key);
-    QCOMPARE(SearchKeys->Count(), 20);
-    SearchKeys->Add("new");
-    QCOMPARE(SearchKeys->Count(), 20);
-    QCOMPARE(SearchKeys->Strings(0), std::string("new"));
-    QCOMPARE(SearchKeys->Strings(19), std::string("key1"));
-    QCOMPARE(SearchKeys->IndexOf("key0"), -1);
+        m_program->SearchKeys->Add(key);
+    QCOMPARE(m_program->SearchKeys->Count(), 20);
+    m_program->SearchKeys->Add("new");
+    QCOMPARE(m_program->SearchKeys->Count(), 20);
+    QCOMPARE(m_program->SearchKeys->Strings(0), std::string("new"));
+    QCOMPARE(m_program->SearchKeys->Strings(19), std::string("key1"));
+    QCOMPARE(m_program->SearchKeys->IndexOf("key0"), -1);
 }
 
 void TestSearchKeys::longHistoryIsReadUpToTwentyKeys() {
@@ -115,38 +120,38 @@ void TestSearchKeys::longHistoryIsReadUpToTwentyKeys() {
     for (const std::string& key : Numbered(30))
         file += key + "\r\n";
     QVERIFY(TFileUtils::WriteWholeFile(History(), file));
-    LoadSearchKeys(*SearchKeys, History());
-    QCOMPARE(SearchKeys->Lines(), Numbered(20));
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    QCOMPARE(m_program->SearchKeys->Lines(), Numbered(20));
     // A huge file is read only as far as the keys need: its first line is whole, the one
     // the read limit ran into is dropped.
     file = "first\n" + std::string(kMaxSearchKeysFileBytes, 'x') + "\nlast\n";
     QVERIFY(TFileUtils::WriteWholeFile(History(), file));
-    LoadSearchKeys(*SearchKeys, History());
-    QCOMPARE(SearchKeys->Lines(), std::vector<std::string>{"first"});
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    QCOMPARE(m_program->SearchKeys->Lines(), std::vector<std::string>{"first"});
 }
 
 void TestSearchKeys::emptyLineIsAnEntry() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "a\r\n\r\nb\r\n"));
-    LoadSearchKeys(*SearchKeys, History());
-    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"a", "", "b"}));
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    QCOMPARE(m_program->SearchKeys->Lines(), (std::vector<std::string>{"a", "", "b"}));
 }
 
 void TestSearchKeys::saveWritesCrLfLines() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "x\ny\rz"));
-    LoadSearchKeys(*SearchKeys, History());
-    SaveSearchKeys(*SearchKeys, History());
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    SaveSearchKeys(*m_program->SearchKeys, History());
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("x\r\ny\r\nz\r\n"));
-    SearchKeys->Clear();
-    SaveSearchKeys(*SearchKeys, History());
+    m_program->SearchKeys->Clear();
+    SaveSearchKeys(*m_program->SearchKeys, History());
     QVERIFY(FileExists(History()));
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string());
 }
 
 void TestSearchKeys::failedSaveKeepsTheOldHistory() {
     QVERIFY(TFileUtils::WriteWholeFile(History(), "old\r\n"));
-    LoadSearchKeys(*SearchKeys, History());
+    LoadSearchKeys(*m_program->SearchKeys, History());
     for (const std::string& key : Numbered(20, "a longer key than the file limit allows "))
-        SearchKeys->Add(key);
+        m_program->SearchKeys->Add(key);
     // The write runs into a file-size limit half-way, as it would on a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -154,23 +159,23 @@ void TestSearchKeys::failedSaveKeepsTheOldHistory() {
     rlimit small = saved;
     small.rlim_cur = 100;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = SaveSearchKeys(*SearchKeys, History());
+    const bool written = SaveSearchKeys(*m_program->SearchKeys, History());
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
     QVERIFY(!written);
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string("old\r\n"));
 }
 
 void TestSearchKeys::clearEmptiesHistoryAndDeletesFile() {
-    SearchKeys->Add("one");
-    SaveSearchKeys(*SearchKeys, History());
+    m_program->SearchKeys->Add("one");
+    SaveSearchKeys(*m_program->SearchKeys, History());
     QVERIFY(FileExists(History()));
-    ClearSearchKeys(*SearchKeys, History());
-    QCOMPARE(SearchKeys->Count(), 0);
+    ClearSearchKeys(*m_program->SearchKeys, History());
+    QCOMPARE(m_program->SearchKeys->Count(), 0);
     QVERIFY(!FileExists(History()));
-    ShutDown(); // written again, empty
+    m_program.reset(); // written again, empty
     QVERIFY(FileExists(History()));
     QCOMPARE(TFileUtils::ReadWholeFile(History()), std::string());
-    StartUp(m_app->path().toStdString());
+    m_program = std::make_unique<TProgram>(m_app->path().toStdString());
 }
 
 void TestSearchKeys::binaryHistoryLoadsWithoutHarm() {
@@ -178,13 +183,13 @@ void TestSearchKeys::binaryHistoryLoadsWithoutHarm() {
     for (int i = 0; i < 4096; ++i)
         junk += static_cast<char>((i * 37) % 256);
     QVERIFY(TFileUtils::WriteWholeFile(History(), junk));
-    LoadSearchKeys(*SearchKeys, History());
-    QVERIFY(SearchKeys->Count() > 0);
-    SearchKeys->Add("after junk");
-    QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
-    SaveSearchKeys(*SearchKeys, History());
-    LoadSearchKeys(*SearchKeys, History());
-    QCOMPARE(SearchKeys->Strings(0), std::string("after junk"));
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    QVERIFY(m_program->SearchKeys->Count() > 0);
+    m_program->SearchKeys->Add("after junk");
+    QCOMPARE(m_program->SearchKeys->Strings(0), std::string("after junk"));
+    SaveSearchKeys(*m_program->SearchKeys, History());
+    LoadSearchKeys(*m_program->SearchKeys, History());
+    QCOMPARE(m_program->SearchKeys->Strings(0), std::string("after junk"));
 }
 
 QTEST_GUILESS_MAIN(TestSearchKeys)

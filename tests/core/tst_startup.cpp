@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +12,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
+#include "core/uTAppOptions.h"
+#include "core/uTStringList.h"
+#include "startup/uInstanceLock.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
+#include "TestServer.h"
+#include "livedata/uTLiveUpdate.h"
 #include "search/uTMp3Search.h"
 #include "startup/uProgramFolders.h"
 
@@ -39,6 +45,7 @@ private slots:
     void aLockThatCannotBeOneNeverBlocksTheStart();
     void aLockPlaceOthersCanWriteIsNeverUsed();
     void executableFolderEndsWithSlash();
+    void programEndsWithEveryKindOfTransferRunning();
 
 private:
     std::string App() const { return m_app->path().toStdString() + "/"; }
@@ -65,6 +72,7 @@ private:
         return probe.exitCode();
     }
     std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<TProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<QTemporaryDir> m_home;
 };
@@ -80,19 +88,18 @@ void TestStartUp::init() {
 }
 
 void TestStartUp::cleanup() {
-    ShutDown();
+    m_program.reset();
 }
 
 void TestStartUp::firstRunCreatesAndStoresBothDefaultFolders() {
-    StartUp(App());
-    QCOMPARE(AppFolder, App());
-    QCOMPARE(AppOptions->DownloadDir, App() + "Downloads");
-    QCOMPARE(AppOptions->IncompleteDir, App() + "Incomplete");
+    m_program = std::make_unique<TProgram>(App());
+    QCOMPARE(m_program->AppFolder, App());
+    QCOMPARE(m_program->Options->DownloadDir, App() + "Downloads");
+    QCOMPARE(m_program->Options->IncompleteDir, App() + "Incomplete");
     QVERIFY(DirectoryExists(App() + "Downloads"));
     QVERIFY(DirectoryExists(App() + "Incomplete"));
-    QVERIFY(SearchKeys && EngineList);
-    ShutDown();
-    QVERIFY(!AppOptions && !SearchKeys && !EngineList);
+    QVERIFY(m_program->SearchKeys && m_program->EngineList);
+    m_program.reset();
     const QByteArray settings = SettingsText();
     QVERIFY2(settings.contains(QByteArray::fromStdString("DownloadDir=" + App() + "Downloads")), settings);
     QVERIFY2(settings.contains(QByteArray::fromStdString("IncompleteDir=" + App() + "Incomplete")), settings);
@@ -108,11 +115,11 @@ void TestStartUp::missingConfiguredFolderIsReplacedForGood() {
         options.IncompleteDir = elsewhere.path().toStdString();
         options.Save();
     }
-    StartUp(App());
-    QCOMPARE(AppOptions->DownloadDir, App() + "Downloads");
-    QCOMPARE(AppOptions->IncompleteDir, elsewhere.path().toStdString());
+    m_program = std::make_unique<TProgram>(App());
+    QCOMPARE(m_program->Options->DownloadDir, App() + "Downloads");
+    QCOMPARE(m_program->Options->IncompleteDir, elsewhere.path().toStdString());
     QVERIFY(!DirectoryExists(App() + "Incomplete"));
-    ShutDown();
+    m_program.reset();
     TAppOptions saved;
     saved.Load();
     QCOMPARE(saved.DownloadDir, App() + "Downloads");
@@ -128,10 +135,10 @@ void TestStartUp::existingFoldersAreKept() {
         options.ClearDownloadsWhenComplete = true;
         options.Save();
     }
-    StartUp(App());
-    QCOMPARE(AppOptions->DownloadDir, downloads.path().toStdString());
-    QCOMPARE(AppOptions->IncompleteDir, incomplete.path().toStdString());
-    QVERIFY(AppOptions->ClearDownloadsWhenComplete);
+    m_program = std::make_unique<TProgram>(App());
+    QCOMPARE(m_program->Options->DownloadDir, downloads.path().toStdString());
+    QCOMPARE(m_program->Options->IncompleteDir, incomplete.path().toStdString());
+    QVERIFY(m_program->Options->ClearDownloadsWhenComplete);
     QVERIFY(!DirectoryExists(App() + "Downloads"));
     QVERIFY(!DirectoryExists(App() + "Incomplete"));
 }
@@ -157,27 +164,27 @@ void TestStartUp::folderSettingWithControlByteFallsBack() {
     TAppOptions stored;
     stored.Load();
     QCOMPARE(stored.DownloadDir, folder); // the config file holds the byte
-    StartUp(App());
-    QCOMPARE(AppOptions->DownloadDir, App() + "Downloads");
-    QCOMPARE(AppOptions->IncompleteDir, App() + "Incomplete");
+    m_program = std::make_unique<TProgram>(App());
+    QCOMPARE(m_program->Options->DownloadDir, App() + "Downloads");
+    QCOMPARE(m_program->Options->IncompleteDir, App() + "Incomplete");
     QVERIFY(DirectoryExists(App() + "Incomplete"));
 }
 
 void TestStartUp::historyIsLoadedAndSavedAroundTheRun() {
     QVERIFY(TFileUtils::WriteWholeFile(App() + "data/SearchKeys.txt", "newest\r\nolder\r\n"));
-    StartUp(App());
-    QCOMPARE(SearchKeys->Lines(), (std::vector<std::string>{"newest", "older"}));
-    SearchKeys->Add("latest");
-    ShutDown();
+    m_program = std::make_unique<TProgram>(App());
+    QCOMPARE(m_program->SearchKeys->Lines(), (std::vector<std::string>{"newest", "older"}));
+    m_program->SearchKeys->Add("latest");
+    m_program.reset();
     QCOMPARE(TFileUtils::ReadWholeFile(App() + "data/SearchKeys.txt"),
              std::string("latest\r\nnewest\r\nolder\r\n"));
 }
 
 void TestStartUp::missingDataFolderStillSavesSettings() {
     QVERIFY(QDir(m_app->path() + "/data").removeRecursively());
-    StartUp(App());
-    SearchKeys->Add("lost");
-    ShutDown();
+    m_program = std::make_unique<TProgram>(App());
+    m_program->SearchKeys->Add("lost");
+    m_program.reset();
     QVERIFY(!FileExists(App() + "data/SearchKeys.txt"));
     QVERIFY(!DirectoryExists(App() + "data"));
     QVERIFY(SettingsText().contains("DownloadDir="));
@@ -190,14 +197,14 @@ void TestStartUp::unusableAppFolderStillStartsAndStops() {
     QVERIFY(TFileUtils::WriteWholeFile(App() + "plain-file", "x"));
     qputenv("HOME", QByteArray::fromStdString(blocked + "home"));
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(blocked + "data"));
-    StartUp(blocked);
-    QCOMPARE(AppOptions->DownloadDir, blocked + "home/Music/Orvalo");
-    QVERIFY(!DirectoryExists(AppOptions->DownloadDir));
-    QCOMPARE(UnwritableFolders(),
-             (std::vector<std::string>{blocked + "data/Orvalo/data/", AppOptions->DownloadDir,
-                                       AppOptions->IncompleteDir}));
-    QCOMPARE(SearchKeys->Count(), 0);
-    ShutDown();
+    m_program = std::make_unique<TProgram>(blocked);
+    QCOMPARE(m_program->Options->DownloadDir, blocked + "home/Music/Orvalo");
+    QVERIFY(!DirectoryExists(m_program->Options->DownloadDir));
+    QCOMPARE(m_program->UnwritableFolders(),
+             (std::vector<std::string>{blocked + "data/Orvalo/data/", m_program->Options->DownloadDir,
+                                       m_program->Options->IncompleteDir}));
+    QCOMPARE(m_program->SearchKeys->Count(), 0);
+    m_program.reset();
     QVERIFY(SettingsText().contains("plain-file/home/Music/Orvalo"));
 }
 
@@ -243,24 +250,25 @@ void TestStartUp::installedCopyKeepsItsFilesInTheUsersFolders() {
     // A home without a music folder; the shipped list has two engines, the user's own one.
     const std::string prefix =
         MakeInstalledLayout("A*a*http://muzz.test/?q=*\r\nB*b*http://mp3search.test/?q=*\r\n");
-    StartUp(prefix + "bin");
-    QCOMPARE(AppFolder, prefix + "bin/");
-    QCOMPARE(DataFolder, UserData() + "/Orvalo/data/");
-    QVERIFY(DirectoryExists(DataFolder));
-    QCOMPARE(AppOptions->DownloadDir, Home() + "/Music/Orvalo");
-    QCOMPARE(AppOptions->IncompleteDir, UserData() + "/Orvalo/Incomplete");
-    QVERIFY(DirectoryExists(AppOptions->DownloadDir) && DirectoryExists(AppOptions->IncompleteDir));
-    QVERIFY(UnwritableFolders().empty());
-    QCOMPARE(EngineList->Count(), 2);
-    SearchKeys->Add("kept");
-    ShutDown();
-    QVERIFY(FileExists(DataFolder + "SearchKeys.txt"));
+    m_program = std::make_unique<TProgram>(prefix + "bin");
+    QCOMPARE(m_program->AppFolder, prefix + "bin/");
+    QCOMPARE(m_program->DataFolder, UserData() + "/Orvalo/data/");
+    QVERIFY(DirectoryExists(m_program->DataFolder));
+    QCOMPARE(m_program->Options->DownloadDir, Home() + "/Music/Orvalo");
+    QCOMPARE(m_program->Options->IncompleteDir, UserData() + "/Orvalo/Incomplete");
+    QVERIFY(DirectoryExists(m_program->Options->DownloadDir) && DirectoryExists(m_program->Options->IncompleteDir));
+    QVERIFY(m_program->UnwritableFolders().empty());
+    QCOMPARE(m_program->EngineList->Count(), 2);
+    m_program->SearchKeys->Add("kept");
+    const std::string data = m_program->DataFolder;
+    m_program.reset();
+    QVERIFY(FileExists(data + "SearchKeys.txt"));
     QVERIFY(!DirectoryExists(prefix + "bin/data") && !DirectoryExists(prefix + "bin/Downloads"));
 
-    QVERIFY(TFileUtils::WriteWholeFile(DataFolder + "Engines.dat",
+    QVERIFY(TFileUtils::WriteWholeFile(data + "Engines.dat",
                                        Scramble("Own*own*http://muzz.test/?q=*\r\n")));
-    StartUp(prefix + "bin");
-    QCOMPARE(EngineList->Count(), 1);
+    m_program = std::make_unique<TProgram>(prefix + "bin");
+    QCOMPARE(m_program->EngineList->Count(), 1);
 }
 
 void TestStartUp::secondInstanceIsRefused() {
@@ -344,6 +352,43 @@ void TestStartUp::executableFolderEndsWithSlash() {
     QVERIFY(!folder.empty());
     QCOMPARE(folder.back(), '/');
     QVERIFY(FileExists(folder + QCoreApplication::applicationName().toStdString()));
+}
+
+void TestStartUp::programEndsWithEveryKindOfTransferRunning() {
+    // A search page, a link check, a live-data file and a download, each held by a server that
+    // never answers: the program's end ends them all and joins every lane of its engine.
+    TTestServer server;
+    server.UseAsProxy();
+    TScriptedResponse silent;
+    silent.StallBeforeAnswer = true;
+    for (const char* address : {"www.muzz.test/s?q=x", "check.test/a.mp3", "live.test/a.txt", "dl.test/a.mp3"})
+        server.Serve(address, silent);
+    QVERIFY(TFileUtils::WriteWholeFile(App() + "data/Engines.dat", Scramble("Muzz*m*http://www.muzz.test/s?q=*\r\n")));
+    const auto lanes = [] {
+        int named = 0;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::string name;
+            std::getline(std::ifstream(task.path() / "comm"), name);
+            named += name == TTransferEngine::kLaneThreadName;
+        }
+        return named;
+    };
+    const int before = lanes();
+    m_program = std::make_unique<TProgram>(App());
+    m_program->Engines->Search("x");
+    m_program->Engines->StartNext();
+    m_program->Checks->Add("http://check.test/a.mp3");
+    m_program->Checks->TimerTick();
+    m_program->Downloads->AddDownload(
+        TSearchResult("http://dl.test/a.mp3", TSearchResult::Verified, "http://dl.test/a.mp3", "a.mp3", 0));
+    {
+        TLiveUpdate live(*m_program->Transfers); // the window's, which goes before the program
+        live.Fetch("a", "http://live.test/a.txt");
+        QVERIFY(server.WaitForRequests(4, 60000));
+        QVERIFY(lanes() > before);
+    }
+    m_program.reset();
+    QCOMPARE(lanes(), before);
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QThread>
 
+#include "net/uTransferEngine.h"
 #include "HandOverDrain.h"
 #include "ScratchDisk.h"
 #include "TestServer.h"
@@ -89,6 +90,7 @@ private:
     std::string Done() const { return m_done->path().toStdString(); }
     std::string Partial() const { return m_partial->path().toStdString(); }
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
     std::unique_ptr<QTemporaryDir> m_done;
     std::unique_ptr<QTemporaryDir> m_partial;
     std::unique_ptr<TDownloadManager> m_manager;
@@ -103,7 +105,7 @@ void TestDownloadManager::initTestCase() {
 void TestDownloadManager::init() {
     m_done = std::make_unique<QTemporaryDir>();
     m_partial = std::make_unique<QTemporaryDir>();
-    m_manager = std::make_unique<TDownloadManager>(Done(), Partial());
+    m_manager = std::make_unique<TDownloadManager>(*m_transfers, Done(), Partial());
     m_manager->SetRetryPauses({}); // a cut fails at once, unless a test says otherwise
     m_events = Events{};
     m_events.Attach(*m_manager);
@@ -379,7 +381,7 @@ void TestDownloadManager::listSurvivesARestartAndGoesOn() {
     m_manager.reset();
     QCOMPARE(fs::file_size(Partial() + "/run.mp3"), uintmax_t(40000)); // its part stays
 
-    m_manager = std::make_unique<TDownloadManager>(Done(), Partial());
+    m_manager = std::make_unique<TDownloadManager>(*m_transfers, Done(), Partial());
     const size_t before = m_server->RequestCount();
     TDownloadListKeeper keeper(*m_manager, list);
     QCOMPARE(m_manager->Count(), 3);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "TestServer.h"
 #include "core/uTFileUtils.h"
 #include "download/uTGetFile.h"
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 // A transfer driven by hand: the test plays the worker's events and the clock.
 struct Driven {
-    explicit Driven(const std::string& path) : get("http://files.test/a.mp3") {
+    Driven(TTransferEngine& engine, const std::string& path) : get("http://files.test/a.mp3", engine) {
         get.FilePath = path;
         get.Tick = [this] { return now; };
         get.OnProgress = [this](const std::string&, int64_t total, int64_t received, int64_t rate) {
@@ -93,6 +94,7 @@ private:
     std::string Path(const char* name) const { return m_dir->path().toStdString() + "/" + name; }
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestGetFile::initTestCase() {
@@ -105,7 +107,7 @@ void TestGetFile::init() {
 }
 
 void TestGetFile::bufferIsFlushedInBlocksOfAtLeast16K() {
-    Driven driven(Path("a.mp3"));
+    Driven driven(*m_transfers, Path("a.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
     QList<int64_t> sizes;
     for (int block = 0; block < 40; ++block) {
@@ -126,7 +128,7 @@ void TestGetFile::bufferIsFlushedInBlocksOfAtLeast16K() {
 }
 
 void TestGetFile::smallFileIsWrittenOnceAtCompletion() {
-    Driven driven(Path("small.mp3"));
+    Driven driven(*m_transfers, Path("small.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 10000);
     driven.Feed(10000, 1024);
     QVERIFY(!fs::exists(Path("small.mp3")));
@@ -136,7 +138,7 @@ void TestGetFile::smallFileIsWrittenOnceAtCompletion() {
 }
 
 void TestGetFile::rateCountsWholeSeconds() {
-    Driven driven(Path("r.mp3"));
+    Driven driven(*m_transfers, Path("r.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 1000000);
     driven.now = 5000;
     driven.Feed(1000, 1000);
@@ -150,7 +152,7 @@ void TestGetFile::rateCountsWholeSeconds() {
 }
 
 void TestGetFile::rateSurvivesTickWrap() {
-    Driven driven(Path("w.mp3"));
+    Driven driven(*m_transfers, Path("w.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 100000);
     driven.now = 0xFFFFF000u;
     driven.Feed(1000, 1000);
@@ -172,7 +174,7 @@ void TestGetFile::badAnswersFailBeforeAnyBody() {
     QFETCH(int, status);
     QFETCH(int, length);
     QFETCH(QString, reason);
-    Driven driven(Path("bad.mp3"));
+    Driven driven(*m_transfers, Path("bad.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, status, length);
     driven.get.WorkerError(driven.get.Key, 1);
     driven.get.WorkerFailed(driven.get.Key);
@@ -190,7 +192,7 @@ void TestGetFile::vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere_data()
 void TestGetFile::vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere() {
     QFETCH(bool, linkPlanted);
     QVERIFY(TFileUtils::WriteWholeFile(Path("elsewhere.txt"), "the user's own"));
-    Driven driven(Path("v.mp3"));
+    Driven driven(*m_transfers, Path("v.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 40000);
     driven.Feed(16384, 1024, 'a');
     QCOMPARE(FileSize(Path("v.mp3")), int64_t(16384));
@@ -206,7 +208,7 @@ void TestGetFile::vanishedFileEndsTheTransferAndNothingIsWrittenElsewhere() {
 }
 
 void TestGetFile::fullDiskAtTheEndIsAFailure() {
-    Driven driven(Path("full.mp3"));
+    Driven driven(*m_transfers, Path("full.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 30000);
     driven.Feed(30000, 1024);
     rlimit saved{};
@@ -224,7 +226,7 @@ void TestGetFile::fullDiskAtTheEndIsAFailure() {
 }
 
 void TestGetFile::unwritableFolderFailsWithoutHoldingTheFile() {
-    Driven driven(Path("missing-folder/u.mp3"));
+    Driven driven(*m_transfers, Path("missing-folder/u.mp3"));
     driven.get.WorkerHeaders(driven.get.Key, 200, 64 << 20);
     // The worker stops delivering once the transfer has failed.
     for (int fed = 0; fed < (12 << 20) && driven.events.isEmpty(); fed += 65536)
@@ -238,7 +240,7 @@ void TestGetFile::realTransferIsByteIdentical() {
     TScriptedResponse response = TScriptedResponse::Ok(body);
     response.SliceSize = 7000;
     m_server->Serve("files.test/real.mp3", response);
-    TGetFile get("k");
+    TGetFile get("k", *m_transfers);
     Outcome outcome;
     outcome.Attach(get);
     get.Start(Path("real.mp3"), "http://files.test/real.mp3");
@@ -254,7 +256,7 @@ void TestGetFile::realTransferIsByteIdentical() {
 void TestGetFile::restartRewritesFromTheFirstByte() {
     QVERIFY(TFileUtils::WriteWholeFile(Path("again.mp3"), std::string(100000, 'o')));
     m_server->Serve("files.test/again.mp3", TScriptedResponse::Ok(std::string(20000, 'n')));
-    TGetFile get("k");
+    TGetFile get("k", *m_transfers);
     Outcome outcome;
     outcome.Attach(get);
     get.Start(Path("again.mp3"), "http://files.test/again.mp3");
@@ -268,7 +270,7 @@ void TestGetFile::stopDuringTheBodyFailsOnce() {
     held.Gate = std::make_shared<TGate>();
     held.GateAfter = 60000;
     m_server->Serve("files.test/slow.mp3", held);
-    TGetFile get("k");
+    TGetFile get("k", *m_transfers);
     Outcome outcome;
     outcome.Attach(get);
     get.Start(Path("slow.mp3"), "http://files.test/slow.mp3");
@@ -291,7 +293,7 @@ void TestGetFile::killDeliversNothing() {
     Outcome outcome;
     int calls = 0;
     {
-        TGetFile get("k");
+        TGetFile get("k", *m_transfers);
         outcome.Attach(get);
         get.Start(Path("stall.mp3"), "http://files.test/stall.mp3");
         QTRY_VERIFY(outcome.progressCalls > 0);

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "HandOverDrain.h"
 #include "TestServer.h"
 #include "core/uAppInfo.h"
@@ -42,6 +43,7 @@ private:
     void HoldLiveDataAnswers();
     std::string Dat() const { return m_app->path().toStdString() + "/data/Orvalo.dat"; }
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<QTemporaryDir> m_app;
     const QDate m_today{2026, 12, 7};
@@ -70,7 +72,7 @@ void TestLiveUpdate::HoldLiveDataAnswers() {
 void TestLiveUpdate::firstStartAsksForAllThree() {
     HoldLiveDataAnswers();
     const size_t before = m_server->RequestCount();
-    auto fetcher = StartLiveUpdate(m_today, Dat());
+    auto fetcher = StartLiveUpdate(*m_transfers, m_today, Dat());
     QVERIFY(fetcher->InFlight("firstrun"));
     QVERIFY(fetcher->InFlight("allfirstrun"));
     QVERIFY(fetcher->InFlight("mostpopular"));
@@ -103,7 +105,7 @@ void TestLiveUpdate::mostPopularEverySevenDays() {
     MarkFirstRunDone();
     WritePopularDate(m_today.addDays(-daysAgo));
     HoldLiveDataAnswers();
-    auto fetcher = StartLiveUpdate(m_today, Dat());
+    auto fetcher = StartLiveUpdate(*m_transfers, m_today, Dat());
     QCOMPARE(fetcher->InFlight("mostpopular"), due);
     QVERIFY(!fetcher->InFlight("firstrun"));
 }
@@ -177,7 +179,7 @@ void TestLiveUpdate::sameNameTwiceFetchesOnce() {
     slow.SliceSize = 1;
     slow.SlicePauseMs = 100;
     m_server->Serve("www.orvalo.test/twice.txt", slow);
-    TLiveUpdate fetcher;
+    TLiveUpdate fetcher(*m_transfers);
     QStringList events;
     fetcher.OnFetchComplete = [&](const std::string& name, const std::string& text) {
         events << QString::fromStdString(name + " " + text);
@@ -206,7 +208,7 @@ void TestLiveUpdate::failedFetchIsReported() {
     TScriptedResponse noLength = TScriptedResponse::Ok("f");
     noLength.Length = TScriptedResponse::LengthMode::None;
     m_server->Serve("www.orvalo.test/nolength.txt", noLength);
-    TLiveUpdate fetcher;
+    TLiveUpdate fetcher(*m_transfers);
     QStringList events;
     fetcher.OnFetchFailed = [&](const std::string& name) { events << QString::fromStdString("failed " + name); };
     fetcher.OnFetchComplete = [&](const std::string& name, const std::string&) {
@@ -228,7 +230,7 @@ void TestLiveUpdate::oversizedAnswerIsNotCutShort() {
     TScriptedResponse huge;
     huge.SyntheticBodySize = TLiveUpdate::kMaxTextBytes + 1;
     m_server->Serve("www.orvalo.test/huge.txt", huge);
-    TLiveUpdate fetcher;
+    TLiveUpdate fetcher(*m_transfers);
     std::string received = "unset";
     fetcher.OnFetchComplete = [&](const std::string&, const std::string& text) { received = text; };
     fetcher.Fetch("huge", "http://www.orvalo.test/huge.txt");
@@ -242,7 +244,7 @@ void TestLiveUpdate::fetcherGoneBeforeTheAnswer() {
     m_server->Serve("www.orvalo.test/late.txt", held);
     bool reported = false;
     {
-        TLiveUpdate fetcher;
+        TLiveUpdate fetcher(*m_transfers);
         fetcher.OnFetchComplete = [&](const std::string&, const std::string&) { reported = true; };
         fetcher.OnFetchFailed = [&](const std::string&) { reported = true; };
         fetcher.Fetch("late", "http://www.orvalo.test/late.txt");
@@ -260,7 +262,7 @@ void TestLiveUpdate::endToEndFirstStart() {
     m_server->Serve(LiveDataUrl(kAllFirstRunPath), TScriptedResponse::Ok("ok"));
     const std::string list = Scramble("A<field>B<field>1<field>2<field><field>http://h.test/b.mp3\r\n");
     m_server->Serve(LiveDataUrl(kMostPopularPath), TScriptedResponse::Ok(list));
-    auto fetcher = StartLiveUpdate(m_today, Dat());
+    auto fetcher = StartLiveUpdate(*m_transfers, m_today, Dat());
     QTRY_VERIFY(!IsFirstRun());
     QTRY_COMPARE(TFileUtils::ReadWholeFile(Dat()), list);
     QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));

@@ -118,8 +118,8 @@ private:
 struct Run {
     Recorder recorder;
     std::unique_ptr<TInet> inet;
-    explicit Run(const std::string& url, bool stopInHeaders = false, int stallMs = 60000) {
-        inet = std::make_unique<TInet>("owner-key");
+    Run(TTransferEngine& engine, const std::string& url, bool stopInHeaders = false, int stallMs = 60000) {
+        inet = std::make_unique<TInet>("owner-key", engine);
         inet->StallTimeoutMs = stallMs;
         recorder.Attach(*inet, stopInHeaders);
         inet->Start(url);
@@ -173,6 +173,7 @@ private slots:
 
 private:
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestInet::initTestCase() {
@@ -211,7 +212,7 @@ void TestInet::completeAnswerStreamsBlocksInOrder() {
     TScriptedResponse response = TScriptedResponse::Ok(body);
     response.SliceSize = 3000; // blocks of the worker do not follow the server's slices
     m_server->Serve("files.test/complete.mp3", response);
-    Run run("http://files.test/complete.mp3");
+    Run run(*m_transfers, "http://files.test/complete.mp3");
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 100000", "data", "complete"}));
     QVERIFY(run.recorder.Body() == body);
@@ -224,7 +225,7 @@ void TestInet::completeAnswerStreamsBlocksInOrder() {
 void TestInet::wireShowsHttp10AgentAndNoAcceptTypes() {
     m_server->Serve("wire.test/check", TScriptedResponse::Ok("x"));
     const size_t before = m_server->RequestCount();
-    Run run("http://wire.test/check");
+    Run run(*m_transfers, "http://wire.test/check");
     QVERIFY(run.recorder.WaitForEnd());
     const TRecordedRequest request = m_server->Requests().at(before);
     QVERIFY2(QByteArray::fromStdString(request.RequestLine).startsWith("GET http://wire.test"),
@@ -280,7 +281,7 @@ void TestInet::answersJudgedByLength() {
         response.Headers.push_back("Content-Length: 3x");
     }
     m_server->Serve(address, response);
-    Run run("http://" + address);
+    Run run(*m_transfers, "http://" + address);
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), events);
     QCOMPARE(int(run.recorder.Body().size()), bodySize);
@@ -299,7 +300,7 @@ void TestInet::stopInsideHeadersReadsNoBody() {
     QFETCH(QString, final);
     const std::string address = "stop.test/" + std::to_string(length);
     m_server->Serve(address, TScriptedResponse::Ok(TTestServer::SyntheticBody(length)));
-    Run run("http://" + address, true);
+    Run run(*m_transfers, "http://" + address, true);
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 " + QString::number(length), final}));
     QVERIFY(run.recorder.Body().empty());
@@ -307,7 +308,7 @@ void TestInet::stopInsideHeadersReadsNoBody() {
 
 void TestInet::bareHostRequestsTheRoot() {
     m_server->Serve("root.test/", TScriptedResponse::Ok("root page"));
-    Run run("http://root.test");
+    Run run(*m_transfers, "http://root.test");
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Body(), std::string("root page"));
     QCOMPARE(run.recorder.Events().last(), QStringLiteral("complete"));
@@ -327,7 +328,7 @@ void TestInet::refusedAddresses_data() {
 void TestInet::refusedAddresses() {
     QFETCH(QString, url);
     const size_t before = m_server->RequestCount();
-    Run run(url.toStdString());
+    Run run(*m_transfers, url.toStdString());
     QVERIFY(run.recorder.WaitForEnd());
     const QStringList events = run.recorder.Events();
     QCOMPARE(events.size(), 2);
@@ -350,7 +351,7 @@ void TestInet::answersWithoutHttpHeadersFail() {
     response.Body = answer.toStdString();
     const std::string address = "raw.test/" + std::to_string(qHash(answer));
     m_server->Serve(address, response);
-    Run run("http://" + address);
+    Run run(*m_transfers, "http://" + address);
     QVERIFY(run.recorder.WaitForEnd());
     const QStringList events = run.recorder.Events();
     QCOMPARE(events.size(), 2);
@@ -366,7 +367,7 @@ void TestInet::unreachableProxyFailsWithError() {
         port = closed.Port();
     }
     ::setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
-    Run run("http://files.test/a.mp3");
+    Run run(*m_transfers, "http://files.test/a.mp3");
     const bool ended = run.recorder.WaitForEnd();
     m_server->UseAsProxy();
     QVERIFY(ended);
@@ -387,7 +388,7 @@ void TestInet::stalledServersEndWithinTheTimeout() {
     const std::string address = beforeAnswer ? "stall.test/before" : "stall.test/body";
     m_server->Serve(address, response);
     // The server stays silent until it stops: only the stall time-out can end the request.
-    Run run("http://" + address, false, 1000);
+    Run run(*m_transfers, "http://" + address, false, 1000);
     QVERIFY(run.recorder.WaitForEnd());
     const QStringList events = run.recorder.Events();
     if (beforeAnswer)
@@ -400,7 +401,7 @@ void TestInet::redirectsShowTheFinalAnswer() {
     m_server->Redirect("moved.test/old.mp3", "http://moved.test/step.mp3", 301);
     m_server->Redirect("moved.test/step.mp3", "/new.mp3", 302);
     m_server->Serve("moved.test/new.mp3", TScriptedResponse::Ok("final body"));
-    Run run("http://moved.test/old.mp3");
+    Run run(*m_transfers, "http://moved.test/old.mp3");
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 10", "data", "complete"}));
     QCOMPARE(run.recorder.Body(), std::string("final body"));
@@ -427,7 +428,7 @@ void TestInet::redirectsAcrossSchemes() {
     for (const char* scheme : {"http://", "https://"})
         m_server->Serve(scheme + target.Host + "/b", TScriptedResponse::Ok(scheme));
     const size_t before = m_server->RequestCount();
-    Run run(from.toStdString());
+    Run run(*m_transfers, from.toStdString());
     QVERIFY(run.recorder.WaitForEnd());
     if (!followed) {
         QCOMPARE(run.recorder.Events(), (QStringList{"error " + QString::number(kErrorBadRedirect), "failed"}));
@@ -458,7 +459,7 @@ void TestInet::redirectsStayOnPortEighty() {
     ::setenv("no_proxy", "127.0.0.1", 1);
     m_server->Serve("port.test/b.mp3", TScriptedResponse::Ok("ok"));
     m_server->Redirect("port.test/a.mp3", target.arg(local.Port()).toStdString());
-    Run run("http://port.test/a.mp3");
+    Run run(*m_transfers, "http://port.test/a.mp3");
     const bool ended = run.recorder.WaitForEnd();
     ::unsetenv("no_proxy");
     QVERIFY(ended);
@@ -468,7 +469,7 @@ void TestInet::redirectsStayOnPortEighty() {
 
 void TestInet::unsafeBytesAreEncodedOnTheWire() {
     const size_t before = m_server->RequestCount();
-    Run run("http://enc.test/My Song\r\nX-Injected: 1\x01\xC3\xA9.mp3?a=b c");
+    Run run(*m_transfers, "http://enc.test/My Song\r\nX-Injected: 1\x01\xC3\xA9.mp3?a=b c");
     QVERIFY(run.recorder.WaitForEnd());
     QVERIFY(m_server->WaitForRequests(before + 1, 60000));
     const TRecordedRequest request = m_server->Requests().at(before);
@@ -484,7 +485,7 @@ void TestInet::killEndsAtOnceWithoutEvents() {
     response.Gate = std::make_shared<TGate>();
     response.GateAfter = 2000;
     m_server->Serve("kill.test/a.mp3", response);
-    Run run("http://kill.test/a.mp3");
+    Run run(*m_transfers, "http://kill.test/a.mp3");
     QTRY_VERIFY(run.recorder.Events().contains("data"));
     // Returns while the server holds the rest back: a kill never waits for the network.
     run.inet->Kill();
@@ -503,7 +504,7 @@ void TestInet::destroyingARunningWorkerDeliversNothing() {
     m_server->Serve("gone.test/a.mp3", response);
     auto recorder = std::make_shared<Recorder>();
     {
-        TInet inet("k");
+        TInet inet("k", *m_transfers);
         recorder->Attach(inet);
         inet.Start("http://gone.test/a.mp3");
         QVERIFY(response.Gate->WaitForArrivals(1, 60000));
@@ -518,7 +519,7 @@ void TestInet::busyUntilTheFinalEvent() {
     response.SliceSize = 1000;
     response.SlicePauseMs = 100;
     m_server->Serve("busy.test/a.mp3", response);
-    TInet inet("k");
+    TInet inet("k", *m_transfers);
     QVERIFY(!inet.Busy());
     std::atomic<bool> busyInFinal{false};
     std::atomic<bool> ended{false};
@@ -539,7 +540,8 @@ void TestInet::startWithoutAThreadFails() {
     SetThreadStartGate([] { return false; });
     const auto openGate = qScopeGuard([] { SetThreadStartGate(nullptr); });
     Recorder recorder;
-    auto inet = std::make_unique<TInet>("k");
+    TTransferEngine fresh; // no lane of it has a thread yet
+    auto inet = std::make_unique<TInet>("k", fresh);
     recorder.Attach(*inet);
     QVERIFY(!inet->Start("http://any.test/a.mp3"));
     QCOMPARE(recorder.Events(), QStringList{"failed"});
@@ -549,7 +551,7 @@ void TestInet::startWithoutAThreadFails() {
 void TestInet::httpsTunnelsThroughTheProxy() {
     m_server->Serve("https://tls.test/a.mp3?x=1", TScriptedResponse::Ok("secret"));
     const size_t before = m_server->RequestCount();
-    Run run("https://tls.test/a.mp3?x=1");
+    Run run(*m_transfers, "https://tls.test/a.mp3?x=1");
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 6", "data", "complete"}));
     const TRecordedRequest request = m_server->Requests().at(before);
@@ -563,7 +565,7 @@ void TestInet::httpsTunnelsThroughTheProxy() {
     {
         const ScopedVariable https("https_proxy", other.ProxyAddress().c_str());
         const ScopedVariable bundle("CURL_CA_BUNDLE", other.AuthorityFile().c_str());
-        Run viaOther("https://tls.test/a.mp3?x=1");
+        Run viaOther(*m_transfers, "https://tls.test/a.mp3?x=1");
         QVERIFY(viaOther.recorder.WaitForEnd());
         QCOMPARE(viaOther.recorder.Body(), std::string("other"));
     }
@@ -578,7 +580,7 @@ void TestInet::httpsTunnelsThroughTheProxy() {
     std::ofstream{text} << "no certificate in here\n";
     for (const std::string& bundle : {pipe, huge, text}) {
         const ScopedVariable named("CURL_CA_BUNDLE", bundle.c_str());
-        Run refused("https://tls.test/a.mp3?x=1");
+        Run refused(*m_transfers, "https://tls.test/a.mp3?x=1");
         QVERIFY(refused.recorder.WaitForEnd());
         QCOMPARE(refused.recorder.Events(), (QStringList{"error 77", "failed"}));
         QCOMPARE(QString::fromStdString(ErrorReason(77)), QStringLiteral("certificate authorities unreadable"));
@@ -589,7 +591,7 @@ void TestInet::httpsTunnelsThroughTheProxy() {
     // no_proxy still holds: the host is reached directly (where no stand-in answers), and
     // the proxy sees nothing of it.
     const ScopedVariable direct("no_proxy", "127.0.0.1");
-    Run bypass("https://127.0.0.1/a.mp3");
+    Run bypass(*m_transfers, "https://127.0.0.1/a.mp3");
     QVERIFY(bypass.recorder.WaitForEnd());
     QVERIFY2(bypass.recorder.Events().first().startsWith("error "), qPrintable(bypass.recorder.Events().join(',')));
     QCOMPARE(m_server->RequestCount(), before + 1);
@@ -630,7 +632,7 @@ void TestInet::reasonsSayWhatWentWrong() {
     TScriptedResponse longLine = TScriptedResponse::Ok("body");
     longLine.Headers.push_back("X-Long: " + std::string(10 << 20, 'x'));
     m_server->Serve("odd.test/long", longLine);
-    Run run(url.toStdString());
+    Run run(*m_transfers, url.toStdString());
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), events);
     QCOMPARE(QString::fromStdString(ErrorReason(events.first().mid(6).toInt())), reason);
@@ -667,7 +669,7 @@ void TestInet::refusedCertificatesFailWithTheirReason() {
     server.Serve("https://" + host.toStdString() + "/a.mp3", TScriptedResponse::Ok("must not arrive"));
     const ScopedVariable proxy("http_proxy", server.ProxyAddress().c_str());
     const size_t before = server.RequestCount();
-    Run run("https://" + host.toStdString() + "/a.mp3");
+    Run run(*m_transfers, "https://" + host.toStdString() + "/a.mp3");
     QVERIFY(run.recorder.WaitForEnd());
     QCOMPARE(run.recorder.Events(), (QStringList{"error " + QString::number(code), "failed"}));
     QCOMPARE(QString::fromStdString(ErrorReason(code)), reason);
@@ -701,7 +703,7 @@ void TestInet::authorityBundleVariables() {
     const ScopedVariable curl("CURL_CA_BUNDLE", file(curlBundle));
     const ScopedVariable ssl("SSL_CERT_FILE", file(certFile));
     m_server->Serve("https://bundle.test/a.mp3", TScriptedResponse::Ok("ok"));
-    Run run("https://bundle.test/a.mp3");
+    Run run(*m_transfers, "https://bundle.test/a.mp3");
     QVERIFY(run.recorder.WaitForEnd());
     if (trusted)
         QCOMPARE(run.recorder.Events(), (QStringList{"headers 200 2", "data", "complete"}));
@@ -723,7 +725,7 @@ void TestInet::requestsOfOneEngineShareAuthoritiesAndSessions() {
     replaceBundle(m_server->AuthorityFile());
     const ScopedVariable named("CURL_CA_BUNDLE", bundle.c_str());
     m_server->Serve("https://resume.test/a.mp3", TScriptedResponse::Ok("again"));
-    const auto engine = std::make_shared<TTransferEngine>(2);
+    TTransferEngine engine(2);
     const auto fetch = [&] {
         Recorder recorder;
         TInet inet("k", engine);

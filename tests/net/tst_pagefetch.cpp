@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QThread>
 
+#include "net/uTransferEngine.h"
 #include "HandOverDrain.h"
 #include "TestServer.h"
 #include "net/uPageFetch.h"
@@ -42,6 +43,7 @@ private slots:
 
 private:
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestPageFetch::initTestCase() {
@@ -52,7 +54,7 @@ void TestPageFetch::initTestCase() {
 void TestPageFetch::pageArrivesOnTheGuiThread() {
     m_server->Serve("engine.test/search?q=blue", TScriptedResponse::Ok("<html>results</html>"));
     const size_t before = m_server->RequestCount();
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     QThread* thread = nullptr;
     fetch.OnPage = [&](TPageFetch* sender, const std::string& page) {
@@ -83,7 +85,7 @@ void TestPageFetch::errorPageAndPageWithoutLengthArePages() {
     TScriptedResponse noLength = TScriptedResponse::Ok(std::string(5000, 'b'));
     noLength.Length = TScriptedResponse::LengthMode::None;
     m_server->Serve("engine.test/nolength", noLength);
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     fetch.Fetch("http://engine.test/missing");
@@ -106,7 +108,7 @@ void TestPageFetch::refusedAddresses_data() {
 void TestPageFetch::refusedAddresses() {
     QFETCH(QString, url);
     const size_t before = m_server->RequestCount();
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     fetch.Fetch(url.toStdString());
@@ -143,7 +145,7 @@ void TestPageFetch::truncatedOrOversizedPagesFail() {
         response.Body.clear();
     const std::string address = "engine.test/" + kind.toStdString();
     m_server->Serve(address, response);
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     fetch.MaxDataSize = kind == "huge" ? 10000 : fetch.MaxDataSize;
@@ -159,7 +161,7 @@ void TestPageFetch::anotherFetchDropsTheFirst() {
     held.Gate = std::make_shared<TGate>();
     m_server->Serve("engine.test/first", held);
     m_server->Serve("engine.test/second", TScriptedResponse::Ok("second"));
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     fetch.Fetch("http://engine.test/first");
@@ -176,7 +178,7 @@ void TestPageFetch::abortFailsTheFetch() {
     TScriptedResponse held = TScriptedResponse::Ok("late");
     held.Gate = std::make_shared<TGate>();
     m_server->Serve("engine.test/held", held);
-    TPageFetch fetch;
+    TPageFetch fetch(*m_transfers);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     fetch.Fetch("http://engine.test/held");
@@ -195,7 +197,7 @@ void TestPageFetch::destroyedFetcherGetsNoLateOutcome() {
     m_server->Serve("engine.test/late", held);
     bool reported = false;
     {
-        TPageFetch fetch;
+        TPageFetch fetch(*m_transfers);
         fetch.OnPage = [&](TPageFetch*, const std::string&) { reported = true; };
         fetch.OnFailed = [&](TPageFetch*) { reported = true; };
         fetch.Fetch("http://engine.test/late");
@@ -209,7 +211,8 @@ void TestPageFetch::destroyedFetcherGetsNoLateOutcome() {
 
 void TestPageFetch::fetchWithoutAThreadFails() {
     m_server->Serve("engine.test/nothread", TScriptedResponse::Ok("page"));
-    TPageFetch fetch;
+    TTransferEngine fresh; // no lane of it has a thread yet
+    TPageFetch fetch(fresh);
     Outcomes outcomes;
     outcomes.Attach(fetch);
     {

@@ -13,6 +13,7 @@
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
 #include "livedata/uTLiveUpdate.h"
+#include "net/uTransferEngine.h"
 #include "search/uTMp3Search.h"
 #include "uMakerSite.h"
 #include "uSandboxSite.h"
@@ -42,6 +43,7 @@ private slots:
 private:
     QTemporaryDir m_authority;
     std::unique_ptr<TSandboxWeb> m_web;
+    TTransferEngine m_transfers;
 };
 
 void TestDownloadEndToEnd::initTestCase() {
@@ -106,7 +108,7 @@ void TestDownloadEndToEnd::liveDataRegistersFirstRunAndStoresTheList() {
     QVERIFY(CreateDir(app.path().toStdString() + "/data"));
     const std::string dat = app.path().toStdString() + "/data/Orvalo.dat";
     QVERIFY(IsFirstRun());
-    const auto fetcher = StartLiveUpdate(QDate::currentDate(), dat);
+    const auto fetcher = StartLiveUpdate(m_transfers, QDate::currentDate(), dat);
     QTRY_VERIFY(!IsFirstRun());
     QTRY_VERIFY(TFileUtils::ReadWholeFile(dat) == MostPopularScrambled());
     QCOMPARE(ReadPopularDate(), DayNumber(QDate::currentDate()));

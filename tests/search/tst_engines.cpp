@@ -1,6 +1,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 #include "core/uTStringList.h"
@@ -30,6 +31,7 @@ private:
         TFileUtils::WriteWholeFile(path, Scramble(plain));
         return path;
     }
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TStringList> m_list;
     std::unique_ptr<TSearchManager> m_manager;
@@ -57,7 +59,7 @@ void TestEngines::kindIsChosenByPrefixInOrder() {
     QFETCH(QString, prefix);
     QFETCH(int, kind);
     QCOMPARE(int(EngineKindOf(prefix.toStdString())), kind);
-    const auto engine = MakeEngine("k", prefix.toStdString(), "");
+    const auto engine = MakeEngine("k", prefix.toStdString(), "", *m_transfers);
     QCOMPARE(engine != nullptr, kind != int(TEngineKind::None));
     if (kind == int(TEngineKind::Mp3Finder))
         QVERIFY(dynamic_cast<TSearchMp3Finder*>(engine.get()));
@@ -69,7 +71,7 @@ void TestEngines::engineListSkipsUnknownAndShortLines() {
                                        "short line\r\n"
                                        "\r\n"
                                        "Two*two*http://www.mp3search.test/s.php?q=*&t=1*extra*fields\r\n");
-    QCOMPARE(LoadEngines(path, *m_list, *m_manager), 2);
+    QCOMPARE(LoadEngines(path, *m_list, *m_manager, *m_transfers), 2);
     QCOMPARE(m_list->Lines(), (std::vector<std::string>{"one*One", "two*Two"}));
     QCOMPARE(m_manager->EngineCount(), 2);
     QCOMPARE(m_manager->Engine(1).UrlSuffix, std::string("&t=1"));
@@ -78,7 +80,7 @@ void TestEngines::engineListSkipsUnknownAndShortLines() {
 void TestEngines::repeatedKeyKeepsListEntryButFirstEngine() {
     const std::string path = WriteList("First*dup*http://www.muzz.test/a?q=*\r\n"
                                        "Second*DUP*http://www.emp3finder.test/b?q=*\r\n");
-    LoadEngines(path, *m_list, *m_manager);
+    LoadEngines(path, *m_list, *m_manager, *m_transfers);
     QCOMPARE(m_list->Count(), 2);
     QCOMPARE(m_manager->EngineCount(), 1);
     QVERIFY(dynamic_cast<const TSearchMuzz*>(&m_manager->Engine(0)));
@@ -100,14 +102,14 @@ void TestEngines::brokenEngineListsLoadNothing() {
     const std::string path = m_dir->path().toStdString() + "/Engines.dat";
     if (!stored.isNull())
         QVERIFY(TFileUtils::WriteWholeFile(path, stored.toStdString()));
-    LoadEngines(path, *m_list, *m_manager);
+    LoadEngines(path, *m_list, *m_manager, *m_transfers);
     QCOMPARE(m_manager->EngineCount(), m_list->Count());
     QVERIFY(m_list->Count() <= 1); // random bytes may spell a kind by chance, never more
 }
 
 void TestEngines::shippedEngineListHasOneEngineOfEachKind() {
     const std::string path = std::string(ORVALO_SOURCE_DIR) + "/data/Engines.dat";
-    QCOMPARE(LoadEngines(path, *m_list, *m_manager), 3);
+    QCOMPARE(LoadEngines(path, *m_list, *m_manager, *m_transfers), 3);
     QVERIFY(dynamic_cast<const TSearchMuzz*>(&m_manager->Engine(0)));
     QVERIFY(dynamic_cast<const TSearchMp3Finder*>(&m_manager->Engine(1)));
     QVERIFY(dynamic_cast<const TSearchMp3Search*>(&m_manager->Engine(2)));

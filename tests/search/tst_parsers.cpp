@@ -1,6 +1,8 @@
+#include <memory>
 
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "net/uPageFetch.h"
 #include "search/uTMp3Search.h"
 #include "search/uTSearchMp3Finder.h"
@@ -51,6 +53,9 @@ private slots:
     void overlappingLinksYieldNoMoreThanThePage();
     void hugeTitleIsCut_data();
     void hugeTitleIsCut();
+
+private:
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestParsers::extractAnchors_data() {
@@ -97,7 +102,7 @@ void TestParsers::hostilePagesStayFastAndBounded() {
                                  item.data() + item.size() <= page.data() + page.size()));
     }
     // The engines still end normally on such a page.
-    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
+    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "", *m_transfers);
     Captured captured;
     captured.Attach(muzz);
     muzz.ParseResults(page);
@@ -110,7 +115,7 @@ void TestParsers::overlappingLinksYieldNoMoreThanThePage() {
     const QByteArray group = QByteArray("<a dsong.aspx?id=1 href ").repeated(300) +
                              "<a dsong.aspx?id=2 href=\"" + QByteArray(7000, 'v') + "\">t/a>";
     const std::string page = group.repeated(64).toStdString();
-    TSearchMp3Finder finder("f", "http://www.emp3finder.test/s?q=", "");
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/s?q=", "", *m_transfers);
     finder.ParseResults(page);
     size_t bytes = 0;
     for (const std::string& link : finder.PendingDetails.Lines())
@@ -155,7 +160,7 @@ void TestParsers::unscramble() {
 }
 
 void TestParsers::muzzTurnsPresendLinksIntoFileLinks() {
-    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "");
+    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "", *m_transfers);
     Captured captured;
     captured.Attach(muzz);
     muzz.ParseResults(
@@ -174,7 +179,7 @@ void TestParsers::muzzTitleWithEqualsIsEmpty() {
     QCOMPARE(TSearchMuzz::AnchorTitle("href=\"/mp3presend?id=1\">a = b"), std::string());
     QCOMPARE(TSearchMuzz::AnchorTitle("href=\"/mp3presend?id=1\">Title"), std::string("Title"));
     QCOMPARE(TSearchMuzz::AnchorTitle("href=/mp3presend?id=1>Title"), std::string());
-    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "");
+    TSearchMuzz muzz("muzz", "http://www.muzz.test/search?q=", "", *m_transfers);
     Captured captured;
     captured.Attach(muzz);
     muzz.ParseResults("<a href=\"/mp3presend?id=1\">x=y</a>");
@@ -182,11 +187,11 @@ void TestParsers::muzzTitleWithEqualsIsEmpty() {
 }
 
 void TestParsers::siteRootFollowsTheEnginesOwnPrefix() {
-    TSearchMuzz muzz("m", "HTTP://other-muzz.example.test:80/find.cgi?x=", "&y");
+    TSearchMuzz muzz("m", "HTTP://other-muzz.example.test:80/find.cgi?x=", "&y", *m_transfers);
     QCOMPARE(muzz.SiteRoot(false), std::string("http://other-muzz.example.test:80"));
-    TSearchMp3Finder finder("f", "www.emp3finder.test/search.aspx?q=", "");
+    TSearchMp3Finder finder("f", "www.emp3finder.test/search.aspx?q=", "", *m_transfers);
     QCOMPARE(finder.SiteRoot(true), std::string("http://www.emp3finder.test/"));
-    TSearchMp3Search secure("s", "HTTPS://www.mp3search.test/s.php?q=", "");
+    TSearchMp3Search secure("s", "HTTPS://www.mp3search.test/s.php?q=", "", *m_transfers);
     QCOMPARE(secure.SiteRoot(true), std::string("https://www.mp3search.test/"));
 }
 
@@ -195,17 +200,17 @@ void TestParsers::resultPagesFillPendingDetails() {
                              "<a href=\"dsong.aspx?id=2&amp;preview=1\">x</a>"
                              "<a href=\"download.php?id=3&amp;k=1\">Three</a>"
                              "<a href='dsong.aspx?id=4'>single</a>";
-    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "&page=1");
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "&page=1", *m_transfers);
     finder.ParseResults(page);
     QCOMPARE(finder.PendingDetails.Lines(), std::vector<std::string>{"http://www.emp3finder.test/dsong.aspx?id=1&s=2"});
-    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "", *m_transfers);
     search.ParseResults(page);
     QCOMPARE(search.PendingDetails.Lines(),
              std::vector<std::string>{"http://www.mp3search.test/download.php?id=3&amp;k=1"});
 }
 
 void TestParsers::detailPagesReportEachDownloadAnchor() {
-    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "", *m_transfers);
     Captured captured;
     captured.Attach(search);
     search.ParseDetailPage("<font style=\"color: #ffffff;\"><b>  Band - Tune \r\n</b></font>"
@@ -214,7 +219,7 @@ void TestParsers::detailPagesReportEachDownloadAnchor() {
                            "<a href=\"http://files.test/other\">Download later</a>");
     QCOMPARE(captured.results, (QStringList{"s: Band - Tune | http://files.test/1.mp3",
                                             "s: Band - Tune | http://files.test/mirror/1.mp3"}));
-    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "");
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "", *m_transfers);
     Captured finderCaptured;
     finderCaptured.Attach(finder);
     finder.ParseDetailPage("<a href=\"#\"><b>Song:</b> Artist - Name</a>"
@@ -223,7 +228,7 @@ void TestParsers::detailPagesReportEachDownloadAnchor() {
 }
 
 void TestParsers::detailPageWithoutTitleMarker() {
-    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "");
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/", "", *m_transfers);
     Captured captured;
     captured.Attach(finder);
     finder.ParseDetailPage("<b>Song:</b> no closing anchor here <a href=\"http://d.test/a.mp3\">Right mouse click here");
@@ -233,7 +238,7 @@ void TestParsers::detailPageWithoutTitleMarker() {
 }
 
 void TestParsers::lateDetailPageOfAnEarlierSearchIsDropped() {
-    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "");
+    TSearchMp3Finder finder("f", "http://www.emp3finder.test/search.aspx?q=", "", *m_transfers);
     Captured captured;
     captured.Attach(finder);
     int completions = 0;
@@ -242,7 +247,7 @@ void TestParsers::lateDetailPageOfAnEarlierSearchIsDropped() {
     finder.Abort();
     // A detail page of the search before arrives first, from a getter this search has not:
     // neither its songs nor its end count for this search.
-    TPageFetch oldDetailGetter;
+    TPageFetch oldDetailGetter(*m_transfers);
     finder.PageReceived(&oldDetailGetter, "<a href=\"#\"><b>Song:</b> Old - One</a>"
                                           "<a href=\"http://d.test/old.mp3\">Right mouse click here</a>");
     QVERIFY(captured.results.isEmpty());
@@ -288,7 +293,7 @@ void TestParsers::everyRecordOfALongPageCounts() {
     for (int i = 0; i < kRecords; ++i)
         page += record.arg(i).toStdString();
     page += "</body></html>";
-    auto search = MakeEngine("e", "http://www." + engine.toStdString() + ".test/search?q=", "");
+    auto search = MakeEngine("e", "http://www." + engine.toStdString() + ".test/search?q=", "", *m_transfers);
     QVERIFY(search);
     Captured captured;
     captured.Attach(*search);
@@ -324,7 +329,7 @@ void TestParsers::hugeTitleIsCut() {
     QFETCH(int, lead);
     QFETCH(QByteArray, character);
     QFETCH(int, kept);
-    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "");
+    TSearchMp3Search search("s", "http://www.mp3search.test/search.php?q=", "", *m_transfers);
     const std::string title =
         std::string(static_cast<size_t>(lead), 't') + character.repeated(50000).toStdString();
     const std::string page = "<font style=\"color: #ffffff;\"><b>" + title + "</b>";

@@ -1,13 +1,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include "net/uTransferEngine.h"
 #include "search/uTSearchManager.h"
 
 namespace {
 // An engine that only records what the manager asks of it; the test decides when it ends.
 class FakeEngine : public TMp3Search {
 public:
-    FakeEngine(const std::string& key, QStringList& log) : TMp3Search(key, "http://fake.test/?q=", ""), m_log(log) {}
+    FakeEngine(const std::string& key, QStringList& log, TTransferEngine& transfers)
+        : TMp3Search(key, "http://fake.test/?q=", "", transfers), m_log(log) {}
     void Search(const std::string& key) override {
         m_log << QString::fromStdString("search " + EngineKey + " " + key);
     }
@@ -50,6 +52,7 @@ private slots:
 
 private:
     FakeEngine* Add(const std::string& key);
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
     std::unique_ptr<TSearchManager> m_manager;
     QStringList m_log;
     Receiver m_receiver;
@@ -67,7 +70,7 @@ void TestSearchManager::cleanup() {
 }
 
 FakeEngine* TestSearchManager::Add(const std::string& key) {
-    auto engine = std::make_unique<FakeEngine>(key, m_log);
+    auto engine = std::make_unique<FakeEngine>(key, m_log, *m_transfers);
     FakeEngine* raw = engine.get();
     return m_manager->AddEngine(key, std::move(engine)) ? raw : nullptr;
 }

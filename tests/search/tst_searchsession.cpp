@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "FakeEngine.h"
 #include "TestServer.h"
 #include "core/uScramble.h"
@@ -47,6 +48,7 @@ private:
     void Start(const std::string& key);
 
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
     std::unique_ptr<TSearchManager> m_engines;
     std::unique_ptr<TVerificationManager> m_checks;
     std::unique_ptr<TSearchResultManager> m_results;
@@ -65,12 +67,12 @@ void TestSearchSession::initTestCase() {
 void TestSearchSession::init() {
     m_engines = std::make_unique<TSearchManager>(3, 1, 500);
     // Quick ticks: checks start at once; engines are started by hand.
-    m_checks = std::make_unique<TVerificationManager>(5, 1, 1);
+    m_checks = std::make_unique<TVerificationManager>(*m_transfers, 5, 1, 1);
     m_results = std::make_unique<TSearchResultManager>();
     m_engineList = std::make_unique<TStringList>('*');
     m_fakes.clear();
     for (const std::string key : {"one", "two", "three"}) {
-        auto engine = std::make_unique<FakeEngine>(key);
+        auto engine = std::make_unique<FakeEngine>(key, *m_transfers);
         m_fakes.push_back(engine.get());
         m_engines->AddEngine(key, std::move(engine));
         m_engineList->Add(key + "*Engine " + key);

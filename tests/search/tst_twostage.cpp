@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "net/uTransferEngine.h"
 #include "TestServer.h"
 #include "search/uTSearchMp3Finder.h"
 #include "search/uTSearchMuzz.h"
@@ -36,6 +37,7 @@ private slots:
 
 private:
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestTwoStage::initTestCase() {
@@ -51,7 +53,7 @@ void TestTwoStage::detailPagesAreFetchedOneByOneInPageOrder() {
     // The marker sits in the query here so that the test server's addresses stay short.
     m_server->Serve("f1.test/d.aspx?id=1&dsong.aspx?id=", TScriptedResponse::Ok(Detail("A - One", "http://dl.test/1.mp3")));
     m_server->Serve("f1.test/d.aspx?id=2&s=x&dsong.aspx?id=", TScriptedResponse::Ok(Detail("A - Two", "http://dl.test/2.mp3")));
-    TSearchMp3Finder finder("f", "http://f1.test/emp3finder?q=", "");
+    TSearchMp3Finder finder("f", "http://f1.test/emp3finder?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(finder);
     finder.Search("a");
@@ -64,7 +66,7 @@ void TestTwoStage::detailPagesAreFetchedOneByOneInPageOrder() {
 
 void TestTwoStage::resultPageWithoutDetailsCompletesAtOnce() {
     m_server->Serve("f2.test/emp3finder?q=none", TScriptedResponse::Ok("<html>nothing found</html>"));
-    TSearchMp3Finder finder("f", "http://f2.test/emp3finder?q=", "");
+    TSearchMp3Finder finder("f", "http://f2.test/emp3finder?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(finder);
     const size_t before = m_server->RequestCount();
@@ -75,7 +77,7 @@ void TestTwoStage::resultPageWithoutDetailsCompletesAtOnce() {
 }
 
 void TestTwoStage::failedDetailEndsTheSearch() {
-    TSearchMp3Finder finder("f", "http://f3.test/emp3finder?q=", "");
+    TSearchMp3Finder finder("f", "http://f3.test/emp3finder?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(finder);
     m_server->Serve("f3.test/emp3finder?q=first",
@@ -102,7 +104,7 @@ void TestTwoStage::failedDetailEndsTheSearch() {
 
 void TestTwoStage::aCancelledSearchsDetailsNeverReachTheNext() {
     // The first search's detail page is held by the server until the second search runs.
-    TSearchMp3Finder finder("f", "http://f5.test/emp3finder?q=", "");
+    TSearchMp3Finder finder("f", "http://f5.test/emp3finder?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(finder);
     m_server->Serve("f5.test/emp3finder?q=old", TScriptedResponse::Ok("<a href=\"old1?dsong.aspx?id=\">1</a>"
@@ -133,7 +135,7 @@ void TestTwoStage::abortEndsTheResultPageFetch() {
     TScriptedResponse stalled = TScriptedResponse::Ok("late");
     stalled.StallBeforeAnswer = true;
     m_server->Serve("f4.test/emp3finder?q=s", stalled);
-    TSearchMp3Finder finder("f", "http://f4.test/emp3finder?q=", "");
+    TSearchMp3Finder finder("f", "http://f4.test/emp3finder?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(finder);
     finder.Search("s");
@@ -144,7 +146,7 @@ void TestTwoStage::abortEndsTheResultPageFetch() {
 
 void TestTwoStage::oneStageEngineReportsAndCompletes() {
     m_server->Serve("www.muzz.test/s?q=band", TScriptedResponse::Ok("<a href=\"/mp3presend?id=4\">Band - Song</a>"));
-    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "");
+    TSearchMuzz muzz("m", "http://www.muzz.test/s?q=", "", *m_transfers);
     Outcome outcome;
     outcome.Attach(muzz);
     muzz.Search("band");
@@ -154,7 +156,7 @@ void TestTwoStage::oneStageEngineReportsAndCompletes() {
 }
 
 void TestTwoStage::keyGoesOnTheWireEncoded() {
-    TSearchMuzz muzz("m", "http://www.muzz.test/find?q=", "&x=1");
+    TSearchMuzz muzz("m", "http://www.muzz.test/find?q=", "&x=1", *m_transfers);
     Outcome outcome;
     outcome.Attach(muzz);
     const size_t before = m_server->RequestCount();

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "net/uTransferEngine.h"
 #include "HandOverDrain.h"
 #include "TestServer.h"
 #include "search/uTVerificationManager.h"
@@ -41,6 +42,7 @@ private slots:
 
 private:
     std::unique_ptr<TTestServer> m_server;
+    std::unique_ptr<TTransferEngine> m_transfers = std::make_unique<TTransferEngine>();
 };
 
 void TestVerification::initTestCase() {
@@ -86,7 +88,7 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
     const std::string url = (secure ? "https" : "http") + ("://check.test/" + name.toStdString() + ".mp3");
     m_server->PresentCertificate("check.test", secure ? TCertificateKind::OtherHost : TCertificateKind::Good);
     m_server->Serve(url, response);
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add(url);
@@ -104,7 +106,7 @@ void TestVerification::checkReadsNoBody() {
     big.Gate = std::make_shared<TGate>();
     big.GateAfter = 0;
     m_server->Serve("check.test/big.mp3", big);
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add("http://check.test/big.mp3");
@@ -116,7 +118,7 @@ void TestVerification::checkReadsNoBody() {
 
 void TestVerification::neverMoreThanFiveHeldAndOneStartPerTick() {
     const size_t before = m_server->RequestCount();
-    auto manager = std::make_unique<TVerificationManager>(5, 1, 30);
+    auto manager = std::make_unique<TVerificationManager>(*m_transfers, 5, 1, 30);
     for (int i = 0; i < 10; ++i)
         manager->Add("http://stall.test/" + std::to_string(i) + ".mp3");
     // Ticks driven by hand: each starts one check until five are held, then none.
@@ -141,7 +143,7 @@ void TestVerification::hostsArePacedApart() {
     TScriptedResponse stalled = TScriptedResponse::Ok("never");
     stalled.StallBeforeAnswer = true;
     const QStringList links{"a.test/1", "a.test/2", "a.test/3", "b.test/1", "B.TEST/2", "c.test/1"};
-    auto manager = std::make_unique<TVerificationManager>(5, 1, 30);
+    auto manager = std::make_unique<TVerificationManager>(*m_transfers, 5, 1, 30);
     for (const QString& link : links) {
         m_server->Serve(link.toLower().toStdString() + ".mp3", stalled);
         manager->Add("http://" + link.toStdString() + ".mp3");
@@ -162,7 +164,7 @@ void TestVerification::hostsArePacedApart() {
 
 void TestVerification::linkAddedTwiceIsReportedTwice() {
     m_server->Serve("check.test/twice.mp3", TScriptedResponse::Ok("12345"));
-    TVerificationManager manager(5, 1, 10);
+    TVerificationManager manager(*m_transfers, 5, 1, 10);
     Reports reports;
     reports.Attach(manager);
     manager.Add("http://check.test/twice.mp3");
@@ -176,7 +178,7 @@ void TestVerification::stopThenNewSearchPurgesOldChecks() {
     TScriptedResponse slow = TScriptedResponse::Ok("abc");
     slow.StallBeforeAnswer = false;
     m_server->Serve("check.test/new.mp3", TScriptedResponse::Ok("new"));
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add("http://stall.test/8.mp3");
@@ -193,7 +195,7 @@ void TestVerification::stopThenNewSearchPurgesOldChecks() {
 
 void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
     const size_t before = m_server->RequestCount();
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add("http://stall.test/9.mp3");
@@ -205,7 +207,7 @@ void TestVerification::checkStoppedBeforeItsAnswerReportsFailure() {
 
 void TestVerification::lateOutcomeOfAnEarlierRoundIsDropped() {
     const size_t before = m_server->RequestCount();
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add("http://stall.test/10.mp3");
@@ -222,7 +224,7 @@ void TestVerification::lateOutcomeOfAnEarlierRoundIsDropped() {
 
 void TestVerification::destroyingTheManagerEndsChecksWithoutWaiting() {
     Reports reports;
-    auto manager = std::make_unique<TVerificationManager>(5, 5, 10);
+    auto manager = std::make_unique<TVerificationManager>(*m_transfers, 5, 5, 10);
     reports.Attach(*manager);
     for (int i = 0; i < 5; ++i)
         manager->Add("http://stall.test/" + std::to_string(i) + ".mp3");
@@ -253,7 +255,7 @@ void TestVerification::linksIntoTheLocalNetworkAreNotChecked() {
     ::setenv("no_proxy", "127.0.0.1,169.254.1.1,192.168.1.1", 1);
     const auto restore = qScopeGuard([] { ::unsetenv("no_proxy"); });
     m_server->Redirect("public.test/r.mp3", "http://192.168.1.1/admin");
-    TVerificationManager manager(5, 1, 20);
+    TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
     manager.Add(link.toStdString(), siteIsLocal);

@@ -1,6 +1,6 @@
 #pragma once
 
-// What the window's tests share: the program's instances in a folder of the test's own, a
+// What the window's tests share: the program's services in a folder of the test's own, a
 // test's answers to what the window asks, and a player that only records.
 
 #include <optional>
@@ -14,7 +14,9 @@
 #include <QWidget>
 
 #include "core/uTFileUtils.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
+#include "core/uTAppOptions.h"
+#include "core/uTStringList.h"
 #include "ui/uListModel.h"
 #include "ui/uListProxy.h"
 #include "ui/uMediaPlayer.h"
@@ -86,27 +88,31 @@ private:
     std::string m_source;
 };
 
-// The program's instances as StartUp makes them in a temporary folder of the test's own
-// (with its data folder) and with settings of its own, freed again at the end.
-class TTestProgram {
+// Settings and an application folder (with its data folder) of a test's own.
+class TTestFolders {
 public:
-    TTestProgram() {
+    TTestFolders() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
         CreateDir(Folder() + "data");
-        StartUp(Folder());
     }
-    ~TTestProgram() { ShutDown(); }
-    TTestProgram(const TTestProgram&) = delete;
-    TTestProgram& operator=(const TTestProgram&) = delete;
-
     std::string Folder() const { return m_folder.path().toStdString() + "/"; }
-    TServices Services() { return ProcessServices(Prompts); }
-
-    TTestPrompts Prompts;
 
 private:
     QTemporaryDir m_settings;
     QTemporaryDir m_folder;
+};
+
+// The program's services as its composition root builds them, in folders of the test's own,
+// ended again at the end.
+class TTestProgram : public TTestFolders, public TProgram {
+public:
+    TTestProgram() : TProgram(Folder()) {}
+    TTestProgram(const TTestProgram&) = delete;
+    TTestProgram& operator=(const TTestProgram&) = delete;
+
+    TServices Services() { return TProgram::Services(Prompts); }
+
+    TTestPrompts Prompts;
 };
 
 // Selects the list's rows that show the model's rows `rows` (none: clears the selection).

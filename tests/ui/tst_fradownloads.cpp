@@ -12,7 +12,6 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
-#include "startup/uIncludes.h"
 #include "ui/uApplication.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uFraDownloads.h"
@@ -24,11 +23,11 @@ const std::string kMissing = "http://files.test/missing.mp3";
 const std::string kSlow = "http://files.test/slow.mp3";
 
 // Lists a download that does not transfer.
-void Keep(const std::string& name, int64_t size, int64_t speed) {
+void Keep(TDownloadManager& manager, const std::string& name, int64_t size, int64_t speed) {
     auto download = std::make_unique<TDownload>("http://files.test/" + name, name, size);
     download->Url = download->Key;
     download->Speed = speed;
-    DownloadManager->Keep(std::move(download));
+    manager.Keep(std::move(download));
 }
 } // namespace
 
@@ -121,10 +120,10 @@ void TestFraDownloads::progressRefreshesEvery32KiB() {
     // The manager's own handler, fed block by block as the transfer would; each block shows
     // by the end of its turn of the event loop.
     for (int64_t received = 1024; received < 100000; received += 1024) {
-        DownloadManager->WorkerProgress(kSlow, 100000, received, received < 90000 ? 1023 : 10239);
+        m_program->Downloads->WorkerProgress(kSlow, 100000, received, received < 90000 ? 1023 : 10239);
         m_page->DownloadRows->Flush();
     }
-    DownloadManager->WorkerProgress(kSlow, 100000, 100000, 10239);
+    m_program->Downloads->WorkerProgress(kSlow, 100000, 100000, 10239);
     m_page->DownloadRows->Flush();
     QCOMPARE(shown, (QStringList{"32768 0 kb/s", "65536 0 kb/s", "98304 9 kb/s", "100000 9 kb/s"}));
     QCOMPARE(Cell(row, TDownloadsModel::ColProgress, Qt::AccessibleTextRole),
@@ -132,7 +131,7 @@ void TestFraDownloads::progressRefreshesEvery32KiB() {
 
     // A download cut short shows what arrived (not the last 32 KiB step) and no speed while
     // it waits for its next try, and says so.
-    DownloadManager->SetRetryPauses({std::chrono::hours(1)});
+    m_program->Downloads->SetRetryPauses({std::chrono::hours(1)});
     const std::string cut = "http://files.test/cut.mp3";
     TScriptedResponse cutShort = TScriptedResponse::Ok(TTestServer::SyntheticBody(100000));
     cutShort.SliceSize = 10000;
@@ -164,9 +163,9 @@ void TestFraDownloads::sortByColumnClicks() {
     QFETCH(QList<int>, clicks);
     QFETCH(QStringList, titles);
     QFETCH(int, tag);
-    Keep("C.mp3", 5000000000, 9 * 1024);
-    Keep("a.mp3", 9000000000, 12 * 1024);
-    Keep("b.mp3", 300, 10 * 1024);
+    Keep(*m_program->Downloads, "C.mp3", 5000000000, 9 * 1024);
+    Keep(*m_program->Downloads, "a.mp3", 9000000000, 12 * 1024);
+    Keep(*m_program->Downloads, "b.mp3", 300, 10 * 1024);
     m_page->DownloadRows->Flush();
     const int b = m_page->DownloadRows->RowOf("http://files.test/b.mp3");
     Select(b);
@@ -182,7 +181,7 @@ void TestFraDownloads::sortByColumnClicks() {
 }
 
 void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {
-    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->DownloadDir + "/good.mp3", "taken"));
+    QVERIFY(TFileUtils::WriteWholeFile(m_program->Options->DownloadDir + "/good.mp3", "taken"));
     const int good = Start(kGood, "good.mp3");
     const int missing = Start(kMissing, "missing.mp3");
     QCOMPARE(Cell(good, TDownloadsModel::ColStatus, Qt::AccessibleTextRole),
@@ -236,7 +235,7 @@ void TestFraDownloads::aSongAskedForAgainComesAgain() {
     QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
     QCOMPARE(m_server->RequestCount(), requests + 1);
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
-    const QString done = QString::fromStdString(AppOptions->DownloadDir);
+    const QString done = QString::fromStdString(m_program->Options->DownloadDir);
     QCOMPARE(QDir(done).entryList(QDir::Files), (QStringList{"good.mp3", "good1.mp3"}));
     QCOMPARE(m_playListed.size(), 2);
 }
@@ -261,7 +260,7 @@ void TestFraDownloads::cancelAsksAndCancels() {
 void TestFraDownloads::queuedRowsWaitTheirTurnAndAreCounted() {
     // One at a time: the others say they wait, the summary counts them, and a waiting row is
     // cancelled as a running one is.
-    DownloadManager->SetLimits(1);
+    m_program->Downloads->SetLimits(1);
     TScriptedResponse held = TScriptedResponse::Ok(std::string(200000, 'h'));
     held.StallBeforeAnswer = true;
     std::vector<int> rows;
@@ -281,7 +280,7 @@ void TestFraDownloads::queuedRowsWaitTheirTurnAndAreCounted() {
     QTRY_COMPARE(Status(rows[0]), int(TDownload::StatusFailed));
     QCOMPARE(Status(rows[1]), int(TDownload::StatusFailed));
     QTRY_COMPARE(m_page->lblSummary->text(), QString());
-    QCOMPARE(DownloadManager->QueuedCount(), 0);
+    QCOMPARE(m_program->Downloads->QueuedCount(), 0);
 }
 
 void TestFraDownloads::cancelAsksOnceForEverySelectedRow() {
@@ -336,7 +335,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     QCOMPARE(m_page->DownloadRows->RowOf(kMissing), -1);
     QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
-    DownloadManager->WorkerError(kMissing, "HTTP 404"); // an event for a cleared row changes nothing
+    m_program->Downloads->WorkerError(kMissing, "HTTP 404"); // an event for a cleared row changes nothing
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     // A download after the clear gets a key never given before, the cleared link too.
     QCOMPARE(Cell(Start(kGood, "good.mp3"), TDownloadsModel::ColKey), QStringLiteral("2"));
@@ -347,7 +346,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
 }
 
 void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
-    AppOptions->ClearDownloadsWhenComplete = true;
+    m_program->Options->ClearDownloadsWhenComplete = true;
     const int missing = Start(kMissing, "missing.mp3");
     Start(kSlow, "slow.mp3");
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
@@ -361,7 +360,7 @@ void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
 void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     m_page->PreviewFile();
     QVERIFY(m_played.isEmpty()); // nothing selected
-    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->IncompleteDir + "/slow.mp3", "another file"));
+    QVERIFY(TFileUtils::WriteWholeFile(m_program->Options->IncompleteDir + "/slow.mp3", "another file"));
     const int row = Start(kSlow, "slow.mp3");
     const QModelIndex shown = m_page->lvwDownloads->Proxy()->index(row, 1);
     m_page->lvwDownloads->doubleClicked(shown); // nothing selected yet
@@ -369,7 +368,7 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     m_page->lvwDownloads->doubleClicked(shown);
     auto* popup = m_page->findChild<QMenu*>(QStringLiteral("popDownloads"));
     popup->actions().first()->trigger();
-    const QString own = QString::fromStdString(AppOptions->IncompleteDir) + QStringLiteral("/slow1.mp3");
+    const QString own = QString::fromStdString(m_program->Options->IncompleteDir) + QStringLiteral("/slow1.mp3");
     QCOMPARE(m_played, (QStringList{own, own}));
     QStringList items;
     for (QAction* item : popup->actions())
@@ -377,7 +376,7 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     QCOMPARE(items, (QStringList{"Preview File", "-", "Restart Download", "Cancel Download",
                                  "Cancel All Downloads", "-", "Clear Downloaded"}));
     // A title of control bytes and 400 characters stays on its one line.
-    Keep("a\r\n\x01" + std::string(400, 'x') + ".mp3", 0, 0);
+    Keep(*m_program->Downloads, "a\r\n\x01" + std::string(400, 'x') + ".mp3", 0, 0);
     m_page->DownloadRows->Flush();
     QCOMPARE(Cell(1, TDownloadsModel::ColTitle),
              QStringLiteral("a   ") + QString(400, QLatin1Char('x')) + ".mp3");
@@ -387,8 +386,8 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     Start(kSlow, "slow.mp3");
     m_tester.reset();
     m_page.reset();
-    DownloadManager->WorkerProgress(kSlow, 100000, 100000, 1);
-    DownloadManager->WorkerError(kSlow, "cancelled");
+    m_program->Downloads->WorkerProgress(kSlow, 100000, 100000, 1);
+    m_program->Downloads->WorkerError(kSlow, "cancelled");
     // A page made afterwards takes the events over.
     TfraDownloads next(m_program->Services());
     next.Download(TSearchResult(kMissing, TSearchResult::Verified, kMissing, "missing.mp3", 0));

@@ -83,7 +83,7 @@ private:
 
 void TestFraPlayList::init() {
     m_program = std::make_unique<TTestProgram>();
-    m_folder = QString::fromStdString(AppOptions->DownloadDir);
+    m_folder = QString::fromStdString(m_program->Options->DownloadDir);
     auto player = std::make_unique<TFakePlayer>();
     m_player = player.get();
     m_page = std::make_unique<TfraPlayList>(m_program->Services(), std::move(player));
@@ -170,7 +170,7 @@ void TestFraPlayList::missingFolderListsNothing() {
     MakeFile(QStringLiteral("song.mp3"), 10);
     m_page->InitPage(GetSystemImageList(false));
     QCOMPARE(m_page->Model().rowCount(), 1);
-    AppOptions->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
+    m_program->Options->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
     m_page->RefreshList();
     QCOMPARE(m_page->Model().rowCount(), 0);
 }

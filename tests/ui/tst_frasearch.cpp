@@ -67,7 +67,7 @@ private slots:
 
 private:
     void StartWith(const QString& key);
-    void Verify(const std::string& link, int64_t size) { emit VerificationManager->LinkVerified(link, size); }
+    void Verify(const std::string& link, int64_t size) { emit m_program->Checks->LinkVerified(link, size); }
 
     std::unique_ptr<TTestProgram> m_program;
     std::unique_ptr<TfraSearch> m_page;
@@ -78,16 +78,16 @@ private:
 
 void TestFraSearch::init() {
     m_program = std::make_unique<TTestProgram>();
-    QVERIFY(TFileUtils::WriteWholeFile(DataFolder + "Orvalo.dat", Scramble(kPopularFile)));
+    QVERIFY(TFileUtils::WriteWholeFile(m_program->DataFolder + "Orvalo.dat", Scramble(kPopularFile)));
     m_engines.clear();
     for (const std::string key : {"one", "two", "three"}) {
-        auto engine = std::make_unique<FakeEngine>(key);
+        auto engine = std::make_unique<FakeEngine>(key, *m_program->Transfers);
         m_engines.push_back(engine.get());
-        SearchManager->AddEngine(key, std::move(engine));
-        EngineList->Add(key + "*Engine " + key);
+        m_program->Engines->AddEngine(key, std::move(engine));
+        m_program->EngineList->Add(key + "*Engine " + key);
     }
     // No check reaches the network: the tests give the outcomes.
-    VerificationManager = std::make_unique<TVerificationManager>(kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
+    m_program->Checks = std::make_unique<TVerificationManager>(*m_program->Transfers, kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
     m_asked.clear();
     m_page = std::make_unique<TfraSearch>(m_program->Services());
     connect(m_page.get(), &TfraSearch::DownloadRequested, this,
@@ -111,7 +111,7 @@ void TestFraSearch::StartWith(const QString& key) {
     m_page->cmdSearchClick();
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Cancel"));
     for (int i = 0; i < 3; ++i)
-        SearchManager->StartNext();
+        m_program->Engines->StartNext();
 }
 
 void TestFraSearch::blankKeyStartsNothing_data() {
@@ -128,8 +128,8 @@ void TestFraSearch::blankKeyStartsNothing() {
     QCOMPARE(m_program->Prompts.Icons.first(), QMessageBox::Information);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
     QVERIFY(!m_page->tmrTime->isActive());
-    QCOMPARE(SearchManager->WaitingCount(), 0);
-    QCOMPARE(SearchKeys->Count(), 0);
+    QCOMPARE(m_program->Engines->WaitingCount(), 0);
+    QCOMPARE(m_program->SearchKeys->Count(), 0);
 }
 
 void TestFraSearch::enterWhileSearchingCancels() {
@@ -138,14 +138,14 @@ void TestFraSearch::enterWhileSearchingCancels() {
     QTest::keyClick(m_page->cmbSearchKeys->lineEdit(), Qt::Key_Return);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Cancel"));
     QCOMPARE(findIt->text(), QStringLiteral("Cancel"));
-    QCOMPARE(SearchManager->Key(), std::string("velvet"));
+    QCOMPARE(m_program->Engines->Key(), std::string("velvet"));
     QCOMPARE(m_page->cmbSearchKeys->count(), 1); // the history, not the combo's own insert
     QCOMPARE(m_page->cmbSearchKeys->itemText(0), QStringLiteral("velvet"));
     QTest::keyClick(m_page->cmbSearchKeys->lineEdit(), Qt::Key_Enter);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
     QCOMPARE(findIt->text(), QStringLiteral("Find It !"));
     QVERIFY(m_page->Session().Cancelled());
-    QVERIFY(SearchManager->Stopped());
+    QVERIFY(m_program->Engines->Stopped());
     QVERIFY(!m_page->tmrTime->isActive());
 }
 
@@ -162,13 +162,13 @@ void TestFraSearch::typingReplacesThePrompt() {
     QCOMPARE(m_page->cmbSearchKeys->EditText(), std::string("velvet"));
     // The history dropping its oldest key leaves what was typed.
     for (int i = 0; i <= kMaxSearchKeys; ++i)
-        SearchKeys->Add("key " + std::to_string(i));
+        m_program->SearchKeys->Add("key " + std::to_string(i));
     QCOMPARE(m_page->cmbSearchKeys->count(), kMaxSearchKeys);
     QCOMPARE(edit->text(), QStringLiteral("velvet"));
 }
 
 void TestFraSearch::historyIsSuggestedNeverFilledIn() {
-    SearchKeys->Add("velvet lanterns glasshouse");
+    m_program->SearchKeys->Add("velvet lanterns glasshouse");
     m_page->show();
     m_page->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
@@ -184,7 +184,7 @@ void TestFraSearch::historyIsSuggestedNeverFilledIn() {
     QTest::keyClicks(edit, QStringLiteral(" "));
     QTRY_VERIFY(suggestions->isVisible());
     QTest::keyClick(suggestions, Qt::Key_Return);
-    QCOMPARE(SearchManager->Key(), std::string("velvet"));
+    QCOMPARE(m_program->Engines->Key(), std::string("velvet"));
 }
 
 void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
@@ -200,7 +200,7 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     QVERIFY(Cell(rows, 0, 0).isEmpty()); // the picture alone
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
     Verify("http://a.test/x.ZIP", 1234);
-    emit VerificationManager->LinkFailed("http://a.test/gone.mp3", "HTTP 404");
+    emit m_program->Checks->LinkFailed("http://a.test/gone.mp3", "HTTP 404");
     QTRY_COMPARE(Cell(rows, 0, 2), QStringLiteral("1234"));
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Verified"));
     QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleTextRole), QStringLiteral("Failed"));
@@ -277,7 +277,7 @@ void TestFraSearch::statusAscendingOrdersFoundVerifiedFailed() {
     StartWith(QStringLiteral("song"));
     for (const char* name : {"failed", "found", "verified"})
         m_engines[1]->Found(name, std::string("http://s.test/") + name + ".mp3");
-    emit VerificationManager->LinkFailed("http://s.test/failed.mp3", "HTTP 404");
+    emit m_program->Checks->LinkFailed("http://s.test/failed.mp3", "HTTP 404");
     Verify("http://s.test/verified.mp3", 10);
     emit m_page->lvwFiles->header()->sectionClicked(0);
     QCOMPARE(ShownColumn(*m_page->lvwFiles, 0, Qt::AccessibleTextRole), (QStringList{"Found", "Verified", "Failed"}));
@@ -320,7 +320,7 @@ void TestFraSearch::floodArrivesAsOneInsert() {
     QCOMPARE(inserted.count(), 1);
     for (int i = 100; i < 200; ++i)
         Verify("http://s.test/" + std::to_string(i) + ".mp3", i);
-    emit VerificationManager->LinkFailed("http://s.test/500.mp3", "HTTP 404");
+    emit m_program->Checks->LinkFailed("http://s.test/500.mp3", "HTTP 404");
     QTRY_COMPARE(changed.count(), 2); // rows 100 to 199, and row 500
     QCOMPARE(changed.at(0).at(0).value<QModelIndex>().row(), 100);
     QCOMPARE(changed.at(0).at(1).value<QModelIndex>().row(), 199);
@@ -404,7 +404,7 @@ void TestFraSearch::filterNarrowsBothLists() {
 }
 
 void TestFraSearch::songInThePlayListIsMarkedAndAskedAbout() {
-    PlayListManager->AddFile("Artist - Song.mp3", 3000000);
+    m_program->PlayList->AddFile("Artist - Song.mp3", 3000000);
     SelectRows(*m_page->lvwPopular, {0, 1});
     m_page->cmdTabMostPopular->click();
     const TResultsModel& rows = *m_page->PopularResultRows;

@@ -436,7 +436,7 @@ void TestFrmMain::quitAsksOnlyWhileDownloadsRun() {
         QVERIFY(prompts.Asked.isEmpty());
     }
     auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
-    DownloadManager->Keep(std::move(running));
+    m_program->Downloads->Keep(std::move(running));
     const auto made = MakeWindow();
     made->show();
     prompts.Answer = false;

@@ -13,7 +13,7 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "playlist/uTPlayListManager.h"
-#include "startup/uIncludes.h"
+#include "app/uProgram.h"
 #include "ui/uApplication.h"
 #include "ui/uFrmBrowseDirectory.h"
 #include "ui/uFrmOptions.h"
@@ -38,8 +38,9 @@ private:
     std::string Folder(const char* name) const { return m_app->path().toStdString() + "/" + name; }
     std::string SettingsFile() const { return m_config->path().toStdString() + "/Orvalo/Orvalo.conf"; }
     std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<TProgram> m_program;
     std::unique_ptr<QTemporaryDir> m_config;
-    TServices Services() { return ProcessServices(m_prompts); }
+    TServices Services() { return m_program->Services(m_prompts); }
     TTestPrompts m_prompts;
     int m_refreshed = 0;
 };
@@ -49,17 +50,17 @@ void TestFrmOptions::init() {
     m_config = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
     QVERIFY(CreateDir(Folder("data")));
-    StartUp(m_app->path().toStdString());
+    m_program = std::make_unique<TProgram>(m_app->path().toStdString());
     m_prompts = TTestPrompts();
     m_refreshed = 0;
 }
 
 void TestFrmOptions::cleanup() {
-    ShutDown();
+    m_program.reset();
 }
 
 void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
-    const std::string before = AppOptions->DownloadDir;
+    const std::string before = m_program->Options->DownloadDir;
     QVERIFY(CreateDir(Folder("elsewhere")));
     TfrmOptions options(nullptr, Services(), [this] { ++m_refreshed; });
     m_prompts.Folder = Folder("elsewhere");
@@ -67,39 +68,39 @@ void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
     QCOMPARE(options.txtDownloadDirectory->text().toStdString(), Folder("elsewhere"));
     options.chkClearDownloadsWhenComplete->click();
     options.cmdCancel->click();
-    QCOMPARE(AppOptions->DownloadDir, before);
-    QVERIFY(!AppOptions->ClearDownloadsWhenComplete);
-    QCOMPARE(DownloadManager->DownloadFolder(), before);
-    QCOMPARE(PlayListManager->Folder, before + "/");
+    QCOMPARE(m_program->Options->DownloadDir, before);
+    QVERIFY(!m_program->Options->ClearDownloadsWhenComplete);
+    QCOMPARE(m_program->Downloads->DownloadFolder(), before);
+    QCOMPARE(m_program->PlayList->Folder, before + "/");
     QVERIFY(!FileExists(SettingsFile()));
     QCOMPARE(m_refreshed, 0);
 }
 
 void TestFrmOptions::clearLastSearchesActsAtOnce() {
     // The search page's box follows the history: emptied, it shows the prompt.
-    TSearchKeysBox box(*SearchKeys);
-    SearchKeys->Add("blue harbour");
+    TSearchKeysBox box(*m_program->SearchKeys);
+    m_program->SearchKeys->Add("blue harbour");
     box.setEditText(QStringLiteral("blue harbour"));
-    QVERIFY(SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder)));
+    QVERIFY(SaveSearchKeys(*m_program->SearchKeys, SearchKeysPath(m_program->DataFolder)));
     TfrmOptions options(nullptr, Services(), {});
     options.cmdClearLastSearches->click();
     options.cmdCancel->click();
-    QCOMPARE(SearchKeys->Count(), 0);
+    QCOMPARE(m_program->SearchKeys->Count(), 0);
     QCOMPARE(box.count(), 0);
     QCOMPARE(box.currentText(), QString());
     QCOMPARE(box.lineEdit()->placeholderText(), QString::fromLatin1(kSearchPrompt));
-    QVERIFY(!FileExists(SearchKeysPath(DataFolder)));
+    QVERIFY(!FileExists(SearchKeysPath(m_program->DataFolder)));
 }
 
 void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
-    const std::string inEffect = AppOptions->IncompleteDir;
+    const std::string inEffect = m_program->Options->IncompleteDir;
     QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/part.mp3", "x"));
     // A download still running keeps the file it writes, named here under another spelling.
     QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/running.mp3", "x"));
     auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "running.mp3", 10);
     running->FilePath = inEffect + "/./running.mp3";
     running->OwnsFile = true;
-    DownloadManager->Keep(std::move(running));
+    m_program->Downloads->Keep(std::move(running));
     // So does the part a failed download continues at its restart.
     QVERIFY(TFileUtils::WriteWholeFile(inEffect + "/cut.mp3", "x"));
     auto cut = std::make_unique<TDownload>("http://a.test/c.mp3", "cut.mp3", 10);
@@ -107,7 +108,7 @@ void TestFrmOptions::clearIncompleteEmptiesTheFolderInEffect() {
     cut->OwnsFile = true;
     cut->Failed = true;
     cut->Received = 1;
-    DownloadManager->Keep(std::move(cut));
+    m_program->Downloads->Keep(std::move(cut));
     QVERIFY(CreateDir(Folder("picked")));
     QVERIFY(TFileUtils::WriteWholeFile(Folder("picked") + "/keep.mp3", "x"));
     TfrmOptions options(nullptr, Services(), {});
@@ -142,15 +143,15 @@ void TestFrmOptions::foldersHoldingTheUsersFilesAreNeverCleared() {
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QByteArray::fromStdString(home));
     const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
-    AppOptions->IncompleteDir = incomplete == "home" ? home : AppOptions->DownloadDir + incomplete.toStdString();
-    QVERIFY(TFileUtils::WriteWholeFile(AppOptions->IncompleteDir + "/mine.mp3", "song"));
+    m_program->Options->IncompleteDir = incomplete == "home" ? home : m_program->Options->DownloadDir + incomplete.toStdString();
+    QVERIFY(TFileUtils::WriteWholeFile(m_program->Options->IncompleteDir + "/mine.mp3", "song"));
     m_prompts.Answer = true;
     TfrmOptions options(nullptr, Services(), {});
     options.cmdClearIncompleteDir->click();
     QCOMPARE(m_prompts.Icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
     QVERIFY2(m_prompts.Told.last().contains(why), qPrintable(m_prompts.Told.last()));
     QVERIFY(m_prompts.Asked.isEmpty());
-    QVERIFY(FileExists(AppOptions->IncompleteDir + "/mine.mp3"));
+    QVERIFY(FileExists(m_program->Options->IncompleteDir + "/mine.mp3"));
 }
 
 void TestFrmOptions::okSavesHandsOverAndRefreshes() {
@@ -167,9 +168,9 @@ void TestFrmOptions::okSavesHandsOverAndRefreshes() {
     options.cmdBrowseDownloadDirectory->click();
     options.chkClearDownloadsWhenComplete->click();
     options.cmdOK->click();
-    QCOMPARE(AppOptions->DownloadDir, Folder("songs"));
-    QVERIFY(AppOptions->ClearDownloadsWhenComplete);
-    QCOMPARE(DownloadManager->DownloadFolder(), Folder("songs"));
+    QCOMPARE(m_program->Options->DownloadDir, Folder("songs"));
+    QVERIFY(m_program->Options->ClearDownloadsWhenComplete);
+    QCOMPARE(m_program->Downloads->DownloadFolder(), Folder("songs"));
     QCOMPARE(m_refreshed, 2);
     TAppOptions saved;
     saved.Load();

@@ -161,9 +161,9 @@ void TestUi::terminationSignalClosesWindows() {
         // The signal comes while the quit question is open in its own event loop: the question
         // is dropped and the window closes all the same, its layout saved.
         auto running = std::make_unique<TDownload>("http://a.test/r.mp3", "r.mp3", 10);
-        DownloadManager->Keep(std::move(running));
+        program.Downloads->Keep(std::move(running));
         TDialogPrompts dialogs;
-        TfrmMain window(ProcessServices(dialogs), std::make_unique<TFakePlayer>());
+        TfrmMain window(program.TProgram::Services(dialogs), std::make_unique<TFakePlayer>());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         OpenOrvaloSettings()->clear();
@@ -176,8 +176,8 @@ void TestUi::terminationSignalClosesWindows() {
         QVERIFY(window.close());
         QCOMPARE(asked, "1 download is still running. Quit now and resume it at the next start?");
         QVERIFY(!OpenOrvaloSettings()->allKeys().isEmpty());
-        DownloadManager->Find("http://a.test/r.mp3")->Failed = true;
-        DownloadManager->ClearFinished();
+        program.Downloads->Find("http://a.test/r.mp3")->Failed = true;
+        program.Downloads->ClearFinished();
         // The windows' close that the signal queued runs before the next window comes.
         QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
     }
@@ -284,7 +284,8 @@ void TestUi::outsideTextIsNeverReadAsMarkup() {
     const QString title = QStringLiteral("<img src=\"%1\"> Zero <b>Song</b>").arg(QString::fromUtf8(pipe));
     const TPipeWatch watch(pipe);
 
-    TDownloadManager manager(dir.path().toStdString(), dir.path().toStdString());
+    TTransferEngine transfers;
+    TDownloadManager manager(transfers, dir.path().toStdString(), dir.path().toStdString());
     TDownloadsModel downloads(manager);
     manager.Keep(std::make_unique<TDownload>("http://a.test/zero.mp3", title.toStdString(), 10));
     downloads.Flush();

@@ -1,0 +1,89 @@
+#include "app/uProgram.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/uSearchKeys.h"
+#include "core/uTAppOptions.h"
+#include "core/uTFileUtils.h"
+#include "core/uTStringList.h"
+#include "download/uDownloadStore.h"
+#include "download/uTDownloadManager.h"
+#include "net/uTransferEngine.h"
+#include "playlist/uTPlayListManager.h"
+#include "search/uTMp3Search.h"
+#include "search/uTSearchManager.h"
+#include "search/uTSearchResultManager.h"
+#include "search/uTVerificationManager.h"
+
+namespace {
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+} // namespace
+
+TProgram::TProgram(const std::string& appFolder)
+    : AppFolder(WithTrailingSlash(appFolder)), Folders(ChooseProgramFolders(AppFolder)),
+      DataFolder(Folders.DataFolder) {
+    // A portable copy ships its data folder; an installed one makes the user's own.
+    if (!Folders.Portable) {
+        std::error_code ignored;
+        std::filesystem::create_directories(DataFolder, ignored);
+    }
+    Transfers = std::make_unique<TTransferEngine>();
+    Options = std::make_unique<TAppOptions>();
+    Options->Load();
+    SettleFolder(Options->DownloadDir, Folders.DownloadDir, !Folders.Portable);
+    SettleFolder(Options->IncompleteDir, Folders.IncompleteDir, !Folders.Portable);
+    Engines = std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
+    PlayList = std::make_unique<TPlayListManager>(Options->DownloadDir + "/");
+    Results = std::make_unique<TSearchResultManager>();
+    Popular = std::make_unique<TSearchResultManager>();
+    Checks = std::make_unique<TVerificationManager>(*Transfers, kChecksAtOnce, kCheckStartsPerTick,
+                                                    kCheckTickMs);
+    Downloads = std::make_unique<TDownloadManager>(*Transfers, Options->DownloadDir,
+                                                   Options->IncompleteDir);
+    Downloads->SetLimits(Options->DownloadsAtOnce);
+    DownloadList = std::make_unique<TDownloadListKeeper>(*Downloads, DownloadListPath(DataFolder));
+    SearchKeys = std::make_unique<TSearchHistory>();
+    LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
+    EngineList = std::make_unique<TStringList>('*');
+    m_engineListFile = Folders.EngineListPath();
+    LoadEngines();
+}
+
+TProgram::~TProgram() {
+    SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
+    Options->Save();
+    SearchKeys.reset();
+    EngineList.reset();
+    Engines.reset();
+    PlayList.reset();
+    Results.reset();
+    Popular.reset();
+    Checks.reset();
+    DownloadList.reset(); // writes the list while the downloads are still there
+    Downloads.reset();
+    Options.reset();
+    Transfers.reset();
+}
+
+int TProgram::LoadEngines() {
+    return ::LoadEngines(m_engineListFile, *EngineList, *Engines, *Transfers);
+}
+
+std::vector<std::string> TProgram::UnwritableFolders() const {
+    std::vector<std::string> unwritable;
+    for (const std::string& folder : {DataFolder, Options->DownloadDir, Options->IncompleteDir}) {
+        if (!FolderIsWritable(folder))
+            unwritable.push_back(folder);
+    }
+    return unwritable;
+}
+
+TServices TProgram::Services(TPrompts& prompts) {
+    return TServices{*Options,  *Engines,    *Checks,     *Results,   *Popular, *Downloads,
+                     *PlayList, *SearchKeys, *EngineList, DataFolder, prompts,  *Transfers};
+}
