@@ -38,7 +38,6 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "net/uTransferEngine.h"
-#include "search/uTSearchResultManager.h"
 
 namespace fs = std::filesystem;
 using bench::Clock;
@@ -126,7 +125,7 @@ TCost TimeManager(const std::vector<std::string>& urls, const std::string& done,
     const auto start = Clock::now();
     for (size_t i = 0; i < urls.size(); ++i) {
         const std::string name = "file" + std::to_string(i) + ".bin";
-        manager.AddDownload(TSearchResult(urls[i], TSearchResult::Verified, urls[i], name, 0));
+        manager.Download(TDownloadRequest::ForLink(urls[i], name));
     }
     QCoreApplication::exec();
     TCost cost;
@@ -220,7 +219,9 @@ int CompareResume(const TServerProcess& server, int64_t size, int rounds, const 
             const double cpuBefore = OwnCpuSeconds();
             const int64_t carriedBefore = LoopbackBytes();
             const auto start = Clock::now();
-            manager.AddDownload(TSearchResult(url, TSearchResult::Verified, url, "part.bin", 0), true);
+            TDownloadRequest request = TDownloadRequest::ForLink(url, "part.bin");
+            request.ContinuePart = true;
+            manager.Download(request);
             QCoreApplication::exec();
             managed.Seconds = ok ? std::chrono::duration<double>(Clock::now() - start).count() : -1;
             managed.CpuSeconds = OwnCpuSeconds() - cpuBefore;

@@ -25,7 +25,6 @@
 #include "core/uProcessLimits.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
-#include "search/uTSearchResultManager.h"
 #include "app/uProgram.h"
 #include "ui/uApplication.h"
 #include "ui/uFraDownloads.h"
@@ -122,8 +121,7 @@ TPageRun TimePage(const std::vector<std::string>& urls, const std::string& root,
         const auto start = Clock::now();
         for (size_t i = 0; i < urls.size(); ++i) {
             const std::string name = "Song " + std::to_string(i) + ".mp3";
-            program->Downloads->AddDownload(
-                TSearchResult(urls[i], TSearchResult::Verified, urls[i], name, 0));
+            program->Downloads->Download(TDownloadRequest::ForLink(urls[i], name));
         }
         since.start();
         probe.start(5);

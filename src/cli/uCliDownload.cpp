@@ -18,7 +18,6 @@
 #include "core/uTStringList.h"
 #include "download/uTDownloadManager.h"
 #include "net/uTransferEngine.h"
-#include "search/uTSearchResultManager.h"
 #include "core/uTAppOptions.h"
 #include "startup/uProgramFolders.h"
 
@@ -190,9 +189,10 @@ int RunCliDownload(TCliDownloadOptions options) {
         started.Add(url);
         ++pending;
         const std::string name = options.Name.empty() ? FileNameFromUrl(url) : SafeFileName(options.Name);
-        TSearchResult result(url, TSearchResult::NotVerified, url, name, 0);
-        result.Alternatives = options.Alternatives[i];
-        manager.AddDownload(result, options.Continue);
+        TDownloadRequest request = TDownloadRequest::ForLink(url, name);
+        request.Alternatives = options.Alternatives[i];
+        request.ContinuePart = options.Continue;
+        manager.Download(request);
     }
     bars.Draw(true);
     return QCoreApplication::exec();

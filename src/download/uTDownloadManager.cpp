@@ -21,7 +21,6 @@
 #include "net/uCurlRequest.h"
 #include "net/uTInet.h"
 #include "net/uTransferEngine.h"
-#include "search/uTSearchResultManager.h"
 
 namespace {
 constexpr size_t kMaxNameBytes = 240;
@@ -427,14 +426,15 @@ void TDownloadManager::KillAll() {
         entry.Object->Kill();
 }
 
-void TDownloadManager::AddDownload(const TSearchResult& result, bool continuePart) {
+TDownloadStart TDownloadManager::Download(const TDownloadRequest& request) {
     PurgeWorkers();
-    if (m_downloads.IndexOf(result.Key) >= 0)
-        return;
-    auto download = std::make_unique<TDownload>(result.Key, result.FileName, result.Size);
-    download->Url = result.Url;
-    download->Alternatives = result.Alternatives;
+    if (m_downloads.IndexOf(request.Key) >= 0)
+        return FetchAgain(request.Key) ? TDownloadStart::FetchedAgain : TDownloadStart::UnderWay;
+    auto download = std::make_unique<TDownload>(request.Key, request.FileName, request.Size);
+    download->Url = request.Url;
+    download->Alternatives = request.Alternatives;
     TDownload& added = List(std::move(download));
+    const bool continuePart = request.ContinuePart;
     // Its file is made when its turn comes: a queued download holds no descriptor.
     Enqueue(added, [this, continuePart](TDownload& queued) {
         const std::string wanted = m_incompleteFolder + "/" + SafeFileName(queued.FileName);
@@ -451,6 +451,7 @@ void TDownloadManager::AddDownload(const TSearchResult& result, bool continuePar
     });
     emit Added(added);
     StartQueued();
+    return TDownloadStart::Added;
 }
 
 bool TDownloadManager::RestartDownload(const std::string& key) {
@@ -521,8 +522,7 @@ int TDownloadManager::ReopenPart(const std::string& path, int64_t songSize, bool
     return fd;
 }
 
-bool TDownloadManager::DownloadAgain(const std::string& key) {
-    PurgeWorkers();
+bool TDownloadManager::FetchAgain(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr || download->Placing || download->Status() == TDownload::StatusDownloading)
         return false;

@@ -17,12 +17,12 @@
 #include "core/uTCustomStringList.h"
 #include "core/uTSortedStringList.h"
 #include "download/uTDownload.h"
+#include "download/uTDownloadRequest.h"
 #include "download/uFileMover.h"
 #include "download/uTGetFile.h"
 
 class QTimer;
 class TProgressRelay;
-class TSearchResult;
 class TTransferEngine;
 
 // A file name made from a web page's title that can only ever name a file inside its folder,
@@ -95,18 +95,16 @@ public:
     int RunningCount() const { return static_cast<int>(m_places.size()); }
     int QueuedCount() const { return m_queuedCount; }
 
-    // `continuePart`: a file of the download's name in the incomplete folder is taken as the
-    // first part of this one, and only the rest is asked for (as "wget -c" does).
-    void AddDownload(const TSearchResult& result, bool continuePart = false);
+    // Lists and queues the requested download; one listed already and ended is fetched once
+    // more, from its link, into a fresh file (what it fetched before stays where it is); one
+    // under way is left as it is. Says which it was.
+    TDownloadStart Download(const TDownloadRequest& request);
     // Lists a download that does not transfer (one kept from before), as it stands.
     void Keep(std::unique_ptr<TDownload> download);
     // Starts a failed download again, from its next alternative link when it has one;
     // whether it started (false: unknown or not failed). From the same link it continues
     // the bytes already in its file; from another link it starts over.
     bool RestartDownload(const std::string& key);
-    // Fetches an ended download (complete or failed) once more, from its link, into a fresh
-    // file; what it fetched before stays where it is. Returns whether it started.
-    bool DownloadAgain(const std::string& key);
     // Ends a running download, or takes a queued or waiting one out of its turn: it ends
     // as cancelled.
     void CancelDownload(const std::string& key);
@@ -164,6 +162,8 @@ signals:
     void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 
 private:
+    // Fetches an ended download once more; false when it is under way.
+    bool FetchAgain(const std::string& key);
     // What starts a queued download once it has a place: opens its file and starts its
     // transfer, or fails it.
     using TLaunch = std::function<void(TDownload&)>;

@@ -162,15 +162,13 @@ void TfraDownloads::UpdateCommands() {
     actClearDownloaded->setEnabled(DownloadRows->HasFinished());
 }
 
-void TfraDownloads::Download(const TSearchResult& result) {
+void TfraDownloads::Download(const TDownloadRequest& request) {
     // A link fetched before in this run and ended is fetched once more: the user asked for
     // it again (and was asked first when the song is in the play list).
-    TDownloadManager& manager = m_services.Downloads;
-    if (manager.Find(result.Key) == nullptr || !manager.DownloadAgain(result.Key))
-        manager.AddDownload(result);
+    m_services.Downloads.Download(request);
     DownloadRows->Flush();
     // The row the user just asked for is in sight.
-    if (const int row = DownloadRows->RowOf(result.Key); row >= 0)
+    if (const int row = DownloadRows->RowOf(request.Key); row >= 0)
         lvwDownloads->scrollTo(lvwDownloads->Proxy()->mapFromSource(DownloadRows->index(row, 0)));
 }
 

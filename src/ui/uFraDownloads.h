@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "download/uTDownloadRequest.h"
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 
@@ -15,7 +16,6 @@ class QTimer;
 class TDownload;
 class TDownloadsModel;
 enum class TDownloadChange;
-class TSearchResult;
 
 // The page that lists this run's downloads and lets the user preview, restart, cancel and
 // clear them.
@@ -27,7 +27,7 @@ public:
 
     // Starts a download of `result` (the manager keeps one per link; an ended one is fetched
     // once more) and shows its row at once.
-    void Download(const TSearchResult& result);
+    void Download(const TDownloadRequest& request);
 
     void PreviewFile();     // Tag 3
     void RestartSelected(); // Tag 4

@@ -406,8 +406,18 @@ void TfraSearch::DownloadSelected() {
     for (const TSearchResult& result : downloads) {
         if (!again && InPlayList(result))
             continue;
-        emit DownloadRequested(result);
+        emit DownloadRequested(DownloadRequestFor(result));
     }
+}
+
+TDownloadRequest DownloadRequestFor(const TSearchResult& result) {
+    TDownloadRequest request;
+    request.Key = result.Key;
+    request.Url = result.Url;
+    request.FileName = result.FileName;
+    request.Size = result.Size;
+    request.Alternatives = result.Alternatives;
+    return request;
 }
 
 bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include "download/uTDownloadRequest.h"
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 
@@ -26,6 +27,10 @@ class TSearchSession;
 
 // The page on which the user searches, watches results arrive and be verified, browses
 // the most-popular list and asks for downloads. The search itself is its session's.
+// What the downloads are asked for a chosen result: its link, its name, and the same song's
+// other links to fall back on.
+TDownloadRequest DownloadRequestFor(const TSearchResult& result);
+
 class TfraSearch : public TPage {
     Q_OBJECT
 public:
@@ -82,7 +87,7 @@ public:
 
 signals:
     // The user asked for `result` to be downloaded.
-    void DownloadRequested(const TSearchResult& result);
+    void DownloadRequested(const TDownloadRequest& request);
 
 private:
     void BuildCommands();

@@ -379,8 +379,7 @@ void TestStartUp::programEndsWithEveryKindOfTransferRunning() {
     m_program->Engines->StartNext();
     m_program->Checks->Add("http://check.test/a.mp3");
     m_program->Checks->TimerTick();
-    m_program->Downloads->AddDownload(
-        TSearchResult("http://dl.test/a.mp3", TSearchResult::Verified, "http://dl.test/a.mp3", "a.mp3", 0));
+    m_program->Downloads->Download(TDownloadRequest::ForLink("http://dl.test/a.mp3", "a.mp3"));
     {
         TLiveUpdate live(*m_program->Transfers); // the window's, which goes before the program
         live.Fetch("a", "http://live.test/a.txt");

@@ -20,7 +20,6 @@
 #include "core/uTFileUtils.h"
 #include "download/uDownloadStore.h"
 #include "download/uTDownloadManager.h"
-#include "search/uTSearchResultManager.h"
 
 namespace fs = std::filesystem;
 
@@ -49,8 +48,8 @@ int Running(const TDownloadManager& manager) {
     return manager.TransfersRunning();
 }
 
-TSearchResult Result(const std::string& link, const std::string& fileName, int64_t size = 0) {
-    return TSearchResult(link, TSearchResult::Verified, link, fileName, size);
+TDownloadRequest Result(const std::string& link, const std::string& fileName, int64_t size = 0) {
+    return TDownloadRequest::ForLink(link, fileName, size);
 }
 } // namespace
 
@@ -67,7 +66,7 @@ private slots:
     void finishedSongIsStoredOnce();
     void quittingLeavesNoHalfFile();
     void concurrentDownloadsNeverShareAPath();
-    void repeatedLinkChangesNothing();
+    void repeatedLinkIsOneDownload();
     void badAnswerFailsWithoutFile();
     void restartContinuesWhatTheServerAllows_data();
     void restartContinuesWhatTheServerAllows();
@@ -156,7 +155,7 @@ void TestDownloadManager::completedFileMovesUnderAFreeName() {
     m_server->Serve("files.test/a.mp3", TScriptedResponse::Ok(body));
     QVERIFY(TFileUtils::WriteWholeFile(Partial() + "/a.mp3", "older partial"));
     QVERIFY(TFileUtils::WriteWholeFile(Done() + "/a.mp3", "already here"));
-    m_manager->AddDownload(Result("http://files.test/a.mp3", "a.mp3", 0));
+    m_manager->Download(Result("http://files.test/a.mp3", "a.mp3", 0));
     QCOMPARE(m_manager->Count(), 1);
     TDownload* download = m_manager->Items(0);
     QCOMPARE(download->FilePath, Partial() + "/a1.mp3");
@@ -193,7 +192,7 @@ void TestDownloadManager::finishedSongIsStoredOnce() {
         m_manager->SetFolders(Partial(), Partial());
     const std::string body = TTestServer::SyntheticBody(70000);
     m_server->Serve("files.test/6.mp3", TScriptedResponse::Ok(body));
-    m_manager->AddDownload(Result("http://files.test/6.mp3", "6.mp3"));
+    m_manager->Download(Result("http://files.test/6.mp3", "6.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/6.mp3"});
     // One file, under the song's own name, in the download folder alone.
     const std::string folder = m_manager->DownloadFolder();
@@ -209,7 +208,7 @@ void TestDownloadManager::quittingLeavesNoHalfFile() {
     held.Gate = std::make_shared<TGate>();
     held.GateAfter = 20000;
     m_server->Serve("files.test/quit.mp3", held);
-    m_manager->AddDownload(Result("http://files.test/quit.mp3", "quit.mp3"));
+    m_manager->Download(Result("http://files.test/quit.mp3", "quit.mp3"));
     QTRY_COMPARE(int(m_manager->Items(0)->Received), 20000);
     m_manager.reset();
     held.Gate->Open();
@@ -224,8 +223,8 @@ void TestDownloadManager::concurrentDownloadsNeverShareAPath() {
     TScriptedResponse other = slow;
     other.Body = std::string(40000, '2');
     m_server->Serve("two.test/song.mp3", other);
-    m_manager->AddDownload(Result("http://one.test/song.mp3", "song.mp3"));
-    m_manager->AddDownload(Result("http://two.test/song.mp3", "song.mp3"));
+    m_manager->Download(Result("http://one.test/song.mp3", "song.mp3"));
+    m_manager->Download(Result("http://two.test/song.mp3", "song.mp3"));
     QCOMPARE(m_manager->Items(0)->FilePath, Partial() + "/song.mp3");
     QCOMPARE(m_manager->Items(1)->FilePath, Partial() + "/song1.mp3");
     QTRY_COMPARE(m_events.log.size(), 2);
@@ -234,21 +233,24 @@ void TestDownloadManager::concurrentDownloadsNeverShareAPath() {
     QVERIFY(m_manager->Items(0)->FilePath != m_manager->Items(1)->FilePath);
 }
 
-void TestDownloadManager::repeatedLinkChangesNothing() {
+void TestDownloadManager::repeatedLinkIsOneDownload() {
+    // The same link again (in any letter case) while it is under way is the same download;
+    // once it has ended, asking again fetches it once more, and the first file stays.
     m_server->Serve("files.test/once.mp3", TScriptedResponse::Ok("once"));
-    m_manager->AddDownload(Result("http://files.test/once.mp3", "once.mp3"));
-    m_manager->AddDownload(Result("HTTP://FILES.TEST/once.mp3", "other.mp3"));
+    QCOMPARE(m_manager->Download(Result("http://files.test/once.mp3", "once.mp3")), TDownloadStart::Added);
+    QCOMPARE(m_manager->Download(Result("HTTP://FILES.TEST/once.mp3", "other.mp3")), TDownloadStart::UnderWay);
     QCOMPARE(m_manager->Count(), 1);
     QTRY_COMPARE(m_events.log.size(), 1);
     QTRY_COMPARE(Running(*m_manager), 0);
-    m_manager->AddDownload(Result("http://files.test/once.mp3", "once.mp3"));
+    QCOMPARE(m_manager->Download(Result("http://files.test/once.mp3", "once.mp3")), TDownloadStart::FetchedAgain);
     QCOMPARE(m_manager->Count(), 1);
-    QCOMPARE(Running(*m_manager), 0); // nothing started again
+    QTRY_COMPARE(m_events.log.size(), 2);
+    QCOMPARE(QDir(QString::fromStdString(Done())).entryList(QDir::Files), (QStringList{"once.mp3", "once1.mp3"}));
 }
 
 void TestDownloadManager::badAnswerFailsWithoutFile() {
     m_server->Serve("files.test/missing.mp3", TScriptedResponse::Status(404, "<html>no</html>"));
-    m_manager->AddDownload(Result("http://files.test/missing.mp3", "missing.mp3"));
+    m_manager->Download(Result("http://files.test/missing.mp3", "missing.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/missing.mp3"});
     QCOMPARE(m_manager->Items(0)->Status(), TDownload::StatusFailed);
     QVERIFY(!fs::exists(Partial() + "/missing.mp3"));
@@ -288,7 +290,7 @@ void TestDownloadManager::restartContinuesWhatTheServerAllows() {
     cut.HonoursRange = true;
     m_server->Serve("files.test/r.mp3", cut);
     const std::string key = "http://files.test/r.mp3";
-    m_manager->AddDownload(Result(key, "r.mp3"));
+    m_manager->Download(Result(key, "r.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error " + QString::fromStdString(key)});
     // What the cut transfer wrote stays, to be continued.
     QCOMPARE(fs::file_size(Partial() + "/r.mp3"), uintmax_t(40000));
@@ -342,7 +344,7 @@ void TestDownloadManager::cutTransferContinuesByItselfUntilCancelled() {
             notes << QString::fromStdString(download.RetryNote);
     });
     const size_t before = m_server->RequestCount();
-    m_manager->AddDownload(Result("http://files.test/t.mp3", "t.mp3"));
+    m_manager->Download(Result("http://files.test/t.mp3", "t.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"complete http://files.test/t.mp3"});
     QVERIFY(TFileUtils::ReadWholeFile(Done() + "/t.mp3") == body);
     QCOMPARE(notes.first(), QStringLiteral("retrying in 0 s (cut short at 30000 of 90000 bytes)"));
@@ -351,7 +353,7 @@ void TestDownloadManager::cutTransferContinuesByItselfUntilCancelled() {
     // A cancel while it waits for its next try ends it, and no try follows.
     m_manager->SetRetryPauses({std::chrono::hours(1)});
     m_server->Serve("files.test/w.mp3", cut);
-    m_manager->AddDownload(Result("http://files.test/w.mp3", "w.mp3"));
+    m_manager->Download(Result("http://files.test/w.mp3", "w.mp3"));
     QTRY_VERIFY(!m_manager->Find("http://files.test/w.mp3")->RetryNote.empty());
     const size_t requests = m_server->RequestCount();
     m_manager->CancelDownload("http://files.test/w.mp3");
@@ -374,7 +376,7 @@ void TestDownloadManager::listSurvivesARestartAndGoesOn() {
     {
         TDownloadListKeeper keeper(*m_manager, list);
         for (const char* name : {"ok", "gone", "run"})
-            m_manager->AddDownload(Result(std::string("http://files.test/") + name + ".mp3", std::string(name) + ".mp3"));
+            m_manager->Download(Result(std::string("http://files.test/") + name + ".mp3", std::string(name) + ".mp3"));
         QTRY_COMPARE(m_events.log.size(), 2); // ok complete, gone failed
         QTRY_COMPARE(m_manager->Find("http://files.test/run.mp3")->Received, int64_t(40000));
     } // the program ends: the list is written with the running one stopped
@@ -470,9 +472,9 @@ void TestDownloadManager::restartTakesTheSameSongFromTheNextSite() {
     m_server->Serve("second.test/s.mp3", TScriptedResponse::Status(503));
     m_server->Serve("third.test/s.mp3", TScriptedResponse::Ok(std::string(3000, 't')));
     const std::string key = "http://first.test/s.mp3";
-    TSearchResult result = Result(key, "s.mp3");
+    TDownloadRequest result = Result(key, "s.mp3");
     result.Alternatives = {"http://second.test/s.mp3", "http://third.test/s.mp3"};
-    m_manager->AddDownload(result);
+    m_manager->Download(result);
     for (const char* reason : {"HTTP 404", "HTTP 503"}) {
         QTRY_COMPARE(m_manager->Items(0)->Status(), TDownload::StatusFailed);
         QCOMPARE(m_manager->Items(0)->FailReason, std::string(reason));
@@ -488,7 +490,7 @@ void TestDownloadManager::cancelEndsARunningDownloadAsFailed() {
     stalled.StallAfter = 40000;
     m_server->Serve("files.test/c.mp3", stalled);
     m_manager->CancelDownload("http://files.test/c.mp3"); // not there: nothing
-    m_manager->AddDownload(Result("http://files.test/c.mp3", "c.mp3"));
+    m_manager->Download(Result("http://files.test/c.mp3", "c.mp3"));
     QTRY_VERIFY(m_events.progress > 0);
     m_manager->CancelAllDownloads();
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/c.mp3"});
@@ -518,8 +520,8 @@ void TestDownloadManager::everyListenerHearsAndClearTellsFirst() {
             [&](const TDownload& download) { added << QString::fromStdString(download.Key); });
     m_server->Serve("files.test/one.mp3", TScriptedResponse::Ok("one"));
     m_server->Serve("files.test/none.mp3", TScriptedResponse::Status(404));
-    m_manager->AddDownload(Result("http://files.test/one.mp3", "one.mp3"));
-    m_manager->AddDownload(Result("http://files.test/none.mp3", "none.mp3"));
+    m_manager->Download(Result("http://files.test/one.mp3", "one.mp3"));
+    m_manager->Download(Result("http://files.test/none.mp3", "none.mp3"));
     QCOMPARE(added, (QStringList{"http://files.test/one.mp3", "http://files.test/none.mp3"}));
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(second.log, m_events.log);
@@ -534,7 +536,7 @@ void TestDownloadManager::everyListenerHearsAndClearTellsFirst() {
     QCOMPARE(going, (QStringList{"one.mp3", "none.mp3"}));
     QCOMPARE(m_manager->Count(), 0);
     // A cleared link is fetched anew at once, under a fresh number.
-    m_manager->AddDownload(Result("http://files.test/none.mp3", "none.mp3"));
+    m_manager->Download(Result("http://files.test/none.mp3", "none.mp3"));
     QCOMPARE(m_manager->Items(0)->Serial, int64_t(2));
     QTRY_COMPARE(m_events.log.size(), 3);
 }
@@ -542,7 +544,7 @@ void TestDownloadManager::everyListenerHearsAndClearTellsFirst() {
 void TestDownloadManager::failedCopyIsAFailure() {
     m_server->Serve("files.test/nocopy.mp3", TScriptedResponse::Ok("payload"));
     m_manager->SetFolders(Done() + "/gone", Partial());
-    m_manager->AddDownload(Result("http://files.test/nocopy.mp3", "nocopy.mp3"));
+    m_manager->Download(Result("http://files.test/nocopy.mp3", "nocopy.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/nocopy.mp3"});
     const TDownload* download = m_manager->Items(0);
     QCOMPARE(download->Status(), TDownload::StatusFailed);
@@ -554,7 +556,7 @@ void TestDownloadManager::nameSearchGivesUp() {
     // The system sees this folder only up to the NUL, so every name in it "exists".
     m_manager->SetFolders(Done(), Partial() + std::string("\0x", 2));
     const size_t requests = m_server->RequestCount();
-    m_manager->AddDownload(Result("http://files.test/never.mp3", "never.mp3"));
+    m_manager->Download(Result("http://files.test/never.mp3", "never.mp3"));
     QTRY_COMPARE(m_events.log, QStringList{"error http://files.test/never.mp3"});
     QCOMPARE(m_server->RequestCount(), requests); // nothing was fetched
 }
@@ -563,7 +565,7 @@ void TestDownloadManager::foldersCanChangeWhileRunning() {
     QTemporaryDir newDone, newPartial;
     m_server->Serve("files.test/moved.mp3", TScriptedResponse::Ok("moved"));
     m_manager->SetFolders(newDone.path().toStdString(), newPartial.path().toStdString());
-    m_manager->AddDownload(Result("http://files.test/moved.mp3", "moved.mp3"));
+    m_manager->Download(Result("http://files.test/moved.mp3", "moved.mp3"));
     QCOMPARE(m_manager->Items(0)->FilePath, newPartial.path().toStdString() + "/moved.mp3");
     QTRY_COMPARE(m_events.log.size(), 1);
     QCOMPARE(m_manager->Items(0)->FilePath, newDone.path().toStdString() + "/moved.mp3");
@@ -576,8 +578,8 @@ void TestDownloadManager::destroyingEndsTransfersWithoutEvents() {
     held.GateAfter = 40000;
     m_server->Serve("files.test/d1.mp3", held);
     m_server->Serve("files.test/d2.mp3", held);
-    m_manager->AddDownload(Result("http://files.test/d1.mp3", "d1.mp3"));
-    m_manager->AddDownload(Result("http://files.test/d2.mp3", "d2.mp3"));
+    m_manager->Download(Result("http://files.test/d1.mp3", "d1.mp3"));
+    m_manager->Download(Result("http://files.test/d2.mp3", "d2.mp3"));
     QTRY_VERIFY(m_events.progress > 1);
     // Returns while the server holds both bodies back: the end never waits for the network.
     m_manager.reset();
@@ -612,7 +614,7 @@ void TestDownloadManager::manyEndingAtOnceKeepEachDownloadsOrder() {
             response.CutAfter = 5000;
         const std::string address = "many.test/" + std::to_string(i) + ".mp3";
         m_server->Serve(address, response);
-        m_manager->AddDownload(Result("http://" + address, "song.mp3"));
+        m_manager->Download(Result("http://" + address, "song.mp3"));
     }
     const auto ended = [&] {
         return std::count_if(byKey.begin(), byKey.end(), [](const auto& entry) {
@@ -657,14 +659,14 @@ void TestDownloadManager::cancelWhileTheEngineIsFull() {
     for (int i = 0; i < kStalled; ++i) {
         const std::string address = "full.test/" + std::to_string(i) + ".mp3";
         m_server->Serve(address, stalled);
-        m_manager->AddDownload(Result("http://" + address, "s.mp3"));
+        m_manager->Download(Result("http://" + address, "s.mp3"));
     }
     QVERIFY(m_server->WaitForRequests(before + kStalled, 60000));
     QTRY_COMPARE(int(m_manager->Items(kStalled - 1)->Received), 20000);
     m_manager->CancelDownload("http://full.test/7.mp3");
     QTRY_COMPARE(m_events.log, QStringList{"error http://full.test/7.mp3"});
     m_server->Serve("full.test/late.mp3", TScriptedResponse::Ok("late"));
-    m_manager->AddDownload(Result("http://full.test/late.mp3", "late.mp3"));
+    m_manager->Download(Result("http://full.test/late.mp3", "late.mp3"));
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(m_events.log.last(), QStringLiteral("complete http://full.test/late.mp3"));
     for (int i = 0; i < kStalled; ++i)
@@ -689,7 +691,7 @@ void TestDownloadManager::queueKeepsItsLimitsAndOrder() {
     const size_t before = m_server->RequestCount();
     for (const char* address : {"a.test/1", "a.test/2", "a.test/3", "b.test/1", "b.test/2"}) {
         m_server->Serve(address, stalled);
-        m_manager->AddDownload(Result(std::string("http://") + address, "q.mp3"));
+        m_manager->Download(Result(std::string("http://") + address, "q.mp3"));
     }
     const auto queued = [this] {
         QStringList keys;

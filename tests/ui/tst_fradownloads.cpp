@@ -11,7 +11,6 @@
 #include "UiFixture.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
-#include "search/uTSearchResultManager.h"
 #include "ui/uApplication.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uFraDownloads.h"
@@ -102,7 +101,7 @@ void TestFraDownloads::cleanup() {
 }
 
 int TestFraDownloads::Start(const std::string& link, const std::string& name) {
-    m_page->Download(TSearchResult(link, TSearchResult::Verified, link, name, 0));
+    m_page->Download(TDownloadRequest::ForLink(link, name));
     return m_page->DownloadRows->RowOf(link);
 }
 
@@ -390,7 +389,7 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     m_program->Downloads->WorkerError(kSlow, "cancelled");
     // A page made afterwards takes the events over.
     TfraDownloads next(m_program->Services());
-    next.Download(TSearchResult(kMissing, TSearchResult::Verified, kMissing, "missing.mp3", 0));
+    next.Download(TDownloadRequest::ForLink(kMissing, "missing.mp3"));
     const int row = next.DownloadRows->RowOf(kMissing);
     QCOMPARE(row, 1);
     QTRY_COMPARE(next.DownloadRows->Record(row).Status(), int(TDownload::StatusFailed));

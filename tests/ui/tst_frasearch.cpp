@@ -91,7 +91,7 @@ void TestFraSearch::init() {
     m_asked.clear();
     m_page = std::make_unique<TfraSearch>(m_program->Services());
     connect(m_page.get(), &TfraSearch::DownloadRequested, this,
-            [this](const TSearchResult& result) { m_asked.push_back(result.Url); });
+            [this](const TDownloadRequest& request) { m_asked.push_back(request.Url); });
     m_page->InitPage();
     m_testers.clear();
     for (QAbstractItemModel* model : std::initializer_list<QAbstractItemModel*>{

@@ -358,7 +358,7 @@ void TestFrmMain::pagesAskEachOtherThroughTheWindow() {
     TfrmMain& window = *made;
     // A download asked for on the search page is listed on the downloads page.
     const std::string link = "http://nowhere.test/song.mp3";
-    emit window.fraSearch1->DownloadRequested(TSearchResult(link, TSearchResult::Verified, link, "song.mp3", 0));
+    emit window.fraSearch1->DownloadRequested(TDownloadRequest::ForLink(link, "song.mp3"));
     QCOMPARE(window.fraDownloads1->DownloadRows->RowOf(link), 0);
     // A finished file is listed on the play list, a preview plays in its player.
     emit window.fraDownloads1->FileDownloaded("done.mp3", 3);
