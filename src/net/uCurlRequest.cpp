@@ -11,9 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -22,24 +20,8 @@
 #include "core/uTStringUtils.h"
 
 namespace {
-
 CURL* Easy(void* handle) {
     return static_cast<CURL*>(handle);
-}
-
-bool IsUnsafeByte(unsigned char c) {
-    return c <= 0x20 || c >= 0x7f;
-}
-
-// A host is a name or an address literal: anything that would make the parser read user
-// information, a path or a query out of it is refused.
-bool IsAcceptableHost(std::string_view host) {
-    if (host.empty())
-        return false;
-    return std::none_of(host.begin(), host.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return IsUnsafeByte(byte) || c == '@' || c == '/' || c == '\\' || c == '?' || c == '#';
-    });
 }
 
 // Header lines arrive whole, with their line break.
@@ -74,49 +56,6 @@ std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
     return value;
 }
 
-// An environment variable that is set to something.
-const char* NonEmptyVariable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-}
-
-// libcurl takes https_proxy, then all_proxy, for https; a user who set only http_proxy
-// expects it to carry https too, so it is handed over when neither is set. libcurl still
-// applies no_proxy to a proxy given this way.
-const char* HttpsProxyFallback() {
-    for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
-        if (NonEmptyVariable(name) != nullptr)
-            return nullptr;
-    }
-    return NonEmptyVariable("http_proxy");
-}
-
-// The hosts no_proxy exempts: "*", or names (a leading "." ignored) that the host is or ends
-// in, as libcurl reads the variable.
-bool ExemptFromProxy(const std::string& host) {
-    const char* list = NonEmptyVariable("no_proxy");
-    if (list == nullptr)
-        list = NonEmptyVariable("NO_PROXY");
-    if (list == nullptr)
-        return false;
-    std::string_view rest(list);
-    while (!rest.empty()) {
-        const size_t end = rest.find_first_of(", ");
-        std::string_view entry = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (entry == "*")
-            return true;
-        if (!entry.empty() && entry.front() == '.')
-            entry.remove_prefix(1);
-        if (entry.empty() || entry.size() > host.size())
-            continue;
-        const std::string_view tail = std::string_view(host).substr(host.size() - entry.size());
-        if (SameTextIgnoringCase(tail, entry) && (tail.size() == host.size() || host[host.size() - entry.size() - 1] == '.'))
-            return true;
-    }
-    return false;
-}
-
 // libcurl's TLS set-up, once its own is done: the connection trusts the authorities read
 // once for every request, in place of the empty store libcurl was left to make.
 CURLcode UseSharedAuthorities(CURL*, void* context, void* authorities) {
@@ -146,135 +85,7 @@ bool RedirectAllowed(bool fromSecure, bool toSecure, bool sameHost,
         return toSecure;
     return !toSecure || sameHost;
 }
-
-std::string_view WithoutScheme(std::string_view url, bool& secure) {
-    secure = StartsWithIgnoringCase(url, "https://");
-    if (secure)
-        return url.substr(8);
-    return StartsWithIgnoringCase(url, "http://") ? url.substr(7) : url;
-}
-
 } // namespace
-
-bool IsLocalNetworkAddress(const std::string& address) {
-    in_addr v4{};
-    in6_addr v6{};
-    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
-        const uint32_t a = ntohl(v4.s_addr);
-        const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
-        // This network, private, loopback, link-local; shared (carrier-grade NAT, VPNs) and
-        // benchmarking space; multicast and reserved: none of them a public web server.
-        return in(0x00000000, 8) || in(0x0A000000, 8) || in(0x7F000000, 8) || in(0xA9FE0000, 16) ||
-               in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0x64400000, 10) || in(0xC6120000, 15) ||
-               in(0xE0000000, 4) || in(0xF0000000, 4);
-    }
-    if (::inet_pton(AF_INET6, address.c_str(), &v6) != 1)
-        return false;
-    const unsigned char* b = v6.s6_addr;
-    // An IPv4 address inside: mapped (::ffff:a.b.c.d), or translated (64:ff9b::a.b.c.d).
-    static constexpr unsigned char kTranslated[12] = {0x00, 0x64, 0xff, 0x9b};
-    if (IN6_IS_ADDR_V4MAPPED(&v6) || std::equal(b, b + 12, kTranslated)) {
-        char inside[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, b + 12, inside, sizeof inside);
-        return IsLocalNetworkAddress(inside);
-    }
-    // Loopback, unspecified, unique-local (fc00::/7), link-local (fe80::/10), the old
-    // site-local (fec0::/10), multicast (ff00::/8).
-    return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || (b[0] & 0xFE) == 0xFC ||
-           (b[0] == 0xFE && (b[1] & 0xC0) == 0x80) || (b[0] == 0xFE && (b[1] & 0xC0) == 0xC0) || b[0] == 0xFF;
-}
-
-bool GoesThroughProxy(bool secure, const std::string& host) {
-    bool proxy = NonEmptyVariable("all_proxy") != nullptr || NonEmptyVariable("ALL_PROXY") != nullptr;
-    if (secure)
-        proxy = proxy || NonEmptyVariable("https_proxy") != nullptr || NonEmptyVariable("HTTPS_PROXY") != nullptr ||
-                HttpsProxyFallback() != nullptr;
-    else
-        proxy = proxy || NonEmptyVariable("http_proxy") != nullptr;
-    return proxy && !ExemptFromProxy(host);
-}
-
-// In the window's language; orvalo-cli installs none, and its scripts read English.
-std::string ErrorReason(int errorCode) {
-    switch (errorCode) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return QCoreApplication::translate("Reasons", "host not found").toStdString();
-    case CURLE_COULDNT_CONNECT:
-        return QCoreApplication::translate("Reasons", "connection refused").toStdString();
-    case CURLE_OPERATION_TIMEDOUT:
-        return QCoreApplication::translate("Reasons", "timed out").toStdString();
-    case CURLE_PARTIAL_FILE:
-    case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING:
-        return QCoreApplication::translate("Reasons", "connection lost").toStdString();
-    case CURLE_TOO_MANY_REDIRECTS:
-        return QCoreApplication::translate("Reasons", "too many redirects").toStdString();
-    case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return QCoreApplication::translate("Reasons", "answer not understood").toStdString();
-    case CURLE_ABORTED_BY_CALLBACK:
-        return QCoreApplication::translate("Reasons", "cancelled").toStdString();
-    case kErrorHeaderNotFound:
-        return QCoreApplication::translate("Reasons", "no file size given").toStdString();
-    case kErrorBadAddress:
-        return QCoreApplication::translate("Reasons", "bad address").toStdString();
-    case kErrorBadRedirect:
-        return QCoreApplication::translate("Reasons", "redirect refused").toStdString();
-    case kErrorCertificateUntrusted:
-        return QCoreApplication::translate("Reasons", "certificate not trusted").toStdString();
-    case kErrorCertificateOtherHost:
-        return QCoreApplication::translate("Reasons", "certificate for another host").toStdString();
-    case kErrorCertificateExpired:
-        return QCoreApplication::translate("Reasons", "expired").toStdString();
-    case kErrorPrivateAddress:
-        return QCoreApplication::translate("Reasons", "private address, not checked").toStdString();
-    case kErrorCertificateNotYetValid:
-        return QCoreApplication::translate("Reasons", "certificate not yet valid").toStdString();
-    case kErrorTooManyFiles:
-        return QCoreApplication::translate("Reasons", "too many open files").toStdString();
-    case kErrorAnswerNotUnderstood:
-    case CURLE_OUT_OF_MEMORY: // what libcurl says of a header line or a Location too long to keep
-        return QCoreApplication::translate("Reasons", "answer not understood").toStdString();
-    case CURLE_SSL_CONNECT_ERROR:
-        return QCoreApplication::translate("Reasons", "secure connection failed").toStdString();
-    case CURLE_SSL_CACERT_BADFILE:
-        return QCoreApplication::translate("Reasons", "certificate authorities unreadable").toStdString();
-    default:
-        break;
-    }
-    if (errorCode >= kErrorProxyRefused && errorCode < kErrorProxyRefused + 600)
-        return errorCode == kErrorProxyRefused
-                   ? QCoreApplication::translate("Reasons", "proxy refused: answer not understood").toStdString()
-                   : QCoreApplication::translate("Reasons", "proxy refused: HTTP %1")
-                         .arg(errorCode - kErrorProxyRefused)
-                         .toStdString();
-    // libcurl's own words are no words for the window.
-    return QCoreApplication::translate("Reasons", "request failed (%1)").arg(errorCode).toStdString();
-}
-
-bool LostConnection(int errorCode) {
-    return errorCode == CURLE_PARTIAL_FILE || errorCode == CURLE_RECV_ERROR || errorCode == CURLE_GOT_NOTHING;
-}
-
-std::string StatusReason(int statusCode) {
-    return "HTTP " + std::to_string(statusCode);
-}
-
-TAddressParts SplitAddress(const std::string& url) {
-    TAddressParts parts;
-    const std::string_view rest = WithoutScheme(url, parts.Secure);
-    const size_t slash = rest.find('/');
-    parts.HasSlash = slash != std::string_view::npos;
-    parts.Host = std::string(rest.substr(0, slash));
-    if (parts.HasSlash)
-        parts.Path = std::string(rest.substr(slash + 1));
-    return parts;
-}
-
-const char* SchemePrefix(bool secure) {
-    return secure ? "https://" : "http://";
-}
 
 void EnsureCurlReady() {
     static std::once_flag once;
@@ -284,97 +95,6 @@ void EnsureCurlReady() {
         OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
         curl_global_init(CURL_GLOBAL_DEFAULT);
     });
-}
-
-int64_t ContentLengthValue(const std::optional<std::string>& header) {
-    if (!header)
-        return 0;
-    int64_t value = 0;
-    const char* end = header->data() + header->size();
-    const auto [rest, error] = std::from_chars(header->data(), end, value);
-    return (error == std::errc() && rest == end && value >= 0) ? value : -1;
-}
-
-namespace {
-// A whole number of ASCII digits that fits in 63 bits; false otherwise.
-bool ParseCount(std::string_view text, int64_t& value) {
-    if (text.empty() || text.size() > 18)
-        return false;
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-} // namespace
-
-bool ParseContentRange(const std::string& header, TContentRange& range) {
-    const std::string_view text(header);
-    constexpr std::string_view unit = "bytes ";
-    if (!StartsWithIgnoringCase(text, unit))
-        return false;
-    const std::string_view rest = text.substr(unit.size());
-    const size_t dash = rest.find('-');
-    const size_t slash = rest.find('/');
-    if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash)
-        return false;
-    TContentRange parsed;
-    if (!ParseCount(rest.substr(0, dash), parsed.First) ||
-        !ParseCount(rest.substr(dash + 1, slash - dash - 1), parsed.Last) ||
-        !ParseCount(rest.substr(slash + 1), parsed.Total))
-        return false;
-    if (parsed.Last < parsed.First || parsed.Last >= parsed.Total)
-        return false;
-    range = parsed;
-    return true;
-}
-
-std::string ResumeValidator(const std::optional<std::string>& eTag, const std::optional<std::string>& lastModified) {
-    if (eTag && !eTag->empty() && !StartsWithIgnoringCase(*eTag, "W/"))
-        return *eTag;
-    return lastModified.value_or(std::string());
-}
-
-std::string EncodeUnsafeBytes(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsUnsafeByte(byte)) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string EncodeQueryValue(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                                (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
-
-std::string BuildRequestUrl(bool secure, const std::string& host, const std::string& path) {
-    return SchemePrefix(secure) + host + (secure ? ":443" : ":80") + EncodeUnsafeBytes(path);
 }
 
 TCurlRequest::TCurlRequest(TRequestSettings settings) : m_settings(std::move(settings)) {

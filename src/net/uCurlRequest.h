@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "net/uAddresses.h"
+#include "net/uAnswers.h"
 #include "net/uTlsTrust.h"
 
 // What one request sends: always "HTTP/1.0", to port 80 of `Host` over http or port 443 over
@@ -37,78 +39,8 @@ struct TRequestSettings {
     std::string IfRange;
 };
 
-// Error codes handed to owners: libcurl's codes, plus these of our own.
-inline constexpr int kErrorHeaderNotFound = 1001; // the answer had no Content-Length
-inline constexpr int kErrorBadAddress = 1002;     // the host cannot stand in an address
-inline constexpr int kErrorBadRedirect = 1003;    // a redirect the rules refuse
-// A certificate refused, by what is wrong with it.
-inline constexpr int kErrorCertificateUntrusted = 1004; // no trusted authority vouches for it
-inline constexpr int kErrorCertificateOtherHost = 1005; // it names another host
-inline constexpr int kErrorCertificateExpired = 1006;
-inline constexpr int kErrorPrivateAddress = 1007; // a PublicOnly request led to the local network
-inline constexpr int kErrorCertificateNotYetValid = 1008;
-inline constexpr int kErrorAnswerNotUnderstood = 1009; // a header no server means (a length of "1e3")
-inline constexpr int kErrorTooManyFiles = 1010;        // no descriptor left for the connection
-// A proxy refused to carry the request: this plus its status (0: its answer was no HTTP).
-inline constexpr int kErrorProxyRefused = 2000;
-
-// Whether the address (numeric, IPv4 or IPv6) is this machine's, the local network's or no
-// public server's: loopback, private, shared (100.64.0.0/10), benchmarking (198.18.0.0/15),
-// link-local, unique-local, site-local, multicast, reserved or unspecified.
-bool IsLocalNetworkAddress(const std::string& address);
-// Whether the environment's proxy settings send a request for `host` through a proxy.
-bool GoesThroughProxy(bool secure, const std::string& host);
-
-// Why a request failed, in the words the window shows: "timed out", "host not found",
-// "connection refused" ... for an error code; "HTTP 404" for an answer's status.
-std::string ErrorReason(int errorCode);
-std::string StatusReason(int statusCode);
-// Whether the error is a connection that ended before the answer was whole.
-bool LostConnection(int errorCode);
-
 // Sets libcurl up for the process, once, whichever thread asks first.
 void EnsureCurlReady();
-
-// An address as the workers split it: "http://" or "https://" (any letter case) taken off;
-// without either the address is http. The host is what stands before the first "/"; the
-// path what follows it, without the "/" (HasSlash tells whether there was one).
-struct TAddressParts {
-    bool Secure = false;
-    std::string Host;
-    std::string Path;
-    bool HasSlash = false;
-};
-TAddressParts SplitAddress(const std::string& url);
-// The scheme an address keeps: "https://" for a secure one, "http://" otherwise.
-const char* SchemePrefix(bool secure);
-
-// The address the request goes to: scheme + host + ":80" (http) or ":443" (https) + path
-// with the unsafe bytes encoded. A host carrying its own port ends up with two and is
-// refused by the parser.
-std::string BuildRequestUrl(bool secure, const std::string& host, const std::string& path);
-// Space, control bytes and bytes above 127 percent-encoded; everything else unchanged.
-std::string EncodeUnsafeBytes(const std::string& text);
-// Every byte but the unreserved ones of an address (letters, digits, "-" "." "_" "~")
-// percent-encoded: a value put into a query ("Simon & Garfunkel", "C#", "C++") reaches the
-// site whole, never read as the query's own "&", "#", "+" or "=".
-std::string EncodeQueryValue(const std::string& text);
-
-// The value of a Content-Length header as the owners see it: the number, 0 when the header
-// is absent, -1 when its text is no whole number a server would send ("1e3", "+100", one
-// that overflows).
-int64_t ContentLengthValue(const std::optional<std::string>& header);
-
-// A Content-Range header of a partial answer, "bytes FIRST-LAST/TOTAL"; false for anything
-// else (an unknown total "*", a unit other than bytes, LAST before FIRST or past TOTAL).
-struct TContentRange {
-    int64_t First = 0;
-    int64_t Last = 0;
-    int64_t Total = 0;
-};
-bool ParseContentRange(const std::string& header, TContentRange& range);
-// What names this version of a file in a later request's If-Range: the ETag unless it is
-// weak (a weak one may not be used there), else the Last-Modified date; empty without either.
-std::string ResumeValidator(const std::optional<std::string>& eTag, const std::optional<std::string>& lastModified);
 
 // One HTTP request, hop by hop through redirects. Callbacks run on the thread that drives
 // it; either may return false to end the transfer at once (no further body byte is

@@ -11,14 +11,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "net/uAddresses.h"
 #include "net/uCurlRequest.h"
 
 namespace {
-
-const char* NonEmptyVariable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-}
 
 // The bundle libcurl was built to read when nobody names one.
 std::string LibcurlDefaultBundle() {
