@@ -92,13 +92,13 @@ int main(int argc, char** argv) {
     }
     auto program = std::make_unique<TProgram>(appFolder);
     // No check may reach the network: the verifications come from the flood below.
-    program->Checks =
-        std::make_unique<TVerificationManager>(*program->Transfers, kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
+    program->Checks->SetTickInterval(1 << 30);
     program->EngineList->Add("bench*Bench Engine");
     const auto listStart = Clock::now();
     for (int i = 0; i < engines; ++i)
         program->EngineList->Add("key" + std::to_string(i) + "*Engine " + std::to_string(i));
     const double listMs = MsSince(listStart);
+    program->Session->LoadEngineNames();
 
     TDialogPrompts prompts;
     auto owned = std::make_unique<TfraSearch>(program->Services(prompts));

@@ -78,6 +78,7 @@ int RunOrvalo(int argc, char** argv) {
     TDialogPrompts prompts;
     auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
+    QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
     TInstanceDoor door(DoorPlaces());
     if (!door.Listening())
         std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QDate>
+
 #include "core/uSearchKeys.h"
 #include "core/uTAppOptions.h"
 #include "core/uTFileUtils.h"
@@ -52,11 +54,16 @@ TProgram::TProgram(const std::string& appFolder)
     EngineList = std::make_unique<TStringList>('*');
     m_engineListFile = Folders.EngineListPath();
     LoadEngines();
+    Session = std::make_unique<TSearchSession>(*Engines, *Checks, *Results, *EngineList);
+    PopularList = std::make_unique<TPopularList>(*Popular);
 }
 
 TProgram::~TProgram() {
     SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     Options->Save();
+    LiveData.reset();
+    PopularList.reset();
+    Session.reset();
     SearchKeys.reset();
     EngineList.reset();
     Engines.reset();
@@ -71,7 +78,10 @@ TProgram::~TProgram() {
 }
 
 int TProgram::LoadEngines() {
-    return ::LoadEngines(m_engineListFile, *EngineList, *Engines, *Transfers);
+    const int loaded = ::LoadEngines(m_engineListFile, *EngineList, *Engines, *Transfers);
+    if (Session)
+        Session->LoadEngineNames();
+    return loaded;
 }
 
 std::vector<std::string> TProgram::UnwritableFolders() const {
@@ -83,7 +93,12 @@ std::vector<std::string> TProgram::UnwritableFolders() const {
     return unwritable;
 }
 
+void TProgram::StartLiveData() {
+    if (!LiveData)
+        LiveData = StartLiveUpdate(*Transfers, QDate::currentDate(), DataFolder + "Orvalo.dat");
+}
+
 TServices TProgram::Services(TPrompts& prompts) {
-    return TServices{*Options,  *Engines,    *Checks,     *Results,   *Popular, *Downloads,
-                     *PlayList, *SearchKeys, *EngineList, DataFolder, prompts,  *Transfers};
+    return TServices{*Options,    *Engines,    *Checks,     *Results,  *Popular, *Downloads, *PlayList,
+                     *SearchKeys, *EngineList, DataFolder, prompts,   *Transfers, *Session,  *PopularList};
 }

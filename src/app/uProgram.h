@@ -9,10 +9,13 @@
 #include "core/uTStringList.h"
 #include "download/uDownloadStore.h"
 #include "download/uTDownloadManager.h"
+#include "livedata/uTLiveUpdate.h"
 #include "net/uTransferEngine.h"
 #include "playlist/uTPlayListManager.h"
+#include "search/uTPopularList.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
+#include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 #include "startup/uProgramFolders.h"
 #include "ui/uServices.h"
@@ -54,12 +57,18 @@ public:
     std::unique_ptr<TDownloadListKeeper> DownloadList; // keeps the downloads list on disk
     std::unique_ptr<TSearchHistory> SearchKeys;        // newest first
     std::unique_ptr<TStringList> EngineList;           // engine key '*' display name
+    std::unique_ptr<TSearchSession> Session;
+    std::unique_ptr<TPopularList> PopularList;
+    std::unique_ptr<TLiveUpdate> LiveData; // the maker's files, once the window is first shown
 
     // Creates the engines of the engine list (the user's own, else the shipped one) in the
     // engine list and the search manager; returns how many were made.
     int LoadEngines();
     // The folders among the data folder and the two settled folders that cannot be written.
     std::vector<std::string> UnwritableFolders() const;
+    // Asks the maker's server for the first-run files and the most-popular list, where due
+    // (once a run).
+    void StartLiveData();
     // What the window and its pages work with.
     TServices Services(TPrompts& prompts);
 

@@ -20,6 +20,10 @@ TVerificationManager::~TVerificationManager() {
     m_running.Clear();
 }
 
+void TVerificationManager::SetTickInterval(int intervalMs) {
+    m_timer->setInterval(intervalMs);
+}
+
 void TVerificationManager::SetCheckTimeouts(int connectMs, int stallMs) {
     m_connectTimeoutMs = connectMs;
     m_stallTimeoutMs = stallMs;

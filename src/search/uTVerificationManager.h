@@ -39,6 +39,8 @@ public:
 
     // How long a check waits for a connection, and for the answer once connected.
     void SetCheckTimeouts(int connectMs, int stallMs);
+    // How long a tick is (a longer one paces the checks further apart).
+    void SetTickInterval(int intervalMs);
 
     // `mayBeLocal`: the link may lie on this machine or the local network (its site does);
     // other links found there are not checked ("private address, not checked").

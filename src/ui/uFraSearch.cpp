@@ -28,6 +28,7 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "ui/uArtwork.h"
+#include "ui/uEngineList.h"
 #include "ui/uListProxy.h"
 #include "ui/uPageList.h"
 #include "ui/uPageSwitcher.h"
@@ -41,7 +42,6 @@ namespace {
 const char* const kFindIt = QT_TRANSLATE_NOOP("TfraSearch", "Find It !");
 //: The search button while a search runs: stops it
 const char* const kCancel = QT_TRANSLATE_NOOP("TfraSearch", "Cancel");
-constexpr int kEnginesWidth = 107;
 
 QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -55,28 +55,6 @@ QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* paren
     return button;
 }
 
-QTreeView* MakeEngineList(TEnginesModel* model, QWidget* parent) {
-    auto* list = new QTreeView(parent);
-    list->setObjectName(QStringLiteral("lvwEngines"));
-    //: The list of search sites
-    list->setAccessibleName(QCoreApplication::translate("TfraSearch", "Engines"));
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSelectionMode(QAbstractItemView::NoSelection);
-    list->setFocusPolicy(Qt::NoFocus);
-    list->setModel(model);
-    list->setFixedWidth(kEnginesWidth);
-    list->header()->setSectionsClickable(false);
-    list->header()->resizeSection(0, 103);
-    // The name rows carry the light row colour, unless the desktop is dark: then its own.
-    const QPalette colours = list->palette();
-    model->NameRowBackground = colours.color(QPalette::Base).lightness() < 128
-                                   ? colours.color(QPalette::AlternateBase)
-                                   : kRowBackground;
-    return list;
-}
-
 // Panels that lie in the same place keep their size while hidden, so that the main window
 // lays out the columns of every list at once.
 void KeepSizeWhenHidden(QWidget* widget) {
@@ -88,8 +66,7 @@ void KeepSizeWhenHidden(QWidget* widget) {
 
 TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     : TPage(parent), m_services(services),
-      m_session(new TSearchSession(services.Engines, services.Checks, services.Results, services.EngineList, this)),
-      m_popular(new TPopularList(services.Popular, this)) {
+      m_session(&services.Session), m_popular(&services.PopularList) {
     setObjectName(QStringLiteral("fraSearch1"));
     SearchResultRows = new TResultsModel(services.Results, FileColumns(), this);
     PopularResultRows = new TResultsModel(services.Popular, PopularColumns(), this);
@@ -155,7 +132,7 @@ void TfraSearch::BuildCommands() {
 }
 
 QWidget* TfraSearch::BuildSearchPanel() {
-    lvwEngines = MakeEngineList(EngineRows, this);
+    lvwEngines = new TEngineList(EngineRows, this);
     lvwFiles =
         new TPageList(QStringLiteral("lvwFiles"), tr("Search results"), SearchResultRows, this);
     pnlSearch = new QWidget(this);

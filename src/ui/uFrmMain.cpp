@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QApplication>
-#include <QDate>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -20,7 +19,6 @@
 #include "core/uTAppOptions.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
-#include "livedata/uTLiveUpdate.h"
 #include "ui/uArtwork.h"
 #include "ui/uTermination.h"
 #include "ui/uFraDownloads.h"
@@ -105,13 +103,7 @@ TfrmMain::TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> play
     RestoreWindow();
 }
 
-TfrmMain::~TfrmMain() {
-    try {
-        LiveUpdate.reset();
-    } catch (...) {
-        // Freeing the fetcher at the end of the run may fail; nothing is left to tell.
-    }
-}
+TfrmMain::~TfrmMain() = default;
 
 QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
     // The pages lie one above the other; visibility decides which one is seen.
@@ -140,18 +132,8 @@ void TfrmMain::ConnectPages() {
     // A download that ends while the user looks elsewhere is told by the desktop.
     // A queue ending one download after another is told in one notification that keeps count.
     connect(fraDownloads1, &TfraDownloads::DownloadEnded, this, [this](const QString& title, const QString& failure) {
-        if (isActiveWindow())
-            return;
-        if (!m_notifier.Showing())
-            m_unseenEnds = {};
-        ++(failure.isEmpty() ? m_unseenEnds.Done : m_unseenEnds.Failed);
-        const int ended = m_unseenEnds.Done + m_unseenEnds.Failed;
-        if (ended == 1)
-            m_notifier.Notify(failure.isEmpty() ? TNotifier::DownloadedText(title)
-                                                : TNotifier::DownloadFailedText(title, failure));
-        else
-            m_notifier.Notify(tr("%n downloads ended", nullptr, ended),
-                              tr("%1 downloaded, %2 failed").arg(m_unseenEnds.Done).arg(m_unseenEnds.Failed));
+        if (!isActiveWindow())
+            m_notifier.NotifyDownloadEnded(title, failure);
     });
     connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, &TfrmMain::BringForward);
     // A click on a notification about a download shows the downloads.
@@ -450,8 +432,7 @@ void TfrmMain::FormActivate() {
     // What the user types first goes to the search box.
     if (fraSearch1->isVisible())
         fraSearch1->cmbSearchKeys->setFocus(Qt::OtherFocusReason);
-    if (!m_services.DataFolder.empty())
-        LiveUpdate = StartLiveUpdate(m_services.Transfers, QDate::currentDate(), m_services.DataFolder + "Orvalo.dat");
+    emit FirstShown();
 }
 
 void TfrmMain::mnuExtraOptionsClick() {

@@ -15,7 +15,6 @@ class QFrame;
 class QMenu;
 class QTimer;
 class QToolButton;
-class TLiveUpdate;
 class TMediaPlayer;
 class TPage;
 class TPageList;
@@ -63,7 +62,6 @@ public:
     // What closed the window, in words for the log; empty while it was never closed.
     QString ClosedBy() const { return m_closedBy; }
 
-    std::unique_ptr<TLiveUpdate> LiveUpdate;
     TSystemImageList imlSystemIcons;
 
     TfraSearch* fraSearch1;
@@ -71,6 +69,11 @@ public:
     TfraPlayList* fraPlayList1;
     QFrame* pnlToolbar;
     QTimer* tmrResize;
+
+signals:
+    // The window was shown (or activated) for the first time: what waits for the user to
+    // see it (the maker's live data) may start.
+    void FirstShown();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -105,11 +108,6 @@ private:
     // The View menu's page items, shared by the tool bar's view buttons.
     std::array<QAction*, 3> m_viewActions{};
     TNotifier m_notifier;
-    // Downloads that ended while the user looked elsewhere, since the notification came.
-    struct {
-        int Done = 0;
-        int Failed = 0;
-    } m_unseenEnds;
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored
     QString m_closedBy;

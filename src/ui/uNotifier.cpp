@@ -1,5 +1,7 @@
 #include "ui/uNotifier.h"
 
+#include <QCoreApplication>
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -92,6 +94,19 @@ void TNotifier::NotificationClosed(uint id, uint) {
 
 QString TNotifier::DownloadedText(const QString& title) {
     return tr("Downloaded: %1").arg(title);
+}
+
+void TNotifier::NotifyDownloadEnded(const QString& title, const QString& failure) {
+    if (!Showing())
+        m_endedDone = m_endedFailed = 0;
+    ++(failure.isEmpty() ? m_endedDone : m_endedFailed);
+    if (m_endedDone + m_endedFailed == 1) {
+        Notify(failure.isEmpty() ? DownloadedText(title) : DownloadFailedText(title, failure));
+        return;
+    }
+    // The window's words, where a translator finds them beside its other texts.
+    Notify(QCoreApplication::translate("TfrmMain", "%n downloads ended", nullptr, m_endedDone + m_endedFailed),
+           QCoreApplication::translate("TfrmMain", "%1 downloaded, %2 failed").arg(m_endedDone).arg(m_endedFailed));
 }
 
 QString TNotifier::DownloadFailedText(const QString& title, const QString& reason) {

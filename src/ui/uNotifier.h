@@ -24,6 +24,11 @@ public:
     // Whether our last notification is still shown (or on its way).
     bool Showing() const { return m_sending || m_shown.contains(m_last); }
 
+    // Tells of a download that ended: "Downloaded: <title>" (or that it failed) for the first;
+    // while that notification is still shown, the next ones take its place as one that keeps
+    // count ("12 downloads ended", "10 downloaded, 2 failed"), not a pile of them.
+    void NotifyDownloadEnded(const QString& title, const QString& failure);
+
     // "Downloaded: <title>"
     static QString DownloadedText(const QString& title);
     // "Download failed: <title> (<reason>)"
@@ -50,4 +55,7 @@ private:
     bool m_haveNext = false; // news that came while a call was on its way
     QString m_nextSummary;
     QString m_nextBody;
+    // Downloads told of since the notification that is still shown came.
+    int m_endedDone = 0;
+    int m_endedFailed = 0;
 };

@@ -5,7 +5,9 @@
 class TAppOptions;
 class TDownloadManager;
 class TPlayListManager;
+class TPopularList;
 class TPrompts;
+class TSearchSession;
 class TSearchManager;
 class TSearchHistory;
 class TSearchResultManager;
@@ -28,4 +30,6 @@ struct TServices {
     std::string DataFolder;        // with its trailing "/"; empty when there is none
     TPrompts& Prompts;
     TTransferEngine& Transfers; // what every fetch runs on
+    TSearchSession& Session;    // one search at a time over every engine, its links checked
+    TPopularList& PopularList;  // loads the most-popular list into Popular
 };

@@ -87,7 +87,8 @@ void TestFraSearch::init() {
         m_program->EngineList->Add(key + "*Engine " + key);
     }
     // No check reaches the network: the tests give the outcomes.
-    m_program->Checks = std::make_unique<TVerificationManager>(*m_program->Transfers, kChecksAtOnce, kCheckStartsPerTick, 1 << 30);
+    m_program->Session->LoadEngineNames();
+    m_program->Checks->SetTickInterval(1 << 30);
     m_asked.clear();
     m_page = std::make_unique<TfraSearch>(m_program->Services());
     connect(m_page.get(), &TfraSearch::DownloadRequested, this,
