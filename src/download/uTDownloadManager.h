@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include <QObject>
@@ -18,19 +14,13 @@
 #include "core/uTSortedStringList.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadRequest.h"
+#include "download/uDownloadQueue.h"
 #include "download/uFileMover.h"
+#include "download/uFileNames.h"
+#include "download/uProgressRelay.h"
 #include "download/uTGetFile.h"
 
-class QTimer;
-class TProgressRelay;
 class TTransferEngine;
-
-// A file name made from a web page's title that can only ever name a file inside its folder,
-// and that every disk a song may go to (FAT, exFAT, NTFS sticks and players) can hold: path
-// separators, NUL and control bytes become "_", the other characters those disks forbid
-// (: * ? " < > |) become "-", "." and ".." are refused, and the name stays within 240 bytes
-// (room for a number to be added) with its extension kept.
-std::string SafeFileName(const std::string& name);
 
 // What changed in a download, for those that follow the list.
 enum class TDownloadChange {
@@ -79,21 +69,12 @@ public:
     void SetFolders(std::string downloadFolder, std::string incompleteFolder);
     // How many transfers run at once, overall and per host (at least 1 each); queued
     // downloads start when a lower limit leaves room.
-    static constexpr int kDefaultAtOnce = 6;
-    static constexpr int kDefaultPerHost = 2;
-    void SetLimits(int atOnce, int perHost = kDefaultPerHost);
-    int AtOnce() const { return m_atOnce; }
-    // How many run at once for now: fewer than the limit for a while after the system ran
-    // out of descriptors.
-    int RunningLimit() const { return std::min(m_atOnce, m_shortageLimit); }
-    // How long a lowered limit holds before it rises by one again.
-    void SetShortagePause(std::chrono::milliseconds pause) { m_shortagePause = pause; }
-    // A download that finds no descriptor while no other download runs (none will free one)
-    // tries this many times more, a pause apart, then fails with "too many open files".
-    static constexpr int kLoneShortageTries = 2;
+    static constexpr int kDefaultAtOnce = TDownloadQueue::kDefaultAtOnce;
+    static constexpr int kDefaultPerHost = TDownloadQueue::kDefaultPerHost;
+    void SetLimits(int atOnce, int perHost = kDefaultPerHost) { m_queue.SetLimits(atOnce, perHost); }
     // Downloads holding a place to run (their transfer may be winding down), and waiting for one.
-    int RunningCount() const { return static_cast<int>(m_places.size()); }
-    int QueuedCount() const { return m_queuedCount; }
+    int RunningCount() const { return m_queue.RunningCount(); }
+    int QueuedCount() const { return m_queue.QueuedCount(); }
 
     // Lists and queues the requested download; one listed already and ended is fetched once
     // more, from its link, into a fresh file (what it fetched before stays where it is); one
@@ -123,19 +104,11 @@ public:
     // a cut or stopped one continues its part at a restart. They must stay where they are.
     std::vector<std::string> FilesInUse() const;
 
-    // How many names the free-name search tries before it gives up.
-    static constexpr int MaxNameCandidates = 10000;
-
-    // The path, or the first of Base1.ext, Base2.ext ... that names no existing file and no
-    // file of a download in the list, made at once, exclusively, so that no other process
-    // (a second window, orvalo-cli) can take the same name meanwhile. Empty when no file
-    // could be made (errno says why, EEXIST when none of the first MaxNameCandidates is free). With `file`, the made file's descriptor (open for
-    // writing) is handed back there; otherwise it is closed.
-    std::string ReserveFileName(const std::string& path, int* file = nullptr);
-    void PurgeWorkers();
-    void KillAll();
-    // Whether the transfer of `key` is still running.
-    bool WorkerRunning(const std::string& key) const;
+    // The path, or the first free numbered name beside it, made at once and exclusively
+    // (see TFileNames::Reserve).
+    std::string ReserveFileName(const std::string& path, int* file = nullptr) const {
+        return m_names.Reserve(path, file);
+    }
     // How many transfers are still running (also those winding down after their end).
     int TransfersRunning() const;
 
@@ -162,31 +135,17 @@ signals:
     void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 
 private:
+    using TLaunch = TDownloadQueue::TLaunch;
     // Fetches an ended download once more; false when it is under way.
     bool FetchAgain(const std::string& key);
-    // What starts a queued download once it has a place: opens its file and starts its
-    // transfer, or fails it.
-    using TLaunch = std::function<void(TDownload&)>;
-    struct TQueued {
-        std::string Key;
-        uint64_t Ticket; // the download's ticket when queued: a later queueing replaces this one
-        std::string Host;
-        TLaunch Launch;
-    };
     // Puts the download in the queue (`first`: before the others, for one that had its turn
-    // already) and starts what the limits allow.
+    // already).
     void Enqueue(TDownload& download, TLaunch launch, bool first = false);
-    void StartQueued();
-    // Starts queued downloads once the current event is done: a place came free.
-    void StartQueuedLater();
-    // Takes the queue's first download that a place is free for; false when there is none.
-    bool TakeNextQueued(TQueued& next);
-    void TakePlace(const TDownload& download);
-    void FreePlace(const std::string& key);
     // Takes a download out of the queue (or out of its wait for a retry) as cancelled.
     void CancelWaiting(TDownload& download);
     // The system ran out of descriptors for this download: it goes back to the front of the
-    // queue, and fewer run at once for a while.
+    // queue, and fewer run at once for a while; it fails when nothing else runs that could
+    // free one, too many times in a row.
     void WaitForResources(TDownload& download);
     // Opens the download's own part (or makes its file) again and starts it: what a
     // download put back in the queue does at its next turn.
@@ -200,24 +159,18 @@ private:
     // Waits to continue a cut transfer by itself; false when it has had its tries.
     bool ScheduleRetry(TDownload& download, const std::string& reason);
     void Retry(const std::string& key, int attempt);
-    // Opens the file at `path` that a download of a song of `songSize` bytes (0: unknown)
-    // made for its transfer: at its end, `size` bytes, when `keep` and it holds part of the
-    // song; otherwise emptied (`size` 0). -1 when it is gone or no plain file.
-    static int ReopenPart(const std::string& path, int64_t songSize, bool keep, int64_t& size);
-    void DeliverProgress();
-    void DeliverFresh(TProgressRelay& relay);
-    // The transfer has ended: its last figures are delivered, and no more are collected.
-    void StopReporting(const std::shared_ptr<TProgressRelay>& relay);
-    bool IsTaken(const std::string& path) const;
+    // New figures of a transfer reached the GUI thread.
+    void FiguresArrived(const TProgressRelay& relay, const TProgressRelay::Figures& figures);
     TDownload& List(std::unique_ptr<TDownload> download);
     // The transfer of `key`, ended, may still be winding down on its thread: it has told
     // all it will, and loses its key so that a new one can take it; it goes once it has
     // wound down.
     void RetireWorker(const std::string& key);
-    // The first free candidate name for `path` from number `first` on (n: its number), or
-    // empty after MaxNameCandidates taken ones.
-    std::string FreeCandidate(const std::string& path, int first, int& n) const;
+    void PurgeWorkers();
+    void KillAll();
     void SetFilePath(TDownload& download, const std::string& path);
+    // The incomplete folder's name for the download's file, from the song's name.
+    std::string PartName(const TDownload& download) const;
     // Raises the error event for a download that could not start, after the caller returns,
     // as a transfer's own failure would.
     void FailLater(const std::string& key, const std::string& reason);
@@ -225,35 +178,22 @@ private:
     // came whole but could not be placed is no part).
     static bool HoldsPart(const TDownload& download);
     // Deletes the file in the incomplete folder that the download made, if it is still there.
-    void RemoveOwnFile(TDownload& download);
+    static void RemoveOwnFile(TDownload& download);
+    // The same, only when the file holds nothing: a part stays for a restart.
+    static void RemoveEmptyOwnFile(TDownload& download);
+
     TSortedStringList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
-    TCustomStringList<TGetFile> m_workers;    // key -> transfer, running or not yet purged
+    TCustomStringList<TGetFile> m_workers; // key -> transfer, running or not yet purged
     std::string m_downloadFolder;
     std::string m_incompleteFolder;
     int64_t m_nextSerial = 0;
     bool m_keepPartsAtEnd = false;
     std::vector<std::chrono::milliseconds> m_retryPauses{std::chrono::seconds(2), std::chrono::seconds(8),
                                                          std::chrono::seconds(30)};
-    int64_t m_round = 0; // collection rounds so far
-    // The FilePath of every download in the list, for IsTaken without a scan.
-    std::unordered_multiset<std::string> m_takenPaths;
+    TFileNames m_names; // the files of the listed downloads
     TTransferEngine& m_transfers;
     TFileMover m_mover; // finished files into the download folder
-    std::vector<std::shared_ptr<TProgressRelay>> m_reporting; // transfers not yet ended
-    std::unique_ptr<QTimer> m_progressTimer;                    // collects their figures
-    int m_atOnce = kDefaultAtOnce;
-    int m_perHost = kDefaultPerHost;
-    int m_shortageLimit = std::numeric_limits<int>::max();
-    std::chrono::milliseconds m_shortagePause{5000};
-    std::unique_ptr<QTimer> m_shortageTimer; // raises a lowered limit step by step
-    // Shortages met in a row while no other download ran: then nothing of ours can free a
-    // descriptor, and after a few tries the download gives up instead of waiting for ever.
-    int m_loneShortages = 0;
-    std::deque<TQueued> m_queue;              // may hold entries of downloads no longer queued
-    int m_queuedCount = 0;
-    uint64_t m_nextTicket = 1;
-    bool m_startDue = false;
-    std::unordered_map<std::string, std::string> m_places; // key -> host of each running download
-    std::unordered_map<std::string, int> m_hostPlaces;      // host -> its running downloads
+    TProgressRelays m_relays;
+    TDownloadQueue m_queue;
     TLifeline m_alive = MakeLifeline();
 };
