@@ -19,7 +19,6 @@ public:
     int Count() const { return static_cast<int>(m_lines.size()); }
     const std::string& Strings(int index) const { return m_lines.at(static_cast<size_t>(index)); }
     const std::vector<std::string>& Lines() const { return m_lines; }
-    char NameValueSeparator() const { return m_separator; }
 
     int Add(std::string line);
     void Insert(int index, std::string line);

@@ -37,11 +37,9 @@ public:
     explicit TDownloadQueue(TFind find, QObject* parent = nullptr);
 
     void SetLimits(int atOnce, int perHost);
-    int AtOnce() const { return m_atOnce; }
     // How many run at once for now: fewer than the limit for a while after a shortage.
     int RunningLimit() const { return std::min(m_atOnce, m_shortageLimit); }
     // How long a lowered limit holds before it rises by one again.
-    void SetShortagePause(std::chrono::milliseconds pause) { m_shortagePause = pause; }
     std::chrono::milliseconds ShortagePause() const { return m_shortagePause; }
 
     // Downloads holding a place (their transfer may be winding down), and waiting for one.

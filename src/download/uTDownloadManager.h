@@ -11,7 +11,7 @@
 
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
-#include "core/uTSortedStringList.h"
+#include "core/uTRecordList.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadRequest.h"
 #include "download/uDownloadQueue.h"
@@ -182,7 +182,7 @@ private:
     // The same, only when the file holds nothing: a part stays for a restart.
     static void RemoveEmptyOwnFile(TDownload& download);
 
-    TSortedStringList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
+    TRecordList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
     TCustomStringList<TGetFile> m_workers; // key -> transfer, running or not yet purged
     std::string m_downloadFolder;
     std::string m_incompleteFolder;

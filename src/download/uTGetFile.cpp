@@ -41,7 +41,7 @@ TGetFile::~TGetFile() {
 }
 
 void TGetFile::Start(const std::string& filePath, const std::string& url, int file) {
-    if (!HasThread || Worker->Busy()) {
+    if (Killed || Worker->Busy()) {
         if (file >= 0)
             ::close(file);
         return;
@@ -75,7 +75,7 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
 }
 
 bool TGetFile::IsRunning() const {
-    return HasThread && Worker->Busy();
+    return !Killed && Worker->Busy();
 }
 
 void TGetFile::Stop() {
@@ -89,7 +89,7 @@ void TGetFile::Kill() {
     if (!IsRunning())
         return;
     Worker->Kill();
-    HasThread = false;
+    Killed = true;
 }
 
 bool TGetFile::FileVanished() const {

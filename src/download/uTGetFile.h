@@ -34,7 +34,7 @@ public:
 
     std::string Key;
     std::unique_ptr<TInet> Worker;
-    bool HasThread = true; // cleared by Kill
+    bool Killed = false; // by Kill: it runs no more and raises nothing
     bool Reported = false;
     std::string FilePath;
     std::string Buffer;

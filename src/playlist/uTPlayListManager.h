@@ -4,14 +4,14 @@
 #include <string>
 #include <unordered_set>
 
-#include "core/uTSortedStringList.h"
+#include "core/uTRecordList.h"
 
 // One file of the download folder.
 class TPlayListFile {
 public:
-    TPlayListFile(std::string path, std::string fileName, int64_t fileSize)
-        : Path(std::move(path)), FileName(std::move(fileName)), FileSize(fileSize) {}
-    std::string Path; // the folder as scanned, with its trailing "/"
+    TPlayListFile(std::string folder, std::string fileName, int64_t fileSize)
+        : Folder(std::move(folder)), FileName(std::move(fileName)), FileSize(fileSize) {}
+    std::string Folder; // as scanned, with its trailing "/"
     std::string FileName;
     int64_t FileSize;
     // What the file's content check found: its tags and audio figures (0 and empty until it
@@ -57,7 +57,7 @@ public:
     void Sort();
 
 private:
-    TSortedStringList<TPlayListFile> m_files{TOwnership::Owned};
+    TRecordList<TPlayListFile> m_files{TOwnership::Owned};
 
     static std::string SongKey(const std::string& title, int64_t size);
     void Index(const TPlayListFile& file);

@@ -23,14 +23,14 @@ TCheckFile::TCheckFile(std::string url, TTransferEngine& engine, int connectTime
 TCheckFile::~TCheckFile() = default;
 
 void TCheckFile::Start(const std::string& url) {
-    if (!HasThread || Worker->Busy())
+    if (Killed || Worker->Busy())
         return;
     Reported = false;
     Worker->Start(url);
 }
 
 bool TCheckFile::IsRunning() const {
-    return HasThread && Worker->Busy();
+    return !Killed && Worker->Busy();
 }
 
 void TCheckFile::Stop() {
@@ -42,7 +42,7 @@ void TCheckFile::Kill() {
     if (!IsRunning())
         return;
     Worker->Kill();
-    HasThread = false;
+    Killed = true;
 }
 
 void TCheckFile::RequestFailed(const std::string&, int errorCode) {

@@ -28,7 +28,7 @@ public:
 
     std::string Url;
     std::unique_ptr<TInet> Worker;
-    bool HasThread = true; // cleared by Kill
+    bool Killed = false; // by Kill: it runs no more and raises nothing
     bool Reported = false;
     // `reason` says why, as the window shows it ("HTTP 404", "timed out" ...).
     std::function<void(const std::string& url, const std::string& reason)> OnCheckFailed;

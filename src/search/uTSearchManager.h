@@ -45,7 +45,6 @@ public:
     const std::string& Key() const { return m_searchKey; }
     // Engines waiting for their start, and those searching.
     int WaitingCount() const { return m_pending.Count(); }
-    int SearchingCount() const { return m_running.Count(); }
     // The last search was stopped (and nothing of it is told any more).
     bool Stopped() const { return m_stopped; }
     // The pacing timer runs: engines wait for their start.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/uTSortedStringList.h"
+#include "core/uTRecordList.h"
 
 // One file the user can download: its address (also its key), how it is listed and saved,
 // its size once known, and the state of its link check.
@@ -63,5 +63,5 @@ public:
     TSearchResult* Item(int index) const;
     int IndexOfKey(const std::string& key) const { return Items.IndexOf(key); }
 
-    TSortedStringList<TSearchResult> Items{TOwnership::Owned};
+    TRecordList<TSearchResult> Items{TOwnership::Owned};
 };

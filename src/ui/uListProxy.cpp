@@ -54,12 +54,6 @@ void TListProxy::SortByTag(int tag) {
     m_inOrder = true;
 }
 
-void TListProxy::ForgetSort() {
-    m_sortTag = 0;
-    sort(-1);
-    LoseOrder();
-}
-
 void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
     m_accepts = std::move(accepts);
     invalidateFilter();

@@ -26,8 +26,6 @@ public:
     void SortByColumn(int column);
     // Sorts by a sort tag as SortTag gives it.
     void SortByTag(int tag);
-    // Back to the source's order, as if never sorted.
-    void ForgetSort();
     // Whether the rows shown are still in the order of the last sort.
     bool InSortOrder() const { return m_sortTag != 0 && m_inOrder; }
 

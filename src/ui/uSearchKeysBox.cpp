@@ -82,10 +82,6 @@ std::string TSearchKeysBox::EditText() const {
     return text.toUtf8().toStdString();
 }
 
-void TSearchKeysBox::SetEditText(const std::string& text) {
-    setEditText(ShownText(text));
-}
-
 bool TSearchKeysBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

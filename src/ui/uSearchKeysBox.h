@@ -17,7 +17,6 @@ public:
 
     // The text in the box; a key picked from the history keeps its own bytes.
     std::string EditText() const;
-    void SetEditText(const std::string& text);
 
 signals:
     void EnterPressed();

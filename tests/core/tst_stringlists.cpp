@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "core/uTCustomStringList.h"
-#include "core/uTSortedStringList.h"
+#include "core/uTRecordList.h"
 #include "core/uTStringList.h"
 #include "core/uTStringUtils.h"
 
@@ -63,7 +63,7 @@ void TestStringLists::insertAndDeleteOutOfRangeAreHarmless() {
 
 void TestStringLists::customSortIsStableAndUsesOwnerComparison() {
     int values[] = {3, 1, 3, 2};
-    TSortedStringList<int> list;
+    TRecordList<int> list;
     list.Add("first three", &values[0]);
     list.Add("one", &values[1]);
     list.Add("second three", &values[2]);
@@ -81,7 +81,7 @@ void TestStringLists::sortedListFreesOnlyWhenOwner() {
     int freed = 0;
     Tracked a(&freed), b(&freed);
     {
-        TSortedStringList<Tracked> list;
+        TRecordList<Tracked> list;
         list.Add("a", &a);
         list.Add("b", &b);
         list.Delete(0);
@@ -89,7 +89,7 @@ void TestStringLists::sortedListFreesOnlyWhenOwner() {
     }
     QCOMPARE(freed, 0);
     {
-        TSortedStringList<Tracked> owner(TOwnership::Owned);
+        TRecordList<Tracked> owner(TOwnership::Owned);
         owner.Add("a", std::make_unique<Tracked>(&freed));
         owner.Add("b", std::make_unique<Tracked>(&freed));
         owner.Add("c", std::make_unique<Tracked>(&freed));
@@ -109,7 +109,7 @@ void TestStringLists::keyLookupsKeepFirstMatchThroughEveryChange() {
         return -1;
     };
     TStringList list('*');
-    TSortedStringList<int> records;
+    TRecordList<int> records;
     const std::vector<std::string> probes{"a*1", "A*1", "b*2", "x*9", "a*", "", "\xC3\x84*u"};
     const auto check = [&] {
         for (const std::string& probe : probes) {

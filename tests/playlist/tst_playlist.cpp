@@ -48,7 +48,7 @@ void TestPlayList::listsEveryPlainFileButNoFolders() {
     manager.Refresh();
     QCOMPARE(Names(manager), (QStringList{".hidden.mp3", "song.mp3"}));
     const TPlayListFile* file = &manager.File(1);
-    QCOMPARE(file->Path, m_folder);
+    QCOMPARE(file->Folder, m_folder);
     QCOMPARE(file->FileSize, int64_t(10));
 }
 
@@ -89,7 +89,7 @@ void TestPlayList::refreshTwiceGivesTheSameList() {
     QCOMPARE(Names(manager), first);
     QCOMPARE(manager.Count(), 2);
     manager.AddFile("added.mp3", 7);
-    QCOMPARE(manager.File(2).Path, m_folder);
+    QCOMPARE(manager.File(2).Folder, m_folder);
     manager.Clear();
     QCOMPARE(manager.Count(), 0);
 }
