@@ -1,23 +1,26 @@
 #include "search/uTSearchManager.h"
 
-#include <QTimer>
 
 #include "core/uTStringUtils.h"
 
 TSearchManager::TSearchManager(int maxRunning, int startsPerTick, int intervalMs)
-    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick) {
-    m_timer->setInterval(intervalMs);
-    connect(m_timer, &QTimer::timeout, this, &TSearchManager::StartNext);
-}
+    : m_pace(new TPacedQueue(maxRunning, startsPerTick, intervalMs,
+                             {.Held = [this] { return m_running.Count(); },
+                              .Start = [this](const std::string& key) { StartEngine(key); }},
+                             this)) {}
 
 TSearchManager::~TSearchManager() {
-    m_timer->stop();
+    m_pace->Stop();
     m_enginesByKey.clear();
     m_engines.Clear();
 }
 
 bool TSearchManager::Ticking() const {
-    return m_timer->isActive();
+    return m_pace->Ticking();
+}
+
+int TSearchManager::WaitingCount() const {
+    return m_pace->Waiting().Count();
 }
 
 TMp3Search* TSearchManager::EngineOf(const std::string& engineKey) const {
@@ -43,15 +46,15 @@ void TSearchManager::Search(const std::string& key) {
     Stop();
     m_searchKey = key;
     for (const auto& entry : m_engines.Entries())
-        m_pending.Add(entry.Line);
+        m_pace->Add(entry.Line);
     m_stopped = false;
-    m_timer->start();
+    m_pace->Activate();
 }
 
 void TSearchManager::Stop() {
-    m_timer->stop();
+    m_pace->Stop();
     m_stopped = true;
-    m_pending.Clear();
+    m_pace->Clear();
     const std::vector<std::string> running = m_running.Lines();
     for (const std::string& key : running) {
         if (TMp3Search* engine = EngineOf(key))
@@ -61,18 +64,13 @@ void TSearchManager::Stop() {
 }
 
 void TSearchManager::StartNext() {
-    for (int started = 0; started < m_startsPerTick; ++started) {
-        // Idle means idle: with nothing left to start, the timer rests until a search.
-        if (m_pending.Count() == 0)
-            m_timer->stop();
-        if (m_running.Count() >= m_maxRunning || m_pending.Count() == 0)
-            return;
-        const std::string key = m_pending.Strings(0);
-        m_pending.Delete(0);
-        if (TMp3Search* engine = EngineOf(key)) {
-            m_running.Add(key);
-            engine->Search(m_searchKey);
-        }
+    m_pace->Tick();
+}
+
+void TSearchManager::StartEngine(const std::string& key) {
+    if (TMp3Search* engine = EngineOf(key)) {
+        m_running.Add(key);
+        engine->Search(m_searchKey);
     }
 }
 
@@ -100,6 +98,6 @@ void TSearchManager::EngineComplete(const std::string& engineKey) {
         return;
     emit EngineDone(engineKey);
     // A listener may have pumped messages inside its handler, and a Stop run there.
-    if (!m_stopped && m_pending.Count() == 0 && m_running.Count() == 0)
+    if (!m_stopped && m_pace->Waiting().Count() == 0 && m_running.Count() == 0)
         emit SearchDone();
 }

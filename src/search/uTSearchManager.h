@@ -8,9 +8,9 @@
 #include "core/uTStringList.h"
 #include <QObject>
 
+#include "search/uPacedQueue.h"
 #include "search/uTMp3Search.h"
 
-class QTimer;
 
 // The program's pace for a search: at most three engines at once, one started a tick, a
 // tick every 500 ms.
@@ -44,7 +44,7 @@ public:
     const TMp3Search& Engine(int index) const { return *m_engines.Objects(index); }
     const std::string& Key() const { return m_searchKey; }
     // Engines waiting for their start, and those searching.
-    int WaitingCount() const { return m_pending.Count(); }
+    int WaitingCount() const;
     // The last search was stopped (and nothing of it is told any more).
     bool Stopped() const { return m_stopped; }
     // The pacing timer runs: engines wait for their start.
@@ -64,14 +64,12 @@ private:
     void EngineResult(const std::string& engineKey, const std::string& title, const std::string& url);
     void EngineComplete(const std::string& engineKey);
     TMp3Search* EngineOf(const std::string& engineKey) const;
+    void StartEngine(const std::string& engineKey);
 
     TCustomStringList<TMp3Search> m_engines; // owned, in the order added
-    TStringList m_pending;
     TStringList m_running;
-    QTimer* const m_timer; // owned as a child
+    TPacedQueue* const m_pace; // owned as a child
     bool m_stopped = false;
-    int m_maxRunning;
-    int m_startsPerTick;
     std::string m_searchKey;
 
     // Engines by their ASCII-lower-cased key, so that registering or finding one does not

@@ -1,27 +1,31 @@
 #include "search/uTVerificationManager.h"
 
-#include <unordered_map>
 
-#include <QTimer>
 
 #include "core/uTStringUtils.h"
 #include "net/uTransferEngine.h"
 
 TVerificationManager::TVerificationManager(TTransferEngine& transfers, int maxRunning, int startsPerTick,
                                            int intervalMs)
-    : m_timer(new QTimer(this)), m_maxRunning(maxRunning), m_startsPerTick(startsPerTick), m_transfers(transfers) {
-    m_timer->setInterval(intervalMs);
-    connect(m_timer, &QTimer::timeout, this, &TVerificationManager::TimerTick);
-}
+    : m_pace(new TPacedQueue(maxRunning, startsPerTick, intervalMs,
+                             {// The pace is politeness to each file host.
+                              .GroupOf = [](const std::string& link) { return AsciiLowerCopy(TInet::ExtractHost(link)); },
+                              .Held = [this] { return m_running.Count(); },
+                              // A finished check gives up its place at the next tick's purge.
+                              .NeedingTicks = [this] { return m_running.Count(); },
+                              .BeforeTick = [this] { PurgeFinished(); },
+                              .Start = [this](const std::string& link) { StartCheck(link); }},
+                             this)),
+      m_transfers(transfers) {}
 
 TVerificationManager::~TVerificationManager() {
-    m_timer->stop();
+    m_pace->Stop();
     KillAll();
     m_running.Clear();
 }
 
 void TVerificationManager::SetTickInterval(int intervalMs) {
-    m_timer->setInterval(intervalMs);
+    m_pace->SetInterval(intervalMs);
 }
 
 void TVerificationManager::SetCheckTimeouts(int connectMs, int stallMs) {
@@ -44,7 +48,11 @@ int TVerificationManager::ActiveCount() const {
 }
 
 bool TVerificationManager::Ticking() const {
-    return m_timer->isActive();
+    return m_pace->Ticking();
+}
+
+const TStringList& TVerificationManager::Waiting() const {
+    return m_pace->Waiting();
 }
 
 void TVerificationManager::Add(const std::string& url, bool mayBeLocal) {
@@ -52,20 +60,19 @@ void TVerificationManager::Add(const std::string& url, bool mayBeLocal) {
         ++m_round;
         m_roundOpen = true;
     }
-    m_pending.Add(url);
+    m_pace->Add(url);
     if (mayBeLocal)
         m_mayBeLocal.insert(url);
 }
 
 void TVerificationManager::Activate() {
-    if (!m_timer->isActive())
-        m_timer->start();
+    m_pace->Activate();
 }
 
 void TVerificationManager::Stop() {
     m_roundOpen = false;
-    m_timer->stop();
-    m_pending.Clear();
+    m_pace->Stop();
+    m_pace->Clear();
     m_mayBeLocal.clear();
     for (const auto& entry : m_running.Entries()) {
         if (entry.Object->IsRunning())
@@ -81,24 +88,7 @@ void TVerificationManager::PurgeFinished() {
 }
 
 void TVerificationManager::TimerTick() {
-    PurgeFinished();
-    // Idle means idle: nothing queued and nothing running, the timer rests until links come.
-    if (m_pending.Count() == 0 && m_running.Count() == 0)
-        m_timer->stop();
-    // Pending is walked from the top; a link whose host has had its starts this tick waits
-    // for the next one, and the links behind it of other hosts go ahead.
-    std::unordered_map<std::string, int> startsOnHost;
-    for (int i = 0; i < m_pending.Count() && m_running.Count() < m_maxRunning;) {
-        int& starts = startsOnHost[AsciiLowerCopy(TInet::ExtractHost(m_pending.Strings(i)))];
-        if (starts >= m_startsPerTick) {
-            ++i;
-            continue;
-        }
-        ++starts;
-        const std::string url = m_pending.Strings(i);
-        m_pending.Delete(i);
-        StartCheck(url);
-    }
+    m_pace->Tick();
 }
 
 void TVerificationManager::StartCheck(const std::string& url) {

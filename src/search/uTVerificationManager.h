@@ -11,9 +11,9 @@
 #include "core/uHandOver.h"
 #include "core/uTCustomStringList.h"
 #include "core/uTStringList.h"
+#include "search/uPacedQueue.h"
 #include "search/uTCheckFile.h"
 
-class QTimer;
 class TTransferEngine;
 
 // The program's pace for link checks: at most five at once, one started a tick on each host,
@@ -56,7 +56,7 @@ public:
     void TimerTick();
 
     // Links waiting for their check, in the order they will start (per host).
-    const TStringList& Waiting() const { return m_pending; }
+    const TStringList& Waiting() const;
     // Checks holding a place (a finished one until the next tick), in the order started.
     std::vector<std::string> Held() const;
     int HeldCount() const { return m_running.Count(); }
@@ -74,11 +74,8 @@ private:
     void PurgeFinished();
     void KillAll();
 
-    TStringList m_pending;
     TCustomStringList<TCheckFile> m_running;
-    QTimer* const m_timer; // owned as a child
-    int m_maxRunning;
-    int m_startsPerTick;
+    TPacedQueue* const m_pace; // owned as a child
     int m_connectTimeoutMs = TCheckFile::kConnectTimeoutMs;
     int m_stallTimeoutMs = TCheckFile::kStallTimeoutMs;
     std::unordered_set<std::string> m_mayBeLocal; // queued links allowed on the local network
