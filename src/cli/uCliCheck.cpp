@@ -1,39 +1,30 @@
 #include "cli/uCliCheck.h"
 
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "cli/uCliSearch.h"
+#include "core/uTFileUtils.h"
 #include "media/uContentCheck.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// The plain files below `folder`; links are not followed into other folders. A folder that
-// cannot be listed, or whose listing broke off, is named in `unlisted`.
-void CollectFiles(const fs::path& folder, std::vector<std::string>& files,
-                  std::vector<std::string>& unlisted) {
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        // The type the listing gave, where it gave one: a folder too deep to name still is one.
-        std::error_code typeError;
-        const bool link = it->is_symlink(typeError);
-        const bool folder = !link && !typeError && it->is_directory(typeError);
-        if (typeError)
-            unlisted.push_back(it->path().string());
-        else if (folder)
-            CollectFiles(it->path(), files, unlisted);
-        else if (it->is_regular_file(typeError))
-            files.push_back(it->path().string());
-    }
-    if (error)
-        unlisted.push_back(folder.string());
+// The plain files below `folder`, as the program lists a folder; links are not followed into
+// other folders. A folder that cannot be listed, or whose listing broke off, is named in
+// `unlisted`.
+void CollectFiles(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& unlisted) {
+    std::vector<TListedFile> listed;
+    std::vector<std::string> folders;
+    if (!ListFolder(folder, listed, &folders))
+        unlisted.push_back(folder);
+    for (const TListedFile& file : listed)
+        files.push_back((std::filesystem::path(folder) / file.Name).string());
+    for (const std::string& below : folders)
+        CollectFiles(below, files, unlisted);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "core/uClearIncomplete.h"
 
+#include <unistd.h>
+
 #include "core/uTFileUtils.h"
 
 TClearRefusal WhyNotClearIncomplete(const std::string& incomplete, const std::string& download,
@@ -16,4 +18,10 @@ TClearRefusal WhyNotClearIncomplete(const std::string& incomplete, const std::st
 std::vector<std::string> IncompleteFilesToClear(const std::string& incomplete,
                                                 const std::vector<std::string>& beingWritten) {
     return FolderFilesToDelete(incomplete, beingWritten);
+}
+
+void ClearIncompleteFiles(const std::vector<std::string>& files) {
+    // Never a folder, even one put where a file was listed.
+    for (const std::string& file : files)
+        ::unlink(file.c_str());
 }

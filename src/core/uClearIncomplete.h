@@ -19,3 +19,5 @@ TClearRefusal WhyNotClearIncomplete(const std::string& incomplete, const std::st
 // but those that running downloads write (`beingWritten`, under any spelling).
 std::vector<std::string> IncompleteFilesToClear(const std::string& incomplete,
                                                 const std::vector<std::string>& beingWritten);
+// Deletes those files (a link as the link: its target stays); what cannot be deleted stays.
+void ClearIncompleteFiles(const std::vector<std::string>& files);

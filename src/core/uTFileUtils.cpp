@@ -162,6 +162,23 @@ bool TFileUtils::ReplaceWholeFile(const std::string& path, std::string_view data
     return false;
 }
 
+bool ListFolder(const std::string& folder, std::vector<TListedFile>& files, std::vector<std::string>* folders) {
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+        // The type the listing gave where it gave one: a folder too deep to name is one still.
+        std::error_code typeError;
+        if (folders != nullptr && !it->is_symlink(typeError) && it->is_directory(typeError)) {
+            folders->push_back(it->path().string());
+            continue;
+        }
+        struct stat info {};
+        if (::stat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            files.push_back({it->path().filename().string(), static_cast<int64_t>(info.st_size)});
+    }
+    return !error;
+}
+
 std::vector<std::string> FolderFilesToDelete(const std::string& folder, const std::vector<std::string>& keep) {
     // Files are told apart by device and inode: a kept file may be named through a link or
     // another spelling of the folder.
@@ -171,20 +188,14 @@ std::vector<std::string> FolderFilesToDelete(const std::string& folder, const st
         if (::stat(path.c_str(), &info) == 0)
             kept.emplace(info.st_dev, info.st_ino);
     }
+    std::vector<TListedFile> listed;
+    ListFolder(folder, listed);
     std::vector<std::string> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
+    for (const TListedFile& file : listed) {
+        const std::string path = (std::filesystem::path(folder) / file.Name).string();
         struct stat info {};
-        if (!kept.empty() && ::lstat(it->path().c_str(), &info) == 0 &&
-            kept.count({info.st_dev, info.st_ino}) != 0)
-            continue;
-        // A link is removed as a link: its target, wherever it lies, stays untouched.
-        std::error_code typeError;
-        const bool plainFile = it->is_symlink(typeError) ? !it->is_directory(typeError)
-                                                         : it->is_regular_file(typeError);
-        if (plainFile)
-            files.push_back(it->path().string());
+        if (kept.empty() || ::lstat(path.c_str(), &info) != 0 || kept.count({info.st_dev, info.st_ino}) == 0)
+            files.push_back(path);
     }
     return files;
 }

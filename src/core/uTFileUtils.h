@@ -17,11 +17,24 @@ public:
     static bool ReplaceWholeFile(const std::string& path, std::string_view data);
 };
 
+// One plain file of a folder as a listing finds it: a regular file, or a link to one (named as
+// the link, its size the target's). Folders, pipes, devices, sockets and links to anything
+// else are never plain files: opening one could wait for ever, or act on a device.
+struct TListedFile {
+    std::string Name;
+    int64_t Size = 0;
+};
+
+// The plain files directly in `folder` (hidden ones included), in no particular order; with
+// `folders`, the folders in it too (links to folders are never followed). False when the
+// folder could not be listed, or not to its end.
+bool ListFolder(const std::string& folder, std::vector<TListedFile>& files, std::vector<std::string>* folders = nullptr);
+
 // Deletes every plain file directly inside `folder` (hidden ones included), but for the files
 // named in `keep` (under any spelling of their path: the same file is kept). Subfolders and
 // their contents are never touched; files that cannot be deleted stay.
 void DeleteFolderFiles(const std::string& folder, const std::vector<std::string>& keep = {});
-// The files DeleteFolderFiles would delete, as paths.
+// The files DeleteFolderFiles would delete, as paths (a link as the link: its target stays).
 std::vector<std::string> FolderFilesToDelete(const std::string& folder, const std::vector<std::string>& keep = {});
 
 // Whether the folder `outer` is `inner` or holds it, at any depth (under any spelling of

@@ -7,20 +7,6 @@
 
 #include <QFile>
 
-std::vector<TListedFile> ListFolder(const std::string& folder) {
-    std::vector<TListedFile> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        // A pipe or a device is no song: opening one to play it could wait for ever.
-        struct stat info {};
-        const std::string path = it->path().string();
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        files.push_back({it->path().filename().string(), static_cast<int64_t>(info.st_size)});
-    }
-    return files;
-}
-
 TFolderWatch::TFolderWatch(QObject* parent) : QObject(parent) {
     m_gather.setSingleShot(true);
     m_gather.setInterval(kGatherMs);
@@ -58,7 +44,8 @@ void TFolderWatch::StartListing() {
     m_listing = true;
     const TLifelineRef alive = m_alive;
     m_lister = std::thread([this, alive, folder = m_folder] {
-        std::vector<TListedFile> files = ListFolder(folder);
+        std::vector<TListedFile> files;
+        ListFolder(folder, files);
         HandOver(alive, [this, folder, files = std::move(files)]() mutable { ListingDone(folder, std::move(files)); });
     });
 }

@@ -10,16 +10,7 @@
 #include <QTimer>
 
 #include "core/uHandOver.h"
-
-// One plain file of a folder as a listing finds it.
-struct TListedFile {
-    std::string Name;
-    int64_t Size = 0;
-};
-
-// The regular files of `folder` (hidden ones and links to files included; no folders, pipes
-// or devices), in no particular order.
-std::vector<TListedFile> ListFolder(const std::string& folder);
+#include "core/uTFileUtils.h"
 
 // Follows one folder: files added, renamed or removed there by anyone are reported as a new
 // listing of the folder. Changes are gathered for a moment and listed together, on a thread

@@ -45,7 +45,9 @@ bool TPlayListManager::Holds(const std::string& fileName, const std::string& tit
 
 void TPlayListManager::Refresh() {
     Clear();
-    for (const TListedFile& file : ListFolder(Folder))
+    std::vector<TListedFile> files;
+    ListFolder(Folder, files);
+    for (const TListedFile& file : files)
         AddFile(file.Name, file.Size);
     Sort();
 }

@@ -1,6 +1,5 @@
 #include "ui/uFrmOptions.h"
 
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -200,10 +199,8 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
         files.size() == 1
             ? tr("Delete 1 file in %1?").arg(folder)
             : tr("Delete %n files in %1?", nullptr, static_cast<int>(files.size())).arg(folder);
-    if (!m_services.Prompts.Ask(this, question, true))
-        return;
-    for (const std::string& file : files)
-        ::unlink(file.c_str());
+    if (m_services.Prompts.Ask(this, question, true))
+        ClearIncompleteFiles(files);
 }
 
 void TfrmOptions::cmdOKClick() {
