@@ -1,6 +1,5 @@
 #include "cli/uCliCheck.h"
 
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -16,7 +15,8 @@ namespace {
 // The plain files below `folder`, as the program lists a folder; links are not followed into
 // other folders. A folder that cannot be listed, or whose listing broke off, is named in
 // `unlisted`.
-void CollectFiles(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& unlisted) {
+void CollectFiles(const std::string& folder, std::vector<std::string>& files,
+                  std::vector<std::string>& unlisted) {
     std::vector<TListedFile> listed;
     std::vector<std::string> folders;
     if (!ListFolder(folder, listed, &folders))
