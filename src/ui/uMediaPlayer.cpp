@@ -87,11 +87,12 @@ void TQtMediaPlayer::ReportState() {
 }
 
 void TQtMediaPlayer::Load(const std::string& path) {
-    // A file gone, or no plain file (a pipe would hold the media back end for ever), is
-    // never handed over: nothing is loaded, nothing plays.
+    // A file gone, an empty one, or no plain file (a pipe would hold the media back end for
+    // ever) is never handed over: nothing is loaded, nothing plays. (An empty file has nothing
+    // to play, and the back end, given one, can hang in its state change.)
     struct stat info {};
     const bool playable = !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-                          ::access(path.c_str(), R_OK) == 0;
+                          info.st_size > 0 && ::access(path.c_str(), R_OK) == 0;
     m_source = playable ? path : std::string();
     m_player->stop();
     OpenSource(m_source);
