@@ -20,7 +20,7 @@
 #include "ui/uApplication.h"
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
-#include "ui/uInstanceDoor.h"
+#include "desktop/uInstanceDoor.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPrompts.h"
 #include "ui/uServices.h"

@@ -23,7 +23,7 @@
 #include "ui/uPlayerBar.h"
 #include "ui/uPlayerPanel.h"
 #include "ui/uPrompts.h"
-#include "ui/uShell.h"
+#include "desktop/uShell.h"
 
 namespace {
 // Deletes a plain file (or a link) for good; never a folder put in its place.

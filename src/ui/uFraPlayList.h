@@ -5,7 +5,7 @@
 #include <string>
 
 #include "playlist/uFolderWatch.h"
-#include "ui/uMpris.h"
+#include "desktop/uMpris.h"
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 

@@ -34,7 +34,7 @@
 #include "ui/uPageList.h"
 #include "ui/uPageSwitcher.h"
 #include "ui/uPrompts.h"
-#include "ui/uShell.h"
+#include "desktop/uShell.h"
 #include "ui/uWindowMemory.h"
 
 namespace {

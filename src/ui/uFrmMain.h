@@ -5,7 +5,7 @@
 
 #include <QMainWindow>
 
-#include "ui/uNotifier.h"
+#include "desktop/uNotifier.h"
 #include "ui/uServices.h"
 #include "ui/uSystemIcons.h"
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "ui/uArtwork.h"
-#include "ui/uShell.h"
+#include "desktop/uShell.h"
 
 namespace {
 // Translated where they are shown: these tables are made before any translation is loaded.

@@ -1,4 +1,4 @@
-#include "ui/uShell.h"
+#include "desktop/uShell.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "ui/uInstanceDoor.h"
+#include "desktop/uInstanceDoor.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "ui/uNotifier.h"
+#include "desktop/uNotifier.h"
 
 #include <QCoreApplication>
 

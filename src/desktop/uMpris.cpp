@@ -1,4 +1,4 @@
-#include "ui/uMpris.h"
+#include "desktop/uMpris.h"
 
 #include <algorithm>
 #include <cmath>

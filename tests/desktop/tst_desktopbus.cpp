@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ui/uMpris.h"
-#include "ui/uNotifier.h"
+#include "desktop/uMpris.h"
+#include "desktop/uNotifier.h"
 
 Q_DECLARE_METATYPE(TMprisPlayer::TStatus)
 
