@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -64,12 +65,24 @@ private:
         return QByteArray::fromStdString(
             TFileUtils::ReadWholeFile(OpenOrvaloSettings()->fileName().toStdString()));
     }
-    int RunProbe(const QStringList& arguments = {}) {
+    int RunProbe(const QStringList& arguments = {},
+                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         QProcess probe;
+        probe.setProcessEnvironment(environment);
         probe.start(QStringLiteral(INSTANCE_PROBE), arguments);
         if (!probe.waitForFinished(20000))
             return -1;
         return probe.exitCode();
+    }
+    // Starts a probe that takes the lock and holds it; what it said on standard error once it
+    // holds it, nothing when it never did.
+    std::optional<QByteArray> Hold(QProcess& holder,
+                                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+        holder.setProcessEnvironment(environment);
+        holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
+        if (!holder.waitForReadyRead(20000) || holder.readAllStandardOutput().trimmed() != "held")
+            return std::nullopt;
+        return holder.readAllStandardError();
     }
     std::unique_ptr<QTemporaryDir> m_app;
     std::unique_ptr<TProgram> m_program;
@@ -288,17 +301,9 @@ void TestStartUp::aLockThatCannotBeOneNeverBlocksTheStart() {
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("TMPDIR"), temp.path());
     QProcess holder;
-    holder.setProcessEnvironment(environment);
-    holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
-    QVERIFY(holder.waitForReadyRead(20000));
-    QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("held")); // it started
-    QVERIFY(holder.readAllStandardError().contains("Orvalo.lock: it is a folder"));
+    QVERIFY(Hold(holder, environment).value_or("").contains("Orvalo.lock: it is a folder")); // it started
     // A second start still finds the first: the lock went elsewhere.
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(INSTANCE_PROBE));
-    QVERIFY(second.waitForFinished(20000));
-    QCOMPARE(second.exitCode(), 3);
+    QCOMPARE(RunProbe({}, environment), 3);
     holder.kill();
     QVERIFY(holder.waitForFinished(20000));
 }
@@ -318,28 +323,18 @@ void TestStartUp::aLockPlaceOthersCanWriteIsNeverUsed() {
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     environment.insert(QStringLiteral("TMPDIR"), temp.path());
     QProcess holder;
-    holder.setProcessEnvironment(environment);
-    holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
-    QVERIFY(holder.waitForReadyRead(20000));
-    QCOMPARE(holder.readAllStandardOutput().trimmed(), QByteArray("held"));
-    QVERIFY(holder.readAllStandardError().contains("others can write into it"));
+    QVERIFY(Hold(holder, environment).value_or("").contains("others can write into it"));
     QVERIFY(QFileInfo::exists(planted + "-2/Orvalo.lock"));
     QCOMPARE(QFileInfo(planted + "-2").permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther),
              QFileDevice::Permissions());
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(INSTANCE_PROBE));
-    QVERIFY(second.waitForFinished(20000));
-    QCOMPARE(second.exitCode(), 3);
+    QCOMPARE(RunProbe({}, environment), 3);
     holder.kill();
     QVERIFY(holder.waitForFinished(20000));
 }
 
 void TestStartUp::lockOfCrashedRunIsTakenOver() {
     QProcess holder;
-    holder.start(QStringLiteral(INSTANCE_PROBE), {QStringLiteral("hold")});
-    QVERIFY(holder.waitForReadyRead(20000));
-    QCOMPARE(holder.readAll().trimmed(), QByteArray("held"));
+    QVERIFY(Hold(holder));
     QCOMPARE(RunProbe(), 3);
     holder.kill(); // SIGKILL: no chance to remove the lock file
     QVERIFY(holder.waitForFinished(20000));
