@@ -90,13 +90,16 @@ std::shared_ptr<X509_STORE> ParseAuthorities(const std::string& text) {
     return store;
 }
 
-} // namespace
-
+// The certificate authorities a user names instead of the system's store, as the curl tool
+// reads them: CURL_CA_BUNDLE, then SSL_CERT_FILE. Null when neither is set to something.
 const char* UserAuthorityBundle() {
     if (const char* bundle = NonEmptyVariable("CURL_CA_BUNDLE"))
         return bundle;
     return NonEmptyVariable("SSL_CERT_FILE");
 }
+
+} // namespace
+
 
 // libcurl's share handle, with the locks it asks for: the lanes use it from their threads.
 struct TTlsTrust::TSessionShare {

@@ -8,10 +8,6 @@
 
 struct x509_store_st;
 
-// The certificate authorities a user names instead of the system's store, as the curl tool
-// reads them: CURL_CA_BUNDLE, then SSL_CERT_FILE. Null when neither is set to something.
-const char* UserAuthorityBundle();
-
 // What the https requests of one transfer engine share: the trusted authorities, read once
 // (and again only when their file changes) instead of at every connection, and the TLS
 // sessions of earlier connections, so that the next connection to a host resumes instead of

@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,7 @@ private slots:
     void writeEmptyCreatesEmptyFile();
     void writeToFullDiskFails();
     void readOfFolderGivesEmpty();
+    void listingTakesPlainFilesOnly();
     void deleteFolderFilesKeepsSubfolders();
     void deleteFolderFilesOnMissingFolderDoesNothing();
     void createDirMakesOneLevelOnly();
@@ -92,6 +95,30 @@ void TestFileUtils::writeToFullDiskFails() {
 
 void TestFileUtils::readOfFolderGivesEmpty() {
     QCOMPARE(TFileUtils::ReadWholeFile(m_dir->path().toStdString()), std::string());
+}
+
+void TestFileUtils::listingTakesPlainFilesOnly() {
+    // One rule for the play list, Clear Incomplete Folder and orvalo-cli check: a regular file
+    // or a link to one (with the target's size); never a pipe (opening it would wait for
+    // ever), a dangling link or a link to a folder; folders apart, only when asked for.
+    QVERIFY(TFileUtils::WriteWholeFile(Path("song.mp3"), "12345"));
+    QVERIFY(TFileUtils::WriteWholeFile(Path(".hidden"), "h"));
+    fs::create_symlink(Path("song.mp3"), Path("link.mp3"));
+    fs::create_symlink(Path("gone.mp3"), Path("dangling.mp3"));
+    fs::create_directory(Path("sub"));
+    fs::create_directory_symlink(Path("sub"), Path("sublink"));
+    QCOMPARE(::mkfifo(Path("pipe.mp3").c_str(), 0600), 0);
+    std::vector<TListedFile> files;
+    std::vector<std::string> folders;
+    QVERIFY(ListFolder(m_dir->path().toStdString(), files, &folders));
+    std::map<std::string, int64_t> listed;
+    for (const TListedFile& file : files)
+        listed[file.Name] = file.Size;
+    QCOMPARE(listed, (std::map<std::string, int64_t>{{".hidden", 1}, {"link.mp3", 5}, {"song.mp3", 5}}));
+    QCOMPARE(folders, std::vector<std::string>{Path("sub")});
+    files.clear();
+    QVERIFY(!ListFolder(Path("missing"), files));
+    QVERIFY(files.empty());
 }
 
 void TestFileUtils::deleteFolderFilesKeepsSubfolders() {

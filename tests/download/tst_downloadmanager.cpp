@@ -84,6 +84,7 @@ private slots:
     void manyEndingAtOnceKeepEachDownloadsOrder();
     void cancelWhileTheEngineIsFull();
     void queueKeepsItsLimitsAndOrder();
+    void aShortageGivesUpOnlyWhenNothingRuns();
 
 private:
     std::string Done() const { return m_done->path().toStdString(); }
@@ -676,6 +677,27 @@ void TestDownloadManager::cancelWhileTheEngineIsFull() {
     QCOMPARE(m_events.log.count("error http://full.test/7.mp3"), 1);
     for (int i = 0; i < kStalled; ++i)
         QCOMPARE(m_manager->Items(i)->Status(), TDownload::StatusFailed);
+}
+
+void TestDownloadManager::aShortageGivesUpOnlyWhenNothingRuns() {
+    // Out of descriptors while another download runs: wait, as often as it comes, for that
+    // one will free its own. With nothing running, nothing will: after a few tries, give up;
+    // a transfer that gets going again starts the count afresh.
+    TDownload running("http://a.test/1", "1.mp3", 0);
+    running.Url = running.Key;
+    TDownloadQueue queue([&](const std::string& key) { return key == running.Key ? &running : nullptr; });
+    queue.Enqueue(running, [](TDownload&) {});
+    queue.Start();
+    QCOMPARE(queue.RunningCount(), 1);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(queue.NoteShortage());
+    QCOMPARE(queue.RunningLimit(), 1); // what runs is what the system holds for now
+    queue.FreePlace(running.Key);
+    for (int i = 0; i < TDownloadQueue::kLoneShortageTries; ++i)
+        QVERIFY(queue.NoteShortage());
+    QVERIFY(!queue.NoteShortage());
+    queue.NoteProgress();
+    QVERIFY(queue.NoteShortage());
 }
 
 QTEST_GUILESS_MAIN(TestDownloadManager)
