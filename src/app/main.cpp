@@ -21,6 +21,8 @@
 #include "ui/uFrmMain.h"
 #include "ui/uFrmSplash.h"
 #include "desktop/uInstanceDoor.h"
+#include "desktop/uMpris.h"
+#include "ui/uFraPlayList.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPrompts.h"
 #include "ui/uServices.h"
@@ -79,6 +81,10 @@ int RunOrvalo(int argc, char** argv) {
     auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
     QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
+    // The desktop's media controls drive the play list's player and follow it.
+    auto mpris = std::make_unique<TMpris>(*frmMain->fraPlayList1);
+    QObject::connect(frmMain->fraPlayList1, &TfraPlayList::PlayerChanged, mpris.get(), &TMpris::Refresh);
+    QObject::connect(mpris.get(), &TMpris::RaiseRequested, frmMain.get(), &TfrmMain::BringForward);
     TInstanceDoor door(DoorPlaces());
     if (!door.Listening())
         std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
@@ -94,6 +100,7 @@ int RunOrvalo(int argc, char** argv) {
     }
     // The window goes first: its pages follow the services to the end, and nothing in their
     // destruction may find a freed one. The services end with the program, at the return.
+    mpris.reset();
     frmMain.reset();
     return exitCode;
 }

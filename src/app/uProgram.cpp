@@ -40,7 +40,7 @@ TProgram::TProgram(const std::string& appFolder)
     SettleFolder(Options->DownloadDir, Folders.DownloadDir, !Folders.Portable);
     SettleFolder(Options->IncompleteDir, Folders.IncompleteDir, !Folders.Portable);
     Engines = std::make_unique<TSearchManager>(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs);
-    PlayList = std::make_unique<TPlayListManager>(Options->DownloadDir + "/");
+    PlayList = std::make_unique<TPlayListManager>(Options->DownloadDir);
     Results = std::make_unique<TSearchResultManager>();
     Popular = std::make_unique<TSearchResultManager>();
     Checks = std::make_unique<TVerificationManager>(*Transfers, kChecksAtOnce, kCheckStartsPerTick,
@@ -48,6 +48,13 @@ TProgram::TProgram(const std::string& appFolder)
     Downloads = std::make_unique<TDownloadManager>(*Transfers, Options->DownloadDir,
                                                    Options->IncompleteDir);
     Downloads->SetLimits(Options->DownloadsAtOnce);
+    // A finished download joins the library, which looks into it once; the verdict is the
+    // download's too.
+    QObject::connect(Downloads.get(), &TDownloadManager::Placed, PlayList.get(), &TPlayListManager::Place);
+    QObject::connect(PlayList.get(), &TPlayListManager::Checked, Downloads.get(),
+                     [downloads = Downloads.get()](const std::string& path, const TContentVerdict& verdict) {
+                         downloads->NoteContent(path, VerdictText(verdict));
+                     });
     DownloadList = std::make_unique<TDownloadListKeeper>(*Downloads, DownloadListPath(DataFolder));
     SearchKeys = std::make_unique<TSearchHistory>();
     LoadSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));

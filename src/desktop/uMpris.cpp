@@ -232,12 +232,8 @@ bool TMpris::CanPlay() const {
 }
 
 void TMpris::PlayPause() {
-    if (!CanPlay())
-        return;
-    if (m_player.Status() == TMprisPlayer::TStatus::Playing)
-        m_player.Pause();
-    else
-        m_player.Play();
+    if (CanPlay())
+        m_player.PlayPause();
 }
 
 qint64 TMpris::Seek(qint64 offsetUs) {

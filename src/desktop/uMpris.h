@@ -32,6 +32,8 @@ public:
     // track loaded, Next and Previous when CanGoNext and CanGoPrevious say so.
     virtual void Play() = 0;
     virtual void Pause() = 0;
+    // Pauses what plays, plays what does not.
+    virtual void PlayPause() = 0;
     virtual void Stop() = 0;
     virtual void Next() = 0;
     virtual void Previous() = 0;

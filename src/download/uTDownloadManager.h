@@ -131,6 +131,8 @@ public:
 signals:
     void Added(const TDownload& download);
     void Changed(const TDownload& download, TDownloadChange what);
+    // A download's file arrived whole at `path` in the download folder; it is complete.
+    void Placed(const std::string& path, int64_t size);
     // These downloads are about to leave the list; the records are freed right after.
     void AboutToBeRemoved(const std::vector<const TDownload*>& downloads);
 

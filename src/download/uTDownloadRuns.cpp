@@ -279,5 +279,6 @@ void TDownloadManager::FilePlaced(const std::string& key, const std::string& pla
     download->Completed = true;
     download->Cancelled = false; // it came whole before the cancel took
     download->Speed = 0;
+    emit Placed(placed, download->Size);
     emit Changed(*download, TDownloadChange::Status);
 }

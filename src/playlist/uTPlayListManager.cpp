@@ -1,12 +1,50 @@
 #include "playlist/uTPlayListManager.h"
 
-#include "core/uTStringUtils.h"
-#include "playlist/uFolderWatch.h"
+#include <filesystem>
+#include <unordered_map>
 
-TPlayListManager::TPlayListManager(std::string folder) : Folder(std::move(folder)) {}
+#include "core/uTFileUtils.h"
+#include "core/uTStringUtils.h"
+
+namespace {
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// The folder a path lies in, spelled one way: "/a//b/./x.mp3" and "/a/b/x.mp3" lie in one.
+std::string FolderOf(const std::string& path) {
+    return WithTrailingSlash(std::filesystem::path(path).lexically_normal().parent_path().string());
+}
+} // namespace
+
+TPlayListManager::TPlayListManager(std::string folder, int checkers, QObject* parent)
+    : QObject(parent), m_folder(WithTrailingSlash(std::move(folder))),
+      m_checker(std::make_unique<TContentChecker>(checkers)) {
+    m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) {
+        CheckedFile(path, verdict);
+    };
+    connect(&m_watch, &TFolderWatch::Listed, this, &TPlayListManager::Follow);
+}
 
 TPlayListManager::~TPlayListManager() {
-    Clear();
+    m_checker.reset();
+}
+
+void TPlayListManager::SetFolder(const std::string& folder) {
+    m_folder = WithTrailingSlash(folder);
+}
+
+int TPlayListManager::IndexOf(const std::string& name) const {
+    // The list's own look-up first: it ignores letter case, the file system does not.
+    if (const int index = m_files.IndexOf(name); index >= 0 && File(index).FileName == name)
+        return index;
+    for (int index = 0; index < Count(); ++index) {
+        if (File(index).FileName == name)
+            return index;
+    }
+    return -1;
 }
 
 void TPlayListManager::Clear() {
@@ -15,8 +53,8 @@ void TPlayListManager::Clear() {
     m_songs.clear();
 }
 
-void TPlayListManager::AddFile(const std::string& name, int64_t size) {
-    auto file = std::make_unique<TPlayListFile>(Folder, name, size);
+void TPlayListManager::Append(const std::string& name, int64_t size) {
+    auto file = std::make_unique<TPlayListFile>(m_folder, name, size);
     Index(*file);
     m_files.Add(name, std::move(file));
 }
@@ -44,51 +82,134 @@ bool TPlayListManager::Holds(const std::string& fileName, const std::string& tit
 }
 
 void TPlayListManager::Refresh() {
+    m_watch.Watch(m_folder.substr(0, m_folder.size() - 1));
     Clear();
     std::vector<TListedFile> files;
-    ListFolder(Folder, files);
+    ListFolder(m_folder, files);
     for (const TListedFile& file : files)
-        AddFile(file.Name, file.Size);
+        Append(file.Name, file.Size);
     Sort();
+    emit Reset();
+    // Names show at once; the tags and the lengths their headers state fill in as the files
+    // are opened, every one first; the lengths every frame makes come after, a file at a time.
+    m_checker->CancelAll();
+    m_checking.clear();
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(Count()) + m_outside.size());
+    for (int index = 0; index < Count(); ++index) {
+        paths.push_back(m_folder + File(index).FileName);
+        m_checking.insert(File(index).FileName);
+    }
+    m_checker->Check(paths, TCheckDepth::Header);
+    paths.insert(paths.end(), m_outside.begin(), m_outside.end());
+    m_checker->Check(paths, TCheckDepth::Full);
+}
+
+void TPlayListManager::Place(const std::string& path, int64_t size) {
+    const std::string name = NameInFolder(path);
+    if (name.empty()) {
+        // Placed in a folder the list no longer shows (the user chose another meanwhile):
+        // its verdict is still wanted by the download that made it.
+        if (m_outside.insert(path).second)
+            m_checker->Check(path);
+        return;
+    }
+    const int index = IndexOf(name);
+    if (index < 0) {
+        Append(name, size);
+        emit Added(Count() - 1, Count() - 1);
+        CheckLater(name);
+    } else if (m_checking.count(name) == 0 && File(index).Checked) {
+        emit Checked(m_folder + name, File(index).Content);
+    } else if (m_checking.count(name) == 0) {
+        CheckLater(name);
+    }
+}
+
+void TPlayListManager::CheckLater(const std::string& name) {
+    m_checking.insert(name);
+    m_checker->Check(m_folder + name);
+}
+
+std::string TPlayListManager::NameInFolder(const std::string& path) const {
+    if (FolderOf(path) != FolderOf(m_folder + "x"))
+        return {};
+    return LastPathSegment(path);
+}
+
+void TPlayListManager::CheckedFile(const std::string& path, const TContentVerdict& verdict) {
+    m_outside.erase(path);
+    if (const std::string name = NameInFolder(path); !name.empty()) {
+        m_checking.erase(name);
+        if (const int index = IndexOf(name); index >= 0) {
+            TPlayListFile& file = *m_files.Objects(index);
+            file.Checked = true;
+            file.Content = verdict;
+            emit Changed(index);
+        }
+    }
+    emit Checked(path, verdict);
 }
 
 void TPlayListManager::SetFileSize(int index, int64_t size) {
-    if (index < 0 || index >= m_files.Count())
-        return;
     TPlayListFile& file = *m_files.Objects(index);
     Unindex(file);
     file.FileSize = size;
     Index(file);
 }
 
-void TPlayListManager::SetSongFacts(int index, const std::string& artist, const std::string& title,
-                                    const std::string& album, int64_t lengthMs, int bitrateKbps) {
-    if (index < 0 || index >= m_files.Count())
-        return;
-    TPlayListFile& file = *m_files.Objects(index);
-    file.Checked = true;
-    file.Artist = artist;
-    file.Title = title;
-    file.Album = album;
-    file.LengthMs = lengthMs;
-    file.BitrateKbps = bitrateKbps;
+void TPlayListManager::Forget(int index) {
+    if (index >= 0 && index < Count())
+        Remove(index);
 }
 
-void TPlayListManager::RemoveFile(int index) {
-    if (index < 0 || index >= m_files.Count())
-        return;
+void TPlayListManager::Remove(int index) {
+    emit AboutToBeRemoved(index);
     Unindex(*m_files.Objects(index));
     m_files.Delete(index);
+    emit Removed();
 }
 
-void TPlayListManager::RenameFile(int index, const std::string& name) {
-    if (index < 0 || index >= m_files.Count())
-        return;
+bool TPlayListManager::Rename(int index, const std::string& name) {
+    if (index < 0 || index >= Count() || !RenameInFolder(m_folder, File(index).FileName, name))
+        return false;
     TPlayListFile& file = *m_files.Objects(index);
     Unindex(file);
     file.FileName = name;
     Index(file);
     m_files.SetString(index, name);
+    emit Changed(index);
+    return true;
+}
+
+void TPlayListManager::Follow(const std::vector<TListedFile>& listing) {
+    std::unordered_map<std::string, int64_t> listed;
+    for (const TListedFile& file : listing)
+        listed.emplace(file.Name, file.Size);
+    // From the last row up: a removed row does not move those still to look at.
+    for (int index = Count() - 1; index >= 0; --index) {
+        const TPlayListFile& file = File(index);
+        const auto found = listed.find(file.FileName);
+        if (found == listed.end()) {
+            Remove(index);
+            continue;
+        }
+        if (found->second != file.FileSize) {
+            SetFileSize(index, found->second);
+            emit Changed(index);
+        }
+        listed.erase(found);
+    }
+    const int first = Count();
+    for (const TListedFile& file : listing) {
+        if (listed.count(file.Name) == 0)
+            continue; // listed already
+        Append(file.Name, file.Size);
+        CheckLater(file.Name);
+    }
+    if (Count() > first)
+        emit Added(first, Count() - 1);
+    emit Followed();
 }
 
 void TPlayListManager::Sort() {

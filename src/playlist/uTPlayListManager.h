@@ -1,10 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
+
+#include <QObject>
 
 #include "core/uTRecordList.h"
+#include "media/uContentCheck.h"
+#include "media/uContentChecker.h"
+#include "playlist/uFolderWatch.h"
 
 // One file of the download folder.
 class TPlayListFile {
@@ -14,56 +21,98 @@ public:
     std::string Folder; // as scanned, with its trailing "/"
     std::string FileName;
     int64_t FileSize;
-    // What the file's content check found: its tags and audio figures (0 and empty until it
-    // has been looked into, and for a file that is no MP3).
+    // What the file's content check found: its tags and audio figures (zero and empty until
+    // it has been looked into, and for a file that is no MP3).
     bool Checked = false;
-    std::string Artist;
-    std::string Title;
-    std::string Album;
-    int64_t LengthMs = 0;
-    int BitrateKbps = 0;
+    TContentVerdict Content;
 };
 
-// A catalogue of the plain files (hidden ones included, no folders) in one folder, sorted by
-// name, letter case aside (the window sorts its own view otherwise).
-class TPlayListManager {
+// The library: the plain files (hidden ones included, no folders) of the download folder,
+// sorted by name, letter case aside, when listed, and each new one at the end. It follows
+// its folder (files added, renamed or removed there by anyone), looks into every file once in
+// the background (tags, length, what it really holds), and tells any number of listeners
+// what changed, on the GUI thread, in the order it happens.
+class TPlayListManager : public QObject {
+    Q_OBJECT
 public:
-    explicit TPlayListManager(std::string folder);
+    // Neither lists nor follows `folder` before the first Refresh. `checkers`: how many files
+    // are looked into at once.
+    explicit TPlayListManager(std::string folder, int checkers = TContentChecker::kDefaultWorkers,
+                              QObject* parent = nullptr);
     TPlayListManager(const TPlayListManager&) = delete;
     TPlayListManager& operator=(const TPlayListManager&) = delete;
-    ~TPlayListManager();
+    ~TPlayListManager() override;
 
-    std::string Folder; // always with a trailing "/"
+    // Always with a trailing "/".
+    const std::string& Folder() const { return m_folder; }
+    // Another folder, listed and followed from the next Refresh.
+    void SetFolder(const std::string& folder);
 
     int Count() const { return m_files.Count(); }
     const TPlayListFile& File(int index) const { return *m_files.Objects(index); }
-    // The row of a file by name, letter case aside; -1 when there is none.
-    int IndexOf(const std::string& name) const { return m_files.IndexOf(name); }
+    // The index of the file of exactly this name; -1 when there is none.
+    int IndexOf(const std::string& name) const;
 
-    // Lists the folder anew: its regular files (hidden ones and links to files included; no
-    // folders, pipes or devices), in the current sort.
+    // Lists the folder anew (its regular files, hidden ones and links to files included; no
+    // folders, pipes or devices), follows it from now on, and looks into every file: first
+    // the headers of all of them, then every frame, a file at a time.
     void Refresh();
-    void Clear();
-    void AddFile(const std::string& name, int64_t size);
-    void RemoveFile(int index);
-    void RenameFile(int index, const std::string& name);
-    void SetFileSize(int index, int64_t size);
-    // What the file's content check found.
-    void SetSongFacts(int index, const std::string& artist, const std::string& title, const std::string& album,
-                      int64_t lengthMs, int bitrateKbps);
+    // A file arrived at `path` (a download was placed): listed at the end when it lies in
+    // the folder and is not listed yet, and looked into unless that is done or under way.
+    // Its verdict is told (Checked) either way, also for a file outside the folder.
+    void Place(const std::string& path, int64_t size);
+    // The file left the folder (sent to the trash, deleted): its row goes.
+    void Forget(int index);
+    // Renames the file in the folder; false (and nothing changes) when the system would not.
+    bool Rename(int index, const std::string& name);
     // Whether the folder holds a file of exactly this name, or one whose name (without its
     // extension) is the same song as `title` (NormalizedTitle) with this size.
     bool Holds(const std::string& fileName, const std::string& title, int64_t size) const;
-    void Sort();
+
+signals:
+    // The list was made anew: every index before is void.
+    void Reset();
+    // Files were listed at indexes `first` to `last`, at the end.
+    void Added(int first, int last);
+    // The file at `index` changed: its size, its name, or what its check found.
+    void Changed(int index);
+    // The file at `index` is about to leave the list, and has left it at Removed.
+    void AboutToBeRemoved(int index);
+    void Removed();
+    // What the check of the file at `path` found (the headers first, then every frame, for
+    // a listed file).
+    void Checked(const std::string& path, const TContentVerdict& verdict);
+    // A change to the folder by anyone was followed.
+    void Followed();
 
 private:
-    TRecordList<TPlayListFile> m_files{TOwnership::Owned};
+    void Clear();
+    void Append(const std::string& name, int64_t size);
+    void Remove(int index);
+    void SetFileSize(int index, int64_t size);
+    void Sort();
+    // Brings the list in line with a new listing of the folder: files gone go, new ones are
+    // added at the end and looked into, sizes follow.
+    void Follow(const std::vector<TListedFile>& listing);
+    void CheckLater(const std::string& name);
+    void CheckedFile(const std::string& path, const TContentVerdict& verdict);
+    // The name of a path in the folder; empty for a path elsewhere.
+    std::string NameInFolder(const std::string& path) const;
 
     static std::string SongKey(const std::string& title, int64_t size);
     void Index(const TPlayListFile& file);
     void Unindex(const TPlayListFile& file);
 
+    std::string m_folder;
+    TRecordList<TPlayListFile> m_files{TOwnership::Owned};
     // What Holds looks up without a scan: the names, and the songs by title and size.
     std::unordered_multiset<std::string> m_names;
     std::unordered_multiset<std::string> m_songs;
+    // The names whose check is queued or under way; and files outside the folder whose
+    // verdict is still to come (a listing anew must not drop their check).
+    std::unordered_set<std::string> m_checking;
+    std::unordered_set<std::string> m_outside;
+    TFolderWatch m_watch;
+    // Last: it goes first, and no verdict reaches a half-destroyed list.
+    std::unique_ptr<TContentChecker> m_checker;
 };

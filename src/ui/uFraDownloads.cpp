@@ -13,7 +13,6 @@
 #include "core/uTAppOptions.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
-#include "media/uContentChecker.h"
 #include "search/uTSearchResultManager.h"
 #include "ui/uDownloadsModel.h"
 #include "ui/uListProxy.h"
@@ -60,12 +59,7 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     m_summaryTimer->setInterval(500);
     connect(m_summaryTimer, &QTimer::timeout, this, &TfraDownloads::ShowSummary);
     rowsChanged();
-    m_checker = std::make_unique<TContentChecker>(1);
-    TDownloadManager& manager = m_services.Downloads;
-    m_checker->OnChecked = [&manager](const std::string& path, const TContentVerdict& verdict) {
-        manager.NoteContent(path, VerdictText(verdict));
-    };
-    connect(&manager, &TDownloadManager::Changed, this, &TfraDownloads::DownloadChanged);
+    connect(&m_services.Downloads, &TDownloadManager::Changed, this, &TfraDownloads::DownloadChanged);
 }
 
 TfraDownloads::~TfraDownloads() = default;
@@ -191,10 +185,6 @@ void TfraDownloads::Ended(const TDownload& download) {
         }
         return;
     }
-    // The play list names files of the download folder: the copy there may carry a number
-    // or a cleaned name that the title lacks.
-    m_checker->Check(download.FilePath);
-    emit FileDownloaded(std::filesystem::path(download.FilePath).filename().string(), download.Size);
     emit DownloadEnded(title, {});
     // Not while the manager is still telling others of this end: the record would go
     // from under them.

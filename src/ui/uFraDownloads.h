@@ -10,8 +10,6 @@
 #include "ui/uServices.h"
 
 class QLabel;
-class TContentChecker;
-struct TContentVerdict;
 class QTimer;
 class TDownload;
 class TDownloadsModel;
@@ -52,8 +50,6 @@ public:
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
     void PreviewRequested(const std::string& path);
-    // A download completed: its file in the download folder (bare name) and its size.
-    void FileDownloaded(const std::string& name, int64_t size);
     // A download ended, well (no failure) or not (why it failed).
     void DownloadEnded(const QString& title, const QString& failure);
 
@@ -69,8 +65,6 @@ private:
     const TDownload* DownloadOf(int row) const;
 
     TServices m_services;
-    // Looks into each finished file: what a site called an MP3 may be a web page.
-    std::unique_ptr<TContentChecker> m_checker;
     QTimer* m_summaryTimer = nullptr;
     bool m_summaryDue = false;
 };

@@ -15,7 +15,6 @@
 #include "core/uTFileUtils.h"
 #include "core/uTrash.h"
 #include "playlist/uTPlayListManager.h"
-#include "media/uContentChecker.h"
 #include "ui/uListProxy.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPageList.h"
@@ -63,50 +62,25 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     });
     connect(pnlPlayer->pnlTransport, &TPlayerBar::NextAsked, this, &TfraPlayList::PlayNext);
     connect(pnlPlayer->pnlTransport, &TPlayerBar::PreviousAsked, this, &TfraPlayList::PlayPrevious);
-    m_checker = std::make_unique<TContentChecker>();
-    m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) { ShowTags(path, verdict); };
-    // Files added, renamed or removed in the folder by anyone show without a refresh.
-    connect(&m_watch, &TFolderWatch::Listed, this, [this](const std::vector<TListedFile>& files) {
-        for (const std::string& name : m_model->Follow(files))
-            m_checker->Check(DownloadFolder() + "/" + name);
-    });
+    connect(&services.PlayList, &TPlayListManager::Changed, this, &TfraPlayList::FileChanged);
     // The desktop's media controls follow the player and the list.
-    m_mpris = std::make_unique<TMpris>(*this);
-    TMpris* mpris = m_mpris.get();
-    connect(mpris, &TMpris::RaiseRequested, this, &TfraPlayList::RaiseRequested);
-    connect(&Player(), &TMediaPlayer::StateChanged, mpris, &TMpris::Refresh);
-    connect(&Player(), &TMediaPlayer::DurationChanged, mpris, &TMpris::Refresh);
-    connect(lvwPlayList->Proxy(), &QAbstractItemModel::dataChanged, mpris, &TMpris::Refresh);
-    connect(lvwPlayList->Proxy(), &QAbstractItemModel::layoutChanged, mpris, &TMpris::Refresh);
+    connect(&Player(), &TMediaPlayer::StateChanged, this, &TfraPlayList::PlayerChanged);
+    connect(&Player(), &TMediaPlayer::DurationChanged, this, &TfraPlayList::PlayerChanged);
+    connect(lvwPlayList->Proxy(), &QAbstractItemModel::dataChanged, this, &TfraPlayList::PlayerChanged);
+    connect(lvwPlayList->Proxy(), &QAbstractItemModel::layoutChanged, this, &TfraPlayList::PlayerChanged);
     UpdateCommands();
 }
 
 // The player lives in a child widget, which Qt destroys after this page's own
-// members are gone; its last state change must not reach the page or the bus.
+// members are gone; its last state change must not reach the page or its listeners.
 TfraPlayList::~TfraPlayList() {
-    m_checker.reset();
     disconnect(&Player(), nullptr, this, nullptr);
-    m_mpris.reset();
 }
 
-void TfraPlayList::CheckFiles() {
-    // Names show at once; the tags and the lengths their headers state fill in as the files
-    // are opened, every one first; the lengths every frame makes come after, a file at a time.
-    m_checker->CancelAll();
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<size_t>(m_model->RowsHeld()));
-    for (int row = 0; row < m_model->RowsHeld(); ++row)
-        paths.push_back(RowPath(row));
-    m_checker->Check(paths, TCheckDepth::Header);
-    m_checker->Check(paths, TCheckDepth::Full);
-}
-
-void TfraPlayList::ShowTags(const std::string& path, const TContentVerdict& verdict) {
-    const std::string name = LastPathSegment(path);
-    m_model->SetTags(name, verdict.Artist, verdict.Title, verdict.Album, verdict.LengthMs, verdict.BitrateKbps);
-    // The caption of the song playing follows its tags.
+void TfraPlayList::FileChanged(int index) {
+    const std::string& name = m_services.PlayList.File(index).FileName;
     if (name == m_model->Playing())
-        pnlPlayer->SetCaption(m_model->DisplayName(m_model->RowOfName(name)));
+        pnlPlayer->SetCaption(m_model->DisplayName(index));
 }
 
 TfraPlayList::TStatus TfraPlayList::Status() const {
@@ -133,13 +107,13 @@ TfraPlayList::TTrack TfraPlayList::Track() const {
         track.Title = ShownText(LastPathSegment(source));
     track.LengthMs = pnlPlayer->Player().Duration();
     if (row >= 0) {
-        const TPlayListFile& file = m_model->File(row);
-        if (!file.Title.empty())
-            track.Title = ShownText(file.Title);
-        track.Artist = ShownText(file.Artist);
-        track.Album = ShownText(file.Album);
+        const TContentVerdict& tags = m_model->File(row).Content;
+        if (!tags.Title.empty())
+            track.Title = ShownText(tags.Title);
+        track.Artist = ShownText(tags.Artist);
+        track.Album = ShownText(tags.Album);
         if (track.LengthMs <= 0)
-            track.LengthMs = file.LengthMs;
+            track.LengthMs = tags.LengthMs;
     }
     return track;
 }
@@ -160,15 +134,21 @@ bool TfraPlayList::CanGoPrevious() const {
     return NeighbourOfPlaying(-1) >= 0;
 }
 
+// The desktop's commands run the player bar's own actions: one path for every control.
 void TfraPlayList::Play() {
-    pnlPlayer->Player().Play();
+    if (Status() != TStatus::Playing)
+        PlayPause();
 }
 
 void TfraPlayList::Pause() {
-    pnlPlayer->Player().Pause();
+    if (Status() == TStatus::Playing)
+        PlayPause();
 }
 
-// The desktop's commands run the player bar's own actions: one path for every control.
+void TfraPlayList::PlayPause() {
+    pnlPlayer->pnlTransport->actPlayPause->trigger();
+}
+
 void TfraPlayList::Stop() {
     pnlPlayer->pnlTransport->actStop->trigger();
 }
@@ -253,21 +233,14 @@ std::string TfraPlayList::RowPath(int row) const {
 }
 
 void TfraPlayList::RefreshList() {
-    m_services.PlayList.Folder = DownloadFolder() + "/";
-    m_watch.Watch(DownloadFolder());
-    m_model->Refresh();
-    CheckFiles();
+    m_services.PlayList.SetFolder(DownloadFolder());
+    m_services.PlayList.Refresh();
     lvwPlayList->SetEmptyText(
         tr("No songs yet: search for one and download it.\nSongs are kept in %1")
             .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
     // By name, unless the user sorted the list otherwise: that order stays.
     if (const int tag = lvwPlayList->Proxy()->SortTag(); tag != 0)
         lvwPlayList->RestoreSort(tag);
-}
-
-void TfraPlayList::AddFileRow(const std::string& name, int64_t size) {
-    m_model->Append(name, size);
-    m_checker->Check(DownloadFolder() + "/" + name);
 }
 
 void TfraPlayList::PlaySelected() {
@@ -282,7 +255,7 @@ void TfraPlayList::PlayRow(int row) {
     pnlPlayer->SetCaption(m_model->DisplayName(row));
     m_model->SetPlaying(m_model->File(row).FileName);
     pnlPlayer->update();
-    m_mpris->Refresh();
+    emit PlayerChanged();
 }
 
 void TfraPlayList::PlayMedia(const std::string& path) {
@@ -338,7 +311,7 @@ void TfraPlayList::DeleteSelected() {
     std::sort(rows.rbegin(), rows.rend());
     for (const int row : rows) {
         if (RemoveFile(row))
-            m_model->Remove(row);
+            m_services.PlayList.Forget(row);
     }
     // The next file is not silently chosen for the next Delete.
     lvwPlayList->selectionModel()->clearSelection();
@@ -382,8 +355,6 @@ void TfraPlayList::RenameSelected() {
         return;
     const QByteArray bytes = typed->toUtf8();
     const std::string newName(bytes.constData(), static_cast<size_t>(bytes.size()));
-    if (RenameInFolder(DownloadFolder(), oldName, newName))
-        m_model->Rename(row, newName);
-    else
+    if (!m_services.PlayList.Rename(row, newName))
         m_services.Prompts.Tell(this, QMessageBox::Warning, tr("Unable to rename the file."));
 }

@@ -4,21 +4,18 @@
 #include <memory>
 #include <string>
 
-#include "playlist/uFolderWatch.h"
 #include "desktop/uMpris.h"
 #include "ui/uPage.h"
 #include "ui/uServices.h"
 
-class TContentChecker;
 class TMediaPlayer;
-class TMpris;
-struct TContentVerdict;
 class TPlayListModel;
 class TPlayerPanel;
 class TSystemImageList;
 
-// The page that lists the files of the download folder and plays them. The desktop's media
-// controls drive its player too: it answers for the player on the session bus.
+// The page that lists the files of the library (the download folder) and plays them. It
+// answers for its player to the desktop's media controls, and says when what they show
+// changed (PlayerChanged).
 class TfraPlayList : public TPage, public TMprisPlayer {
     Q_OBJECT
 public:
@@ -44,8 +41,6 @@ public:
     void RefreshList();    // Tag 13
     void UpdateCommands() override;
 
-    // Appends a row for a file of the download folder; `name` is the bare file name.
-    void AddFileRow(const std::string& name, int64_t size);
     // Loads the file at the full path `path` into the player, which starts playing it.
     void PlayMedia(const std::string& path);
     // The file after (or before) the one playing, in the order the list shows; at the end of
@@ -65,6 +60,7 @@ public:
     bool CanGoPrevious() const override;
     void Play() override;
     void Pause() override;
+    void PlayPause() override;
     void Stop() override;
     void Next() override;
     void SetPositionMs(qint64 ms) override;
@@ -75,8 +71,8 @@ public:
     TPlayerPanel* pnlPlayer;
 
 signals:
-    // The desktop asked for the window to come to the front.
-    void RaiseRequested();
+    // What plays, its state, or its neighbours in the list may have changed.
+    void PlayerChanged();
 
 private:
     void BuildCommands();
@@ -86,17 +82,13 @@ private:
     // Sends the row's file to the trash, or (where there is none, and the user agrees)
     // deletes it for good. Returns whether the file is gone; says why when it is not.
     bool RemoveFile(int row);
-    void CheckFiles();
-    void ShowTags(const std::string& path, const TContentVerdict& verdict);
+    // The file of the library at `index` changed: the caption follows the tags of the one
+    // playing.
+    void FileChanged(int index);
     // The model's row `step` rows from the file playing, as the list shows them; -1 when
     // there is none (or nothing of the list plays).
     int NeighbourOfPlaying(int step) const;
 
     TServices m_services;
     TPlayListModel* m_model;
-    // Reads each file's tags and length in the background.
-    std::unique_ptr<TContentChecker> m_checker;
-    TFolderWatch m_watch;
-    // Last: it goes first, while the player and the list it asks about still exist.
-    std::unique_ptr<TMpris> m_mpris;
 };

@@ -128,14 +128,12 @@ QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
 void TfrmMain::ConnectPages() {
     connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
-    connect(fraDownloads1, &TfraDownloads::FileDownloaded, fraPlayList1, &TfraPlayList::AddFileRow);
     // A download that ends while the user looks elsewhere is told by the desktop.
     // A queue ending one download after another is told in one notification that keeps count.
     connect(fraDownloads1, &TfraDownloads::DownloadEnded, this, [this](const QString& title, const QString& failure) {
         if (!isActiveWindow())
             m_notifier.NotifyDownloadEnded(title, failure);
     });
-    connect(fraPlayList1, &TfraPlayList::RaiseRequested, this, &TfrmMain::BringForward);
     // A click on a notification about a download shows the downloads.
     connect(&m_notifier, &TNotifier::Activated, this, [this] {
         ShowPage(1);

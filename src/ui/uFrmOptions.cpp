@@ -17,7 +17,6 @@
 #include "core/uSearchKeys.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
-#include "playlist/uTPlayListManager.h"
 #include "ui/uPageList.h"
 #include "ui/uPrompts.h"
 

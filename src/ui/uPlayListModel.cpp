@@ -1,14 +1,11 @@
 #include "ui/uPlayListModel.h"
 
-#include <unordered_map>
-
 #include <QFileInfo>
 #include <QFont>
 #include <QMimeDatabase>
 
 #include "core/uTStringUtils.h"
 #include "media/uContentCheck.h"
-#include "playlist/uFolderWatch.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/uArtwork.h"
 #include "ui/uPageList.h"
@@ -42,6 +39,11 @@ const std::vector<TColumnFormat>& TPlayListModel::Columns() {
 TPlayListModel::TPlayListModel(TPlayListManager& files, QObject* parent)
     : TListModel(Columns(), parent), m_files(files) {
     RowsReset();
+    connect(&files, &TPlayListManager::Reset, this, &TPlayListModel::RowsReset);
+    connect(&files, &TPlayListManager::Added, this, &TPlayListModel::RowsAdded);
+    connect(&files, &TPlayListManager::Changed, this, &TPlayListModel::RowChanged);
+    connect(&files, &TPlayListManager::AboutToBeRemoved, this, [this](int index) { Removing(index, index); });
+    connect(&files, &TPlayListManager::Removed, this, &TPlayListModel::Removed);
 }
 
 void TPlayListModel::SetIcons(const TSystemImageList& icons) {
@@ -118,11 +120,11 @@ QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role
     if (role == RawValueRole) {
         switch (column) {
         case ColLength:
-            return qint64(file.LengthMs);
+            return qint64(file.Content.LengthMs);
         case ColBitrate:
-            return qint64(file.BitrateKbps);
+            return qint64(file.Content.BitrateKbps);
         default:
-            return QByteArray::fromStdString(column == ColArtist ? file.Artist : column == ColTitle ? file.Title : file.Album);
+            return QByteArray::fromStdString(column == ColArtist ? file.Content.Artist : column == ColTitle ? file.Content.Title : file.Content.Album);
         }
     }
     if (role == Qt::TextAlignmentRole && (column == ColLength || column == ColBitrate))
@@ -131,35 +133,23 @@ QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role
         return {};
     switch (column) {
     case ColLength:
-        return file.LengthMs > 0 ? QString::fromStdString(LengthText(static_cast<int>(file.LengthMs))) : QString();
+        return file.Content.LengthMs > 0 ? QString::fromStdString(LengthText(file.Content.LengthMs)) : QString();
     case ColBitrate:
-        return file.BitrateKbps > 0 ? tr("%1 kbps").arg(file.BitrateKbps) : QString();
+        return file.Content.BitrateKbps > 0 ? tr("%1 kbps").arg(file.Content.BitrateKbps) : QString();
     case ColArtist:
-        return ShownText(file.Artist);
+        return ShownText(file.Content.Artist);
     case ColTitle:
-        return ShownText(file.Title);
+        return ShownText(file.Content.Title);
     default:
-        return ShownText(file.Album);
+        return ShownText(file.Content.Album);
     }
 }
 
 QString TPlayListModel::DisplayName(int row) const {
     const TPlayListFile& file = File(row);
-    if (!file.Artist.empty() && !file.Title.empty())
-        return ShownText(ArtistAndTitle(file.Artist, file.Title));
+    if (!file.Content.Artist.empty() && !file.Content.Title.empty())
+        return ShownText(ArtistAndTitle(file.Content.Artist, file.Content.Title));
     return ShownText(file.FileName);
-}
-
-void TPlayListModel::SetTags(const std::string& name, const std::string& artist, const std::string& title,
-                             const std::string& album, int64_t lengthMs, int bitrateKbps) {
-    // The manager's own look-up first: it ignores letter case, the file system does not.
-    int row = m_files.IndexOf(name);
-    if (row < 0 || File(row).FileName != name)
-        row = RowOfName(name);
-    if (row < 0)
-        return;
-    m_files.SetSongFacts(row, artist, title, album, lengthMs, bitrateKbps);
-    RowChanged(row);
 }
 
 bool TPlayListModel::IsPlaying(int row) const {
@@ -167,12 +157,7 @@ bool TPlayListModel::IsPlaying(int row) const {
 }
 
 int TPlayListModel::RowOfName(const std::string& name) const {
-    // Names differ in letter case on this file system: the exact one is meant.
-    for (int row = 0; row < RowsHeld(); ++row) {
-        if (File(row).FileName == name)
-            return row;
-    }
-    return -1;
+    return m_files.IndexOf(name);
 }
 
 void TPlayListModel::SetPlaying(const std::string& name) {
@@ -184,58 +169,3 @@ void TPlayListModel::SetPlaying(const std::string& name) {
     }
 }
 
-void TPlayListModel::Refresh() {
-    m_files.Refresh();
-    RowsReset();
-}
-
-std::vector<std::string> TPlayListModel::Follow(const std::vector<TListedFile>& listing) {
-    std::unordered_map<std::string, int64_t> listed;
-    for (const TListedFile& file : listing)
-        listed.emplace(file.Name, file.Size);
-    // From the last row up: a removed row does not move those still to look at.
-    for (int row = RowsHeld() - 1; row >= 0; --row) {
-        const TPlayListFile& file = File(row);
-        const auto found = listed.find(file.FileName);
-        if (found == listed.end()) {
-            Remove(row);
-            continue;
-        }
-        if (found->second != file.FileSize) {
-            m_files.SetFileSize(row, found->second);
-            RowChanged(row);
-        }
-        listed.erase(found);
-    }
-    std::vector<std::string> added;
-    for (const TListedFile& file : listing) {
-        if (listed.count(file.Name) == 0)
-            continue; // listed already
-        m_files.AddFile(file.Name, file.Size);
-        added.push_back(file.Name);
-    }
-    if (!added.empty())
-        RowsAdded();
-    return added;
-}
-
-void TPlayListModel::Append(const std::string& name, int64_t size) {
-    m_files.AddFile(name, size);
-    RowsAdded();
-    Flush();
-}
-
-void TPlayListModel::Remove(int row) {
-    if (row < 0 || row >= RowsHeld())
-        return;
-    Removing(row, row);
-    m_files.RemoveFile(row);
-    Removed();
-}
-
-void TPlayListModel::Rename(int row, const std::string& name) {
-    if (row < 0 || row >= RowsHeld())
-        return;
-    m_files.RenameFile(row, name);
-    RowChanged(row);
-}

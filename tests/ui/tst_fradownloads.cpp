@@ -13,6 +13,7 @@
 #include "download/uTDownloadManager.h"
 #include "ui/uApplication.h"
 #include "ui/uDownloadsModel.h"
+#include "playlist/uTPlayListManager.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uPageList.h"
 
@@ -87,8 +88,12 @@ void TestFraDownloads::init() {
     m_ended.clear();
     connect(m_page.get(), &TfraDownloads::DownloadEnded, this,
             [this](const QString& title, const QString& failure) { m_ended << title + "|" + failure; });
-    connect(m_page.get(), &TfraDownloads::FileDownloaded, this, [this](const std::string& name, int64_t size) {
-        m_playListed << qMakePair(QString::fromStdString(name), qint64(size));
+    // What the library lists as it arrives: the finished downloads.
+    const TPlayListManager& library = *m_program->PlayList;
+    connect(&library, &TPlayListManager::Added, this, [this, &library](int first, int last) {
+        for (int index = first; index <= last; ++index)
+            m_playListed << qMakePair(QString::fromStdString(library.File(index).FileName),
+                                      qint64(library.File(index).FileSize));
     });
     connect(m_page.get(), &TfraDownloads::PreviewRequested, this,
             [this](const std::string& path) { m_played << QString::fromStdString(path); });

@@ -405,7 +405,7 @@ void TestFraSearch::filterNarrowsBothLists() {
 }
 
 void TestFraSearch::songInThePlayListIsMarkedAndAskedAbout() {
-    m_program->PlayList->AddFile("Artist - Song.mp3", 3000000);
+    m_program->PlayList->Place(m_program->PlayList->Folder() + "Artist - Song.mp3", 3000000);
     SelectRows(*m_page->lvwPopular, {0, 1});
     m_page->cmdTabMostPopular->click();
     const TResultsModel& rows = *m_page->PopularResultRows;

@@ -71,7 +71,7 @@ void TestFrmOptions::cancelAfterBrowsingChangesNothing() {
     QCOMPARE(m_program->Options->DownloadDir, before);
     QVERIFY(!m_program->Options->ClearDownloadsWhenComplete);
     QCOMPARE(m_program->Downloads->DownloadFolder(), before);
-    QCOMPARE(m_program->PlayList->Folder, before + "/");
+    QCOMPARE(m_program->PlayList->Folder(), before + "/");
     QVERIFY(!FileExists(SettingsFile()));
     QCOMPARE(m_refreshed, 0);
 }
