@@ -22,6 +22,7 @@
 #include "ui/uFrmSplash.h"
 #include "desktop/uInstanceDoor.h"
 #include "desktop/uMpris.h"
+#include "desktop/uTerminationSignals.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uMediaPlayer.h"
 #include "ui/uPrompts.h"
@@ -67,19 +68,21 @@ int RunOrvalo(int argc, char** argv) {
     TOrvaloApplication app(argc, argv);
     // Before the first window: every text is translated as it is made.
     const TTranslations translations{QLocale()};
-    CloseWindowsOnTerminationSignals(&app);
+    const TTerminationSignals termination;
+    CloseWindowsOn(termination);
 
     // Every service of this run, built once; the window and its pages are handed theirs.
     TProgram program;
     if (const std::vector<std::string> unwritable = program.UnwritableFolders(); !unwritable.empty())
         MakeUnwritableFoldersBox(unwritable)->exec();
-    if (!TerminationRequested()) {
+    if (!termination.Arrived()) {
         TfrmSplash splash;
         splash.exec();
     }
     TDialogPrompts prompts;
     auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts));
     QApplication::setWindowIcon(frmMain->windowIcon());
+    QObject::connect(&termination, &TTerminationSignals::Terminate, frmMain.get(), &TfrmMain::EndWithoutAsking);
     QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
     // The desktop's media controls drive the play list's player and follow it.
     auto mpris = std::make_unique<TMpris>(*frmMain->fraPlayList1);
@@ -93,7 +96,7 @@ int RunOrvalo(int argc, char** argv) {
         window->BringForward();
     });
     int exitCode = 0;
-    if (!TerminationRequested()) {
+    if (!termination.Arrived()) {
         frmMain->show();
         exitCode = QApplication::exec();
         LogWhyItEnds(*frmMain, exitCode);

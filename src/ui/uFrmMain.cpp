@@ -20,7 +20,6 @@
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
 #include "ui/uArtwork.h"
-#include "ui/uTermination.h"
 #include "ui/uFraDownloads.h"
 #include "ui/uFraPlayList.h"
 #include "ui/uPlayerBar.h"
@@ -324,7 +323,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // Downloads still running stop with the program and go on at its next start: the user is
     // asked first, unless the program is told to end (a signal) and cannot ask.
     const int running = RunningDownloads();
-    if (running > 0 && !TerminationRequested()) {
+    if (running > 0 && !m_ending) {
         const QString question =
             // English keeps its own words for one; a translation gives every count its form.
             running == 1
@@ -332,14 +331,14 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
                 : tr("%n downloads are still running. Quit now and resume them at the next start?",
                      nullptr, running);
         // A termination signal that came while the question was open ends the program anyway.
-        if (!m_services.Prompts.Ask(this, question, true) && !TerminationRequested()) {
+        if (!m_services.Prompts.Ask(this, question, true) && !m_ending) {
             event->ignore();
             return;
         }
     }
     SaveWindow();
     // For the log on standard error, not for the user: English.
-    m_closedBy = TerminationRequested() ? QStringLiteral("a termination signal closed the window")
+    m_closedBy = m_ending ? QStringLiteral("a termination signal closed the window")
                  : event->spontaneous()  ? QStringLiteral("the window was closed from the desktop")
                                          : QStringLiteral("the program closed its window (File, Exit)");
     QMainWindow::closeEvent(event);

@@ -61,6 +61,8 @@ public:
     int RunningDownloads() const;
     // What closed the window, in words for the log; empty while it was never closed.
     QString ClosedBy() const { return m_closedBy; }
+    // The program was told to end (a termination signal): the window closes without asking.
+    void EndWithoutAsking() { m_ending = true; }
 
     TSystemImageList imlSystemIcons;
 
@@ -111,4 +113,5 @@ private:
     bool m_firstActivationDone = false;
     int m_restoredPage = 0; // the page shown at the last close; 0: none stored
     QString m_closedBy;
+    bool m_ending = false;
 };

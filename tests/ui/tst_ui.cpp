@@ -32,6 +32,7 @@
 #include "ui/uPlainText.h"
 #include "desktop/uShell.h"
 #include "ui/uPrompts.h"
+#include "desktop/uTerminationSignals.h"
 #include "ui/uTermination.h"
 #include "ui/uFrmMain.h"
 #include "desktop/uInstanceDoor.h"
@@ -155,7 +156,8 @@ void TestUi::shellTargets() {
 }
 
 void TestUi::terminationSignalClosesWindows() {
-    CloseWindowsOnTerminationSignals(qApp);
+    const TTerminationSignals termination;
+    CloseWindowsOn(termination);
     TTestProgram program;
     {
         // The signal comes while the quit question is open in its own event loop: the question
@@ -164,6 +166,7 @@ void TestUi::terminationSignalClosesWindows() {
         program.Downloads->Keep(std::move(running));
         TDialogPrompts dialogs;
         TfrmMain window(program.TProgram::Services(dialogs), std::make_unique<TFakePlayer>());
+        connect(&termination, &TTerminationSignals::Terminate, &window, &TfrmMain::EndWithoutAsking);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         OpenOrvaloSettings()->clear();
