@@ -26,11 +26,11 @@
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
 #include "app/uProgram.h"
-#include "ui/uApplication.h"
-#include "ui/uFraDownloads.h"
-#include "ui/uListProxy.h"
-#include "ui/uPageList.h"
-#include "ui/uPrompts.h"
+#include "ui/pages/uApplication.h"
+#include "ui/pages/uFraDownloads.h"
+#include "ui/models/uListProxy.h"
+#include "ui/widgets/uPageList.h"
+#include "ui/widgets/uPrompts.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

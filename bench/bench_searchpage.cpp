@@ -33,11 +33,11 @@
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 #include "app/uProgram.h"
-#include "ui/uFraSearch.h"
-#include "ui/uListProxy.h"
-#include "ui/uPageList.h"
-#include "ui/uPrompts.h"
-#include "ui/uResultsModel.h"
+#include "ui/pages/uFraSearch.h"
+#include "ui/models/uListProxy.h"
+#include "ui/widgets/uPageList.h"
+#include "ui/widgets/uPrompts.h"
+#include "ui/models/uResultsModel.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

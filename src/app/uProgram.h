@@ -18,7 +18,7 @@
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 #include "startup/uProgramFolders.h"
-#include "ui/uServices.h"
+#include "ui/pages/uServices.h"
 
 class TPrompts;
 

@@ -17,12 +17,12 @@
 #include "app/uProgram.h"
 #include "core/uTAppOptions.h"
 #include "core/uTStringList.h"
-#include "ui/uListModel.h"
-#include "ui/uListProxy.h"
-#include "ui/uMediaPlayer.h"
-#include "ui/uPageList.h"
-#include "ui/uPrompts.h"
-#include "ui/uServices.h"
+#include "ui/models/uListModel.h"
+#include "ui/models/uListProxy.h"
+#include "ui/widgets/uMediaPlayer.h"
+#include "ui/widgets/uPageList.h"
+#include "ui/widgets/uPrompts.h"
+#include "ui/pages/uServices.h"
 
 // Answers at once and records what was asked: `Answer` to every question, `Text` to the
 // input box, `Folder` to the folder browser (nothing: cancelled).

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "ui/uArtwork.h"
+#include "ui/look/uArtwork.h"
 
 class TestArtwork : public QObject {
     Q_OBJECT

@@ -11,11 +11,11 @@
 #include "UiFixture.h"
 #include "core/uTFileUtils.h"
 #include "download/uTDownloadManager.h"
-#include "ui/uApplication.h"
-#include "ui/uDownloadsModel.h"
+#include "ui/pages/uApplication.h"
+#include "ui/models/uDownloadsModel.h"
 #include "playlist/uTPlayListManager.h"
-#include "ui/uFraDownloads.h"
-#include "ui/uPageList.h"
+#include "ui/pages/uFraDownloads.h"
+#include "ui/widgets/uPageList.h"
 
 namespace {
 const std::string kGood = "http://files.test/good.mp3";

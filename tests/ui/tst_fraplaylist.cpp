@@ -23,12 +23,12 @@
 #include "UiFixture.h"
 #include "uToneMaker.h"
 #include "playlist/uTPlayListManager.h"
-#include "ui/uApplication.h"
-#include "ui/uFraPlayList.h"
-#include "ui/uPlayListModel.h"
-#include "ui/uPlayerBar.h"
-#include "ui/uPlayerPanel.h"
-#include "ui/uSystemIcons.h"
+#include "ui/pages/uApplication.h"
+#include "ui/pages/uFraPlayList.h"
+#include "ui/models/uPlayListModel.h"
+#include "ui/widgets/uPlayerBar.h"
+#include "ui/widgets/uPlayerPanel.h"
+#include "ui/look/uSystemIcons.h"
 
 class UrlCatcher : public QObject {
     Q_OBJECT

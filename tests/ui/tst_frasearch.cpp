@@ -26,10 +26,10 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
-#include "ui/uApplication.h"
-#include "ui/uFraSearch.h"
-#include "ui/uResultsModel.h"
-#include "ui/uSearchKeysBox.h"
+#include "ui/pages/uApplication.h"
+#include "ui/pages/uFraSearch.h"
+#include "ui/models/uResultsModel.h"
+#include "ui/widgets/uSearchKeysBox.h"
 
 namespace {
 const char* const kPopularFile = "Artist<field>Song<field>3000000<field>42<field>pw<field>http://pop.test/y.mp3\r\n"

@@ -14,10 +14,10 @@
 #include "download/uTDownloadManager.h"
 #include "playlist/uTPlayListManager.h"
 #include "app/uProgram.h"
-#include "ui/uApplication.h"
-#include "ui/uFrmBrowseDirectory.h"
-#include "ui/uFrmOptions.h"
-#include "ui/uSearchKeysBox.h"
+#include "ui/pages/uApplication.h"
+#include "ui/widgets/uFrmBrowseDirectory.h"
+#include "ui/pages/uFrmOptions.h"
+#include "ui/widgets/uSearchKeysBox.h"
 #include "UiFixture.h"
 
 

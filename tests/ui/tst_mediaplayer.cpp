@@ -10,8 +10,8 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "ui/uApplication.h"
-#include "ui/uMediaPlayer.h"
+#include "ui/pages/uApplication.h"
+#include "ui/widgets/uMediaPlayer.h"
 #include "uToneMaker.h"
 
 // Starting a media pipeline can take seconds on a loaded machine (the suite runs two tests

@@ -9,10 +9,10 @@
 
 #include "UiFixture.h"
 #include "net/uCurlRequest.h"
-#include "ui/uApplication.h"
-#include "ui/uFraDownloads.h"
-#include "ui/uFrmMain.h"
-#include "ui/uTranslations.h"
+#include "ui/pages/uApplication.h"
+#include "ui/pages/uFraDownloads.h"
+#include "ui/pages/uFrmMain.h"
+#include "ui/look/uTranslations.h"
 
 // The window in the user's language: German from the shipped translation, English (the
 // source texts) when no translation fits. A process of its own: the translators installed

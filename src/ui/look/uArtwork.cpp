@@ -1,0 +1,114 @@
+#include "ui/look/uArtwork.h"
+
+#include <QAction>
+#include <QToolButton>
+#include "ui/look/uSystemIcons.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmapCache>
+#include <QtDebug>
+
+#include <utility>
+
+// orvalo_ui is a static library, so nothing registers its resources unless asked to; the
+// macro must stand outside any namespace.
+static void InitArtworkResource() {
+    Q_INIT_RESOURCE(artwork);
+}
+
+namespace {
+
+void EnsureArtwork() {
+    static const bool registered = (InitArtworkResource(), true);
+    Q_UNUSED(registered);
+}
+
+// Buttons whose meaning the freedesktop icon naming has a standard icon for, and whose
+// standard look reads well on a tool bar. The default theme draws its playback, refresh
+// and delete icons in a pale grey that looks disabled (and its delete icon like our cancel
+// buttons), so those, like everything that is the program's own idea, use our pictures.
+constexpr std::pair<const char*, const char*> kThemeNames[] = {
+    {"locate-folder", "folder-open"},
+};
+
+QString ThemeNameFor(const QString& name) {
+    for (const auto& [artwork, theme] : kThemeNames) {
+        if (name == QLatin1String(artwork))
+            return QLatin1String(theme);
+    }
+    return {};
+}
+
+// The resource path of a known name, or empty.
+QString ArtworkPath(const QString& name) {
+    EnsureArtwork();
+    const QString path = QStringLiteral(":/artwork/") + name + QStringLiteral(".svg");
+    if (!QFile::exists(path)) {
+        qWarning() << "No artwork named" << name;
+        return {};
+    }
+    return path;
+}
+
+} // namespace
+
+QIcon ArtworkIcon(const QString& name) {
+    const QString path = ArtworkPath(name);
+    if (path.isEmpty())
+        return {};
+    const QIcon own(path);
+    const QString theme = ThemeNameFor(name);
+    if (theme.isEmpty())
+        return own;
+    // The shared file icon list settles the icon theme on a desktop that names none; without
+    // it, buttons made before the list would get our pictures and later ones the theme's.
+    GetSystemImageList(false);
+    return QIcon::fromTheme(theme, own);
+}
+
+QPixmap ArtworkPixmap(const QString& name, QSize size) {
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    const QString key = QStringLiteral("orvalo-artwork:%1:%2x%3@%4")
+                            .arg(name)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(ratio);
+    // List views ask for the same status picture for every row they paint.
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    const QString path = ArtworkPath(name);
+    if (path.isEmpty() || size.isEmpty())
+        return {};
+    QImageReader reader(path);
+    reader.setScaledSize(size * ratio);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        qWarning() << "Cannot draw artwork" << name << reader.errorString();
+        return {};
+    }
+    pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+QToolButton* MakeGlyphButton(const QString& name, const QString& hint, const QString& purpose, const QString& glyph,
+                             int size, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setAccessibleDescription(purpose);
+    button->setIcon(ArtworkIcon(glyph));
+    button->setAutoRaise(true);
+    button->setFixedSize(size, size);
+    return button;
+}
+
+void NameCommandButton(QAbstractButton* button, const QAction* command) {
+    button->setAccessibleName(command->toolTip());
+    button->setAccessibleDescription(command->whatsThis());
+}

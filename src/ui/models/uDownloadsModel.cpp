@@ -1,0 +1,258 @@
+#include "ui/models/uDownloadsModel.h"
+
+#include <algorithm>
+
+#include <QPainter>
+#include <QPixmapCache>
+
+#include "download/uTDownload.h"
+#include "download/uTDownloadManager.h"
+#include "ui/look/uArtwork.h"
+#include "ui/look/uPlainText.h"
+#include "ui/look/uReadable.h"
+
+namespace {
+using K = TColumnKind;
+
+QPixmap StatusPicture(const TDownload& download) {
+    static const char* const names[] = {"status-downloading", "status-complete", "status-failed"};
+    const QPixmap picture = ArtworkPixmap(QLatin1String(names[std::clamp(download.Status(), 0, 2)]), QSize(41, 15));
+    if (!download.Queued || picture.isNull())
+        return picture;
+    // A download waiting its turn shows the running one's picture, faded.
+    static const QString kFadedKey = QStringLiteral("orvalo-downloads:queued");
+    QPixmap faded;
+    if (QPixmapCache::find(kFadedKey, &faded) && faded.size() == picture.size())
+        return faded;
+    faded = QPixmap(picture.size());
+    faded.setDevicePixelRatio(picture.devicePixelRatio());
+    faded.fill(Qt::transparent);
+    QPainter painter(&faded);
+    painter.setOpacity(0.35);
+    painter.drawPixmap(0, 0, picture);
+    painter.end();
+    QPixmapCache::insert(kFadedKey, faded);
+    return faded;
+}
+} // namespace
+
+const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
+    static const std::vector<TColumnFormat> columns{
+        {QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45},
+        {QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.98f},
+        {QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 100},
+        {QT_TRANSLATE_NOOP("Column", "Received"), K::Size, 100},
+        {QT_TRANSLATE_NOOP("Column", "Speed"), K::Number, 100},
+        {QT_TRANSLATE_NOOP("Column", "Progress"), K::Progress, 100},
+        {QT_TRANSLATE_NOOP("Column", "Check"), K::Text, 110},
+        {QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0},
+    };
+    return columns;
+}
+
+TDownloadsModel::TDownloadsModel(TDownloadManager& manager, QObject* parent)
+    : TListModel(Columns(), parent), m_manager(manager) {
+    for (int i = 0; i < manager.Count(); ++i)
+        Append(*manager.Items(i));
+    connect(&manager, &TDownloadManager::Added, this, &TDownloadsModel::Append);
+    connect(&manager, &TDownloadManager::Changed, this, &TDownloadsModel::Update);
+    connect(&manager, &TDownloadManager::AboutToBeRemoved, this, &TDownloadsModel::Remove);
+}
+
+QString TDownloadsModel::SpeedText(int64_t bytesPerSecond) {
+    return tr("%1 kb/s").arg(bytesPerSecond / 1024);
+}
+
+QString TDownloadsModel::DisplayText(const std::string& bytes) {
+    QString text = ShownText(bytes);
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+QString TDownloadsModel::StatusWords(const TDownload& download) {
+    switch (download.Status()) {
+    case TDownload::StatusComplete:
+        //: A download's state
+        return tr("Complete");
+    case TDownload::StatusFailed:
+        //: A download's state: the end of the program stopped it (it goes on at the next start)
+        return download.Stopped     ? tr("Stopped")
+               : download.Cancelled ? tr("Cancelled")
+                                    : tr("Failed");
+    default:
+        //: A download's state: it waits for its turn to run
+        return download.Queued ? tr("Queued") : tr("Downloading");
+    }
+}
+
+QString TDownloadsModel::StatusDescription(const TDownload& download) {
+    // A finished file says what it really is: an MP3 and how good, or what it looks like (the
+    // content check's words, English like the other reasons the lower layers give).
+    if (download.Status() == TDownload::StatusComplete && !download.Content.empty())
+        return QString::fromStdString(download.Content);
+    const QString words = StatusWords(download);
+    //: A download's state, then why: "Failed: HTTP 404"
+    const QString because = tr("%1: %2");
+    if (!download.RetryNote.empty())
+        return because.arg(words, DisplayText(download.RetryNote));
+    return download.Status() == TDownload::StatusFailed && !download.Cancelled &&
+                   !download.FailReason.empty()
+               ? because.arg(words, DisplayText(download.FailReason))
+               : words;
+}
+
+QString TDownloadsModel::Readable(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
+    switch (column) {
+    case ColStatus:
+        return StatusDescription(download);
+    case ColTitle:
+        return row.Title; // long titles are cut in the column
+    case ColSize:
+        return ReadableSize(download.Size);
+    case ColReceived:
+        //: Bytes received of the file's size: "1.2 MB of 3.4 MB"
+        return tr("%1 of %2").arg(ReadableSize(download.Received), ReadableSize(download.Size));
+    case ColSpeed:
+        return tr("%1/s").arg(ReadableSize(download.Speed));
+    case ColCheck:
+        return QString::fromStdString(download.Content);
+    case ColProgress: {
+        const QString left = !download.RetryNote.empty() ? DisplayText(download.RetryNote)
+                             : download.Status() == TDownload::StatusDownloading
+                                 ? TimeLeft(download.Size, download.Received, download.Speed)
+                                 : QString();
+        return QString::number(download.Progress) + QLatin1Char('%') +
+               (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant TDownloadsModel::Shown(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
+    switch (column) {
+    case ColStatus:
+        return StatusWords(download);
+    case ColTitle:
+        return row.Title;
+    case ColSize:
+        return QString::number(download.Size);
+    case ColReceived:
+        return QString::number(download.Received);
+    case ColSpeed:
+        return SpeedText(download.Speed);
+    case ColProgress:
+        return QString::number(download.Progress) + QLatin1Char('%');
+    case ColCheck:
+        return QString::fromStdString(download.Content);
+    default:
+        return QString::number(download.Serial);
+    }
+}
+
+QVariant TDownloadsModel::Raw(const TRow& row, int column) const {
+    const TDownload& download = *row.Record;
+    switch (column) {
+    case ColStatus:
+        return qint64(download.Status());
+    case ColTitle:
+        return row.Title.toUtf8();
+    case ColSize:
+        return qint64(download.Size);
+    case ColReceived:
+        return qint64(download.Received);
+    case ColSpeed:
+        return qint64(download.Speed / 1024);
+    case ColProgress:
+        return qint64(download.Progress);
+    case ColCheck:
+        return QByteArray::fromStdString(download.Content);
+    default:
+        return qint64(download.Serial);
+    }
+}
+
+QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
+    if (!IsShown(index))
+        return {};
+    const TRow& row = m_rows[static_cast<size_t>(index.row())];
+    const int column = index.column();
+    const TColumnKind kind = KindOf(column);
+    switch (role) {
+    case Qt::DisplayRole:
+        // The picture and the bar are painted; what they show is told to screen readers.
+        return kind == K::Picture || kind == K::Progress ? QVariant() : Shown(row, column);
+    case Qt::AccessibleTextRole:
+        return Shown(row, column);
+    case Qt::DecorationRole:
+        return kind == K::Picture ? QVariant(StatusPicture(*row.Record)) : QVariant();
+    case RawValueRole:
+        return Raw(row, column);
+    case Qt::ToolTipRole:
+        return column == ColKey ? QVariant() : QVariant(PlainToolTip(Readable(row, column)));
+    case Qt::AccessibleDescriptionRole:
+        return column == ColStatus || column == ColProgress ? QVariant(Readable(row, column)) : QVariant();
+    case Qt::TextAlignmentRole:
+        return IsNumeric(kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    default:
+        return {};
+    }
+}
+
+void TDownloadsModel::Append(const TDownload& download) {
+    m_rowOf.emplace(&download, RowsHeld());
+    m_rows.push_back(TRow{&download, DisplayText(download.FileName)});
+    RowsAdded();
+}
+
+int TDownloadsModel::RowOf(const std::string& key) const {
+    const TDownload* download = m_manager.Find(key);
+    const auto found = download == nullptr ? m_rowOf.end() : m_rowOf.find(download);
+    return found == m_rowOf.end() ? -1 : found->second;
+}
+
+void TDownloadsModel::Update(const TDownload& download, TDownloadChange) {
+    if (const auto found = m_rowOf.find(&download); found != m_rowOf.end())
+        RowChanged(found->second);
+}
+
+bool TDownloadsModel::HasFinished() const {
+    return std::any_of(m_rows.begin(), m_rows.end(),
+                       [](const TRow& row) { return row.Record->Status() != TDownload::StatusDownloading; });
+}
+
+void TDownloadsModel::Reindex(size_t from) {
+    for (size_t i = from; i < m_rows.size(); ++i)
+        m_rowOf[m_rows[i].Record] = static_cast<int>(i);
+}
+
+void TDownloadsModel::Remove(const std::vector<const TDownload*>& going) {
+    // From the last row up, one removal per run of neighbouring rows that go.
+    std::vector<char> goes(m_rows.size(), 0);
+    for (const TDownload* download : going) {
+        if (const auto found = m_rowOf.find(download); found != m_rowOf.end())
+            goes[static_cast<size_t>(found->second)] = 1;
+    }
+    size_t lowest = m_rows.size();
+    for (int last = RowsHeld() - 1; last >= 0; --last) {
+        if (!goes[static_cast<size_t>(last)])
+            continue;
+        int first = last;
+        while (first > 0 && goes[static_cast<size_t>(first - 1)])
+            --first;
+        Removing(first, last);
+        for (int i = first; i <= last; ++i)
+            m_rowOf.erase(m_rows[static_cast<size_t>(i)].Record);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        Removed();
+        lowest = static_cast<size_t>(first);
+        last = first;
+    }
+    Reindex(lowest);
+}

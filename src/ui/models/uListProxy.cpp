@@ -1,0 +1,116 @@
+#include "ui/models/uListProxy.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/uTStringUtils.h"
+#include "ui/models/uListModel.h"
+
+int NextSortTag(int tag, int column) {
+    return std::abs(tag) == column + 1 ? -tag : column + 1;
+}
+
+namespace {
+int CompareValues(const QVariant& a, const QVariant& b) {
+    if (a.typeId() == QMetaType::QByteArray || b.typeId() == QMetaType::QByteArray) {
+        const QByteArray x = a.toByteArray();
+        const QByteArray y = b.toByteArray();
+        return CompareIgnoringCase({x.constData(), static_cast<size_t>(x.size())},
+                                   {y.constData(), static_cast<size_t>(y.size())});
+    }
+    const qint64 x = a.toLongLong();
+    const qint64 y = b.toLongLong();
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+} // namespace
+
+TListProxy::TListProxy(TListModel* source, QObject* parent)
+    : QSortFilterProxyModel(parent), m_source(source) {
+    // Rows are sorted once per click, never by themselves: new rows come after the sorted ones.
+    setDynamicSortFilter(false);
+    setSortRole(RawValueRole);
+    setSourceModel(source);
+    connect(this, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { CheckOrder(first - 1, last); });
+    connect(this, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                CheckOrder(topLeft.row() - 1, bottomRight.row() + 1);
+            });
+    connect(this, &QAbstractItemModel::modelReset, this, &TListProxy::LoseOrder);
+}
+
+void TListProxy::SortByColumn(int column) {
+    if (column >= 0 && column < columnCount())
+        SortByTag(NextSortTag(m_sortTag, column));
+}
+
+void TListProxy::SortByTag(int tag) {
+    const int column = std::abs(tag) - 1;
+    if (column < 0 || column >= columnCount())
+        return;
+    m_source->Flush();
+    m_sortTag = tag;
+    sort(column, tag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_inOrder = true;
+}
+
+void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
+    m_accepts = std::move(accepts);
+    invalidateFilter();
+}
+
+bool TListProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    return !m_accepts || m_accepts(sourceRow);
+}
+
+bool TListProxy::filterAcceptsColumn(int sourceColumn, const QModelIndex&) const {
+    return m_source->Columns()[static_cast<size_t>(sourceColumn)].Kind != TColumnKind::Key;
+}
+
+int TListProxy::SourceRow(int row) const {
+    return mapToSource(index(row, 0)).row();
+}
+
+std::vector<int> TListProxy::SourceRows(const QModelIndexList& rows) const {
+    std::vector<std::pair<int, int>> shown; // row shown, source row
+    for (const QModelIndex& row : rows) {
+        const QModelIndex source = mapToSource(row);
+        if (source.isValid())
+            shown.emplace_back(row.row(), source.row());
+    }
+    std::sort(shown.begin(), shown.end());
+    shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+    std::vector<int> sourceRows;
+    for (const auto& [row, source] : shown)
+        sourceRows.push_back(source);
+    return sourceRows;
+}
+
+int TListProxy::Compare(int leftRow, int rightRow) const {
+    const int column = std::abs(m_sortTag) - 1;
+    return CompareValues(index(leftRow, column).data(RawValueRole), index(rightRow, column).data(RawValueRole));
+}
+
+bool TListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    return CompareValues(left.data(RawValueRole), right.data(RawValueRole)) < 0;
+}
+
+void TListProxy::CheckOrder(int first, int last) {
+    if (!InSortOrder())
+        return;
+    const int rows = rowCount();
+    for (int row = std::max(first, 0); row < std::min(last, rows - 1); ++row) {
+        const int order = Compare(row, row + 1);
+        if (m_sortTag > 0 ? order > 0 : order < 0) {
+            LoseOrder();
+            return;
+        }
+    }
+}
+
+void TListProxy::LoseOrder() {
+    if (!m_inOrder)
+        return;
+    m_inOrder = false;
+    emit SortOrderLost();
+}

@@ -1,0 +1,267 @@
+#include "ui/models/uResultsModel.h"
+
+#include <algorithm>
+
+#include <QCoreApplication>
+
+#include "core/uTStringUtils.h"
+#include "search/uTSearchResultManager.h"
+#include "search/uTSearchSession.h"
+#include "ui/look/uArtwork.h"
+#include "ui/look/uPlainText.h"
+#include "ui/look/uReadable.h"
+
+namespace {
+using K = TColumnKind;
+
+qint64 StatusOf(const TSearchResult& result, int) {
+    return result.Status;
+}
+qint64 SizeOf(const TSearchResult& result, int) {
+    return result.Size;
+}
+qint64 RowNumber(const TSearchResult&, int row) {
+    return row;
+}
+std::string_view TitleOf(const TSearchResult& result) {
+    return result.Title;
+}
+std::string_view FileNameOf(const TSearchResult& result) {
+    return result.FileName;
+}
+
+QPixmap StatusPicture(qint64 status) {
+    static const char* const names[] = {"status-found", "status-verified", "status-failed"};
+    return ArtworkPixmap(QLatin1String(names[std::clamp<qint64>(status, 0, 2)]), QSize(41, 15));
+}
+
+QVariant EnginePicture(TSearchSession::TEngineState state) {
+    switch (state) {
+    case TSearchSession::TEngineState::Searching:
+        return ArtworkPixmap(QStringLiteral("engine-searching"), QSize(12, 12));
+    case TSearchSession::TEngineState::Done:
+        return ArtworkPixmap(QStringLiteral("check-mark"), QSize(12, 12));
+    case TSearchSession::TEngineState::Failed:
+        return ArtworkPixmap(QStringLiteral("engine-failed"), QSize(12, 12));
+    default:
+        return {};
+    }
+}
+
+QByteArray Bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+const std::vector<TResultColumn>& FileColumns() {
+    static const std::vector<TResultColumn> columns{
+        {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.49f}, TitleOf},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90},
+         [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
+        {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.49f}, FileNameOf},
+        {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60},
+         nullptr,
+         [](const TSearchResult& r, int) { return qint64(r.Sources); }},
+        {{QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0}, nullptr, RowNumber},
+    };
+    return columns;
+}
+
+const std::vector<TResultColumn>& PopularColumns() {
+    static const std::vector<TResultColumn> columns{
+        {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
+        {{QT_TRANSLATE_NOOP("Column", "Artist"), K::Text, 0.31f},
+         [](const TSearchResult& r) -> std::string_view { return r.Artist; }},
+        {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.31f}, TitleOf},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Downloads"), K::Number, 90},
+         nullptr,
+         [](const TSearchResult& r, int) { return qint64(r.Downloads); }},
+        {{QT_TRANSLATE_NOOP("Column", "Password"), K::Text, 90},
+         [](const TSearchResult& r) -> std::string_view { return r.Password; }},
+        {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.31f}, FileNameOf},
+        {{QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0}, nullptr, RowNumber},
+    };
+    return columns;
+}
+
+QString StatusText(int status) {
+    switch (status) {
+    case TSearchResult::Verified:
+        return QCoreApplication::translate("TResultsModel", "Verified");
+    case TSearchResult::Failed:
+        return QCoreApplication::translate("TResultsModel", "Failed");
+    default:
+        //: A search result whose link has not been checked yet
+        return QCoreApplication::translate("TResultsModel", "Found");
+    }
+}
+
+QString StatusDescription(const TSearchResult& result) {
+    switch (result.Status) {
+    case TSearchResult::Verified:
+        return QCoreApplication::translate("TResultsModel", "Verified: the link answers");
+    case TSearchResult::Failed:
+        // The reason comes from the link check (an HTTP status, a network error): English.
+        return result.Reason.empty() ? QCoreApplication::translate("TResultsModel", "Failed")
+                                     : QCoreApplication::translate("TResultsModel", "Failed: %1")
+                                           .arg(ShownText(result.Reason));
+    default:
+        return QCoreApplication::translate("TResultsModel", "Found: not checked yet");
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TResultsModel
+
+namespace {
+std::vector<TColumnFormat> FormatsOf(const std::vector<TResultColumn>& columns) {
+    std::vector<TColumnFormat> formats;
+    for (const TResultColumn& column : columns)
+        formats.push_back(column.Format);
+    return formats;
+}
+} // namespace
+
+TResultsModel::TResultsModel(const TSearchResultManager& store, const std::vector<TResultColumn>& columns,
+                             QObject* parent)
+    : TListModel(FormatsOf(columns), parent), m_store(store), m_columns(columns) {}
+
+bool TResultsModel::Owned(const TSearchResult& result) const {
+    return InPlayList && InPlayList(result);
+}
+
+QString TResultsModel::Description(const TSearchResult& result) const {
+    if (Owned(result))
+        return tr("Already in your play list (%1)").arg(StatusDescription(result));
+    return StatusDescription(result);
+}
+
+int TResultsModel::RowsHeld() const {
+    return m_store.Count();
+}
+
+const TSearchResult& TResultsModel::Result(int row) const {
+    return *m_store.Item(row);
+}
+
+QVariant TResultsModel::Shown(const TResultColumn& column, const TSearchResult& result, int row) const {
+    if (column.Text != nullptr)
+        return ShownText(column.Text(result));
+    const qint64 number = column.Number(result, row);
+    return column.Format.Kind == K::Picture ? StatusText(static_cast<int>(number)) : QString::number(number);
+}
+
+QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& result, int row) const {
+    if (column.Text != nullptr)
+        return Bytes(column.Text(result));
+    return column.Number(result, row);
+}
+
+const QString& TResultsModel::FilterText(int row) const {
+    const auto index = static_cast<size_t>(row);
+    if (m_filterText.size() <= index)
+        m_filterText.resize(static_cast<size_t>(RowsHeld()));
+    QString& text = m_filterText.at(index);
+    if (text.isNull()) {
+        const TSearchResult& result = Result(row);
+        text = (ShownText(ArtistAndTitle(result.Artist, result.Title)) + QLatin1Char('\n') + ShownText(result.FileName)).toLower();
+    }
+    return text;
+}
+
+QVariant TResultsModel::data(const QModelIndex& index, int role) const {
+    if (!IsShown(index))
+        return {};
+    const TResultColumn& column = m_columns[static_cast<size_t>(index.column())];
+    const TSearchResult& result = Result(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        // A picture's words are for screen readers; the cell shows the picture alone.
+        return column.Format.Kind == K::Picture ? QVariant() : Shown(column, result, index.row());
+    case Qt::AccessibleTextRole:
+        return Shown(column, result, index.row());
+    case Qt::ToolTipRole:
+        if (column.Format.Kind == K::Picture)
+            return PlainToolTip(Description(result));
+        if (column.Text == TitleOf && Owned(result))
+            return PlainToolTip(tr("Already in your play list"));
+        return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
+    case Qt::AccessibleDescriptionRole:
+        return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
+    case Qt::DecorationRole:
+        // A song the play list holds already is marked beside its title.
+        if (column.Text == TitleOf)
+            return Owned(result) ? QVariant(ArtworkPixmap(QStringLiteral("have-it"), QSize(14, 14))) : QVariant();
+        return column.Format.Kind == K::Picture ? QVariant(StatusPicture(column.Number(result, index.row())))
+                                              : QVariant();
+    case RawValueRole:
+        return Raw(column, result, index.row());
+    case Qt::TextAlignmentRole:
+        return IsNumeric(column.Format.Kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    default:
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TEnginesModel
+
+TEnginesModel::TEnginesModel(const TSearchSession& session, QObject* parent)
+    : TListModel({{QT_TRANSLATE_NOOP("Column", "Engines"), K::Text, 103}}, parent),
+      m_session(session) {
+    connect(&session, &TSearchSession::EngineChanged, this, [this](int engine) {
+        RowChanged(2 * engine);
+        RowChanged(2 * engine + 1);
+    });
+    connect(&session, &TSearchSession::Started, this, [this] {
+        for (int row = 0; row < RowsHeld(); ++row)
+            RowChanged(row);
+        Flush();
+    });
+    RowsReset();
+}
+
+QString TEnginesModel::EngineStateText(int engine) const {
+    switch (m_session.EngineState(engine)) {
+    case TSearchSession::TEngineState::Searching:
+        //: A search site is still being asked
+        return tr("Searching");
+    case TSearchSession::TEngineState::Done:
+        //: A search site has answered
+        return tr("Done");
+    case TSearchSession::TEngineState::Failed:
+        return tr("Failed: %1").arg(ShownText(m_session.EngineReason(engine)));
+    default:
+        return {};
+    }
+}
+
+int TEnginesModel::RowsHeld() const {
+    return 2 * m_session.EngineCount();
+}
+
+QVariant TEnginesModel::data(const QModelIndex& index, int role) const {
+    if (!IsShown(index))
+        return {};
+    const int engine = index.row() / 2;
+    const bool nameRow = index.row() % 2 == 0;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return nameRow ? ShownText(m_session.EngineName(engine))
+                       : tr("Files: %1").arg(m_session.EngineFiles(engine));
+    case Qt::DecorationRole:
+        return nameRow ? EnginePicture(m_session.EngineState(engine)) : QVariant();
+    case Qt::ToolTipRole:
+        return PlainToolTip(EngineStateText(engine));
+    case Qt::AccessibleDescriptionRole:
+        return EngineStateText(engine);
+    case Qt::BackgroundRole:
+        return nameRow && NameRowBackground.isValid() ? QVariant(NameRowBackground) : QVariant();
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,238 @@
+#include "ui/pages/uFraDownloads.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/uTAppOptions.h"
+#include "download/uTDownload.h"
+#include "download/uTDownloadManager.h"
+#include "search/uTSearchResultManager.h"
+#include "ui/models/uDownloadsModel.h"
+#include "ui/models/uListProxy.h"
+#include "ui/widgets/uPageList.h"
+#include "ui/look/uPlainText.h"
+#include "ui/widgets/uPrompts.h"
+#include "ui/look/uReadable.h"
+
+TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
+    : TPage(parent), DownloadRows(new TDownloadsModel(services.Downloads, this)), m_services(services) {
+    setObjectName(QStringLiteral("fraDownloads1"));
+    lvwDownloads =
+        new TPageList(QStringLiteral("lvwDownloads"), tr("Downloads"), DownloadRows, this);
+    lvwDownloads->SetEmptyText(tr("No downloads yet. Search for a song on the Searches page and "
+                                  "double-click a result, or select it and press Enter."));
+    lblSummary = MakePlainLabel(QString(), this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setAccessibleName(tr("Downloads running"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(lvwDownloads, 1);
+    layout->addWidget(lblSummary);
+    BuildCommands();
+    MakePopup(QStringLiteral("popDownloads"), lvwDownloads, MenuCommands());
+    BindKey(actPreviewFile, QKeySequence(Qt::Key_Return), {lvwDownloads});
+    BindKey(actCancelDownload, QKeySequence(Qt::Key_Delete), {lvwDownloads});
+    connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
+    connect(lvwDownloads->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfraDownloads::UpdateCommands);
+    // Rows change by events: what the commands can do follows at once, the summary (a walk
+    // over every download) once a turn, however many rows changed.
+    const auto rowsChanged = [this] {
+        UpdateCommands();
+        if (!m_summaryDue) {
+            m_summaryDue = true;
+            QMetaObject::invokeMethod(this, &TfraDownloads::ShowSummary, Qt::QueuedConnection);
+        }
+    };
+    connect(DownloadRows, &QAbstractItemModel::dataChanged, this, rowsChanged);
+    connect(DownloadRows, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(DownloadRows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    // While downloads run, the summary follows them twice a second.
+    m_summaryTimer = new QTimer(this);
+    m_summaryTimer->setInterval(500);
+    connect(m_summaryTimer, &QTimer::timeout, this, &TfraDownloads::ShowSummary);
+    rowsChanged();
+    connect(&m_services.Downloads, &TDownloadManager::Changed, this, &TfraDownloads::DownloadChanged);
+}
+
+TfraDownloads::~TfraDownloads() = default;
+
+void TfraDownloads::BuildCommands() {
+    actPreviewFile = AddCommand({"mnuActionsDownloadsPreviewFile", tr("Preview File"), "tlbPreview",
+                                 tr("Preview File"), "preview-file",
+                                 tr("Plays what has arrived of the selected download")},
+                                [this] { PreviewFile(); });
+    AddSeparator(QStringLiteral("mnuActionsSep02"));
+    actRestartDownload =
+        AddCommand({"mnuActionsRestartDownload", tr("Restart Download"), "tlbRestartDownload",
+                    tr("Restart Download"), "restart-download",
+                    tr("Downloads the selected failed or cancelled songs again")},
+                   [this] { RestartSelected(); });
+    actCancelDownload =
+        AddCommand({"mnuActionsCancelDownload", tr("Cancel Download"), "tlbCancelDownload",
+                    tr("Cancel Download"), "cancel-download", tr("Stops the selected downloads")},
+                   [this] { CancelSelected(); });
+    actCancelAllDownloads =
+        AddCommand({"mnuActionsCancelAllDownloads", tr("Cancel All Downloads"),
+                    "tlbCancelAllDownloads", tr("Cancel All Downloads"), "cancel-all-downloads",
+                    tr("Stops every download that is still running")},
+                   [this] { CancelAll(); });
+    AddSeparator(QStringLiteral("mnuActionsSep03"));
+    actClearDownloaded =
+        AddCommand({"mnuActionsClearDownloaded", tr("Clear Downloaded"), "tlbClearDownloaded",
+                    tr("Clear Downloaded"), "clear-downloaded",
+                    tr("Takes the finished downloads off the list; their files stay")},
+                   [this] { ClearDownloaded(); });
+}
+
+void TfraDownloads::ShowSummary() {
+    m_summaryDue = false;
+    // The manager's own figures: the rows show theirs only every so many bytes.
+    int running = 0;
+    int queued = 0;
+    int64_t speed = 0;
+    int64_t left = 0;
+    const TDownloadManager& manager = m_services.Downloads;
+    for (int i = 0; i < manager.Count(); ++i) {
+        const TDownload& download = *manager.Items(i);
+        if (download.Status() != TDownload::StatusDownloading)
+            continue;
+        if (download.Queued) {
+            ++queued;
+            continue;
+        }
+        ++running;
+        speed += download.Speed;
+        left += std::max<int64_t>(0, download.Size - download.Received);
+    }
+    if (running == 0)
+        m_summaryTimer->stop();
+    else if (!m_summaryTimer->isActive())
+        m_summaryTimer->start();
+    QString text;
+    if (queued > 0) {
+        // How long the queue takes cannot be told from the running few.
+        //: The line under the downloads: "3 running, 1,997 queued"
+        text = tr("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
+        if (speed > 0)
+            text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
+    } else if (running > 0) {
+        // English keeps its own words for one; a translation gives every count its form.
+        text =
+            running == 1 ? tr("1 download running") : tr("%n downloads running", nullptr, running);
+        text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
+        if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())
+            text += QStringLiteral(", ") + time;
+    }
+    if (lblSummary->text() != text) {
+        lblSummary->setText(text);
+        // The label's name says what it is; a screen reader finds the figures here.
+        lblSummary->setAccessibleDescription(text);
+    }
+}
+
+std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
+    std::vector<int> rows;
+    for (const int row : lvwDownloads->SelectedRows()) {
+        if ((DownloadRows->Record(row).Status() == TDownload::StatusFailed) == failed)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+void TfraDownloads::UpdateCommands() {
+    actPreviewFile->setEnabled(lvwDownloads->SelectedRow() >= 0);
+    actRestartDownload->setEnabled(!SelectedWithStatus(true).empty());
+    // A complete row can be asked about too; the manager then does nothing.
+    actCancelDownload->setEnabled(!SelectedWithStatus(false).empty());
+    actCancelAllDownloads->setEnabled(DownloadRows->RowsHeld() > 0);
+    actClearDownloaded->setEnabled(DownloadRows->HasFinished());
+}
+
+void TfraDownloads::Download(const TDownloadRequest& request) {
+    // A link fetched before in this run and ended is fetched once more: the user asked for
+    // it again (and was asked first when the song is in the play list).
+    m_services.Downloads.Download(request);
+    DownloadRows->Flush();
+    // The row the user just asked for is in sight.
+    if (const int row = DownloadRows->RowOf(request.Key); row >= 0)
+        lvwDownloads->scrollTo(lvwDownloads->Proxy()->mapFromSource(DownloadRows->index(row, 0)));
+}
+
+const TDownload* TfraDownloads::DownloadOf(int row) const {
+    return row < 0 ? nullptr : &DownloadRows->Record(row);
+}
+
+void TfraDownloads::DownloadChanged(const TDownload& download, TDownloadChange what) {
+    if (what == TDownloadChange::Status && download.Status() != TDownload::StatusDownloading)
+        Ended(download);
+}
+
+void TfraDownloads::Ended(const TDownload& download) {
+    const QString title = TDownloadsModel::DisplayText(download.FileName);
+    if (download.Status() == TDownload::StatusFailed) {
+        // The user's own cancel is no news to tell.
+        if (!download.Cancelled) {
+            const QString reason = TDownloadsModel::DisplayText(download.FailReason);
+            emit DownloadEnded(title, reason.isEmpty() ? tr("failed") : reason);
+        }
+        return;
+    }
+    emit DownloadEnded(title, {});
+    // Not while the manager is still telling others of this end: the record would go
+    // from under them.
+    if (m_services.Options.ClearDownloadsWhenComplete)
+        QMetaObject::invokeMethod(this, &TfraDownloads::ClearDownloaded, Qt::QueuedConnection);
+}
+
+void TfraDownloads::PreviewFile() {
+    // The download's own file: the name in the incomplete folder may carry a number or a
+    // cleaned name that the title lacks. Whether it exists is the player's concern.
+    if (const TDownload* download = DownloadOf(lvwDownloads->SelectedRow()))
+        emit PreviewRequested(download->FilePath);
+}
+
+void TfraDownloads::RestartSelected() {
+    // A row whose failed transfer is still winding down stays failed; its command stays on
+    // for another try.
+    for (const int row : SelectedWithStatus(true))
+        m_services.Downloads.RestartDownload(DownloadRows->Record(row).Key);
+}
+
+void TfraDownloads::CancelSelected() {
+    const std::vector<int> rows = SelectedWithStatus(false);
+    if (rows.empty())
+        return;
+    // One question for all of them.
+    const QString question = rows.size() == 1
+                                 ? tr("Do you really want to cancel this download ?\n%1")
+                                       .arg(DownloadRows->Title(rows[0]))
+                                 : tr("Do you really want to cancel these %n downloads ?", nullptr,
+                                      static_cast<int>(rows.size()));
+    std::vector<std::string> keys;
+    for (const int row : rows)
+        keys.push_back(DownloadRows->Record(row).Key);
+    if (!m_services.Prompts.Ask(this, question))
+        return;
+    for (const std::string& key : keys)
+        m_services.Downloads.CancelDownload(key);
+}
+
+void TfraDownloads::CancelAll() {
+    if (DownloadRows->RowsHeld() == 0)
+        return;
+    if (m_services.Prompts.Ask(this, tr("Do you really want to cancel all downloads ?")))
+        m_services.Downloads.CancelAllDownloads();
+}
+
+void TfraDownloads::ClearDownloaded() {
+    const TPaintingSuspended suspended(lvwDownloads);
+    m_services.Downloads.ClearFinished();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/uTDownloadRequest.h"
+#include "ui/pages/uPage.h"
+#include "ui/pages/uServices.h"
+
+class QLabel;
+class QTimer;
+class TDownload;
+class TDownloadsModel;
+enum class TDownloadChange;
+
+// The page that lists this run's downloads and lets the user preview, restart, cancel and
+// clear them.
+class TfraDownloads : public TPage {
+    Q_OBJECT
+public:
+    explicit TfraDownloads(const TServices& services, QWidget* parent = nullptr);
+    ~TfraDownloads() override;
+
+    // Starts a download of `result` (the manager keeps one per link; an ended one is fetched
+    // once more) and shows its row at once.
+    void Download(const TDownloadRequest& request);
+
+    void PreviewFile();     // Tag 3
+    void RestartSelected(); // Tag 4
+    void CancelSelected();  // Tag 5
+    void CancelAll();       // Tag 6
+    void ClearDownloaded(); // Tag 7
+    void UpdateCommands() override;
+
+    TPageList* lvwDownloads;
+    // Under the list: how many downloads run, their speed together and the time left.
+    QLabel* lblSummary;
+    // The rows of the list: the download manager's records.
+    TDownloadsModel* DownloadRows;
+
+    // The page's commands.
+    QAction* actPreviewFile = nullptr;
+    QAction* actRestartDownload = nullptr;
+    QAction* actCancelDownload = nullptr;
+    QAction* actCancelAllDownloads = nullptr;
+    QAction* actClearDownloaded = nullptr;
+
+signals:
+    // A download's file is to be played while (or after) it arrives: its full path.
+    void PreviewRequested(const std::string& path);
+    // A download ended, well (no failure) or not (why it failed).
+    void DownloadEnded(const QString& title, const QString& failure);
+
+private:
+    void BuildCommands();
+    void ShowSummary();
+    // A download started, ended or was found to hold something: what follows from it.
+    void DownloadChanged(const TDownload& download, TDownloadChange what);
+    void Ended(const TDownload& download);
+    // The selected rows that failed (or did not).
+    std::vector<int> SelectedWithStatus(bool failed) const;
+    // The manager's record behind a row; nullptr when it has none.
+    const TDownload* DownloadOf(int row) const;
+
+    TServices m_services;
+    QTimer* m_summaryTimer = nullptr;
+    bool m_summaryDue = false;
+};

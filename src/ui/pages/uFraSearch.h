@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QStringList>
+
+#include "download/uTDownloadRequest.h"
+#include "ui/pages/uPage.h"
+#include "ui/pages/uServices.h"
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TEnginesModel;
+class TPopularList;
+class TResultsModel;
+class TSearchKeysBox;
+class TSearchResult;
+class TSearchSession;
+
+// The page on which the user searches, watches results arrive and be verified, browses
+// the most-popular list and asks for downloads. The search itself is its session's.
+// What the downloads are asked for a chosen result: its link, its name, and the same song's
+// other links to fall back on.
+TDownloadRequest DownloadRequestFor(const TSearchResult& result);
+
+class TfraSearch : public TPage {
+    Q_OBJECT
+public:
+    // The page's commands. Find It becomes Cancel while a search runs.
+    QAction* actFindIt = nullptr;
+    QAction* actDownload = nullptr;
+    QAction* actCopyLink = nullptr;
+    explicit TfraSearch(const TServices& services, QWidget* parent = nullptr);
+
+    // Fills the history box and loads the stored most-popular list.
+    void InitPage();
+    // Tag 1: starts a search with the key in the box, or cancels the running one.
+    void cmdSearchClick();
+    // Tag 2: asks for a download of every selected entry of the list shown.
+    void DownloadSelected();
+    // Puts the links of the selected entries of the list shown on the clipboard.
+    void CopyLinks();
+    // Brings the Search (1) or Most Popular (2) panel to the front with its tab button.
+    void ShowTab(int tag);
+    // Shows the time since the search started (every second while it runs).
+    void tmrTimeTimer();
+    void UpdateCommands() override;
+
+    TSearchSession& Session() { return *m_session; }
+    // The system's millisecond tick count, truncated to 32 bits.
+    static uint32_t TickCount();
+
+    TSearchKeysBox* cmbSearchKeys;
+    // Narrows both lists to the rows whose Title or File Name holds every word typed.
+    QLineEdit* txtFilter;
+    QPushButton* cmdSearch;
+    QToolButton* cmdTabSearch;
+    QToolButton* cmdTabMostPopular;
+    QWidget* pnlSearch;
+    QWidget* pnlMostPopular;
+    QTreeView* lvwEngines;
+    TPageList* lvwFiles;
+    TPageList* lvwPopular;
+    QProgressBar* prgSearch;
+    QLabel* imgCheckMark;
+    QLabel* lblFilesVerified;
+    QLabel* lblFilesFound;
+    QLabel* lblTime;
+    // What the search is doing, or why it found nothing.
+    QLabel* lblStatus;
+    QTimer* tmrTime;
+
+    // The rows of the two lists: each is its store read in order, a row's number its place.
+    TResultsModel* SearchResultRows;
+    TResultsModel* PopularResultRows;
+    TEnginesModel* EngineRows;
+
+    uint32_t StartTick = 0;
+
+signals:
+    // The user asked for `result` to be downloaded.
+    void DownloadRequested(const TDownloadRequest& request);
+
+private:
+    void BuildCommands();
+    QWidget* BuildSearchPanel();
+    QWidget* BuildPopularPanel();
+    QLayout* BuildTopRow();
+    QLayout* BuildInfoRow();
+    void ConnectSession();
+    void StartSearch(const std::string& key);
+    // Find It, or Cancel while a search runs, on the button and the command alike.
+    void ShowSearchState();
+    void ShowCounters();
+    void ShowStatus();
+    void ApplyFilter();
+    // Whether the model's row holds every word of the filter.
+    bool Accepts(const TResultsModel& model, int row) const;
+    // The most of the filter box's text that counts: no title is longer.
+    static constexpr int kMaxFilterLength = 256;
+    bool InPlayList(const TSearchResult& result) const;
+    // Whether the user wants the selected results that are in the play list already fetched
+    // again: asked once for all of them.
+    bool AgainAsWell(const std::vector<const TSearchResult*>& owned);
+    TPageList* ShownList() const;
+
+    TServices m_services;
+    TSearchSession* m_session;
+    TPopularList* m_popular;
+    QButtonGroup* m_tabs = nullptr;
+    std::string m_key; // of the search shown
+    QStringList m_filterWords;
+};

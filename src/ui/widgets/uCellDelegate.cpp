@@ -1,0 +1,87 @@
+#include "ui/widgets/uCellDelegate.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QPainter>
+
+#include "ui/models/uListModel.h"
+
+namespace {
+TColumnKind KindOf(const QModelIndex& index) {
+    return static_cast<TColumnKind>(
+        index.model()->headerData(index.column(), Qt::Horizontal, ColumnKindRole).toInt());
+}
+
+QStyle* StyleOf(const QStyleOptionViewItem& option) {
+    return option.widget != nullptr ? option.widget->style() : QApplication::style();
+}
+} // namespace
+
+void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
+    switch (KindOf(index)) {
+    case TColumnKind::Picture:
+        PaintPicture(painter, option, index);
+        break;
+    case TColumnKind::Progress:
+        PaintProgress(painter, option, index);
+        break;
+    default:
+        QStyledItemDelegate::paint(painter, option, index);
+        break;
+    }
+}
+
+QSize TCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    // Room for a 41 x 15 status picture with a pixel above and below.
+    return QStyledItemDelegate::sizeHint(option, index).expandedTo(QSize(0, 17));
+}
+
+void TCellDelegate::PaintBackground(QPainter* painter, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    cell.text.clear();
+    cell.icon = QIcon();
+    cell.features &= ~QStyleOptionViewItem::HasDecoration;
+    StyleOf(option)->drawControl(QStyle::CE_ItemViewItem, &cell, painter, option.widget);
+}
+
+void TCellDelegate::PaintPicture(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    PaintBackground(painter, option, index);
+    const QVariant decoration = index.data(Qt::DecorationRole);
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    if (decoration.typeId() == QMetaType::QPixmap) {
+        const QPixmap picture = decoration.value<QPixmap>();
+        const QRect target = QStyle::alignedRect(option.direction, Qt::AlignCenter,
+                                                 picture.deviceIndependentSize().toSize(), option.rect);
+        if (selected)
+            painter->fillRect(target, option.palette.color(QPalette::Base));
+        painter->drawPixmap(target, picture);
+        return;
+    }
+    const QIcon icon = decoration.value<QIcon>();
+    if (icon.isNull())
+        return;
+    const QSize size = option.decorationSize.isValid() ? option.decorationSize : QSize(16, 16);
+    const QRect target = QStyle::alignedRect(option.direction, Qt::AlignCenter, size, option.rect);
+    icon.paint(painter, target, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
+}
+
+void TCellDelegate::PaintProgress(QPainter* painter, const QStyleOptionViewItem& option,
+                                  const QModelIndex& index) const {
+    PaintBackground(painter, option, index);
+    QStyleOptionProgressBar bar;
+    bar.palette = option.palette;
+    bar.direction = option.direction;
+    bar.fontMetrics = option.fontMetrics;
+    bar.rect = option.rect.adjusted(1, 2, -1, -2);
+    bar.state = (option.state & QStyle::State_Enabled) | QStyle::State_Horizontal;
+    bar.minimum = 0;
+    bar.maximum = 100;
+    bar.progress = std::clamp(static_cast<int>(index.data(RawValueRole).toLongLong()), 0, 100);
+    bar.textVisible = false;
+    StyleOf(option)->drawControl(QStyle::CE_ProgressBar, &bar, painter, option.widget);
+}

@@ -1,0 +1,57 @@
+#include "ui/widgets/uPageSwitcher.h"
+
+#include <QAbstractButton>
+#include <QAccessibleWidget>
+
+namespace {
+const char* const kSwitcher = "orvaloPageSwitcher";
+
+class TPageSwitcherAccessible : public QAccessibleWidget {
+public:
+    explicit TPageSwitcherAccessible(QAbstractButton* button) : QAccessibleWidget(button, QAccessible::PageTab) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && Button()->accessibleName().isEmpty())
+            return Button()->text();
+        return QAccessibleWidget::text(kind);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.selectable = true;
+        state.selected = Button()->isChecked();
+        state.checkable = true;
+        state.checked = Button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            Button()->click();
+    }
+
+private:
+    QAbstractButton* Button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
+QAccessibleInterface* PageSwitcherFactory(const QString&, QObject* object) {
+    if (object == nullptr || !object->property(kSwitcher).toBool())
+        return nullptr;
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        return new TPageSwitcherAccessible(button);
+    return nullptr;
+}
+} // namespace
+
+void MarkAsPageSwitcher(QAbstractButton* button) {
+    static const bool installed = [] {
+        QAccessible::installFactory(PageSwitcherFactory);
+        return true;
+    }();
+    (void)installed;
+    button->setProperty(kSwitcher, true);
+    // The button may have been described already while it was made (as a check box): that
+    // description goes, and the next one asked for is the page tab.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(button);
+        made != nullptr && made->role() != QAccessible::PageTab)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
