@@ -60,7 +60,7 @@ int RunOrvalo(int argc, char** argv) {
         const TTranslations translations{QLocale()};
         // The running one brings its window forward with the page this start would have
         // shown; only when it does not answer within a second is the user told.
-        const int page = std::max(1, RestoredPage(*OpenOrvaloSettings()));
+        const int page = PageNumber(RestoredPage(*OpenOrvaloSettings()).value_or(TPageId::Searches));
         if (!TInstanceDoor::AskToShow(DoorPlaces(), page, kDoorWaitMs))
             MakeAlreadyRunningBox()->exec();
         return 0;
@@ -92,7 +92,8 @@ int RunOrvalo(int argc, char** argv) {
     if (!door.Listening())
         std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
     QObject::connect(&door, &TInstanceDoor::ShowRequested, frmMain.get(), [window = frmMain.get()](int page) {
-        window->ShowPage(page - 1);
+        if (const std::optional<TPageId> shown = PageOfNumber(page))
+            window->ShowPage(*shown);
         window->BringForward();
     });
     int exitCode = 0;

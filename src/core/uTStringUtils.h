@@ -37,10 +37,11 @@ std::string DecodeHtmlEntities(std::string_view text);
 // Removes surrounding spaces and control bytes (everything at or below 0x20).
 std::string TrimSpacesAndControls(std::string_view text);
 
-// "hh:mm:ss" with at least two digits each; hours are not wrapped at 24.
-std::string FormatElapsed(long long seconds);
-// A length or a playing position as a player shows it: "m:ss", from an hour on "h:mm:ss";
-// below zero counts as zero.
+// The two ways the window writes a time, both here. A length, a playing position or a time
+// left, as a player shows it: "m:ss", from an hour on "h:mm:ss"; below zero counts as zero.
 std::string PlayTime(long long seconds);
+// The search page's running clock: "hh:mm:ss" with at least two digits each; hours are not
+// wrapped at 24.
+std::string FormatElapsed(long long seconds);
 // A song named for a person: "Artist - Title", or the title alone without an artist.
 std::string ArtistAndTitle(const std::string& artist, const std::string& title);

@@ -354,19 +354,15 @@ TContentVerdict CheckContent(const std::string& path, TCheckDepth depth) {
     return verdict;
 }
 
-std::string LengthText(int lengthMs) {
-    return PlayTime(lengthMs / 1000);
-}
-
 std::string VerdictText(const TContentVerdict& verdict) {
     const auto said = [](const char* text) { return QCoreApplication::translate("Verdicts", text); };
-    const QString length = QString::fromStdString(LengthText(verdict.LengthMs));
+    const QString length = QString::fromStdString(PlayTime(verdict.LengthMs / 1000));
     QString text;
     switch (verdict.Kind) {
     case TContentKind::Mp3:
         if (verdict.CutShort())
             text = said(QT_TRANSLATE_NOOP("Verdicts", "Cut short: %1 of %2"))
-                       .arg(length, QString::fromStdString(LengthText(verdict.ClaimedLengthMs)));
+                       .arg(length, QString::fromStdString(PlayTime(verdict.ClaimedLengthMs / 1000)));
         else if (verdict.MaybePreview())
             text = said(QT_TRANSLATE_NOOP("Verdicts", "Short: %1, maybe a preview")).arg(length);
         else

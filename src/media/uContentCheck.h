@@ -69,5 +69,3 @@ std::string VerdictText(const TContentVerdict& verdict);
 std::string KindWord(const TContentVerdict& verdict);
 // "Artist - Title" when the tags hold both, else empty.
 std::string ArtistTitle(const TContentVerdict& verdict);
-// "3:25", or "1:02:03" from an hour on; whole seconds, rounded down.
-std::string LengthText(int lengthMs);

@@ -4,7 +4,7 @@ TSearchResult& TSearchResultManager::Add(const std::string& key, int status, con
                                         const std::string& fileName, int64_t size) {
     auto result = std::make_unique<TSearchResult>(key, status, url, fileName, size);
     TSearchResult& added = *result;
-    Items.Add(key, std::move(result));
+    m_items.Add(key, std::move(result));
     return added;
 }
 
@@ -18,5 +18,5 @@ std::string LinkExtension(std::string_view link) {
 TSearchResult* TSearchResultManager::Item(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
-    return Items.Objects(index);
+    return m_items.Objects(index);
 }

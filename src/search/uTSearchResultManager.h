@@ -57,11 +57,12 @@ public:
     // first).
     TSearchResult& Add(const std::string& key, int status, const std::string& url,
                        const std::string& fileName, int64_t size);
-    void Clear() { Items.Clear(); }
-    int Count() const { return Items.Count(); }
+    void Clear() { m_items.Clear(); }
+    int Count() const { return m_items.Count(); }
     // The record at `index` (0-based); nullptr when out of range.
     TSearchResult* Item(int index) const;
-    int IndexOfKey(const std::string& key) const { return Items.IndexOf(key); }
+    int IndexOfKey(const std::string& key) const { return m_items.IndexOf(key); }
 
-    TRecordList<TSearchResult> Items{TOwnership::Owned};
+private:
+    TRecordList<TSearchResult> m_items{TOwnership::Owned};
 };

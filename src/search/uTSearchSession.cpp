@@ -113,6 +113,7 @@ void TSearchSession::Cancel() {
     }
     m_engines.Stop();
     m_checks.Stop();
+    emit SearchCancelled();
 }
 
 void TSearchSession::ResultFound(const std::string& engineKey, const std::string& title,

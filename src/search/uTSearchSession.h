@@ -87,6 +87,8 @@ signals:
     void ProgressChanged(int percent);
     // Every engine has ended; the checks go on.
     void SearchDone();
+    // The search was cancelled: nothing of it runs any more.
+    void SearchCancelled();
 
 private:
     struct TCounter {

@@ -216,12 +216,12 @@ void TestFraDownloads::restartOnlyAFailedRow() {
     QTRY_COMPARE(Status(failed), int(TDownload::StatusFailed));
     const size_t requests = m_server->RequestCount();
     Select(good);
-    m_page->RestartSelected();
+    m_page->actRestartDownload->trigger();
     QCOMPARE(Status(good), int(TDownload::StatusComplete));
     // At once, while the failed transfer may still be winding down.
     m_server->Serve("files.test/flaky.mp3", TScriptedResponse::Ok("found at last"));
     Select(failed);
-    m_page->RestartSelected();
+    m_page->actRestartDownload->trigger();
     QCOMPARE(Status(failed), int(TDownload::StatusDownloading));
     QTRY_COMPARE(Status(failed), int(TDownload::StatusComplete));
     QCOMPARE(m_server->RequestCount(), requests + 1);
@@ -246,18 +246,18 @@ void TestFraDownloads::aSongAskedForAgainComesAgain() {
 
 void TestFraDownloads::cancelAsksAndCancels() {
     QStringList& asked = m_program->Prompts.Asked;
-    m_page->CancelAll();
+    m_page->actCancelAllDownloads->trigger();
     QVERIFY(asked.isEmpty()); // nothing listed, nothing asked
     const int slow = Start(kSlow, "slow.mp3");
     Select(slow);
     m_program->Prompts.Answer = false;
-    m_page->CancelSelected();
+    m_page->actCancelDownload->trigger();
     QCOMPARE(asked, QStringList{"Do you really want to cancel this download ?\nslow.mp3"});
     m_program->Prompts.Answer = true;
-    m_page->CancelAll();
+    m_page->actCancelAllDownloads->trigger();
     QCOMPARE(asked.last(), QStringLiteral("Do you really want to cancel all downloads ?"));
     QTRY_COMPARE(Status(slow), int(TDownload::StatusFailed));
-    m_page->CancelSelected(); // failed: nothing to ask
+    m_page->actCancelDownload->trigger(); // failed: nothing to ask
     QCOMPARE(asked.size(), 2);
 }
 
@@ -335,7 +335,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     const int missing = Start(kMissing, "missing.mp3");
     Start(kSlow, "slow.mp3");
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
-    m_page->ClearDownloaded();
+    m_page->actClearDownloaded->trigger();
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     QCOMPARE(m_page->DownloadRows->RowOf(kMissing), -1);
     QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
@@ -362,7 +362,7 @@ void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
 }
 
 void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
-    m_page->PreviewFile();
+    m_page->actPreviewFile->trigger();
     QVERIFY(m_played.isEmpty()); // nothing selected
     QVERIFY(TFileUtils::WriteWholeFile(m_program->Options->IncompleteDir + "/slow.mp3", "another file"));
     const int row = Start(kSlow, "slow.mp3");

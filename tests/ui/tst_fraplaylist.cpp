@@ -176,7 +176,7 @@ void TestFraPlayList::missingFolderListsNothing() {
     m_page->InitPage(GetSystemImageList(false));
     QCOMPARE(m_page->Model().rowCount(), 1);
     m_program->Options->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
-    m_page->RefreshList();
+    m_page->actRefresh->trigger();
     QCOMPARE(m_page->Model().rowCount(), 0);
 }
 
@@ -212,7 +212,7 @@ void TestFraPlayList::refreshKeepsTheUsersSort() {
     QCOMPARE(Names(), (QStringList{"a.mp3", "b.mp3"})); // by name at first
     emit m_page->lvwPlayList->header()->sectionClicked(TPlayListModel::ColSize);
     MakeFile(QStringLiteral("c.mp3"), 2);
-    m_page->RefreshList();
+    m_page->actRefresh->trigger();
     QCOMPARE(Names(), (QStringList{"b.mp3", "c.mp3", "a.mp3"}));
 }
 
@@ -232,7 +232,7 @@ void TestFraPlayList::playSelectedLoadsThePath() {
     QAction* play = m_page->actPlayFile;
     QVERIFY(!play->isEnabled()); // nothing selected: nothing to play
     play->trigger();
-    m_page->PlaySelected();
+    m_page->actPlayFile->trigger();
     QVERIFY(m_player->Loads.empty());
     Select(QStringLiteral("one.mp3"));
     QVERIFY(play->isEnabled());
@@ -283,7 +283,7 @@ void TestFraPlayList::deleteSelected() {
         QVERIFY(QFile::remove(FilePath(QStringLiteral("victim.mp3"))));
     TTestPrompts& prompts = m_program->Prompts;
     prompts.Answer = answer;
-    m_page->DeleteSelected();
+    m_page->actDeleteFile->trigger();
     QCOMPARE(prompts.Asked, QStringList{"Move this file to the trash?\nvictim.mp3"});
     QCOMPARE(prompts.Told, warning.isEmpty() ? QStringList() : QStringList{warning});
     if (!warning.isEmpty())
@@ -323,7 +323,7 @@ void TestFraPlayList::renameSelected() {
     const int row = RowOf(QStringLiteral("old.mp3"));
     TTestPrompts& prompts = m_program->Prompts;
     prompts.Text = cancel ? std::nullopt : std::optional<QString>(typed);
-    m_page->RenameSelected();
+    m_page->actRenameFile->trigger();
 
     QCOMPARE(prompts.Asked, QStringList{"Rename File: Enter the new name for the file. [old.mp3]"});
     QCOMPARE(prompts.Told, refused ? QStringList{"Unable to rename the file."} : QStringList());
@@ -357,11 +357,11 @@ void TestFraPlayList::sizePlayerToggles() {
 void TestFraPlayList::launchAndLocateOpenInShell() {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    m_page->LocateFolder(); // even with an empty list
+    m_page->actLocate->trigger(); // even with an empty list
     Place("tune.mp3", 1);
-    m_page->LaunchSelected(); // nothing selected
+    m_page->actLaunchFile->trigger(); // nothing selected
     Select(QStringLiteral("tune.mp3"));
-    m_page->LaunchSelected();
+    m_page->actLaunchFile->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.Opened.size(), 2);
     QCOMPARE(catcher.Opened[0].toLocalFile(), m_folder);
@@ -413,14 +413,14 @@ void TestFraPlayList::deleteWithoutATrashAsksBeforeDeletingForGood() {
     const QString again = QStringLiteral("This file cannot be moved to the trash. Delete it permanently?\na.mp3");
     prompts.Answers = {true, false};
     Select(QStringLiteral("a.mp3"));
-    m_page->DeleteSelected();
+    m_page->actDeleteFile->trigger();
     QCOMPARE(prompts.Asked, (QStringList{"Move this file to the trash?\na.mp3", again}));
     QCOMPARE(prompts.NoByDefault, (QList<bool>{true, true}));
     QVERIFY(QFile::exists(FilePath(QStringLiteral("a.mp3"))));
     QVERIFY(Names().contains(QStringLiteral("a.mp3")));
     prompts.Answers = {true, true};
     Select(QStringLiteral("a.mp3"));
-    m_page->DeleteSelected();
+    m_page->actDeleteFile->trigger();
     QCOMPARE(prompts.Asked.last(), again);
     QVERIFY(!QFile::exists(FilePath(QStringLiteral("a.mp3"))));
     QVERIFY(!Names().contains(QStringLiteral("a.mp3")));
@@ -432,7 +432,7 @@ void TestFraPlayList::theListPlaysOnFromFileToFile() {
         MakeFile(QString::fromLatin1(name), 5);
     m_page->InitPage(GetSystemImageList(false)); // by name: a, b, c
     Select(QStringLiteral("a.mp3"));
-    m_page->PlaySelected();
+    m_page->actPlayFile->trigger();
     const QModelIndex a = m_page->Model().index(RowOf(QStringLiteral("a.mp3")), TPlayListModel::ColName);
     QCOMPARE(a.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Playing: a.mp3"));
     emit m_player->Finished(); // a played to its end
@@ -469,7 +469,7 @@ void TestFraPlayList::tagsFillInAndNameWhatPlays() {
     const QModelIndex artist = m_page->Model().index(RowOf(QStringLiteral("two.mp3")), TPlayListModel::ColArtist);
     QTRY_COMPARE(artist.data().toString(), QStringLiteral("Fictional Band"));
     Select(QStringLiteral("two.mp3"));
-    m_page->PlaySelected();
+    m_page->actPlayFile->trigger();
     QCOMPARE(m_page->pnlPlayer->lblFileName->text(), QStringLiteral("Fictional Band - Song of Tests"));
     const TMprisPlayer::TTrack track = m_page->Track();
     QCOMPARE(track.Title, QStringLiteral("Song of Tests"));

@@ -109,7 +109,7 @@ void TestFraSearch::cleanup() {
 
 void TestFraSearch::StartWith(const QString& key) {
     m_page->cmbSearchKeys->setEditText(key);
-    m_page->cmdSearchClick();
+    m_page->actFindIt->trigger();
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Cancel"));
     for (int i = 0; i < 3; ++i)
         m_program->Engines->StartNext();
@@ -124,7 +124,7 @@ void TestFraSearch::blankKeyStartsNothing_data() {
 void TestFraSearch::blankKeyStartsNothing() {
     QFETCH(QString, key);
     m_page->cmbSearchKeys->setEditText(key);
-    m_page->cmdSearchClick();
+    m_page->actFindIt->trigger();
     QCOMPARE(m_program->Prompts.Told, QStringList{"No search keys specified."});
     QCOMPARE(m_program->Prompts.Icons.first(), QMessageBox::Information);
     QCOMPARE(m_page->cmdSearch->text(), QStringLiteral("Find It !"));
@@ -269,7 +269,7 @@ void TestFraSearch::sizeSortedTwiceThenLaterVerificationFindsItsRow() {
     QTRY_VERIFY(!header->isSortIndicatorShown());
     emit header->sectionClicked(2);
     QVERIFY(header->isSortIndicatorShown());
-    m_page->cmdSearchClick(); // Cancel
+    m_page->actFindIt->trigger(); // Cancel
     StartWith(QStringLiteral("another"));
     QVERIFY(!header->isSortIndicatorShown());
 }
@@ -289,7 +289,7 @@ void TestFraSearch::cancelKeepsRowsNewSearchClearsThem() {
     m_engines[0]->Found("kept", "http://s.test/kept.mp3");
     m_engines[0]->Finish();
     Verify("http://s.test/kept.mp3", 10);
-    m_page->cmdSearchClick(); // Cancel
+    m_page->actFindIt->trigger(); // Cancel
     QTRY_COMPARE(m_page->SearchResultRows->rowCount(), 1);
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("1"));
     QCOMPARE(m_page->lblFilesVerified->text(), QStringLiteral("1"));

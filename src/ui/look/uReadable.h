@@ -8,7 +8,8 @@
 
 // "800 bytes", "12.3 KB", "4.3 MB", "1.20 GB" (units of 1024).
 QString ReadableSize(int64_t bytes);
-// "0:35", "12:05", "1:02:03".
+// A length, a position or a time left as the window shows it: "0:35", "12:05", "1:02:03"
+// (PlayTime).
 QString ReadableDuration(int64_t seconds);
 // How long the rest of `size` takes at `bytesPerSecond` from `received` on: "0:35 left";
 // empty when it cannot be told (no speed, no size).

@@ -132,7 +132,7 @@ QVariant TPlayListModel::TagData(const TPlayListFile& file, int column, int role
         return {};
     switch (column) {
     case ColLength:
-        return file.Content.LengthMs > 0 ? QString::fromStdString(LengthText(file.Content.LengthMs)) : QString();
+        return file.Content.LengthMs > 0 ? ReadableDuration(file.Content.LengthMs / 1000) : QString();
     case ColBitrate:
         return file.Content.BitrateKbps > 0 ? tr("%1 kbps").arg(file.Content.BitrateKbps) : QString();
     case ColArtist:

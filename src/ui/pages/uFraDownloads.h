@@ -27,11 +27,11 @@ public:
     // once more) and shows its row at once.
     void Download(const TDownloadRequest& request);
 
-    void PreviewFile();     // Tag 3
-    void RestartSelected(); // Tag 4
-    void CancelSelected();  // Tag 5
-    void CancelAll();       // Tag 6
-    void ClearDownloaded(); // Tag 7
+    void PreviewFile();
+    void RestartSelected();
+    void CancelSelected();
+    void CancelAll();
+    void ClearDownloaded();
     void UpdateCommands() override;
 
     TPageList* lvwDownloads;

@@ -33,12 +33,12 @@ public:
 
     // `systemIcons` is the window's shared list of file-type icons, drawn in the Type column.
     void InitPage(const TSystemImageList& systemIcons);
-    void PlaySelected();   // Tag 8
-    void LaunchSelected(); // Tag 9
-    void DeleteSelected(); // Tag 10
-    void RenameSelected(); // Tag 11
-    void LocateFolder();   // Tag 12
-    void RefreshList();    // Tag 13
+    void PlaySelected();
+    void LaunchSelected();
+    void DeleteSelected();
+    void RenameSelected();
+    void LocateFolder();
+    void RefreshList();
     void UpdateCommands() override;
 
     // Loads the file at the full path `path` into the player, which starts playing it.

@@ -178,16 +178,16 @@ QLayout* TfraSearch::BuildTopRow() {
     cmdTabMostPopular = MakeTab(QStringLiteral("cmdTabMostPopular"), tr("Most Popular"), this);
     m_tabs = new QButtonGroup(this);
     m_tabs->setExclusive(true);
-    m_tabs->addButton(cmdTabSearch, 1);
-    m_tabs->addButton(cmdTabMostPopular, 2);
+    m_tabs->addButton(cmdTabSearch, static_cast<int>(TTab::Search));
+    m_tabs->addButton(cmdTabMostPopular, static_cast<int>(TTab::MostPopular));
     cmdTabSearch->setChecked(true);
     connect(cmdSearch, &QPushButton::clicked, actFindIt, &QAction::trigger);
     connect(cmbSearchKeys, &TSearchKeysBox::EnterPressed, this, &TfraSearch::cmdSearchClick);
-    connect(m_tabs, &QButtonGroup::idClicked, this, &TfraSearch::ShowTab);
+    connect(m_tabs, &QButtonGroup::idClicked, this, [this](int tab) { ShowTab(static_cast<TTab>(tab)); });
     // A screen reader's Toggle action checks a tab without clicking it: the panel follows.
-    connect(m_tabs, &QButtonGroup::idToggled, this, [this](int tag, bool checked) {
+    connect(m_tabs, &QButtonGroup::idToggled, this, [this](int tab, bool checked) {
         if (checked)
-            ShowTab(tag);
+            ShowTab(static_cast<TTab>(tab));
     });
     auto* row = new QHBoxLayout;
     row->addWidget(cmbSearchKeys, 1);
@@ -247,12 +247,13 @@ void TfraSearch::ConnectSession() {
     connect(m_session, &TSearchSession::ResultAdded, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ResultChanged, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ProgressChanged, prgSearch, &QProgressBar::setValue);
-    connect(m_session, &TSearchSession::SearchDone, this, [this] { tmrTime->stop(); });
-    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone})
+    for (const auto signal : {&TSearchSession::SearchDone, &TSearchSession::SearchCancelled})
+        connect(m_session, signal, this, [this] { tmrTime->stop(); });
+    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone, &TSearchSession::SearchCancelled})
         connect(m_session, signal, this, &TfraSearch::ShowSearchState);
     for (const auto signal : {&TSearchSession::ResultAdded, &TSearchSession::ResultChanged, &TSearchSession::EngineChanged})
         connect(m_session, signal, this, &TfraSearch::ShowStatus);
-    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone})
+    for (const auto signal : {&TSearchSession::Started, &TSearchSession::SearchDone, &TSearchSession::SearchCancelled})
         connect(m_session, signal, this, &TfraSearch::ShowStatus);
 }
 
@@ -280,9 +281,6 @@ void TfraSearch::ShowSearchState() {
 void TfraSearch::cmdSearchClick() {
     if (m_session->Searching()) {
         m_session->Cancel();
-        ShowSearchState();
-        tmrTime->stop();
-        ShowStatus();
         return;
     }
     const std::string key = TrimSpacesAndControls(cmbSearchKeys->EditText());
@@ -298,7 +296,7 @@ void TfraSearch::StartSearch(const std::string& key) {
     m_session->Start(key);
     ShowCounters();
     lblTime->setText(QStringLiteral("00:00:00"));
-    ShowTab(1);
+    ShowTab(TTab::Search);
     m_services.SearchKeys.Add(key);
     StartTick = TickCount();
     tmrTime->start();
@@ -341,10 +339,11 @@ void TfraSearch::ShowStatus() {
         lvwFiles->SetEmptyText(tr("No results for \"%1\"").arg(ShownText(m_key)));
 }
 
-void TfraSearch::ShowTab(int tag) {
-    (tag == 1 ? cmdTabSearch : cmdTabMostPopular)->setChecked(true);
-    pnlSearch->setVisible(tag == 1);
-    pnlMostPopular->setVisible(tag != 1);
+void TfraSearch::ShowTab(TTab tab) {
+    const bool search = tab == TTab::Search;
+    (search ? cmdTabSearch : cmdTabMostPopular)->setChecked(true);
+    pnlSearch->setVisible(search);
+    pnlMostPopular->setVisible(!search);
     UpdateCommands();
 }
 

@@ -42,14 +42,16 @@ public:
 
     // Fills the history box and loads the stored most-popular list.
     void InitPage();
-    // Tag 1: starts a search with the key in the box, or cancels the running one.
+    // Starts a search with the key in the box, or cancels the running one.
     void cmdSearchClick();
-    // Tag 2: asks for a download of every selected entry of the list shown.
+    // Asks for a download of every selected entry of the list shown.
     void DownloadSelected();
     // Puts the links of the selected entries of the list shown on the clipboard.
     void CopyLinks();
-    // Brings the Search (1) or Most Popular (2) panel to the front with its tab button.
-    void ShowTab(int tag);
+    // The two views of the results.
+    enum class TTab { Search, MostPopular };
+    // Brings the tab's panel to the front with its tab button.
+    void ShowTab(TTab tab);
     // Shows the time since the search started (every second while it runs).
     void tmrTimeTimer();
     void UpdateCommands() override;

@@ -135,7 +135,7 @@ void TfrmMain::ConnectPages() {
     });
     // A click on a notification about a download shows the downloads.
     connect(&m_notifier, &TNotifier::Activated, this, [this] {
-        ShowPage(1);
+        ShowPage(TPageId::Downloads);
         BringForward();
     });
 }
@@ -203,7 +203,7 @@ void TfrmMain::CreateViewMenu(QMenu* view) {
         group->addAction(item);
         connect(item, &QAction::toggled, this, [this, i](bool checked) {
             if (checked)
-                ShowPage(static_cast<int>(i));
+                ShowPage(static_cast<TPageId>(i));
         });
         m_viewActions[i] = item;
     }
@@ -291,21 +291,22 @@ void TfrmMain::InitPages() {
     fraPlayList1->InitPage(imlSystemIcons);
 }
 
-void TfrmMain::ShowPage(int index) {
+void TfrmMain::ShowPage(TPageId page) {
     const TPaintingSuspended suspended(this);
+    const size_t index = static_cast<size_t>(page);
     for (size_t i = 0; i < m_pages.size(); ++i) {
-        const bool shown = static_cast<int>(i) == index;
+        const bool shown = i == index;
         m_pages[i]->setVisible(shown);
         for (QAction* command : m_pages[i]->MenuCommands())
             command->setVisible(shown);
         for (QToolButton* button : m_buttons[i])
             button->setVisible(shown);
     }
-    m_viewActions[static_cast<size_t>(index)]->setChecked(true);
+    m_viewActions[index]->setChecked(true);
 }
 
 void TfrmMain::GoToSearchBox() {
-    ShowPage(0);
+    ShowPage(TPageId::Searches);
     fraSearch1->cmbSearchKeys->setFocus(Qt::ShortcutFocusReason);
     fraSearch1->cmbSearchKeys->lineEdit()->selectAll();
 }
@@ -363,12 +364,12 @@ void TfrmMain::RestoreWindow() {
     m_restoredPage = RestoredPage(*settings);
 }
 
-int TfrmMain::ShownPage() const {
+TPageId TfrmMain::ShownPage() const {
     for (size_t i = 0; i < m_pages.size(); ++i) {
         if (m_pages[i]->isVisibleTo(this))
-            return static_cast<int>(i) + 1;
+            return static_cast<TPageId>(i);
     }
-    return 1;
+    return TPageId::Searches;
 }
 
 std::array<TPageList*, 4> TfrmMain::Lists() const {
@@ -425,7 +426,7 @@ void TfrmMain::FormActivate() {
     if (m_firstActivationDone)
         return;
     m_firstActivationDone = true;
-    ShowPage(m_restoredPage > 0 ? m_restoredPage - 1 : 0);
+    ShowPage(m_restoredPage.value_or(TPageId::Searches));
     // What the user types first goes to the search box.
     if (fraSearch1->isVisible())
         fraSearch1->cmbSearchKeys->setFocus(Qt::OtherFocusReason);

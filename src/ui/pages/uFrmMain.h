@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <array>
 #include <memory>
 
@@ -8,6 +10,7 @@
 #include "desktop/uNotifier.h"
 #include "ui/pages/uServices.h"
 #include "ui/look/uSystemIcons.h"
+#include "ui/widgets/uWindowMemory.h"
 
 class QAction;
 class QActionGroup;
@@ -43,9 +46,9 @@ public:
     explicit TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player = nullptr);
     ~TfrmMain() override;
 
-    // The page `index` (0 Searches, 1 Downloads, 2 Play List) becomes the one shown, with its
-    // commands; the other pages and their commands are hidden.
-    void ShowPage(int index);
+    // The page becomes the one shown, with its commands; the other pages and their commands
+    // are hidden.
+    void ShowPage(TPageId page);
     // The window comes to the front, out of its minimised state, with the keyboard.
     void BringForward();
 
@@ -98,11 +101,11 @@ private:
     TWindowState CurrentWindowState() const;
     void SaveWindow() const;
     void RestoreWindow();
-    int ShownPage() const;
+    TPageId ShownPage() const;
     std::array<TPageList*, 4> Lists() const;
 
     TServices m_services;
-    std::array<TPage*, 3> m_pages{};
+    std::array<TPage*, kPageCount> m_pages{};
     // Per page (by its number - 1), the tool bar's buttons of its commands.
     std::array<QList<QToolButton*>, 3> m_buttons;
     // Where the first command button of a page sits: after the page buttons.
@@ -111,7 +114,7 @@ private:
     std::array<QAction*, 3> m_viewActions{};
     TNotifier m_notifier;
     bool m_firstActivationDone = false;
-    int m_restoredPage = 0; // the page shown at the last close; 0: none stored
+    std::optional<TPageId> m_restoredPage; // the page shown at the last close
     QString m_closedBy;
     bool m_ending = false;
 };

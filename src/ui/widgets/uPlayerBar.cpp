@@ -12,8 +12,8 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 
-#include "core/uTStringUtils.h"
 #include "ui/look/uArtwork.h"
+#include "ui/look/uReadable.h"
 #include "ui/widgets/uMediaPlayer.h"
 
 
@@ -51,10 +51,6 @@ QToolButton* MakePlayerBarButton(const QString& name, QAction* command, QWidget*
 }
 } // namespace
 
-QString FormatPlayTime(qint64 ms) {
-    return QString::fromStdString(PlayTime(ms / 1000));
-}
-
 TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
     : QWidget(parent),
       actPrevious(MakeTransport(tr("Previous"), QStringLiteral("player-previous"),
@@ -71,9 +67,9 @@ TPlayerBar::TPlayerBar(TMediaPlayer& player, QWidget* parent)
       cmdPlayPause(MakePlayerBarButton(QStringLiteral("cmdPlayPause"), actPlayPause, this)),
       cmdNext(MakePlayerBarButton(QStringLiteral("cmdNext"), actNext, this)),
       cmdStop(MakePlayerBarButton(QStringLiteral("cmdStop"), actStop, this)),
-      lblElapsed(new QLabel(FormatPlayTime(0), this)),
+      lblElapsed(new QLabel(ReadableDuration(0), this)),
       sldPosition(new TSeekSlider(Qt::Horizontal, this)),
-      lblTotal(new QLabel(FormatPlayTime(0), this)), sldVolume(new QSlider(Qt::Horizontal, this)),
+      lblTotal(new QLabel(ReadableDuration(0), this)), sldVolume(new QSlider(Qt::Horizontal, this)),
       m_player(player) {
     setObjectName(QStringLiteral("pnlTransport"));
     lblElapsed->setAccessibleDescription(tr("Elapsed time"));
@@ -152,7 +148,7 @@ void TPlayerBar::ShowState() {
 }
 
 void TPlayerBar::ShowPosition(qint64 ms) {
-    lblElapsed->setText(FormatPlayTime(ms));
+    lblElapsed->setText(ReadableDuration(ms / 1000));
     // The slider follows the playback only while the user is not dragging it.
     if (!sldPosition->isSliderDown())
         sldPosition->setValue(static_cast<int>(qMin<qint64>(ms, sldPosition->maximum())));
@@ -161,5 +157,5 @@ void TPlayerBar::ShowPosition(qint64 ms) {
 void TPlayerBar::ShowDuration(qint64 ms) {
     sldPosition->setRange(
         0, static_cast<int>(qBound(qint64{0}, ms, qint64{std::numeric_limits<int>::max()})));
-    lblTotal->setText(FormatPlayTime(ms));
+    lblTotal->setText(ReadableDuration(ms / 1000));
 }

@@ -50,5 +50,3 @@ private:
     TMediaPlayer& m_player;
 };
 
-// "m:ss", or "h:mm:ss" from an hour on.
-QString FormatPlayTime(qint64 ms);

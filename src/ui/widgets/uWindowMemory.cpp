@@ -148,12 +148,22 @@ void RestoreListLayout(const QSettings& settings, TPageList& list) {
         list.RestoreSort(tag);
 }
 
-void SavePage(QSettings& settings, int page) {
-    settings.setValue(kPage, page);
+int PageNumber(TPageId page) {
+    return static_cast<int>(page) + 1;
 }
 
-int RestoredPage(const QSettings& settings) {
+std::optional<TPageId> PageOfNumber(int number) {
+    if (number < 1 || number > kPageCount)
+        return std::nullopt;
+    return static_cast<TPageId>(number - 1);
+}
+
+void SavePage(QSettings& settings, TPageId page) {
+    settings.setValue(kPage, PageNumber(page));
+}
+
+std::optional<TPageId> RestoredPage(const QSettings& settings) {
     bool ok = false;
-    const int page = settings.value(kPage).toInt(&ok);
-    return ok && page >= 1 && page <= 3 ? page : 0;
+    const int number = settings.value(kPage).toInt(&ok);
+    return ok ? PageOfNumber(number) : std::nullopt;
 }

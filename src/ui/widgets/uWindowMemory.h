@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QSize>
 
 class QMainWindow;
@@ -24,6 +26,13 @@ void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window);
 void SaveListLayout(QSettings& settings, const TPageList& list);
 void RestoreListLayout(const QSettings& settings, TPageList& list);
 
-// The page shown (1 to 3); 0 when none is stored.
-void SavePage(QSettings& settings, int page);
-int RestoredPage(const QSettings& settings);
+// The window's pages. The settings and the second-start door name them by number, 1 to 3.
+enum class TPageId { Searches, Downloads, PlayList };
+inline constexpr int kPageCount = 3;
+int PageNumber(TPageId page);
+// The page of a number; none for a number that names no page.
+std::optional<TPageId> PageOfNumber(int number);
+
+// The page shown; none when none is stored.
+void SavePage(QSettings& settings, TPageId page);
+std::optional<TPageId> RestoredPage(const QSettings& settings);
