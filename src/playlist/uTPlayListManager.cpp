@@ -73,11 +73,13 @@ void TPlayListManager::Unindex(const TPlayListFile& file) {
     if (const auto name = m_names.find(file.FileName); name != m_names.end())
         m_names.erase(name);
     const size_t dot = file.FileName.rfind('.');
-    if (const auto song = m_songs.find(SongKey(file.FileName.substr(0, dot), file.FileSize)); song != m_songs.end())
+    if (const auto song = m_songs.find(SongKey(file.FileName.substr(0, dot), file.FileSize));
+        song != m_songs.end())
         m_songs.erase(song);
 }
 
-bool TPlayListManager::Holds(const std::string& fileName, const std::string& title, int64_t size) const {
+bool TPlayListManager::Holds(const std::string& fileName, const std::string& title,
+                             int64_t size) const {
     return m_names.count(fileName) != 0 || (size > 0 && m_songs.count(SongKey(title, size)) != 0);
 }
 

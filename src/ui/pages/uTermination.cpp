@@ -29,6 +29,7 @@ void CloseWindowsOn(const TTerminationSignals& termination) {
     QObject::connect(&termination, &TTerminationSignals::Terminate, qApp, [] {
         EndModalDialogs();
         // The dialogs' loops return only once this handler is done; the windows close after them.
-        QMetaObject::invokeMethod(qApp, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::closeAllWindows(); }, Qt::QueuedConnection);
     });
 }
