@@ -17,6 +17,7 @@
 #include "playlist/uTPlayListManager.h"
 #include "app/uProgram.h"
 #include "ui/pages/uFraPlayList.h"
+#include "ui/widgets/uMediaPlayer.h"
 #include "ui/models/uPlayListModel.h"
 #include "ui/widgets/uPrompts.h"
 #include "ui/look/uSystemIcons.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
 
     TDialogPrompts prompts;
     {
-        TfraPlayList page(program->Services(prompts));
+        TfraPlayList page(program->Services(prompts), std::make_unique<TQtMediaPlayer>());
         page.resize(900, 600);
         page.show();
         const auto init = Clock::now();

@@ -21,9 +21,8 @@
 #include "ui/pages/uFrmMain.h"
 #include "ui/widgets/uFrmSplash.h"
 #include "desktop/uInstanceDoor.h"
-#include "desktop/uMpris.h"
+#include "app/uDesktopBridges.h"
 #include "desktop/uTerminationSignals.h"
-#include "ui/pages/uFraPlayList.h"
 #include "ui/widgets/uMediaPlayer.h"
 #include "ui/widgets/uPrompts.h"
 #include "ui/pages/uServices.h"
@@ -80,14 +79,11 @@ int RunOrvalo(int argc, char** argv) {
         splash.exec();
     }
     TDialogPrompts prompts;
-    auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts));
+    auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts), std::make_unique<TQtMediaPlayer>());
     QApplication::setWindowIcon(frmMain->windowIcon());
     QObject::connect(&termination, &TTerminationSignals::Terminate, frmMain.get(), &TfrmMain::EndWithoutAsking);
     QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
-    // The desktop's media controls drive the play list's player and follow it.
-    auto mpris = std::make_unique<TMpris>(*frmMain->fraPlayList1);
-    QObject::connect(frmMain->fraPlayList1, &TfraPlayList::PlayerChanged, mpris.get(), &TMpris::Refresh);
-    QObject::connect(mpris.get(), &TMpris::RaiseRequested, frmMain.get(), &TfrmMain::BringForward);
+    auto desktop = std::make_unique<TDesktopBridges>(*frmMain);
     TInstanceDoor door(DoorPlaces());
     if (!door.Listening())
         std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
@@ -104,7 +100,7 @@ int RunOrvalo(int argc, char** argv) {
     }
     // The window goes first: its pages follow the services to the end, and nothing in their
     // destruction may find a freed one. The services end with the program, at the return.
-    mpris.reset();
+    desktop.reset();
     frmMain.reset();
     return exitCode;
 }

@@ -32,9 +32,6 @@ bool DeleteForGood(const std::string& path) {
 }
 } // namespace
 
-TfraPlayList::TfraPlayList(const TServices& services, QWidget* parent)
-    : TfraPlayList(services, std::make_unique<TQtMediaPlayer>(), parent) {}
-
 TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlayer> player, QWidget* parent)
     : TPage(parent), m_services(services), m_model(new TPlayListModel(services.PlayList, this)) {
     setObjectName(QStringLiteral("fraPlayList1"));

@@ -26,8 +26,7 @@ public:
     QAction* actRenameFile = nullptr;
     QAction* actLocate = nullptr;
     QAction* actRefresh = nullptr;
-    // With the real player, or one of the caller's choice (the tests' fake).
-    explicit TfraPlayList(const TServices& services, QWidget* parent = nullptr);
+    // Plays with `player`: the real one, or a test's fake.
     TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlayer> player, QWidget* parent = nullptr);
     ~TfraPlayList() override;
 

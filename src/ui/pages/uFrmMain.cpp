@@ -111,7 +111,7 @@ QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
     pages->setContentsMargins(0, 0, 0, 0);
     fraSearch1 = new TfraSearch(m_services, host);
     fraDownloads1 = new TfraDownloads(m_services, host);
-    fraPlayList1 = player ? new TfraPlayList(m_services, std::move(player), host) : new TfraPlayList(m_services, host);
+    fraPlayList1 = new TfraPlayList(m_services, std::move(player), host);
     m_pages = {fraSearch1, fraDownloads1, fraPlayList1};
     // Hidden pages keep their place in the layout: their lists take the client width too, so
     // that the columns laid out after a window-state change fit them when they are shown.
@@ -127,17 +127,6 @@ QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
 void TfrmMain::ConnectPages() {
     connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
-    // A download that ends while the user looks elsewhere is told by the desktop.
-    // A queue ending one download after another is told in one notification that keeps count.
-    connect(fraDownloads1, &TfraDownloads::DownloadEnded, this, [this](const QString& title, const QString& failure) {
-        if (!isActiveWindow())
-            m_notifier.NotifyDownloadEnded(title, failure);
-    });
-    // A click on a notification about a download shows the downloads.
-    connect(&m_notifier, &TNotifier::Activated, this, [this] {
-        ShowPage(TPageId::Downloads);
-        BringForward();
-    });
 }
 
 void TfrmMain::BringForward() {

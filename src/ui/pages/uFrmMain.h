@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 
-#include "desktop/uNotifier.h"
 #include "ui/pages/uServices.h"
 #include "ui/look/uSystemIcons.h"
 #include "ui/widgets/uWindowMemory.h"
@@ -42,8 +41,8 @@ public:
     // The height a window manager's title bar may take, kept free on a first start.
     static constexpr int kTitleBarAllowance = 30;
 
-    // With the real media player, unless the caller gives one (the tests' fake).
-    explicit TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player = nullptr);
+    // Its play list plays with `player`: the real one, or a test's fake.
+    TfrmMain(const TServices& services, std::unique_ptr<TMediaPlayer> player);
     ~TfrmMain() override;
 
     // The page becomes the one shown, with its commands; the other pages and their commands
@@ -112,7 +111,6 @@ private:
     int m_firstSlotX = 0;
     // The View menu's page items, shared by the tool bar's view buttons.
     std::array<QAction*, 3> m_viewActions{};
-    TNotifier m_notifier;
     bool m_firstActivationDone = false;
     std::optional<TPageId> m_restoredPage; // the page shown at the last close
     QString m_closedBy;
