@@ -143,6 +143,16 @@ Downloads and the search history cannot be kept until they can be written. Other
             <numerusform></numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>Every byte of a size: &quot;35,127,296 bytes&quot;</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 KB/s</source>
+        <extracomment>A transfer&apos;s speed, in kilobytes a second</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Reasons</name>
@@ -302,10 +312,6 @@ Downloads and the search history cannot be kept until they can be written. Other
 <context>
     <name>TDownloadsModel</name>
     <message>
-        <source>%1 kb/s</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Complete</source>
         <extracomment>A download&apos;s state</extracomment>
         <translation type="unfinished"></translation>
@@ -334,11 +340,7 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
     <message>
         <source>%1 of %2</source>
-        <extracomment>Bytes received of the file&apos;s size: &quot;1.2 MB of 3.4 MB&quot;</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1/s</source>
+        <extracomment>Bytes received of the file&apos;s size: &quot;1,203,456 bytes of 3,400,000&quot;</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -615,10 +617,6 @@ Downloads and the search history cannot be kept until they can be written. Other
         <translation type="unfinished">
             <numerusform></numerusform>
         </translation>
-    </message>
-    <message>
-        <source>%1/s</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>failed</source>

@@ -148,6 +148,16 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
             <numerusform>%n Bytes</numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>Every byte of a size: &quot;35,127,296 bytes&quot;</extracomment>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>%1 KB/s</source>
+        <extracomment>A transfer&apos;s speed, in kilobytes a second</extracomment>
+        <translation>%1 KB/s</translation>
+    </message>
 </context>
 <context>
     <name>Reasons</name>
@@ -307,10 +317,6 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
 <context>
     <name>TDownloadsModel</name>
     <message>
-        <source>%1 kb/s</source>
-        <translation>%1 kB/s</translation>
-    </message>
-    <message>
         <source>Complete</source>
         <extracomment>A download&apos;s state</extracomment>
         <translation>Fertig</translation>
@@ -339,12 +345,8 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     </message>
     <message>
         <source>%1 of %2</source>
-        <extracomment>Bytes received of the file&apos;s size: &quot;1.2 MB of 3.4 MB&quot;</extracomment>
+        <extracomment>Bytes received of the file&apos;s size: &quot;1,203,456 bytes of 3,400,000&quot;</extracomment>
         <translation>%1 von %2</translation>
-    </message>
-    <message>
-        <source>%1/s</source>
-        <translation>%1/s</translation>
     </message>
     <message>
         <source>Queued</source>
@@ -621,10 +623,6 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
             <numerusform>%n Download läuft</numerusform>
             <numerusform>%n Downloads laufen</numerusform>
         </translation>
-    </message>
-    <message>
-        <source>%1/s</source>
-        <translation>%1/s</translation>
     </message>
     <message>
         <source>failed</source>

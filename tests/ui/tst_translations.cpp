@@ -12,6 +12,7 @@
 #include "ui/pages/uApplication.h"
 #include "ui/pages/uFraDownloads.h"
 #include "ui/pages/uFrmMain.h"
+#include "ui/look/uReadable.h"
 #include "ui/look/uTranslations.h"
 
 // The window in the user's language: German from the shipped translation, English (the
@@ -78,6 +79,12 @@ void TestTranslations::germanWindowSpeaksGerman() {
         // Counts take the form German gives them.
         QCOMPARE(TfraDownloads::tr("%n downloads running", nullptr, 1), QStringLiteral("1 Download läuft"));
         QCOMPARE(TfraDownloads::tr("%n downloads running", nullptr, 3), QStringLiteral("3 Downloads laufen"));
+        // Figures as German writes them.
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QStringList figures{ReadableSize(35127296), ExactBytes(35127296), ReadableSpeed(1280000)};
+        QLocale::setDefault(before);
+        QCOMPARE(figures, (QStringList{"33,5 MB", "35.127.296 Bytes", "1.250 KB/s"}));
         // The program's own reasons too, made below the window.
         QCOMPARE(ErrorReason(kErrorTooManyFiles), std::string("zu viele offene Dateien"));
         // Qt's own buttons follow, where the distribution carries Qt's German.
@@ -89,6 +96,7 @@ void TestTranslations::germanWindowSpeaksGerman() {
     const auto window = MakeWindow();
     QCOMPARE(MenuTitles(*window), (QStringList{"&File", "&View", "&Actions", "E&xtra", "&Help"}));
     QCOMPARE(DownloadsCaptions(*window).at(1), QStringLiteral("Title"));
+    QCOMPARE(ReadableSize(35127296), QStringLiteral("33.5 MB"));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 

@@ -14,9 +14,18 @@
 namespace {
 using K = TColumnKind;
 
+// A transfer under way now: not waiting for its turn or for a try again.
+bool Running(const TDownload& download) {
+    return download.Status() == TDownload::StatusDownloading && !download.Queued && download.RetryNote.empty();
+}
+
 QPixmap StatusPicture(const TDownload& download) {
     static const char* const names[] = {"status-downloading", "status-complete", "status-failed"};
-    const QPixmap picture = ArtworkPixmap(QLatin1String(names[std::clamp(download.Status(), 0, 2)]), QSize(41, 15));
+    // The user's own cancel is no failure, and does not look like one.
+    const bool cancelled = download.Status() == TDownload::StatusFailed && (download.Cancelled || download.Stopped);
+    const QPixmap picture =
+        cancelled ? ArtworkPixmap(QStringLiteral("cancel-download"), QSize(15, 15))
+                  : ArtworkPixmap(QLatin1String(names[std::clamp(download.Status(), 0, 2)]), QSize(41, 15));
     if (!download.Queued || picture.isNull())
         return picture;
     // A download waiting its turn shows the running one's picture, faded.
@@ -38,11 +47,11 @@ QPixmap StatusPicture(const TDownload& download) {
 
 const std::vector<TColumnFormat>& TDownloadsModel::Columns() {
     static const std::vector<TColumnFormat> columns{
-        {QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45},
+        {QT_TRANSLATE_NOOP("Column", "Status"), K::Text, 125},
         {QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.98f},
-        {QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 100},
-        {QT_TRANSLATE_NOOP("Column", "Received"), K::Size, 100},
-        {QT_TRANSLATE_NOOP("Column", "Speed"), K::Number, 100},
+        {QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 80},
+        {QT_TRANSLATE_NOOP("Column", "Received"), K::Size, 80},
+        {QT_TRANSLATE_NOOP("Column", "Speed"), K::Number, 80},
         {QT_TRANSLATE_NOOP("Column", "Progress"), K::Progress, 100},
         {QT_TRANSLATE_NOOP("Column", "Check"), K::Text, 110},
         {QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0},
@@ -57,10 +66,6 @@ TDownloadsModel::TDownloadsModel(TDownloadManager& manager, QObject* parent)
     connect(&manager, &TDownloadManager::Added, this, &TDownloadsModel::Append);
     connect(&manager, &TDownloadManager::Changed, this, &TDownloadsModel::Update);
     connect(&manager, &TDownloadManager::AboutToBeRemoved, this, &TDownloadsModel::Remove);
-}
-
-QString TDownloadsModel::SpeedText(int64_t bytesPerSecond) {
-    return tr("%1 kb/s").arg(bytesPerSecond / 1024);
 }
 
 QString TDownloadsModel::DisplayText(const std::string& bytes) {
@@ -89,6 +94,20 @@ QString TDownloadsModel::StatusWords(const TDownload& download) {
     }
 }
 
+QString TDownloadsModel::StatusLine(const TDownload& download) {
+    if (!download.RetryNote.empty()) {
+        QString note = DisplayText(download.RetryNote);
+        note[0] = note[0].toUpper();
+        return note;
+    }
+    const QString words = StatusWords(download);
+    if (download.Status() != TDownload::StatusFailed || download.Cancelled || download.Stopped ||
+        download.FailReason.empty())
+        return words;
+    //: A download's state, then why: "Failed: HTTP 404"
+    return tr("%1: %2").arg(words, DisplayText(download.FailReason));
+}
+
 QString TDownloadsModel::StatusDescription(const TDownload& download) {
     // A finished file says what it really is: an MP3 and how good, or what it looks like (the
     // content check's words, English like the other reasons the lower layers give).
@@ -113,22 +132,22 @@ QString TDownloadsModel::Readable(const TRow& row, int column) const {
     case ColTitle:
         return row.Title; // long titles are cut in the column
     case ColSize:
-        return ReadableSize(download.Size);
+        return download.Size > 0 ? ExactBytes(download.Size) : QString();
     case ColReceived:
-        //: Bytes received of the file's size: "1.2 MB of 3.4 MB"
-        return tr("%1 of %2").arg(ReadableSize(download.Received), ReadableSize(download.Size));
-    case ColSpeed:
-        return tr("%1/s").arg(ReadableSize(download.Speed));
+        //: Bytes received of the file's size: "1,203,456 bytes of 3,400,000"
+        return download.Size > 0 ? tr("%1 of %2").arg(ExactBytes(download.Received), ReadableCount(download.Size))
+                                 : ExactBytes(download.Received);
     case ColCheck:
         return QString::fromStdString(download.Content);
     case ColProgress: {
         const QString left = !download.RetryNote.empty() ? DisplayText(download.RetryNote)
-                             : download.Status() == TDownload::StatusDownloading
-                                 ? TimeLeft(download.Size, download.Received, download.Speed)
-                                 : QString();
+                             : Running(download) ? TimeLeft(download.Size, download.Received, download.Speed)
+                                                 : QString();
         return QString::number(download.Progress) + QLatin1Char('%') +
                (left.isEmpty() ? QString() : QStringLiteral(", ") + left);
     }
+    case ColSpeed:
+        return Shown(row, column).toString();
     default:
         return {};
     }
@@ -138,15 +157,16 @@ QVariant TDownloadsModel::Shown(const TRow& row, int column) const {
     const TDownload& download = *row.Record;
     switch (column) {
     case ColStatus:
-        return StatusWords(download);
+        return StatusLine(download);
     case ColTitle:
         return row.Title;
     case ColSize:
-        return QString::number(download.Size);
+        // A size the server did not tell is no size of 0.
+        return download.Size > 0 ? ReadableSize(download.Size) : QString();
     case ColReceived:
-        return QString::number(download.Received);
+        return ReadableSize(download.Received);
     case ColSpeed:
-        return SpeedText(download.Speed);
+        return Running(download) ? ReadableSpeed(download.Speed) : QString();
     case ColProgress:
         return QString::number(download.Progress) + QLatin1Char('%');
     case ColCheck:
@@ -168,7 +188,7 @@ QVariant TDownloadsModel::Raw(const TRow& row, int column) const {
     case ColReceived:
         return qint64(download.Received);
     case ColSpeed:
-        return qint64(download.Speed / 1024);
+        return qint64(Running(download) ? download.Speed : 0);
     case ColProgress:
         return qint64(download.Progress);
     case ColCheck:
@@ -186,12 +206,15 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
     const TColumnKind kind = KindOf(column);
     switch (role) {
     case Qt::DisplayRole:
-        // The picture and the bar are painted; what they show is told to screen readers.
-        return kind == K::Picture || kind == K::Progress ? QVariant() : Shown(row, column);
+        // The bar is painted, with the time a running download still needs on it; what it
+        // shows is told to screen readers.
+        if (kind == K::Progress)
+            return Running(*row.Record) ? TimeLeft(row.Record->Size, row.Record->Received, row.Record->Speed) : QString();
+        return kind == K::Picture ? QVariant() : Shown(row, column);
     case Qt::AccessibleTextRole:
         return Shown(row, column);
     case Qt::DecorationRole:
-        return kind == K::Picture ? QVariant(StatusPicture(*row.Record)) : QVariant();
+        return column == ColStatus ? QVariant(StatusPicture(*row.Record)) : QVariant();
     case RawValueRole:
         return Raw(row, column);
     case Qt::ToolTipRole:

@@ -17,8 +17,8 @@ enum class TDownloadChange;
 class TDownloadsModel : public TListModel {
     Q_OBJECT
 public:
-    // Check (what the finished file really holds) comes after the hidden Key, so that the
-    // stored sort of a list keeps meaning the column it meant.
+    // Columns added later come after the hidden Key, so that the stored sort of a list keeps
+    // meaning the column it meant.
     enum TColumn { ColStatus, ColTitle, ColSize, ColReceived, ColSpeed, ColProgress, ColCheck, ColKey };
     static const std::vector<TColumnFormat>& Columns();
 
@@ -33,13 +33,14 @@ public:
     const QString& Title(int row) const { return m_rows.at(static_cast<size_t>(row)).Title; }
     bool HasFinished() const;
 
-    // The text shown for a speed in bytes per second.
-    static QString SpeedText(int64_t bytesPerSecond);
     // Bytes as the list shows them, control characters as spaces so that a title stays on
     // its one line.
     static QString DisplayText(const std::string& bytes);
-    // The words a screen reader says for a status picture.
+    // The state in a word: "Queued", "Downloading", "Complete", "Failed", "Cancelled".
     static QString StatusWords(const TDownload& download);
+    // The state as its row says it, with the reason where there is one: "Failed: HTTP 404",
+    // "Retrying in 8 s (connection cut)".
+    static QString StatusLine(const TDownload& download);
     // The status in a sentence, with the reason of a failure: the tool tip and accessible
     // description of the Status cell.
     static QString StatusDescription(const TDownload& download);
@@ -54,7 +55,7 @@ private:
     void Remove(const std::vector<const TDownload*>& going);
     QVariant Shown(const TRow& row, int column) const;
     QVariant Raw(const TRow& row, int column) const;
-    // The figures of a cell in a person's units ("4.3 MB", "0:35 left").
+    // What a cell's tool tip says: the exact figures behind the readable ones.
     QString Readable(const TRow& row, int column) const;
     void Reindex(size_t from);
 

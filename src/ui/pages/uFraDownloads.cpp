@@ -122,12 +122,12 @@ void TfraDownloads::ShowSummary() {
         //: The line under the downloads: "3 running, 1,997 queued"
         text = tr("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(queued));
         if (speed > 0)
-            text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
+            text += QStringLiteral(", ") + ReadableSpeed(speed);
     } else if (running > 0) {
         // English keeps its own words for one; a translation gives every count its form.
         text =
             running == 1 ? tr("1 download running") : tr("%n downloads running", nullptr, running);
-        text += QStringLiteral(", ") + tr("%1/s").arg(ReadableSize(speed));
+        text += QStringLiteral(", ") + ReadableSpeed(speed);
         if (const QString time = TimeLeft(left, 0, speed); !time.isEmpty())
             text += QStringLiteral(", ") + time;
     }

@@ -82,6 +82,9 @@ void TCellDelegate::PaintProgress(QPainter* painter, const QStyleOptionViewItem&
     bar.minimum = 0;
     bar.maximum = 100;
     bar.progress = std::clamp(static_cast<int>(index.data(RawValueRole).toLongLong()), 0, 100);
-    bar.textVisible = false;
+    // The bar's own words, where its model gives some ("0:35 left").
+    bar.text = index.data(Qt::DisplayRole).toString();
+    bar.textVisible = !bar.text.isEmpty();
+    bar.textAlignment = Qt::AlignCenter;
     StyleOf(option)->drawControl(QStyle::CE_ProgressBar, &bar, painter, option.widget);
 }

@@ -1,5 +1,6 @@
 #include "ui/widgets/uWindowMemory.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include <QGuiApplication>
@@ -107,6 +108,17 @@ void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
+namespace {
+// The columns' own widths, as a list's layout was made for them: a stored layout of columns
+// that have changed since (a wider Status, narrower figures) is not put back on them.
+QString ColumnFormats(const TPageList& list) {
+    QList<int> formats;
+    for (const TColumnFormat& column : list.Model()->Columns())
+        formats << static_cast<int>(std::lround(column.Width * 1000.0f));
+    return JoinNumbers(formats);
+}
+} // namespace
+
 void SaveListLayout(QSettings& settings, const TPageList& list) {
     const QHeaderView* header = list.header();
     QList<int> widths;
@@ -117,6 +129,7 @@ void SaveListLayout(QSettings& settings, const TPageList& list) {
             hidden << column;
     }
     settings.setValue(ListKey(list, "Widths"), JoinNumbers(widths));
+    settings.setValue(ListKey(list, "Formats"), ColumnFormats(list));
     settings.setValue(ListKey(list, "Hidden"), JoinNumbers(hidden));
     settings.setValue(ListKey(list, "Sort"), list.Proxy()->SortTag());
 }
@@ -125,8 +138,7 @@ void RestoreListLayout(const QSettings& settings, TPageList& list) {
     QHeaderView* header = list.header();
     const std::vector<TColumnFormat>& columns = list.Model()->Columns();
     const QList<int> widths = SplitNumbers(settings.value(ListKey(list, "Widths")));
-    // Layouts stored before the key columns left the view held one more, at the end.
-    if (widths.size() == header->count() || widths.size() == header->count() + 1) {
+    if (settings.value(ListKey(list, "Formats")).toString() == ColumnFormats(list) && widths.size() == header->count()) {
         for (int column = 0; column < header->count(); ++column) {
             // Fixed columns keep their width; a column always shut stays shut.
             const float share = columns[static_cast<size_t>(column)].Width;
