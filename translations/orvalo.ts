@@ -308,6 +308,10 @@ Downloads and the search history cannot be kept until they can be written. Other
         <source>request failed (%1)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>stalled</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TDownloadsModel</name>

@@ -313,6 +313,10 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>request failed (%1)</source>
         <translation>Anfrage fehlgeschlagen (%1)</translation>
     </message>
+    <message>
+        <source>stalled</source>
+        <translation>ins Stocken geraten</translation>
+    </message>
 </context>
 <context>
     <name>TDownloadsModel</name>

@@ -114,6 +114,12 @@ public:
 
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
     void WorkerError(const std::string& key, const std::string& reason, const TTransferFailure& how = {});
+    // A transfer that receives fewer than `bytes` in `window` is treated as cut: it frees its
+    // place and continues later, as a cut transfer does. By default less than 1 KB in 30 s.
+    void SetStallLimit(int64_t bytes, std::chrono::milliseconds window) {
+        m_stallBytes = bytes;
+        m_stallWindow = window;
+    }
     // The pauses before the tries of a cut transfer, one per try.
     void SetRetryPauses(std::vector<std::chrono::milliseconds> pauses) { m_retryPauses = std::move(pauses); }
     void WorkerComplete(const std::string& key);
@@ -190,6 +196,8 @@ private:
     std::string m_incompleteFolder;
     int64_t m_nextSerial = 0;
     bool m_keepPartsAtEnd = false;
+    int64_t m_stallBytes = 1024;
+    std::chrono::milliseconds m_stallWindow{30000};
     std::vector<std::chrono::milliseconds> m_retryPauses{std::chrono::seconds(2), std::chrono::seconds(8),
                                                          std::chrono::seconds(30)};
     TFileNames m_names; // the files of the listed downloads

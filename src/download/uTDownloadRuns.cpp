@@ -82,6 +82,8 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     worker->ResumeValidator = download.Validator;
     worker->ResumeUnchecked = download.PartVouchedFor && download.Validator.empty();
     worker->ExpectedTotal = resumeFrom > 0 ? download.Size : 0;
+    worker->Worker->StallBytes = m_stallBytes;
+    worker->Worker->StallTimeoutMs = static_cast<int>(m_stallWindow.count());
     // The transfer reports on its engine's thread; records, lists and the page belong to the
     // GUI thread. Progress waits in the relay for the GUI thread to collect it; the end is
     // handed over, by value, after the last figures.

@@ -319,8 +319,10 @@ void TGetFile::WorkerFailed(const std::string&) {
     if (m_cancelled || TotalSize <= 0) {
         ReportFailure(QCoreApplication::translate("Reasons", "cancelled").toStdString());
     } else {
+        // Cut, or let go of for stalling (nothing, or a trickle): it continues later.
         Cut = true;
-        ReportFailure(CutShort());
+        ReportFailure(TimedOut(Worker->LastResult()) ? QCoreApplication::translate("Reasons", "stalled").toStdString()
+                                                     : CutShort());
     }
 }
 

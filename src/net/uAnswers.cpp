@@ -92,6 +92,10 @@ bool LostConnection(int errorCode) {
            errorCode == CURLE_GOT_NOTHING;
 }
 
+bool TimedOut(int errorCode) {
+    return errorCode == CURLE_OPERATION_TIMEDOUT;
+}
+
 std::string StatusReason(int statusCode) {
     return "HTTP " + std::to_string(statusCode);
 }

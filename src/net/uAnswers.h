@@ -28,6 +28,8 @@ std::string ErrorReason(int errorCode);
 std::string StatusReason(int statusCode);
 // Whether the error is a connection that ended before the answer was whole.
 bool LostConnection(int errorCode);
+// Whether the request ran out of time: it stalled, or took longer than it may.
+bool TimedOut(int errorCode);
 
 // The value of a Content-Length header as the owners see it: the number, 0 when the header
 // is absent, -1 when its text is no whole number a server would send ("1e3", "+100", one

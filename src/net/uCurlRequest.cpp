@@ -160,11 +160,13 @@ bool TCurlRequest::Configure(int timeoutMs) {
     curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_settings.ConnectTimeoutMs));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME,
-                     static_cast<long>(std::max(1, (m_settings.StallTimeoutMs + 999) / 1000)));
-    // A server that trickles a byte now and then passes the stall limit; the total limit
-    // ends such a request where the owner wants one.
+    // libcurl judges the average speed over whole seconds.
+    const long stallSeconds = std::max(1, (m_settings.StallTimeoutMs + 999) / 1000);
+    const long lowestSpeed = static_cast<long>(std::max<int64_t>(1, (m_settings.StallBytes + stallSeconds - 1) / stallSeconds));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, lowestSpeed);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+    // A server that trickles faster than the stall limit passes it; the total limit ends such
+    // a request where the owner wants one.
     if (timeoutMs > 0)
         curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 65536L);

@@ -30,7 +30,10 @@ struct TRequestSettings {
     // and unique-local addresses). Through a proxy the proxy decides.
     bool PublicOnly = false;    // ask proxies and caches for a fresh copy
     int ConnectTimeoutMs = 30000;
-    int StallTimeoutMs = 60000; // no byte for this long ends the request
+    // Fewer than StallBytes bytes for StallTimeoutMs ends the request: by default no byte for
+    // a minute; a download also lets go of a trickle.
+    int StallTimeoutMs = 60000;
+    int64_t StallBytes = 1;
     int TotalTimeoutMs = 0;     // the whole request may take this long; 0: no limit
     // More than 0: only the bytes from this one on are asked for ("Range: bytes=N-"), and,
     // with a validator of the first answer (its ETag or Last-Modified date), only while the

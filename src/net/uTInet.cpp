@@ -18,6 +18,7 @@ struct TInet::Shared : TTransferEngine::TJob {
     size_t BlockSize = kBlockSize;
 
     std::atomic<bool> Busy{false};
+    std::atomic<int> Result{0};
     std::atomic<bool> StopRequested{false};
     std::atomic<bool> Killed{false};
     // Held while an event runs, so that Kill returns only once no event is under way.
@@ -74,6 +75,7 @@ bool TInet::Shared::BodyArrived(const char* data, size_t size) {
 
 void TInet::Shared::Finished(int result) {
     try {
+        Result = result;
         const bool stopped = StopRequested || Curl->StoppedByOwner();
         if (result != 0 && !Curl->HeadersDelivered() && !stopped)
             Raise(OnError, Key, result);
@@ -114,6 +116,10 @@ bool TInet::Busy() const {
     return m_shared->Busy;
 }
 
+int TInet::LastResult() const {
+    return m_shared->Result;
+}
+
 bool TInet::Start(const std::string& url, const std::string& agent, const std::string& referer) {
     if (m_started || m_shared->Busy || m_shared->Killed)
         return false;
@@ -134,6 +140,7 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     settings.Referer = referer;
     settings.ConnectTimeoutMs = ConnectTimeoutMs;
     settings.StallTimeoutMs = StallTimeoutMs;
+    settings.StallBytes = StallBytes;
     settings.TotalTimeoutMs = TotalTimeoutMs;
     settings.PublicOnly = PublicOnly;
     settings.RangeFrom = RangeFrom;

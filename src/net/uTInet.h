@@ -36,6 +36,8 @@ public:
 
     const std::string& Key() const { return m_key; }
     bool Busy() const;
+    // How the last request ended: 0, or its error code (known from OnFailed on).
+    int LastResult() const;
 
     // Events: assign before Start.
     TErrorEvent OnError;
@@ -47,6 +49,7 @@ public:
     // Time-outs that keep a request from hanging for ever; set before Start.
     int ConnectTimeoutMs = 30000;
     int StallTimeoutMs = 60000;
+    int64_t StallBytes = 1; // fewer bytes than this for StallTimeoutMs end the request
     int TotalTimeoutMs = 0; // the whole request; 0: no limit (a download may take long)
     // A request the program makes by itself (a link check): never to the local network.
     bool PublicOnly = false;

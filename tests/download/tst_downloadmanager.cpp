@@ -71,6 +71,7 @@ private slots:
     void restartContinuesWhatTheServerAllows_data();
     void restartContinuesWhatTheServerAllows();
     void cutTransferContinuesByItselfUntilCancelled();
+    void aTrickleLetsGoOfItsPlace();
     void listSurvivesARestartAndGoesOn();
     void damagedOrHostileListsLoseNothingElse();
     void restartTakesTheSameSongFromTheNextSite();
@@ -362,6 +363,26 @@ void TestDownloadManager::cutTransferContinuesByItselfUntilCancelled() {
     QVERIFY(cancelled.Cancelled && cancelled.Status() == TDownload::StatusFailed && cancelled.RetryNote.empty());
     QCOMPARE(m_server->RequestCount(), requests);
     QCOMPARE(fs::file_size(Partial() + "/w.mp3"), uintmax_t(30000)); // kept for a restart
+}
+
+void TestDownloadManager::aTrickleLetsGoOfItsPlace() {
+    // A few bytes a second pass a limit of one byte a second, and would hold the only place
+    // for minutes; below the stall limit (lowered from 1 KB in 30 s) the transfer counts as cut.
+    TScriptedResponse trickle = TScriptedResponse::Ok(TTestServer::SyntheticBody(100000));
+    trickle.SliceSize = 10;
+    trickle.SlicePauseMs = 100;
+    m_server->Serve("files.test/trickle.mp3", trickle);
+    m_server->Serve("files.test/next.mp3", TScriptedResponse::Ok("whole"));
+    m_manager->SetLimits(1, 1);
+    m_manager->SetStallLimit(1024, std::chrono::seconds(1));
+    m_manager->SetRetryPauses({std::chrono::hours(1)});
+    m_manager->Download(Result("http://files.test/trickle.mp3", "trickle.mp3"));
+    m_manager->Download(Result("http://files.test/next.mp3", "next.mp3"));
+    QCOMPARE(m_manager->QueuedCount(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_events.log, QStringList{"complete http://files.test/next.mp3"}, 60000);
+    const TDownload& stalled = *m_manager->Find("http://files.test/trickle.mp3");
+    QCOMPARE(stalled.Status(), int(TDownload::StatusDownloading)); // it goes on later
+    QVERIFY2(QString::fromStdString(stalled.RetryNote).endsWith(QStringLiteral("(stalled)")), stalled.RetryNote.c_str());
 }
 
 void TestDownloadManager::listSurvivesARestartAndGoesOn() {
