@@ -43,7 +43,8 @@ public:
         m_session = std::make_unique<TSearchSession>(m_engines, m_checks, m_results, m_engineList);
         QObject::connect(m_session.get(), &TSearchSession::ReportReceived,
                          [](const std::string& engine, const std::string& title, const std::string& link) {
-                             PrintFields({"result", engine, title, link});
+                             // The title as the window shows it, its entities decoded.
+                             PrintFields({"result", engine, TSearchSession::CleanTitle(title), link});
                          });
         QObject::connect(m_session.get(), &TSearchSession::EngineDone, [this](const std::string& engine) {
             const std::string problem = m_engines.EngineProblem(engine);

@@ -138,7 +138,7 @@ void TestCli::searchPrintsEventsAndVerifiesDistinctLinks() {
     const std::string data = WriteEngines("Muzz*m*http://www.muzz.test/s?q=*&x=1\r\n");
     m_server->Serve("www.muzz.test/s?q=tide&x=1",
                     TScriptedResponse::Ok("<a href=\"/mp3presend?id=1\">Band - Tide</a>"
-                                          "<a href=\"/mp3presend?id=2\">Band - Low\tTide</a>"
+                                          "<a href=\"/mp3presend?id=2\">Band - Low\tTide &amp; &#39;Live&#39;</a>"
                                           "<A HREF=\"/MP3PRESEND?id=1\">x</A>" // no marker: case matters
                                           "<a href=\"/mp3presend?id=1\">BAND - TIDE</a>"));
     m_server->Serve("www.muzz.test/mp3send/Band%20-%20Tide.mp3?id=1", TScriptedResponse::Ok("12345"));
@@ -147,10 +147,11 @@ void TestCli::searchPrintsEventsAndVerifiesDistinctLinks() {
     QList<QByteArray> lines = result.out.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
     const QByteArray link1 = "http://www.muzz.test/mp3send/Band - Tide.mp3?id=1";
-    const QByteArray link2 = "http://www.muzz.test/mp3send/Band - Low Tide.mp3?id=2";
+    const QByteArray link2 = "http://www.muzz.test/mp3send/Band - Low Tide &amp; &#39;Live&#39;.mp3?id=2";
     const QByteArray link3 = "http://www.muzz.test/mp3send/BAND - TIDE.mp3?id=1";
     QCOMPARE(lines.mid(0, 5), (QList<QByteArray>{"result\tm\tBand - Tide\t" + link1,
-                                                 "result\tm\tBand - Low Tide\t" + link2,
+                                                 // the title as the window shows it
+                                                 "result\tm\tBand - Low Tide & 'Live'\t" + link2,
                                                  "result\tm\tBAND - TIDE\t" + link3, "engine-done\tm", "search-done"}));
     // Two distinct links (the third differs in letter case only), each checked once.
     QList<QByteArray> checks = lines.mid(5);
