@@ -457,13 +457,13 @@ void TestFraPlayList::theListPlaysOnFromFileToFile() {
 void TestFraPlayList::tagsFillInAndNameWhatPlays() {
     const std::string tone = MakeToneMp3(TTone{440.0, 3000});
     QVERIFY(!tone.empty());
-    QVERIFY(TFileUtils::WriteWholeFile(m_folder.toStdString() + "/one.mp3", tone));
+    QVERIFY(TFileUtils::WriteWholeFile(m_folder.toStdString() + "/Amber Vale - Paper Comets.mp3", tone));
     // Tagged by an outside tagger: artist "Fictional Band", title "Song of Tests".
     QVERIFY(QFile::copy(QStringLiteral(ORVALO_MEDIA_FIXTURES "/picture-first.mp3"), FilePath(QStringLiteral("two.mp3"))));
     m_page->InitPage(GetSystemImageList(false));
     // The names show at once; the length comes from the file, in the background.
     QCOMPARE(m_page->Model().rowCount(), 2);
-    const QModelIndex length = m_page->Model().index(RowOf(QStringLiteral("one.mp3")), TPlayListModel::ColLength);
+    const QModelIndex length = m_page->Model().index(RowOf(QStringLiteral("Amber Vale - Paper Comets.mp3")), TPlayListModel::ColLength);
     QTRY_COMPARE(length.data().toString(), QStringLiteral("0:03"));
     // A file whose tags name it is named so where it plays, and to the desktop.
     const QModelIndex artist = m_page->Model().index(RowOf(QStringLiteral("two.mp3")), TPlayListModel::ColArtist);
@@ -477,7 +477,10 @@ void TestFraPlayList::tagsFillInAndNameWhatPlays() {
     QVERIFY(!m_page->CanGoNext());
     QVERIFY(m_page->CanGoPrevious());
     m_page->Previous();
-    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/one.mp3");
+    QCOMPARE(m_player->Loads.back(), m_folder.toStdString() + "/Amber Vale - Paper Comets.mp3");
+    // Without tags, a name of the form "Artist - Title" tells the desktop both.
+    const TMprisPlayer::TTrack untagged = m_page->Track();
+    QCOMPARE(untagged.Artist + QLatin1Char('|') + untagged.Title, QStringLiteral("Amber Vale|Paper Comets"));
 }
 
 int main(int argc, char** argv) {

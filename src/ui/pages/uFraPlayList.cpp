@@ -98,16 +98,22 @@ TfraPlayList::TTrack TfraPlayList::Track() const {
     if (source.empty())
         return track;
     const int row = m_model->Playing().empty() ? -1 : m_model->RowOfName(m_model->Playing());
-    // A file without tags is named by its file name, without the extension.
+    // A file without tags is named by its file name, without the extension; a name of the
+    // form "Artist - Title" names both, as the sites name their songs.
     track.Title = QFileInfo(ShownText(LastPathSegment(source))).completeBaseName();
     if (track.Title.isEmpty())
         track.Title = ShownText(LastPathSegment(source));
+    if (const int dash = track.Title.indexOf(QStringLiteral(" - ")); dash > 0) {
+        track.Artist = track.Title.left(dash).trimmed();
+        track.Title = track.Title.mid(dash + 3).trimmed();
+    }
     track.LengthMs = pnlPlayer->Player().Duration();
     if (row >= 0) {
         const TContentVerdict& tags = m_model->File(row).Content;
         if (!tags.Title.empty())
             track.Title = ShownText(tags.Title);
-        track.Artist = ShownText(tags.Artist);
+        if (!tags.Artist.empty())
+            track.Artist = ShownText(tags.Artist);
         track.Album = ShownText(tags.Album);
         if (track.LengthMs <= 0)
             track.LengthMs = tags.LengthMs;
