@@ -248,6 +248,7 @@ void TestFraPlayList::playSelectedLoadsThePath() {
 void TestFraPlayList::clearAndFullScreen() {
     TPlayerPanel& player = *m_page->pnlPlayer;
     QCOMPARE(player.lblFileName->text(), QStringLiteral("No media loaded"));
+    QVERIFY(player.cmdFullScreen->isHidden()); // no picture to show on the whole screen
     player.cmdFullScreen->click(); // nothing loaded: no message
     QCOMPARE(m_player->FullScreenRequests, 1);
     m_page->PlayMedia("/music/x.mp3");

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVideoWidget>
 #include <QUrl>
 #include <QWidget>
 
@@ -134,13 +137,24 @@ void TestMediaPlayer::fullScreenAndBack() {
     holder.show();
     QVERIFY(!player.ShowFullScreen());
     QVERIFY(!player.VideoArea()->isFullScreen());
-    QSignalSpy changes(&player, &TMediaPlayer::FullScreenChanged);
+    // A song has no picture: no black screen to hide the window behind.
     player.Load(m_tone);
-    QVERIFY(player.ShowFullScreen());
-    QTRY_VERIFY(player.VideoArea()->isFullScreen());
-    QTest::keyClick(player.VideoArea(), Qt::Key_Escape);
-    QTRY_VERIFY(!player.VideoArea()->isFullScreen());
-    QCOMPARE(changes.size(), 2);
+    QVERIFY(!player.ShowFullScreen());
+    QVERIFY(!player.VideoArea()->isFullScreen());
+    // A picture on the whole screen leaves by Escape, F11 and a double-click.
+    QSignalSpy changes(&player, &TMediaPlayer::FullScreenChanged);
+    auto* picture = qobject_cast<QVideoWidget*>(player.VideoArea());
+    QVERIFY(picture != nullptr);
+    const auto leave = [&](const std::function<void()>& act) {
+        picture->setFullScreen(true);
+        QTRY_VERIFY(player.VideoArea()->isFullScreen());
+        act();
+        QTRY_VERIFY(!player.VideoArea()->isFullScreen());
+    };
+    leave([&] { QTest::keyClick(player.VideoArea(), Qt::Key_Escape); });
+    leave([&] { QTest::keyClick(player.VideoArea(), Qt::Key_F11); });
+    leave([&] { QTest::mouseDClick(player.VideoArea(), Qt::LeftButton); });
+    QCOMPARE(changes.size(), 6);
 }
 
 int main(int argc, char** argv) {

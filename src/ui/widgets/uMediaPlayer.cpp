@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <QVideoWidget>
 
-// The video widget, which also leaves full screen by Escape or a double-click, as a
+// The video widget, which also leaves full screen by Escape, F11 or a double-click, as a
 // person who went there by mistake expects.
 class TVideoArea : public QVideoWidget {
 public:
@@ -20,7 +20,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Escape && isFullScreen()) {
+        if ((event->key() == Qt::Key_Escape || event->key() == Qt::Key_F11) && isFullScreen()) {
             setFullScreen(false);
             event->accept();
             return;
@@ -167,7 +167,8 @@ QWidget* TQtMediaPlayer::VideoArea() {
 }
 
 bool TQtMediaPlayer::ShowFullScreen() {
-    if (m_source.empty() || !m_video)
+    // A song has no picture: a screen of black would only hide the window.
+    if (m_source.empty() || !m_video || !m_player->hasVideo())
         return false;
     QScreen* screen = m_video->window()->screen();
     m_video->setFullScreen(true);

@@ -56,9 +56,12 @@ TPlayerPanel::TPlayerPanel(std::unique_ptr<TMediaPlayer> player, QWidget* parent
                 ShowVideoArea();
         },
         Qt::QueuedConnection);
-    // A song has no picture: the high area then shows no black rectangle, only the panel.
-    connect(m_player.get(), &TMediaPlayer::VideoAvailableChanged, this, &TPlayerPanel::ShowVideoArea);
     BuildButtons();
+    // A song has no picture: the high area then shows no black rectangle, only the panel,
+    // and there is no full screen to go to.
+    connect(m_player.get(), &TMediaPlayer::VideoAvailableChanged, this, &TPlayerPanel::ShowVideoArea);
+    cmdFullScreen->setVisible(m_player->HasVideo());
+    connect(m_player.get(), &TMediaPlayer::VideoAvailableChanged, cmdFullScreen, &QWidget::setVisible);
     lblFileName = new QLabel(this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
     lblFileName->setAlignment(Qt::AlignCenter);
