@@ -126,7 +126,7 @@ def run(session, out):
     # A download may still run: quitting asks first.
     question = session.find("alert", "Orvalo")
     if question is not None:
-        session.press("push button", "Yes", root=question)
+        session.press("push button", "Quit and Resume Later", root=question)
     session.wait_program_end()
 
 

@@ -646,6 +646,14 @@ Downloads and the search history cannot be kept until they can be written. Other
         <extracomment>The line under the downloads: &quot;3 running, 1,997 queued&quot;</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Keep Downloading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel All</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>
@@ -749,6 +757,18 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>Unable to rename the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete Permanently</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -888,6 +908,14 @@ Songs are kept in %1</source>
         <translation type="unfinished">
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Download Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1031,6 +1059,14 @@ Songs are kept in %1</source>
         <source>%1 downloaded, %2 failed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Quit and Resume Later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep Running</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfrmOptions</name>
@@ -1102,6 +1138,14 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>How many downloads run at the same time; the others wait their turn</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

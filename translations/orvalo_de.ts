@@ -654,6 +654,14 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <extracomment>The line under the downloads: &quot;3 running, 1,997 queued&quot;</extracomment>
         <translation>%1 aktiv, %2 in der Warteschlange</translation>
     </message>
+    <message>
+        <source>Keep Downloading</source>
+        <translation>Weiter herunterladen</translation>
+    </message>
+    <message>
+        <source>Cancel All</source>
+        <translation>Alle abbrechen</translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>
@@ -763,6 +771,18 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>Unable to rename the file.</source>
         <translation>Die Datei kann nicht umbenannt werden.</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Behalten</translation>
+    </message>
+    <message>
+        <source>Delete Permanently</source>
+        <translation>Endgültig löschen</translation>
     </message>
 </context>
 <context>
@@ -903,6 +923,14 @@ Lieder werden in %1 abgelegt</translation>
             <numerusform>%n dieser Lieder ist schon in Ihrer Wiedergabeliste. Erneut herunterladen?</numerusform>
             <numerusform>%n dieser Lieder sind schon in Ihrer Wiedergabeliste. Erneut herunterladen?</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Download Again</source>
+        <translation>Erneut herunterladen</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Überspringen</translation>
     </message>
 </context>
 <context>
@@ -1048,6 +1076,14 @@ Lieder werden in %1 abgelegt</translation>
         <source>%1 downloaded, %2 failed</source>
         <translation>%1 heruntergeladen, %2 fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>Quit and Resume Later</source>
+        <translation>Beenden, später fortsetzen</translation>
+    </message>
+    <message>
+        <source>Keep Running</source>
+        <translation>Weiterlaufen lassen</translation>
+    </message>
 </context>
 <context>
     <name>TfrmOptions</name>
@@ -1121,6 +1157,14 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>How many downloads run at the same time; the others wait their turn</source>
         <translation>Wie viele Downloads gleichzeitig laufen; die übrigen warten, bis sie an der Reihe sind</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Behalten</translation>
     </message>
 </context>
 <context>

@@ -105,13 +105,13 @@ def run(session, step):
     if not os.path.isfile(os.path.join(downloads, NEW_NAME)) or os.path.exists(os.path.join(downloads, file_name)):
         raise StepFailed(f"{downloads} holds {sorted(os.listdir(downloads))}, not only the new name")
 
-    step('delete: "Delete File", answered Yes')
+    step('delete: "Delete File", answered "Move to Trash"')
     row = next(index for index, cells in enumerate(session.rows(play_list)) if cells[1] == NEW_NAME)
     session.select_row(play_list, row)
     session.press("push button", "Delete File", root=frame, answer_later=True)
     question = session.top_window("alert", "Orvalo")
     session.check_names(question, "the question")
-    session.press("push button", "Yes", root=question)
+    session.press("push button", "Move to Trash", root=question)
     session.wait_for("the row leaves the list", lambda: all(
         len(cells) < 2 or cells[1] != NEW_NAME for cells in session.rows(play_list)),
         seen=lambda: session.rows(play_list))

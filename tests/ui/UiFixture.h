@@ -41,8 +41,10 @@ public:
         Told << text;
         Icons << icon;
     }
-    bool Ask(QWidget*, const QString& question, bool noByDefault) override {
+    QList<TAnswers> AnswersOffered;
+    bool Ask(QWidget*, const QString& question, const TAnswers& answers, bool noByDefault) override {
         Asked << question;
+        AnswersOffered << answers;
         NoByDefault << noByDefault;
         return Answers.isEmpty() ? Answer : Answers.takeFirst();
     }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QTextDocument>
 #include <QToolTip>
@@ -171,13 +172,20 @@ void TestUi::terminationSignalClosesWindows() {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         OpenOrvaloSettings()->clear();
         QString asked;
+        QStringList buttons;
         QTimer::singleShot(0, [&] {
-            if (const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            if (const auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 asked = box->text();
+                // Each button says what it does; the safe one is the default.
+                for (const QAbstractButton* button : box->buttons())
+                    buttons << button->text() + (button == box->defaultButton() ? QStringLiteral(" (default)") : QString());
+            }
             std::raise(SIGTERM);
         });
         QVERIFY(window.close());
         QCOMPARE(asked, "1 download is still running. Quit now and resume it at the next start?");
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Keep Running (default)", "Quit and Resume Later"}));
         QVERIFY(!OpenOrvaloSettings()->allKeys().isEmpty());
         program.Downloads->Find("http://a.test/r.mp3")->Failed = true;
         program.Downloads->ClearFinished();

@@ -219,7 +219,7 @@ void TfraDownloads::CancelSelected() {
     std::vector<std::string> keys;
     for (const int row : rows)
         keys.push_back(DownloadRows->Record(row).Key);
-    if (!m_services.Prompts.Ask(this, question))
+    if (!m_services.Prompts.Ask(this, question, {tr("Cancel Download"), tr("Keep Downloading")}))
         return;
     for (const std::string& key : keys)
         m_services.Downloads.CancelDownload(key);
@@ -228,7 +228,8 @@ void TfraDownloads::CancelSelected() {
 void TfraDownloads::CancelAll() {
     if (DownloadRows->RowsHeld() == 0)
         return;
-    if (m_services.Prompts.Ask(this, tr("Do you really want to cancel all downloads ?")))
+    if (m_services.Prompts.Ask(this, tr("Do you really want to cancel all downloads ?"),
+                               {tr("Cancel All"), tr("Keep Downloading")}))
         m_services.Downloads.CancelAllDownloads();
 }
 

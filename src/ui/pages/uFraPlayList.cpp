@@ -308,7 +308,7 @@ void TfraPlayList::DeleteSelected() {
     const QString question = rows.size() == 1 ? tr("Move this file to the trash?\n%1").arg(first)
                                               : tr("Move these %n files to the trash?", nullptr,
                                                    static_cast<int>(rows.size()));
-    if (!m_services.Prompts.Ask(this, question, true))
+    if (!m_services.Prompts.Ask(this, question, {tr("Move to Trash"), tr("Keep")}, true))
         return;
     // From the last row up: a removed row does not move those still to go.
     std::sort(rows.rbegin(), rows.rend());
@@ -332,7 +332,7 @@ bool TfraPlayList::RemoveFile(int row) {
         if (!m_services.Prompts.Ask(
                 this,
                 tr("This file cannot be moved to the trash. Delete it permanently?\n%1").arg(name),
-                true))
+                {tr("Delete Permanently"), tr("Keep")}, true))
             return false;
         if (DeleteForGood(path))
             return true;

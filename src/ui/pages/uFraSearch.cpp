@@ -403,7 +403,7 @@ bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
                   .arg(ShownText(owned[0]->FileName))
             : tr("%n of these songs are already in your play list. Download them again?", nullptr,
                  static_cast<int>(owned.size()));
-    return m_services.Prompts.Ask(this, question, true);
+    return m_services.Prompts.Ask(this, question, {tr("Download Again"), tr("Skip")}, true);
 }
 
 bool TfraSearch::InPlayList(const TSearchResult& result) const {

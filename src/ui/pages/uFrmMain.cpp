@@ -321,7 +321,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
                 : tr("%n downloads are still running. Quit now and resume them at the next start?",
                      nullptr, running);
         // A termination signal that came while the question was open ends the program anyway.
-        if (!m_services.Prompts.Ask(this, question, true) && !m_ending) {
+        if (!m_services.Prompts.Ask(this, question, {tr("Quit and Resume Later"), tr("Keep Running")}, true) &&
+            !m_ending) {
             event->ignore();
             return;
         }

@@ -198,7 +198,7 @@ void TfrmOptions::cmdClearIncompleteDirClick() {
         files.size() == 1
             ? tr("Delete 1 file in %1?").arg(folder)
             : tr("Delete %n files in %1?", nullptr, static_cast<int>(files.size())).arg(folder);
-    if (m_services.Prompts.Ask(this, question, true))
+    if (m_services.Prompts.Ask(this, question, {tr("Delete"), tr("Keep")}, true))
         ClearIncompleteFiles(files);
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include "ui/widgets/uFrmBrowseDirectory.h"
@@ -13,10 +14,14 @@ void TDialogPrompts::Tell(QWidget* owner, QMessageBox::Icon icon, const QString&
     MakeMessageBox(icon, text, QMessageBox::Ok, owner)->exec();
 }
 
-bool TDialogPrompts::Ask(QWidget* owner, const QString& question, bool noByDefault) {
-    const auto box = MakeMessageBox(QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No, owner);
-    box->setDefaultButton(noByDefault ? QMessageBox::No : QMessageBox::Yes);
-    return box->exec() == QMessageBox::Yes;
+bool TDialogPrompts::Ask(QWidget* owner, const QString& question, const TAnswers& answers, bool noByDefault) {
+    const auto box = MakeMessageBox(QMessageBox::Question, question, QMessageBox::NoButton, owner);
+    QPushButton* yes = box->addButton(answers.Yes, QMessageBox::YesRole);
+    QPushButton* no = box->addButton(answers.No, QMessageBox::NoRole);
+    box->setDefaultButton(noByDefault ? no : yes);
+    box->setEscapeButton(no);
+    box->exec();
+    return box->clickedButton() == yes;
 }
 
 std::optional<QString> TDialogPrompts::AskText(QWidget* owner, const QString& title,
