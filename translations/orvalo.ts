@@ -917,6 +917,34 @@ Songs are kept in %1</source>
         <source>Skip</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This link did not answer when it was checked. Try it anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try Anyway</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 song added to Downloads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n songs added to Downloads</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>1 with no working link skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with no working link skipped</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TfrmBrowseDirectory</name>

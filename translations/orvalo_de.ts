@@ -932,6 +932,36 @@ Lieder werden in %1 abgelegt</translation>
         <source>Skip</source>
         <translation>Überspringen</translation>
     </message>
+    <message>
+        <source>This link did not answer when it was checked. Try it anyway?</source>
+        <translation>Dieser Link hat bei der Prüfung nicht geantwortet. Trotzdem versuchen?</translation>
+    </message>
+    <message>
+        <source>Try Anyway</source>
+        <translation>Trotzdem versuchen</translation>
+    </message>
+    <message>
+        <source>1 song added to Downloads</source>
+        <translation>1 Titel zu den Downloads hinzugefügt</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n songs added to Downloads</source>
+        <translation>
+            <numerusform>%n Titel zu den Downloads hinzugefügt</numerusform>
+            <numerusform>%n Titel zu den Downloads hinzugefügt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>1 with no working link skipped</source>
+        <translation>1 ohne funktionierenden Link übersprungen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n with no working link skipped</source>
+        <translation>
+            <numerusform>%n ohne funktionierenden Link übersprungen</numerusform>
+            <numerusform>%n ohne funktionierenden Link übersprungen</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TfrmBrowseDirectory</name>

@@ -55,6 +55,7 @@ private slots:
     void whatSitesAndChecksAreDoingIsSaid();
     void sizeSortedTwiceThenLaterVerificationFindsItsRow();
     void statusAscendingOrdersFoundVerifiedFailed();
+    void deadLinksAreNotQueued();
     void cancelKeepsRowsNewSearchClearsThem();
     void floodArrivesAsOneInsert();
     void popularLines();
@@ -282,6 +283,31 @@ void TestFraSearch::statusAscendingOrdersFoundVerifiedFailed() {
     Verify("http://s.test/verified.mp3", 10);
     emit m_page->lvwFiles->header()->sectionClicked(0);
     QCOMPARE(ShownColumn(*m_page->lvwFiles, 0, Qt::AccessibleTextRole), (QStringList{"Found", "Verified", "Failed"}));
+}
+
+void TestFraSearch::deadLinksAreNotQueued() {
+    StartWith(QStringLiteral("song"));
+    for (const char* name : {"dead", "unchecked", "good"})
+        m_engines[1]->Found(name, std::string("http://s.test/") + name + ".mp3");
+    emit m_program->Checks->LinkFailed("http://s.test/dead.mp3", "HTTP 404");
+    Verify("http://s.test/good.mp3", 10);
+    m_page->SearchResultRows->Flush();
+    // With others: skipped, and said so; a link not checked yet goes as before.
+    SelectRows(*m_page->lvwFiles, {0, 1, 2});
+    m_page->actDownload->trigger();
+    QCOMPARE(m_asked, (std::vector<std::string>{"http://s.test/unchecked.mp3", "http://s.test/good.mp3"}));
+    QVERIFY(m_page->lblStatus->text().endsWith(QStringLiteral("2 songs added to Downloads; 1 with no working link skipped")));
+    // Alone: asked about first, and fetched only when the user says so.
+    TTestPrompts& prompts = m_program->Prompts;
+    prompts.Answers = {false, true};
+    for (int time = 0; time < 2; ++time) {
+        m_asked.clear();
+        SelectRows(*m_page->lvwFiles, {0});
+        m_page->actDownload->trigger();
+        QCOMPARE(m_asked.size(), size_t(time));
+    }
+    QCOMPARE(prompts.Asked.last(), QStringLiteral("This link did not answer when it was checked. Try it anyway?"));
+    QCOMPARE(prompts.AnswersOffered.last().Yes, QStringLiteral("Try Anyway"));
 }
 
 void TestFraSearch::cancelKeepsRowsNewSearchClearsThem() {

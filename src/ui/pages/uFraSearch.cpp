@@ -293,6 +293,7 @@ void TfraSearch::cmdSearchClick() {
 
 void TfraSearch::StartSearch(const std::string& key) {
     m_key = key;
+    m_notice.clear();
     m_session->Start(key);
     ShowCounters();
     lblTime->setText(QStringLiteral("00:00:00"));
@@ -326,6 +327,9 @@ void TfraSearch::ShowStatus() {
         status = m_session->Unchecked() == 1
                      ? tr("Checking 1 link")
                      : tr("Checking %n links", nullptr, m_session->Unchecked());
+    // What the last download did stays beside it until the next search.
+    if (!m_notice.isEmpty())
+        status = status.isEmpty() ? m_notice : status + QStringLiteral(" \u00b7 ") + m_notice;
     if (lblStatus->text() != status)
         lblStatus->setText(status);
     // The empty list says why it is empty: nothing asked yet, or nothing found.
@@ -373,17 +377,38 @@ void TfraSearch::DownloadSelected() {
         for (const int row : rows)
             downloads.push_back(model->Result(row));
     }
+    // A link the check found dead is not queued with others; chosen alone, it is tried only
+    // when the user says so.
+    const auto dead = [](const TSearchResult& result) { return result.Status == TSearchResult::Failed; };
+    const int skipped = downloads.size() == 1 ? 0 : static_cast<int>(std::count_if(downloads.begin(), downloads.end(), dead));
+    if (downloads.size() == 1 && dead(downloads.front()) &&
+        !m_services.Prompts.Ask(this, tr("This link did not answer when it was checked. Try it anyway?"),
+                                {tr("Try Anyway"), tr("Skip")}, true))
+        return;
+    std::erase_if(downloads, [&](const TSearchResult& result) { return skipped > 0 && dead(result); });
     std::vector<const TSearchResult*> owned;
     for (const TSearchResult& result : downloads) {
         if (InPlayList(result))
             owned.push_back(&result);
     }
     const bool again = owned.empty() || AgainAsWell(owned);
+    int added = 0;
     for (const TSearchResult& result : downloads) {
         if (!again && InPlayList(result))
             continue;
         emit DownloadRequested(DownloadRequestFor(result));
+        ++added;
     }
+    TellDownloadsAdded(added, skipped);
+}
+
+void TfraSearch::TellDownloadsAdded(int added, int skipped) {
+    // English keeps its own words for one; a translation gives every count its form.
+    m_notice = added == 1 ? tr("1 song added to Downloads") : tr("%n songs added to Downloads", nullptr, added);
+    if (skipped > 0)
+        m_notice += QStringLiteral("; ") + (skipped == 1 ? tr("1 with no working link skipped")
+                                                         : tr("%n with no working link skipped", nullptr, skipped));
+    ShowStatus();
 }
 
 TDownloadRequest DownloadRequestFor(const TSearchResult& result) {

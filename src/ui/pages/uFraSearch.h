@@ -109,6 +109,9 @@ private:
     // The most of the filter box's text that counts: no title is longer.
     static constexpr int kMaxFilterLength = 256;
     bool InPlayList(const TSearchResult& result) const;
+    // Says on the status line how many songs went to the downloads, and how many were not
+    // queued for want of a working link.
+    void TellDownloadsAdded(int added, int skipped);
     // Whether the user wants the selected results that are in the play list already fetched
     // again: asked once for all of them.
     bool AgainAsWell(const std::vector<const TSearchResult*>& owned);
@@ -119,5 +122,6 @@ private:
     TPopularList* m_popular;
     QButtonGroup* m_tabs = nullptr;
     std::string m_key; // of the search shown
+    QString m_notice;  // what the last download asked for did
     QStringList m_filterWords;
 };
