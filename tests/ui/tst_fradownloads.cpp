@@ -52,6 +52,7 @@ private slots:
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
     void finishedFileSaysWhatItReallyIs();
+    void aResumedDownloadIsCheckedToo();
 
 private:
     // What the search page asks for: a download of a result, listed on the page.
@@ -205,8 +206,9 @@ void TestFraDownloads::downloadsShowTheirStateAndReachThePlayList() {
     QVERIFY(Cell(good, TDownloadsModel::ColSize, Qt::ToolTipRole).contains(QStringLiteral("100,000 bytes")));
     QCOMPARE(Cell(good, TDownloadsModel::ColReceived), QStringLiteral("97.7 KB"));
     QCOMPARE(Cell(missing, TDownloadsModel::ColSize), QString());
-    // The play list names the file as the download folder holds it.
+    // The play list and the row name the file as the download folder holds it.
     QCOMPARE(m_playListed, (QList<QPair<QString, qint64>>{{QStringLiteral("good1.mp3"), 100000}}));
+    QCOMPARE(Cell(good, TDownloadsModel::ColTitle), QStringLiteral("good1.mp3"));
 }
 
 void TestFraDownloads::restartOnlyAFailedRow() {
@@ -400,6 +402,19 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     const int row = next.DownloadRows->RowOf(kMissing);
     QCOMPARE(row, 1);
     QTRY_COMPARE(next.DownloadRows->Record(row).Status(), int(TDownload::StatusFailed));
+}
+
+void TestFraDownloads::aResumedDownloadIsCheckedToo() {
+    TScriptedResponse cut = TScriptedResponse::Ok("<html><body>" + std::string(20000, 'x') + "</body></html>");
+    cut.Headers.push_back("ETag: \"r1\"");
+    cut.CutAfter = 10000;
+    cut.HonoursRange = true;
+    m_server->Serve("files.test/resumed.mp3", cut);
+    m_program->Downloads->SetRetryPauses({std::chrono::milliseconds(0)});
+    const int row = Start("http://files.test/resumed.mp3", "resumed.mp3");
+    QTRY_COMPARE(Status(row), int(TDownload::StatusComplete));
+    QCOMPARE(m_server->Requests().back().Header("Range"), std::string("bytes=10000-")); // by a resume
+    QTRY_COMPARE(Cell(row, TDownloadsModel::ColCheck), QStringLiteral("Not an MP3 file: an HTML page"));
 }
 
 void TestFraDownloads::finishedFileSaysWhatItReallyIs() {

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmapCache>
 
+#include "core/uTFileUtils.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
 #include "ui/look/uArtwork.h"
@@ -240,9 +241,15 @@ int TDownloadsModel::RowOf(const std::string& key) const {
     return found == m_rowOf.end() ? -1 : found->second;
 }
 
-void TDownloadsModel::Update(const TDownload& download, TDownloadChange) {
-    if (const auto found = m_rowOf.find(&download); found != m_rowOf.end())
-        RowChanged(found->second);
+void TDownloadsModel::Update(const TDownload& download, TDownloadChange what) {
+    const auto found = m_rowOf.find(&download);
+    if (found == m_rowOf.end())
+        return;
+    // A song fetched again lands under a free name ("Song1.mp3"): its row names the file
+    // the download folder holds.
+    if (what == TDownloadChange::Status && download.Completed)
+        m_rows[static_cast<size_t>(found->second)].Title = DisplayText(LastPathSegment(download.FilePath));
+    RowChanged(found->second);
 }
 
 bool TDownloadsModel::HasFinished() const {
