@@ -32,8 +32,10 @@
 
 namespace {
 
-// How long a second start waits for the running one to answer.
+// How long a second start waits to reach the running one, and then for its answer: a busy
+// machine or a busy first start is given time.
 constexpr int kDoorWaitMs = 1000;
+constexpr int kBusyAnswerMs = 30000;
 
 QStringList DoorPlaces() {
     QStringList places;
@@ -58,9 +60,9 @@ int RunOrvalo(int argc, char** argv) {
         QApplication app(argc, argv);
         const TTranslations translations{QLocale()};
         // The running one brings its window forward with the page this start would have
-        // shown; only when it does not answer within a second is the user told.
+        // shown; only when nothing answers at all is the user told.
         const int page = PageNumber(RestoredPage(*OpenOrvaloSettings()).value_or(TPageId::Searches));
-        if (!TInstanceDoor::AskToShow(DoorPlaces(), page, kDoorWaitMs))
+        if (!TInstanceDoor::AskToShow(DoorPlaces(), page, kDoorWaitMs, kBusyAnswerMs))
             MakeAlreadyRunningBox()->exec();
         return 0;
     }
@@ -69,6 +71,23 @@ int RunOrvalo(int argc, char** argv) {
     const TTranslations translations{QLocale()};
     const TTerminationSignals termination;
     CloseWindowsOn(termination);
+    // The door opens before anything that takes a while (the services, the splash): a second
+    // start finds this one at once. What it asks for before the window is there waits for it.
+    TInstanceDoor door(DoorPlaces());
+    if (!door.Listening())
+        std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
+    TfrmMain* window = nullptr;
+    std::optional<TPageId> askedBeforeWindow;
+    QObject::connect(&door, &TInstanceDoor::ShowRequested, &app, [&window, &askedBeforeWindow](int page) {
+        const std::optional<TPageId> shown = PageOfNumber(page);
+        if (window == nullptr) {
+            askedBeforeWindow = shown;
+            return;
+        }
+        if (shown)
+            window->ShowPage(*shown);
+        window->BringForward();
+    });
 
     // Every service of this run, built once; the window and its pages are handed theirs.
     TProgram program;
@@ -84,14 +103,9 @@ int RunOrvalo(int argc, char** argv) {
     QObject::connect(&termination, &TTerminationSignals::Terminate, frmMain.get(), &TfrmMain::EndWithoutAsking);
     QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
     auto desktop = std::make_unique<TDesktopBridges>(*frmMain);
-    TInstanceDoor door(DoorPlaces());
-    if (!door.Listening())
-        std::fprintf(stderr, "orvalo: a second start will not find this one: there is no place to listen at\n");
-    QObject::connect(&door, &TInstanceDoor::ShowRequested, frmMain.get(), [window = frmMain.get()](int page) {
-        if (const std::optional<TPageId> shown = PageOfNumber(page))
-            window->ShowPage(*shown);
-        window->BringForward();
-    });
+    window = frmMain.get();
+    if (askedBeforeWindow)
+        frmMain->StartOnPage(*askedBeforeWindow);
     int exitCode = 0;
     if (!termination.Arrived()) {
         frmMain->show();
@@ -100,6 +114,7 @@ int RunOrvalo(int argc, char** argv) {
     }
     // The window goes first: its pages follow the services to the end, and nothing in their
     // destruction may find a freed one. The services end with the program, at the return.
+    window = nullptr;
     desktop.reset();
     frmMain.reset();
     return exitCode;

@@ -86,19 +86,19 @@ void TInstanceDoor::Answer() {
     }
 }
 
-bool TInstanceDoor::AskToShow(const QStringList& places, int page, int waitMs) {
+bool TInstanceDoor::AskToShow(const QStringList& places, int page, int connectMs, int answerMs) {
     for (const QString& place : places) {
         if (WhatStandsAt(place) <= 0)
             continue;
         QLocalSocket socket;
         socket.connectToServer(place);
-        if (!socket.waitForConnected(waitMs))
+        if (!socket.waitForConnected(connectMs))
             continue;
         socket.write(kShow + QByteArray::number(page) + '\n');
-        if (!socket.waitForBytesWritten(waitMs))
+        if (!socket.waitForBytesWritten(answerMs))
             continue;
         while (!socket.canReadLine()) {
-            if (!socket.waitForReadyRead(waitMs))
+            if (!socket.waitForReadyRead(answerMs))
                 break;
         }
         if (socket.readLine() == kShown)

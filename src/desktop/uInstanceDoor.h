@@ -23,9 +23,9 @@ public:
     QString Place() const; // where it listens; empty when nowhere
 
     // The second start's side: asks the instance at the first of `places` that answers to
-    // show `page` (1 to 3), waiting up to `waitMs` at each. Only a socket of this user's is
-    // asked. Whether one answered.
-    static bool AskToShow(const QStringList& places, int page, int waitMs);
+    // show `page` (1 to 3), waiting up to `connectMs` to reach each and, once reached, up to
+    // `answerMs` for its answer. Only a socket of this user's is asked. Whether one answered.
+    static bool AskToShow(const QStringList& places, int page, int connectMs, int answerMs);
 
 signals:
     void ShowRequested(int page);

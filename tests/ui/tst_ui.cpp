@@ -217,7 +217,7 @@ void TestUi::firstRunFitsTheScreen() {
 void TestUi::secondStartReachesTheRunningOne() {
     const QTemporaryDir dir;
     const QStringList places{dir.filePath(QStringLiteral("Orvalo.door")), dir.filePath(QStringLiteral("Orvalo-2.door"))};
-    QVERIFY(!TInstanceDoor::AskToShow(places, 2, 1000)); // nobody there
+    QVERIFY(!TInstanceDoor::AskToShow(places, 2, 1000, 1000)); // nobody there
     // A folder where the door would be: it stays, and the door opens at the next place.
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Orvalo.door")));
     TInstanceDoor door(places);
@@ -226,7 +226,7 @@ void TestUi::secondStartReachesTheRunningOne() {
     QSignalSpy asked(&door, &TInstanceDoor::ShowRequested);
     // The second start waits for its answer on a thread of its own, as its own process would.
     bool answered = false;
-    std::thread second([&] { answered = TInstanceDoor::AskToShow(places, 2, 30000); });
+    std::thread second([&] { answered = TInstanceDoor::AskToShow(places, 2, 30000, 30000); });
     QTRY_COMPARE(asked.count(), 1);
     second.join();
     QVERIFY(answered);

@@ -48,6 +48,8 @@ public:
     // The page becomes the one shown, with its commands; the other pages and their commands
     // are hidden.
     void ShowPage(TPageId page);
+    // The page shown first, in place of the one shown at the last close.
+    void StartOnPage(TPageId page) { m_restoredPage = page; }
     // The window comes to the front, out of its minimised state, with the keyboard.
     void BringForward();
 
