@@ -64,6 +64,8 @@ private slots:
     void terminationSignalClosesWindows();
     void renameSelectsTheNameWithoutItsExtension();
     void secondStartReachesTheRunningOne();
+    void aSavedPlaceFitsTheScreen_data();
+    void aSavedPlaceFitsTheScreen();
     void firstRunFitsTheScreen_data();
     void firstRunFitsTheScreen();
     void outsideTextIsNeverReadAsMarkup();
@@ -206,6 +208,29 @@ void TestUi::firstRunFitsTheScreen_data() {
     QTest::newRow("1024x768: four fifths") << QSize(1024, 740) << QSize(819, 592);
     QTest::newRow("a small screen: never below the least") << QSize(800, 560) << QSize(640, 480);
     QTest::newRow("1280x800 at twice the scale: fits") << QSize(640, 372) << QSize(640, 372);
+}
+
+void TestUi::aSavedPlaceFitsTheScreen_data() {
+    QTest::addColumn<QRect>("saved");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("fits: stays") << QRect(100, 80, 800, 600) << QRect(0, 0, 1366, 740) << QRect(100, 80, 800, 600);
+    QTest::newRow("saved at scale 1, opened at scale 2")
+        << QRect(408, 218, 1366, 768) << QRect(0, 0, 683, 370) << QRect(0, 30, 683, 340);
+    QTest::newRow("1280x800 at scale 2") << QRect(2, 70, 1280, 740) << QRect(0, 0, 640, 400) << QRect(0, 30, 640, 370);
+    QTest::newRow("off to the right: moves back") << QRect(1000, 100, 800, 600) << QRect(0, 0, 1366, 740)
+                                                 << QRect(566, 100, 800, 600);
+    QTest::newRow("title bar above the area: moves down") << QRect(50, 5, 800, 600) << QRect(0, 0, 1366, 740)
+                                                          << QRect(50, 30, 800, 600);
+    QTest::newRow("second screen") << QRect(1400, 50, 800, 600) << QRect(1366, 0, 1920, 1050)
+                                   << QRect(1400, 50, 800, 600);
+}
+
+void TestUi::aSavedPlaceFitsTheScreen() {
+    QFETCH(QRect, saved);
+    QFETCH(QRect, area);
+    QFETCH(QRect, expected);
+    QCOMPARE(FitIntoArea(saved, area, 30), expected);
 }
 
 void TestUi::firstRunFitsTheScreen() {

@@ -345,7 +345,7 @@ void TfrmMain::SaveWindow() const {
 
 void TfrmMain::RestoreWindow() {
     const auto settings = OpenOrvaloSettings();
-    RestoreWindowGeometry(*settings, *this);
+    RestoreWindowGeometry(*settings, *this, kTitleBarAllowance);
     // The columns fit the size the window comes back with; widths the user set come after,
     // and stay while the window keeps its size.
     tmrResizeTimer();

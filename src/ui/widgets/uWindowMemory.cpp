@@ -1,5 +1,6 @@
 #include "ui/widgets/uWindowMemory.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -79,7 +80,15 @@ void SaveWindowGeometry(QSettings& settings, const QMainWindow& window) {
     settings.setValue(kMaximized, window.isMaximized() ? 1 : 0);
 }
 
-void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
+QRect FitIntoArea(const QRect& window, const QRect& area, int titleBar) {
+    const QRect room = area.adjusted(0, titleBar, 0, 0);
+    const QSize size = window.size().boundedTo(room.size());
+    const int x = std::clamp(window.x(), room.left(), room.right() + 1 - size.width());
+    const int y = std::clamp(window.y(), room.top(), room.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
+}
+
+void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window, int titleBar) {
     const QList<int> numbers = SplitNumbers(settings.value(kGeometry));
     const auto sane = [](int x, int y, int width, int height) {
         return std::abs(x) <= kMaxCoordinate && std::abs(y) <= kMaxCoordinate && width > 0 && height > 0 &&
@@ -91,14 +100,15 @@ void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window) {
         if (screen == nullptr)
             screen = QGuiApplication::primaryScreen();
         if (OnSomeScreen(saved)) {
-            // A size saved on a larger desktop (or written by hand) shrinks to this one.
-            QSize size = saved.size();
+            // A size saved on a larger desktop, at a smaller scale (or written by hand) shrinks
+            // to this one, and moves as far as its frame needs to be seen whole.
+            QRect place(saved.topLeft(), saved.size().expandedTo(window.minimumSize()));
             if (screen != nullptr)
-                size = size.boundedTo(screen->availableGeometry().size());
+                place = FitIntoArea(place, screen->availableGeometry(), titleBar);
             // The saved place is the window's own (its frame drawn around it, as
             // normalGeometry gave it): set as such, not as the frame's, it does not creep
             // down by a title bar at every start.
-            window.setGeometry(QRect(saved.topLeft(), size.expandedTo(window.minimumSize())));
+            window.setGeometry(place);
         } else if (screen != nullptr) {
             window.resize(window.minimumSize());
             window.move(screen->availableGeometry().center() - window.rect().center());

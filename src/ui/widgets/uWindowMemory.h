@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QRect>
 #include <QSize>
 
 class QMainWindow;
@@ -19,9 +20,14 @@ void SaveWindowGeometry(QSettings& settings, const QMainWindow& window);
 // a comfortable one, at most 80 % of the area and at least `smallest`, unless the area
 // itself is smaller (a small screen, or a large scale factor): the window then fits it.
 QSize FirstRunSize(const QSize& available, const QSize& smallest);
-// Puts the window where it was; a place that no screen shows any more gives the window's own
+// The window's own rectangle `window` moved and shrunk as little as needed for its frame
+// (`titleBar` pixels above it) to lie within the free area `area`: a place saved at another
+// scale or on a larger screen keeps as much of itself as fits.
+QRect FitIntoArea(const QRect& window, const QRect& area, int titleBar);
+// Puts the window where it was, as far as it fits the screen it opens on (its title bar, of
+// `titleBar` pixels, included); a place that no screen shows any more gives the window's own
 // size, centred on the primary screen. Before the window is shown.
-void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window);
+void RestoreWindowGeometry(const QSettings& settings, QMainWindow& window, int titleBar);
 
 void SaveListLayout(QSettings& settings, const TPageList& list);
 void RestoreListLayout(const QSettings& settings, TPageList& list);
