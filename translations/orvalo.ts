@@ -654,6 +654,22 @@ Downloads and the search history cannot be kept until they can be written. Other
         <source>Cancel All</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Containing Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy Link</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove from List</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>

@@ -662,6 +662,22 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>Cancel All</source>
         <translation>Alle abbrechen</translation>
     </message>
+    <message>
+        <source>Play</source>
+        <translation type="unfinished">Abspielen</translation>
+    </message>
+    <message>
+        <source>Open Containing Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy Link</source>
+        <translation type="unfinished">Link kopieren</translation>
+    </message>
+    <message>
+        <source>Remove from List</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>

@@ -1,11 +1,17 @@
 #include "desktop/uShell.h"
 
+#include <algorithm>
+
 #include <string_view>
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QStringList>
 #include <QUrl>
 
 namespace {
@@ -78,4 +84,21 @@ void OpenHomePage() {
 
 void OpenFaq() {
     OpenInShell(std::string(kMakerHost) + "/orvalo/faq.htm");
+}
+
+void ShowInFolder(const std::string& path) {
+    const QUrl file = ShellUrlFor(path);
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("ShowItems"));
+    call << QStringList{file.toString()} << QString();
+    // Only a file manager already on the bus is asked: none is started for it.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!file.isEmpty() && bus.isConnected() && bus.interface() != nullptr &&
+        bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.FileManager1")).value() &&
+        bus.send(call))
+        return;
+    const size_t slash = path.rfind('/');
+    OpenInShell(slash == std::string::npos ? path : path.substr(0, std::max<size_t>(slash, 1)));
 }

@@ -14,6 +14,9 @@ void OpenInShell(const std::string& target);
 // address; an address with a scheme stays as it is; one that starts with a host name gets
 // "http://". Anything else (a relative path to nothing) gives an empty address: nothing opens.
 QUrl ShellUrlFor(const std::string& target);
+// Opens the folder of the file at `path` in the desktop's file manager, the file selected
+// where the file manager can (it answers on the session bus); else the folder alone.
+void ShowInFolder(const std::string& path);
 
 void OpenQuickStart();
 void OpenHomePage();

@@ -1,5 +1,7 @@
 #include "download/uTDownloadManager.h"
 
+#include <unordered_set>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -273,10 +275,19 @@ void TDownloadManager::CancelDownload(const std::string& key) {
 }
 
 int TDownloadManager::ClearFinished() {
+    return ClearFinishedWhere([](const TDownload&) { return true; });
+}
+
+int TDownloadManager::RemoveFinished(const std::vector<std::string>& keys) {
+    const std::unordered_set<std::string> chosen(keys.begin(), keys.end());
+    return ClearFinishedWhere([&chosen](const TDownload& download) { return chosen.count(download.Key) != 0; });
+}
+
+int TDownloadManager::ClearFinishedWhere(const std::function<bool(const TDownload&)>& goes) {
     PurgeWorkers();
     std::vector<TDownload*> going;
-    const auto finished = [](const TDownload& download) {
-        return download.Status() != TDownload::StatusDownloading && !download.Placing;
+    const auto finished = [&goes](const TDownload& download) {
+        return download.Status() != TDownload::StatusDownloading && !download.Placing && goes(download);
     };
     for (int i = 0; i < Count(); ++i) {
         if (finished(*m_downloads.Objects(i)))

@@ -94,6 +94,8 @@ public:
     // Takes every complete and failed download whose transfer has wound down off the list;
     // how many went.
     int ClearFinished();
+    // The same for the downloads of these keys alone (running ones stay).
+    int RemoveFinished(const std::vector<std::string>& keys);
     // What the content check found in the finished file at `path`, for the downloads that
     // made it.
     void NoteContent(const std::string& path, const std::string& content);
@@ -175,6 +177,8 @@ private:
     // wound down.
     void RetireWorker(const std::string& key);
     void PurgeWorkers();
+    // Takes the complete and failed downloads that `goes` picks off the list; how many went.
+    int ClearFinishedWhere(const std::function<bool(const TDownload&)>& goes);
     void KillAll();
     void SetFilePath(TDownload& download, const std::string& path);
     // The incomplete folder's name for the download's file, from the song's name.

@@ -1,5 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QGuiApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -230,6 +232,11 @@ void TestFraDownloads::restartOnlyAFailedRow() {
     QTRY_COMPARE(Status(failed), int(TDownload::StatusComplete));
     QCOMPARE(m_server->RequestCount(), requests + 1);
     QVERIFY(m_program->Prompts.Asked.isEmpty());
+    // Remove from List takes the selected finished row alone off the list.
+    Select(m_page->DownloadRows->RowOf(kGood));
+    m_page->actRemoveFromList->trigger();
+    QCOMPARE(m_page->DownloadRows->rowCount(), 1);
+    QCOMPARE(m_page->DownloadRows->RowOf(flaky), 0);
 }
 
 void TestFraDownloads::aSongAskedForAgainComesAgain() {
@@ -381,8 +388,13 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     QStringList items;
     for (QAction* item : popup->actions())
         items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    QCOMPARE(items, (QStringList{"Preview File", "-", "Restart Download", "Cancel Download",
-                                 "Cancel All Downloads", "-", "Clear Downloaded"}));
+    QCOMPARE(items, (QStringList{"Play", "Open Containing Folder", "Copy Link", "-", "Restart Download",
+                                 "Cancel Download", "Remove from List", "-", "Cancel All Downloads",
+                                 "Clear Downloaded"}));
+    // Copy Link puts the row's link on the clipboard; a running row is not removed.
+    m_page->actCopyLink->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(kSlow));
+    QVERIFY(!m_page->actRemoveFromList->isEnabled());
     // A title of control bytes and 400 characters stays on its one line.
     Keep(*m_program->Downloads, "a\r\n\x01" + std::string(400, 'x') + ".mp3", 0, 0);
     m_page->DownloadRows->Flush();

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QClipboard>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPointer>
@@ -11,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "core/uTAppOptions.h"
+#include "desktop/uShell.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
 #include "search/uTSearchResultManager.h"
@@ -36,7 +39,7 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     layout->addWidget(lvwDownloads, 1);
     layout->addWidget(lblSummary);
     BuildCommands();
-    MakePopup(QStringLiteral("popDownloads"), lvwDownloads, MenuCommands());
+    BuildPopup();
     BindKey(actPreviewFile, QKeySequence(Qt::Key_Return), {lvwDownloads});
     BindKey(actCancelDownload, QKeySequence(Qt::Key_Delete), {lvwDownloads});
     connect(lvwDownloads, &QAbstractItemView::doubleClicked, this, &TfraDownloads::PreviewFile);
@@ -147,6 +150,55 @@ std::vector<int> TfraDownloads::SelectedWithStatus(bool failed) const {
     return rows;
 }
 
+void TfraDownloads::BuildPopup() {
+    const auto make = [this](const QString& caption, const char* name, void (TfraDownloads::*run)()) {
+        auto* command = new QAction(caption, this);
+        command->setObjectName(QLatin1String(name));
+        connect(command, &QAction::triggered, this, run);
+        return command;
+    };
+    // Play names what a person does with a finished song; it is the page's Preview.
+    auto* play = new QAction(actPreviewFile->icon(), tr("Play"), this);
+    connect(play, &QAction::triggered, actPreviewFile, &QAction::trigger);
+    connect(actPreviewFile, &QAction::changed, play, [play, this] { play->setEnabled(actPreviewFile->isEnabled()); });
+    actOpenFolder = make(tr("Open Containing Folder"), "popOpenFolder", &TfraDownloads::OpenContainingFolder);
+    actCopyLink = make(tr("Copy Link"), "popCopyLink", &TfraDownloads::CopyLinks);
+    actRemoveFromList = make(tr("Remove from List"), "popRemoveFromList", &TfraDownloads::RemoveSelected);
+    auto* gap = new QAction(this);
+    gap->setSeparator(true);
+    auto* gap2 = new QAction(this);
+    gap2->setSeparator(true);
+    MakePopup(QStringLiteral("popDownloads"), lvwDownloads,
+              {play, actOpenFolder, actCopyLink, gap, actRestartDownload, actCancelDownload, actRemoveFromList, gap2,
+               actCancelAllDownloads, actClearDownloaded});
+}
+
+void TfraDownloads::OpenContainingFolder() {
+    if (const TDownload* download = DownloadOf(lvwDownloads->SelectedRow()))
+        ShowInFolder(download->FilePath);
+}
+
+void TfraDownloads::CopyLinks() {
+    QStringList links;
+    for (const int row : lvwDownloads->SelectedRows())
+        links << QString::fromStdString(DownloadRows->Record(row).Url);
+    if (!links.isEmpty())
+        QGuiApplication::clipboard()->setText(links.join(QLatin1Char('\n')));
+}
+
+std::vector<std::string> TfraDownloads::SelectedFinished() const {
+    std::vector<std::string> keys;
+    for (const int row : lvwDownloads->SelectedRows()) {
+        if (const TDownload& download = DownloadRows->Record(row); download.Status() != TDownload::StatusDownloading)
+            keys.push_back(download.Key);
+    }
+    return keys;
+}
+
+void TfraDownloads::RemoveSelected() {
+    m_services.Downloads.RemoveFinished(SelectedFinished());
+}
+
 void TfraDownloads::UpdateCommands() {
     actPreviewFile->setEnabled(lvwDownloads->SelectedRow() >= 0);
     actRestartDownload->setEnabled(!SelectedWithStatus(true).empty());
@@ -154,6 +206,11 @@ void TfraDownloads::UpdateCommands() {
     actCancelDownload->setEnabled(!SelectedWithStatus(false).empty());
     actCancelAllDownloads->setEnabled(DownloadRows->RowsHeld() > 0);
     actClearDownloaded->setEnabled(DownloadRows->HasFinished());
+    const bool selected = lvwDownloads->SelectedRow() >= 0;
+    actOpenFolder->setEnabled(selected);
+    actCopyLink->setEnabled(selected);
+    // Running rows stay: they are cancelled first.
+    actRemoveFromList->setEnabled(!SelectedFinished().empty());
 }
 
 void TfraDownloads::Download(const TDownloadRequest& request) {

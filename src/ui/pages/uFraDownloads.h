@@ -32,6 +32,11 @@ public:
     void CancelSelected();
     void CancelAll();
     void ClearDownloaded();
+    // The pop-up's own commands: the selected rows' file in its folder, their links on the
+    // clipboard, the finished ones off the list.
+    void OpenContainingFolder();
+    void CopyLinks();
+    void RemoveSelected();
     void UpdateCommands() override;
 
     TPageList* lvwDownloads;
@@ -46,6 +51,9 @@ public:
     QAction* actCancelDownload = nullptr;
     QAction* actCancelAllDownloads = nullptr;
     QAction* actClearDownloaded = nullptr;
+    QAction* actOpenFolder = nullptr;
+    QAction* actCopyLink = nullptr;
+    QAction* actRemoveFromList = nullptr;
 
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
@@ -55,10 +63,14 @@ signals:
 
 private:
     void BuildCommands();
+    // The pop-up menu: what a person does with a row, then the page's commands.
+    void BuildPopup();
     void ShowSummary();
     // A download started, ended or was found to hold something: what follows from it.
     void DownloadChanged(const TDownload& download, TDownloadChange what);
     void Ended(const TDownload& download);
+    // The keys of the selected rows that have ended (complete, failed or cancelled).
+    std::vector<std::string> SelectedFinished() const;
     // The selected rows that failed (or did not).
     std::vector<int> SelectedWithStatus(bool failed) const;
     // The manager's record behind a row; nullptr when it has none.
