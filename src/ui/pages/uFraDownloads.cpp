@@ -90,7 +90,8 @@ void TfraDownloads::BuildCommands() {
     AddSeparator(QStringLiteral("mnuActionsSep03"));
     actClearDownloaded =
         AddCommand({"mnuActionsClearDownloaded", tr("Clear Downloaded"), "tlbClearDownloaded",
-                    tr("Clear Downloaded"), "clear-downloaded",
+                    tr("Clear Downloaded: takes complete, failed and cancelled rows off the list"),
+                    "clear-downloaded",
                     tr("Takes the finished downloads off the list; their files stay")},
                    [this] { ClearDownloaded(); });
 }
@@ -292,5 +293,6 @@ void TfraDownloads::CancelAll() {
 
 void TfraDownloads::ClearDownloaded() {
     const TPaintingSuspended suspended(lvwDownloads);
-    m_services.Downloads.ClearFinished();
+    if (m_services.Downloads.ClearFinished() > 0)
+        lvwDownloads->SetEmptyText(tr("The finished downloads were cleared; their songs are on the Play List page."));
 }
