@@ -559,6 +559,18 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
 </context>
 <context>
+    <name>TStatusFilter</name>
+    <message>
+        <source>Show in %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <extracomment>A view of a list and how many rows it holds: &quot;Failed (3)&quot;</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TfraDownloads</name>
     <message>
         <source>Downloads</source>
@@ -668,6 +680,34 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
     <message>
         <source>Remove from List</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Queued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear Downloaded: takes complete, failed and cancelled rows off the list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The finished downloads were cleared; their songs are on the Play List page.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

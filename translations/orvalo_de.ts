@@ -564,6 +564,18 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     </message>
 </context>
 <context>
+    <name>TStatusFilter</name>
+    <message>
+        <source>Show in %1</source>
+        <translation>Anzeigen in %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <extracomment>A view of a list and how many rows it holds: &quot;Failed (3)&quot;</extracomment>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>TfraDownloads</name>
     <message>
         <source>Downloads</source>
@@ -677,6 +689,34 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     <message>
         <source>Remove from List</source>
         <translation>Aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Laufend</translation>
+    </message>
+    <message>
+        <source>Queued</source>
+        <translation>Wartend</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Clear Downloaded: takes complete, failed and cancelled rows off the list</source>
+        <translation>Fertige entfernen: nimmt fertige, fehlgeschlagene und abgebrochene Zeilen aus der Liste</translation>
+    </message>
+    <message>
+        <source>The finished downloads were cleared; their songs are on the Play List page.</source>
+        <translation>Die fertigen Downloads wurden entfernt; ihre Titel stehen auf der Seite Wiedergabeliste.</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "TestServer.h"
 #include "UiFixture.h"
@@ -17,6 +18,7 @@
 #include "ui/models/uDownloadsModel.h"
 #include "playlist/uTPlayListManager.h"
 #include "ui/pages/uFraDownloads.h"
+#include "ui/widgets/uStatusFilter.h"
 #include "ui/widgets/uPageList.h"
 
 namespace {
@@ -55,6 +57,7 @@ private slots:
     void eventsAfterThePageIsGoneAreDropped();
     void finishedFileSaysWhatItReallyIs();
     void aResumedDownloadIsCheckedToo();
+    void theViewsShowTheirRowsAndCounts();
 
 private:
     // What the search page asks for: a download of a result, listed on the page.
@@ -414,6 +417,26 @@ void TestFraDownloads::eventsAfterThePageIsGoneAreDropped() {
     const int row = next.DownloadRows->RowOf(kMissing);
     QCOMPARE(row, 1);
     QTRY_COMPARE(next.DownloadRows->Record(row).Status(), int(TDownload::StatusFailed));
+}
+
+void TestFraDownloads::theViewsShowTheirRowsAndCounts() {
+    const QList<QToolButton*> views = m_page->pnlShow->findChildren<QToolButton*>();
+    QCOMPARE(views.size(), 5);
+    views[1]->click(); // Running
+    const int good = Start(kGood, "good.mp3");
+    Start(kMissing, "missing.mp3");
+    Start(kSlow, "slow.mp3");
+    QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
+    // Rows leave the view as their state does.
+    QTRY_COMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle), QStringList{"slow.mp3"});
+    views[3]->click(); // Failed
+    QCOMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle), QStringList{"missing.mp3"});
+    QStringList captions;
+    for (const QToolButton* view : views)
+        captions << view->accessibleName();
+    QCOMPARE(captions, (QStringList{"All (3)", "Running (1)", "Queued (0)", "Failed (1)", "Complete (1)"}));
+    views[0]->click();
+    QCOMPARE(m_page->lvwDownloads->Proxy()->rowCount(), 3);
 }
 
 void TestFraDownloads::aResumedDownloadIsCheckedToo() {

@@ -20,6 +20,7 @@
 #include "ui/models/uDownloadsModel.h"
 #include "ui/models/uListProxy.h"
 #include "ui/widgets/uPageList.h"
+#include "ui/widgets/uStatusFilter.h"
 #include "ui/look/uPlainText.h"
 #include "ui/widgets/uPrompts.h"
 #include "ui/look/uReadable.h"
@@ -34,8 +35,13 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     lblSummary = MakePlainLabel(QString(), this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setAccessibleName(tr("Downloads running"));
+    pnlShow = new TStatusFilter({tr("All"), tr("Running"), tr("Queued"), tr("Failed"), tr("Complete")},
+                                lvwDownloads->accessibleName(), this);
+    pnlShow->setObjectName(QStringLiteral("pnlShow"));
+    connect(pnlShow, &TStatusFilter::Changed, this, &TfraDownloads::ShowView);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(pnlShow);
     layout->addWidget(lvwDownloads, 1);
     layout->addWidget(lblSummary);
     BuildCommands();
@@ -96,6 +102,26 @@ void TfraDownloads::BuildCommands() {
                    [this] { ClearDownloaded(); });
 }
 
+TfraDownloads::TView TfraDownloads::ViewOf(const TDownload& download) {
+    switch (download.Status()) {
+    case TDownload::StatusComplete:
+        return TView::Complete;
+    case TDownload::StatusFailed:
+        return TView::Failed;
+    default:
+        return download.Queued ? TView::Queued : TView::Running;
+    }
+}
+
+void TfraDownloads::ShowView(int view) {
+    if (view == static_cast<int>(TView::All)) {
+        lvwDownloads->Proxy()->SetRowFilter({});
+        return;
+    }
+    lvwDownloads->Proxy()->SetRowFilter(
+        [this, view](int row) { return ViewOf(DownloadRows->Record(row)) == static_cast<TView>(view); });
+}
+
 void TfraDownloads::ShowSummary() {
     m_summaryDue = false;
     // The manager's own figures: the rows show theirs only every so many bytes.
@@ -103,9 +129,11 @@ void TfraDownloads::ShowSummary() {
     int queued = 0;
     int64_t speed = 0;
     int64_t left = 0;
+    QList<int> views(5, 0);
     const TDownloadManager& manager = m_services.Downloads;
     for (int i = 0; i < manager.Count(); ++i) {
         const TDownload& download = *manager.Items(i);
+        ++views[static_cast<int>(ViewOf(download))];
         if (download.Status() != TDownload::StatusDownloading)
             continue;
         if (download.Queued) {
@@ -116,6 +144,11 @@ void TfraDownloads::ShowSummary() {
         speed += download.Speed;
         left += std::max<int64_t>(0, download.Size - download.Received);
     }
+    views[static_cast<int>(TView::All)] = manager.Count();
+    // A row that changed its state leaves or joins the view shown (the list does not filter
+    // as rows change: that would cost every change a look at the filter).
+    if (pnlShow->SetCounts(views) && pnlShow->Current() != static_cast<int>(TView::All))
+        ShowView(pnlShow->Current());
     if (running == 0)
         m_summaryTimer->stop();
     else if (!m_summaryTimer->isActive())

@@ -10,6 +10,7 @@
 #include "ui/pages/uServices.h"
 
 class QLabel;
+class TStatusFilter;
 class QTimer;
 class TDownload;
 class TDownloadsModel;
@@ -39,6 +40,8 @@ public:
     void RemoveSelected();
     void UpdateCommands() override;
 
+    // Above the list: which rows it shows (All, Running, Queued, Failed, Complete), with counts.
+    TStatusFilter* pnlShow;
     TPageList* lvwDownloads;
     // Under the list: how many downloads run, their speed together and the time left.
     QLabel* lblSummary;
@@ -63,6 +66,10 @@ signals:
 
 private:
     void BuildCommands();
+    // The views of the list, in the order of their buttons.
+    enum class TView { All, Running, Queued, Failed, Complete };
+    static TView ViewOf(const TDownload& download);
+    void ShowView(int view);
     // The pop-up menu: what a person does with a row, then the page's commands.
     void BuildPopup();
     void ShowSummary();
