@@ -51,6 +51,8 @@ QToolButton* MakeTab(const QString& name, const QString& caption, QWidget* paren
     button->setCheckable(true);
     MarkAsPageSwitcher(button);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Flat until chosen: a tab of the lists below, not a command.
+    button->setAutoRaise(true);
     button->setMinimumWidth(90);
     return button;
 }
@@ -97,7 +99,13 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
-    layout->addWidget(txtFilter);
+    auto* views = new QHBoxLayout;
+    views->setSpacing(2);
+    views->addWidget(cmdTabSearch);
+    views->addWidget(cmdTabMostPopular);
+    views->addSpacing(12);
+    views->addWidget(txtFilter, 1);
+    layout->addLayout(views);
     layout->addWidget(panels, 1);
     layout->addLayout(BuildInfoRow());
     tmrTime = new QTimer(this);
@@ -189,12 +197,11 @@ QLayout* TfraSearch::BuildTopRow() {
         if (checked)
             ShowTab(static_cast<TTab>(tab));
     });
+    // The command stands alone beside the box; the two views of the results sit above them
+    // as their tabs (see the page's layout), so that nobody takes them for more commands.
     auto* row = new QHBoxLayout;
     row->addWidget(cmbSearchKeys, 1);
     row->addWidget(cmdSearch);
-    row->addSpacing(12);
-    row->addWidget(cmdTabSearch);
-    row->addWidget(cmdTabMostPopular);
     return row;
 }
 
