@@ -160,6 +160,11 @@ QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& re
     return column.Number(result, row);
 }
 
+bool TResultsModel::HoldsEveryWord(int row, const QStringList& words) const {
+    const QString& text = FilterText(row);
+    return std::all_of(words.begin(), words.end(), [&text](const QString& word) { return text.contains(word); });
+}
+
 const QString& TResultsModel::FilterText(int row) const {
     const auto index = static_cast<size_t>(row);
     if (m_filterText.size() <= index)

@@ -53,6 +53,8 @@ public:
     // What the filter box matches of a row: its title and file name as shown, in lower case,
     // decoded once (a row's title and name never change while it is listed).
     const QString& FilterText(int row) const;
+    // Whether the row's filter text holds every one of `words` (lower case).
+    bool HoldsEveryWord(int row, const QStringList& words) const;
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 

@@ -1,6 +1,5 @@
 #include "ui/pages/uFraSearch.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include <QAction>
@@ -22,9 +21,10 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTStringUtils.h"
-#include "download/uTDownloadManager.h"
+#include "download/uFileNames.h"
 #include "playlist/uTPlayListManager.h"
 #include "search/uTPopularList.h"
+#include "search/uDownloadChoice.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "ui/look/uArtwork.h"
@@ -197,8 +197,7 @@ QLayout* TfraSearch::BuildTopRow() {
         if (checked)
             ShowTab(static_cast<TTab>(tab));
     });
-    // The command stands alone beside the box; the two views of the results sit above them
-    // as their tabs (see the page's layout), so that nobody takes them for more commands.
+    // The command alone beside the box: the two views of the results are tabs above the lists.
     auto* row = new QHBoxLayout;
     row->addWidget(cmbSearchKeys, 1);
     row->addWidget(cmdSearch);
@@ -384,29 +383,25 @@ void TfraSearch::DownloadSelected() {
         for (const int row : rows)
             downloads.push_back(model->Result(row));
     }
-    // A link the check found dead is not queued with others; chosen alone, it is tried only
-    // when the user says so.
-    const auto dead = [](const TSearchResult& result) { return result.Status == TSearchResult::Failed; };
-    const int skipped = downloads.size() == 1 ? 0 : static_cast<int>(std::count_if(downloads.begin(), downloads.end(), dead));
-    if (downloads.size() == 1 && dead(downloads.front()) &&
+    TDownloadChoice choice = ChooseDownloads(std::move(downloads));
+    if (choice.DeadAlone &&
         !m_services.Prompts.Ask(this, tr("This link did not answer when it was checked. Try it anyway?"),
                                 {tr("Try Anyway"), tr("Skip")}, true))
         return;
-    std::erase_if(downloads, [&](const TSearchResult& result) { return skipped > 0 && dead(result); });
     std::vector<const TSearchResult*> owned;
-    for (const TSearchResult& result : downloads) {
+    for (const TSearchResult& result : choice.Downloads) {
         if (InPlayList(result))
             owned.push_back(&result);
     }
     const bool again = owned.empty() || AgainAsWell(owned);
     int added = 0;
-    for (const TSearchResult& result : downloads) {
+    for (const TSearchResult& result : choice.Downloads) {
         if (!again && InPlayList(result))
             continue;
         emit DownloadRequested(DownloadRequestFor(result));
         ++added;
     }
-    TellDownloadsAdded(added, skipped);
+    TellDownloadsAdded(added, choice.Skipped);
 }
 
 void TfraSearch::TellDownloadsAdded(int added, int skipped) {
@@ -416,16 +411,6 @@ void TfraSearch::TellDownloadsAdded(int added, int skipped) {
         m_notice += QStringLiteral("; ") + (skipped == 1 ? tr("1 with no working link skipped")
                                                          : tr("%n with no working link skipped", nullptr, skipped));
     ShowStatus();
-}
-
-TDownloadRequest DownloadRequestFor(const TSearchResult& result) {
-    TDownloadRequest request;
-    request.Key = result.Key;
-    request.Url = result.Url;
-    request.FileName = result.FileName;
-    request.Size = result.Size;
-    request.Alternatives = result.Alternatives;
-    return request;
 }
 
 bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
@@ -449,15 +434,9 @@ void TfraSearch::ApplyFilter() {
     for (TPageList* list : {lvwFiles, lvwPopular}) {
         const auto* model = static_cast<const TResultsModel*>(list->Model());
         list->Proxy()->SetRowFilter(m_filterWords.isEmpty() ? std::function<bool(int)>()
-                                                            : [this, model](int row) { return Accepts(*model, row); });
+                                                            : [this, model](int row) { return model->HoldsEveryWord(row, m_filterWords); });
     }
     ShowCounters();
-}
-
-bool TfraSearch::Accepts(const TResultsModel& model, int row) const {
-    const QString& text = model.FilterText(row);
-    return std::all_of(m_filterWords.begin(), m_filterWords.end(),
-                       [&text](const QString& word) { return text.contains(word); });
 }
 
 void TfraSearch::CopyLinks() {

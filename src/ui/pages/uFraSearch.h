@@ -27,10 +27,6 @@ class TSearchSession;
 
 // The page on which the user searches, watches results arrive and be verified, browses
 // the most-popular list and asks for downloads. The search itself is its session's.
-// What the downloads are asked for a chosen result: its link, its name, and the same song's
-// other links to fall back on.
-TDownloadRequest DownloadRequestFor(const TSearchResult& result);
-
 class TfraSearch : public TPage {
     Q_OBJECT
 public:
@@ -104,8 +100,6 @@ private:
     void ShowCounters();
     void ShowStatus();
     void ApplyFilter();
-    // Whether the model's row holds every word of the filter.
-    bool Accepts(const TResultsModel& model, int row) const;
     // The most of the filter box's text that counts: no title is longer.
     static constexpr int kMaxFilterLength = 256;
     bool InPlayList(const TSearchResult& result) const;
