@@ -18,14 +18,6 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTVerificationManager.h"
 
-namespace {
-std::string WithTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-} // namespace
-
 TProgram::TProgram(const std::string& appFolder)
     : AppFolder(WithTrailingSlash(appFolder)), Folders(ChooseProgramFolders(AppFolder)),
       DataFolder(Folders.DataFolder) {

@@ -252,6 +252,12 @@ bool RenameInFolder(const std::string& folder, const std::string& from, const st
     return true;
 }
 
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
 std::string LastPathSegment(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

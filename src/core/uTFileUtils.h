@@ -48,6 +48,8 @@ bool RenameInFolder(const std::string& folder, const std::string& from, const st
 
 // The last segment of a path: what follows its last "/", or the whole path without one.
 std::string LastPathSegment(const std::string& path);
+// The folder `folder` ending in "/" (an empty one gives "/").
+std::string WithTrailingSlash(std::string folder);
 
 bool FileExists(const std::string& path);
 // False for a path with a NUL or any other control byte: the system would test another.

@@ -7,12 +7,6 @@
 #include "core/uTStringUtils.h"
 
 namespace {
-std::string WithTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
 // The folder a path lies in, spelled one way: "/a//b/./x.mp3" and "/a/b/x.mp3" lie in one.
 std::string FolderOf(const std::string& path) {
     return WithTrailingSlash(std::filesystem::path(path).lexically_normal().parent_path().string());

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -72,6 +73,7 @@ private slots:
     void restartContinuesWhatTheServerAllows();
     void cutTransferContinuesByItselfUntilCancelled();
     void aTrickleLetsGoOfItsPlace();
+    void removeTakesOnlyTheChosenFinishedDownloads();
     void listSurvivesARestartAndGoesOn();
     void damagedOrHostileListsLoseNothingElse();
     void restartTakesTheSameSongFromTheNextSite();
@@ -383,6 +385,26 @@ void TestDownloadManager::aTrickleLetsGoOfItsPlace() {
     const TDownload& stalled = *m_manager->Find("http://files.test/trickle.mp3");
     QCOMPARE(stalled.Status(), int(TDownload::StatusDownloading)); // it goes on later
     QVERIFY2(QString::fromStdString(stalled.RetryNote).endsWith(QStringLiteral("(stalled)")), stalled.RetryNote.c_str());
+}
+
+void TestDownloadManager::removeTakesOnlyTheChosenFinishedDownloads() {
+    TScriptedResponse held = TScriptedResponse::Ok(TTestServer::SyntheticBody(90000));
+    held.StallAfter = 40000; // runs until the manager ends
+    m_server->Serve("files.test/running.mp3", held);
+    m_server->Serve("files.test/done.mp3", TScriptedResponse::Ok("whole"));
+    m_server->Serve("files.test/kept.mp3", TScriptedResponse::Ok("kept"));
+    for (const char* name : {"running", "done", "kept"})
+        m_manager->Download(Result(std::string("http://files.test/") + name + ".mp3", std::string(name) + ".mp3"));
+    QTRY_COMPARE(m_events.log.size(), qsizetype(2));
+    // Asked for the running and a finished one: the finished one goes, the running one and
+    // the one not chosen stay, and so do their files.
+    QSignalSpy going(m_manager.get(), &TDownloadManager::AboutToBeRemoved);
+    QCOMPARE(m_manager->RemoveFinished({"http://files.test/running.mp3", "http://files.test/done.mp3"}), 1);
+    QCOMPARE(going.count(), 1);
+    QVERIFY(m_manager->Find("http://files.test/done.mp3") == nullptr);
+    QVERIFY(m_manager->Find("http://files.test/running.mp3") != nullptr);
+    QVERIFY(m_manager->Find("http://files.test/kept.mp3") != nullptr);
+    QVERIFY(TFileUtils::ReadWholeFile(Done() + "/done.mp3") == "whole");
 }
 
 void TestDownloadManager::listSurvivesARestartAndGoesOn() {

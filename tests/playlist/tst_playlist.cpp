@@ -27,6 +27,7 @@ private slots:
     void knowsTheSongsItHolds();
     void aPlacedFileIsListedAndCheckedOnce_data();
     void aPlacedFileIsListedAndCheckedOnce();
+    void listingAnewKeepsTheCheckOfAFilePlacedElsewhere();
 
 private:
     void Write(const std::string& name, size_t size) {
@@ -142,6 +143,24 @@ void TestPlayList::aPlacedFileIsListedAndCheckedOnce() {
     QCOMPARE(std::count(checked.begin(), checked.end(), m_folder + "song.mp3"), told + 1);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(added.count(), 1);
+}
+
+void TestPlayList::listingAnewKeepsTheCheckOfAFilePlacedElsewhere() {
+    // A download placed in the folder the user just left still wants its verdict, though the
+    // list is made anew (and its queued checks dropped) before that file's turn comes.
+    Write("here.mp3", 10);
+    TPlayListManager library(m_folder, 1);
+    const QTemporaryDir elsewhere;
+    const std::string placed = elsewhere.path().toStdString() + "/placed.mp3";
+    QVERIFY(TFileUtils::WriteWholeFile(placed, "<html>a page</html>"));
+    std::vector<std::string> checked;
+    connect(&library, &TPlayListManager::Checked, this,
+            [&checked](const std::string& path, const TContentVerdict&) { checked.push_back(path); });
+    library.Refresh();
+    library.Place(placed, 19);
+    library.Refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(std::count(checked.begin(), checked.end(), placed) == 1, 60000);
+    QCOMPARE(library.Count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPlayList)

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QTextDocument>
 #include <QToolTip>
@@ -64,6 +65,7 @@ private slots:
     void terminationSignalClosesWindows();
     void renameSelectsTheNameWithoutItsExtension();
     void secondStartReachesTheRunningOne();
+    void pagesByNumberOnlyWhereOneIs();
     void aSavedPlaceFitsTheScreen_data();
     void aSavedPlaceFitsTheScreen();
     void firstRunFitsTheScreen_data();
@@ -208,6 +210,21 @@ void TestUi::firstRunFitsTheScreen_data() {
     QTest::newRow("1024x768: four fifths") << QSize(1024, 740) << QSize(819, 592);
     QTest::newRow("a small screen: never below the least") << QSize(800, 560) << QSize(640, 480);
     QTest::newRow("1280x800 at twice the scale: fits") << QSize(640, 372) << QSize(640, 372);
+}
+
+void TestUi::pagesByNumberOnlyWhereOneIs() {
+    // The settings and the second-start door name pages 1 to 3; anything else (a hand-edited
+    // file, a foreign caller) names none, and nothing indexes past the pages.
+    for (const TPageId page : {TPageId::Searches, TPageId::Downloads, TPageId::PlayList})
+        QCOMPARE(PageOfNumber(PageNumber(page)), std::optional<TPageId>(page));
+    for (const int number : {0, 4, -1, 1 << 30})
+        QVERIFY(!PageOfNumber(number));
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("orvalo-test"), QStringLiteral("pages"));
+    settings.setValue(QStringLiteral("Window/Page"), QStringLiteral("2x"));
+    QVERIFY(!RestoredPage(settings));
+    SavePage(settings, TPageId::PlayList);
+    QCOMPARE(RestoredPage(settings), std::optional<TPageId>(TPageId::PlayList));
+    settings.clear();
 }
 
 void TestUi::aSavedPlaceFitsTheScreen_data() {
