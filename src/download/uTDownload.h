@@ -44,6 +44,9 @@ public:
     // 8 s (cut short at ...)"); empty otherwise. The tries made since the user's last start.
     std::string RetryNote;
     int Retries = 0;
+    // Why it left the link it began with for the song's next one ("the last site stalled");
+    // empty while it is on the link the user chose.
+    std::string SourceNote;
     int64_t ToldReceived = -1; // the bytes received when the figures were last told
     int64_t ToldTick = 0;      // and the manager's collection round then
     // Other links of the same song, tried in turn by a restart after a failure.

@@ -189,42 +189,53 @@ bool TDownloadManager::RestartDownload(const std::string& key) {
     TDownload* download = Find(key);
     if (download == nullptr || !download->Failed)
         return false;
-    RetireWorker(key);
-    // The same song from the next site, when there is another: another server's file is
-    // not continued. A download the program's end stopped goes on from where it was.
-    const bool sameLink = download->Alternatives.empty() || download->Stopped;
-    download->Failed = false;
-    download->Cancelled = false;
-    download->Stopped = false;
-    download->FailReason.clear();
-    download->ToldReceived = -1;
-    download->Retries = 0;
-    if (!sameLink) {
-        download->Url = download->Alternatives.front();
-        download->Alternatives.erase(download->Alternatives.begin());
-        download->Validator.clear();
-    }
-    if (!sameLink || !download->OwnsFile)
-        download->Received = 0;
-    download->Progress = download->Size > 0 ? static_cast<int>(download->Received * 100 / download->Size) : 0;
-    Enqueue(*download, [this, sameLink](TDownload& queued) {
-        // What the file holds of the same link is continued.
-        int64_t resumeFrom = 0;
-        int file = queued.OwnsFile ? TFileNames::ReopenPart(queued.FilePath, queued.Size, sameLink, resumeFrom) : -1;
-        if (file < 0 && queued.OwnsFile && OutOfDescriptors(errno)) {
-            WaitForResources(queued);
-            return;
-        }
-        queued.Received = resumeFrom;
-        // A file that went with the failure is made anew, named in the incomplete folder
-        // from the song's name: a path this download did not make is never written.
-        if (file < 0)
-            RemoveOwnFile(queued);
-        LaunchWithFile(queued, PartName(queued), file, resumeFrom);
-    });
-    emit Changed(*download, TDownloadChange::Status);
-    m_queue.Start();
+    download->SourceNote.clear();
+    // A download the program's end stopped goes on from where it was.
+    Relaunch(*download, download->Stopped, false);
     return true;
+}
+
+void TDownloadManager::Relaunch(TDownload& download, bool sameLink, bool first) {
+    RetireWorker(download.Key);
+    // The same song from the next site, when there is another: another server's file is
+    // not continued.
+    sameLink = sameLink || download.Alternatives.empty();
+    download.Failed = false;
+    download.Cancelled = false;
+    download.Stopped = false;
+    download.FailReason.clear();
+    download.RetryNote.clear();
+    download.ToldReceived = -1;
+    download.Retries = 0;
+    download.Speed = 0;
+    if (!sameLink) {
+        download.Url = download.Alternatives.front();
+        download.Alternatives.erase(download.Alternatives.begin());
+        download.Validator.clear();
+    }
+    if (!sameLink || !download.OwnsFile)
+        download.Received = 0;
+    download.Progress = download.Size > 0 ? static_cast<int>(download.Received * 100 / download.Size) : 0;
+    Enqueue(
+        download,
+        [this, sameLink](TDownload& queued) {
+            // What the file holds of the same link is continued.
+            int64_t resumeFrom = 0;
+            int file = queued.OwnsFile ? TFileNames::ReopenPart(queued.FilePath, queued.Size, sameLink, resumeFrom) : -1;
+            if (file < 0 && queued.OwnsFile && OutOfDescriptors(errno)) {
+                WaitForResources(queued);
+                return;
+            }
+            queued.Received = resumeFrom;
+            // A file that went with the failure is made anew, named in the incomplete folder
+            // from the song's name: a path this download did not make is never written.
+            if (file < 0)
+                RemoveOwnFile(queued);
+            LaunchWithFile(queued, PartName(queued), file, resumeFrom);
+        },
+        first);
+    emit Changed(download, TDownloadChange::Status);
+    m_queue.Start();
 }
 
 bool TDownloadManager::FetchAgain(const std::string& key) {

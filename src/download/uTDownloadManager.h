@@ -40,6 +40,8 @@ struct TTransferFailure {
     bool Cut = false;
     // The system had no descriptor left for it: it waits its turn again.
     bool Shortage = false;
+    // The server stopped sending (or sent a trickle): the song's next site is tried at once.
+    bool Stalled = false;
 };
 
 // The downloads listed (of this run, and those kept from an earlier one): one transfer per
@@ -117,7 +119,8 @@ public:
     void WorkerProgress(const std::string& key, int64_t totalSize, int64_t received, int64_t bytesPerSecond);
     void WorkerError(const std::string& key, const std::string& reason, const TTransferFailure& how = {});
     // A transfer that receives fewer than `bytes` in `window` is treated as cut: it frees its
-    // place and continues later, as a cut transfer does. By default less than 1 KB in 30 s.
+    // place and goes on from the song's next site at once, or, with none left, continues
+    // later as a cut transfer does. By default less than 1 KB in 30 s.
     void SetStallLimit(int64_t bytes, std::chrono::milliseconds window) {
         m_stallBytes = bytes;
         m_stallWindow = window;
@@ -166,6 +169,11 @@ private:
     // `file`: the descriptor of the download's freshly made file, or of its partial file
     // open at its end (`resumeFrom` bytes), or -1.
     void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
+    // Starts the download anew from its next link (`first`: before the queued others); the
+    // same link again, continuing its part, when it has no other or when `sameLink`.
+    void Relaunch(TDownload& download, bool sameLink, bool first);
+    // Leaves a stalled link for the song's next one at once; false when it has no other.
+    bool TakeNextSource(TDownload& download, const std::string& reason);
     // Waits to continue a cut transfer by itself; false when it has had its tries.
     bool ScheduleRetry(TDownload& download, const std::string& reason);
     void Retry(const std::string& key, int attempt);

@@ -102,7 +102,7 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
                                                                     const std::string& reason) {
         HandOver(alive, [this, relay, key, reason,
                          how = TTransferFailure{transfer->StartOver, transfer->Validator,
-                                                transfer->Cut, transfer->Shortage}] {
+                                                transfer->Cut, transfer->Shortage, transfer->Stalled}] {
             m_relays.Close(relay);
             WorkerError(key, reason, how);
         });
@@ -140,6 +140,18 @@ bool TDownloadManager::ScheduleRetry(TDownload& download, const std::string& rea
                              .toStdString();
     emit Changed(download, TDownloadChange::Status);
     QTimer::singleShot(pause, this, [this, key = download.Key, attempt] { Retry(key, attempt); });
+    return true;
+}
+
+bool TDownloadManager::TakeNextSource(TDownload& download, const std::string& reason) {
+    if (download.Alternatives.empty() || !download.OwnsFile)
+        return false;
+    download.SourceNote = QCoreApplication::translate("Reasons", "from the next site (the last %1)")
+                              .arg(QString::fromStdString(reason))
+                              .toStdString();
+    // It had its turn: the next site goes before the others, in the place it frees.
+    m_queue.FreePlace(download.Key);
+    Relaunch(download, false, true);
     return true;
 }
 
@@ -208,6 +220,8 @@ void TDownloadManager::WorkerError(const std::string& key, const std::string& re
         WaitForResources(*download);
         return;
     }
+    if (how.Stalled && !download->Cancelled && TakeNextSource(*download, reason))
+        return;
     if (how.Cut && !download->Cancelled && ScheduleRetry(*download, reason))
         return;
     if (how.StartOver && !download->Cancelled && download->OwnsFile) {

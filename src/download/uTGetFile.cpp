@@ -56,6 +56,7 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
     Validator.clear();
     StartOver = false;
     Cut = false;
+    Stalled = false;
     CloseFile();
     m_fd = file;
     m_fileStarted = file >= 0;
@@ -321,8 +322,8 @@ void TGetFile::WorkerFailed(const std::string&) {
     } else {
         // Cut, or let go of for stalling (nothing, or a trickle): it continues later.
         Cut = true;
-        ReportFailure(TimedOut(Worker->LastResult()) ? QCoreApplication::translate("Reasons", "stalled").toStdString()
-                                                     : CutShort());
+        Stalled = TimedOut(Worker->LastResult());
+        ReportFailure(Stalled ? QCoreApplication::translate("Reasons", "stalled").toStdString() : CutShort());
     }
 }
 

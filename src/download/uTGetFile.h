@@ -58,6 +58,8 @@ public:
     // The transfer failed because the network cut it short or stalled after the file began:
     // worth trying again. Set before OnError.
     bool Cut = false;
+    // Of a cut: the server stopped sending, or sent less than the stall limit allows.
+    bool Stalled = false;
     // The transfer failed before it began because the process had no descriptor left for
     // its connection: worth starting again once others have ended. Set before OnError.
     bool Shortage = false;

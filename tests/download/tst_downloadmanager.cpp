@@ -385,6 +385,17 @@ void TestDownloadManager::aTrickleLetsGoOfItsPlace() {
     const TDownload& stalled = *m_manager->Find("http://files.test/trickle.mp3");
     QCOMPARE(stalled.Status(), int(TDownload::StatusDownloading)); // it goes on later
     QVERIFY2(QString::fromStdString(stalled.RetryNote).endsWith(QStringLiteral("(stalled)")), stalled.RetryNote.c_str());
+
+    // A song found on another site leaves the trickle for that site at once, and says so.
+    m_server->Serve("files.test/trickle2.mp3", trickle);
+    m_server->Serve("mirror.test/song.mp3", TScriptedResponse::Ok("from the mirror"));
+    TDownloadRequest song = Result("http://files.test/trickle2.mp3", "song.mp3");
+    song.Alternatives = {"http://mirror.test/song.mp3"};
+    m_manager->Download(song);
+    QTRY_COMPARE_WITH_TIMEOUT(m_events.log.size(), qsizetype(2), 60000);
+    QCOMPARE(m_events.log.last(), QStringLiteral("complete http://files.test/trickle2.mp3"));
+    QCOMPARE(TFileUtils::ReadWholeFile(Done() + "/song.mp3"), std::string("from the mirror"));
+    QCOMPARE(m_manager->Find(song.Key)->SourceNote, std::string("from the next site (the last stalled)"));
 }
 
 void TestDownloadManager::removeTakesOnlyTheChosenFinishedDownloads() {
