@@ -312,6 +312,10 @@ Downloads and the search history cannot be kept until they can be written. Other
         <source>stalled</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>from the next site (the last %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TDownloadsModel</name>
@@ -350,6 +354,11 @@ Downloads and the search history cannot be kept until they can be written. Other
     <message>
         <source>Queued</source>
         <extracomment>A download&apos;s state: it waits for its turn to run</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <extracomment>A download&apos;s state, then which site it comes from: &quot;Downloading from the next site (the last stalled)&quot;</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -533,6 +542,12 @@ Downloads and the search history cannot be kept until they can be written. Other
     <message>
         <source>Already in your play list</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>On %n sites, the best first:</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1000,6 +1015,10 @@ Songs are kept in %1</source>
         <translation type="unfinished">
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Download From</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

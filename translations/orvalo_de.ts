@@ -317,6 +317,10 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>stalled</source>
         <translation>ins Stocken geraten</translation>
     </message>
+    <message>
+        <source>from the next site (the last %1)</source>
+        <translation>von der nächsten Seite (die letzte ist %1)</translation>
+    </message>
 </context>
 <context>
     <name>TDownloadsModel</name>
@@ -356,6 +360,11 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>Queued</source>
         <extracomment>A download&apos;s state: it waits for its turn to run</extracomment>
         <translation>In Warteschlange</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <extracomment>A download&apos;s state, then which site it comes from: &quot;Downloading from the next site (the last stalled)&quot;</extracomment>
+        <translation>%1 %2</translation>
     </message>
 </context>
 <context>
@@ -538,6 +547,13 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     <message>
         <source>Already in your play list</source>
         <translation>Schon in Ihrer Wiedergabeliste</translation>
+    </message>
+    <message numerus="yes">
+        <source>On %n sites, the best first:</source>
+        <translation>
+            <numerusform>Auf %n Seite, die beste zuerst:</numerusform>
+            <numerusform>Auf %n Seiten, die beste zuerst:</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1017,6 +1033,10 @@ Lieder werden in %1 abgelegt</translation>
             <numerusform>%n ohne funktionierenden Link übersprungen</numerusform>
             <numerusform>%n ohne funktionierenden Link übersprungen</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Download From</source>
+        <translation>Herunterladen von</translation>
     </message>
 </context>
 <context>

@@ -90,6 +90,8 @@ void TSearchSession::Start(const std::string& key) {
     m_verified = 0;
     m_checked = 0;
     m_songs.clear();
+    m_leaderOf.clear();
+    m_followers = 0;
     for (TCounter& counter : m_counters) {
         counter.Files = 0;
         counter.Running = counter.Engines;
@@ -127,6 +129,7 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
                                           FileNameFor(cleanTitle, link), 0);
     result.Title = cleanTitle;
     result.Engine = m_engineList.Values(engineKey);
+    m_leaderOf.push_back(m_results.Count() - 1);
     Count(result.Engine);
     emit ResultAdded(m_results.Count() - 1);
     m_checks.Add(link, m_engines.SiteIsLocal(engineKey));
@@ -147,26 +150,48 @@ void TSearchSession::JoinSong(int index) {
         if (member != index)
             emit ResultChanged(member);
     }
+    if (song.size() > 1) {
+        m_leaderOf[static_cast<size_t>(index)] = song.front();
+        ++m_followers;
+        emit SongJoined(index);
+    }
+}
+
+bool TSearchSession::StandsForSong(int index) const {
+    return index < 0 || static_cast<size_t>(index) >= m_leaderOf.size() ||
+           m_leaderOf[static_cast<size_t>(index)] == index;
+}
+
+std::vector<int> TSearchSession::SourcesOf(int index) const {
+    const TSearchResult* result = m_results.Item(index);
+    if (result == nullptr)
+        return {};
+    if (result->Status != TSearchResult::Verified)
+        return {index};
+    const auto song = m_songs.find(SongKey(*result));
+    return song == m_songs.end() ? std::vector<int>{index} : song->second;
+}
+
+TSearchResult TSearchSession::DownloadFrom(int index) const {
+    const std::vector<int> sources = SourcesOf(index);
+    TSearchResult chosen = *m_results.Item(index);
+    for (const int source : sources) {
+        if (source != index)
+            chosen.Alternatives.push_back(m_results.Item(source)->Url);
+    }
+    return chosen;
 }
 
 std::vector<TSearchResult> TSearchSession::DownloadsFor(const std::vector<int>& indices) const {
     std::vector<TSearchResult> downloads;
-    std::unordered_set<std::string> songsTaken;
+    std::unordered_set<int> songsTaken; // by their first link
     for (const int index : indices) {
-        const TSearchResult* result = m_results.Item(index);
-        if (result == nullptr)
+        if (m_results.Item(index) == nullptr)
             continue;
-        const auto song = result->Status == TSearchResult::Verified ? m_songs.find(SongKey(*result)) : m_songs.end();
-        if (song == m_songs.end() || song->second.empty()) {
-            downloads.push_back(*result);
-            continue;
-        }
-        if (!songsTaken.insert(song->first).second)
+        const std::vector<int> sources = SourcesOf(index);
+        if (!songsTaken.insert(sources.front()).second)
             continue; // this song is fetched already, from its best source
-        TSearchResult best = *m_results.Item(song->second.front());
-        for (size_t i = 1; i < song->second.size(); ++i)
-            best.Alternatives.push_back(m_results.Item(song->second[i])->Url);
-        downloads.push_back(std::move(best));
+        downloads.push_back(DownloadFrom(sources.front()));
     }
     return downloads;
 }

@@ -50,6 +50,18 @@ public:
     // verified links as fall-backs in the order they were verified. A result not verified
     // stands for itself alone. In the order of the first index of each song.
     std::vector<TSearchResult> DownloadsFor(const std::vector<int>& indices) const;
+    // The same for one chosen source of a song: that link first, the song's other verified
+    // links after it as fall-backs.
+    TSearchResult DownloadFrom(int index) const;
+
+    // One row per song: a verified result that joined a song found before stands under the
+    // song's first verified link, its best source. Unverified and failed results stand alone.
+    bool StandsForSong(int index) const;
+    // The links of the song of the result at `index`, best first; the result alone when it
+    // is part of no song.
+    std::vector<int> SourcesOf(int index) const;
+    // How many rows the results make, one per song.
+    int Songs() const { return Found() - m_followers; }
 
     // The engines by display name, in engine list order: engines sharing a display name
     // share one counter.
@@ -81,6 +93,8 @@ signals:
     void ResultChanged(int index);
     // The link check of the result at `index` reported (once a check).
     void Checked(int index);
+    // The verified result at `index` joined a song found before: it no longer stands alone.
+    void SongJoined(int index);
     // An engine's counter or state changed.
     void EngineChanged(int engine);
     void EngineDone(const std::string& engineKey);
@@ -118,6 +132,9 @@ private:
     std::unordered_map<std::string, int> m_counterOfName;
     // The verified results of each song (by SongKey), in the order they were verified.
     std::unordered_map<std::string, std::vector<int>> m_songs;
+    // By result: the first verified link of its song, or itself.
+    std::vector<int> m_leaderOf;
+    int m_followers = 0; // results standing under another
     bool m_searching = false;
     bool m_everStarted = false;
     bool m_cancelled = false;

@@ -212,6 +212,14 @@ void TestSearchSession::oneSongFromSeveralSites() {
         fetched << QString::fromStdString(download.Url + " " + (download.Alternatives.empty() ? "-" : download.Alternatives.front()));
     QCOMPARE(fetched, (QStringList{"http://a.test/1.mp3 http://b.test/2.mp3", "http://c.test/3.mp3 -",
                                    "http://d.test/4.mp3 -"}));
+    // One row per song: the second site stands under the first; a site chosen by hand goes
+    // first, the song's other site after it.
+    QCOMPARE(m_session->Songs(), 3);
+    QVERIFY(m_session->StandsForSong(0) && !m_session->StandsForSong(1) && m_session->StandsForSong(3));
+    QCOMPARE(m_session->SourcesOf(1), (std::vector<int>{0, 1}));
+    const TSearchResult chosen = m_session->DownloadFrom(1);
+    QCOMPARE(chosen.Url, std::string("http://b.test/2.mp3"));
+    QCOMPARE(chosen.Alternatives, std::vector<std::string>{"http://a.test/1.mp3"});
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {

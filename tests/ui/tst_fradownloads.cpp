@@ -1,5 +1,6 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QSignalSpy>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QDir>
@@ -277,7 +278,8 @@ void TestFraDownloads::cancelAsksAndCancels() {
 
 void TestFraDownloads::queuedRowsWaitTheirTurnAndAreCounted() {
     // One at a time: the others say they wait, the summary counts them, and a waiting row is
-    // cancelled as a running one is.
+    // cancelled as a running one is. The Downloads button is told how many are under way.
+    QSignalSpy underWay(m_page.get(), &TfraDownloads::UnderWayChanged);
     m_program->Downloads->SetLimits(1);
     TScriptedResponse held = TScriptedResponse::Ok(std::string(200000, 'h'));
     held.StallBeforeAnswer = true;
@@ -294,10 +296,12 @@ void TestFraDownloads::queuedRowsWaitTheirTurnAndAreCounted() {
     m_page->actCancelDownload->trigger();
     QCOMPARE(Cell(rows[2], TDownloadsModel::ColStatus, Qt::AccessibleTextRole), QStringLiteral("Cancelled"));
     QTRY_COMPARE(m_page->lblSummary->text(), QStringLiteral("1 running, 1 queued"));
+    QCOMPARE(underWay.last(), (QVariantList{2, QStringLiteral("1 running, 1 queued")}));
     m_page->actCancelAllDownloads->trigger();
     QTRY_COMPARE(Status(rows[0]), int(TDownload::StatusFailed));
     QCOMPARE(Status(rows[1]), int(TDownload::StatusFailed));
     QTRY_COMPARE(m_page->lblSummary->text(), QString());
+    QCOMPARE(underWay.last().first().toInt(), 0);
     QCOMPARE(m_program->Downloads->QueuedCount(), 0);
 }
 

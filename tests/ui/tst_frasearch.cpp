@@ -6,6 +6,7 @@
 #include <QCompleter>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -56,6 +57,7 @@ private slots:
     void sizeSortedTwiceThenLaterVerificationFindsItsRow();
     void statusAscendingOrdersFoundVerifiedFailed();
     void deadLinksAreNotQueued();
+    void oneRowPerSongItsSitesBestFirst();
     void cancelKeepsRowsNewSearchClearsThem();
     void floodArrivesAsOneInsert();
     void popularLines();
@@ -308,6 +310,36 @@ void TestFraSearch::deadLinksAreNotQueued() {
     }
     QCOMPARE(prompts.Asked.last(), QStringLiteral("This link did not answer when it was checked. Try it anyway?"));
     QCOMPARE(prompts.AnswersOffered.last().Yes, QStringLiteral("Try Anyway"));
+}
+
+void TestFraSearch::oneRowPerSongItsSitesBestFirst() {
+    StartWith(QStringLiteral("glasshouse"));
+    m_engines[2]->Found("Velvet Lanterns - Glasshouse Reverie", "http://c.test/g.mp3");
+    m_engines[0]->Found("velvet lanterns  glasshouse reverie", "http://a.test/g.mp3");
+    m_engines[1]->Found("Velvet Lanterns - Glasshouse Reverie", "http://b.test/g.mp3");
+    m_engines[1]->Found("Another Song", "http://b.test/other.mp3");
+    for (const char* link : {"http://a.test/g.mp3", "http://c.test/g.mp3", "http://b.test/g.mp3"})
+        Verify(link, 4000);
+    TPageList& list = *m_page->lvwFiles;
+    // The song is one row, from the site verified first; its sites are said in that order.
+    QTRY_COMPARE(list.Proxy()->rowCount(), 2);
+    QCOMPARE(ShownColumn(list, 3), (QStringList{"Engine one", "Engine two"}));
+    QCOMPARE(ShownColumn(list, 5), (QStringList{"3", "1"}));
+    QCOMPARE(list.model()->index(0, 5).data(Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("On 3 sites, the best first:\nEngine one\nEngine three\nEngine two"));
+    m_page->txtFilter->setText(QStringLiteral("glasshouse"));
+    QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 1 of 2"));
+    // Downloading the row fetches the song once; the menu offers each of its sites.
+    SelectRows(list, {1}); // the song's row: its first verified link
+    m_page->actDownload->trigger();
+    auto* popup = m_page->findChild<QMenu*>(QStringLiteral("popFiles"));
+    emit popup->aboutToShow();
+    QStringList sites;
+    for (const QAction* site : m_page->mnuDownloadFrom->actions())
+        sites << site->text();
+    QCOMPARE(sites, (QStringList{"Engine one", "Engine three", "Engine two"}));
+    m_page->mnuDownloadFrom->actions().at(1)->trigger();
+    QCOMPARE(m_asked, (std::vector<std::string>{"http://a.test/g.mp3", "http://c.test/g.mp3"}));
 }
 
 void TestFraSearch::cancelKeepsRowsNewSearchClearsThem() {

@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPainter>
+#include <QPalette>
 #include <QPixmapCache>
 #include <QtDebug>
 
+#include <algorithm>
 #include <utility>
 
 // orvalo_ui is a static library, so nothing registers its resources unless asked to; the
@@ -66,6 +69,37 @@ QIcon ArtworkIcon(const QString& name) {
     // it, buttons made before the list would get our pictures and later ones the theme's.
     GetSystemImageList(false);
     return QIcon::fromTheme(theme, own);
+}
+
+QIcon WithCountBadge(const QIcon& icon, int count, QSize size) {
+    if (count <= 0)
+        return icon;
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap picture = icon.pixmap(size, ratio);
+    if (picture.isNull()) {
+        picture = QPixmap(size * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+    }
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(std::max(8, size.height() * 5 / 12));
+    painter.setFont(font);
+    const QString text = count > 99 ? QStringLiteral("99+") : QString::number(count);
+    const QFontMetrics metrics(font);
+    const int height = metrics.height();
+    const int width = std::max(height, metrics.horizontalAdvance(text) + height / 2);
+    const QRect badge(size.width() - width, size.height() - height, width, height);
+    const QPalette palette = qGuiApp != nullptr ? QGuiApplication::palette() : QPalette();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette.color(QPalette::Highlight));
+    painter.drawRoundedRect(badge, height / 2.0, height / 2.0);
+    painter.setPen(palette.color(QPalette::HighlightedText));
+    painter.drawText(badge, Qt::AlignCenter, text);
+    painter.end();
+    return QIcon(picture);
 }
 
 QPixmap ArtworkPixmap(const QString& name, QSize size) {

@@ -21,6 +21,10 @@ QIcon ArtworkIcon(const QString& name);
 // pixmap.
 QPixmap ArtworkPixmap(const QString& name, QSize size);
 
+// `icon` at `size` with `count` in a badge at its lower right corner, in the palette's
+// highlight colours; the icon itself for a count of 0.
+QIcon WithCountBadge(const QIcon& icon, int count, QSize size);
+
 class QAbstractButton;
 class QAction;
 class QToolButton;

@@ -95,6 +95,11 @@ QString TDownloadsModel::StatusWords(const TDownload& download) {
     }
 }
 
+QString TDownloadsModel::FromOtherSite(const QString& words, const TDownload& download) {
+    //: A download's state, then which site it comes from: "Downloading from the next site (the last stalled)"
+    return tr("%1 %2").arg(words, DisplayText(download.SourceNote));
+}
+
 QString TDownloadsModel::StatusLine(const TDownload& download) {
     if (!download.RetryNote.empty()) {
         QString note = DisplayText(download.RetryNote);
@@ -102,6 +107,8 @@ QString TDownloadsModel::StatusLine(const TDownload& download) {
         return note;
     }
     const QString words = StatusWords(download);
+    if (download.Status() == TDownload::StatusDownloading && !download.SourceNote.empty())
+        return FromOtherSite(words, download);
     if (download.Status() != TDownload::StatusFailed || download.Cancelled || download.Stopped ||
         download.FailReason.empty())
         return words;
@@ -119,6 +126,8 @@ QString TDownloadsModel::StatusDescription(const TDownload& download) {
     const QString because = tr("%1: %2");
     if (!download.RetryNote.empty())
         return because.arg(words, DisplayText(download.RetryNote));
+    if (download.Status() == TDownload::StatusDownloading && !download.SourceNote.empty())
+        return FromOtherSite(words, download);
     return download.Status() == TDownload::StatusFailed && !download.Cancelled &&
                    !download.FailReason.empty()
                ? because.arg(words, DisplayText(download.FailReason))

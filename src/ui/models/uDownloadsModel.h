@@ -46,6 +46,9 @@ public:
     static QString StatusDescription(const TDownload& download);
 
 private:
+    // A running download that left its first link for another: "Downloading from the next
+    // site (the last stalled)".
+    static QString FromOtherSite(const QString& words, const TDownload& download);
     struct TRow {
         const TDownload* Record;
         QString Title; // the file name as shown, made once

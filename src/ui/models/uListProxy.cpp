@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "core/uTStringUtils.h"
 #include "ui/models/uListModel.h"
@@ -57,6 +58,18 @@ void TListProxy::SortByTag(int tag) {
 void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
     m_accepts = std::move(accepts);
     invalidateFilter();
+}
+
+void TListProxy::RefilterSoon() {
+    if (std::exchange(m_refilterDue, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refilterDue = false;
+            invalidateRowsFilter();
+        },
+        Qt::QueuedConnection);
 }
 
 bool TListProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {

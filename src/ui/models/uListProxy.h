@@ -31,6 +31,9 @@ public:
 
     // Rows for which `accepts(sourceRow)` is false are not shown; an empty function shows all.
     void SetRowFilter(std::function<bool(int sourceRow)> accepts);
+    // The filter's answer changed for some rows: every row is put to it again at the end of
+    // this turn of the event loop, once however often asked.
+    void RefilterSoon();
 
     int SourceRow(int row) const;
     // The source rows of `rows` (indexes of this model), each once, in the order shown.
@@ -56,6 +59,7 @@ private:
     int m_sortTag = 0;
     bool m_inOrder = false;
     std::function<bool(int)> m_accepts;
+    bool m_refilterDue = false;
 };
 
 // The sort state after a click on `column` (0-based) when the state was `tag`: the same

@@ -29,6 +29,12 @@ std::string_view TitleOf(const TSearchResult& result) {
 std::string_view FileNameOf(const TSearchResult& result) {
     return result.FileName;
 }
+std::string_view EngineOf(const TSearchResult& result) {
+    return result.Engine;
+}
+qint64 SourcesOf(const TSearchResult& result, int) {
+    return result.Sources;
+}
 
 QPixmap StatusPicture(qint64 status) {
     static const char* const names[] = {"status-found", "status-verified", "status-failed"};
@@ -58,12 +64,9 @@ const std::vector<TResultColumn>& FileColumns() {
         {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
         {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.49f}, TitleOf},
         {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
-        {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90},
-         [](const TSearchResult& r) -> std::string_view { return r.Engine; }},
+        {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90}, EngineOf},
         {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.49f}, FileNameOf},
-        {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60},
-         nullptr,
-         [](const TSearchResult& r, int) { return qint64(r.Sources); }},
+        {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60}, nullptr, SourcesOf},
         {{QT_TRANSLATE_NOOP("Column", "Key"), K::Key, 0}, nullptr, RowNumber},
     };
     return columns;
@@ -160,6 +163,20 @@ QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& re
     return column.Number(result, row);
 }
 
+bool TResultsModel::ListsSources(const TResultColumn& column) const {
+    return SongSources && (column.Text == EngineOf || column.Number == SourcesOf);
+}
+
+QString TResultsModel::SourcesText(int row) const {
+    const std::vector<int> sources = SongSources(row);
+    if (sources.size() < 2)
+        return {};
+    QStringList lines{tr("On %n sites, the best first:", nullptr, static_cast<int>(sources.size()))};
+    for (const int source : sources)
+        lines << ShownText(Result(source).Engine);
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool TResultsModel::HoldsEveryWord(int row, const QStringList& words) const {
     const QString& text = FilterText(row);
     return std::all_of(words.begin(), words.end(), [&text](const QString& word) { return text.contains(word); });
@@ -191,10 +208,14 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column.Format.Kind == K::Picture)
             return PlainToolTip(Description(result));
+        if (ListsSources(column))
+            return PlainToolTip(SourcesText(index.row()));
         if (column.Text == TitleOf && Owned(result))
             return PlainToolTip(tr("Already in your play list"));
         return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
     case Qt::AccessibleDescriptionRole:
+        if (ListsSources(column))
+            return SourcesText(index.row());
         return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
     case Qt::DecorationRole:
         // A song the play list holds already is marked beside its title.

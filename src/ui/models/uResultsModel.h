@@ -62,11 +62,17 @@ public:
     std::function<bool(const TSearchResult&)> InPlayList;
     // Whether the play list holds the song already.
     bool Owned(const TSearchResult& result) const;
+    // The rows of the song of `row`, its best source first; the Engine and Sources cells
+    // list their sites. None: every row is a song of its own.
+    std::function<std::vector<int>(int row)> SongSources;
+    // "On 3 sites, the best first:" and a line per site; empty for a song on one site.
+    QString SourcesText(int row) const;
 
 private:
     // The status cell's tool tip and accessible description.
     QString Description(const TSearchResult& result) const;
     QVariant Shown(const TResultColumn& column, const TSearchResult& result, int row) const;
+    bool ListsSources(const TResultColumn& column) const;
     QVariant Raw(const TResultColumn& column, const TSearchResult& result, int row) const;
 
     const TSearchResultManager& m_store;

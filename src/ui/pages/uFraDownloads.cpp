@@ -145,6 +145,15 @@ void TfraDownloads::ShowSummary() {
         left += std::max<int64_t>(0, download.Size - download.Received);
     }
     views[static_cast<int>(TView::All)] = manager.Count();
+    if (const std::pair underWay{views[static_cast<int>(TView::Running)], views[static_cast<int>(TView::Queued)]};
+        underWay != m_underWay) {
+        m_underWay = underWay;
+        const auto [running, waiting] = underWay;
+        emit UnderWayChanged(running + waiting,
+                             waiting > 0 ? tr("%1 running, %2 queued").arg(ReadableCount(running), ReadableCount(waiting))
+                             : running == 1 ? tr("1 download running")
+                                            : tr("%n downloads running", nullptr, running));
+    }
     // A row that changed its state leaves or joins the view shown (the list does not filter
     // as rows change: that would cost every change a look at the filter).
     if (pnlShow->SetCounts(views) && pnlShow->Current() != static_cast<int>(TView::All))

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "download/uTDownloadRequest.h"
@@ -63,6 +64,9 @@ signals:
     void PreviewRequested(const std::string& path);
     // A download ended, well (no failure) or not (why it failed).
     void DownloadEnded(const QString& title, const QString& failure);
+    // How many downloads run or wait for their turn changed: their count, and in words
+    // ("3 running, 11 queued").
+    void UnderWayChanged(int count, const QString& words);
 
 private:
     void BuildCommands();
@@ -73,6 +77,7 @@ private:
     // The pop-up menu: what a person does with a row, then the page's commands.
     void BuildPopup();
     void ShowSummary();
+    std::pair<int, int> m_underWay{0, 0}; // running, queued: as last told
     // A download started, ended or was found to hold something: what follows from it.
     void DownloadChanged(const TDownload& download, TDownloadChange what);
     void Ended(const TDownload& download);

@@ -4,8 +4,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,10 +19,7 @@
 
 #include "core/uSearchKeys.h"
 #include "core/uTStringUtils.h"
-#include "download/uFileNames.h"
-#include "playlist/uTPlayListManager.h"
 #include "search/uTPopularList.h"
-#include "search/uDownloadChoice.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "ui/look/uArtwork.h"
@@ -119,10 +114,13 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
     });
     for (TResultsModel* rows : {SearchResultRows, PopularResultRows})
         rows->InPlayList = [this](const TSearchResult& result) { return InPlayList(result); };
+    // One row per song: the search's rows list the sites of their song.
+    SearchResultRows->SongSources = [this](int row) { return m_session->SourcesOf(row); };
     // Rows a filter lets through are counted once they show.
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(lvwFiles->Proxy(), signal, this, &TfraSearch::ShowCounters);
     ConnectSession();
+    ApplyFilter();
     ShowStatus();
     UpdateCommands();
 }
@@ -151,7 +149,7 @@ QWidget* TfraSearch::BuildSearchPanel() {
     layout->addWidget(lvwEngines);
     layout->addWidget(lvwFiles);
     KeepSizeWhenHidden(pnlSearch);
-    MakePopup(QStringLiteral("popFiles"), lvwFiles, {actDownload, actCopyLink});
+    BuildSourcesMenu(MakePopup(QStringLiteral("popFiles"), lvwFiles, {actDownload, actCopyLink}));
     connect(lvwFiles, &QAbstractItemView::doubleClicked, this, &TfraSearch::DownloadSelected);
     connect(lvwFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfraSearch::UpdateCommands);
     return pnlSearch;
@@ -250,6 +248,8 @@ void TfraSearch::ConnectSession() {
     connect(m_session, &TSearchSession::Started, SearchResultRows, &TResultsModel::Reset);
     connect(m_session, &TSearchSession::ResultAdded, SearchResultRows, &TResultsModel::Added);
     connect(m_session, &TSearchSession::ResultChanged, SearchResultRows, &TResultsModel::Changed);
+    // A link that joined a song found before leaves the list: the song's row stands for it.
+    connect(m_session, &TSearchSession::SongJoined, lvwFiles->Proxy(), &TListProxy::RefilterSoon);
     connect(m_session, &TSearchSession::ResultAdded, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ResultChanged, this, &TfraSearch::ShowCounters);
     connect(m_session, &TSearchSession::ProgressChanged, prgSearch, &QProgressBar::setValue);
@@ -314,7 +314,7 @@ void TfraSearch::ShowCounters() {
     const int shown = lvwFiles->Proxy()->rowCount();
     const QString found = m_filterWords.isEmpty()
                               ? QString::number(m_session->Found())
-                              : tr("showing %1 of %2").arg(shown).arg(m_session->Found());
+                              : tr("showing %1 of %2").arg(shown).arg(m_session->Songs());
     if (lblFilesFound->text() != found)
         lblFilesFound->setText(found);
     const QString verified = QString::number(m_session->Verified());
@@ -369,82 +369,16 @@ void TfraSearch::tmrTimeTimer() {
         lblTime->setText(text);
 }
 
-void TfraSearch::DownloadSelected() {
-    // The list of the tab in front, whichever list was clicked; every row selected there.
-    TPageList* list = ShownList();
-    const auto* model = static_cast<const TResultsModel*>(list->Model());
-    const std::vector<int> rows = list->SelectedRows();
-    // The same song from several sites is fetched once, the other sites kept for a restart
-    // should the first fail.
-    std::vector<TSearchResult> downloads;
-    if (list == lvwFiles) {
-        downloads = m_session->DownloadsFor(rows);
-    } else {
-        for (const int row : rows)
-            downloads.push_back(model->Result(row));
-    }
-    TDownloadChoice choice = ChooseDownloads(std::move(downloads));
-    if (choice.DeadAlone &&
-        !m_services.Prompts.Ask(this, tr("This link did not answer when it was checked. Try it anyway?"),
-                                {tr("Try Anyway"), tr("Skip")}, true))
-        return;
-    std::vector<const TSearchResult*> owned;
-    for (const TSearchResult& result : choice.Downloads) {
-        if (InPlayList(result))
-            owned.push_back(&result);
-    }
-    const bool again = owned.empty() || AgainAsWell(owned);
-    int added = 0;
-    for (const TSearchResult& result : choice.Downloads) {
-        if (!again && InPlayList(result))
-            continue;
-        emit DownloadRequested(DownloadRequestFor(result));
-        ++added;
-    }
-    TellDownloadsAdded(added, choice.Skipped);
-}
-
-void TfraSearch::TellDownloadsAdded(int added, int skipped) {
-    // English keeps its own words for one; a translation gives every count its form.
-    m_notice = added == 1 ? tr("1 song added to Downloads") : tr("%n songs added to Downloads", nullptr, added);
-    if (skipped > 0)
-        m_notice += QStringLiteral("; ") + (skipped == 1 ? tr("1 with no working link skipped")
-                                                         : tr("%n with no working link skipped", nullptr, skipped));
-    ShowStatus();
-}
-
-bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
-    const QString question =
-        owned.size() == 1
-            ? tr("\"%1\" is already in your play list. Download it again?")
-                  .arg(ShownText(owned[0]->FileName))
-            : tr("%n of these songs are already in your play list. Download them again?", nullptr,
-                 static_cast<int>(owned.size()));
-    return m_services.Prompts.Ask(this, question, {tr("Download Again"), tr("Skip")}, true);
-}
-
-bool TfraSearch::InPlayList(const TSearchResult& result) const {
-    return m_services.PlayList.Holds(SafeFileName(result.FileName), ArtistAndTitle(result.Artist, result.Title),
-                                     result.Size);
-}
-
 void TfraSearch::ApplyFilter() {
     // Words longer than any title cannot match: a pasted page of text is cut to a few of them.
     m_filterWords = txtFilter->text().left(kMaxFilterLength).toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (TPageList* list : {lvwFiles, lvwPopular}) {
-        const auto* model = static_cast<const TResultsModel*>(list->Model());
-        list->Proxy()->SetRowFilter(m_filterWords.isEmpty() ? std::function<bool(int)>()
-                                                            : [this, model](int row) { return model->HoldsEveryWord(row, m_filterWords); });
-    }
+    const auto holdsWords = [this](const TResultsModel* model, int row) {
+        return m_filterWords.isEmpty() || model->HoldsEveryWord(row, m_filterWords);
+    };
+    lvwFiles->Proxy()->SetRowFilter([this, holdsWords](int row) {
+        return m_session->StandsForSong(row) && holdsWords(SearchResultRows, row);
+    });
+    lvwPopular->Proxy()->SetRowFilter(m_filterWords.isEmpty() ? std::function<bool(int)>()
+                                                              : [this, holdsWords](int row) { return holdsWords(PopularResultRows, row); });
     ShowCounters();
-}
-
-void TfraSearch::CopyLinks() {
-    TPageList* list = ShownList();
-    const auto* model = static_cast<const TResultsModel*>(list->Model());
-    QStringList links;
-    for (const int row : list->SelectedRows())
-        links << ShownText(model->Result(row).Url);
-    if (!links.isEmpty())
-        QGuiApplication::clipboard()->setText(links.join(QLatin1Char('\n')));
 }

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -34,6 +35,8 @@ public:
     QAction* actFindIt = nullptr;
     QAction* actDownload = nullptr;
     QAction* actCopyLink = nullptr;
+    // The results' pop-up: the sites of the song under the mouse, to download from one.
+    QMenu* mnuDownloadFrom = nullptr;
     explicit TfraSearch(const TServices& services, QWidget* parent = nullptr);
 
     // Fills the history box and loads the stored most-popular list.
@@ -99,7 +102,14 @@ private:
     void ShowSearchState();
     void ShowCounters();
     void ShowStatus();
+    // Narrows the lists to the rows the filter's words let through; the search's list shows
+    // one row per song.
     void ApplyFilter();
+    // Sends the chosen results to the downloads, leaving out or asking about dead links.
+    void SendToDownloads(std::vector<TSearchResult> downloads);
+    // The results' pop-up menu offers each site of a song found on several.
+    void BuildSourcesMenu(QMenu* popup);
+    void FillSourcesMenu();
     // The most of the filter box's text that counts: no title is longer.
     static constexpr int kMaxFilterLength = 256;
     bool InPlayList(const TSearchResult& result) const;

@@ -127,6 +127,13 @@ QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
 void TfrmMain::ConnectPages() {
     connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
+    // The Downloads button shows how many run and wait, whichever page is in front.
+    QAction* downloads = m_viewActions[static_cast<size_t>(TPageId::Downloads)];
+    connect(fraDownloads1, &TfraDownloads::UnderWayChanged, this,
+            [this, downloads, icon = downloads->icon(), hint = downloads->toolTip()](int count, const QString& words) {
+                ShowCountOnSwitcher(downloads, pnlToolbar->findChild<QAbstractButton*>(QStringLiteral("cmdViewDownloads")),
+                                    icon, hint, count, words);
+            });
 }
 
 void TfrmMain::BringForward() {

@@ -2,6 +2,10 @@
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>
+#include <QAction>
+#include <QIcon>
+
+#include "ui/look/uArtwork.h"
 
 namespace {
 const char* const kSwitcher = "orvaloPageSwitcher";
@@ -54,4 +58,13 @@ void MarkAsPageSwitcher(QAbstractButton* button) {
     if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(button);
         made != nullptr && made->role() != QAccessible::PageTab)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void ShowCountOnSwitcher(QAction* view, QAbstractButton* button, const QIcon& icon, const QString& hint, int count,
+                         const QString& words) {
+    view->setIcon(WithCountBadge(icon, count, QSize(24, 24)));
+    const QString described = count > 0 ? hint + QStringLiteral(": ") + words : hint;
+    view->setToolTip(described);
+    if (button != nullptr)
+        button->setAccessibleDescription(described);
 }
