@@ -549,6 +549,12 @@ Downloads and the search history cannot be kept until they can be written. Other
             <numerusform></numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>No answer on %n sites:</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TSearchKeysBox</name>
@@ -1018,6 +1024,10 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>Download From</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Links found: %1, songs: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -555,6 +555,13 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
             <numerusform>Auf %n Seiten, die beste zuerst:</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>No answer on %n sites:</source>
+        <translation>
+            <numerusform>Keine Antwort auf %n Seite:</numerusform>
+            <numerusform>Keine Antwort auf %n Seiten:</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TSearchKeysBox</name>
@@ -1037,6 +1044,10 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>Download From</source>
         <translation>Herunterladen von</translation>
+    </message>
+    <message>
+        <source>Links found: %1, songs: %2</source>
+        <translation>Gefundene Links: %1, Lieder: %2</translation>
     </message>
 </context>
 <context>

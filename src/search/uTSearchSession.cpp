@@ -137,18 +137,25 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
 }
 
 std::string TSearchSession::SongKey(const TSearchResult& result) {
+    // A dead link's size is unknown: dead links of one title are one dead song.
+    if (result.Status == TSearchResult::Failed)
+        return NormalizedTitle(result.Title) + "\n-";
     return NormalizedTitle(result.Title) + '\n' + std::to_string(result.Size);
 }
 
 void TSearchSession::JoinSong(int index) {
-    std::vector<int>& song = m_songs[SongKey(*m_results.Item(index))];
+    TSearchResult& joining = *m_results.Item(index);
+    std::vector<int>& song = m_songs[SongKey(joining)];
     if (std::find(song.begin(), song.end(), index) != song.end())
         return;
     song.push_back(index);
-    for (const int member : song) {
-        m_results.Item(member)->Sources = static_cast<int>(song.size());
-        if (member != index)
-            emit ResultChanged(member);
+    // Sources counts the links that answer.
+    if (joining.Status == TSearchResult::Verified) {
+        for (const int member : song) {
+            m_results.Item(member)->Sources = static_cast<int>(song.size());
+            if (member != index)
+                emit ResultChanged(member);
+        }
     }
     if (song.size() > 1) {
         m_leaderOf[static_cast<size_t>(index)] = song.front();
@@ -166,7 +173,7 @@ std::vector<int> TSearchSession::SourcesOf(int index) const {
     const TSearchResult* result = m_results.Item(index);
     if (result == nullptr)
         return {};
-    if (result->Status != TSearchResult::Verified)
+    if (result->Status == TSearchResult::NotVerified)
         return {index};
     const auto song = m_songs.find(SongKey(*result));
     return song == m_songs.end() ? std::vector<int>{index} : song->second;
@@ -254,6 +261,5 @@ void TSearchSession::LinkChecked(const std::string& link, int status, int64_t si
     }
     emit ResultChanged(index);
     emit Checked(index);
-    if (status == TSearchResult::Verified)
-        JoinSong(index);
+    JoinSong(index);
 }

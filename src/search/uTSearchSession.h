@@ -45,17 +45,17 @@ public:
     int Progress() const { return m_progress; }
     const TSearchResultManager& Results() const { return m_results; }
 
-    // What a download of the results at `indices` fetches: each song once (grouped as the
-    // Sources count groups them), from its best source (the first verified), with its other
-    // verified links as fall-backs in the order they were verified. A result not verified
-    // stands for itself alone. In the order of the first index of each song.
+    // What a download of the results at `indices` fetches: each song once (as SourcesOf
+    // groups them), from its best source, with its other links as fall-backs in the order
+    // they were checked. In the order of the first index of each song.
     std::vector<TSearchResult> DownloadsFor(const std::vector<int>& indices) const;
     // The same for one chosen source of a song: that link first, the song's other verified
     // links after it as fall-backs.
     TSearchResult DownloadFrom(int index) const;
 
     // One row per song: a verified result that joined a song found before stands under the
-    // song's first verified link, its best source. Unverified and failed results stand alone.
+    // song's first verified link, its best source; a dead link under the first dead link of
+    // its title. Results not checked yet stand alone.
     bool StandsForSong(int index) const;
     // The links of the song of the result at `index`, best first; the result alone when it
     // is part of no song.
@@ -120,7 +120,7 @@ private:
     void Count(const std::string& displayName);
     int CounterOf(const std::string& engineKey) const;
     void SetProgress(int percent);
-    // A verified result joins the song of its title and size.
+    // A checked result joins the song of its title and size (a dead link: of its title).
     void JoinSong(int index);
     static std::string SongKey(const TSearchResult& result);
 
@@ -130,9 +130,9 @@ private:
     const TStringList& m_engineList;
     std::vector<TCounter> m_counters;
     std::unordered_map<std::string, int> m_counterOfName;
-    // The verified results of each song (by SongKey), in the order they were verified.
+    // The checked results of each song (by SongKey), in the order they were checked.
     std::unordered_map<std::string, std::vector<int>> m_songs;
-    // By result: the first verified link of its song, or itself.
+    // By result: the first link of its song, or itself.
     std::vector<int> m_leaderOf;
     int m_followers = 0; // results standing under another
     bool m_searching = false;

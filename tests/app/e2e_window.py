@@ -23,6 +23,12 @@ KEY = "velvet"
 NEW_NAME = "Renamed Song.mp3"
 
 
+def readable_bytes(text):
+    """The bytes a size cell stands for: "25.5 KB", "3.1 MB", "512 bytes"."""
+    number, unit = text.split()
+    return float(number.replace(",", "")) * {"bytes": 1, "KB": 1024, "MB": 1024 ** 2, "GB": 1024 ** 3}[unit]
+
+
 def run(session, step):
     app_folder = session.app
     downloads = os.path.join(app_folder, "Downloads")
@@ -56,7 +62,7 @@ def run(session, step):
     rows = session.wait_for("every row checked, one verified", checked_rows, seen=lambda: session.rows(results))
     # The longest song: it plays the longest while the player is looked at.
     row, cells = max(((index, cells) for index, cells in enumerate(rows) if cells[0] == "Verified"),
-                     key=lambda pair: int(pair[1][2]))
+                     key=lambda pair: readable_bytes(pair[1][2]))
     title = cells[1]
     print(f"  {len(rows)} rows, {sum(cells[0] == 'Verified' for cells in rows)} verified; taking {cells}")
 

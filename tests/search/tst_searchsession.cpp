@@ -220,6 +220,12 @@ void TestSearchSession::oneSongFromSeveralSites() {
     const TSearchResult chosen = m_session->DownloadFrom(1);
     QCOMPARE(chosen.Url, std::string("http://b.test/2.mp3"));
     QCOMPARE(chosen.Alternatives, std::vector<std::string>{"http://a.test/1.mp3"});
+    // Dead links of one title are one dead song, whatever their size.
+    m_fakes[1]->Found("Velvet Lanterns - Paper Comets", "http://e.test/5.mp3");
+    emit m_checks->LinkFailed("http://e.test/5.mp3", "timed out");
+    QVERIFY(!m_session->StandsForSong(4));
+    QCOMPARE(m_session->SourcesOf(4), (std::vector<int>{3, 4}));
+    QCOMPARE(m_session->Songs(), 3);
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {

@@ -205,7 +205,9 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
     Verify("http://a.test/x.ZIP", 1234);
     emit m_program->Checks->LinkFailed("http://a.test/gone.mp3", "HTTP 404");
-    QTRY_COMPARE(Cell(rows, 0, 2), QStringLiteral("1234"));
+    QTRY_COMPARE(Cell(rows, 0, 2), QStringLiteral("1.2 KB"));
+    QCOMPARE(Cell(rows, 0, 2, Qt::ToolTipRole), QStringLiteral("1,234 bytes"));
+    QCOMPARE(Cell(rows, 1, 2), QString()); // dead: no size known
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Verified"));
     QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleTextRole), QStringLiteral("Failed"));
     QCOMPARE(Cell(rows, 1, 0, Qt::AccessibleDescriptionRole), QStringLiteral("Failed: HTTP 404"));
@@ -259,7 +261,7 @@ void TestFraSearch::sizeSortedTwiceThenLaterVerificationFindsItsRow() {
     QCOMPARE(list.Proxy()->SortTag(), -3);
     QCOMPARE(ShownColumn(list, 1), (QStringList{"b", "c", "a", "d"}));
     Verify("http://s.test/d.mp3", 5);
-    QTRY_COMPARE(ShownColumn(list, 2).last(), QStringLiteral("5"));
+    QTRY_COMPARE(ShownColumn(list, 2).last(), QStringLiteral("5 bytes"));
     QCOMPARE(ShownColumn(list, 1).last(), QStringLiteral("d"));
     QCOMPARE(m_page->lblFilesVerified->text(), QStringLiteral("4"));
     // The arrow stays while the rows keep its order, and goes when they stop keeping it.
@@ -329,6 +331,7 @@ void TestFraSearch::oneRowPerSongItsSitesBestFirst() {
              QStringLiteral("On 3 sites, the best first:\nEngine one\nEngine three\nEngine two"));
     m_page->txtFilter->setText(QStringLiteral("glasshouse"));
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 1 of 2"));
+    QCOMPARE(m_page->lblFilesFound->toolTip(), QStringLiteral("Links found: 4, songs: 2"));
     // Downloading the row fetches the song once; the menu offers each of its sites.
     SelectRows(list, {1}); // the song's row: its first verified link
     m_page->actDownload->trigger();
@@ -388,8 +391,8 @@ void TestFraSearch::floodArrivesAsOneInsert() {
 void TestFraSearch::popularLines() {
     const TResultsModel& rows = *m_page->PopularResultRows;
     QCOMPARE(rows.rowCount(), 2); // the malformed line is skipped
-    const QStringList first{"Verified", "Artist", "Song", "3000000", "42", "pw", "Artist - Song.mp3", "0"};
-    const QStringList second{"Verified", "Artist", "Song", "7", "9", "", "Artist - Song", "1"};
+    const QStringList first{"Verified", "Artist", "Song", "2.9 MB", "42", "pw", "Artist - Song.mp3", "0"};
+    const QStringList second{"Verified", "Artist", "Song", "7 bytes", "9", "", "Artist - Song", "1"};
     for (int column = 0; column < 8; ++column) {
         QCOMPARE(Cell(rows, 0, column, Qt::AccessibleTextRole), first[column]);
         QCOMPARE(Cell(rows, 1, column, Qt::AccessibleTextRole), second[column]);

@@ -154,7 +154,15 @@ QVariant TResultsModel::Shown(const TResultColumn& column, const TSearchResult& 
     if (column.Text != nullptr)
         return ShownText(column.Text(result));
     const qint64 number = column.Number(result, row);
-    return column.Format.Kind == K::Picture ? StatusText(static_cast<int>(number)) : QString::number(number);
+    switch (column.Format.Kind) {
+    case K::Picture:
+        return StatusText(static_cast<int>(number));
+    case K::Size:
+        // A size not known yet (a link not checked, or dead) is no size of 0.
+        return number > 0 ? ReadableSize(number) : QString();
+    default:
+        return QString::number(number);
+    }
 }
 
 QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& result, int row) const {
@@ -171,7 +179,9 @@ QString TResultsModel::SourcesText(int row) const {
     const std::vector<int> sources = SongSources(row);
     if (sources.size() < 2)
         return {};
-    QStringList lines{tr("On %n sites, the best first:", nullptr, static_cast<int>(sources.size()))};
+    const int sites = static_cast<int>(sources.size());
+    QStringList lines{Result(row).Status == TSearchResult::Failed ? tr("No answer on %n sites:", nullptr, sites)
+                                                                  : tr("On %n sites, the best first:", nullptr, sites)};
     for (const int source : sources)
         lines << ShownText(Result(source).Engine);
     return lines.join(QLatin1Char('\n'));
@@ -212,7 +222,7 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
             return PlainToolTip(SourcesText(index.row()));
         if (column.Text == TitleOf && Owned(result))
             return PlainToolTip(tr("Already in your play list"));
-        return column.Format.Kind == K::Size ? QVariant(ReadableSize(column.Number(result, index.row()))) : QVariant();
+        return column.Format.Kind == K::Size && result.Size > 0 ? QVariant(ExactBytes(result.Size)) : QVariant();
     case Qt::AccessibleDescriptionRole:
         if (ListsSources(column))
             return SourcesText(index.row());

@@ -317,6 +317,12 @@ void TfraSearch::ShowCounters() {
                               : tr("showing %1 of %2").arg(shown).arg(m_session->Songs());
     if (lblFilesFound->text() != found)
         lblFilesFound->setText(found);
+    // The list shows a song once, however many links it has.
+    const QString songs = tr("Links found: %1, songs: %2").arg(m_session->Found()).arg(m_session->Songs());
+    if (lblFilesFound->toolTip() != songs) {
+        lblFilesFound->setToolTip(songs);
+        lblFilesFound->setAccessibleDescription(songs);
+    }
     const QString verified = QString::number(m_session->Verified());
     if (lblFilesVerified->text() != verified)
         lblFilesVerified->setText(verified);
