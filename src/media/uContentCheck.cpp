@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -60,12 +61,20 @@ TContentKind KindOfNonAudio(const std::string& head) {
 
 // ---- audio
 
+// Of a file's first bytes, less audio than this past the tag may end before a run of frames.
+constexpr int64_t kLeastAudioToJudge = 16 * 1024;
+// A file of a constant rate smaller than this share of what its info header claims is cut.
+constexpr double kLeastWholeShare = 0.97;
+
 // The file's bytes as the decoder reads them: through a buffer, so that its search for
 // frames through junk, a few bytes at a time, costs no system call for each. (Not mapped
 // into memory: a file cut short meanwhile would then end the program.)
 class TFileReader {
 public:
     TFileReader(int fd, int64_t length) : m_fd(fd), m_length(length) {}
+    // The first bytes of a file of `length` bytes, held in memory: past them it reads as
+    // ended, while a seek to its end finds the whole file's length.
+    TFileReader(std::string_view head, int64_t length) : m_fd(-1), m_length(length), m_head(head) {}
 
     static ssize_t Read(void* handle, void* buffer, size_t size) {
         auto* reader = static_cast<TFileReader*>(handle);
@@ -94,11 +103,17 @@ public:
         return static_cast<off_t>(reader->m_at);
     }
     void Rewind() { m_at = 0; }
+    bool StartOnly() const { return m_fd < 0; }
 
 private:
     bool Fill() {
         m_bufferAt = m_at;
-        m_buffer = ReadAt(m_fd, m_at, kBufferBytes);
+        if (m_fd >= 0)
+            m_buffer = ReadAt(m_fd, m_at, kBufferBytes);
+        else if (m_at < static_cast<int64_t>(m_head.size()))
+            m_buffer = m_head.substr(static_cast<size_t>(m_at), kBufferBytes);
+        else
+            m_buffer.clear();
         return !m_buffer.empty();
     }
     static constexpr int64_t kBufferBytes = 256 * 1024;
@@ -107,6 +122,7 @@ private:
     int64_t m_at = 0;
     int64_t m_bufferAt = 0;
     std::string m_buffer;
+    std::string_view m_head;
 };
 
 struct TDecoderCloser {
@@ -126,7 +142,10 @@ TDecoder OpenDecoder(TFileReader& reader, bool ignoreInfoFrame) {
     TDecoder decoder(mpg123_new(nullptr, &error));
     if (!decoder)
         return {};
-    mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET | (ignoreInfoFrame ? MPG123_IGNORE_INFOFRAME : 0), 0);
+    // Of a file's start alone, the end holds no tag to look for: it was never read.
+    const long startOnly = reader.StartOnly() ? MPG123_NO_PEEK_END : 0;
+    mpg123_param(decoder.get(), MPG123_ADD_FLAGS,
+                 MPG123_QUIET | (ignoreInfoFrame ? MPG123_IGNORE_INFOFRAME : 0) | startOnly, 0);
     // Junk before the audio (a half-written file's zeros, another program's data) is looked
     // through, up to as much as a song may have: the frames decide, not where they begin.
     mpg123_param(decoder.get(), MPG123_RESYNC_LIMIT, static_cast<long>(kMostJunkBeforeAudio), 0);
@@ -152,6 +171,8 @@ struct TFrames {
     int64_t Samples = 0;
     int64_t Bytes = 0;
     int FirstBitrate = 0;
+    // Every frame walked had the first one's rate: a constant rate.
+    bool OneBitrate = true;
     // What the decoder takes the whole to be after the first frame: from an info header
     // when there is one, from the size and the first frame's rate otherwise.
     int64_t ExpectedFrames = 0;
@@ -221,6 +242,8 @@ TFrames WalkFrames(mpg123_handle* decoder, int frameLimit, off_t audioStart, int
             break;
         if (run.Frames == 0)
             run.First = info;
+        if (info.bitrate != run.First.bitrate)
+            found.OneBitrate = false;
         ++run.Frames;
         run.Samples += SamplesPerFrame(info);
         run.Bytes += info.framesize;
@@ -238,8 +261,7 @@ int Milliseconds(int64_t samples, long rate) {
 
 // Whether the decoder's expected length came from an info header: read again with the
 // header taken for a plain frame, the expectation is the size-based estimate instead.
-bool HasInfoHeader(int fd, int64_t length, const TFrames& withHeader) {
-    TFileReader reader(fd, length);
+bool HasInfoHeader(TFileReader reader, int64_t length, const TFrames& withHeader) {
     const TDecoder plain = OpenDecoder(reader, true);
     if (!plain)
         return false;
@@ -258,6 +280,7 @@ void ReadAudio(int fd, int64_t length, TCheckDepth depth, int64_t tagBytes, TCon
         return;
     verdict.Kind = frames.Layer == 3 ? TContentKind::Mp3 : TContentKind::MpegAudio;
     verdict.Layer = frames.Layer;
+    verdict.SampleRateHz = static_cast<int>(frames.Rate);
     if (quick) {
         // As an info header states it, or as the size and the first frame's rate make it:
         // right for a whole file of a constant rate. The full check tells which it was.
@@ -268,7 +291,7 @@ void ReadAudio(int fd, int64_t length, TCheckDepth depth, int64_t tagBytes, TCon
                                           : frames.FirstBitrate;
         return;
     }
-    const bool claimed = frames.ExpectedFrames > 0 && HasInfoHeader(fd, length, frames);
+    const bool claimed = frames.ExpectedFrames > 0 && HasInfoHeader(TFileReader(fd, length), length, frames);
     if (claimed)
         verdict.ClaimedLengthMs = Milliseconds(frames.ExpectedSamples, frames.Rate);
     const bool cut = claimed && frames.Frames + kCutToleranceFrames < frames.ExpectedFrames;
@@ -279,6 +302,48 @@ void ReadAudio(int fd, int64_t length, TCheckDepth depth, int64_t tagBytes, TCon
         verdict.ClaimedLengthMs = 0;
     const double seconds = static_cast<double>(frames.Samples) / static_cast<double>(frames.Rate);
     verdict.BitrateKbps = seconds > 0 ? static_cast<int>(std::lround(static_cast<double>(frames.Bytes) * 8 / seconds / 1000)) : 0;
+}
+
+// The audio of a file's first bytes: every frame there is walked, for the rate and the sample
+// rate; the length is the info header's, or else reckoned from the size at the rate of the
+// frames read (an estimate).
+void ReadAudioStart(std::string_view head, int64_t length, int64_t tagBytes, TContentVerdict& verdict) {
+    TFileReader reader(head, length);
+    const TDecoder decoder = OpenDecoder(reader, false);
+    if (!decoder)
+        return;
+    const TFrames frames = WalkFrames(decoder.get(), 0, static_cast<off_t>(tagBytes), length);
+    if (frames.Frames == 0 || frames.Rate <= 0 || frames.Bytes <= 0) {
+        // Too little read past the tag to hold a run of frames: not known, rather than no audio.
+        if (static_cast<int64_t>(head.size()) < length && static_cast<int64_t>(head.size()) - tagBytes < kLeastAudioToJudge)
+            verdict.Kind = TContentKind::Unreadable;
+        return;
+    }
+    verdict.Kind = frames.Layer == 3 ? TContentKind::Mp3 : TContentKind::MpegAudio;
+    verdict.Layer = frames.Layer;
+    verdict.SampleRateHz = static_cast<int>(frames.Rate);
+    verdict.Estimated = true;
+    const int64_t audioBytes = std::max<int64_t>(0, length - tagBytes);
+    const bool claimed = frames.ExpectedFrames > 0 && HasInfoHeader(TFileReader(head, length), length, frames);
+    const double walked = static_cast<double>(frames.Samples) / static_cast<double>(frames.Rate);
+    const double bytesPerSecond = static_cast<double>(frames.Bytes) / walked;
+    if (claimed) {
+        verdict.LengthMs = Milliseconds(frames.ExpectedSamples, frames.Rate);
+        const double seconds = verdict.LengthMs / 1000.0;
+        verdict.BitrateKbps = seconds > 0 ? static_cast<int>(std::lround(audioBytes * 8 / seconds / 1000)) : 0;
+        // At a constant rate the size tells how much of the claimed length the file holds:
+        // one much smaller was cut short.
+        if (frames.OneBitrate && audioBytes < seconds * bytesPerSecond * kLeastWholeShare) {
+            verdict.ClaimedLengthMs = verdict.LengthMs;
+            verdict.LengthMs = static_cast<int>(audioBytes / bytesPerSecond * 1000);
+            verdict.BitrateKbps = static_cast<int>(std::lround(bytesPerSecond * 8 / 1000));
+        }
+        return;
+    }
+    // The rate of the frames read stands for the whole file's.
+    verdict.BitrateKbps = static_cast<int>(std::lround(bytesPerSecond * 8 / 1000));
+    verdict.LengthMs = static_cast<int>(std::min<double>(audioBytes / bytesPerSecond * 1000, INT32_MAX));
+    verdict.LengthGuessed = true;
 }
 
 // Opens `path` for reading when it names a plain file; -1 otherwise, with `kind` saying why.
@@ -349,6 +414,25 @@ TContentVerdict CheckContent(const std::string& path, TCheckDepth depth) {
         }
     } catch (const std::exception&) {
         // Out of memory inside a reader: whatever the file holds, it was not read.
+        verdict = TContentVerdict();
+    }
+    return verdict;
+}
+
+TContentVerdict JudgeStart(std::string_view head, int64_t length) {
+    TContentVerdict verdict;
+    verdict.Kind = length > kLargestChecked ? TContentKind::TooLarge : KindOfNonAudio(std::string(head.substr(0, kSniffBytes)));
+    if (verdict.Kind != TContentKind::UnknownData)
+        return verdict;
+    const int64_t tagBytes = std::min(Id3v2Size(head.substr(0, 10), "ID3"), length);
+    // A tag longer than the bytes read leaves no audio to judge by: not known yet.
+    if (tagBytes >= static_cast<int64_t>(head.size()) && tagBytes < length) {
+        verdict.Kind = TContentKind::Unreadable;
+        return verdict;
+    }
+    try {
+        ReadAudioStart(head, length, tagBytes, verdict);
+    } catch (const std::exception&) {
         verdict = TContentVerdict();
     }
     return verdict;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // What a downloaded or listed file really holds. Search sites hand out HTML error pages,
 // previews and cut transfers under song names; the check tells them from songs by what is
@@ -27,8 +28,13 @@ struct TContentVerdict {
     int LengthMs = 0;
     // What the file's info header (Xing, LAME) says the whole song lasts; 0 without one.
     int ClaimedLengthMs = 0;
+    // The frames' sample rate, in Hz (audio only).
+    int SampleRateHz = 0;
     // The figures come from the headers alone (a quick look), not from every frame.
     bool Estimated = false;
+    // The length is reckoned from the file's size and the rate of its first frames (no info
+    // header states it): an estimate, "about" so long.
+    bool LengthGuessed = false;
     // From the ID3 (or APE) tags, UTF-8, trimmed; empty when the tags do not say.
     std::string Artist;
     std::string Title;
@@ -58,6 +64,12 @@ enum class TCheckDepth {
 // Checks the file at `path` (bytes, as the file system names it) on the calling thread. Only
 // a plain file is opened, and never written; any failure is a verdict.
 TContentVerdict CheckContent(const std::string& path, TCheckDepth depth = TCheckDepth::Full);
+
+// Judges a file by its first bytes alone (`head`, the tag at its start and what follows),
+// given the whole file's `length`: what kind it is, and for audio its layer, rate, sample rate
+// and length as a quick look tells them. A tag longer than `head` leaves nothing to judge:
+// Unreadable. For a link's check, before anything is downloaded; no tags are read.
+TContentVerdict JudgeStart(std::string_view head, int64_t length);
 
 // The verdict as the window words it: "MP3, 128 kbps, 3:25", "Short: 0:12, maybe a
 // preview", "Cut short: 1:42 of 3:25", "MPEG audio Layer II, 192 kbps, 0:02", "Not an MP3

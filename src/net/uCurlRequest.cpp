@@ -139,8 +139,10 @@ bool TCurlRequest::Configure(int timeoutMs) {
                                              .c_str());
     if (m_settings.Reload)
         headers = curl_slist_append(headers, "Pragma: no-cache");
-    if (m_settings.RangeFrom > 0) {
-        headers = curl_slist_append(headers, ("Range: bytes=" + std::to_string(m_settings.RangeFrom) + "-").c_str());
+    if (m_settings.RangeFrom > 0 || m_settings.RangeTo >= 0) {
+        const std::string last = m_settings.RangeTo >= 0 ? std::to_string(m_settings.RangeTo) : std::string();
+        headers = curl_slist_append(headers,
+                                    ("Range: bytes=" + std::to_string(m_settings.RangeFrom) + "-" + last).c_str());
         // A validator is a single header value: one with a line break would add headers.
         if (!m_settings.IfRange.empty() && m_settings.IfRange.find_first_of("\r\n") == std::string::npos)
             headers = curl_slist_append(headers, ("If-Range: " + m_settings.IfRange).c_str());

@@ -40,6 +40,9 @@ struct TRequestSettings {
     // file is still the one it named ("If-Range"); otherwise the server sends it whole.
     int64_t RangeFrom = 0;
     std::string IfRange;
+    // 0 or more: the last byte asked for ("Range: bytes=RangeFrom-RangeTo"), also from the
+    // first byte on; a server that does not honour it sends the whole file.
+    int64_t RangeTo = -1;
 };
 
 // Sets libcurl up for the process, once, whichever thread asks first.

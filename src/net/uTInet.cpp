@@ -145,6 +145,7 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     settings.PublicOnly = PublicOnly;
     settings.RangeFrom = RangeFrom;
     settings.IfRange = IfRange;
+    settings.RangeTo = RangeTo;
     shared.Prepare(std::move(settings));
     // A Stop that came before the start still counts.
     if (shared.StopRequested)

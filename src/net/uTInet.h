@@ -59,6 +59,7 @@ public:
     // (see TRequestSettings); set before Start.
     int64_t RangeFrom = 0;
     std::string IfRange;
+    int64_t RangeTo = -1; // the last byte asked for; -1: to the end
 
     // What the answer said beyond its status and length; read from OnHeaders on (on the
     // worker's thread) and after the final event.

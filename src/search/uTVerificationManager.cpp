@@ -93,7 +93,7 @@ void TVerificationManager::TimerTick() {
 
 void TVerificationManager::StartCheck(const std::string& url) {
     auto check = std::make_unique<TCheckFile>(url, m_transfers, m_connectTimeoutMs, m_stallTimeoutMs);
-    check->Worker->PublicOnly = m_mayBeLocal.erase(url) == 0;
+    check->PublicOnly = m_mayBeLocal.erase(url) == 0;
     // The check reports on its worker thread; the lists and the receiver belong to the GUI
     // thread, so the outcome is handed over, and dropped if this manager is gone by then.
     const TLifelineRef alive = m_alive;
@@ -104,10 +104,19 @@ void TVerificationManager::StartCheck(const std::string& url) {
                 emit LinkFailed(link, reason);
         });
     };
-    check->OnCheckVerified = [this, alive, round](const std::string& link, int64_t size) {
-        HandOver(alive, [this, round, link, size] {
-            if (round == m_round)
-                emit LinkVerified(link, size);
+    check->OnCheckVerified = [this, alive, round](const std::string& link, int64_t size, const TContentVerdict& content) {
+        HandOver(alive, [this, round, link, size, content] {
+            if (round != m_round)
+                return;
+            emit LinkJudged(link, content);
+            emit LinkVerified(link, size);
+        });
+    };
+    // A tag longer than the first part: the rest is asked for here, where requests start.
+    check->OnWantsRest = [this, alive](const std::string& link) {
+        HandOver(alive, [this, link] {
+            if (const int index = m_running.IndexOf(link); index >= 0)
+                m_running.Objects(index)->ReadRest();
         });
     };
     TCheckFile& started = *check;

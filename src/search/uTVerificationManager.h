@@ -67,6 +67,8 @@ public:
 
 signals:
     void LinkFailed(const std::string& url, const std::string& reason);
+    // What the start of a verified link holds; told just before LinkVerified.
+    void LinkJudged(const std::string& url, const TContentVerdict& content);
     void LinkVerified(const std::string& url, int64_t size);
 
 private:

@@ -21,6 +21,7 @@
 #include "core/uTFileUtils.h"
 #include "media/uContentCheck.h"
 #include "media/uContentChecker.h"
+#include "media/uTagReader.h"
 #include "uToneMaker.h"
 
 Q_DECLARE_METATYPE(TContentKind)
@@ -128,6 +129,8 @@ private slots:
     void tagsAreRead_data();
     void tagsAreRead();
     void aQuickLookStatesWhatTheHeaderSays();
+    void theStartTellsWhatTheWholeFileHolds_data();
+    void theStartTellsWhatTheWholeFileHolds();
     void whatIsNotReadAtAll_data();
     void whatIsNotReadAtAll();
     void textsAsTheWindowShowsThem_data();
@@ -216,6 +219,49 @@ void TestContentCheck::verdictOfEachFile_data() {
                                   << -1.0 << -1;
     QTest::newRow("cut inside the first frame") << bytes(m_tone12s.substr(0, 100)) << "data"
                                                 << "Not an MP3 file: unknown data" << -1.0 << -1;
+}
+
+void TestContentCheck::theStartTellsWhatTheWholeFileHolds_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("kind"); // of the start; the whole file's figures are held against it
+    using R = TTone::TRate;
+    const auto tone = [](TTone made) {
+        made.DurationMs = made.DurationMs == 2000 ? 40000 : made.DurationMs;
+        return QByteArray::fromStdString(MakeToneMp3(made));
+    };
+    const QByteArray cbrInfo = tone({.BitrateKbps = 128, .InfoFrame = true});
+    QTest::newRow("constant rate") << tone({.BitrateKbps = 192}) << "mp3";
+    QTest::newRow("constant rate, info header") << cbrInfo << "mp3";
+    QTest::newRow("that, cut in half") << QByteArray::fromStdString(Half(cbrInfo.toStdString())) << "cut";
+    QTest::newRow("variable rate, info header") << tone({.Rate = R::Variable, .InfoFrame = true, .NoisyParts = true}) << "mp3";
+    QTest::newRow("variable rate, no info header") << tone({.Rate = R::Variable, .NoisyParts = true}) << "mp3";
+    QTest::newRow("average rate") << tone({.Rate = R::Average, .BitrateKbps = 96, .NoisyParts = true}) << "mp3";
+    QTest::newRow("MPEG-2, 22050 Hz") << tone({.BitrateKbps = 32, .SampleRateHz = 22050}) << "mp3";
+    QTest::newRow("a preview") << tone({.DurationMs = 25000, .InfoFrame = true}) << "mp3";
+    QTest::newRow("200 KB picture first") << QByteArray::fromStdString(Fixture("picture-first.mp3")) << "mp3";
+    QTest::newRow("Layer II") << QByteArray::fromStdString(Fixture("layer2.mp3")) << "mpeg-audio";
+    QTest::newRow("HTML page") << QByteArray(kHtmlPage) << "html";
+    QTest::newRow("random") << QByteArray::fromStdString(RandomBytes(1 << 20)) << "data";
+}
+
+void TestContentCheck::theStartTellsWhatTheWholeFileHolds() {
+    // A link's check reads the tag at the start and 64 KiB after it: the figures it tells
+    // agree with the whole file's, to within 2 %.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, kind);
+    const std::string whole = bytes.toStdString();
+    const int64_t tag = Id3v2Size(std::string_view(whole).substr(0, 10), "ID3");
+    const TContentVerdict start = JudgeStart(std::string_view(whole).substr(0, tag + 65536), bytes.size());
+    QCOMPARE(QString::fromStdString(KindWord(start)), kind);
+    const TContentVerdict full = CheckContent(WriteFile("whole.mp3", whole));
+    if (!full.IsAudio())
+        return;
+    QCOMPARE(start.SampleRateHz > 0, true);
+    QVERIFY2(std::abs(start.LengthMs - full.LengthMs) <= full.LengthMs * 0.02 + 30,
+             qPrintable(QString("%1 ms, %2 ms whole").arg(start.LengthMs).arg(full.LengthMs)));
+    QVERIFY2(std::abs(start.BitrateKbps - full.BitrateKbps) <= full.BitrateKbps * 0.02 + 1,
+             qPrintable(QString("%1 kbps, %2 kbps whole").arg(start.BitrateKbps).arg(full.BitrateKbps)));
+    QCOMPARE(start.MaybePreview(), full.MaybePreview());
 }
 
 void TestContentCheck::verdictOfEachFile() {

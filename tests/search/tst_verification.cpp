@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
@@ -7,15 +8,20 @@
 #include "HandOverDrain.h"
 #include "TestServer.h"
 #include "search/uTVerificationManager.h"
+#include "uToneMaker.h"
 
 namespace {
 struct Reports {
     QStringList events;
+    QStringList judged; // what the verified links' starts hold
     void Attach(TVerificationManager& manager) {
         QObject::connect(&manager, &TVerificationManager::LinkFailed,
                          [this](const std::string& url, const std::string& reason) {
                              events << QString::fromStdString("failed " + url + " (" + reason + ")");
                          });
+        QObject::connect(&manager, &TVerificationManager::LinkJudged, [this](const std::string&, const TContentVerdict& content) {
+            judged << QString::fromStdString(VerdictText(content));
+        });
         QObject::connect(&manager, &TVerificationManager::LinkVerified, [this](const std::string& url, int64_t size) {
             events << QString::fromStdString("verified " + url + " " + std::to_string(size));
         });
@@ -29,7 +35,8 @@ private slots:
     void initTestCase();
     void answersAreJudgedByStatusAndLength_data();
     void answersAreJudgedByStatusAndLength();
-    void checkReadsNoBody();
+    void checkReadsOnlyTheStart_data();
+    void checkReadsOnlyTheStart();
     void neverMoreThanFiveHeldAndOneStartPerTick();
     void hostsArePacedApart();
     void linkAddedTwiceIsReportedTwice();
@@ -98,22 +105,55 @@ void TestVerification::answersAreJudgedByStatusAndLength() {
     QTRY_VERIFY(!manager.Ticking());  // then idle: no wake-ups
 }
 
-void TestVerification::checkReadsNoBody() {
-    // The server sends the head and holds the whole body back until the test ends: the check
-    // can only end, and give its place up, if it reads none of it.
-    TScriptedResponse big;
-    big.SyntheticBodySize = 50 << 20;
-    big.Gate = std::make_shared<TGate>();
-    big.GateAfter = 0;
-    m_server->Serve("check.test/big.mp3", big);
+void TestVerification::checkReadsOnlyTheStart_data() {
+    QTest::addColumn<QByteArray>("song");
+    QTest::addColumn<bool>("honoursRange");
+    QTest::addColumn<QStringList>("ranges"); // asked for, in order
+    QTest::addColumn<QString>("verdict");
+    const QByteArray tone = QByteArray::fromStdString(MakeToneMp3({.DurationMs = 40000, .InfoFrame = true}));
+    QFile pictureFirst(QStringLiteral(ORVALO_MEDIA_FIXTURES "/picture-first.mp3"));
+    QVERIFY(pictureFirst.open(QIODevice::ReadOnly));
+    const QByteArray tagged = pictureFirst.readAll();
+    QTest::newRow("a range") << tone << true << QStringList{"bytes=0-65535"} << "MP3, 64 kbps, 0:40";
+    QTest::newRow("no range: the transfer is ended") << tone << false << QStringList{"bytes=0-65535"}
+                                                     << "MP3, 64 kbps, 0:40";
+    // A 200 KB picture before the audio: the rest of the tag and 64 KiB after it, asked for.
+    QTest::newRow("a long tag") << tagged << true << QStringList{"bytes=0-65535", "bytes=65536-224807"}
+                                << "Short: 0:03, maybe a preview";
+    QTest::newRow("a page") << QByteArray("<!DOCTYPE html><html><body>Not found</body></html>") << true
+                            << QStringList{"bytes=0-65535"} << "Not an MP3 file: an HTML page";
+}
+
+void TestVerification::checkReadsOnlyTheStart() {
+    // The rest of the file is held back until the test ends: the check can only end, and give
+    // its place up, if it reads no more than the start.
+    QFETCH(QByteArray, song);
+    QFETCH(bool, honoursRange);
+    QFETCH(QStringList, ranges);
+    QFETCH(QString, verdict);
+    TScriptedResponse file = TScriptedResponse::Ok(song.toStdString());
+    file.HonoursRange = honoursRange;
+    const auto gate = std::make_shared<TGate>();
+    if (!honoursRange) {
+        file.Gate = gate;
+        file.GateAfter = 128 << 10;
+    }
+    const auto open = qScopeGuard([gate] { gate->Open(); });
+    m_server->Serve("check.test/song.mp3", file);
+    const size_t before = m_server->RequestCount();
     TVerificationManager manager(*m_transfers, 5, 1, 20);
     Reports reports;
     reports.Attach(manager);
-    manager.Add("http://check.test/big.mp3");
+    manager.Add("http://check.test/song.mp3");
     manager.Activate();
-    QTRY_COMPARE(reports.events, QStringList{"verified http://check.test/big.mp3 52428800"});
+    const std::string size = std::to_string(song.size());
+    QTRY_COMPARE(reports.events, QStringList{QString::fromStdString("verified http://check.test/song.mp3 " + size)});
+    QCOMPARE(reports.judged, QStringList{verdict});
     QTRY_COMPARE(manager.HeldCount(), 0);
-    big.Gate->Open();
+    QStringList asked;
+    for (size_t i = before; i < m_server->RequestCount(); ++i)
+        asked << QString::fromStdString(m_server->Requests().at(i).Header("Range"));
+    QCOMPARE(asked, ranges);
 }
 
 void TestVerification::neverMoreThanFiveHeldAndOneStartPerTick() {

@@ -165,7 +165,7 @@ TCannedResponse TCannedResponse::Status(int code, std::string body) {
 TCannedResponse TCannedResponse::AnswerTo(const THttpRequest& request) const {
     const std::string range = request.Header("Range");
     constexpr std::string_view unit = "bytes=";
-    if (!HonoursRange || range.compare(0, unit.size(), unit) != 0 || range.back() != '-')
+    if (!HonoursRange || range.compare(0, unit.size(), unit) != 0 || range.find(',') != std::string::npos)
         return *this;
     const std::string ifRange = request.Header("If-Range");
     std::string eTag;
@@ -177,8 +177,15 @@ TCannedResponse TCannedResponse::AnswerTo(const THttpRequest& request) const {
         return *this;
     const int64_t size = SyntheticBodySize >= 0 ? SyntheticBodySize : static_cast<int64_t>(Body.size());
     int64_t first = 0;
+    int64_t last = size - 1;
     try {
-        first = std::stoll(range.substr(unit.size())) + RangeShift;
+        const std::string bounds = range.substr(unit.size());
+        const size_t dash = bounds.find('-');
+        if (dash == std::string::npos)
+            return *this;
+        first = std::stoll(bounds.substr(0, dash)) + RangeShift;
+        if (dash + 1 < bounds.size())
+            last = std::min<int64_t>(last, std::stoll(bounds.substr(dash + 1)) + RangeShift);
     } catch (...) {
         return *this;
     }
@@ -189,9 +196,10 @@ TCannedResponse TCannedResponse::AnswerTo(const THttpRequest& request) const {
     }
     TCannedResponse part = *this;
     part.StatusLine = "HTTP/1.0 206 Partial Content";
-    part.Headers.push_back("Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(size - 1) + "/" +
+    part.Headers.push_back("Content-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
                            std::to_string(size));
     part.BodyOffset = first;
+    part.BodyLength = last - first + 1;
     part.CutAfter = -1;
     part.StallAfter = -1;
     return part;
@@ -285,9 +293,11 @@ bool TResponder::Send(const TCannedResponse& response) {
         return false;
     if (response.RawOnly)
         return SendRaw(response.Body);
-    const int64_t size = (response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
-                                                          : static_cast<int64_t>(response.Body.size())) -
-                         response.BodyOffset;
+    int64_t size = (response.SyntheticBodySize >= 0 ? response.SyntheticBodySize
+                                                    : static_cast<int64_t>(response.Body.size())) -
+                   response.BodyOffset;
+    if (response.BodyLength >= 0)
+        size = std::min(size, response.BodyLength);
     std::string head = response.StatusLine + "\r\n";
     for (const std::string& header : response.Headers)
         head += header + "\r\n";

@@ -61,7 +61,8 @@ struct TCannedResponse {
     std::shared_ptr<TGate> Gate;
     int64_t GateAfter = -1;
 
-    // Requests for "Range: bytes=N-" get the rest of the body (206, with its Content-Range),
+    // Requests for "Range: bytes=N-" get the rest of the body, "bytes=N-M" the bytes N to M
+    // (206, with its Content-Range),
     // unless their If-Range names another version than the ETag among Headers (then the
     // whole body, 200); N past the end gets 416. The cut and the stall are the whole
     // answer's: a partial answer is not cut again.
@@ -73,6 +74,7 @@ struct TCannedResponse {
     // (and say so in their Content-Range).
     int64_t RangeShift = 0;
     int64_t BodyOffset = 0; // the answer's body starts at this byte of Body (or the generated body)
+    int64_t BodyLength = -1; // and holds this many bytes of it; -1: to its end
 
     // The answer to `request`: this one, or the part of it the request asks for.
     TCannedResponse AnswerTo(const THttpRequest& request) const;
