@@ -83,6 +83,10 @@
         <source>Engines</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Quality</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -554,6 +558,15 @@ Downloads and the search history cannot be kept until they can be written. Other
         <translation type="unfinished">
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1; %2 kHz</source>
+        <extracomment>What a link&apos;s start holds, then its sample rate: &quot;MP3, 192 kbps, 4:05; 44.1 kHz&quot;</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1030,6 +1043,20 @@ Songs are kept in %1</source>
         <source>Links found: %1, songs: %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; was found only as a preview, a cut file or no MP3 at all (%2). Download it anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of these songs were found only as previews, cut files or no MP3 at all. Download them anyway?</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Download Anyway</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfrmBrowseDirectory</name>
@@ -1334,6 +1361,26 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>Cannot read the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not an MP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut? %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview? %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 kbps, about %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 kbps, %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -83,6 +83,10 @@
         <source>Engines</source>
         <translation>Suchseiten</translation>
     </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -561,6 +565,15 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
             <numerusform>Keine Antwort auf %n Seite:</numerusform>
             <numerusform>Keine Antwort auf %n Seiten:</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1; %2 kHz</source>
+        <extracomment>What a link&apos;s start holds, then its sample rate: &quot;MP3, 192 kbps, 4:05; 44.1 kHz&quot;</extracomment>
+        <translation>%1; %2 kHz</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 <context>
@@ -1049,6 +1062,21 @@ Lieder werden in %1 abgelegt</translation>
         <source>Links found: %1, songs: %2</source>
         <translation>Gefundene Links: %1, Lieder: %2</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; was found only as a preview, a cut file or no MP3 at all (%2). Download it anyway?</source>
+        <translation>„%1“ wurde nur als Vorschau, als abgeschnittene Datei oder gar nicht als MP3 gefunden (%2). Trotzdem herunterladen?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of these songs were found only as previews, cut files or no MP3 at all. Download them anyway?</source>
+        <translation>
+            <numerusform>%n dieser Lieder wurde nur als Vorschau, abgeschnittene Datei oder gar nicht als MP3 gefunden. Trotzdem herunterladen?</numerusform>
+            <numerusform>%n dieser Lieder wurden nur als Vorschau, abgeschnittene Dateien oder gar nicht als MP3 gefunden. Trotzdem herunterladen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Download Anyway</source>
+        <translation>Trotzdem herunterladen</translation>
+    </message>
 </context>
 <context>
     <name>TfrmBrowseDirectory</name>
@@ -1357,6 +1385,26 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>Cannot read the file</source>
         <translation>Datei nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Not an MP3</source>
+        <translation>Kein MP3</translation>
+    </message>
+    <message>
+        <source>Cut? %1 of %2</source>
+        <translation>Abgeschnitten? %1 von %2</translation>
+    </message>
+    <message>
+        <source>Preview? %1</source>
+        <translation>Vorschau? %1</translation>
+    </message>
+    <message>
+        <source>%1 kbps, about %2</source>
+        <translation>%1 kbps, etwa %2</translation>
+    </message>
+    <message>
+        <source>%1 kbps, %2</source>
+        <translation>%1 kbps, %2</translation>
     </message>
 </context>
 </TS>

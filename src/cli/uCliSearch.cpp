@@ -60,7 +60,7 @@ public:
         QObject::connect(m_session.get(), &TSearchSession::Checked, [this](int index) {
             const TSearchResult& result = *m_results.Item(index);
             if (result.Status == TSearchResult::Verified)
-                PrintFields({"verified", result.Url, std::to_string(result.Size)});
+                PrintFields({"verified", result.Url, std::to_string(result.Size), QualityText(result.Content)});
             else
                 PrintFields({"failed", result.Url, result.Reason});
             ++m_checksReported;

@@ -480,6 +480,34 @@ std::string VerdictText(const TContentVerdict& verdict) {
     return text.toStdString();
 }
 
+std::string QualityText(const TContentVerdict& verdict) {
+    const auto said = [](const char* text) { return QCoreApplication::translate("Verdicts", text); };
+    const QString length = QString::fromStdString(PlayTime(verdict.LengthMs / 1000));
+    switch (verdict.Kind) {
+    case TContentKind::Unreadable:
+    case TContentKind::TooLarge:
+        return {};
+    case TContentKind::Mp3:
+    case TContentKind::MpegAudio:
+        break;
+    default:
+        return said(QT_TRANSLATE_NOOP("Verdicts", "Not an MP3")).toStdString();
+    }
+    QString text;
+    if (verdict.CutShort())
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Cut? %1 of %2"))
+                   .arg(length, QString::fromStdString(PlayTime(verdict.ClaimedLengthMs / 1000)));
+    else if (verdict.MaybePreview())
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "Preview? %1")).arg(length);
+    else if (verdict.LengthGuessed)
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "%1 kbps, about %2")).arg(verdict.BitrateKbps).arg(length);
+    else
+        text = said(QT_TRANSLATE_NOOP("Verdicts", "%1 kbps, %2")).arg(verdict.BitrateKbps).arg(length);
+    if (verdict.Kind == TContentKind::MpegAudio)
+        text = (verdict.Layer == 1 ? QStringLiteral("Layer I, ") : QStringLiteral("Layer II, ")) + text;
+    return text.toStdString();
+}
+
 std::string KindWord(const TContentVerdict& verdict) {
     switch (verdict.Kind) {
     case TContentKind::Mp3:

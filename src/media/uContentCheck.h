@@ -76,6 +76,11 @@ TContentVerdict JudgeStart(std::string_view head, int64_t length);
 // file: an HTML page", "Too large to check", ... (in the window's language; orvalo-cli's
 // English where none is installed).
 std::string VerdictText(const TContentVerdict& verdict);
+// What a link's start says of the song, in a few words for a list: "192 kbps, 4:05",
+// "192 kbps, about 4:05" (a length reckoned from the size), "Preview? 0:25", "Cut? 1:42 of
+// 3:25", "Layer II, 192 kbps, 0:02", "Not an MP3"; empty when nothing could be told.
+std::string QualityText(const TContentVerdict& verdict);
+
 // A word for the kind, for scripts: "mp3", "cut", "mpeg-audio", "html", "empty", "data",
 // "not-a-file", "too-large", "unreadable".
 std::string KindWord(const TContentVerdict& verdict);

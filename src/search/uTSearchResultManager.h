@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/uTRecordList.h"
+#include "media/uContentCheck.h"
 
 // One file the user can download: its address (also its key), how it is listed and saved,
 // its size once known, and the state of its link check.
@@ -33,11 +34,13 @@ public:
     // Why the link check failed ("HTTP 404", "timed out" ...); empty otherwise.
     std::string Reason;
     // How many verified links (this one among them) give the same song: the same title (as
-    // NormalizedTitle has it) and the same size.
+    // NormalizedTitle has it), whatever their size and quality.
     int Sources = 1;
     // Links of the same song to fall back on when this one fails, best first; filled for a
     // result on its way to a download.
     std::vector<std::string> Alternatives;
+    // What the link check found at the file's start; Unreadable until it was judged.
+    TContentVerdict Content;
 };
 
 // A link's extension: from its last dot to its end, dot included, unless a path or drive

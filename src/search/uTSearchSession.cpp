@@ -7,6 +7,7 @@
 
 #include "core/uTStringList.h"
 #include "core/uTStringUtils.h"
+#include "search/uDownloadChoice.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTVerificationManager.h"
@@ -25,6 +26,11 @@ TSearchSession::TSearchSession(TSearchManager& engines, TVerificationManager& ch
     connect(&m_checks, &TVerificationManager::LinkFailed, this,
             [this](const std::string& link, const std::string& reason) {
                 LinkChecked(link, TSearchResult::Failed, 0, reason);
+            });
+    connect(&m_checks, &TVerificationManager::LinkJudged, this,
+            [this](const std::string& link, const TContentVerdict& content) {
+                if (const int index = m_results.IndexOfKey(link); index >= 0 && !m_cancelled)
+                    m_results.Item(index)->Content = content;
             });
     connect(&m_checks, &TVerificationManager::LinkVerified, this, [this](const std::string& link, int64_t size) {
         LinkChecked(link, TSearchResult::Verified, size, {});
@@ -91,6 +97,7 @@ void TSearchSession::Start(const std::string& key) {
     m_checked = 0;
     m_songs.clear();
     m_leaderOf.clear();
+    m_songOf.clear();
     m_followers = 0;
     for (TCounter& counter : m_counters) {
         counter.Files = 0;
@@ -130,6 +137,7 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
     result.Title = cleanTitle;
     result.Engine = m_engineList.Values(engineKey);
     m_leaderOf.push_back(m_results.Count() - 1);
+    m_songOf.push_back(nullptr);
     Count(result.Engine);
     emit ResultAdded(m_results.Count() - 1);
     m_checks.Add(link, m_engines.SiteIsLocal(engineKey));
@@ -137,10 +145,9 @@ void TSearchSession::ResultFound(const std::string& engineKey, const std::string
 }
 
 std::string TSearchSession::SongKey(const TSearchResult& result) {
-    // A dead link's size is unknown: dead links of one title are one dead song.
-    if (result.Status == TSearchResult::Failed)
-        return NormalizedTitle(result.Title) + "\n-";
-    return NormalizedTitle(result.Title) + '\n' + std::to_string(result.Size);
+    // Dead links of one title are one dead song; the links that answer, of whatever size and
+    // quality, one song.
+    return NormalizedTitle(result.Title) + (result.Status == TSearchResult::Failed ? "\n-" : "\n+");
 }
 
 void TSearchSession::JoinSong(int index) {
@@ -148,20 +155,23 @@ void TSearchSession::JoinSong(int index) {
     std::vector<int>& song = m_songs[SongKey(joining)];
     if (std::find(song.begin(), song.end(), index) != song.end())
         return;
-    song.push_back(index);
+    // Best first; among equals in the order checked.
+    const auto better = [this](int a, int b) { return BetterSource(*m_results.Item(a), *m_results.Item(b)); };
+    song.insert(std::upper_bound(song.begin(), song.end(), index, better), index);
+    m_songOf[static_cast<size_t>(index)] = &song;
+    if (song.size() < 2)
+        return;
+    // The song keeps the row of its first link; that row shows its best link.
+    const int leader = m_leaderOf[static_cast<size_t>(song[0] != index ? song[0] : song[1])];
+    m_leaderOf[static_cast<size_t>(index)] = leader;
+    ++m_followers;
     // Sources counts the links that answer.
     if (joining.Status == TSearchResult::Verified) {
-        for (const int member : song) {
+        for (const int member : song)
             m_results.Item(member)->Sources = static_cast<int>(song.size());
-            if (member != index)
-                emit ResultChanged(member);
-        }
     }
-    if (song.size() > 1) {
-        m_leaderOf[static_cast<size_t>(index)] = song.front();
-        ++m_followers;
-        emit SongJoined(index);
-    }
+    emit ResultChanged(leader);
+    emit SongJoined(index);
 }
 
 bool TSearchSession::StandsForSong(int index) const {
@@ -170,13 +180,17 @@ bool TSearchSession::StandsForSong(int index) const {
 }
 
 std::vector<int> TSearchSession::SourcesOf(int index) const {
-    const TSearchResult* result = m_results.Item(index);
-    if (result == nullptr)
+    if (index < 0 || static_cast<size_t>(index) >= m_songOf.size())
         return {};
-    if (result->Status == TSearchResult::NotVerified)
-        return {index};
-    const auto song = m_songs.find(SongKey(*result));
-    return song == m_songs.end() ? std::vector<int>{index} : song->second;
+    const std::vector<int>* song = m_songOf[static_cast<size_t>(index)];
+    return song == nullptr ? std::vector<int>{index} : *song;
+}
+
+int TSearchSession::BestSourceOf(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_songOf.size())
+        return index;
+    const std::vector<int>* song = m_songOf[static_cast<size_t>(index)];
+    return song == nullptr ? index : song->front();
 }
 
 TSearchResult TSearchSession::DownloadFrom(int index) const {

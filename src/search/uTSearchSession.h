@@ -54,12 +54,14 @@ public:
     TSearchResult DownloadFrom(int index) const;
 
     // One row per song: a verified result that joined a song found before stands under the
-    // song's first verified link, its best source; a dead link under the first dead link of
-    // its title. Results not checked yet stand alone.
+    // song's first verified link, whose row shows the song's best source; a dead link under
+    // the first dead link of its title. Results not checked yet stand alone.
     bool StandsForSong(int index) const;
-    // The links of the song of the result at `index`, best first; the result alone when it
-    // is part of no song.
+    // The links of the song of the result at `index`, best first (BetterSource); the result
+    // alone when it is part of no song.
     std::vector<int> SourcesOf(int index) const;
+    // The first of them: what the song's row shows.
+    int BestSourceOf(int index) const;
     // How many rows the results make, one per song.
     int Songs() const { return Found() - m_followers; }
 
@@ -120,7 +122,7 @@ private:
     void Count(const std::string& displayName);
     int CounterOf(const std::string& engineKey) const;
     void SetProgress(int percent);
-    // A checked result joins the song of its title and size (a dead link: of its title).
+    // A checked result joins the song of its title, in its place by quality.
     void JoinSong(int index);
     static std::string SongKey(const TSearchResult& result);
 
@@ -130,9 +132,11 @@ private:
     const TStringList& m_engineList;
     std::vector<TCounter> m_counters;
     std::unordered_map<std::string, int> m_counterOfName;
-    // The checked results of each song (by SongKey), in the order they were checked.
+    // The checked results of each song (by SongKey), best first. A map's values stay where
+    // they are as it grows: m_songOf points at them.
     std::unordered_map<std::string, std::vector<int>> m_songs;
-    // By result: the first link of its song, or itself.
+    std::vector<const std::vector<int>*> m_songOf; // by result; none while it is in no song
+    // By result: the first link of its song, whose row the song shows on, or itself.
     std::vector<int> m_leaderOf;
     int m_followers = 0; // results standing under another
     bool m_searching = false;

@@ -37,7 +37,7 @@ SearchRun RunSearch(const QStringList& arguments) {
             run.engineDone << fields.value(1);
         else if (fields[0] == "search-done")
             ++run.searchDone;
-        else if (fields[0] == "verified" && fields.size() == 3)
+        else if (fields[0] == "verified" && fields.size() == 4)
             run.checks[AsciiLowerCopy(fields[1].toStdString())] = "verified\t" + fields[2].toStdString();
         else if (fields[0] == "failed" && fields.size() == 3 && !fields[2].isEmpty())
             run.checks[AsciiLowerCopy(fields[1].toStdString())] = "failed";

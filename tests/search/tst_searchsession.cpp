@@ -14,6 +14,7 @@
 #include "search/uTPopularList.h"
 #include "search/uTSearchManager.h"
 #include "search/uTSearchResultManager.h"
+#include "search/uDownloadChoice.h"
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 
@@ -40,7 +41,7 @@ private slots:
     void cancelIgnoresWhatComesLater();
     void newSearchStartsFromNothing();
     void linksVerifyAndFailThroughTheServer();
-    void oneSongFromSeveralSites();
+    void oneSongFromSeveralSitesBestCopyFirst();
     void popularLinesBecomeVerifiedResults();
     void longPopularFileLoadsInSlices();
 
@@ -192,40 +193,58 @@ void TestSearchSession::linksVerifyAndFailThroughTheServer() {
     QCOMPARE(m_session->Verified(), 1);
 }
 
-void TestSearchSession::oneSongFromSeveralSites() {
+void TestSearchSession::oneSongFromSeveralSitesBestCopyFirst() {
     Start("comets");
-    m_fakes[0]->Found("Velvet Lanterns - Paper Comets", "http://a.test/1.mp3");
-    m_fakes[1]->Found("velvet lanterns  paper comets!", "http://b.test/2.mp3");
-    m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://c.test/3.mp3");
-    m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://d.test/4.mp3");
-    emit m_checks->LinkVerified("http://a.test/1.mp3", 500);
-    emit m_checks->LinkVerified("http://b.test/2.mp3", 500);
-    emit m_checks->LinkVerified("http://c.test/3.mp3", 499); // another size: another song
-    emit m_checks->LinkFailed("http://d.test/4.mp3", "HTTP 404"); // no source at all
-    QCOMPARE(m_results->Item(0)->Sources, 2);
-    QCOMPARE(m_results->Item(1)->Sources, 2);
-    QCOMPARE(m_results->Item(2)->Sources, 1);
-    // A batch of all four fetches the song of two sources once, from the first verified,
-    // the other kept as its fall-back.
+    const auto mp3 = [](int kbps, int ms) {
+        TContentVerdict verdict;
+        verdict.Kind = TContentKind::Mp3;
+        verdict.Layer = 3;
+        verdict.BitrateKbps = kbps;
+        verdict.LengthMs = ms;
+        return verdict;
+    };
+    TContentVerdict page;
+    page.Kind = TContentKind::HtmlPage;
+    const std::vector<std::pair<std::string, TContentVerdict>> sites{
+        {"http://a.test/1.mp3", mp3(128, 240000)}, {"http://b.test/2.mp3", mp3(192, 240000)},
+        {"http://c.test/3.mp3", mp3(192, 25000)},  {"http://d.test/4.mp3", page},
+        {"http://f.test/6.mp3", TContentVerdict()}, // not judged
+        {"http://g.test/7.mp3", mp3(192, 250000)}};
+    for (const auto& [link, verdict] : sites)
+        m_fakes[0]->Found("Velvet Lanterns - Paper Comets", link);
+    m_fakes[1]->Found("velvet lanterns  paper comets!", "http://e.test/5.mp3");
+    m_fakes[1]->Found("Only a Preview", "http://p.test/8.mp3");
+    for (const auto& [link, verdict] : sites) {
+        emit m_checks->LinkJudged(link, verdict);
+        emit m_checks->LinkVerified(link, 1000 + static_cast<int64_t>(link.size()));
+    }
+    emit m_checks->LinkFailed("http://e.test/5.mp3", "HTTP 404");
+    emit m_checks->LinkJudged("http://p.test/8.mp3", mp3(320, 20000));
+    emit m_checks->LinkVerified("http://p.test/8.mp3", 800000);
+    // Whole before preview, MP3 before anything else, the higher rate, then the longer.
+    QCOMPARE(m_session->SourcesOf(3), (std::vector<int>{5, 1, 0, 4, 2, 3}));
+    QCOMPARE(m_results->Item(2)->Sources, 6);
+    // The song keeps the row of its first link, which shows its best one.
+    QCOMPARE(m_session->Songs(), 3);
+    QVERIFY(m_session->StandsForSong(0) && !m_session->StandsForSong(5) && m_session->StandsForSong(6));
+    QCOMPARE(m_session->BestSourceOf(0), 5);
+    // A batch fetches each song once, from its best link, the others as fall-backs in order;
+    // a site chosen by hand goes first.
     QStringList fetched;
-    for (const TSearchResult& download : m_session->DownloadsFor({1, 0, 2, 3}))
-        fetched << QString::fromStdString(download.Url + " " + (download.Alternatives.empty() ? "-" : download.Alternatives.front()));
-    QCOMPARE(fetched, (QStringList{"http://a.test/1.mp3 http://b.test/2.mp3", "http://c.test/3.mp3 -",
-                                   "http://d.test/4.mp3 -"}));
-    // One row per song: the second site stands under the first; a site chosen by hand goes
-    // first, the song's other site after it.
-    QCOMPARE(m_session->Songs(), 3);
-    QVERIFY(m_session->StandsForSong(0) && !m_session->StandsForSong(1) && m_session->StandsForSong(3));
-    QCOMPARE(m_session->SourcesOf(1), (std::vector<int>{0, 1}));
-    const TSearchResult chosen = m_session->DownloadFrom(1);
-    QCOMPARE(chosen.Url, std::string("http://b.test/2.mp3"));
-    QCOMPARE(chosen.Alternatives, std::vector<std::string>{"http://a.test/1.mp3"});
-    // Dead links of one title are one dead song, whatever their size.
-    m_fakes[1]->Found("Velvet Lanterns - Paper Comets", "http://e.test/5.mp3");
-    emit m_checks->LinkFailed("http://e.test/5.mp3", "timed out");
-    QVERIFY(!m_session->StandsForSong(4));
-    QCOMPARE(m_session->SourcesOf(4), (std::vector<int>{3, 4}));
-    QCOMPARE(m_session->Songs(), 3);
+    for (const TSearchResult& download : m_session->DownloadsFor({6, 2, 0, 7, 4}))
+        fetched << QString::fromStdString(download.Url + " " + std::to_string(download.Alternatives.size()));
+    QCOMPARE(fetched, (QStringList{"http://e.test/5.mp3 0", "http://g.test/7.mp3 5", "http://p.test/8.mp3 0"}));
+    const TSearchResult chosen = m_session->DownloadFrom(2);
+    QCOMPARE(chosen.Url, std::string("http://c.test/3.mp3"));
+    QCOMPARE(chosen.Alternatives.front(), std::string("http://g.test/7.mp3"));
+    // A song found only as a preview is said to be one before it is fetched.
+    const TDownloadChoice choice = ChooseDownloads(m_session->DownloadsFor({0, 7}));
+    QCOMPARE(choice.PoorOnly, std::vector<size_t>{1});
+    // Dead links of one title are one dead song.
+    m_fakes[2]->Found("Velvet Lanterns - Paper Comets", "http://h.test/9.mp3");
+    emit m_checks->LinkFailed("http://h.test/9.mp3", "timed out");
+    QVERIFY(!m_session->StandsForSong(8));
+    QCOMPARE(m_session->SourcesOf(8), (std::vector<int>{6, 8}));
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {

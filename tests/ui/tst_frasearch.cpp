@@ -58,6 +58,7 @@ private slots:
     void statusAscendingOrdersFoundVerifiedFailed();
     void deadLinksAreNotQueued();
     void oneRowPerSongItsSitesBestFirst();
+    void qualityIsShownAndAPreviewAskedAbout();
     void cancelKeepsRowsNewSearchClearsThem();
     void floodArrivesAsOneInsert();
     void popularLines();
@@ -198,8 +199,8 @@ void TestFraSearch::resultsShowAsTheyComeAndAreChecked() {
     const TResultsModel& rows = *m_page->SearchResultRows;
     QTRY_COMPARE(rows.rowCount(), 2);
     QCOMPARE(Cell(rows, 0, 1), QStringLiteral("Song 4:05"));
-    QCOMPARE(Cell(rows, 0, 3), QStringLiteral("Engine two"));
-    QCOMPARE(Cell(rows, 0, 4), QStringLiteral("Song 4:05.zip"));
+    QCOMPARE(Cell(rows, 0, 4), QStringLiteral("Engine two"));
+    QCOMPARE(Cell(rows, 0, 5), QStringLiteral("Song 4:05.zip"));
     QCOMPARE(Cell(rows, 0, 0, Qt::AccessibleTextRole), QStringLiteral("Found"));
     QVERIFY(Cell(rows, 0, 0).isEmpty()); // the picture alone
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("2"));
@@ -325,9 +326,9 @@ void TestFraSearch::oneRowPerSongItsSitesBestFirst() {
     TPageList& list = *m_page->lvwFiles;
     // The song is one row, from the site verified first; its sites are said in that order.
     QTRY_COMPARE(list.Proxy()->rowCount(), 2);
-    QCOMPARE(ShownColumn(list, 3), (QStringList{"Engine one", "Engine two"}));
-    QCOMPARE(ShownColumn(list, 5), (QStringList{"3", "1"}));
-    QCOMPARE(list.model()->index(0, 5).data(Qt::AccessibleDescriptionRole).toString(),
+    QCOMPARE(ShownColumn(list, 4), (QStringList{"Engine one", "Engine two"}));
+    QCOMPARE(ShownColumn(list, 6), (QStringList{"3", "1"}));
+    QCOMPARE(list.model()->index(0, 6).data(Qt::AccessibleDescriptionRole).toString(),
              QStringLiteral("On 3 sites, the best first:\nEngine one\nEngine three\nEngine two"));
     m_page->txtFilter->setText(QStringLiteral("glasshouse"));
     QCOMPARE(m_page->lblFilesFound->text(), QStringLiteral("showing 1 of 2"));
@@ -343,6 +344,40 @@ void TestFraSearch::oneRowPerSongItsSitesBestFirst() {
     QCOMPARE(sites, (QStringList{"Engine one", "Engine three", "Engine two"}));
     m_page->mnuDownloadFrom->actions().at(1)->trigger();
     QCOMPARE(m_asked, (std::vector<std::string>{"http://a.test/g.mp3", "http://c.test/g.mp3"}));
+}
+
+void TestFraSearch::qualityIsShownAndAPreviewAskedAbout() {
+    StartWith(QStringLiteral("tide"));
+    m_engines[0]->Found("Low Tide", "http://a.test/preview.mp3");
+    m_engines[1]->Found("Low Tide", "http://b.test/whole.mp3");
+    m_engines[2]->Found("High Tide", "http://c.test/preview.mp3");
+    TContentVerdict verdict;
+    verdict.Kind = TContentKind::Mp3;
+    verdict.Layer = 3;
+    verdict.BitrateKbps = 192;
+    verdict.SampleRateHz = 44100;
+    const auto judge = [&](const std::string& link, int lengthMs) {
+        verdict.LengthMs = lengthMs;
+        emit m_program->Checks->LinkJudged(link, verdict);
+        Verify(link, 5000);
+    };
+    judge("http://a.test/preview.mp3", 25000);
+    judge("http://b.test/whole.mp3", 245000);
+    judge("http://c.test/preview.mp3", 25000);
+    TPageList& list = *m_page->lvwFiles;
+    // The song's row shows its whole copy, though its preview was found first.
+    QTRY_COMPARE(list.Proxy()->rowCount(), 2);
+    QCOMPARE(ShownColumn(list, 3), (QStringList{"192 kbps, 4:05", "Preview? 0:25"}));
+    QVERIFY(ShownColumn(list, 3, Qt::ToolTipRole).first().contains(QStringLiteral("MP3, 192 kbps, 4:05; 44.1 kHz")));
+    QCOMPARE(ShownColumn(list, 4).first(), QStringLiteral("Engine two"));
+    // A song found only as a preview is asked about before it is fetched.
+    m_program->Prompts.Answers = {false};
+    SelectRows(list, {0, 2});
+    m_page->actDownload->trigger();
+    QCOMPARE(m_program->Prompts.Asked.last(),
+             QStringLiteral("\"High Tide\" was found only as a preview, a cut file or no MP3 at all (Short: 0:25, maybe "
+                            "a preview). Download it anyway?"));
+    QCOMPARE(m_asked, std::vector<std::string>{"http://b.test/whole.mp3"});
 }
 
 void TestFraSearch::cancelKeepsRowsNewSearchClearsThem() {

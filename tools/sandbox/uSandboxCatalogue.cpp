@@ -75,6 +75,19 @@ TTone ToneFor(int id) {
     return {220.0 + (id * 37) % 660, 2000 + (id * 613) % 4001};
 }
 
+// A song as long as songs are (35 s to 95 s, by the id), so that the link check does not take
+// it for a preview: the short tone over and over. MPEG frames back to back are one valid
+// stream, and the encoder is asked for the few seconds alone.
+std::string SongFor(int id) {
+    const TTone tone = ToneFor(id);
+    const std::string piece = MakeToneMp3(tone);
+    const int songMs = 35000 + (id * 7919) % 60000;
+    std::string song;
+    for (int played = 0; played < songMs; played += tone.DurationMs)
+        song += piece;
+    return song;
+}
+
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -218,7 +231,7 @@ TSandboxCatalogue::TSandboxCatalogue() {
     m_mp3s.reserve(std::size(kRows));
     for (const TSongRow& row : kRows) {
         m_songs.push_back({row.Id, row.Artist, row.Title, row.Link});
-        m_mp3s.push_back(MakeToneMp3(ToneFor(row.Id)));
+        m_mp3s.push_back(SongFor(row.Id));
     }
 }
 

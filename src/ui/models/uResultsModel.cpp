@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include "core/uTStringUtils.h"
 #include "search/uTSearchResultManager.h"
@@ -35,6 +36,13 @@ std::string_view EngineOf(const TSearchResult& result) {
 qint64 SourcesOf(const TSearchResult& result, int) {
     return result.Sources;
 }
+// By rate, then by length.
+qint64 QualityOrder(const TSearchResult& result, int) {
+    return qint64(result.Content.BitrateKbps) << 32 | qint64(std::max(0, result.Content.LengthMs));
+}
+QString QualityWords(const TSearchResult& result) {
+    return QString::fromStdString(QualityText(result.Content));
+}
 
 QPixmap StatusPicture(qint64 status) {
     static const char* const names[] = {"status-found", "status-verified", "status-failed"};
@@ -63,7 +71,8 @@ const std::vector<TResultColumn>& FileColumns() {
     static const std::vector<TResultColumn> columns{
         {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
         {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.49f}, TitleOf},
-        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 90}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 75}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Quality"), K::Text, 100}, nullptr, QualityOrder, QualityWords},
         {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90}, EngineOf},
         {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.49f}, FileNameOf},
         {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60}, nullptr, SourcesOf},
@@ -153,6 +162,8 @@ const TSearchResult& TResultsModel::Result(int row) const {
 QVariant TResultsModel::Shown(const TResultColumn& column, const TSearchResult& result, int row) const {
     if (column.Text != nullptr)
         return ShownText(column.Text(result));
+    if (column.Words != nullptr)
+        return column.Words(result);
     const qint64 number = column.Number(result, row);
     switch (column.Format.Kind) {
     case K::Picture:
@@ -171,6 +182,13 @@ QVariant TResultsModel::Raw(const TResultColumn& column, const TSearchResult& re
     return column.Number(result, row);
 }
 
+QString TResultsModel::QualityDetails(const TContentVerdict& content) {
+    //: What a link's start holds, then its sample rate: "MP3, 192 kbps, 4:05; 44.1 kHz"
+    return tr("%1; %2 kHz")
+        .arg(QString::fromStdString(VerdictText(content)))
+        .arg(QLocale().toString(content.SampleRateHz / 1000.0, 'f', content.SampleRateHz % 1000 == 0 ? 0 : 1));
+}
+
 bool TResultsModel::ListsSources(const TResultColumn& column) const {
     return SongSources && (column.Text == EngineOf || column.Number == SourcesOf);
 }
@@ -182,8 +200,11 @@ QString TResultsModel::SourcesText(int row) const {
     const int sites = static_cast<int>(sources.size());
     QStringList lines{Result(row).Status == TSearchResult::Failed ? tr("No answer on %n sites:", nullptr, sites)
                                                                   : tr("On %n sites, the best first:", nullptr, sites)};
-    for (const int source : sources)
-        lines << ShownText(Result(source).Engine);
+    for (const int source : sources) {
+        const TSearchResult& site = Result(source);
+        const QString quality = QString::fromStdString(QualityText(site.Content));
+        lines << (quality.isEmpty() ? ShownText(site.Engine) : tr("%1: %2").arg(ShownText(site.Engine), quality));
+    }
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -208,7 +229,8 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
     if (!IsShown(index))
         return {};
     const TResultColumn& column = m_columns[static_cast<size_t>(index.column())];
-    const TSearchResult& result = Result(index.row());
+    // A song's row shows its best link.
+    const TSearchResult& result = Result(BestSource ? BestSource(index.row()) : index.row());
     switch (role) {
     case Qt::DisplayRole:
         // A picture's words are for screen readers; the cell shows the picture alone.
@@ -220,6 +242,8 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
             return PlainToolTip(Description(result));
         if (ListsSources(column))
             return PlainToolTip(SourcesText(index.row()));
+        if (column.Words != nullptr && result.Content.IsAudio())
+            return PlainToolTip(QualityDetails(result.Content));
         if (column.Text == TitleOf && Owned(result))
             return PlainToolTip(tr("Already in your play list"));
         return column.Format.Kind == K::Size && result.Size > 0 ? QVariant(ExactBytes(result.Size)) : QVariant();

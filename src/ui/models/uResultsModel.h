@@ -5,10 +5,12 @@
 #include <vector>
 
 #include <QColor>
+#include <QString>
 
 #include "ui/models/uListModel.h"
 
 class TSearchResult;
+struct TContentVerdict;
 class TSearchResultManager;
 class TSearchSession;
 
@@ -19,6 +21,8 @@ struct TResultColumn {
     TColumnFormat Format;
     std::string_view (*Text)(const TSearchResult& result) = nullptr;
     qint64 (*Number)(const TSearchResult& result, int row) = nullptr;
+    // A number column shown in words: sorted by its number.
+    QString (*Words)(const TSearchResult& result) = nullptr;
 };
 
 // The columns of the search's results and of the most-popular list.
@@ -65,7 +69,10 @@ public:
     // The rows of the song of `row`, its best source first; the Engine and Sources cells
     // list their sites. None: every row is a song of its own.
     std::function<std::vector<int>(int row)> SongSources;
-    // "On 3 sites, the best first:" and a line per site; empty for a song on one site.
+    // The row whose link a song's row shows: its best source. None: the row itself.
+    std::function<int(int row)> BestSource;
+    // "On 3 sites, the best first:" and a line per site with what its link holds; empty for
+    // a song on one site.
     QString SourcesText(int row) const;
 
 private:
@@ -73,6 +80,8 @@ private:
     QString Description(const TSearchResult& result) const;
     QVariant Shown(const TResultColumn& column, const TSearchResult& result, int row) const;
     bool ListsSources(const TResultColumn& column) const;
+    // The quality cell's tool tip: the check's words and the sample rate.
+    static QString QualityDetails(const TContentVerdict& content);
     QVariant Raw(const TResultColumn& column, const TSearchResult& result, int row) const;
 
     const TSearchResultManager& m_store;

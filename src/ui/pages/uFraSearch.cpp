@@ -116,6 +116,7 @@ TfraSearch::TfraSearch(const TServices& services, QWidget* parent)
         rows->InPlayList = [this](const TSearchResult& result) { return InPlayList(result); };
     // One row per song: the search's rows list the sites of their song.
     SearchResultRows->SongSources = [this](int row) { return m_session->SourcesOf(row); };
+    SearchResultRows->BestSource = [this](int row) { return m_session->BestSourceOf(row); };
     // Rows a filter lets through are counted once they show.
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(lvwFiles->Proxy(), signal, this, &TfraSearch::ShowCounters);

@@ -24,6 +24,7 @@ class TPopularList;
 class TResultsModel;
 class TSearchKeysBox;
 class TSearchResult;
+struct TDownloadChoice;
 class TSearchSession;
 
 // The page on which the user searches, watches results arrive and be verified, browses
@@ -119,6 +120,9 @@ private:
     // Whether the user wants the selected results that are in the play list already fetched
     // again: asked once for all of them.
     bool AgainAsWell(const std::vector<const TSearchResult*>& owned);
+    // Whether the user wants the chosen songs found only as previews, cut files or no MP3
+    // fetched all the same: asked once for all of them.
+    bool PoorCopiesAsWell(const TDownloadChoice& choice);
     TPageList* ShownList() const;
 
     TServices m_services;

@@ -41,6 +41,10 @@ void TfraSearch::SendToDownloads(std::vector<TSearchResult> downloads) {
         !m_services.Prompts.Ask(this, tr("This link did not answer when it was checked. Try it anyway?"),
                                 {tr("Try Anyway"), tr("Skip")}, true))
         return;
+    if (!choice.PoorOnly.empty() && !PoorCopiesAsWell(choice)) {
+        for (auto poor = choice.PoorOnly.rbegin(); poor != choice.PoorOnly.rend(); ++poor)
+            choice.Downloads.erase(choice.Downloads.begin() + static_cast<std::ptrdiff_t>(*poor));
+    }
     std::vector<const TSearchResult*> owned;
     for (const TSearchResult& result : choice.Downloads) {
         if (InPlayList(result))
@@ -66,6 +70,18 @@ void TfraSearch::TellDownloadsAdded(int added, int skipped) {
     ShowStatus();
 }
 
+bool TfraSearch::PoorCopiesAsWell(const TDownloadChoice& choice) {
+    // Said before the wait, not after it: the link checks read what these links hold.
+    const QString question =
+        choice.PoorOnly.size() == 1
+            ? tr("\"%1\" was found only as a preview, a cut file or no MP3 at all (%2). Download it anyway?")
+                  .arg(ShownText(choice.Downloads[choice.PoorOnly[0]].Title),
+                       QString::fromStdString(VerdictText(choice.Downloads[choice.PoorOnly[0]].Content)))
+            : tr("%n of these songs were found only as previews, cut files or no MP3 at all. Download them anyway?",
+                 nullptr, static_cast<int>(choice.PoorOnly.size()));
+    return m_services.Prompts.Ask(this, question, {tr("Download Anyway"), tr("Skip")}, true);
+}
+
 bool TfraSearch::AgainAsWell(const std::vector<const TSearchResult*>& owned) {
     const QString question =
         owned.size() == 1
@@ -85,8 +101,9 @@ void TfraSearch::CopyLinks() {
     TPageList* list = ShownList();
     const auto* model = static_cast<const TResultsModel*>(list->Model());
     QStringList links;
+    // A song's row stands for its best link.
     for (const int row : list->SelectedRows())
-        links << ShownText(model->Result(row).Url);
+        links << ShownText(model->Result(list == lvwFiles ? m_session->BestSourceOf(row) : row).Url);
     if (!links.isEmpty())
         QGuiApplication::clipboard()->setText(links.join(QLatin1Char('\n')));
 }
