@@ -290,15 +290,15 @@ void TestFrmMain::layoutColumnsSharesWhatFixedColumnsLeave() {
     QList<int> widths;
     for (int column = 0; column < header->count(); ++column)
         widths << header->sectionSize(column);
-    // The fixed columns take 45 + 75 + 100 + 90 + 60 (Sources); Title and File Name 0.49 of
+    // The fixed columns take 45 + 70 + 140 + 90 + 60 (Sources); Title and File Name 0.49 of
     // the rest.
-    QCOMPARE(widths, (QList<int>{45, 112, 75, 100, 90, 112, 60}));
+    QCOMPARE(widths, (QList<int>{45, 95, 70, 140, 90, 95, 60}));
     // The Key column is not in the view, so a screen reader does not meet it either.
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list);
     QVERIFY(table && table->tableInterface());
     QCOMPARE(table->tableInterface()->columnCount(), 7);
     // The share is taken in double precision from the 32-bit value: 0.49 of 100 is 49.
-    list->resize(100 + 370, 200);
+    list->resize(100 + 405, 200);
     list->LayOutColumns();
     QCOMPARE(header->sectionSize(1), 49);
 }

@@ -71,8 +71,8 @@ const std::vector<TResultColumn>& FileColumns() {
     static const std::vector<TResultColumn> columns{
         {{QT_TRANSLATE_NOOP("Column", "Status"), K::Picture, 45}, nullptr, StatusOf},
         {{QT_TRANSLATE_NOOP("Column", "Title"), K::Text, 0.49f}, TitleOf},
-        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 75}, nullptr, SizeOf},
-        {{QT_TRANSLATE_NOOP("Column", "Quality"), K::Text, 100}, nullptr, QualityOrder, QualityWords},
+        {{QT_TRANSLATE_NOOP("Column", "Size"), K::Size, 70}, nullptr, SizeOf},
+        {{QT_TRANSLATE_NOOP("Column", "Quality"), K::Text, 140}, nullptr, QualityOrder, QualityWords},
         {{QT_TRANSLATE_NOOP("Column", "Engine"), K::Text, 90}, EngineOf},
         {{QT_TRANSLATE_NOOP("Column", "File Name"), K::Text, 0.49f}, FileNameOf},
         {{QT_TRANSLATE_NOOP("Column", "Sources"), K::Number, 60}, nullptr, SourcesOf},
