@@ -568,6 +568,14 @@ Downloads and the search history cannot be kept until they can be written. Other
         <source>%1: %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1. Longer than your copy (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Longer than your copy (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TSearchKeysBox</name>
@@ -744,6 +752,10 @@ Downloads and the search history cannot be kept until they can be written. Other
         <source>The finished downloads were cleared; their songs are on the Play List page.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Find a Whole Version</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>
@@ -859,6 +871,10 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>Delete Permanently</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find a Whole Version</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -575,6 +575,14 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>%1. Longer than your copy (%2)</source>
+        <translation>%1. Länger als Ihre Kopie (%2)</translation>
+    </message>
+    <message>
+        <source>Longer than your copy (%1)</source>
+        <translation>Länger als Ihre Kopie (%1)</translation>
+    </message>
 </context>
 <context>
     <name>TSearchKeysBox</name>
@@ -754,6 +762,10 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <source>The finished downloads were cleared; their songs are on the Play List page.</source>
         <translation>Die fertigen Downloads wurden entfernt; ihre Titel stehen auf der Seite Wiedergabeliste.</translation>
     </message>
+    <message>
+        <source>Find a Whole Version</source>
+        <translation>Vollständige Version suchen</translation>
+    </message>
 </context>
 <context>
     <name>TfraPlayList</name>
@@ -875,6 +887,10 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>Delete Permanently</source>
         <translation>Endgültig löschen</translation>
+    </message>
+    <message>
+        <source>Find a Whole Version</source>
+        <translation>Vollständige Version suchen</translation>
     </message>
 </context>
 <context>

@@ -395,7 +395,7 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     QStringList items;
     for (QAction* item : popup->actions())
         items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    QCOMPARE(items, (QStringList{"Play", "Open Containing Folder", "Copy Link", "-", "Restart Download",
+    QCOMPARE(items, (QStringList{"Play", "Find a Whole Version", "Open Containing Folder", "Copy Link", "-", "Restart Download",
                                  "Cancel Download", "Remove from List", "-", "Cancel All Downloads",
                                  "Clear Downloaded"}));
     // Copy Link puts the row's link on the clipboard; a running row is not removed.

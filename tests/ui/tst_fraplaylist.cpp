@@ -58,7 +58,7 @@ private slots:
     void renameSelected();
     void sizePlayerToggles();
     void launchAndLocateOpenInShell();
-    void popupMenuCarriesTheSixActions();
+    void popupMenuCarriesThePagesActions();
     void deleteAsksOnceAndTrashesEverySelectedFile();
     void deleteWithoutATrashAsksBeforeDeletingForGood();
     void theListPlaysOnFromFileToFile();
@@ -369,7 +369,7 @@ void TestFraPlayList::launchAndLocateOpenInShell() {
     QCOMPARE(catcher.Opened[1].toLocalFile(), FilePath(QStringLiteral("tune.mp3")));
 }
 
-void TestFraPlayList::popupMenuCarriesTheSixActions() {
+void TestFraPlayList::popupMenuCarriesThePagesActions() {
     QStringList items;
     QAction* locateFile = nullptr;
     for (QAction* item : m_page->findChild<QMenu*>(QStringLiteral("popPlayList"))->actions()) {
@@ -377,8 +377,9 @@ void TestFraPlayList::popupMenuCarriesTheSixActions() {
         if (item->text() == QStringLiteral("Locate File..."))
             locateFile = item;
     }
-    QCOMPARE(items, (QStringList{"Play File", "Launch File...", "-", "Delete File", "Rename File...",
-                                 "Locate File...", "-", "Refresh"}));
+    // Find a Whole Version shows only for a preview or a cut file.
+    QCOMPARE(items, (QStringList{"Play File", "Launch File...", "Find a Whole Version", "-", "Delete File",
+                                 "Rename File...", "Locate File...", "-", "Refresh"}));
     // The pop-up's own name for Locate runs the page's Locate command.
     QSignalSpy located(m_page->actLocate, &QAction::triggered);
     locateFile->trigger();

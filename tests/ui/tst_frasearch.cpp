@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCompleter>
 #include <QGuiApplication>
+#include <QFont>
 #include <QHeaderView>
 #include <QMenu>
 #include <QLabel>
@@ -347,7 +348,10 @@ void TestFraSearch::oneRowPerSongItsSitesBestFirst() {
 }
 
 void TestFraSearch::qualityIsShownAndAPreviewAskedAbout() {
-    StartWith(QStringLiteral("tide"));
+    // Looked for to replace a preview of 0:30: what is longer stands out.
+    m_page->FindWholeVersion("tide", 30000);
+    for (int i = 0; i < 3; ++i)
+        m_program->Engines->StartNext();
     m_engines[0]->Found("Low Tide", "http://a.test/preview.mp3");
     m_engines[1]->Found("Low Tide", "http://b.test/whole.mp3");
     m_engines[2]->Found("High Tide", "http://c.test/preview.mp3");
@@ -370,6 +374,9 @@ void TestFraSearch::qualityIsShownAndAPreviewAskedAbout() {
     QCOMPARE(ShownColumn(list, 3), (QStringList{"192 kbps, 4:05", "Preview? 0:25"}));
     QVERIFY(ShownColumn(list, 3, Qt::ToolTipRole).first().contains(QStringLiteral("MP3, 192 kbps, 4:05; 44.1 kHz")));
     QCOMPARE(ShownColumn(list, 4).first(), QStringLiteral("Engine two"));
+    const QModelIndex whole = list.Proxy()->index(0, 1);
+    QVERIFY(whole.data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(!list.Proxy()->index(1, 1).data(Qt::FontRole).value<QFont>().bold());
     // A song found only as a preview is asked about before it is fetched.
     m_program->Prompts.Answers = {false};
     SelectRows(list, {0, 2});

@@ -22,6 +22,9 @@
 #include <QTreeView>
 
 #include "UiFixture.h"
+#include "ui/models/uResultsModel.h"
+#include "search/uTSearchManager.h"
+#include "uToneMaker.h"
 #include "download/uTDownloadManager.h"
 #include "core/uTAppOptions.h"
 #include "download/uTDownload.h"
@@ -66,6 +69,7 @@ private slots:
     void layoutFollowsEveryResize();
     void hiddenPagesColumnsFitAfterStateChanges();
     void pagesAskEachOtherThroughTheWindow();
+    void aPreviewInTheLibraryIsLookedForWhole();
     void windowComesBackAsItWasLeft();
     void savedPlacesOutOfReach_data();
     void savedPlacesOutOfReach();
@@ -350,6 +354,29 @@ void TestFrmMain::hiddenPagesColumnsFitAfterStateChanges() {
     QTRY_COMPARE(playList->header()->sectionSize(1), int((playList->width() - 195) * double(0.99f)));
     // The picture column keeps its 45 pixels.
     QCOMPARE(playList->header()->sectionResizeMode(0), QHeaderView::Fixed);
+}
+
+void TestFrmMain::aPreviewInTheLibraryIsLookedForWhole() {
+    const std::string folder = m_program->Options->DownloadDir;
+    QVERIFY(TFileUtils::WriteWholeFile(folder + "/Band - Song.mp3", MakeToneMp3({440.0, 12000})));
+    QVERIFY(TFileUtils::WriteWholeFile(folder + "/Band - Whole.mp3", MakeToneMp3({440.0, 40000})));
+    const auto made = MakeWindow();
+    TfrmMain& window = *made;
+    TPlayListManager& library = *m_program->PlayList;
+    QTRY_VERIFY(library.Count() == 2 && library.File(0).Checked && library.File(1).Checked);
+    auto* popup = window.fraPlayList1->findChild<QMenu*>(QStringLiteral("popPlayList"));
+    // Offered for the preview only.
+    SelectRows(*window.fraPlayList1->lvwPlayList, {1});
+    emit popup->aboutToShow();
+    QVERIFY(!window.fraPlayList1->actFindWholeVersion->isVisible());
+    SelectRows(*window.fraPlayList1->lvwPlayList, {0});
+    emit popup->aboutToShow();
+    QVERIFY(window.fraPlayList1->actFindWholeVersion->isVisible());
+    window.fraPlayList1->actFindWholeVersion->trigger();
+    // The search page searches for the song by its name, and marks what is longer.
+    QVERIFY(window.fraSearch1->isVisibleTo(&window));
+    QCOMPARE(m_program->Engines->Key(), std::string("Band - Song"));
+    QVERIFY(std::abs(window.fraSearch1->SearchResultRows->LongerThanMs - 12000) < 200);
 }
 
 void TestFrmMain::pagesAskEachOtherThroughTheWindow() {

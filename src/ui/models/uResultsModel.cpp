@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QLocale>
 
 #include "core/uTStringUtils.h"
@@ -189,6 +190,11 @@ QString TResultsModel::QualityDetails(const TContentVerdict& content) {
         .arg(QLocale().toString(content.SampleRateHz / 1000.0, 'f', content.SampleRateHz % 1000 == 0 ? 0 : 1));
 }
 
+bool TResultsModel::Longer(const TSearchResult& result) const {
+    return LongerThanMs > 0 && result.Content.IsAudio() && !result.Content.MaybePreview() &&
+           !result.Content.CutShort() && result.Content.LengthMs > LongerThanMs;
+}
+
 bool TResultsModel::ListsSources(const TResultColumn& column) const {
     return SongSources && (column.Text == EngineOf || column.Number == SourcesOf);
 }
@@ -243,13 +249,17 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
         if (ListsSources(column))
             return PlainToolTip(SourcesText(index.row()));
         if (column.Words != nullptr && result.Content.IsAudio())
-            return PlainToolTip(QualityDetails(result.Content));
+            return PlainToolTip(Longer(result) ? tr("%1. Longer than your copy (%2)")
+                                                     .arg(QualityDetails(result.Content), ReadableDuration(LongerThanMs / 1000))
+                                               : QualityDetails(result.Content));
         if (column.Text == TitleOf && Owned(result))
             return PlainToolTip(tr("Already in your play list"));
         return column.Format.Kind == K::Size && result.Size > 0 ? QVariant(ExactBytes(result.Size)) : QVariant();
     case Qt::AccessibleDescriptionRole:
         if (ListsSources(column))
             return SourcesText(index.row());
+        if (column.Words != nullptr && Longer(result))
+            return tr("Longer than your copy (%1)").arg(ReadableDuration(LongerThanMs / 1000));
         return column.Format.Kind == K::Picture ? QVariant(Description(result)) : QVariant();
     case Qt::DecorationRole:
         // A song the play list holds already is marked beside its title.
@@ -259,6 +269,13 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const {
                                               : QVariant();
     case RawValueRole:
         return Raw(column, result, index.row());
+    case Qt::FontRole:
+        if (Longer(result)) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
     case Qt::TextAlignmentRole:
         return IsNumeric(column.Format.Kind) ? QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     default:

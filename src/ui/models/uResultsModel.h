@@ -71,6 +71,9 @@ public:
     std::function<std::vector<int>(int row)> SongSources;
     // The row whose link a song's row shows: its best source. None: the row itself.
     std::function<int(int row)> BestSource;
+    // Above 0: a whole version of a song this long is looked for, and the rows whose link
+    // holds more of it (no preview) stand out.
+    int LongerThanMs = 0;
     // "On 3 sites, the best first:" and a line per site with what its link holds; empty for
     // a song on one site.
     QString SourcesText(int row) const;
@@ -80,6 +83,7 @@ private:
     QString Description(const TSearchResult& result) const;
     QVariant Shown(const TResultColumn& column, const TSearchResult& result, int row) const;
     bool ListsSources(const TResultColumn& column) const;
+    bool Longer(const TSearchResult& result) const;
     // The quality cell's tool tip: the check's words and the sample rate.
     static QString QualityDetails(const TContentVerdict& content);
     QVariant Raw(const TResultColumn& column, const TSearchResult& result, int row) const;

@@ -1,9 +1,11 @@
 #include "ui/pages/uFraDownloads.h"
+#include "ui/pages/uWholeVersion.h"
 
 #include <algorithm>
 #include <filesystem>
 
 #include <QAction>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QItemSelectionModel>
@@ -207,13 +209,16 @@ void TfraDownloads::BuildPopup() {
     actOpenFolder = make(tr("Open Containing Folder"), "popOpenFolder", &TfraDownloads::OpenContainingFolder);
     actCopyLink = make(tr("Copy Link"), "popCopyLink", &TfraDownloads::CopyLinks);
     actRemoveFromList = make(tr("Remove from List"), "popRemoveFromList", &TfraDownloads::RemoveSelected);
+    actFindWholeVersion = make(tr("Find a Whole Version"), "popFindWholeVersion", &TfraDownloads::FindWholeVersion);
     auto* gap = new QAction(this);
     gap->setSeparator(true);
     auto* gap2 = new QAction(this);
     gap2->setSeparator(true);
-    MakePopup(QStringLiteral("popDownloads"), lvwDownloads,
-              {play, actOpenFolder, actCopyLink, gap, actRestartDownload, actCancelDownload, actRemoveFromList, gap2,
+    QMenu* popup = MakePopup(QStringLiteral("popDownloads"), lvwDownloads,
+              {play, actFindWholeVersion, actOpenFolder, actCopyLink, gap, actRestartDownload, actCancelDownload, actRemoveFromList, gap2,
                actCancelAllDownloads, actClearDownloaded});
+    // Offered for a finished file the content check found a preview or cut short.
+    connect(popup, &QMenu::aboutToShow, this, [this] { actFindWholeVersion->setVisible(SelectedQuest().has_value()); });
 }
 
 void TfraDownloads::OpenContainingFolder() {
@@ -337,4 +342,16 @@ void TfraDownloads::ClearDownloaded() {
     const TPaintingSuspended suspended(lvwDownloads);
     if (m_services.Downloads.ClearFinished() > 0)
         lvwDownloads->SetEmptyText(tr("The finished downloads were cleared; their songs are on the Play List page."));
+}
+
+std::optional<TWholeVersionQuest> TfraDownloads::SelectedQuest() const {
+    const int row = lvwDownloads->SelectedRow();
+    if (row < 0 || DownloadRows->Record(row).Status() != TDownload::StatusComplete)
+        return std::nullopt;
+    return WholeVersionQuest(m_services.PlayList, DownloadRows->Record(row).FilePath);
+}
+
+void TfraDownloads::FindWholeVersion() {
+    if (const auto quest = SelectedQuest())
+        emit WholeVersionWanted(quest->Key, quest->LongerThanMs);
 }

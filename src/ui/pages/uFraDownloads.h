@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "download/uTDownloadRequest.h"
+#include "ui/pages/uWholeVersion.h"
 #include "ui/pages/uPage.h"
 #include "ui/pages/uServices.h"
 
@@ -58,10 +60,14 @@ public:
     QAction* actOpenFolder = nullptr;
     QAction* actCopyLink = nullptr;
     QAction* actRemoveFromList = nullptr;
+    // Of a finished preview or cut file: searches for the whole song.
+    QAction* actFindWholeVersion = nullptr;
 
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
     void PreviewRequested(const std::string& path);
+    // The user wants a whole copy of a song fetched only as a preview or cut file.
+    void WholeVersionWanted(const std::string& key, int longerThanMs);
     // A download ended, well (no failure) or not (why it failed).
     void DownloadEnded(const QString& title, const QString& failure);
     // How many downloads run or wait for their turn changed: their count, and in words
@@ -70,6 +76,9 @@ signals:
 
 private:
     void BuildCommands();
+    // The finished download selected, when it is a preview or cut file of the library.
+    std::optional<TWholeVersionQuest> SelectedQuest() const;
+    void FindWholeVersion();
     // The views of the list, in the order of their buttons.
     enum class TView { All, Running, Queued, Failed, Complete };
     static TView ViewOf(const TDownload& download);

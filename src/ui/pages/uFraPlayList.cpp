@@ -1,4 +1,5 @@
 #include "ui/pages/uFraPlayList.h"
+#include "ui/pages/uWholeVersion.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QMenu>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -205,7 +207,21 @@ void TfraPlayList::BuildCommands() {
     connect(locateFile, &QAction::triggered, actLocate, &QAction::trigger);
     QList<QAction*> items = MenuCommands();
     items.replace(items.indexOf(actLocate), locateFile);
-    MakePopup(QStringLiteral("popPlayList"), lvwPlayList, items);
+    actFindWholeVersion = new QAction(tr("Find a Whole Version"), this);
+    actFindWholeVersion->setObjectName(QStringLiteral("popFindWholeVersion"));
+    connect(actFindWholeVersion, &QAction::triggered, this, [this] {
+        if (const int row = lvwPlayList->SelectedRow(); row >= 0) {
+            if (const auto quest = WholeVersionQuest(m_services.PlayList, RowPath(row)))
+                emit WholeVersionWanted(quest->Key, quest->LongerThanMs);
+        }
+    });
+    items.insert(2, actFindWholeVersion);
+    QMenu* popup = MakePopup(QStringLiteral("popPlayList"), lvwPlayList, items);
+    // Offered for a file the content check found a preview or cut short.
+    connect(popup, &QMenu::aboutToShow, this, [this] {
+        const int row = lvwPlayList->SelectedRow();
+        actFindWholeVersion->setVisible(row >= 0 && WholeVersionQuest(m_services.PlayList, RowPath(row)).has_value());
+    });
     BindKey(actPlayFile, QKeySequence(Qt::Key_Return), {lvwPlayList});
     BindKey(actDeleteFile, QKeySequence(Qt::Key_Delete), {lvwPlayList});
     BindKey(actRenameFile, QKeySequence(Qt::Key_F2), {lvwPlayList});

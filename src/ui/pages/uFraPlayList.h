@@ -69,9 +69,14 @@ public:
     TPageList* lvwPlayList;
     TPlayerPanel* pnlPlayer;
 
+    // Of a preview or cut file: searches for the whole song.
+    QAction* actFindWholeVersion = nullptr;
+
 signals:
     // What plays, its state, or its neighbours in the list may have changed.
     void PlayerChanged();
+    // The user wants a whole copy of a song held only as a preview or cut file.
+    void WholeVersionWanted(const std::string& key, int longerThanMs);
 
 private:
     void BuildCommands();

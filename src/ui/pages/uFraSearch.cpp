@@ -295,6 +295,15 @@ void TfraSearch::cmdSearchClick() {
         m_services.Prompts.Tell(this, QMessageBox::Information, tr("No search keys specified."));
         return;
     }
+    SearchResultRows->LongerThanMs = 0;
+    StartSearch(key);
+}
+
+void TfraSearch::FindWholeVersion(const std::string& key, int longerThanMs) {
+    if (m_session->Searching())
+        m_session->Cancel();
+    cmbSearchKeys->setEditText(QString::fromStdString(key));
+    SearchResultRows->LongerThanMs = longerThanMs;
     StartSearch(key);
 }
 

@@ -44,6 +44,9 @@ public:
     void InitPage();
     // Starts a search with the key in the box, or cancels the running one.
     void cmdSearchClick();
+    // Searches for `key` to replace a preview or cut file: the songs found longer than
+    // `longerThanMs` are marked.
+    void FindWholeVersion(const std::string& key, int longerThanMs);
     // Asks for a download of every selected entry of the list shown.
     void DownloadSelected();
     // Puts the links of the selected entries of the list shown on the clipboard.

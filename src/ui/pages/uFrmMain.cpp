@@ -127,6 +127,9 @@ QWidget* TfrmMain::BuildPages(std::unique_ptr<TMediaPlayer> player) {
 void TfrmMain::ConnectPages() {
     connect(fraSearch1, &TfraSearch::DownloadRequested, fraDownloads1, &TfraDownloads::Download);
     connect(fraDownloads1, &TfraDownloads::PreviewRequested, fraPlayList1, &TfraPlayList::PlayMedia);
+    // A preview or cut file in the library or the downloads: its whole song is searched for.
+    connect(fraPlayList1, &TfraPlayList::WholeVersionWanted, this, &TfrmMain::FindWholeVersion);
+    connect(fraDownloads1, &TfraDownloads::WholeVersionWanted, this, &TfrmMain::FindWholeVersion);
     // The Downloads button shows how many run and wait, whichever page is in front.
     QAction* downloads = m_viewActions[static_cast<size_t>(TPageId::Downloads)];
     connect(fraDownloads1, &TfraDownloads::UnderWayChanged, this,
@@ -134,6 +137,11 @@ void TfrmMain::ConnectPages() {
                 ShowCountOnSwitcher(downloads, pnlToolbar->findChild<QAbstractButton*>(QStringLiteral("cmdViewDownloads")),
                                     icon, hint, count, words);
             });
+}
+
+void TfrmMain::FindWholeVersion(const std::string& key, int longerThanMs) {
+    ShowPage(TPageId::Searches);
+    fraSearch1->FindWholeVersion(key, longerThanMs);
 }
 
 void TfrmMain::BringForward() {

@@ -97,6 +97,8 @@ private:
     // The page button at `x`; returns where the next one goes.
     int AddViewButton(const QString& name, QAction* view, int x);
     void AddCommandButtons(TPage* page);
+    // Shows the search page searching for a whole copy of a song held only in part.
+    void FindWholeVersion(const std::string& key, int longerThanMs);
     void ConnectPages();
     void InitPages();
     TWindowState CurrentWindowState() const;
