@@ -49,7 +49,7 @@ struct TContentVerdict {
 };
 
 // Songs shorter than this are suspected previews.
-inline constexpr int kPreviewBelowMs = 30000;
+inline constexpr int kPreviewBelowMs = 60000;
 // Files beyond this are not looked into: no song is that large.
 inline constexpr int64_t kLargestChecked = int64_t(16) << 30;
 // The largest tag read whole (a tag states its size; pictures make it large).

@@ -376,7 +376,7 @@ void TestCli::foldersGivenAreTheOnlyOnesTouched() {
 void TestCli::checkTellsWhatEachFileHolds() {
     QTemporaryDir folder;
     const std::string root = folder.path().toStdString();
-    const std::string song = MakeToneMp3({.DurationMs = 40000, .InfoFrame = true});
+    const std::string song = MakeToneMp3({.DurationMs = 70000, .InfoFrame = true});
     QVERIFY(CreateDir(root + "/songs"));
     QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/b.mp3", song));
     QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/a.mp3", song));
@@ -384,9 +384,9 @@ void TestCli::checkTellsWhatEachFileHolds() {
     QVERIFY(TFileUtils::WriteWholeFile(root + "/songs/c\nd\te\x1b.mp3", song));
     Result result = RunCli({"check", folder.path() + "/songs"});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out, QByteArray::fromStdString(root + "/songs/a.mp3\tmp3\tMP3, 64 kbps, 0:40\n" + root +
-                                                   "/songs/b.mp3\tmp3\tMP3, 64 kbps, 0:40\n" + root +
-                                                   "/songs/c d e .mp3\tmp3\tMP3, 64 kbps, 0:40\n"));
+    QCOMPARE(result.out, QByteArray::fromStdString(root + "/songs/a.mp3\tmp3\tMP3, 64 kbps, 1:10\n" + root +
+                                                   "/songs/b.mp3\tmp3\tMP3, 64 kbps, 1:10\n" + root +
+                                                   "/songs/c d e .mp3\tmp3\tMP3, 64 kbps, 1:10\n"));
     // A folder below that cannot be listed (its path is longer than the system takes) is said.
     std::vector<int> levels{::open((root + "/songs").c_str(), O_DIRECTORY)};
     const std::string level(250, 'x');
@@ -407,7 +407,7 @@ void TestCli::checkTellsWhatEachFileHolds() {
     QVERIFY(TFileUtils::WriteWholeFile(root + "/page.mp3", "<html><body>gone</body></html>"));
     result = RunCli({"check", folder.path() + "/cut.mp3", folder.path() + "/page.mp3"});
     QCOMPARE(result.exitCode, 1);
-    QCOMPARE(result.out, QByteArray::fromStdString(root + "/cut.mp3\tcut\tCut short: 0:20 of 0:40\n" + root +
+    QCOMPARE(result.out, QByteArray::fromStdString(root + "/cut.mp3\tcut\tCut short: 0:35 of 1:10\n" + root +
                                                    "/page.mp3\thtml\tNot an MP3 file: an HTML page\n"));
     result = RunCli({"check", folder.path() + "/songs/a.mp3", folder.path() + "/gone.mp3"});
     QCOMPARE(result.exitCode, 2);

@@ -110,13 +110,13 @@ void TestVerification::checkReadsOnlyTheStart_data() {
     QTest::addColumn<bool>("honoursRange");
     QTest::addColumn<QStringList>("ranges"); // asked for, in order
     QTest::addColumn<QString>("verdict");
-    const QByteArray tone = QByteArray::fromStdString(MakeToneMp3({.DurationMs = 40000, .InfoFrame = true}));
+    const QByteArray tone = QByteArray::fromStdString(MakeToneMp3({.DurationMs = 70000, .InfoFrame = true}));
     QFile pictureFirst(QStringLiteral(ORVALO_MEDIA_FIXTURES "/picture-first.mp3"));
     QVERIFY(pictureFirst.open(QIODevice::ReadOnly));
     const QByteArray tagged = pictureFirst.readAll();
-    QTest::newRow("a range") << tone << true << QStringList{"bytes=0-65535"} << "MP3, 64 kbps, 0:40";
+    QTest::newRow("a range") << tone << true << QStringList{"bytes=0-65535"} << "MP3, 64 kbps, 1:10";
     QTest::newRow("no range: the transfer is ended") << tone << false << QStringList{"bytes=0-65535"}
-                                                     << "MP3, 64 kbps, 0:40";
+                                                     << "MP3, 64 kbps, 1:10";
     // A 200 KB picture before the audio: the rest of the tag and 64 KiB after it, asked for.
     QTest::newRow("a long tag") << tagged << true << QStringList{"bytes=0-65535", "bytes=65536-224807"}
                                 << "Short: 0:03, maybe a preview";

@@ -359,7 +359,7 @@ void TestFrmMain::hiddenPagesColumnsFitAfterStateChanges() {
 void TestFrmMain::aPreviewInTheLibraryIsLookedForWhole() {
     const std::string folder = m_program->Options->DownloadDir;
     QVERIFY(TFileUtils::WriteWholeFile(folder + "/Band - Song.mp3", MakeToneMp3({440.0, 12000})));
-    QVERIFY(TFileUtils::WriteWholeFile(folder + "/Band - Whole.mp3", MakeToneMp3({440.0, 40000})));
+    QVERIFY(TFileUtils::WriteWholeFile(folder + "/Band - Whole.mp3", MakeToneMp3({440.0, 70000})));
     const auto made = MakeWindow();
     TfrmMain& window = *made;
     TPlayListManager& library = *m_program->PlayList;

@@ -75,13 +75,13 @@ TTone ToneFor(int id) {
     return {220.0 + (id * 37) % 660, 2000 + (id * 613) % 4001};
 }
 
-// A song as long as songs are (35 s to 95 s, by the id), so that the link check does not take
+// A song as long as songs are (65 s to 125 s, by the id), so that the link check does not take
 // it for a preview: the short tone over and over. MPEG frames back to back are one valid
 // stream, and the encoder is asked for the few seconds alone.
 std::string SongFor(int id) {
     const TTone tone = ToneFor(id);
     const std::string piece = MakeToneMp3(tone);
-    const int songMs = 35000 + (id * 7919) % 60000;
+    const int songMs = 65000 + (id * 7919) % 60000;
     std::string song;
     for (int played = 0; played < songMs; played += tone.DurationMs)
         song += piece;
