@@ -205,7 +205,7 @@ TSearchResult TSearchSession::DownloadFrom(int index) const {
 
 std::vector<TSearchResult> TSearchSession::DownloadsFor(const std::vector<int>& indices) const {
     std::vector<TSearchResult> downloads;
-    std::unordered_set<int> songsTaken; // by their first link
+    std::unordered_set<int> songsTaken; // by their best link
     for (const int index : indices) {
         if (m_results.Item(index) == nullptr)
             continue;
