@@ -1,5 +1,7 @@
 #include "ui/pages/uWholeVersion.h"
 
+#include <algorithm>
+
 #include "core/uTFileUtils.h"
 #include "media/uContentCheck.h"
 #include "playlist/uTPlayListManager.h"
@@ -14,10 +16,23 @@ std::optional<TWholeVersionQuest> WholeVersionQuest(const TPlayListManager& libr
     if (file == nullptr || !file->Checked || !(file->Content.MaybePreview() || file->Content.CutShort()))
         return std::nullopt;
     std::string key = ArtistTitle(file->Content);
-    if (key.empty()) {
-        key = file->FileName;
-        if (const size_t dot = key.rfind('.'); dot != std::string::npos && dot > 0)
-            key.erase(dot);
-    }
+    if (key.empty())
+        key = SongOfFileName(file->FileName);
     return TWholeVersionQuest{key, file->Content.LengthMs};
+}
+
+std::string SongOfFileName(std::string name) {
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    std::replace(name.begin(), name.end(), '_', ' ');
+    // What sites add in brackets at the end ("(preview)", "[128k]") is no part of the song.
+    while (!name.empty() && (name.back() == ')' || name.back() == ']')) {
+        const size_t open = name.find_last_of(name.back() == ')' ? '(' : '[');
+        if (open == std::string::npos || open == 0)
+            break;
+        name.erase(open);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+    }
+    return name;
 }

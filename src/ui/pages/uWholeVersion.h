@@ -16,3 +16,8 @@ struct TWholeVersionQuest {
 // hold it, has not looked into it yet, or found it whole. The song is searched by its tags'
 // artist and title, or else by its file name.
 std::optional<TWholeVersionQuest> WholeVersionQuest(const TPlayListManager& library, const std::string& path);
+
+// The song a file's name stands for: the name without its extension, underscores as spaces,
+// and the bracketed words sites add at its end left out ("Band - Song (preview).mp3" is
+// "Band - Song").
+std::string SongOfFileName(std::string name);
