@@ -28,6 +28,10 @@ bool PoorCopy(const TSearchResult& result) {
     return Rank(result.Content) >= 3;
 }
 
+bool WholeSong(const TSearchResult& result) {
+    return Rank(result.Content) <= 1;
+}
+
 TDownloadChoice ChooseDownloads(std::vector<TSearchResult> picked) {
     const auto dead = [](const TSearchResult& result) { return result.Status == TSearchResult::Failed; };
     TDownloadChoice choice;

@@ -11,6 +11,8 @@
 bool BetterSource(const TSearchResult& a, const TSearchResult& b);
 // The link is known to hold no whole song: a preview, a cut file, or no audio at all.
 bool PoorCopy(const TSearchResult& result);
+// The link's start is a whole song: audio, neither a preview nor cut.
+bool WholeSong(const TSearchResult& result);
 
 // What a choice of results sends to the downloads: links the check found dead stay out when
 // chosen with others; one chosen alone goes only when the user says so (DeadAlone).

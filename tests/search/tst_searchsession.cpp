@@ -1,4 +1,7 @@
 #include <memory>
+#include <tuple>
+
+#include <QFile>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,6 +20,8 @@
 #include "search/uDownloadChoice.h"
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
+#include "search/uWishList.h"
+#include "search/uWishSearch.h"
 
 namespace {
 // The most-popular file: two good lines among lines its writer would never make.
@@ -42,6 +47,7 @@ private slots:
     void newSearchStartsFromNothing();
     void linksVerifyAndFailThroughTheServer();
     void oneSongFromSeveralSitesBestCopyFirst();
+    void wishesAreSearchedAgainAndKept();
     void popularLinesBecomeVerifiedResults();
     void longPopularFileLoadsInSlices();
 
@@ -245,6 +251,70 @@ void TestSearchSession::oneSongFromSeveralSitesBestCopyFirst() {
     emit m_checks->LinkFailed("http://h.test/9.mp3", "timed out");
     QVERIFY(!m_session->StandsForSong(8));
     QCOMPARE(m_session->SourcesOf(8), (std::vector<int>{6, 8}));
+}
+
+void TestSearchSession::wishesAreSearchedAgainAndKept() {
+    const QTemporaryDir folder;
+    const std::string path = WishListPath(folder.path().toStdString());
+    TWishList wishes(path);
+    QVERIFY(wishes.Add("Velvet Lanterns - Paper Comets", 25000));
+    QVERIFY(!wishes.Add("velvet lanterns  paper comets!")); // the same song
+    QVERIFY(wishes.Add("Slow Carousel"));
+    TWishSearch search(wishes, [this]() -> TSearchSession& { return *m_session; });
+    QSignalSpy started(m_session.get(), &TSearchSession::Started);
+    QSignalSpy rounds(&search, &TWishSearch::RoundDone);
+    const auto mp3 = [](int kbps, int ms) {
+        TContentVerdict verdict;
+        verdict.Kind = TContentKind::Mp3;
+        verdict.Layer = 3;
+        verdict.BitrateKbps = kbps;
+        verdict.LengthMs = ms;
+        return verdict;
+    };
+    const auto answer = [this](const std::vector<std::tuple<std::string, std::string, TContentVerdict>>& links) {
+        for (int i = 0; i < 3; ++i)
+            m_engines->StartNext();
+        for (const auto& [title, link, verdict] : links)
+            m_fakes[0]->Found(title, link);
+        for (const auto& [title, link, verdict] : links) {
+            emit m_checks->LinkJudged(link, verdict);
+            emit m_checks->LinkVerified(link, 100000);
+        }
+        for (FakeEngine* engine : m_fakes)
+            engine->Finish();
+    };
+    search.LookNow();
+    QCOMPARE(started.count(), 1);
+    // Only a copy with every word of the wish counts, whole and longer than the one the user has.
+    answer({{"Velvet Lanterns - Paper Comets", "http://a.test/p.mp3", mp3(320, 20000)},
+            {"Paper Comets", "http://a.test/other.mp3", mp3(320, 240000)},
+            {"Velvet Lanterns - Paper Comets", "http://b.test/whole.mp3", mp3(192, 240000)}});
+    QTRY_COMPARE(started.count(), 2);
+    QCOMPARE(wishes.At(0).Found.Url, std::string("http://b.test/whole.mp3"));
+    QCOMPARE(wishes.At(0).FoundQuality, std::string("192 kbps, 4:00"));
+    answer({{"Slow Carousel", "http://c.test/s.mp3", mp3(128, 30000)}});
+    QTRY_COMPARE(rounds.count(), 1);
+    QCOMPARE(rounds.first().first().toInt(), 1);
+    QVERIFY(!wishes.At(1).HasFound() && !wishes.At(1).LastLook.empty());
+    // A second round looks only for what is still missing.
+    search.LookNow();
+    QCOMPARE(started.count(), 3);
+    QCOMPARE(m_engines->Key(), std::string("Slow Carousel"));
+    search.LookNow(); // a round runs: nothing more
+    QCOMPARE(started.count(), 3);
+
+    // The list comes back as it was left, the found copy ready to fetch with its fall-back.
+    const TWishList again(path);
+    QCOMPARE(again.Count(), 2);
+    QCOMPARE(again.At(0).Found.Url, std::string("http://b.test/whole.mp3"));
+    QCOMPARE(again.At(0).Found.Alternatives, std::vector<std::string>{"http://a.test/p.mp3"});
+    QCOMPARE(again.At(0).LongerThanMs, 25000);
+    QCOMPARE(again.At(1).LastLook, wishes.At(1).LastLook);
+    // A file that holds no list is set aside, not read as one.
+    QVERIFY(TFileUtils::WriteWholeFile(path, "{\"wishes\": 3"));
+    const TWishList broken(path);
+    QCOMPARE(broken.Count(), 0);
+    QVERIFY(QFile::exists(QString::fromStdString(path + ".bad")));
 }
 
 void TestSearchSession::popularLinesBecomeVerifiedResults() {
