@@ -43,28 +43,32 @@ QString TNotifier::IconName() {
     return QFile::exists(file) ? file : kIconName;
 }
 
-bool TNotifier::Notify(const QString& summary, const QString& body) {
+bool TNotifier::Notify(const QString& summary, const QString& body, bool offerDownload) {
     if (!m_bus.isConnected())
         return false;
     if (m_sending) {
         m_haveNext = true;
         m_nextSummary = summary;
         m_nextBody = body;
+        m_nextOffersDownload = offerDownload;
         return true;
     }
-    Send(summary, body);
+    Send(summary, body, offerDownload);
     return true;
 }
 
-void TNotifier::Send(const QString& summary, const QString& body) {
+void TNotifier::Send(const QString& summary, const QString& body, bool offerDownload) {
     m_sending = true;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     // Application name, the notification this one replaces (none: 0), the program's icon, the
-    // texts, a default action (a click on the notification), the desktop entry, the
-    // service's own display time.
+    // texts, a default action (a click on the notification) and maybe a button, the desktop
+    // entry, the service's own display time.
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kDesktopEntry}};
+    QStringList actions{QStringLiteral("default"), tr("Show Downloads")};
+    if (offerDownload)
+        actions << QStringLiteral("download") << tr("Download");
     call << QStringLiteral("Orvalo") << (m_shown.contains(m_last) ? m_last : 0u) << IconName() << summary << body
-         << QStringList{QStringLiteral("default"), tr("Show Downloads")} << hints << -1;
+         << actions << hints << -1;
     // Not waited for: a slow or missing service must never hold up the window. Its answer,
     // the notification's id, is noted when it comes.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
@@ -78,14 +82,29 @@ void TNotifier::Send(const QString& summary, const QString& body) {
         m_sending = false;
         if (m_haveNext) {
             m_haveNext = false;
-            Send(m_nextSummary, m_nextBody);
+            Send(m_nextSummary, m_nextBody, m_nextOffersDownload);
         }
     });
 }
 
 void TNotifier::ActionInvoked(uint id, const QString& action) {
-    if (action == QLatin1String("default") && m_shown.contains(id))
+    if (!m_shown.contains(id))
+        return;
+    if (action == QLatin1String("default"))
         emit Activated();
+    else if (action == QLatin1String("download"))
+        emit DownloadChosen();
+}
+
+void TNotifier::NotifyWholeCopiesFound(const QStringList& songs) {
+    if (songs.isEmpty())
+        return;
+    if (songs.size() == 1) {
+        Notify(tr("A whole copy was found: %1").arg(songs.front()), tr("It waits on your wish list."), true);
+        return;
+    }
+    Notify(tr("%n songs of your wish list were found whole", nullptr, static_cast<int>(songs.size())),
+           tr("They wait on your wish list."), true);
 }
 
 void TNotifier::NotificationClosed(uint id, uint) {

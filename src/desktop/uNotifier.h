@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 // Desktop notifications through the desktop's notification service on the session bus.
 // Without a bus nothing is sent; without a service the message goes nowhere, and nothing
@@ -20,7 +21,8 @@ public:
     // place: one notification follows many downloads, not a pile of them. One call at a
     // time goes to the service; what comes meanwhile waits, the newest only. False when
     // there is no bus to send on.
-    bool Notify(const QString& summary, const QString& body = QString());
+    // With `offerDownload` it carries a "Download" button, reported as DownloadChosen.
+    bool Notify(const QString& summary, const QString& body = QString(), bool offerDownload = false);
     // Whether our last notification is still shown (or on its way).
     bool Showing() const { return m_sending || m_shown.contains(m_last); }
 
@@ -28,6 +30,10 @@ public:
     // while that notification is still shown, the next ones take its place as one that keeps
     // count ("12 downloads ended", "10 downloaded, 2 failed"), not a pile of them.
     void NotifyDownloadEnded(const QString& title, const QString& failure);
+
+    // Tells that whole copies of the wished songs `songs` were found, with a "Download"
+    // button for them.
+    void NotifyWholeCopiesFound(const QStringList& songs);
 
     // "Downloaded: <title>"
     static QString DownloadedText(const QString& title);
@@ -40,13 +46,15 @@ public:
 signals:
     // The user clicked one of our notifications.
     void Activated();
+    // The user pressed "Download" on our notification of whole copies found.
+    void DownloadChosen();
 
 private slots:
     void ActionInvoked(uint id, const QString& action);
     void NotificationClosed(uint id, uint reason);
 
 private:
-    void Send(const QString& summary, const QString& body);
+    void Send(const QString& summary, const QString& body, bool offerDownload);
 
     QDBusConnection m_bus;
     QSet<uint> m_shown; // the service's ids of our notifications still shown
@@ -55,6 +63,7 @@ private:
     bool m_haveNext = false; // news that came while a call was on its way
     QString m_nextSummary;
     QString m_nextBody;
+    bool m_nextOffersDownload = false;
     // Downloads told of since the notification that is still shown came.
     int m_endedDone = 0;
     int m_endedFailed = 0;

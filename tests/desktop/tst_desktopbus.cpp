@@ -377,6 +377,16 @@ void TestDesktopBus::notificationReachesTheService() {
     invoke(2, QStringLiteral("default"));
     QTRY_COMPARE(arrived.count(), 2);
     QCOMPARE(activated.count(), 1);
+    // Whole copies of wished songs come with a button of their own.
+    QSignalSpy download(&notifier, &TNotifier::DownloadChosen);
+    notifier.NotifyWholeCopiesFound({QStringLiteral("Band - Song")});
+    QTRY_COMPARE(service.Seen.size(), 3);
+    QCOMPARE(service.Seen[2], QStringLiteral("Orvalo|A whole copy was found: Band - Song|It waits on your wish list."));
+    QCOMPARE(service.Actions[2].mid(2), (QStringList{"download", "Download"}));
+    invoke(3, QStringLiteral("download"));
+    QTRY_COMPARE(arrived.count(), 3);
+    QCOMPARE(download.count(), 1);
+    QCOMPARE(activated.count(), 1);
     m_desktop->unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     m_desktop->unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
