@@ -101,8 +101,11 @@ int RunOrvalo(int argc, char** argv) {
     auto frmMain = std::make_unique<TfrmMain>(program.Services(prompts), std::make_unique<TQtMediaPlayer>());
     QApplication::setWindowIcon(frmMain->windowIcon());
     QObject::connect(&termination, &TTerminationSignals::Terminate, frmMain.get(), &TfrmMain::EndWithoutAsking);
-    QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] { program.StartLiveData(); });
-    auto desktop = std::make_unique<TDesktopBridges>(*frmMain);
+    QObject::connect(frmMain.get(), &TfrmMain::FirstShown, [&program] {
+        program.StartLiveData();
+        program.StartWishRounds();
+    });
+    auto desktop = std::make_unique<TDesktopBridges>(*frmMain, *program.WishSearch);
     window = frmMain.get();
     if (askedBeforeWindow)
         frmMain->StartOnPage(*askedBeforeWindow);

@@ -18,6 +18,22 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTVerificationManager.h"
 
+struct TProgram::TQuietSearch {
+    explicit TQuietSearch(TTransferEngine& transfers, const std::string& engineListFile)
+        : Engines(kEnginesAtOnce, kEngineStartsPerTick, kSearchTickMs),
+          Checks(transfers, kChecksAtOnce, kCheckStartsPerTick, kCheckTickMs),
+          Session(Engines, Checks, Results, EngineList) {
+        ::LoadEngines(engineListFile, EngineList, Engines, transfers);
+        Session.LoadEngineNames();
+    }
+
+    TStringList EngineList{'*'};
+    TSearchManager Engines;
+    TSearchResultManager Results;
+    TVerificationManager Checks;
+    TSearchSession Session;
+};
+
 TProgram::TProgram(const std::string& appFolder)
     : AppFolder(WithTrailingSlash(appFolder)), Folders(ChooseProgramFolders(AppFolder)),
       DataFolder(Folders.DataFolder) {
@@ -55,12 +71,27 @@ TProgram::TProgram(const std::string& appFolder)
     LoadEngines();
     Session = std::make_unique<TSearchSession>(*Engines, *Checks, *Results, *EngineList);
     PopularList = std::make_unique<TPopularList>(*Popular);
+    Wishes = std::make_unique<TWishList>(WishListPath(DataFolder));
+    WishSearch = std::make_unique<TWishSearch>(*Wishes, [this]() -> TSearchSession& { return QuietSession(); });
+}
+
+TSearchSession& TProgram::QuietSession() {
+    if (!m_quiet)
+        m_quiet = std::make_unique<TQuietSearch>(*Transfers, m_engineListFile);
+    return m_quiet->Session;
+}
+
+void TProgram::StartWishRounds() {
+    WishSearch->StartRounds(kWishFirstLookMs, kWishLookEveryMs);
 }
 
 TProgram::~TProgram() {
     SaveSearchKeys(*SearchKeys, SearchKeysPath(DataFolder));
     Options->Save();
     LiveData.reset();
+    WishSearch.reset();
+    m_quiet.reset();
+    Wishes.reset();
     PopularList.reset();
     Session.reset();
     SearchKeys.reset();
@@ -99,5 +130,5 @@ void TProgram::StartLiveData() {
 
 TServices TProgram::Services(TPrompts& prompts) {
     return TServices{*Options,    *Engines,    *Checks,     *Results,  *Popular, *Downloads, *PlayList,
-                     *SearchKeys, *EngineList, DataFolder, prompts,   *Transfers, *Session,  *PopularList};
+                     *SearchKeys, *EngineList, DataFolder, prompts,   *Transfers, *Session,  *PopularList, *Wishes, *WishSearch};
 }

@@ -17,6 +17,8 @@
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
+#include "search/uWishList.h"
+#include "search/uWishSearch.h"
 #include "startup/uProgramFolders.h"
 #include "ui/pages/uServices.h"
 
@@ -60,6 +62,9 @@ public:
     std::unique_ptr<TSearchSession> Session;
     std::unique_ptr<TPopularList> PopularList;
     std::unique_ptr<TLiveUpdate> LiveData; // the maker's files, once the window is first shown
+    std::unique_ptr<TWishList> Wishes;     // songs wanted whole, kept in the data folder
+    // Searches the wish list again now and then, on engines and checks of its own.
+    std::unique_ptr<TWishSearch> WishSearch;
 
     // Creates the engines of the engine list (the user's own, else the shipped one) in the
     // engine list and the search manager; returns how many were made.
@@ -69,9 +74,17 @@ public:
     // Asks the maker's server for the first-run files and the most-popular list, where due
     // (once a run).
     void StartLiveData();
+    // Searches the wish list a minute from now and every few hours after.
+    void StartWishRounds();
     // What the window and its pages work with.
     TServices Services(TPrompts& prompts);
 
 private:
+    // The wish list's searches: a session, engines and checks apart from the user's, made at
+    // the first look.
+    struct TQuietSearch;
+    TSearchSession& QuietSession();
+
     std::string m_engineListFile; // chosen at the start: the user's own, or the shipped one
+    std::unique_ptr<TQuietSearch> m_quiet;
 };

@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "TestServer.h"
 #include "UiFixture.h"
@@ -21,6 +23,8 @@
 #include "ui/pages/uFraDownloads.h"
 #include "ui/widgets/uStatusFilter.h"
 #include "ui/widgets/uPageList.h"
+#include "ui/pages/uWishListPanel.h"
+#include "search/uWishList.h"
 
 namespace {
 const std::string kGood = "http://files.test/good.mp3";
@@ -47,6 +51,7 @@ private slots:
     void sortByColumnClicks();
     void downloadsShowTheirStateAndReachThePlayList();
     void restartOnlyAFailedRow();
+    void aFailedSongWaitsOnTheWishList();
     void aSongAskedForAgainComesAgain();
     void cancelAsksAndCancels();
     void cancelAsksOnceForEverySelectedRow();
@@ -243,6 +248,35 @@ void TestFraDownloads::restartOnlyAFailedRow() {
     QCOMPARE(m_page->DownloadRows->RowOf(flaky), 0);
 }
 
+void TestFraDownloads::aFailedSongWaitsOnTheWishList() {
+    m_server->Serve("files.test/gone.mp3", TScriptedResponse::Status(404));
+    const int failed = Start("http://files.test/gone.mp3", "Band_-_Song (preview).mp3");
+    QTRY_COMPARE(Status(failed), int(TDownload::StatusFailed));
+    TWishListPanel& panel = *m_page->pnlWishes;
+    QVERIFY(panel.isHidden());
+    Select(failed);
+    emit m_page->findChild<QMenu*>(QStringLiteral("popDownloads"))->aboutToShow();
+    QVERIFY(m_page->actAddToWishList->isVisible());
+    m_page->actAddToWishList->trigger();
+    TWishList& wishes = *m_program->Wishes;
+    QCOMPARE(wishes.Count(), 1);
+    QCOMPARE(wishes.At(0).Words, std::string("Band - Song"));
+    QVERIFY(!panel.isHidden());
+    QVERIFY(panel.lvwWishes->topLevelItem(0)->text(1).startsWith(QStringLiteral("Wished for on ")));
+    // A whole copy found by a quiet search is fetched only when the user says so.
+    TSearchResult found(kGood, TSearchResult::Verified, kGood, "Band - Song.mp3", 0);
+    found.Engine = "MP3 Search";
+    wishes.NoteFound("band song", found, "192 kbps, 4:00");
+    QCOMPARE(m_page->DownloadRows->RowOf(kGood), -1);
+    QCOMPARE(panel.lvwWishes->topLevelItem(0)->text(1), QStringLiteral("Found whole: 192 kbps, 4:00 (MP3 Search)"));
+    QVERIFY(!panel.btnDownloadWish->isEnabled());
+    panel.lvwWishes->topLevelItem(0)->setSelected(true);
+    panel.btnDownloadWish->click();
+    QCOMPARE(wishes.Count(), 0);
+    QVERIFY(panel.isHidden());
+    QTRY_COMPARE(Status(m_page->DownloadRows->RowOf(kGood)), int(TDownload::StatusComplete));
+}
+
 void TestFraDownloads::aSongAskedForAgainComesAgain() {
     const int good = Start(kGood, "good.mp3");
     QTRY_COMPARE(Status(good), int(TDownload::StatusComplete));
@@ -395,7 +429,7 @@ void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
     QStringList items;
     for (QAction* item : popup->actions())
         items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    QCOMPARE(items, (QStringList{"Play", "Find a Whole Version", "Open Containing Folder", "Copy Link", "-", "Restart Download",
+    QCOMPARE(items, (QStringList{"Play", "Find a Whole Version", "Add to Wish List", "Open Containing Folder", "Copy Link", "-", "Restart Download",
                                  "Cancel Download", "Remove from List", "-", "Cancel All Downloads",
                                  "Clear Downloaded"}));
     // Copy Link puts the row's link on the clipboard; a running row is not removed.

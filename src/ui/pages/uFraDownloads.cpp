@@ -18,7 +18,9 @@
 #include "desktop/uShell.h"
 #include "download/uTDownload.h"
 #include "download/uTDownloadManager.h"
+#include "search/uDownloadChoice.h"
 #include "search/uTSearchResultManager.h"
+#include "search/uWishList.h"
 #include "ui/models/uDownloadsModel.h"
 #include "ui/models/uListProxy.h"
 #include "ui/widgets/uPageList.h"
@@ -26,6 +28,7 @@
 #include "ui/look/uPlainText.h"
 #include "ui/widgets/uPrompts.h"
 #include "ui/look/uReadable.h"
+#include "ui/pages/uWishListPanel.h"
 
 TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     : TPage(parent), DownloadRows(new TDownloadsModel(services.Downloads, this)), m_services(services) {
@@ -45,6 +48,9 @@ TfraDownloads::TfraDownloads(const TServices& services, QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(pnlShow);
     layout->addWidget(lvwDownloads, 1);
+    pnlWishes = new TWishListPanel(services.Wishes, services.WishSearch, this);
+    connect(pnlWishes, &TWishListPanel::DownloadWanted, this, &TfraDownloads::DownloadWish);
+    layout->addWidget(pnlWishes);
     layout->addWidget(lblSummary);
     BuildCommands();
     BuildPopup();
@@ -210,15 +216,21 @@ void TfraDownloads::BuildPopup() {
     actCopyLink = make(tr("Copy Link"), "popCopyLink", &TfraDownloads::CopyLinks);
     actRemoveFromList = make(tr("Remove from List"), "popRemoveFromList", &TfraDownloads::RemoveSelected);
     actFindWholeVersion = make(tr("Find a Whole Version"), "popFindWholeVersion", &TfraDownloads::FindWholeVersion);
+    actAddToWishList = make(tr("Add to Wish List"), "popAddToWishList", &TfraDownloads::AddToWishList);
     auto* gap = new QAction(this);
     gap->setSeparator(true);
     auto* gap2 = new QAction(this);
     gap2->setSeparator(true);
     QMenu* popup = MakePopup(QStringLiteral("popDownloads"), lvwDownloads,
-              {play, actFindWholeVersion, actOpenFolder, actCopyLink, gap, actRestartDownload, actCancelDownload, actRemoveFromList, gap2,
+              {play, actFindWholeVersion, actAddToWishList, actOpenFolder, actCopyLink, gap, actRestartDownload, actCancelDownload, actRemoveFromList, gap2,
                actCancelAllDownloads, actClearDownloaded});
     // Offered for a finished file the content check found a preview or cut short.
-    connect(popup, &QMenu::aboutToShow, this, [this] { actFindWholeVersion->setVisible(SelectedQuest().has_value()); });
+    connect(popup, &QMenu::aboutToShow, this, [this] {
+        actFindWholeVersion->setVisible(SelectedQuest().has_value());
+        const auto wish = SelectedWish();
+        actAddToWishList->setVisible(wish.has_value());
+        actAddToWishList->setEnabled(wish && m_services.Wishes.IndexOf(wish->Key) < 0);
+    });
 }
 
 void TfraDownloads::OpenContainingFolder() {
@@ -354,4 +366,24 @@ std::optional<TWholeVersionQuest> TfraDownloads::SelectedQuest() const {
 void TfraDownloads::FindWholeVersion() {
     if (const auto quest = SelectedQuest())
         emit WholeVersionWanted(quest->Key, quest->LongerThanMs);
+}
+
+std::optional<TWholeVersionQuest> TfraDownloads::SelectedWish() const {
+    const int row = lvwDownloads->SelectedRow();
+    if (row >= 0 && DownloadRows->Record(row).Status() == TDownload::StatusFailed)
+        return TWholeVersionQuest{SongOfFileName(DownloadRows->Record(row).FileName), 0};
+    return SelectedQuest();
+}
+
+void TfraDownloads::AddToWishList() {
+    if (const auto wish = SelectedWish())
+        m_services.Wishes.Add(wish->Key, wish->LongerThanMs);
+}
+
+void TfraDownloads::DownloadWish(const std::string& words) {
+    const int index = m_services.Wishes.IndexOf(words);
+    if (index < 0 || !m_services.Wishes.At(index).HasFound())
+        return;
+    Download(DownloadRequestFor(m_services.Wishes.At(index).Found));
+    m_services.Wishes.Remove(words);
 }

@@ -17,6 +17,7 @@ class TStatusFilter;
 class QTimer;
 class TDownload;
 class TDownloadsModel;
+class TWishListPanel;
 enum class TDownloadChange;
 
 // The page that lists this run's downloads and lets the user preview, restart, cancel and
@@ -30,6 +31,9 @@ public:
     // Starts a download of `result` (the manager keeps one per link; an ended one is fetched
     // once more) and shows its row at once.
     void Download(const TDownloadRequest& request);
+    // Fetches the whole copy found for the wished song `words` and takes the wish off the list;
+    // nothing while none was found.
+    void DownloadWish(const std::string& words);
 
     void PreviewFile();
     void RestartSelected();
@@ -50,6 +54,8 @@ public:
     QLabel* lblSummary;
     // The rows of the list: the download manager's records.
     TDownloadsModel* DownloadRows;
+    // Under the list: the songs wanted whole.
+    TWishListPanel* pnlWishes;
 
     // The page's commands.
     QAction* actPreviewFile = nullptr;
@@ -62,6 +68,8 @@ public:
     QAction* actRemoveFromList = nullptr;
     // Of a finished preview or cut file: searches for the whole song.
     QAction* actFindWholeVersion = nullptr;
+    // Of a failed download, or a finished preview or cut file: keeps the song on the wish list.
+    QAction* actAddToWishList = nullptr;
 
 signals:
     // A download's file is to be played while (or after) it arrives: its full path.
@@ -79,6 +87,10 @@ private:
     // The finished download selected, when it is a preview or cut file of the library.
     std::optional<TWholeVersionQuest> SelectedQuest() const;
     void FindWholeVersion();
+    // The song of the selected row as a wish: a finished poor copy's quest, or a failed
+    // download's name.
+    std::optional<TWholeVersionQuest> SelectedWish() const;
+    void AddToWishList();
     // The views of the list, in the order of their buttons.
     enum class TView { All, Running, Queued, Failed, Complete };
     static TView ViewOf(const TDownload& download);

@@ -8,6 +8,7 @@
 
 #include "download/uTDownloadRequest.h"
 #include "ui/pages/uPage.h"
+#include "ui/pages/uWholeVersion.h"
 #include "ui/pages/uServices.h"
 
 class QButtonGroup;
@@ -38,6 +39,8 @@ public:
     QAction* actCopyLink = nullptr;
     // The results' pop-up: the sites of the song under the mouse, to download from one.
     QMenu* mnuDownloadFrom = nullptr;
+    // Of a song found dead or only as a preview: keeps it on the wish list.
+    QAction* actAddToWishList = nullptr;
     explicit TfraSearch(const TServices& services, QWidget* parent = nullptr);
 
     // Fills the history box and loads the stored most-popular list.
@@ -114,6 +117,9 @@ private:
     // The results' pop-up menu offers each site of a song found on several.
     void BuildSourcesMenu(QMenu* popup);
     void FillSourcesMenu();
+    // The song of the results' row as a wish: its title, and the length its copy found has;
+    // no words when the song was found whole or not judged.
+    TWholeVersionQuest SongWish(int row) const;
     // The most of the filter box's text that counts: no title is longer.
     static constexpr int kMaxFilterLength = 256;
     bool InPlayList(const TSearchResult& result) const;

@@ -11,6 +11,7 @@
 #include "search/uDownloadChoice.h"
 #include "search/uTSearchResultManager.h"
 #include "search/uTSearchSession.h"
+#include "search/uWishList.h"
 #include "ui/look/uPlainText.h"
 #include "ui/models/uResultsModel.h"
 #include "ui/widgets/uPageList.h"
@@ -112,7 +113,21 @@ void TfraSearch::BuildSourcesMenu(QMenu* popup) {
     mnuDownloadFrom = popup->addMenu(tr("Download From"));
     mnuDownloadFrom->setObjectName(QStringLiteral("popFilesDownloadFrom"));
     mnuDownloadFrom->setToolTipsVisible(true);
+    // A song found dead or only as a preview can be kept on the wish list.
+    actAddToWishList = popup->addAction(tr("Add to Wish List"));
+    actAddToWishList->setObjectName(QStringLiteral("popFilesAddToWishList"));
+    connect(actAddToWishList, &QAction::triggered, this, [this] {
+        if (const int row = lvwFiles->SelectedRow(); row >= 0)
+            m_services.Wishes.Add(SongWish(row).Key, SongWish(row).LongerThanMs);
+    });
     connect(popup, &QMenu::aboutToShow, this, &TfraSearch::FillSourcesMenu);
+}
+
+TWholeVersionQuest TfraSearch::SongWish(int row) const {
+    const TSearchResult& best = SearchResultRows->Result(m_session->BestSourceOf(row));
+    if (best.Status != TSearchResult::Failed && !PoorCopy(best))
+        return {};
+    return {best.Title, best.Content.IsAudio() ? best.Content.LengthMs : 0};
 }
 
 void TfraSearch::FillSourcesMenu() {
@@ -121,9 +136,13 @@ void TfraSearch::FillSourcesMenu() {
     const std::vector<int> sources = row < 0 ? std::vector<int>{} : m_session->SourcesOf(row);
     // A song found on one site has no choice to offer.
     mnuDownloadFrom->menuAction()->setVisible(sources.size() > 1 && lvwFiles->SelectedRows().size() == 1);
+    const std::string wish = row < 0 ? std::string() : SongWish(row).Key;
+    actAddToWishList->setVisible(!wish.empty());
+    actAddToWishList->setEnabled(m_services.Wishes.IndexOf(wish) < 0);
     for (const int source : sources) {
         const TSearchResult& result = SearchResultRows->Result(source);
-        QAction* site = mnuDownloadFrom->addAction(ShownText(result.Engine));
+        // A site's name is shown as it is: an ampersand in it is no shortcut mark.
+        QAction* site = mnuDownloadFrom->addAction(ShownText(result.Engine).replace(QLatin1Char('&'), QLatin1String("&&")));
         site->setToolTip(PlainToolTip(ShownText(result.Url)));
         connect(site, &QAction::triggered, this,
                 [this, source] { SendToDownloads({m_session->DownloadFrom(source)}); });

@@ -14,6 +14,8 @@ class TSearchResultManager;
 class TStringList;
 class TTransferEngine;
 class TVerificationManager;
+class TWishList;
+class TWishSearch;
 
 // What the window works with, handed to it and its pages when they are made by the program's
 // composition root (or a test), and the way to ask the user.
@@ -32,4 +34,6 @@ struct TServices {
     TTransferEngine& Transfers; // what every fetch runs on
     TSearchSession& Session;    // one search at a time over every engine, its links checked
     TPopularList& PopularList;  // loads the most-popular list into Popular
+    TWishList& Wishes;          // songs wanted whole
+    TWishSearch& WishSearch;    // searches for them again now and then
 };
