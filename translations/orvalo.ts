@@ -402,6 +402,28 @@ Downloads and the search history cannot be kept until they can be written. Other
         <extracomment>The reason is the download&apos;s own (&quot;timed out&quot;, &quot;HTTP 404&quot;)</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A whole copy was found: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It waits on your wish list.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n songs of your wish list were found whole</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>They wait on your wish list.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TPlayListModel</name>
@@ -613,6 +635,54 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
 </context>
 <context>
+    <name>TWishListPanel</name>
+    <message>
+        <source>Wish List</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Song</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search Again Now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Found whole: %1 (%2)</source>
+        <extracomment>The quality (&quot;192 kbps, 4:05&quot;) and the site the whole copy was found on</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No whole copy yet (searched %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wished for on %1, not searched yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wish List (%1): songs wanted whole, searched for again every few hours</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TfraDownloads</name>
     <message>
         <source>Downloads</source>
@@ -754,6 +824,10 @@ Downloads and the search history cannot be kept until they can be written. Other
     </message>
     <message>
         <source>Find a Whole Version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1071,6 +1145,10 @@ Songs are kept in %1</source>
     </message>
     <message>
         <source>Download Anyway</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -407,6 +407,29 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
         <extracomment>The reason is the download&apos;s own (&quot;timed out&quot;, &quot;HTTP 404&quot;)</extracomment>
         <translation>Download fehlgeschlagen: %1 (%2)</translation>
     </message>
+    <message>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>A whole copy was found: %1</source>
+        <translation>Ein ganzes Exemplar wurde gefunden: %1</translation>
+    </message>
+    <message>
+        <source>It waits on your wish list.</source>
+        <translation>Es wartet auf Ihrer Wunschliste.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n songs of your wish list were found whole</source>
+        <translation>
+            <numerusform>Ein Lied Ihrer Wunschliste wurde ganz gefunden</numerusform>
+            <numerusform>%n Lieder Ihrer Wunschliste wurden ganz gefunden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>They wait on your wish list.</source>
+        <translation>Sie warten auf Ihrer Wunschliste.</translation>
+    </message>
 </context>
 <context>
     <name>TPlayListModel</name>
@@ -620,6 +643,54 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     </message>
 </context>
 <context>
+    <name>TWishListPanel</name>
+    <message>
+        <source>Wish List</source>
+        <translation>Wunschliste</translation>
+    </message>
+    <message>
+        <source>Song</source>
+        <translation>Lied</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Stand</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Search Again Now</source>
+        <translation>Jetzt erneut suchen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Found whole: %1 (%2)</source>
+        <extracomment>The quality (&quot;192 kbps, 4:05&quot;) and the site the whole copy was found on</extracomment>
+        <translation>Ganz gefunden: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>Suche läuft...</translation>
+    </message>
+    <message>
+        <source>No whole copy yet (searched %1)</source>
+        <translation>Noch kein ganzes Exemplar (gesucht %1)</translation>
+    </message>
+    <message>
+        <source>Wished for on %1, not searched yet</source>
+        <translation>Gewünscht am %1, noch nicht gesucht</translation>
+    </message>
+    <message>
+        <source>Wish List (%1): songs wanted whole, searched for again every few hours</source>
+        <translation>Wunschliste (%1): ganz gewünschte Lieder, alle paar Stunden erneut gesucht</translation>
+    </message>
+</context>
+<context>
     <name>TfraDownloads</name>
     <message>
         <source>Downloads</source>
@@ -765,6 +836,10 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     <message>
         <source>Find a Whole Version</source>
         <translation>Vollständige Version suchen</translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
+        <translation>Zur Wunschliste hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -1092,6 +1167,10 @@ Lieder werden in %1 abgelegt</translation>
     <message>
         <source>Download Anyway</source>
         <translation>Trotzdem herunterladen</translation>
+    </message>
+    <message>
+        <source>Add to Wish List</source>
+        <translation>Zur Wunschliste hinzufügen</translation>
     </message>
 </context>
 <context>

@@ -385,6 +385,18 @@ void TestFraSearch::qualityIsShownAndAPreviewAskedAbout() {
              QStringLiteral("\"High Tide\" was found only as a preview, a cut file or no MP3 at all (Short: 0:25, maybe "
                             "a preview). Download it anyway?"));
     QCOMPARE(m_asked, std::vector<std::string>{"http://b.test/whole.mp3"});
+    // It can wait on the wish list for a copy longer than its preview; a whole song cannot.
+    auto* popup = m_page->findChild<QMenu*>(QStringLiteral("popFiles"));
+    SelectRows(list, {0});
+    emit popup->aboutToShow();
+    QVERIFY(!m_page->actAddToWishList->isVisible());
+    SelectRows(list, {2});
+    emit popup->aboutToShow();
+    QVERIFY(m_page->actAddToWishList->isVisible());
+    m_page->actAddToWishList->trigger();
+    QCOMPARE(m_program->Wishes->Count(), 1);
+    QCOMPARE(m_program->Wishes->At(0).Words, std::string("High Tide"));
+    QCOMPARE(m_program->Wishes->At(0).LongerThanMs, 25000);
 }
 
 void TestFraSearch::cancelKeepsRowsNewSearchClearsThem() {

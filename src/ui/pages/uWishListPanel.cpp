@@ -90,8 +90,7 @@ void TWishListPanel::Refill() {
         item->setToolTip(1, PlainToolTip(item->text(1)));
         item->setSelected(std::find(selected.begin(), selected.end(), words) != selected.end());
     }
-    lblWishes->setText(tr("Wish List: %n song(s) wanted whole, searched for again every few hours", nullptr,
-                          m_wishes.Count()));
+    lblWishes->setText(tr("Wish List (%1): songs wanted whole, searched for again every few hours").arg(m_wishes.Count()));
     setVisible(m_wishes.Count() > 0);
     UpdateButtons();
 }
