@@ -59,6 +59,7 @@ private slots:
     void commandsActOnlyWhenTheyCan();
     void clearTakesFinishedRowsAndKeysStayUnique();
     void clearWhenCompleteTakesFailedRowsToo();
+    void clearingScatteredRowsKeepsTheOrderShown();
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
     void finishedFileSaysWhatItReallyIs();
@@ -411,6 +412,32 @@ void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
     QTRY_COMPARE(m_page->DownloadRows->rowCount(), 1);
     QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
     QCOMPARE(m_playListed.first().first, QStringLiteral("good.mp3"));
+}
+
+void TestFraDownloads::clearingScatteredRowsKeepsTheOrderShown() {
+    // Every other row finished: far more runs of rows than are taken off one by one.
+    for (int i = 0; i < 40; ++i) {
+        auto download = std::make_unique<TDownload>("http://files.test/" + std::to_string(i), "Song " + std::to_string(i), 0);
+        download->Url = download->Key;
+        download->Completed = i % 2 == 0;
+        m_program->Downloads->Keep(std::move(download));
+    }
+    m_page->DownloadRows->Flush();
+    TPageList& list = *m_page->lvwDownloads;
+    list.Proxy()->SortByColumn(TDownloadsModel::ColTitle);
+    list.Proxy()->SortByColumn(TDownloadsModel::ColTitle); // descending
+    Select(m_page->DownloadRows->RowOf("http://files.test/7"));
+    m_page->ClearDownloaded();
+    QStringList left;
+    for (int i = 39; i > 0; i -= 2)
+        left << QStringLiteral("Song %1").arg(i);
+    std::sort(left.begin(), left.end(), std::greater<>());
+    QCOMPARE(ShownColumn(list, TDownloadsModel::ColTitle), left);
+    QVERIFY(list.Proxy()->InSortOrder());
+    // The selected row that stays is still selected.
+    QCOMPARE(list.SelectedRow(), 3);
+    QCOMPARE(m_page->DownloadRows->RowOf("http://files.test/7"), 3);
+    QCOMPARE(m_page->DownloadRows->RowOf("http://files.test/8"), -1);
 }
 
 void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {

@@ -13,6 +13,8 @@
 #include "ui/look/uReadable.h"
 
 namespace {
+// More separate runs of rows than this are taken off in one reset.
+constexpr int kMostRangeRemovals = 8;
 using K = TColumnKind;
 
 // A transfer under way now: not waiting for its turn or for a try again.
@@ -272,12 +274,31 @@ void TDownloadsModel::Reindex(size_t from) {
 }
 
 void TDownloadsModel::Remove(const std::vector<const TDownload*>& going) {
-    // From the last row up, one removal per run of neighbouring rows that go.
     std::vector<char> goes(m_rows.size(), 0);
     for (const TDownload* download : going) {
         if (const auto found = m_rowOf.find(download); found != m_rowOf.end())
             goes[static_cast<size_t>(found->second)] = 1;
     }
+    // Rows taken from many places at once go in one reset: a view and its proxy handle each
+    // removal on its own, at the cost of the whole list each time.
+    int runs = 0;
+    for (size_t i = 0; i < goes.size(); ++i)
+        runs += goes[i] && (i == 0 || !goes[i - 1]) ? 1 : 0;
+    if (runs > kMostRangeRemovals) {
+        std::vector<TRow> kept;
+        kept.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            if (goes[i])
+                m_rowOf.erase(m_rows[i].Record);
+            else
+                kept.push_back(std::move(m_rows[i]));
+        }
+        m_rows = std::move(kept);
+        Reindex(0);
+        RowsReset();
+        return;
+    }
+    // From the last row up, one removal per run of neighbouring rows that go.
     size_t lowest = m_rows.size();
     for (int last = RowsHeld() - 1; last >= 0; --last) {
         if (!goes[static_cast<size_t>(last)])

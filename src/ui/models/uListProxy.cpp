@@ -37,7 +37,15 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                 CheckOrder(topLeft.row() - 1, bottomRight.row() + 1);
             });
-    connect(this, &QAbstractItemModel::modelReset, this, &TListProxy::LoseOrder);
+    // A reset that leaves rows (many taken off at once) keeps the order the user chose; rows
+    // replaced by none lose it.
+    connect(this, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_sortedAtReset = InSortOrder(); });
+    connect(this, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_sortedAtReset && rowCount() > 0)
+            sort(std::abs(m_sortTag) - 1, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        else
+            LoseOrder();
+    });
 }
 
 void TListProxy::SortByColumn(int column) {

@@ -58,6 +58,7 @@ private:
     TListModel* m_source;
     int m_sortTag = 0;
     bool m_inOrder = false;
+    bool m_sortedAtReset = false; // the rows shown were in order when the reset began
     std::function<bool(int)> m_accepts;
     bool m_refilterDue = false;
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include <QAction>
 #include <QMenu>
@@ -256,7 +257,7 @@ std::vector<std::string> TfraDownloads::SelectedFinished() const {
 }
 
 void TfraDownloads::RemoveSelected() {
-    m_services.Downloads.RemoveFinished(SelectedFinished());
+    KeepSelectionThrough([this] { m_services.Downloads.RemoveFinished(SelectedFinished()); });
 }
 
 void TfraDownloads::UpdateCommands() {
@@ -352,8 +353,25 @@ void TfraDownloads::CancelAll() {
 
 void TfraDownloads::ClearDownloaded() {
     const TPaintingSuspended suspended(lvwDownloads);
-    if (m_services.Downloads.ClearFinished() > 0)
-        lvwDownloads->SetEmptyText(tr("The finished downloads were cleared; their songs are on the Play List page."));
+    KeepSelectionThrough([this] {
+        if (m_services.Downloads.ClearFinished() > 0)
+            lvwDownloads->SetEmptyText(tr("The finished downloads were cleared; their songs are on the Play List page."));
+    });
+}
+
+void TfraDownloads::KeepSelectionThrough(const std::function<void()>& removal) {
+    // Rows taken off in many places at once go in one reset of the list, which forgets the
+    // selection: the selected rows that stay are selected again.
+    std::vector<std::string> selected;
+    for (const int row : lvwDownloads->SelectedRows())
+        selected.push_back(DownloadRows->Record(row).Key);
+    removal();
+    std::vector<int> rows;
+    for (const std::string& key : selected) {
+        if (const int row = DownloadRows->RowOf(key); row >= 0)
+            rows.push_back(row);
+    }
+    lvwDownloads->SelectRows(rows);
 }
 
 std::optional<TWholeVersionQuest> TfraDownloads::SelectedQuest() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,6 +85,7 @@ signals:
 
 private:
     void BuildCommands();
+    void KeepSelectionThrough(const std::function<void()>& removal);
     // The finished download selected, when it is a preview or cut file of the library.
     std::optional<TWholeVersionQuest> SelectedQuest() const;
     void FindWholeVersion();

@@ -184,6 +184,15 @@ std::vector<int> TPageList::SelectedRows() const {
     return m_proxy->SourceRows(selectionModel()->selectedRows());
 }
 
+void TPageList::SelectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (const int row : rows) {
+        const QModelIndex shown = m_proxy->mapFromSource(m_model->index(row, 0));
+        selection.select(shown, shown);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 int TPageList::SelectedRow() const {
     const std::vector<int> rows = SelectedRows();
     return rows.empty() ? -1 : rows.front();

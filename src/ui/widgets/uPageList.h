@@ -51,6 +51,8 @@ public:
     std::vector<int> SelectedRows() const;
     // The model's row shown first of the selection; -1 when none.
     int SelectedRow() const;
+    // Selects the rows that show the model's rows `rows`, and no others.
+    void SelectRows(const std::vector<int>& rows);
     // What the list says while it has no rows: what to do to fill it. It is also the list's
     // accessible description then.
     void SetEmptyText(const QString& text);
