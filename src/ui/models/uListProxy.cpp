@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <utility>
 
 #include "core/uTStringUtils.h"
@@ -42,7 +43,7 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
     connect(this, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_sortedAtReset = InSortOrder(); });
     connect(this, &QAbstractItemModel::modelReset, this, [this] {
         if (m_sortedAtReset && rowCount() > 0)
-            sort(std::abs(m_sortTag) - 1, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+            SortRows();
         else
             LoseOrder();
     });
@@ -59,8 +60,29 @@ void TListProxy::SortByTag(int tag) {
         return;
     m_source->Flush();
     m_sortTag = tag;
-    sort(column, tag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    SortRows();
     m_inOrder = true;
+}
+
+void TListProxy::SortRows() {
+    const int column = std::abs(m_sortTag) - 1;
+    const int rows = m_source->rowCount();
+    std::vector<QVariant> values(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        values[static_cast<size_t>(row)] = m_source->index(row, column).data(RawValueRole);
+    std::vector<int> order(values.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&values](int a, int b) {
+        return CompareValues(values[static_cast<size_t>(a)], values[static_cast<size_t>(b)]) < 0;
+    });
+    m_rank.assign(values.size(), 0);
+    for (size_t i = 1; i < order.size(); ++i) {
+        const auto row = static_cast<size_t>(order[i]);
+        const auto before = static_cast<size_t>(order[i - 1]);
+        m_rank[row] = CompareValues(values[before], values[row]) == 0 ? m_rank[before] : static_cast<int>(i);
+    }
+    sort(column, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_rank.clear();
 }
 
 void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
@@ -113,6 +135,8 @@ int TListProxy::Compare(int leftRow, int rightRow) const {
 }
 
 bool TListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (!m_rank.empty())
+        return m_rank[static_cast<size_t>(left.row())] < m_rank[static_cast<size_t>(right.row())];
     return CompareValues(left.data(RawValueRole), right.data(RawValueRole)) < 0;
 }
 

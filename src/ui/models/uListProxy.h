@@ -54,8 +54,13 @@ private:
     int Compare(int leftRow, int rightRow) const;
     void CheckOrder(int first, int last);
     void LoseOrder();
+    // Sorts the rows by the sort tag's column, each cell read once.
+    void SortRows();
 
     TListModel* m_source;
+    // While a sort runs: each source row's place among the values of the column sorted by
+    // (equal values share one), so that a comparison is one of two numbers.
+    std::vector<int> m_rank;
     int m_sortTag = 0;
     bool m_inOrder = false;
     bool m_sortedAtReset = false; // the rows shown were in order when the reset began
