@@ -1,7 +1,10 @@
 #include "core/uProcessLimits.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 
 void PrepareProcessLimits() {
@@ -15,4 +18,12 @@ void PrepareProcessLimits() {
         files.rlim_cur = files.rlim_max;
         ::setrlimit(RLIMIT_NOFILE, &files);
     }
+}
+
+void LowerThisThreadsPriority(int niceness) {
+    const auto thread = static_cast<id_t>(::gettid());
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    if (errno == 0)
+        ::setpriority(PRIO_PROCESS, thread, std::min(current + niceness, 19));
 }

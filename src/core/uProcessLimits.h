@@ -9,3 +9,7 @@
 //   to the hard one.
 // Called once at start, before any thread is made.
 void PrepareProcessLimits();
+
+// Lowers the calling thread's priority by `niceness` (Linux keeps a nice value per thread):
+// background workers yield the processor to the window's thread whenever it has work.
+void LowerThisThreadsPriority(int niceness);

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "core/uProcessLimits.h"
+
 struct TContentChecker::TQueue {
     std::mutex Lock;
     std::condition_variable Changed;
@@ -53,6 +55,8 @@ void TContentChecker::CancelAll() {
 }
 
 void TContentChecker::Run() {
+    // Checks are background work: the window's thread goes first.
+    LowerThisThreadsPriority(kCheckerNiceness);
     for (;;) {
         TJob job;
         {

@@ -17,6 +17,8 @@ class TContentChecker {
 public:
     // Two workers keep a two-core machine's GUI thread a core of its own.
     static constexpr int kDefaultWorkers = 2;
+    // Workers run this much below the window's thread, as the transfer lanes do.
+    static constexpr int kCheckerNiceness = 10;
 
     explicit TContentChecker(int workers = kDefaultWorkers);
     TContentChecker(const TContentChecker&) = delete;

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "core/uMpscQueue.h"
+#include "core/uProcessLimits.h"
 #include "net/uCurlRequest.h"
 #include "net/uThreadStart.h"
 #include "net/uTlsTrust.h"
@@ -23,15 +24,6 @@ using TJobRef = std::shared_ptr<TTransferEngine::TJob>;
 constexpr int kIdlePollMs = 60000;
 // While it drives requests, libcurl's own timers wake it sooner.
 constexpr int kBusyPollMs = 1000;
-
-// Linux keeps a nice value per thread: only the calling thread is lowered.
-void LowerThisThreadsPriority(int niceness) {
-    const auto thread = static_cast<id_t>(::gettid());
-    errno = 0;
-    const int current = ::getpriority(PRIO_PROCESS, thread);
-    if (errno == 0)
-        ::setpriority(PRIO_PROCESS, thread, std::min(current + niceness, 19));
-}
 
 int LaneCount(int wanted) {
     if (wanted > 0)
