@@ -33,6 +33,7 @@
 #include "search/uTSearchSession.h"
 #include "search/uTVerificationManager.h"
 #include "app/uProgram.h"
+#include "ui/pages/uFraDownloads.h"
 #include "ui/pages/uFraSearch.h"
 #include "ui/models/uListProxy.h"
 #include "ui/widgets/uPageList.h"
@@ -55,6 +56,21 @@ double TimedSort(TfraSearch& page, int column) {
 
 // The longest a keystroke (or a paste) into the filter box holds the window, with the
 // repaint that follows.
+// Selecting `count` results and downloading them, their rows shown on the downloads page: the
+// one turn it takes, with the repaint of both lists.
+double TimedDownload(TfraSearch& page, TfraDownloads& downloads, int count) {
+    QItemSelection chosen;
+    const QAbstractItemModel& shown = *page.lvwFiles->Proxy();
+    chosen.select(shown.index(0, 0), shown.index(count - 1, 0));
+    page.lvwFiles->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const auto start = Clock::now();
+    page.actDownload->trigger();
+    QCoreApplication::sendPostedEvents();
+    page.lvwFiles->viewport()->repaint();
+    downloads.lvwDownloads->viewport()->repaint();
+    return MsSince(start);
+}
+
 double TimedFilter(TfraSearch& page, const QStringList& texts) {
     double longest = 0;
     for (const QString& text : texts) {
@@ -181,6 +197,12 @@ int main(int argc, char** argv) {
     const double byTitle = TimedSort(page, 1);
     const double typed = TimedFilter(page, {"t", "ti", "tit", "titl", "title", "title 9"});
     const double pasted = TimedFilter(page, {QString(100 * 1024, QLatin1Char('x'))});
+    // The links lie in a reserved domain (.test): the downloads reach no one.
+    TfraDownloads downloads(program->Services(prompts));
+    downloads.resize(900, 400);
+    downloads.show();
+    QObject::connect(&page, &TfraSearch::DownloadRequested, &downloads, &TfraDownloads::Download);
+    const double downloaded = TimedDownload(page, downloads, std::min(rows, 1000));
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("rows %d: all shown and verified in %.0f ms\n", rows, shownMs);
@@ -190,6 +212,8 @@ int main(int argc, char** argv) {
     std::printf("sort by Size %.1f ms, by Title %.1f ms (target < 100 each)\n", bySize, byTitle);
     std::printf("filter: longest keystroke %.1f ms (%.2fx the sort by Title), a 100 KB paste %.1f ms (%.2fx)\n",
                 typed, typed / std::max(byTitle, 0.001), pasted, pasted / std::max(byTitle, 0.001));
+    std::printf("select %d results and Download: %.1f ms (%.2fx the sort by Title)\n", std::min(rows, 1000),
+                downloaded, downloaded / std::max(byTitle, 0.001));
     std::printf("peak memory %.1f MB (target < 150)\n",
                 static_cast<double>(usage.ru_maxrss) / 1024.0);
     alive.reset();

@@ -39,6 +39,7 @@ void TDownloadQueue::Enqueue(TDownload& download, TLaunch launch, bool first) {
     download.Queued = true;
     download.QueueTicket = m_nextTicket++;
     TQueued entry{download.Key, download.QueueTicket, HostOf(download.Url), std::move(launch)};
+    ++m_entriesOfHost[entry.Host];
     if (first)
         m_queue.push_front(std::move(entry));
     else
@@ -52,23 +53,40 @@ void TDownloadQueue::Drop(TDownload& download) {
     --m_queuedCount;
 }
 
+bool TDownloadQueue::HostIsFull(const std::string& host) const {
+    const auto places = m_hostPlaces.find(host);
+    return places != m_hostPlaces.end() && places->second >= m_perHost;
+}
+
+bool TDownloadQueue::SomeHostHasRoom() const {
+    return std::any_of(m_entriesOfHost.begin(), m_entriesOfHost.end(),
+                       [this](const auto& entries) { return !HostIsFull(entries.first); });
+}
+
+std::deque<TDownloadQueue::TQueued>::iterator TDownloadQueue::Erase(std::deque<TQueued>::iterator entry) {
+    if (const auto entries = m_entriesOfHost.find(entry->Host); entries != m_entriesOfHost.end() && --entries->second <= 0)
+        m_entriesOfHost.erase(entries);
+    return m_queue.erase(entry);
+}
+
 bool TDownloadQueue::TakeNext(TQueued& next) {
-    if (RunningCount() >= RunningLimit())
+    // Two thousand songs of one host wait behind its two places without a look at each of
+    // them for every start.
+    if (RunningCount() >= RunningLimit() || !SomeHostHasRoom())
         return false;
     for (auto entry = m_queue.begin(); entry != m_queue.end();) {
-        const TDownload* download = m_find(entry->Key);
-        // Cancelled, cleared or queued anew since: this entry is no longer its turn.
-        if (download == nullptr || !download->Queued || download->QueueTicket != entry->Ticket) {
-            entry = m_queue.erase(entry);
-            continue;
-        }
-        if (const auto host = m_hostPlaces.find(entry->Host);
-            host != m_hostPlaces.end() && host->second >= m_perHost) {
+        if (HostIsFull(entry->Host)) {
             ++entry;
             continue;
         }
+        const TDownload* download = m_find(entry->Key);
+        // Cancelled, cleared or queued anew since: this entry is no longer its turn.
+        if (download == nullptr || !download->Queued || download->QueueTicket != entry->Ticket) {
+            entry = Erase(entry);
+            continue;
+        }
         next = std::move(*entry);
-        m_queue.erase(entry);
+        Erase(entry);
         return true;
     }
     return false;

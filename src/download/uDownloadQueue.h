@@ -78,6 +78,10 @@ private:
     };
     // Takes the queue's first download that a place is free for; false when there is none.
     bool TakeNext(TQueued& next);
+    bool HostIsFull(const std::string& host) const;
+    // A host with entries in the queue has a free place.
+    bool SomeHostHasRoom() const;
+    std::deque<TQueued>::iterator Erase(std::deque<TQueued>::iterator entry);
 
     TFind m_find;
     int m_atOnce = kDefaultAtOnce;
@@ -92,4 +96,5 @@ private:
     bool m_startDue = false;
     std::unordered_map<std::string, std::string> m_places; // key -> host of each running download
     std::unordered_map<std::string, int> m_hostPlaces;     // host -> its running downloads
+    std::unordered_map<std::string, int> m_entriesOfHost;  // host -> its entries in m_queue
 };

@@ -279,8 +279,16 @@ void TfraDownloads::Download(const TDownloadRequest& request) {
     // it again (and was asked first when the song is in the play list).
     m_services.Downloads.Download(request);
     DownloadRows->Flush();
-    // The row the user just asked for is in sight.
-    if (const int row = DownloadRows->RowOf(request.Key); row >= 0)
+    // The row the user asked for last is brought in sight at the end of the turn: scrolling
+    // lays the list out, once for a thousand rows asked for at once, not once for each.
+    const bool due = !m_scrollTo.empty();
+    m_scrollTo = request.Key;
+    if (!due)
+        QMetaObject::invokeMethod(this, &TfraDownloads::ScrollToAsked, Qt::QueuedConnection);
+}
+
+void TfraDownloads::ScrollToAsked() {
+    if (const int row = DownloadRows->RowOf(std::exchange(m_scrollTo, {})); row >= 0)
         lvwDownloads->scrollTo(lvwDownloads->Proxy()->mapFromSource(DownloadRows->index(row, 0)));
 }
 

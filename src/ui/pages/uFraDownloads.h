@@ -111,7 +111,10 @@ private:
     // The manager's record behind a row; nullptr when it has none.
     const TDownload* DownloadOf(int row) const;
 
+    void ScrollToAsked();
+
     TServices m_services;
+    std::string m_scrollTo; // the download asked for last, to bring in sight
     QTimer* m_summaryTimer = nullptr;
     bool m_summaryDue = false;
 };
