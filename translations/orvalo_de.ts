@@ -422,7 +422,7 @@ Downloads und der Suchverlauf können erst gespeichert werden, wenn sie beschrei
     <message numerus="yes">
         <source>%n songs of your wish list were found whole</source>
         <translation>
-            <numerusform>Ein Lied Ihrer Wunschliste wurde ganz gefunden</numerusform>
+            <numerusform>%n Lied Ihrer Wunschliste wurde ganz gefunden</numerusform>
             <numerusform>%n Lieder Ihrer Wunschliste wurden ganz gefunden</numerusform>
         </translation>
     </message>
