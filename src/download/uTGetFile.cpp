@@ -72,6 +72,8 @@ void TGetFile::Start(const std::string& filePath, const std::string& url, int fi
     m_bytesInFile = ResumeFrom;
     Worker->RangeFrom = ResumeFrom;
     Worker->IfRange = ResumeValidator;
+    // Many files of one site come one after another: each need not open a connection.
+    Worker->KeepAlive = true;
     Worker->Start(url);
 }
 

@@ -139,6 +139,8 @@ bool TCurlRequest::Configure(int timeoutMs) {
                                              .c_str());
     if (m_settings.Reload)
         headers = curl_slist_append(headers, "Pragma: no-cache");
+    if (m_settings.KeepAlive)
+        headers = curl_slist_append(headers, "Connection: keep-alive");
     if (m_settings.RangeFrom > 0 || m_settings.RangeTo >= 0) {
         const std::string last = m_settings.RangeTo >= 0 ? std::to_string(m_settings.RangeTo) : std::string();
         headers = curl_slist_append(headers,

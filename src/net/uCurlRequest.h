@@ -43,6 +43,10 @@ struct TRequestSettings {
     // 0 or more: the last byte asked for ("Range: bytes=RangeFrom-RangeTo"), also from the
     // first byte on; a server that does not honour it sends the whole file.
     int64_t RangeTo = -1;
+    // Asks the server to keep the connection open ("Connection: keep-alive"): where it
+    // agrees, the next request of the same lane to the same server goes on it without a new
+    // connection. Without it the server closes the connection after its answer.
+    bool KeepAlive = false;
 };
 
 // Sets libcurl up for the process, once, whichever thread asks first.

@@ -146,6 +146,7 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     settings.RangeFrom = RangeFrom;
     settings.IfRange = IfRange;
     settings.RangeTo = RangeTo;
+    settings.KeepAlive = KeepAlive;
     shared.Prepare(std::move(settings));
     // A Stop that came before the start still counts.
     if (shared.StopRequested)

@@ -60,6 +60,8 @@ public:
     int64_t RangeFrom = 0;
     std::string IfRange;
     int64_t RangeTo = -1; // the last byte asked for; -1: to the end
+    // The connection may serve the next request to the same server (see TRequestSettings).
+    bool KeepAlive = false;
 
     // What the answer said beyond its status and length; read from OnHeaders on (on the
     // worker's thread) and after the final event.
