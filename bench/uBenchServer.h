@@ -58,6 +58,7 @@ public:
                     TScriptedResponse response;
                     response.SyntheticBodySize = size;
                     response.HonoursRange = true;
+                    response.KeepsAlive = true;
                     server.Serve(Scheme(secure) + Address(i), response);
                 }
                 const uint16_t port = server.Port();

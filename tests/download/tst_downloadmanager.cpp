@@ -68,6 +68,7 @@ private slots:
     void quittingLeavesNoHalfFile();
     void concurrentDownloadsNeverShareAPath();
     void repeatedLinkIsOneDownload();
+    void filesOfOneServerShareItsConnection();
     void badAnswerFailsWithoutFile();
     void restartContinuesWhatTheServerAllows_data();
     void restartContinuesWhatTheServerAllows();
@@ -250,6 +251,26 @@ void TestDownloadManager::repeatedLinkIsOneDownload() {
     QCOMPARE(m_manager->Count(), 1);
     QTRY_COMPARE(m_events.log.size(), 2);
     QCOMPARE(QDir(QString::fromStdString(Done())).entryList(QDir::Files), (QStringList{"once.mp3", "once1.mp3"}));
+}
+
+void TestDownloadManager::filesOfOneServerShareItsConnection() {
+    // One after another from a server that does not keep connections: one each; from one
+    // that does, one for all.
+    m_manager->SetLimits(1, 1);
+    for (const bool keeps : {false, true}) {
+        const size_t before = m_server->Connections();
+        const std::string host = keeps ? "kept.test" : "closed.test";
+        for (int i = 0; i < 3; ++i) {
+            TScriptedResponse answer = TScriptedResponse::Ok(std::string(3000 + i, 'k'));
+            answer.KeepsAlive = keeps;
+            const std::string path = host + "/" + std::to_string(i) + ".mp3";
+            m_server->Serve(path, answer);
+            m_manager->Download(Result("http://" + path, host + std::to_string(i) + ".mp3"));
+        }
+        QTRY_COMPARE(Running(*m_manager), 0);
+        QCOMPARE(m_server->Connections() - before, keeps ? size_t{1} : size_t{3});
+    }
+    QCOMPARE(QDir(QString::fromStdString(Done())).entryList(QDir::Files).size(), 6);
 }
 
 void TestDownloadManager::badAnswerFailsWithoutFile() {

@@ -48,6 +48,8 @@ public:
     bool WaitForAnswers(size_t count, int timeoutMs) const;
     // Connections held silent in a stall right now.
     size_t Stalled() const { return m_server->Stalled(); }
+    // Connections made to the server so far.
+    size_t Connections() const { return m_server->Accepted(); }
 
     static std::string SyntheticBody(int64_t size) { return ::SyntheticBody(size); }
 

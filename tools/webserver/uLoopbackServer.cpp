@@ -2,12 +2,14 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/ssl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -305,8 +307,14 @@ bool TResponder::Send(const TCannedResponse& response) {
         head += "Content-Length: " + std::to_string(size) + "\r\n";
     else if (response.Length == TCannedResponse::LengthMode::Given)
         head += "Content-Length: " + std::to_string(response.GivenLength) + "\r\n";
+    const bool keep = m_keepAliveAsked && response.KeepsAlive && response.Length == TCannedResponse::LengthMode::Correct &&
+                      response.CutAfter < 0 && response.StallAfter < 0 && !response.Gate;
+    if (keep)
+        head += "Connection: keep-alive\r\n";
     head += "\r\n";
-    return SendRaw(head) && SendBody(response, size);
+    const bool sent = SendRaw(head) && SendBody(response, size);
+    m_keptOpen = keep && sent;
+    return sent;
 }
 
 bool TResponder::SendBody(const TCannedResponse& response, int64_t size) {
@@ -486,6 +494,10 @@ void TLoopbackServer::AcceptLoop() {
             }
             return;
         }
+        // An answer's head and body go in separate writes: on a connection kept open, the
+        // last of them must not wait for the client's acknowledgement of the first.
+        const int noDelay = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
         JoinFinishedConnections();
         std::lock_guard lock(m_lock);
         if (m_stopping) {
@@ -493,6 +505,7 @@ void TLoopbackServer::AcceptLoop() {
             return;
         }
         m_clientFds.push_back(fd);
+        ++m_accepted;
         auto done = std::make_shared<std::atomic<bool>>(false);
         m_connections.push_back(Connection{std::thread([this, fd, done] {
                                                HandleConnection(fd);
@@ -505,11 +518,13 @@ void TLoopbackServer::AcceptLoop() {
 void TLoopbackServer::HandleConnection(int fd) {
     BlockBrokenPipeSignals();
     TSocketStream plain(fd);
-    if (const std::optional<THttpRequest> request = ReadRequest(plain)) {
-        if (request->Method == "CONNECT" && m_tunnels)
+    if (std::optional<THttpRequest> request = ReadRequest(plain)) {
+        if (request->Method == "CONNECT" && m_tunnels) {
             ServeTunnel(fd, plain, *request);
-        else
-            Serve(plain, *request);
+        } else {
+            while (request && Serve(plain, *request) && !Stopping())
+                request = ReadRequest(plain);
+        }
         ::shutdown(fd, SHUT_WR);
         // Let the peer read everything before the socket goes.
         char buffer[8192];
@@ -544,7 +559,14 @@ void TLoopbackServer::ServeTunnel(int fd, TStream& plain, const THttpRequest& co
     }
 }
 
-void TLoopbackServer::Serve(TStream& stream, const THttpRequest& request) {
-    TResponder responder(*this, stream);
+bool TLoopbackServer::Serve(TStream& stream, const THttpRequest& request) {
+    std::string connection = request.Header("Connection");
+    std::transform(connection.begin(), connection.end(), connection.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // HTTP/1.1 keeps connections unless told otherwise; HTTP/1.0 only when asked to.
+    const bool http11 = request.RequestLine.size() >= 8 &&
+                        request.RequestLine.compare(request.RequestLine.size() - 8, 8, "HTTP/1.1") == 0;
+    TResponder responder(*this, stream, connection == "keep-alive" || (http11 && connection != "close"));
     m_handler(request, responder);
+    return responder.KeptOpen();
 }

@@ -75,6 +75,10 @@ struct TCannedResponse {
     int64_t RangeShift = 0;
     int64_t BodyOffset = 0; // the answer's body starts at this byte of Body (or the generated body)
     int64_t BodyLength = -1; // and holds this many bytes of it; -1: to its end
+    // A server that keeps connections open: a request asking for it ("Connection:
+    // keep-alive") gets it back in a whole answer with its length, and the next request is
+    // read on the same connection.
+    bool KeepsAlive = false;
 
     // The answer to `request`: this one, or the part of it the request asks for.
     TCannedResponse AnswerTo(const THttpRequest& request) const;
@@ -130,19 +134,25 @@ public:
 // Writes one answer on a connection.
 class TResponder {
 public:
-    TResponder(TLoopbackServer& server, TStream& stream) : m_server(server), m_stream(stream) {}
+    TResponder(TLoopbackServer& server, TStream& stream, bool keepAliveAsked = false)
+        : m_server(server), m_stream(stream), m_keepAliveAsked(keepAliveAsked) {}
     bool Send(const TCannedResponse& response);
     bool SendRaw(std::string_view bytes);
+    // The answer was whole and said the connection stays open.
+    bool KeptOpen() const { return m_keptOpen; }
 
 private:
     bool SendBody(const TCannedResponse& response, int64_t size);
     TLoopbackServer& m_server;
     TStream& m_stream;
+    const bool m_keepAliveAsked;
+    bool m_keptOpen = false;
 };
 
 struct ssl_ctx_st;
 
-// An HTTP/1.0 server on 127.0.0.1, one thread per connection, one request per connection.
+// An HTTP/1.0 server on 127.0.0.1, one thread per connection, one request per connection
+// (more where the answer keeps the connection alive).
 // It answers as a proxy would for any host: requests name their host in the target. With a
 // tunnel policy it also answers CONNECT, as a TLS-terminating proxy: the policy hands the
 // TLS server side to answer a tunnel to host:port with (none refuses it), and the request
@@ -169,6 +179,8 @@ public:
     bool WaitUnlessStopped(int ms) const;
     // Connections silent in a stall (StallBeforeAnswer, StallAfter) right now.
     size_t Stalled() const;
+    // Connections accepted so far.
+    size_t Accepted() const { return m_accepted.load(); }
     // For the responder: waits in a stall until the server stops.
     void Stall();
 
@@ -180,7 +192,8 @@ private:
     void AcceptLoop();
     void HandleConnection(int fd);
     void ServeTunnel(int fd, TStream& plain, const THttpRequest& connect);
-    void Serve(TStream& stream, const THttpRequest& request);
+    // Whether the connection stays open for another request.
+    bool Serve(TStream& stream, const THttpRequest& request);
     void JoinFinishedConnections();
 
     THandler m_handler;
@@ -191,6 +204,7 @@ private:
     mutable std::mutex m_lock;
     mutable std::condition_variable m_stopped;
     bool m_stopping = false;
+    std::atomic<size_t> m_accepted{0};
     size_t m_stalled = 0;
     std::vector<int> m_clientFds;
     std::vector<Connection> m_connections;
