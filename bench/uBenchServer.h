@@ -43,7 +43,7 @@ inline double OwnCpuSeconds() {
 // alike); it ends when this process closes its end of the pipe.
 class TServerProcess {
 public:
-    TServerProcess(int count, int64_t size, bool secure) {
+    TServerProcess(int count, int64_t size, bool secure, int hosts = 3) : m_hosts(hosts) {
         int portPipe[2];
         int lifePipe[2];
         if (::pipe(portPipe) != 0 || ::pipe(lifePipe) != 0)
@@ -101,10 +101,11 @@ public:
     const std::vector<std::string>& Urls() const { return m_urls; }
 
 private:
-    static std::string Address(int i) {
-        return "bench" + std::to_string(i % 3) + ".test/f" + std::to_string(i) + ".bin";
+    std::string Address(int i) const {
+        return "bench" + std::to_string(i % m_hosts) + ".test/f" + std::to_string(i) + ".bin";
     }
     static std::string Scheme(bool secure) { return secure ? "https://" : ""; }
+    int m_hosts;
     pid_t m_pid = -1;
     int m_life = -1;
     std::string m_proxy;
