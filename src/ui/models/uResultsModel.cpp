@@ -214,6 +214,14 @@ QString TResultsModel::SourcesText(int row) const {
     return lines.join(QLatin1Char('\n'));
 }
 
+void TResultsModel::Added() {
+    // The filter texts are made as rows come, a few at a time, so that the first keystroke
+    // in the filter box does not make ten thousand of them at once.
+    for (int row = static_cast<int>(m_filterText.size()); row < RowsHeld(); ++row)
+        FilterText(row);
+    RowsAdded();
+}
+
 bool TResultsModel::HoldsEveryWord(int row, const QStringList& words) const {
     const QString& text = FilterText(row);
     return std::all_of(words.begin(), words.end(), [&text](const QString& word) { return text.contains(word); });

@@ -47,7 +47,7 @@ public:
     const TSearchResult& Result(int row) const;
 
     // The store grew at its end, a record changed, or the store was cleared.
-    void Added() { RowsAdded(); }
+    void Added();
     void Changed(int row) { RowChanged(row); }
     void Reset() {
         m_filterText.clear();
@@ -90,7 +90,7 @@ private:
 
     const TSearchResultManager& m_store;
     const std::vector<TResultColumn>& m_columns;
-    mutable std::vector<QString> m_filterText; // by row, made when first asked for
+    mutable std::vector<QString> m_filterText; // by row, made as rows come
 };
 
 // The engine list beside the results: per display name a name row and a "Files: N" row
