@@ -7,6 +7,10 @@
 //                                             `at once` at a time (10) on one transfer engine,
 //                                             a new engine each round, against
 //                                             curl -Z --parallel-max `at once`
+//   bench_checks --bytes [COUNT]              the bytes a loopback server sends for COUNT link
+//                                             checks (100) of 4 MB files, half of them on a
+//                                             server that honours ranges, half on one that
+//                                             does not, against 64 KiB and the answer's head
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -55,26 +60,27 @@ private:
     int m_verified = 0;
 };
 
+// Checks `urls` on a transfer engine of their own, `atOnce` at a time.
+void CheckAll(const std::vector<std::string>& urls, int atOnce, TEnds& ends) {
+    TTransferEngine engine;
+    std::vector<std::unique_ptr<TCheckFile>> checks;
+    for (size_t i = 0; i < urls.size(); ++i) {
+        if (static_cast<int>(i) >= atOnce)
+            ends.WaitFor(static_cast<int>(i) - atOnce + 1);
+        auto check = std::make_unique<TCheckFile>(urls[i], engine);
+        check->OnCheckVerified = [&ends](const std::string&, int64_t, const TContentVerdict&) { ends.Add(true); };
+        check->OnCheckFailed = [&ends](const std::string&, const std::string&) { ends.Add(false); };
+        check->Start(urls[i]);
+        checks.push_back(std::move(check));
+    }
+    ends.WaitFor(static_cast<int>(urls.size()));
+}
+
 TCost TimeChecks(const std::vector<std::string>& urls, int atOnce) {
     const double cpuBefore = bench::OwnCpuSeconds();
     const auto start = Clock::now();
     TEnds ends;
-    {
-        TTransferEngine engine;
-        std::vector<std::unique_ptr<TCheckFile>> checks;
-        for (size_t i = 0; i < urls.size(); ++i) {
-            if (static_cast<int>(i) >= atOnce)
-                ends.WaitFor(static_cast<int>(i) - atOnce + 1);
-            auto check = std::make_unique<TCheckFile>(urls[i], engine);
-            check->OnCheckVerified = [&ends](const std::string&, int64_t, const TContentVerdict&) { ends.Add(true); };
-            check->OnCheckFailed = [&ends](const std::string&, const std::string&) {
-                ends.Add(false);
-            };
-            check->Start(urls[i]);
-            checks.push_back(std::move(check));
-        }
-        ends.WaitFor(static_cast<int>(urls.size()));
-    }
+    CheckAll(urls, atOnce, ends);
     TCost cost;
     cost.CpuSeconds = bench::OwnCpuSeconds() - cpuBefore;
     if (ends.Verified() == static_cast<int>(urls.size()))
@@ -92,6 +98,42 @@ TCost TimeCurl(const std::string& proxy, const std::vector<std::string>& urls,
     // The start of each file, as a check asks for it.
     return bench::RunCurl({"-s", "-f", "-Z", "--parallel-max", std::to_string(atOnce), "-r",
                            "0-" + std::to_string(TCheckFile::kAudioBytes - 1), "--proxy", proxy, "-K", config});
+}
+
+// What the server wrote for the checks of `count` links of 4 MB, each group on its own.
+int CountBytes(int count) {
+    TTestServer server;
+    server.UseAsProxy();
+    std::vector<std::string> ranged;
+    std::vector<std::string> whole;
+    for (int i = 0; i < count; ++i) {
+        TScriptedResponse file = TScriptedResponse::Ok({});
+        file.SyntheticBodySize = 4 << 20;
+        file.HonoursRange = i % 2 == 0;
+        const std::string address = "bytes.test/" + std::to_string(i) + ".mp3";
+        server.Serve(address, file);
+        (file.HonoursRange ? ranged : whole).push_back("http://" + address);
+    }
+    for (const auto& [urls, what] : {std::pair{&ranged, "a server that honours ranges"},
+                                     std::pair{&whole, "a server that ignores them"}}) {
+        const uint64_t sentBefore = server.BytesSent();
+        const uint64_t deliveredBefore = server.BytesDelivered();
+        TEnds ends;
+        CheckAll(*urls, 10, ends);
+        if (ends.Verified() != static_cast<int>(urls->size())) {
+            std::fprintf(stderr, "checks failed on %s\n", what);
+            return 1;
+        }
+        // A connection's bytes are counted once the server has seen it close.
+        for (int waited = 0; server.ConnectionsEnded() < server.Connections() && waited < 500; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto perLink = [&urls](uint64_t bytes) { return static_cast<double>(bytes) / static_cast<double>(urls->size()); };
+        const double delivered = perLink(server.BytesDelivered() - deliveredBefore);
+        std::printf("%zu checks on %s: %.0f bytes a link reached the check (%.2fx 64 KiB); the server wrote %.0f\n",
+                    urls->size(), what, delivered, delivered / static_cast<double>(TCheckFile::kAudioBytes),
+                    perLink(server.BytesSent() - sentBefore));
+    }
+    return 0;
 }
 
 // The system's authorities and the server's own in one file, named for curl and the checks.
@@ -113,6 +155,11 @@ bool TrustTheServerBesideTheSystem(const std::string& bundle) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--bytes") {
+        ::signal(SIGPIPE, SIG_IGN);
+        QCoreApplication app(argc, argv);
+        return CountBytes(argc > 2 ? std::max(2, std::atoi(argv[2])) : 100);
+    }
     const int count = argc > 1 ? std::atoi(argv[1]) : 200;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
     const int atOnce = argc > 3 ? std::atoi(argv[3]) : 10;

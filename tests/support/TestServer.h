@@ -50,6 +50,11 @@ public:
     size_t Stalled() const { return m_server->Stalled(); }
     // Connections made to the server so far.
     size_t Connections() const { return m_server->Accepted(); }
+    // Bytes written to clients so far.
+    uint64_t BytesSent() const { return m_server->BytesSent(); }
+    // Bytes that reached clients, counted as their connections end.
+    uint64_t BytesDelivered() const { return m_server->BytesDelivered(); }
+    size_t ConnectionsEnded() const { return m_server->Ended(); }
 
     static std::string SyntheticBody(int64_t size) { return ::SyntheticBody(size); }
 

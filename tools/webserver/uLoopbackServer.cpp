@@ -2,7 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
+#include <linux/tcp.h>
 #include <openssl/ssl.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -283,7 +284,10 @@ std::string SyntheticBody(int64_t size) {
 }
 
 bool TResponder::SendRaw(std::string_view bytes) {
-    return m_stream.Write(bytes);
+    const bool written = m_stream.Write(bytes);
+    if (written)
+        m_server.NoteSent(bytes.size());
+    return written;
 }
 
 bool TResponder::Send(const TCannedResponse& response) {
@@ -531,6 +535,14 @@ void TLoopbackServer::HandleConnection(int fd) {
         while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
         }
     }
+    // What reached the client: the bytes it acknowledged, whatever more this side had
+    // written into its own buffers when the client closed.
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 &&
+        length >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        m_bytesDelivered += info.tcpi_bytes_acked;
+    ++m_ended;
     std::lock_guard lock(m_lock);
     m_clientFds.erase(std::remove(m_clientFds.begin(), m_clientFds.end(), fd), m_clientFds.end());
     ::close(fd);

@@ -181,6 +181,14 @@ public:
     size_t Stalled() const;
     // Connections accepted so far.
     size_t Accepted() const { return m_accepted.load(); }
+    // Bytes written into client sockets so far, heads and bodies.
+    uint64_t BytesSent() const { return m_bytesSent.load(); }
+    // Bytes the clients acknowledged, counted when their connections end.
+    uint64_t BytesDelivered() const { return m_bytesDelivered.load(); }
+    // Connections whose end has been counted.
+    size_t Ended() const { return m_ended.load(); }
+    // For the responder: counts what it wrote.
+    void NoteSent(size_t bytes) { m_bytesSent += bytes; }
     // For the responder: waits in a stall until the server stops.
     void Stall();
 
@@ -205,6 +213,9 @@ private:
     mutable std::condition_variable m_stopped;
     bool m_stopping = false;
     std::atomic<size_t> m_accepted{0};
+    std::atomic<uint64_t> m_bytesSent{0};
+    std::atomic<uint64_t> m_bytesDelivered{0};
+    std::atomic<size_t> m_ended{0};
     size_t m_stalled = 0;
     std::vector<int> m_clientFds;
     std::vector<Connection> m_connections;
