@@ -31,6 +31,15 @@ const char* const kPopularFile = "Artist<field>Song<field>3000000<field>42<field
                                  "Bad<field>Size<field>12a<field>3<field><field>http://pop.test/bad.mp3\r\n"
                                  "Artist<field>Song<field>7<field>9<field><field>http://pop.test/get\n"
                                  "Bad<field>Downloads<field>5<field>-1<field><field>http://pop.test/neg.mp3";
+// What a link check says of a whole MP3 of that rate and length.
+TContentVerdict Mp3(int kbps, int ms) {
+    TContentVerdict verdict;
+    verdict.Kind = TContentKind::Mp3;
+    verdict.Layer = 3;
+    verdict.BitrateKbps = kbps;
+    verdict.LengthMs = ms;
+    return verdict;
+}
 } // namespace
 
 class TestSearchSession : public QObject {
@@ -201,21 +210,13 @@ void TestSearchSession::linksVerifyAndFailThroughTheServer() {
 
 void TestSearchSession::oneSongFromSeveralSitesBestCopyFirst() {
     Start("comets");
-    const auto mp3 = [](int kbps, int ms) {
-        TContentVerdict verdict;
-        verdict.Kind = TContentKind::Mp3;
-        verdict.Layer = 3;
-        verdict.BitrateKbps = kbps;
-        verdict.LengthMs = ms;
-        return verdict;
-    };
     TContentVerdict page;
     page.Kind = TContentKind::HtmlPage;
     const std::vector<std::pair<std::string, TContentVerdict>> sites{
-        {"http://a.test/1.mp3", mp3(128, 240000)}, {"http://b.test/2.mp3", mp3(192, 240000)},
-        {"http://c.test/3.mp3", mp3(192, 25000)},  {"http://d.test/4.mp3", page},
+        {"http://a.test/1.mp3", Mp3(128, 240000)}, {"http://b.test/2.mp3", Mp3(192, 240000)},
+        {"http://c.test/3.mp3", Mp3(192, 25000)},  {"http://d.test/4.mp3", page},
         {"http://f.test/6.mp3", TContentVerdict()}, // not judged
-        {"http://g.test/7.mp3", mp3(192, 250000)}};
+        {"http://g.test/7.mp3", Mp3(192, 250000)}};
     for (const auto& [link, verdict] : sites)
         m_fakes[0]->Found("Velvet Lanterns - Paper Comets", link);
     m_fakes[1]->Found("velvet lanterns  paper comets!", "http://e.test/5.mp3");
@@ -225,7 +226,7 @@ void TestSearchSession::oneSongFromSeveralSitesBestCopyFirst() {
         emit m_checks->LinkVerified(link, 1000 + static_cast<int64_t>(link.size()));
     }
     emit m_checks->LinkFailed("http://e.test/5.mp3", "HTTP 404");
-    emit m_checks->LinkJudged("http://p.test/8.mp3", mp3(320, 20000));
+    emit m_checks->LinkJudged("http://p.test/8.mp3", Mp3(320, 20000));
     emit m_checks->LinkVerified("http://p.test/8.mp3", 800000);
     // Whole before preview, MP3 before anything else, the higher rate, then the longer.
     QCOMPARE(m_session->SourcesOf(3), (std::vector<int>{5, 1, 0, 4, 2, 3}));
@@ -263,14 +264,6 @@ void TestSearchSession::wishesAreSearchedAgainAndKept() {
     TWishSearch search(wishes, [this]() -> TSearchSession& { return *m_session; });
     QSignalSpy started(m_session.get(), &TSearchSession::Started);
     QSignalSpy rounds(&search, &TWishSearch::RoundDone);
-    const auto mp3 = [](int kbps, int ms) {
-        TContentVerdict verdict;
-        verdict.Kind = TContentKind::Mp3;
-        verdict.Layer = 3;
-        verdict.BitrateKbps = kbps;
-        verdict.LengthMs = ms;
-        return verdict;
-    };
     const auto answer = [this](const std::vector<std::tuple<std::string, std::string, TContentVerdict>>& links) {
         for (int i = 0; i < 3; ++i)
             m_engines->StartNext();
@@ -286,13 +279,13 @@ void TestSearchSession::wishesAreSearchedAgainAndKept() {
     search.LookNow();
     QCOMPARE(started.count(), 1);
     // Only a copy with every word of the wish counts, whole and longer than the one the user has.
-    answer({{"Velvet Lanterns - Paper Comets", "http://a.test/p.mp3", mp3(320, 20000)},
-            {"Paper Comets", "http://a.test/other.mp3", mp3(320, 240000)},
-            {"Velvet Lanterns - Paper Comets", "http://b.test/whole.mp3", mp3(192, 240000)}});
+    answer({{"Velvet Lanterns - Paper Comets", "http://a.test/p.mp3", Mp3(320, 20000)},
+            {"Paper Comets", "http://a.test/other.mp3", Mp3(320, 240000)},
+            {"Velvet Lanterns - Paper Comets", "http://b.test/whole.mp3", Mp3(192, 240000)}});
     QTRY_COMPARE(started.count(), 2);
     QCOMPARE(wishes.At(0).Found.Url, std::string("http://b.test/whole.mp3"));
     QCOMPARE(wishes.At(0).FoundQuality, std::string("192 kbps, 4:00"));
-    answer({{"Slow Carousel", "http://c.test/s.mp3", mp3(128, 30000)}});
+    answer({{"Slow Carousel", "http://c.test/s.mp3", Mp3(128, 30000)}});
     QTRY_COMPARE(rounds.count(), 1);
     QCOMPARE(rounds.first().first().toInt(), 1);
     QVERIFY(!wishes.At(1).HasFound() && !wishes.At(1).LastLook.empty());

@@ -60,6 +60,7 @@ private slots:
     void clearTakesFinishedRowsAndKeysStayUnique();
     void clearWhenCompleteTakesFailedRowsToo();
     void clearingScatteredRowsKeepsTheOrderShown();
+    void equalCellsKeepTheirOrderEitherWay();
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
     void finishedFileSaysWhatItReallyIs();
@@ -438,6 +439,20 @@ void TestFraDownloads::clearingScatteredRowsKeepsTheOrderShown() {
     QCOMPARE(list.SelectedRow(), 3);
     QCOMPARE(m_page->DownloadRows->RowOf("http://files.test/7"), 3);
     QCOMPARE(m_page->DownloadRows->RowOf("http://files.test/8"), -1);
+}
+
+void TestFraDownloads::equalCellsKeepTheirOrderEitherWay() {
+    // Rows of one size stay in the order they came, ascending or descending, around a larger one.
+    for (const char* name : {"b.mp3", "c.mp3", "big.mp3", "a.mp3"})
+        Keep(*m_program->Downloads, name, std::string(name) == "big.mp3" ? 9000 : 500, 0);
+    m_page->DownloadRows->Flush();
+    TListProxy& proxy = *m_page->lvwDownloads->Proxy();
+    proxy.SortByColumn(TDownloadsModel::ColSize);
+    QCOMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle),
+             (QStringList{"b.mp3", "c.mp3", "a.mp3", "big.mp3"}));
+    proxy.SortByColumn(TDownloadsModel::ColSize);
+    QCOMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle),
+             (QStringList{"big.mp3", "b.mp3", "c.mp3", "a.mp3"}));
 }
 
 void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {
