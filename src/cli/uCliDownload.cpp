@@ -102,7 +102,7 @@ private:
         const int filled = download.Progress * kWidth / 100;
         std::string bar = "[" + std::string(static_cast<size_t>(std::clamp(filled, 0, kWidth)), '#') +
                           std::string(static_cast<size_t>(kWidth - std::clamp(filled, 0, kWidth)), '-') + "]";
-        const char* state = download.Failed ? " failed" : (download.Completed ? " done" : (download.Queued ? " queued" : ""));
+        const char* state = download.Failed ? " failed" : (download.Completed ? " done" : (download.Waiting() ? " queued" : ""));
         char figures[96];
         std::snprintf(figures, sizeof figures, " %3d%% %8lld kb/s%s ", download.Progress,
                       static_cast<long long>(download.Speed / 1024), state);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "net/uTInet.h"
 
@@ -69,6 +70,12 @@ std::deque<TDownloadQueue::TQueued>::iterator TDownloadQueue::Erase(std::deque<T
     return m_queue.erase(entry);
 }
 
+bool TDownloadQueue::IsTurnOf(const TQueued& entry) const {
+    const TDownload* download = m_find(entry.Key);
+    // Cancelled, cleared or queued anew since: an entry is no longer its download's turn.
+    return download != nullptr && download->Queued && download->QueueTicket == entry.Ticket;
+}
+
 bool TDownloadQueue::TakeNext(TQueued& next) {
     // Two thousand songs of one host wait behind its two places without a look at each of
     // them for every start.
@@ -79,9 +86,7 @@ bool TDownloadQueue::TakeNext(TQueued& next) {
             ++entry;
             continue;
         }
-        const TDownload* download = m_find(entry->Key);
-        // Cancelled, cleared or queued anew since: this entry is no longer its turn.
-        if (download == nullptr || !download->Queued || download->QueueTicket != entry->Ticket) {
+        if (!IsTurnOf(*entry)) {
             entry = Erase(entry);
             continue;
         }
@@ -92,6 +97,31 @@ bool TDownloadQueue::TakeNext(TQueued& next) {
     return false;
 }
 
+bool TDownloadQueue::TakeNextOf(const std::string& host, TQueued& next) {
+    if (m_entriesOfHost.count(host) == 0)
+        return false;
+    for (auto entry = m_queue.begin(); entry != m_queue.end();) {
+        if (entry->Host != host) {
+            ++entry;
+        } else if (!IsTurnOf(*entry)) {
+            entry = Erase(entry);
+        } else {
+            next = std::move(*entry);
+            Erase(entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TDownloadQueue::Launch(TQueued& next) {
+    TDownload& download = *m_find(next.Key);
+    download.Queued = false;
+    --m_queuedCount;
+    next.Launch(download);
+    emit Started(download);
+}
+
 void TDownloadQueue::Start() {
     // A launch may queue its download again or fail it; listeners may add or cancel
     // downloads meanwhile: the queue is looked at afresh for each one.
@@ -99,13 +129,31 @@ void TDownloadQueue::Start() {
         emit AboutToStart();
     TQueued next;
     while (TakeNext(next)) {
-        TDownload& download = *m_find(next.Key);
-        download.Queued = false;
-        --m_queuedCount;
-        m_places.emplace(download.Key, next.Host);
+        m_places.emplace(next.Key, next.Host);
         ++m_hostPlaces[next.Host];
-        next.Launch(download);
-        emit Started(download);
+        Launch(next);
+    }
+    LaunchFollowers();
+}
+
+void TDownloadQueue::LaunchFollowers() {
+    // A follower holds its file open while it waits: none while descriptors are short.
+    if (m_entriesOfHost.empty() || m_shortageLimit < m_atOnce)
+        return;
+    std::vector<std::pair<std::string, std::string>> leaders; // key, host
+    for (const auto& [key, host] : m_places) {
+        if (m_followerOf.count(key) == 0 && m_entriesOfHost.count(host) != 0)
+            leaders.emplace_back(key, host);
+    }
+    TQueued next;
+    for (const auto& [leader, host] : leaders) {
+        // A launch before may have ended this one, or given it a follower.
+        if (m_places.count(leader) == 0 || m_followerOf.count(leader) != 0 || !TakeNextOf(host, next))
+            continue;
+        m_followerOf[leader] = next.Key;
+        m_leaderOf[next.Key] = leader;
+        m_find(next.Key)->Following = true;
+        Launch(next);
     }
 }
 
@@ -117,20 +165,75 @@ void TDownloadQueue::StartLater() {
         this,
         [this] {
             m_startDue = false;
+            // Those that ended meanwhile have told their end already.
+            for (const std::string& key : std::exchange(m_promoted, {})) {
+                if (TDownload* download = m_find(key); download != nullptr && m_places.count(key) != 0)
+                    emit Started(*download);
+            }
             Start();
         },
         Qt::QueuedConnection);
 }
 
+const std::string* TDownloadQueue::LeaderOf(const std::string& key) const {
+    const auto leader = m_leaderOf.find(key);
+    return leader == m_leaderOf.end() ? nullptr : &leader->second;
+}
+
+bool TDownloadQueue::Unfollow(const std::string& key) {
+    const auto leader = m_leaderOf.find(key);
+    if (leader == m_leaderOf.end())
+        return false;
+    m_followerOf.erase(leader->second);
+    m_leaderOf.erase(leader);
+    if (TDownload* download = m_find(key))
+        download->Following = false;
+    return true;
+}
+
 void TDownloadQueue::FreePlace(const std::string& key) {
+    if (Unfollow(key)) {
+        // It ended before it began: nothing of its own to free.
+        StartLater();
+        return;
+    }
     const auto place = m_places.find(key);
     if (place == m_places.end())
         return;
-    if (const auto host = m_hostPlaces.find(place->second);
-        host != m_hostPlaces.end() && --host->second <= 0)
-        m_hostPlaces.erase(host);
+    const std::string host = place->second;
     m_places.erase(place);
+    // The download that followed on its connection runs now, in its place.
+    if (const auto follower = m_followerOf.find(key); follower != m_followerOf.end()) {
+        const std::string next = follower->second;
+        Unfollow(next);
+        m_places.emplace(next, host);
+        m_promoted.push_back(next);
+    } else {
+        if (const auto places = m_hostPlaces.find(host); places != m_hostPlaces.end() && --places->second <= 0)
+            m_hostPlaces.erase(places);
+        // A follower was taken from the queue before the songs still in it: it goes first.
+        PlaceAFollower();
+    }
     StartLater();
+}
+
+bool TDownloadQueue::PlaceAFollower() {
+    if (RunningCount() >= RunningLimit())
+        return false;
+    for (const auto& [follower, leader] : m_leaderOf) {
+        const auto place = m_places.find(leader);
+        if (place == m_places.end() || HostIsFull(place->second))
+            continue;
+        const std::string key = follower;
+        const std::string host = place->second;
+        Unfollow(key);
+        m_places.emplace(key, host);
+        ++m_hostPlaces[host];
+        m_promoted.push_back(key);
+        emit BeginNow(key);
+        return true;
+    }
+    return false;
 }
 
 bool TDownloadQueue::NoteShortage() {

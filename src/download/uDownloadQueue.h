@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include <QObject>
 #include <QTimer>
@@ -42,9 +43,10 @@ public:
     // How long a lowered limit holds before it rises by one again.
     std::chrono::milliseconds ShortagePause() const { return m_shortagePause; }
 
-    // Downloads holding a place (their transfer may be winding down), and waiting for one.
+    // Downloads holding a place (their transfer may be winding down), and waiting for one:
+    // queued, or following a running one.
     int RunningCount() const { return static_cast<int>(m_places.size()); }
-    int QueuedCount() const { return m_queuedCount; }
+    int QueuedCount() const { return m_queuedCount + static_cast<int>(m_leaderOf.size()); }
 
     // Puts the download in the queue (`first`: before the others).
     void Enqueue(TDownload& download, TLaunch launch, bool first = false);
@@ -54,7 +56,11 @@ public:
     void Start();
     // Starts queued downloads once the current event is done.
     void StartLater();
+    // The download's transfer ended (or never began): its place goes to the download that
+    // followed it, if any, else to the queue.
     void FreePlace(const std::string& key);
+    // The running download a launched one follows on its connection; null for others.
+    const std::string* LeaderOf(const std::string& key) const;
 
     // The system had no descriptor for a download whose place was freed: fewer run for a
     // while. False when nothing runs that could free one, and it has been so too often in a
@@ -64,10 +70,14 @@ public:
     void NoteProgress() { m_loneShortages = 0; }
 
 signals:
-    // A queued download got its place and was launched.
+    // A queued download got its place and was launched, or one that followed another took
+    // the place that one left.
     void Started(TDownload& download);
     // Before a round of starts: ended transfers may go.
     void AboutToStart();
+    // A download launched to follow another took a place that came free elsewhere: its
+    // transfer is to begin now, not when the one it followed ends.
+    void BeginNow(const std::string& key);
 
 private:
     struct TQueued {
@@ -77,7 +87,18 @@ private:
         TLaunch Launch;
     };
     // Takes the queue's first download that a place is free for; false when there is none.
+    bool IsTurnOf(const TQueued& entry) const;
     bool TakeNext(TQueued& next);
+    // Takes the queue's first download of the host; false when there is none.
+    bool TakeNextOf(const std::string& host, TQueued& next);
+    // Launches, behind each running download with none yet, the next one of its host that
+    // found no place, to begin on its connection when it ends.
+    void LaunchFollowers();
+    void Launch(TQueued& next);
+    // Ends the link of a follower to its leader; false when the key follows none.
+    bool Unfollow(const std::string& key);
+    // Gives a free place to a follower whose host has room; false when there is none.
+    bool PlaceAFollower();
     bool HostIsFull(const std::string& host) const;
     // A host with entries in the queue has a free place.
     bool SomeHostHasRoom() const;
@@ -97,4 +118,7 @@ private:
     std::unordered_map<std::string, std::string> m_places; // key -> host of each running download
     std::unordered_map<std::string, int> m_hostPlaces;     // host -> its running downloads
     std::unordered_map<std::string, int> m_entriesOfHost;  // host -> its entries in m_queue
+    std::unordered_map<std::string, std::string> m_followerOf; // running key -> key launched to follow it
+    std::unordered_map<std::string, std::string> m_leaderOf;   // and back
+    std::vector<std::string> m_promoted; // followers that took a place, to be told at the next start
 };

@@ -28,6 +28,9 @@ public:
     bool Cancelled = false; // ended by the user's cancel (shown as such, not as a failure)
     bool Stopped = false;   // ended by the program's end while it ran; it goes on at the next start
     bool Queued = false;    // waits for its turn to run (counts as downloading)
+    // Launched to follow a running download of its server: its transfer begins on that
+    // connection the moment the other ends. It waits, as a queued one does, until then.
+    bool Following = false;
     uint64_t QueueTicket = 0; // the manager's: which of its queue entries is this download's
     int64_t Received = 0;
     int Progress = 0; // whole percent
@@ -52,5 +55,7 @@ public:
     // Other links of the same song, tried in turn by a restart after a failure.
     std::vector<std::string> Alternatives;
 
+    // Not running yet: queued, or following another download.
+    bool Waiting() const { return Queued || Following; }
     int Status() const { return Failed ? StatusFailed : (Completed ? StatusComplete : StatusDownloading); }
 };

@@ -33,6 +33,10 @@ TDownloadManager::TDownloadManager(TTransferEngine& transfers, std::string downl
     SetFolders(std::move(downloadFolder), std::move(incompleteFolder));
     // Ended transfers go as new ones come: a long queue leaves no trail.
     connect(&m_queue, &TDownloadQueue::AboutToStart, this, &TDownloadManager::PurgeWorkers);
+    connect(&m_queue, &TDownloadQueue::BeginNow, this, [this](const std::string& key) {
+        if (const int index = m_workers.IndexOf(key); index >= 0)
+            m_workers.Objects(index)->Worker->BeginNow();
+    });
     connect(&m_queue, &TDownloadQueue::Started, this, [this](TDownload& download) {
         if (!download.Queued)
             emit Changed(download, TDownloadChange::Status);
@@ -333,12 +337,16 @@ void TDownloadManager::CancelAllDownloads() {
         if (!m_downloads.Objects(i)->RetryNote.empty() || m_downloads.Objects(i)->Queued)
             CancelWaiting(*m_downloads.Objects(i));
     }
-    for (const auto& entry : m_workers.Entries()) {
-        if (!entry.Object->IsRunning())
-            continue;
-        if (TDownload* download = Find(entry.Line))
-            download->Cancelled = true;
-        entry.Object->Stop();
+    // Those that follow another first: the end of the one they follow begins them otherwise.
+    for (const bool following : {true, false}) {
+        for (const auto& entry : m_workers.Entries()) {
+            TDownload* download = Find(entry.Line);
+            if (!entry.Object->IsRunning() || (download != nullptr && download->Following) != following)
+                continue;
+            if (download != nullptr)
+                download->Cancelled = true;
+            entry.Object->Stop();
+        }
     }
 }
 

@@ -169,6 +169,8 @@ private:
     // `file`: the descriptor of the download's freshly made file, or of its partial file
     // open at its end (`resumeFrom` bytes), or -1.
     void StartWorker(const TDownload& download, int file, int64_t resumeFrom = 0);
+    // The transfer of the running download this one was launched to follow; null for none.
+    const TInet* LeaderTransfer(const std::string& key) const;
     // Starts the download anew from its next link (`first`: before the queued others); the
     // same link again, continuing its part, when it has no other or when `sameLink`.
     void Relaunch(TDownload& download, bool sameLink, bool first);

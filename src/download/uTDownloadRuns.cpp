@@ -84,6 +84,7 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     worker->ExpectedTotal = resumeFrom > 0 ? download.Size : 0;
     worker->Worker->StallBytes = m_stallBytes;
     worker->Worker->StallTimeoutMs = static_cast<int>(m_stallWindow.count());
+    worker->Worker->After = LeaderTransfer(download.Key);
     // The transfer reports on its engine's thread; records, lists and the page belong to the
     // GUI thread. Progress waits in the relay for the GUI thread to collect it; the end is
     // handed over, by value, after the last figures.
@@ -116,6 +117,12 @@ void TDownloadManager::StartWorker(const TDownload& download, int file, int64_t 
     TGetFile& started = *worker;
     m_workers.Add(download.Key, std::move(worker));
     started.Start(download.FilePath, download.Url, file);
+}
+
+const TInet* TDownloadManager::LeaderTransfer(const std::string& key) const {
+    const std::string* leader = m_queue.LeaderOf(key);
+    const int index = leader != nullptr ? m_workers.IndexOf(*leader) : -1;
+    return index >= 0 && m_workers.Objects(index)->IsRunning() ? m_workers.Objects(index)->Worker.get() : nullptr;
 }
 
 void TDownloadManager::FiguresArrived(const TProgressRelay& relay,

@@ -154,7 +154,8 @@ bool TInet::Start(const std::string& url, const std::string& agent, const std::s
     shared.Busy = true;
     m_started = true;
     const std::shared_ptr<Shared> keep = m_shared;
-    if (m_engine.Submit(keep, Traffic))
+    const std::shared_ptr<Shared> after = After != nullptr && After->m_started ? After->m_shared : nullptr;
+    if (m_engine.Submit(keep, Traffic, after))
         return true;
     // No thread: the request fails as one that could not connect, and the owner learns it.
     keep->RaiseFailed();
@@ -166,6 +167,11 @@ void TInet::Stop() {
     m_shared->StopRequested = true;
     if (m_started)
         m_shared->Curl->Cancel();
+}
+
+void TInet::BeginNow() {
+    if (m_started)
+        m_engine.BeginNow(m_shared);
 }
 
 void TInet::Kill() {

@@ -62,6 +62,9 @@ public:
     int64_t RangeTo = -1; // the last byte asked for; -1: to the end
     // The connection may serve the next request to the same server (see TRequestSettings).
     bool KeepAlive = false;
+    // A request of the same server this one is to follow: it begins when that one ends, on
+    // the connection it leaves. Read by Start only.
+    const TInet* After = nullptr;
 
     // What the answer said beyond its status and length; read from OnHeaders on (on the
     // worker's thread) and after the final event.
@@ -82,6 +85,8 @@ public:
                const std::string& referer = {});
     // Ends the request before the next body block (also from inside OnHeaders or OnData).
     void Stop();
+    // A request started to follow another begins now, without waiting for it.
+    void BeginNow();
     // Ends the worker without waiting for it: the transfer is dropped, the thread winds down
     // on its own, and no event is raised after Kill returns. Safe from inside an event.
     void Kill();

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <unordered_map>
+#include <vector>
 
 #include "core/uMpscQueue.h"
 #include "core/uProcessLimits.h"
@@ -50,6 +51,7 @@ struct TTransferEngine::TLane {
     const std::shared_ptr<TTlsTrust> Trust; // the engine's, shared by every lane
     TMpscQueue<TJobRef> Arrivals;
     TMpscQueue<TJobRef> Cancels;
+    TMpscQueue<TJobRef> Releases; // followers to begin without waiting any longer
     std::atomic<int> Load{0};         // requests handed to this lane and not yet ended
     std::atomic<bool> Started{false}; // its thread runs
     std::atomic<bool> Closing{false}; // the engine is going: end every request and stop
@@ -61,11 +63,18 @@ private:
     void EndAll();
     void TakeArrivals();
     void TakeCancels();
+    void TakeReleases();
     void TakeFinished();
     void AddHop(const TJobRef& job);
+    void Begin(const TJobRef& job);
     void End(const TJobRef& job, int result);
+    // Takes a job out of libcurl's hands, or out of its wait for the job it follows.
+    void Detach(const TJobRef& job);
+    // The jobs that waited for `job` begin now that it ended.
+    void BeginFollowers(TJob* job);
 
-    std::unordered_map<TJob*, TJobRef> m_jobs; // each with its current hop in Multi
+    std::unordered_map<TJob*, TJobRef> m_jobs; // each with its current hop in Multi, or waiting
+    std::unordered_multimap<TJob*, TJobRef> m_followers; // job -> those waiting for it to end
 };
 
 void TTransferEngine::TLane::Run() {
@@ -75,6 +84,7 @@ void TTransferEngine::TLane::Run() {
     for (;;) {
         TakeArrivals();
         TakeCancels();
+        TakeReleases();
         if (Closing) {
             EndAll();
             return;
@@ -89,7 +99,7 @@ void TTransferEngine::TLane::Run() {
 void TTransferEngine::TLane::EndAll() {
     while (!m_jobs.empty()) {
         const TJobRef job = m_jobs.begin()->second;
-        curl_multi_remove_handle(Multi, job->Request().EasyHandle());
+        Detach(job);
         End(job, CURLE_ABORTED_BY_CALLBACK);
     }
 }
@@ -105,19 +115,63 @@ void TTransferEngine::TLane::TakeArrivals() {
         });
         m_jobs.emplace(job.get(), job);
         request.UseTrust(Trust);
-        if (request.Begin())
-            AddHop(job);
+        // A job to follow another that is still here waits for it (a cancel ends it there).
+        const TJobRef after = job->m_after.lock();
+        job->m_after.reset();
+        if (after && m_jobs.count(after.get()) != 0 && !request.Cancelled())
+            m_followers.emplace(after.get(), job);
         else
-            End(job, request.Result());
+            Begin(job);
     }
+}
+
+void TTransferEngine::TLane::Begin(const TJobRef& job) {
+    if (job->Request().Begin())
+        AddHop(job);
+    else
+        End(job, job->Request().Result());
+}
+
+void TTransferEngine::TLane::Detach(const TJobRef& job) {
+    for (auto waiting = m_followers.begin(); waiting != m_followers.end(); ++waiting) {
+        if (waiting->second == job) {
+            m_followers.erase(waiting);
+            return;
+        }
+    }
+    curl_multi_remove_handle(Multi, job->Request().EasyHandle());
+}
+
+void TTransferEngine::TLane::BeginFollowers(TJob* job) {
+    const auto [first, last] = m_followers.equal_range(job);
+    if (first == last)
+        return;
+    std::vector<TJobRef> next;
+    for (auto waiting = first; waiting != last; ++waiting)
+        next.push_back(waiting->second);
+    m_followers.erase(first, last);
+    for (const TJobRef& follower : next)
+        Begin(follower);
 }
 
 void TTransferEngine::TLane::TakeCancels() {
     for (TJobRef job; Cancels.TryPop(job);) {
         if (m_jobs.count(job.get()) == 0)
             continue; // ended meanwhile
-        curl_multi_remove_handle(Multi, job->Request().EasyHandle());
+        Detach(job);
         End(job, CURLE_ABORTED_BY_CALLBACK);
+    }
+}
+
+void TTransferEngine::TLane::TakeReleases() {
+    for (TJobRef job; Releases.TryPop(job);) {
+        for (auto waiting = m_followers.begin(); waiting != m_followers.end(); ++waiting) {
+            if (waiting->second == job) {
+                m_followers.erase(waiting);
+                Begin(job);
+                break;
+            }
+        }
     }
 }
 
@@ -157,6 +211,9 @@ void TTransferEngine::TLane::End(const TJobRef& job, int result) {
     } catch (...) {
         // A job reports its own end; nothing of it may stop the lane.
     }
+    // At the close, EndAll ends the followers too.
+    if (!Closing)
+        BeginFollowers(job.get());
 }
 
 TTransferEngine::TTransferEngine(int bulkLanes) {
@@ -191,12 +248,34 @@ bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job, TTraffic traffic)
                                             return a->Load.load(std::memory_order_relaxed) <
                                                    b->Load.load(std::memory_order_relaxed);
                                         });
-    const auto& lane = *found;
-    if (lane->Multi == nullptr || !StartLane(static_cast<size_t>(found - m_lanes.begin())))
+    return SubmitTo(static_cast<size_t>(found - m_lanes.begin()), job);
+}
+
+bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job, TTraffic traffic,
+                             const std::shared_ptr<TJob>& after) {
+    const size_t index = after ? after->m_lane.load() : SIZE_MAX;
+    if (index >= m_lanes.size())
+        return Submit(job, traffic);
+    job->m_after = after;
+    return SubmitTo(index, job);
+}
+
+void TTransferEngine::BeginNow(const std::shared_ptr<TJob>& job) {
+    const size_t index = job->m_lane.load();
+    if (index >= m_lanes.size())
+        return;
+    m_lanes[index]->Releases.Push(job);
+    m_lanes[index]->WakeUp();
+}
+
+bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job) {
+    TLane& lane = *m_lanes[index];
+    if (lane.Multi == nullptr || !StartLane(index))
         return false;
-    ++lane->Load;
-    lane->Arrivals.Push(job);
-    lane->WakeUp();
+    job->m_lane = index;
+    ++lane.Load;
+    lane.Arrivals.Push(job);
+    lane.WakeUp();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -32,6 +34,13 @@ public:
         virtual TCurlRequest& Request() = 0;
         // On the lane's thread, once, after the request ended and left libcurl's hands.
         virtual void Finished(int result) = 0;
+
+    private:
+        friend class TTransferEngine;
+        // The lane it was handed to, for a request that is to follow it there.
+        std::atomic<size_t> m_lane{SIZE_MAX};
+        // A request handed over to follow this one waits for it to end.
+        std::weak_ptr<TJob> m_after;
     };
 
     // Bulk lanes when none are named: one per processor, at most this many.
@@ -55,10 +64,17 @@ public:
     // lane had no thread and none could be made: the request never runs and Finished is
     // never called.
     bool Submit(const std::shared_ptr<TJob>& job, TTraffic traffic = TTraffic::Interactive);
+    // The same, but the request begins only once `after` has ended, on its lane: the next
+    // file of a server starts the moment the last one ends, on the connection it leaves, with
+    // no other thread's turn in between. At once when `after` has ended already.
+    bool Submit(const std::shared_ptr<TJob>& job, TTraffic traffic, const std::shared_ptr<TJob>& after);
+    // A request that waits for another to end begins now, on a connection of its own.
+    void BeginNow(const std::shared_ptr<TJob>& job);
 
 private:
     struct TLane;
     bool StartLane(size_t index);
+    bool SubmitTo(size_t index, const std::shared_ptr<TJob>& job);
     // The lanes of one kind: [first, last) of m_lanes.
     std::pair<size_t, size_t> LanesFor(TTraffic traffic) const;
     std::vector<std::unique_ptr<TLane>> m_lanes;

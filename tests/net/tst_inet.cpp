@@ -170,6 +170,7 @@ private slots:
     void authorityBundleVariables_data();
     void authorityBundleVariables();
     void requestsOfOneEngineShareAuthoritiesAndSessions();
+    void aFollowerBeginsOnTheConnectionItsLeaderLeaves();
 
 private:
     std::unique_ptr<TTestServer> m_server;
@@ -771,3 +772,55 @@ void TestInet::localNetworkAddresses() {
 
 QTEST_GUILESS_MAIN(TestInet)
 #include "tst_inet.moc"
+
+void TestInet::aFollowerBeginsOnTheConnectionItsLeaderLeaves() {
+    // Two requests follow a held one: the first waits for it and takes its connection, the
+    // second is cancelled while it waits and is never sent; one asked to begin now does not
+    // wait for the request it followed.
+    TScriptedResponse held = TScriptedResponse::Ok(TTestServer::SyntheticBody(4000));
+    held.KeepsAlive = true;
+    held.Gate = std::make_shared<TGate>();
+    held.GateAfter = 1000;
+    TScriptedResponse kept = TScriptedResponse::Ok("next");
+    kept.KeepsAlive = true;
+    m_server->Serve("follow.test/held", held);
+    m_server->Serve("follow.test/next", kept);
+    m_server->Serve("follow.test/never", kept);
+    const size_t connections = m_server->Connections();
+    const size_t requests = m_server->RequestCount();
+    const auto start = [this](Recorder& recorder, const std::string& path, const TInet* after) {
+        auto inet = std::make_unique<TInet>(path, *m_transfers);
+        inet->Traffic = TTraffic::Bulk;
+        inet->KeepAlive = true;
+        inet->After = after;
+        recorder.Attach(*inet);
+        inet->Start("http://follow.test/" + path);
+        return inet;
+    };
+    Recorder leaderEvents, nextEvents, neverEvents;
+    const auto leader = start(leaderEvents, "held", nullptr);
+    QVERIFY(held.Gate->WaitForArrivals(1, 60000));
+    const auto next = start(nextEvents, "next", leader.get());
+    const auto never = start(neverEvents, "never", leader.get());
+    never->Stop();
+    QVERIFY(neverEvents.WaitForEnd());
+    QCOMPARE(neverEvents.Events(), QStringList{"failed"});
+    held.Gate->Open();
+    QVERIFY(leaderEvents.WaitForEnd() && nextEvents.WaitForEnd());
+    QCOMPARE(nextEvents.Body(), std::string("next"));
+    QCOMPARE(m_server->RequestCount() - requests, size_t{2});
+    QCOMPARE(m_server->Connections() - connections, size_t{1});
+
+    held.Gate = std::make_shared<TGate>();
+    m_server->Serve("follow.test/held", held);
+    Recorder againEvents, nowEvents;
+    const auto again = start(againEvents, "held", nullptr);
+    QVERIFY(held.Gate->WaitForArrivals(1, 60000));
+    const auto now = start(nowEvents, "next", again.get());
+    now->BeginNow();
+    QVERIFY(nowEvents.WaitForEnd());
+    QCOMPARE(nowEvents.Body(), std::string("next"));
+    QCOMPARE(againEvents.Finals(), 0);
+    held.Gate->Open();
+    QVERIFY(againEvents.WaitForEnd());
+}

@@ -312,7 +312,7 @@ bool TResponder::Send(const TCannedResponse& response) {
     else if (response.Length == TCannedResponse::LengthMode::Given)
         head += "Content-Length: " + std::to_string(response.GivenLength) + "\r\n";
     const bool keep = m_keepAliveAsked && response.KeepsAlive && response.Length == TCannedResponse::LengthMode::Correct &&
-                      response.CutAfter < 0 && response.StallAfter < 0 && !response.Gate;
+                      response.CutAfter < 0 && response.StallAfter < 0;
     if (keep)
         head += "Connection: keep-alive\r\n";
     head += "\r\n";

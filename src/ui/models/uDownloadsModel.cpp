@@ -19,7 +19,7 @@ using K = TColumnKind;
 
 // A transfer under way now: not waiting for its turn or for a try again.
 bool Running(const TDownload& download) {
-    return download.Status() == TDownload::StatusDownloading && !download.Queued && download.RetryNote.empty();
+    return download.Status() == TDownload::StatusDownloading && !download.Waiting() && download.RetryNote.empty();
 }
 
 QPixmap StatusPicture(const TDownload& download) {
@@ -29,7 +29,7 @@ QPixmap StatusPicture(const TDownload& download) {
     const QPixmap picture =
         cancelled ? ArtworkPixmap(QStringLiteral("cancel-download"), QSize(15, 15))
                   : ArtworkPixmap(QLatin1String(names[std::clamp(download.Status(), 0, 2)]), QSize(41, 15));
-    if (!download.Queued || picture.isNull())
+    if (!download.Waiting() || picture.isNull())
         return picture;
     // A download waiting its turn shows the running one's picture, faded.
     static const QString kFadedKey = QStringLiteral("orvalo-downloads:queued");
@@ -93,7 +93,7 @@ QString TDownloadsModel::StatusWords(const TDownload& download) {
                                     : tr("Failed");
     default:
         //: A download's state: it waits for its turn to run
-        return download.Queued ? tr("Queued") : tr("Downloading");
+        return download.Waiting() ? tr("Queued") : tr("Downloading");
     }
 }
 

@@ -118,7 +118,7 @@ TfraDownloads::TView TfraDownloads::ViewOf(const TDownload& download) {
     case TDownload::StatusFailed:
         return TView::Failed;
     default:
-        return download.Queued ? TView::Queued : TView::Running;
+        return download.Waiting() ? TView::Queued : TView::Running;
     }
 }
 
@@ -145,7 +145,7 @@ void TfraDownloads::ShowSummary() {
         ++views[static_cast<int>(ViewOf(download))];
         if (download.Status() != TDownload::StatusDownloading)
             continue;
-        if (download.Queued) {
+        if (download.Waiting()) {
             ++queued;
             continue;
         }
