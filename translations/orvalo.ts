@@ -951,6 +951,10 @@ Songs are kept in %1</source>
         <source>Find a Whole Version</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Listing the songs in %1...</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TfraSearch</name>

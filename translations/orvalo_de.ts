@@ -967,6 +967,10 @@ Lieder werden in %1 abgelegt</translation>
         <source>Find a Whole Version</source>
         <translation>Vollständige Version suchen</translation>
     </message>
+    <message>
+        <source>Listing the songs in %1...</source>
+        <translation>Die Lieder in %1 werden aufgelistet...</translation>
+    </message>
 </context>
 <context>
     <name>TfraSearch</name>

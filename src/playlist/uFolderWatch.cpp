@@ -2,10 +2,31 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include <QFile>
+
+#include "core/uTStringUtils.h"
+
+namespace {
+// By name, letter case aside (then by the exact name, so that the order is always one).
+void SortByName(std::vector<TListedFile>& files) {
+    std::vector<std::pair<std::string, size_t>> keys;
+    keys.reserve(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        keys.emplace_back(AsciiLowerCopy(files[i].Name), i);
+    std::sort(keys.begin(), keys.end(), [&files](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : files[a.second].Name < files[b.second].Name;
+    });
+    std::vector<TListedFile> sorted;
+    sorted.reserve(files.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(files[key.second]));
+    files = std::move(sorted);
+}
+} // namespace
 
 TFolderWatch::TFolderWatch(QObject* parent) : QObject(parent) {
     m_gather.setSingleShot(true);
@@ -29,6 +50,11 @@ void TFolderWatch::Watch(const std::string& folder) {
         m_watcher.addPath(QFile::decodeName(folder.c_str()));
 }
 
+void TFolderWatch::ListNow() {
+    m_gather.stop();
+    StartListing();
+}
+
 void TFolderWatch::ListSoon() {
     // A burst of changes (a copy of many files) restarts the wait: one listing at its end.
     m_gather.start();
@@ -46,6 +72,7 @@ void TFolderWatch::StartListing() {
     m_lister = std::thread([this, alive, folder = m_folder] {
         std::vector<TListedFile> files;
         ListFolder(folder, files);
+        SortByName(files);
         HandOver(alive, [this, folder, files = std::move(files)]() mutable { ListingDone(folder, std::move(files)); });
     });
 }

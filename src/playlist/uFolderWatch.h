@@ -15,7 +15,7 @@
 // Follows one folder: files added, renamed or removed there by anyone are reported as a new
 // listing of the folder. Changes are gathered for a moment and listed together, on a thread
 // of the watch's own, so that a large folder or a burst of changes never holds up the GUI
-// thread; the listing comes on the GUI thread.
+// thread; the listing comes on the GUI thread, sorted there already.
 class TFolderWatch : public QObject {
     Q_OBJECT
 public:
@@ -24,11 +24,14 @@ public:
 
     // Follows `folder` from now on (empty: none).
     void Watch(const std::string& folder);
+    // Lists the folder now, not after a change.
+    void ListNow();
 
     // How long changes are gathered before the folder is listed.
     static constexpr int kGatherMs = 250;
 
 signals:
+    // The folder's files, sorted by name, letter case aside.
     void Listed(const std::vector<TListedFile>& files);
 
 private:

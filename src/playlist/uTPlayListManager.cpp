@@ -79,12 +79,15 @@ bool TPlayListManager::Holds(const std::string& fileName, const std::string& tit
 
 void TPlayListManager::Refresh() {
     m_watch.Watch(m_folder.substr(0, m_folder.size() - 1));
+    m_listing = true;
+    m_watch.ListNow();
+}
+
+void TPlayListManager::TakeListing(const std::vector<TListedFile>& listing) {
+    m_listing = false;
     Clear();
-    std::vector<TListedFile> files;
-    ListFolder(m_folder, files);
-    for (const TListedFile& file : files)
+    for (const TListedFile& file : listing)
         Append(file.Name, file.Size);
-    Sort();
     emit Reset();
     // Names show at once; the tags and the lengths their headers state fill in as the files
     // are opened, every one first; the lengths every frame makes come after, a file at a time.
@@ -179,6 +182,10 @@ bool TPlayListManager::Rename(int index, const std::string& name) {
 }
 
 void TPlayListManager::Follow(const std::vector<TListedFile>& listing) {
+    if (m_listing) {
+        TakeListing(listing);
+        return;
+    }
     std::unordered_map<std::string, int64_t> listed;
     for (const TListedFile& file : listing)
         listed.emplace(file.Name, file.Size);
@@ -206,10 +213,4 @@ void TPlayListManager::Follow(const std::vector<TListedFile>& listing) {
     if (Count() > first)
         emit Added(first, Count() - 1);
     emit Followed();
-}
-
-void TPlayListManager::Sort() {
-    m_files.CustomSort([](const auto& a, const auto& b) {
-        return AsciiLowerCopy(a.Object->FileName).compare(AsciiLowerCopy(b.Object->FileName));
-    });
 }

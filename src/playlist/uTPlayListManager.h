@@ -55,8 +55,11 @@ public:
 
     // Lists the folder anew (its regular files, hidden ones and links to files included; no
     // folders, pipes or devices), follows it from now on, and looks into every file: first
-    // the headers of all of them, then every frame, a file at a time.
+    // the headers of all of them, then every frame, a file at a time. The folder is read on
+    // a thread of its own: the list is made anew (Reset) when it has been.
     void Refresh();
+    // A Refresh is under way: the list still shows what it showed before.
+    bool Listing() const { return m_listing; }
     // A file arrived at `path` (a download was placed): listed at the end when it lies in
     // the folder and is not listed yet, and looked into unless that is done or under way.
     // Its verdict is told (Checked) either way, also for a file outside the folder.
@@ -90,7 +93,8 @@ private:
     void Append(const std::string& name, int64_t size);
     void Remove(int index);
     void SetFileSize(int index, int64_t size);
-    void Sort();
+    // Makes the list anew from a listing of the folder.
+    void TakeListing(const std::vector<TListedFile>& listing);
     // Brings the list in line with a new listing of the folder: files gone go, new ones are
     // added at the end and looked into, sizes follow.
     void Follow(const std::vector<TListedFile>& listing);
@@ -113,6 +117,7 @@ private:
     std::unordered_set<std::string> m_checking;
     std::unordered_set<std::string> m_outside;
     TFolderWatch m_watch;
+    bool m_listing = false; // the next listing makes the list anew
     // Last: it goes first, and no verdict reaches a half-destroyed list.
     std::unique_ptr<TContentChecker> m_checker;
 };

@@ -14,6 +14,11 @@ QStringList Names(const TPlayListManager& manager) {
         names << QString::fromStdString(manager.File(i).FileName);
     return names;
 }
+// Lists the folder anew and waits for the list made from it.
+void RefreshAndWait(TPlayListManager& manager) {
+    manager.Refresh();
+    QTRY_VERIFY(!manager.Listing());
+}
 } // namespace
 
 class TestPlayList : public QObject {
@@ -49,7 +54,7 @@ void TestPlayList::listsEveryPlainFileButNoFolders() {
     Write("sub/inner.mp3", 5);
     TPlayListManager manager(m_folder);
     QCOMPARE(manager.Count(), 0); // construction does not scan
-    manager.Refresh();
+    RefreshAndWait(manager);
     QCOMPARE(Names(manager), (QStringList{".hidden.mp3", "song.mp3"}));
     const TPlayListFile* file = &manager.File(1);
     QCOMPARE(file->Folder, m_folder);
@@ -59,7 +64,7 @@ void TestPlayList::listsEveryPlainFileButNoFolders() {
 void TestPlayList::knowsTheSongsItHolds() {
     Write("Velvet Lanterns - Paper Comets.mp3", 300);
     TPlayListManager manager(m_folder);
-    manager.Refresh();
+    RefreshAndWait(manager);
     // By its exact name, or as the same song of the same size.
     QVERIFY(manager.Holds("Velvet Lanterns - Paper Comets.mp3", "", 0));
     QVERIFY(manager.Holds("other.mp3", "velvet lanterns: paper comets", 300));
@@ -81,7 +86,7 @@ void TestPlayList::sortedByNameLetterCaseAside() {
     Write("a.wma", 400);
     Write("b.avi", 200);
     TPlayListManager manager(m_folder);
-    manager.Refresh();
+    RefreshAndWait(manager);
     QCOMPARE(Names(manager), (QStringList{"A.mp3", "a.wma", "b.avi", "b.mp3", "c.MP3"}));
 }
 
@@ -89,16 +94,16 @@ void TestPlayList::refreshTwiceGivesTheSameList() {
     Write("one.mp3", 1);
     Write("two.mp3", 2);
     TPlayListManager manager(m_folder);
-    manager.Refresh();
+    RefreshAndWait(manager);
     const QStringList first = Names(manager);
-    manager.Refresh();
+    RefreshAndWait(manager);
     QCOMPARE(Names(manager), first);
     QCOMPARE(manager.Count(), 2);
 }
 
 void TestPlayList::missingFolderIsEmpty() {
     TPlayListManager manager(m_folder + "nowhere/");
-    manager.Refresh();
+    RefreshAndWait(manager);
     QCOMPARE(manager.Count(), 0);
 }
 
@@ -112,7 +117,7 @@ void TestPlayList::aPlacedFileIsListedAndCheckedOnce() {
     QFETCH(bool, listedFirst);
     // One checker: files are looked into in the order asked.
     TPlayListManager library(m_folder, 1);
-    library.Refresh();
+    RefreshAndWait(library);
     QSignalSpy followed(&library, &TPlayListManager::Followed);
     QSignalSpy added(&library, &TPlayListManager::Added);
     QSignalSpy changed(&library, &TPlayListManager::Changed); // a check's verdict, or a new size
@@ -156,11 +161,24 @@ void TestPlayList::listingAnewKeepsTheCheckOfAFilePlacedElsewhere() {
     std::vector<std::string> checked;
     connect(&library, &TPlayListManager::Checked, this,
             [&checked](const std::string& path, const TContentVerdict&) { checked.push_back(path); });
-    library.Refresh();
+    RefreshAndWait(library);
     library.Place(placed, 19);
-    library.Refresh();
+    RefreshAndWait(library);
     QTRY_VERIFY_WITH_TIMEOUT(std::count(checked.begin(), checked.end(), placed) == 1, 60000);
     QCOMPARE(library.Count(), 1);
+
+    // A download placed while the folder is being listed anew: listed once, whether the
+    // listing saw it or not.
+    library.Refresh();
+    Write("arrived.mp3", 12);
+    library.Place(m_folder + "arrived.mp3", 12);
+    const auto sortedNames = [&library] {
+        QStringList names = Names(library);
+        names.sort();
+        return names;
+    };
+    QTRY_VERIFY(!library.Listing());
+    QTRY_COMPARE(sortedNames(), (QStringList{"arrived.mp3", "here.mp3"}));
 }
 
 QTEST_GUILESS_MAIN(TestPlayList)

@@ -72,6 +72,11 @@ private:
         m_page->Model().Flush();
     }
     // The names in the order the list shows them.
+    // Shows the page with its list made from the folder.
+    void ShowPage() {
+        m_page->InitPage(GetSystemImageList(false));
+        QTRY_VERIFY(!m_program->PlayList->Listing());
+    }
     QStringList Names() const { return ShownColumn(*m_page->lvwPlayList, TPlayListModel::ColName); }
     // The model's row of `name`.
     int RowOf(const QString& name) const;
@@ -128,7 +133,7 @@ void TestFraPlayList::theListFollowsItsFolder() {
     MakeFile(QStringLiteral("kept.mp3"), 5);
     MakeFile(QStringLiteral("old name.mp3"), 6);
     MakeFile(QStringLiteral("gone.mp3"), 7);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     SelectRows(*m_page->lvwPlayList, {RowOf(QStringLiteral("kept.mp3"))});
     // Changed by someone else: a file copied in, one renamed, one removed, one grown.
     MakeFile(QStringLiteral("new.mp3"), 8);
@@ -154,7 +159,7 @@ void TestFraPlayList::listsPlainFilesOnly() {
     QVERIFY(QFile::link(FilePath(QStringLiteral("subfolder")), FilePath(QStringLiteral("dirlink"))));
     // A pipe is no song: playing it could wait for ever.
     QCOMPARE(::mkfifo(QFile::encodeName(FilePath(QStringLiteral("pipe.mp3"))).constData(), 0600), 0);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     QCOMPARE(Names(), (QStringList{".hidden.mp3", "song.mp3"})); // by name after a refresh
     const TPlayListModel& model = m_page->Model();
     const int row = RowOf(QStringLiteral("song.mp3"));
@@ -173,10 +178,11 @@ void TestFraPlayList::listsPlainFilesOnly() {
 
 void TestFraPlayList::missingFolderListsNothing() {
     MakeFile(QStringLiteral("song.mp3"), 10);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     QCOMPARE(m_page->Model().rowCount(), 1);
     m_program->Options->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
     m_page->actRefresh->trigger();
+    QTRY_VERIFY(!m_program->PlayList->Listing());
     QCOMPARE(m_page->Model().rowCount(), 0);
 }
 
@@ -208,16 +214,17 @@ void TestFraPlayList::sortByColumnClicks() {
 void TestFraPlayList::refreshKeepsTheUsersSort() {
     MakeFile(QStringLiteral("b.mp3"), 1);
     MakeFile(QStringLiteral("a.mp3"), 3);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     QCOMPARE(Names(), (QStringList{"a.mp3", "b.mp3"})); // by name at first
     emit m_page->lvwPlayList->header()->sectionClicked(TPlayListModel::ColSize);
     MakeFile(QStringLiteral("c.mp3"), 2);
     m_page->actRefresh->trigger();
+    QTRY_VERIFY(!m_program->PlayList->Listing());
     QCOMPARE(Names(), (QStringList{"b.mp3", "c.mp3", "a.mp3"}));
 }
 
 void TestFraPlayList::placedFilesAppendOnce() {
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     Place("first.mp3", 3);
     Place("first.mp3", 3); // a file listed already
     Place("caf\xe9.mp3", 4000000000LL);
@@ -278,7 +285,7 @@ void TestFraPlayList::deleteSelected() {
     QFETCH(QString, warning);
     MakeFile(QStringLiteral("keep.mp3"), 1);
     MakeFile(QStringLiteral("victim.mp3"), 2);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     Select(QStringLiteral("victim.mp3"));
     if (goneBefore)
         QVERIFY(QFile::remove(FilePath(QStringLiteral("victim.mp3"))));
@@ -319,7 +326,7 @@ void TestFraPlayList::renameSelected() {
     QFETCH(QStringList, files);
     MakeFile(QStringLiteral("old.mp3"), 11);
     MakeFile(QStringLiteral("other.mp3"), 22);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     Select(QStringLiteral("old.mp3"));
     const int row = RowOf(QStringLiteral("old.mp3"));
     TTestPrompts& prompts = m_program->Prompts;
@@ -338,7 +345,7 @@ void TestFraPlayList::renameSelected() {
 }
 
 void TestFraPlayList::sizePlayerToggles() {
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     m_page->show();
     TPlayerPanel& player = *m_page->pnlPlayer;
     QCOMPARE(player.height(), TPlayerPanel::kLow);
@@ -389,7 +396,7 @@ void TestFraPlayList::popupMenuCarriesThePagesActions() {
 void TestFraPlayList::deleteAsksOnceAndTrashesEverySelectedFile() {
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
         MakeFile(QString::fromLatin1(name), 5);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     SelectRows(*m_page->lvwPlayList, {RowOf(QStringLiteral("a.mp3")), RowOf(QStringLiteral("c.mp3"))});
     TTestPrompts& prompts = m_program->Prompts;
     prompts.Answer = true;
@@ -410,7 +417,7 @@ void TestFraPlayList::deleteWithoutATrashAsksBeforeDeletingForGood() {
         QSKIP(disk.Why().c_str());
     MakeFile(QStringLiteral(".Trash-") + QString::number(::getuid()), 0);
     MakeFile(QStringLiteral("a.mp3"), 5);
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     TTestPrompts& prompts = m_program->Prompts;
     const QString again = QStringLiteral("This file cannot be moved to the trash. Delete it permanently?\na.mp3");
     prompts.Answers = {true, false};
@@ -432,7 +439,7 @@ void TestFraPlayList::deleteWithoutATrashAsksBeforeDeletingForGood() {
 void TestFraPlayList::theListPlaysOnFromFileToFile() {
     for (const char* name : {"c.mp3", "a.mp3", "b.mp3"})
         MakeFile(QString::fromLatin1(name), 5);
-    m_page->InitPage(GetSystemImageList(false)); // by name: a, b, c
+    ShowPage(); // by name: a, b, c
     Select(QStringLiteral("a.mp3"));
     m_page->actPlayFile->trigger();
     const QModelIndex a = m_page->Model().index(RowOf(QStringLiteral("a.mp3")), TPlayListModel::ColName);
@@ -462,7 +469,7 @@ void TestFraPlayList::tagsFillInAndNameWhatPlays() {
     QVERIFY(TFileUtils::WriteWholeFile(m_folder.toStdString() + "/Amber Vale - Paper Comets.mp3", tone));
     // Tagged by an outside tagger: artist "Fictional Band", title "Song of Tests".
     QVERIFY(QFile::copy(QStringLiteral(ORVALO_MEDIA_FIXTURES "/picture-first.mp3"), FilePath(QStringLiteral("two.mp3"))));
-    m_page->InitPage(GetSystemImageList(false));
+    ShowPage();
     // The names show at once; the length comes from the file, in the background.
     QCOMPARE(m_page->Model().rowCount(), 2);
     const QModelIndex length = m_page->Model().index(RowOf(QStringLiteral("Amber Vale - Paper Comets.mp3")), TPlayListModel::ColLength);

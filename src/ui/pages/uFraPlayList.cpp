@@ -49,6 +49,7 @@ TfraPlayList::TfraPlayList(const TServices& services, std::unique_ptr<TMediaPlay
     connect(lvwPlayList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfraPlayList::UpdateCommands);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TfraPlayList::UpdateCommands);
+    connect(&m_services.PlayList, &TPlayListManager::Reset, this, &TfraPlayList::ListMadeAnew);
     // Nothing loaded, nothing of the list plays.
     connect(&Player(), &TMediaPlayer::StateChanged, this, [this] {
         if (Player().Source().empty())
@@ -254,9 +255,17 @@ std::string TfraPlayList::RowPath(int row) const {
 void TfraPlayList::RefreshList() {
     m_services.PlayList.SetFolder(DownloadFolder());
     m_services.PlayList.Refresh();
+    if (m_services.PlayList.Count() == 0)
+        lvwPlayList->SetEmptyText(tr("Listing the songs in %1...").arg(ShownFolder()));
+}
+
+QString TfraPlayList::ShownFolder() const {
+    return QFile::decodeName(QByteArray::fromStdString(DownloadFolder()));
+}
+
+void TfraPlayList::ListMadeAnew() {
     lvwPlayList->SetEmptyText(
-        tr("No songs yet: search for one and download it.\nSongs are kept in %1")
-            .arg(QFile::decodeName(QByteArray::fromStdString(DownloadFolder()))));
+        tr("No songs yet: search for one and download it.\nSongs are kept in %1").arg(ShownFolder()));
     // By name, unless the user sorted the list otherwise: that order stays.
     if (const int tag = lvwPlayList->Proxy()->SortTag(); tag != 0)
         lvwPlayList->RestoreSort(tag);

@@ -81,6 +81,9 @@ signals:
 private:
     void BuildCommands();
     std::string DownloadFolder() const;
+    QString ShownFolder() const;
+    // The library was listed anew: its empty text and the user's order.
+    void ListMadeAnew();
     std::string RowPath(int row) const;
     void PlayRow(int row);
     // Sends the row's file to the trash, or (where there is none, and the user agrees)
