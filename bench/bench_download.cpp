@@ -6,10 +6,12 @@
 //   bench_download [MB] [rounds]                 four files at once against four curl processes
 //   bench_download --small COUNT KB [rounds]     COUNT small files asked for at once, through the
 //                                                manager's queue (six at a time, two per host),
-//                                                against one curl fetching them 6 at a time (-Z);
+//                                                against one curl fetching them 6 at a time (-Z),
+//                                                and aria2c -j 6 where it is installed;
 //                                                with the most descriptors the manager held
 //   bench_download --one-host COUNT KB [rounds]  the same from one host: the manager's two
 //                                                at a time against curl -Z --parallel-max 2
+//                                                (and aria2c -j 2)
 //   bench_download --single MB [rounds] [folder] one large file against one curl
 //   bench_download --https MB [rounds] [folder]  the same over https, through CONNECT
 //   bench_download --resume MB [rounds]          one file whose first half is on disk already,
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -103,6 +106,21 @@ TCost TimeCurlParallel(const std::string& proxy, const std::vector<std::string>&
     if (!TFileUtils::WriteWholeFile(config, text))
         return {};
     return RunCurl({"-s", "-f", "-Z", "--parallel-max", std::to_string(parallel), "--proxy", proxy, "-K", config});
+}
+
+// One aria2c fetching every file, `parallel` at a time; none when it is not installed.
+std::optional<TCost> TimeAria2(const std::string& proxy, const std::vector<std::string>& urls,
+                               const std::string& folder, int parallel) {
+    if (bench::RunTool("aria2c", {"--version"}).Seconds < 0)
+        return std::nullopt;
+    const std::string list = folder + "/urls.txt";
+    std::string text;
+    for (size_t i = 0; i < urls.size(); ++i)
+        text += urls[i] + "\n  out=aria" + std::to_string(i) + ".bin\n";
+    if (!TFileUtils::WriteWholeFile(list, text))
+        return std::nullopt;
+    return bench::RunTool("aria2c", {"-q", "-j", std::to_string(parallel), "--all-proxy=" + proxy,
+                                     "--file-allocation=none", "-d", folder, "-i", list});
 }
 
 TCost TimeManager(const std::vector<std::string>& urls, const std::string& done, const std::string& partial) {
@@ -302,6 +320,23 @@ int main(int argc, char** argv) {
         std::printf("%d files of %lld KiB from %d host(s), best of %d rounds, files in %s\n", count,
                     static_cast<long long>(size >> 10), oneHost ? 1 : 3, rounds, root.c_str());
         best.Print(oneHost ? "curl -Z --parallel-max 2:" : "curl -Z --parallel-max 6:");
+        // The other common tool, at the same concurrency, when this machine has it.
+        std::optional<TCost> aria;
+        for (int round = 0; round < rounds; ++round) {
+            const std::optional<TCost> run = TimeAria2(server.Proxy(), server.Urls(), MakeFolder(root, "aria"), atOnce);
+            fs::remove_all(root + "/aria");
+            if (run && run->Seconds > 0 && (!aria || run->Seconds < aria->Seconds))
+                aria = run;
+        }
+        fs::remove_all(root);
+        if (aria) {
+            const std::string name = "aria2c -j " + std::to_string(atOnce) + ":";
+            std::printf("%-34s %8.3f s, CPU %7.3f s\n", name.c_str(), aria->Seconds, aria->CpuSeconds);
+            std::printf("ratio manager / aria2c: time %.2f, CPU %.2f\n", best.Manager.Seconds / aria->Seconds,
+                        best.Manager.CpuSeconds / aria->CpuSeconds);
+        }
+        else
+            std::printf("aria2c: not installed here, not compared\n");
         std::printf("most descriptors the manager's process held: %d\n", best.Manager.Descriptors);
     } else if (mode == "--single" || mode == "--https") {
         if (Compare(server, rounds, root, TimeCurlProcesses, best) != 0)

@@ -113,9 +113,11 @@ private:
 };
 
 // Runs curl with `arguments` and waits for it; its time and CPU time.
-inline TCost RunCurl(const std::vector<std::string>& arguments) {
+// Runs a tool to its end, its own output silenced: its time and CPU time, the time -1 when
+// it failed.
+inline TCost RunTool(const char* tool, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>("curl"));
+    argv.push_back(const_cast<char*>(tool));
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -124,7 +126,7 @@ inline TCost RunCurl(const std::vector<std::string>& arguments) {
     if (pid == 0) {
         // Its progress meter runs even when silenced; curl runs as well with it shown.
         [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
-        ::execvp("curl", argv.data());
+        ::execvp(tool, argv.data());
         ::_exit(127);
     }
     int status = 0;
@@ -136,6 +138,10 @@ inline TCost RunCurl(const std::vector<std::string>& arguments) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         cost.Seconds = -1;
     return cost;
+}
+
+inline TCost RunCurl(const std::vector<std::string>& arguments) {
+    return RunTool("curl", arguments);
 }
 
 } // namespace bench
