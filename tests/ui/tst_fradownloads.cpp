@@ -391,6 +391,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
     m_page->actClearDownloaded->trigger();
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
+    QVERIFY(!m_page->actClearDownloaded->isEnabled()); // nothing finished is left
     QCOMPARE(m_page->DownloadRows->RowOf(kMissing), -1);
     QCOMPARE(m_page->DownloadRows->RowOf(kSlow), 0);
     m_program->Downloads->WorkerError(kMissing, "HTTP 404"); // an event for a cleared row changes nothing
@@ -401,6 +402,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     QCOMPARE(again, 2);
     QCOMPARE(Cell(again, TDownloadsModel::ColKey), QStringLiteral("3"));
     QTRY_COMPARE(Status(again), int(TDownload::StatusFailed));
+    QVERIFY(m_page->actClearDownloaded->isEnabled());
 }
 
 void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {

@@ -243,6 +243,7 @@ QVariant TDownloadsModel::data(const QModelIndex& index, int role) const {
 void TDownloadsModel::Append(const TDownload& download) {
     m_rowOf.emplace(&download, RowsHeld());
     m_rows.push_back(TRow{&download, DisplayText(download.FileName)});
+    Count(m_rows.back());
     RowsAdded();
 }
 
@@ -260,12 +261,18 @@ void TDownloadsModel::Update(const TDownload& download, TDownloadChange what) {
     // the download folder holds.
     if (what == TDownloadChange::Status && download.Completed)
         m_rows[static_cast<size_t>(found->second)].Title = DisplayText(LastPathSegment(download.FilePath));
+    Count(m_rows[static_cast<size_t>(found->second)]);
     RowChanged(found->second);
 }
 
+void TDownloadsModel::Count(TRow& row) {
+    const bool finished = row.Record->Status() != TDownload::StatusDownloading;
+    m_finishedRows += (finished ? 1 : 0) - (row.Finished ? 1 : 0);
+    row.Finished = finished;
+}
+
 bool TDownloadsModel::HasFinished() const {
-    return std::any_of(m_rows.begin(), m_rows.end(),
-                       [](const TRow& row) { return row.Record->Status() != TDownload::StatusDownloading; });
+    return m_finishedRows > 0;
 }
 
 void TDownloadsModel::Reindex(size_t from) {
@@ -288,10 +295,12 @@ void TDownloadsModel::Remove(const std::vector<const TDownload*>& going) {
         std::vector<TRow> kept;
         kept.reserve(m_rows.size());
         for (size_t i = 0; i < m_rows.size(); ++i) {
-            if (goes[i])
+            if (goes[i]) {
                 m_rowOf.erase(m_rows[i].Record);
-            else
+                m_finishedRows -= m_rows[i].Finished ? 1 : 0;
+            } else {
                 kept.push_back(std::move(m_rows[i]));
+            }
         }
         m_rows = std::move(kept);
         Reindex(0);
@@ -307,8 +316,10 @@ void TDownloadsModel::Remove(const std::vector<const TDownload*>& going) {
         while (first > 0 && goes[static_cast<size_t>(first - 1)])
             --first;
         Removing(first, last);
-        for (int i = first; i <= last; ++i)
+        for (int i = first; i <= last; ++i) {
             m_rowOf.erase(m_rows[static_cast<size_t>(i)].Record);
+            m_finishedRows -= m_rows[static_cast<size_t>(i)].Finished ? 1 : 0;
+        }
         m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         Removed();
         lowest = static_cast<size_t>(first);

@@ -52,7 +52,10 @@ private:
     struct TRow {
         const TDownload* Record;
         QString Title; // the file name as shown, made once
+        bool Finished = false; // as last told: what HasFinished counts
     };
+    // Counts the row as finished or not, as its download is now.
+    void Count(TRow& row);
     void Append(const TDownload& download);
     void Update(const TDownload& download, TDownloadChange what);
     void Remove(const std::vector<const TDownload*>& going);
@@ -64,5 +67,6 @@ private:
 
     std::vector<TRow> m_rows;
     std::unordered_map<const TDownload*, int> m_rowOf;
+    int m_finishedRows = 0; // asked after every change of the list: not a walk over it
     const TDownloadManager& m_manager;
 };
