@@ -17,9 +17,11 @@
 // Which downloads run and which wait their turn: at most `atOnce` hold a place at a time, at
 // most `perHost` of one host; the others wait in the order they were queued (one that had its
 // turn already goes first) and start as places free up, a place whose host is full passed
-// over for the next host's song. After the system ran out of descriptors, fewer run for a
-// while: what ran then, and one more after each pause until the limit is back. Used on the
-// GUI thread.
+// over for the next host's song. Behind each running download, the next song of its host
+// that found no place is launched already, to begin on that download's connection the moment
+// it ends (its transfer thread starts it, not this one); it then holds that place. After the
+// system ran out of descriptors, fewer run for a while: what ran then, and one more after
+// each pause until the limit is back. Used on the GUI thread.
 class TDownloadQueue : public QObject {
     Q_OBJECT
 public:
