@@ -121,6 +121,7 @@ void TestFraDownloads::cleanup() {
 
 int TestFraDownloads::Start(const std::string& link, const std::string& name) {
     m_page->Download(TDownloadRequest::ForLink(link, name));
+    m_page->DownloadRows->Flush(); // as the end of the turn does
     return m_page->DownloadRows->RowOf(link);
 }
 

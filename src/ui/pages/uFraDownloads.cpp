@@ -277,8 +277,8 @@ void TfraDownloads::UpdateCommands() {
 void TfraDownloads::Download(const TDownloadRequest& request) {
     // A link fetched before in this run and ended is fetched once more: the user asked for
     // it again (and was asked first when the song is in the play list).
+    // Its row shows at the end of the turn, with the others asked for in it: one insertion.
     m_services.Downloads.Download(request);
-    DownloadRows->Flush();
     // The row the user asked for last is brought in sight at the end of the turn: scrolling
     // lays the list out, once for a thousand rows asked for at once, not once for each.
     const bool due = !m_scrollTo.empty();
