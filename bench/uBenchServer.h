@@ -126,6 +126,7 @@ inline TCost RunTool(const char* tool, const std::vector<std::string>& arguments
     if (pid == 0) {
         // Its progress meter runs even when silenced; curl runs as well with it shown.
         [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
+        [[maybe_unused]] FILE* const silent = ::freopen("/dev/null", "w", stdout);
         ::execvp(tool, argv.data());
         ::_exit(127);
     }
