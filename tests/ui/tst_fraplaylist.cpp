@@ -177,13 +177,21 @@ void TestFraPlayList::listsPlainFilesOnly() {
 }
 
 void TestFraPlayList::missingFolderListsNothing() {
+    // An empty list says it is being listed until the listing comes, then that it is empty.
+    const auto says = [this](const QString& start) { return m_page->lvwPlayList->accessibleDescription().startsWith(start); };
+    m_page->InitPage(GetSystemImageList(false));
+    QVERIFY(says(QStringLiteral("Listing the songs in ")));
+    QTRY_VERIFY(!m_program->PlayList->Listing());
+    QVERIFY(says(QStringLiteral("No songs yet")));
     MakeFile(QStringLiteral("song.mp3"), 10);
-    ShowPage();
+    m_page->actRefresh->trigger();
+    QTRY_VERIFY(!m_program->PlayList->Listing());
     QCOMPARE(m_page->Model().rowCount(), 1);
     m_program->Options->DownloadDir = FilePath(QStringLiteral("gone")).toStdString();
     m_page->actRefresh->trigger();
     QTRY_VERIFY(!m_program->PlayList->Listing());
     QCOMPARE(m_page->Model().rowCount(), 0);
+    QVERIFY(says(QStringLiteral("No songs yet")));
 }
 
 void TestFraPlayList::sortByColumnClicks_data() {
