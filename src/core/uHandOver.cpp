@@ -11,7 +11,7 @@ TLifeline MakeLifeline() {
     return std::make_shared<const bool>(true);
 }
 
-THandOverMailbox::THandOverMailbox() {
+THandOverMailbox::THandOverMailbox(std::chrono::milliseconds slice) : m_slice(slice) {
     connect(this, &THandOverMailbox::Pending, this, &THandOverMailbox::Drain, Qt::QueuedConnection);
 }
 
@@ -63,14 +63,19 @@ void THandOverMailbox::TakeBatch() {
 }
 
 void THandOverMailbox::Drain() {
-    m_wakeUpQueued = false;
-    const auto sliceEnd = std::chrono::steady_clock::now() + kSlice;
+    // An exchange, not a store: it reads the flag a worker set after its call went in, and
+    // with it that call.
+    m_wakeUpQueued.exchange(false);
+    const auto sliceEnd = std::chrono::steady_clock::now() + m_slice;
     std::function<void()> call;
-    // Whatever is left when the slice ends has its wake-up queued already (TakeNext).
     while (TakeNext(call)) {
         std::exchange(call, nullptr)();
-        if (std::chrono::steady_clock::now() >= sliceEnd)
+        if (std::chrono::steady_clock::now() >= sliceEnd) {
+            // Calls handed over while this wake-up was queued counted on it; it may have
+            // taken only from m_ready and not yet looked at them.
+            WakeUp();
             return;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "core/uHandOver.h"
+#include "core/uHandOverMailbox.h"
 
 class TestHandOver : public QObject {
     Q_OBJECT
@@ -19,6 +20,7 @@ private slots:
     void callOfAGoneOwnerIsDropped();
     void callsBehindAnInnerEventLoopStillRun();
     void aFloodOfCallsLeavesRoomForTimers();
+    void aCallPostedWhileASliceIsQueuedIsNeverStranded();
 };
 
 void TestHandOver::callsFromEachThreadArriveInOrder() {
@@ -98,6 +100,20 @@ void TestHandOver::aFloodOfCallsLeavesRoomForTimers() {
     QTRY_COMPARE(ran, kCalls);
     QVERIFY(ranWhenTimerFired >= 0);
     QVERIFY2(ranWhenTimerFired < kCalls / 2, qPrintable(QString::number(ranWhenTimerFired)));
+}
+
+void TestHandOver::aCallPostedWhileASliceIsQueuedIsNeverStranded() {
+    // One call per slice. The first call hands over a third while the slice for the second is
+    // already queued; that slice takes the second from its batch in hand and must not end
+    // without looking for the third.
+    THandOverMailbox mailbox(std::chrono::milliseconds(0));
+    QStringList ran;
+    mailbox.Post([&] {
+        ran << "first";
+        mailbox.Post([&] { ran << "third"; });
+    });
+    mailbox.Post([&] { ran << "second"; });
+    QTRY_COMPARE(ran, QStringList({"first", "second", "third"}));
 }
 
 QTEST_GUILESS_MAIN(TestHandOver)
