@@ -40,7 +40,7 @@ std::string NameCandidate(const std::string& path, int n) {
 }
 
 std::string MoveFileNoReplace(const std::string& source, const std::string& wanted, int candidates,
-                              const std::atomic<bool>* stop) {
+                              const std::atomic<bool>* stop, bool mayCopy) {
     // Only the plain file the download wrote moves: never a link put in its place.
     struct stat original {};
     if (::lstat(source.c_str(), &original) != 0)
@@ -63,6 +63,10 @@ std::string MoveFileNoReplace(const std::string& source, const std::string& want
             continue;
         if (!NeedsCopy(errno))
             return {};
+        if (!mayCopy) {
+            errno = EXDEV;
+            return {};
+        }
         const std::error_code error = CopyFileNoReplace(source, target, stop);
         if (!error) {
             ::unlink(source.c_str());
@@ -90,7 +94,26 @@ TFileMover::~TFileMover() {
         m_thread.join();
 }
 
+bool TFileMover::MovedAtOnce(const std::string& source, const std::string& wanted, const TDone& done) {
+    if (m_pending > 0)
+        return false;
+    const std::string placed = MoveFileNoReplace(source, wanted, m_candidates, nullptr, false);
+    const int error = placed.empty() ? errno : 0;
+    if (placed.empty() && error == EXDEV)
+        return false;
+    done(placed, error);
+    return true;
+}
+
 void TFileMover::Move(const std::string& source, const std::string& wanted, TDone done) {
+    // Thousands of small files placed one after another need no thread's turn each.
+    if (MovedAtOnce(source, wanted, done))
+        return;
+    ++m_pending;
+    done = [this, done = std::move(done)](const std::string& placed, int error) {
+        --m_pending;
+        done(placed, error);
+    };
     {
         std::lock_guard lock(m_lock);
         m_jobs.push_back({source, wanted, std::move(done)});
