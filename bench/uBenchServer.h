@@ -2,6 +2,7 @@
 // What the benchmarks that race the curl tool share: a loopback server in a child process of
 // its own (so that the bench's own CPU time is what its transfers cost), curl run as a child,
 // and the time and CPU time of each.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -112,7 +113,6 @@ private:
     std::vector<std::string> m_urls;
 };
 
-// Runs curl with `arguments` and waits for it; its time and CPU time.
 // Runs a tool to its end, its own output silenced: its time and CPU time, the time -1 when
 // it failed.
 inline TCost RunTool(const char* tool, const std::vector<std::string>& arguments) {
@@ -124,9 +124,14 @@ inline TCost RunTool(const char* tool, const std::vector<std::string>& arguments
     const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        // Its progress meter runs even when silenced; curl runs as well with it shown.
-        [[maybe_unused]] FILE* const quiet = ::freopen("/dev/null", "w", stderr);
-        [[maybe_unused]] FILE* const silent = ::freopen("/dev/null", "w", stdout);
+        // Its progress meter runs even when silenced; curl runs as well with it shown. The
+        // descriptors are swapped, not the streams: reopening a stream would first flush what
+        // this process had buffered, and print it twice.
+        if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
         ::execvp(tool, argv.data());
         ::_exit(127);
     }
