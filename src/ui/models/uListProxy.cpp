@@ -24,6 +24,43 @@ int CompareValues(const QVariant& a, const QVariant& b) {
     const qint64 y = b.toLongLong();
     return x < y ? -1 : (x > y ? 1 : 0);
 }
+// Each row's place among `keys` sorted (equal keys keep their order and share one).
+template <typename Key> std::vector<int> RanksBy(const std::vector<Key>& keys) {
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+        return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+    });
+    std::vector<int> rank(keys.size(), 0);
+    for (size_t i = 1; i < order.size(); ++i) {
+        const auto row = static_cast<size_t>(order[i]);
+        const auto before = static_cast<size_t>(order[i - 1]);
+        rank[row] = keys[before] == keys[row] ? rank[before] : static_cast<int>(i);
+    }
+    return rank;
+}
+
+// The ranks of a column's values, in the order CompareValues gives. Each value is made a
+// key once (a number, or its text with A-Z folded), so that the sort compares plain keys.
+std::vector<int> Ranks(const std::vector<QVariant>& values) {
+    const bool asText = std::any_of(values.begin(), values.end(), [](const QVariant& value) {
+        return value.typeId() == QMetaType::QByteArray;
+    });
+    if (asText) {
+        std::vector<std::string> keys;
+        keys.reserve(values.size());
+        for (const QVariant& value : values) {
+            const QByteArray text = value.toByteArray();
+            keys.push_back(AsciiLowerCopy({text.constData(), static_cast<size_t>(text.size())}));
+        }
+        return RanksBy(keys);
+    }
+    std::vector<qint64> keys;
+    keys.reserve(values.size());
+    for (const QVariant& value : values)
+        keys.push_back(value.toLongLong());
+    return RanksBy(keys);
+}
 } // namespace
 
 TListProxy::TListProxy(TListModel* source, QObject* parent)
@@ -40,7 +77,8 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
             });
     // A reset that leaves rows (many taken off at once) keeps the order the user chose; rows
     // replaced by none lose it.
-    connect(this, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_sortedAtReset = InSortOrder(); });
+    connect(this, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_sortedAtReset = InSortOrder(); });
     connect(this, &QAbstractItemModel::modelReset, this, [this] {
         if (m_sortedAtReset && rowCount() > 0)
             SortRows();
@@ -70,17 +108,7 @@ void TListProxy::SortRows() {
     std::vector<QVariant> values(static_cast<size_t>(rows));
     for (int row = 0; row < rows; ++row)
         values[static_cast<size_t>(row)] = m_source->index(row, column).data(RawValueRole);
-    std::vector<int> order(values.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&values](int a, int b) {
-        return CompareValues(values[static_cast<size_t>(a)], values[static_cast<size_t>(b)]) < 0;
-    });
-    m_rank.assign(values.size(), 0);
-    for (size_t i = 1; i < order.size(); ++i) {
-        const auto row = static_cast<size_t>(order[i]);
-        const auto before = static_cast<size_t>(order[i - 1]);
-        m_rank[row] = CompareValues(values[before], values[row]) == 0 ? m_rank[before] : static_cast<int>(i);
-    }
+    m_rank = Ranks(values);
     sort(column, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     m_rank.clear();
 }
@@ -131,7 +159,8 @@ std::vector<int> TListProxy::SourceRows(const QModelIndexList& rows) const {
 
 int TListProxy::Compare(int leftRow, int rightRow) const {
     const int column = std::abs(m_sortTag) - 1;
-    return CompareValues(index(leftRow, column).data(RawValueRole), index(rightRow, column).data(RawValueRole));
+    return CompareValues(index(leftRow, column).data(RawValueRole),
+                         index(rightRow, column).data(RawValueRole));
 }
 
 bool TListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
