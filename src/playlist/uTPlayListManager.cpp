@@ -1,7 +1,10 @@
 #include "playlist/uTPlayListManager.h"
 
 #include <filesystem>
+#include <iterator>
 #include <unordered_map>
+
+#include <QTimer>
 
 #include "core/uTFileUtils.h"
 #include "core/uTStringUtils.h"
@@ -99,9 +102,17 @@ void TPlayListManager::TakeListing(const std::vector<TListedFile>& listing) {
         paths.push_back(m_folder + File(index).FileName);
         m_checking.insert(File(index).FileName);
     }
-    m_checker->Check(paths, TCheckDepth::Header);
+    const auto listed = static_cast<std::ptrdiff_t>(paths.size());
     paths.insert(paths.end(), m_outside.begin(), m_outside.end());
-    m_checker->Check(paths, TCheckDepth::Full);
+    // Handing thousands of files to the checker is left to the next turn, so that the turn
+    // that shows the names ends sooner; a listing anew meanwhile makes this one void.
+    QTimer::singleShot(0, this, [this, listing = ++m_listings, listed, paths = std::move(paths)] {
+        if (listing != m_listings)
+            return;
+        m_checker->Check(std::vector<std::string>(paths.begin(), paths.begin() + listed),
+                         TCheckDepth::Header);
+        m_checker->Check(paths, TCheckDepth::Full);
+    });
 }
 
 void TPlayListManager::Place(const std::string& path, int64_t size) {

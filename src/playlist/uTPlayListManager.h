@@ -118,6 +118,7 @@ private:
     std::unordered_set<std::string> m_outside;
     TFolderWatch m_watch;
     bool m_listing = false; // the next listing makes the list anew
+    int64_t m_listings = 0; // listings taken whole so far
     // Last: it goes first, and no verdict reaches a half-destroyed list.
     std::unique_ptr<TContentChecker> m_checker;
 };
