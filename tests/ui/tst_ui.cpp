@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,8 @@
 #include "ui/look/uPlainText.h"
 #include "desktop/uShell.h"
 #include "ui/widgets/uPrompts.h"
+#include "ui/widgets/uFittedTexts.h"
+#include "ui/widgets/uPageList.h"
 #include "desktop/uTerminationSignals.h"
 #include "ui/pages/uTermination.h"
 #include "ui/pages/uFrmMain.h"
@@ -71,6 +74,7 @@ private slots:
     void firstRunFitsTheScreen_data();
     void firstRunFitsTheScreen();
     void outsideTextIsNeverReadAsMarkup();
+    void aListsTextIsCutToItsCellInItsFont();
 };
 
 namespace {
@@ -358,8 +362,29 @@ void TestUi::outsideTextIsNeverReadAsMarkup() {
     label->show();
     QCoreApplication::processEvents();
     QVERIFY(box->text().contains(title));
+    // Nor when a list paints it.
+    TPageList list(QStringLiteral("downloads"), QStringLiteral("Downloads"), &downloads, nullptr);
+    list.resize(1200, 120);
+    list.header()->resizeSection(TDownloadsModel::ColTitle, 1000);
+    list.grab();
     QToolTip::hideText();
     QVERIFY2(!watch.Opened(), "a picture named in a text from outside was read");
+}
+
+void TestUi::aListsTextIsCutToItsCellInItsFont() {
+    TFittedTexts texts;
+    QFont small;
+    small.setPixelSize(10);
+    QFont large = small;
+    large.setPixelSize(30);
+    const QString title = QStringLiteral("The Quillmakers - Sealing Wax Serenade");
+    const qreal smallWidth = texts.Fitted(title, small, 1000, Qt::ElideRight).size().width();
+    // The same text in a larger font is laid out again, not taken from the smaller one.
+    QVERIFY(texts.Fitted(title, large, 1000, Qt::ElideRight).size().width() > 2 * smallWidth);
+    const QStaticText& cut = texts.Fitted(title, large, 120, Qt::ElideRight);
+    QVERIFY(cut.size().width() <= 120);
+    QVERIFY(cut.text().endsWith(QChar(0x2026)));
+    QCOMPARE(texts.Fitted(title, large, 1000, Qt::ElideRight).text(), title);
 }
 
 QTEST_MAIN(TestUi)

@@ -1,6 +1,7 @@
 #include "ui/widgets/uCellDelegate.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QPainter>
@@ -16,6 +17,26 @@ TColumnKind KindOf(const QModelIndex& index) {
 QStyle* StyleOf(const QStyleOptionViewItem& option) {
     return option.widget != nullptr ? option.widget->style() : QApplication::style();
 }
+
+// A cell the text cache can draw: one line of text with nothing beside it.
+bool IsOneLineOfText(const QStyleOptionViewItem& cell) {
+    constexpr auto besideText = QStyleOptionViewItem::HasDecoration |
+                                QStyleOptionViewItem::HasCheckIndicator |
+                                QStyleOptionViewItem::WrapText;
+    return (cell.features & besideText) == 0 && !cell.state.testFlag(QStyle::State_Editing) &&
+           !cell.text.contains(QChar::LineSeparator) && !cell.text.contains(QLatin1Char('\n'));
+}
+
+// The colour the style gives an item's text: its palette's, in the row's state.
+QColor TextColour(const QStyleOptionViewItem& cell) {
+    QPalette::ColorGroup group =
+        cell.state.testFlag(QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !cell.state.testFlag(QStyle::State_Active))
+        group = QPalette::Inactive;
+    return cell.palette.color(group, cell.state.testFlag(QStyle::State_Selected)
+                                         ? QPalette::HighlightedText
+                                         : QPalette::Text);
+}
 } // namespace
 
 void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -28,7 +49,7 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         PaintProgress(painter, option, index);
         break;
     default:
-        QStyledItemDelegate::paint(painter, option, index);
+        PaintText(painter, option, index);
         break;
     }
 }
@@ -55,8 +76,9 @@ void TCellDelegate::PaintPicture(QPainter* painter, const QStyleOptionViewItem& 
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     if (decoration.typeId() == QMetaType::QPixmap) {
         const QPixmap picture = decoration.value<QPixmap>();
-        const QRect target = QStyle::alignedRect(option.direction, Qt::AlignCenter,
-                                                 picture.deviceIndependentSize().toSize(), option.rect);
+        const QRect target =
+            QStyle::alignedRect(option.direction, Qt::AlignCenter,
+                                picture.deviceIndependentSize().toSize(), option.rect);
         if (selected)
             painter->fillRect(target, option.palette.color(QPalette::Base));
         painter->drawPixmap(target, picture);
@@ -87,4 +109,32 @@ void TCellDelegate::PaintProgress(QPainter* painter, const QStyleOptionViewItem&
     bar.textVisible = !bar.text.isEmpty();
     bar.textAlignment = Qt::AlignCenter;
     StyleOf(option)->drawControl(QStyle::CE_ProgressBar, &bar, painter, option.widget);
+}
+
+void TCellDelegate::PaintText(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    if (!IsOneLineOfText(cell)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The style draws the row's background and focus; the text comes laid out already, in
+    // the place and with the margins the style gives one line of an item's text.
+    const QString text = std::exchange(cell.text, QString());
+    QStyle* style = StyleOf(option);
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, option.widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+    const QRect area = option.rect.adjusted(margin, 0, -margin, 0);
+    if (text.isEmpty() || area.width() <= 0)
+        return;
+    const QStaticText& fitted = m_texts.Fitted(text, cell.font, area.width(), cell.textElideMode);
+    const QRect place =
+        QStyle::alignedRect(cell.direction, cell.displayAlignment, fitted.size().toSize(), area);
+    painter->save();
+    painter->setClipRect(option.rect);
+    painter->setFont(cell.font);
+    painter->setPen(TextColour(cell));
+    painter->drawStaticText(place.topLeft(), fitted);
+    painter->restore();
 }
