@@ -61,6 +61,7 @@ private slots:
     void clearWhenCompleteTakesFailedRowsToo();
     void clearingScatteredRowsKeepsTheOrderShown();
     void equalCellsKeepTheirOrderEitherWay();
+    void rowsAfterASortStayAfterItThroughFiltersAndRemovals();
     void previewPlaysTheDownloadsOwnFile();
     void eventsAfterThePageIsGoneAreDropped();
     void finishedFileSaysWhatItReallyIs();
@@ -456,6 +457,35 @@ void TestFraDownloads::equalCellsKeepTheirOrderEitherWay() {
     proxy.SortByColumn(TDownloadsModel::ColSize);
     QCOMPARE(ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle),
              (QStringList{"big.mp3", "b.mp3", "c.mp3", "a.mp3"}));
+}
+
+void TestFraDownloads::rowsAfterASortStayAfterItThroughFiltersAndRemovals() {
+    for (const auto& [name, size] : {std::pair{"b", 500}, {"a", 900}, {"e", 300}}) {
+        auto download = std::make_unique<TDownload>(std::string("http://files.test/") + name, name + std::string(".mp3"), size);
+        download->Url = download->Key;
+        download->Completed = true;
+        m_program->Downloads->Keep(std::move(download));
+    }
+    m_page->DownloadRows->Flush();
+    TListProxy& proxy = *m_page->lvwDownloads->Proxy();
+    proxy.SortByColumn(TDownloadsModel::ColSize);
+    Keep(*m_program->Downloads, "c.mp3", 100, 0);
+    m_page->DownloadRows->Flush();
+    const auto shown = [this] { return ShownColumn(*m_page->lvwDownloads, TDownloadsModel::ColTitle); };
+    QCOMPARE(shown(), (QStringList{"e.mp3", "b.mp3", "a.mp3", "c.mp3"}));
+    // Until the next sort, a row that came later stays after the sorted ones, also when a
+    // filter shows it again, and when a row before it in the list is taken off.
+    const auto filterOutAndBack = [&proxy] {
+        proxy.SetRowFilter([](int) { return false; });
+        proxy.SetRowFilter({});
+    };
+    filterOutAndBack();
+    QCOMPARE(shown(), (QStringList{"e.mp3", "b.mp3", "a.mp3", "c.mp3"}));
+    QCOMPARE(m_program->Downloads->RemoveFinished({"http://files.test/b"}), 1);
+    filterOutAndBack();
+    QCOMPARE(shown(), (QStringList{"e.mp3", "a.mp3", "c.mp3"}));
+    proxy.SortByColumn(TDownloadsModel::ColTitle);
+    QCOMPARE(shown(), (QStringList{"a.mp3", "c.mp3", "e.mp3"}));
 }
 
 void TestFraDownloads::previewPlaysTheDownloadsOwnFile() {

@@ -80,11 +80,16 @@ TListProxy::TListProxy(TListModel* source, QObject* parent)
     connect(this, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { m_sortedAtReset = InSortOrder(); });
     connect(this, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_sortedAtReset && rowCount() > 0)
+        // The ranks belonged to the rows before: made anew before anything asks for a row.
+        m_rank.clear();
+        const bool rows = m_source->rowCount() > 0;
+        if (m_sortTag != 0 && rows)
             SortRows();
-        else
+        if (!(m_sortedAtReset && rows))
             LoseOrder();
     });
+    connect(source, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) { ForgetRanks(first, last); });
 }
 
 void TListProxy::SortByColumn(int column) {
@@ -109,8 +114,19 @@ void TListProxy::SortRows() {
     for (int row = 0; row < rows; ++row)
         values[static_cast<size_t>(row)] = m_source->index(row, column).data(RawValueRole);
     m_rank = Ranks(values);
+    m_rankCeiling = rows;
     sort(column, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-    m_rank.clear();
+}
+
+void TListProxy::ForgetRanks(int first, int last) {
+    const auto size = static_cast<int>(m_rank.size());
+    if (first < size)
+        m_rank.erase(m_rank.begin() + first, m_rank.begin() + std::min(last + 1, size));
+}
+
+qint64 TListProxy::RankOf(int sourceRow) const {
+    const auto row = static_cast<size_t>(sourceRow);
+    return row < m_rank.size() ? m_rank[row] : qint64{m_rankCeiling} + sourceRow;
 }
 
 void TListProxy::SetRowFilter(std::function<bool(int)> accepts) {
@@ -164,9 +180,7 @@ int TListProxy::Compare(int leftRow, int rightRow) const {
 }
 
 bool TListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    if (!m_rank.empty())
-        return m_rank[static_cast<size_t>(left.row())] < m_rank[static_cast<size_t>(right.row())];
-    return CompareValues(left.data(RawValueRole), right.data(RawValueRole)) < 0;
+    return RankOf(left.row()) < RankOf(right.row());
 }
 
 void TListProxy::CheckOrder(int first, int last) {

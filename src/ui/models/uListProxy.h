@@ -58,9 +58,14 @@ private:
     void SortRows();
 
     TListModel* m_source;
-    // While a sort runs: each source row's place among the values of the column sorted by
-    // (equal values share one), so that a comparison is one of two numbers.
+    // Each source row's place in the last sort (equal values share one), so that every
+    // comparison, the sort's and those that place a row the filter lets in again, is one of
+    // two numbers. Rows that came after the sort rank after all of them, in the order they
+    // came.
+    qint64 RankOf(int sourceRow) const;
+    void ForgetRanks(int first, int last);
     std::vector<int> m_rank;
+    int m_rankCeiling = 0;
     int m_sortTag = 0;
     bool m_inOrder = false;
     bool m_sortedAtReset = false; // the rows shown were in order when the reset began
