@@ -108,6 +108,11 @@ public:
         m_entries.clear();
         m_index.Invalidate();
     }
+    // Trades entries (and look-ups) with a list of the same ownership.
+    void Swap(TStringObjectList& other) noexcept {
+        m_entries.swap(other.m_entries);
+        std::swap(m_index, other.m_index);
+    }
     int IndexOf(std::string_view line) const {
         return m_index.Find(line, Count(),
                             [this](int i) { return std::optional<std::string_view>(At(i).Line); });

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include <QFile>
 
@@ -28,7 +29,8 @@ void SortByName(std::vector<TListedFile>& files) {
 }
 } // namespace
 
-TFolderWatch::TFolderWatch(QObject* parent) : QObject(parent) {
+TFolderWatch::TFolderWatch(TPrepare prepare, QObject* parent)
+    : QObject(parent), m_prepare(std::move(prepare)) {
     m_gather.setSingleShot(true);
     m_gather.setInterval(kGatherMs);
     connect(&m_gather, &QTimer::timeout, this, &TFolderWatch::StartListing);
@@ -52,6 +54,7 @@ void TFolderWatch::Watch(const std::string& folder) {
 
 void TFolderWatch::ListNow() {
     m_gather.stop();
+    m_prepareNext = true;
     StartListing();
 }
 
@@ -69,19 +72,26 @@ void TFolderWatch::StartListing() {
         m_lister.join();
     m_listing = true;
     const TLifelineRef alive = m_alive;
-    m_lister = std::thread([this, alive, folder = m_folder] {
+    TPrepare prepare = std::exchange(m_prepareNext, false) ? m_prepare : TPrepare();
+    m_lister = std::thread([this, alive, folder = m_folder, prepare = std::move(prepare)] {
         std::vector<TListedFile> files;
         ListFolder(folder, files);
         SortByName(files);
-        HandOver(alive, [this, folder, files = std::move(files)]() mutable { ListingDone(folder, std::move(files)); });
+        std::shared_ptr<TListingWork> work;
+        if (prepare)
+            work = prepare(folder, files);
+        HandOver(alive, [this, folder, files = std::move(files), work = std::move(work)] {
+            ListingDone(folder, files, work);
+        });
     });
 }
 
-void TFolderWatch::ListingDone(const std::string& folder, std::vector<TListedFile> files) {
+void TFolderWatch::ListingDone(const std::string& folder, const std::vector<TListedFile>& files,
+                               const std::shared_ptr<TListingWork>& work) {
     m_listing = false;
     // A listing of a folder no longer followed tells nothing.
     if (folder == m_folder)
-        emit Listed(files);
+        emit Listed(files, work);
     if (m_again) {
         m_again = false;
         StartListing();

@@ -18,6 +18,9 @@ std::string FolderOf(const std::string& path) {
 
 TPlayListManager::TPlayListManager(std::string folder, int checkers, QObject* parent)
     : QObject(parent), m_folder(WithTrailingSlash(std::move(folder))),
+      m_watch([](const std::string& folder, const std::vector<TListedFile>& files) {
+          return TWholeListing::Make(WithTrailingSlash(folder), files);
+      }),
       m_checker(std::make_unique<TContentChecker>(checkers)) {
     m_checker->OnChecked = [this](const std::string& path, const TContentVerdict& verdict) {
         CheckedFile(path, verdict);
@@ -35,7 +38,8 @@ void TPlayListManager::SetFolder(const std::string& folder) {
 
 int TPlayListManager::IndexOf(const std::string& name) const {
     // The list's own look-up first: it ignores letter case, the file system does not.
-    if (const int index = m_files.IndexOf(name); index >= 0 && File(index).FileName == name)
+    if (const int index = m_library.IndexIgnoringCase(name);
+        index >= 0 && File(index).FileName == name)
         return index;
     for (int index = 0; index < Count(); ++index) {
         if (File(index).FileName == name)
@@ -45,39 +49,16 @@ int TPlayListManager::IndexOf(const std::string& name) const {
 }
 
 void TPlayListManager::Clear() {
-    m_files.Clear();
-    m_names.clear();
-    m_songs.clear();
+    m_library.Clear();
 }
 
 void TPlayListManager::Append(const std::string& name, int64_t size) {
-    auto file = std::make_unique<TPlayListFile>(m_folder, name, size);
-    Index(*file);
-    m_files.Add(name, std::move(file));
-}
-
-std::string TPlayListManager::SongKey(const std::string& title, int64_t size) {
-    return NormalizedTitle(title) + '\n' + std::to_string(size);
-}
-
-void TPlayListManager::Index(const TPlayListFile& file) {
-    m_names.insert(file.FileName);
-    const size_t dot = file.FileName.rfind('.');
-    m_songs.insert(SongKey(file.FileName.substr(0, dot), file.FileSize));
-}
-
-void TPlayListManager::Unindex(const TPlayListFile& file) {
-    if (const auto name = m_names.find(file.FileName); name != m_names.end())
-        m_names.erase(name);
-    const size_t dot = file.FileName.rfind('.');
-    if (const auto song = m_songs.find(SongKey(file.FileName.substr(0, dot), file.FileSize));
-        song != m_songs.end())
-        m_songs.erase(song);
+    m_library.Append(std::make_unique<TPlayListFile>(m_folder, name, size));
 }
 
 bool TPlayListManager::Holds(const std::string& fileName, const std::string& title,
                              int64_t size) const {
-    return m_names.count(fileName) != 0 || (size > 0 && m_songs.count(SongKey(title, size)) != 0);
+    return m_library.HoldsName(fileName) || (size > 0 && m_library.HoldsSong(title, size));
 }
 
 void TPlayListManager::Refresh() {
@@ -86,22 +67,15 @@ void TPlayListManager::Refresh() {
     m_watch.ListNow();
 }
 
-void TPlayListManager::TakeListing(const std::vector<TListedFile>& listing) {
+void TPlayListManager::TakeListing(TWholeListing& whole) {
     m_listing = false;
-    Clear();
-    for (const TListedFile& file : listing)
-        Append(file.Name, file.Size);
+    m_library.Swap(whole.Library);
     emit Reset();
     // Names show at once; the tags and the lengths their headers state fill in as the files
     // are opened, every one first; the lengths every frame makes come after, a file at a time.
     m_checker->CancelAll();
-    m_checking.clear();
-    std::vector<std::string> paths;
-    paths.reserve(static_cast<size_t>(Count()) + m_outside.size());
-    for (int index = 0; index < Count(); ++index) {
-        paths.push_back(m_folder + File(index).FileName);
-        m_checking.insert(File(index).FileName);
-    }
+    m_checking.swap(whole.Names);
+    std::vector<std::string> paths = std::move(whole.Paths);
     const auto listed = static_cast<std::ptrdiff_t>(paths.size());
     paths.insert(paths.end(), m_outside.begin(), m_outside.end());
     // Handing thousands of files to the checker is left to the next turn, so that the turn
@@ -152,7 +126,7 @@ void TPlayListManager::CheckedFile(const std::string& path, const TContentVerdic
     if (const std::string name = NameInFolder(path); !name.empty()) {
         m_checking.erase(name);
         if (const int index = IndexOf(name); index >= 0) {
-            TPlayListFile& file = *m_files.Objects(index);
+            TPlayListFile& file = m_library.File(index);
             file.Checked = true;
             file.Content = verdict;
             emit Changed(index);
@@ -162,10 +136,7 @@ void TPlayListManager::CheckedFile(const std::string& path, const TContentVerdic
 }
 
 void TPlayListManager::SetFileSize(int index, int64_t size) {
-    TPlayListFile& file = *m_files.Objects(index);
-    Unindex(file);
-    file.FileSize = size;
-    Index(file);
+    m_library.Resize(index, size);
 }
 
 void TPlayListManager::Forget(int index) {
@@ -175,26 +146,26 @@ void TPlayListManager::Forget(int index) {
 
 void TPlayListManager::Remove(int index) {
     emit AboutToBeRemoved(index);
-    Unindex(*m_files.Objects(index));
-    m_files.Delete(index);
+    m_library.Delete(index);
     emit Removed();
 }
 
 bool TPlayListManager::Rename(int index, const std::string& name) {
     if (index < 0 || index >= Count() || !RenameInFolder(m_folder, File(index).FileName, name))
         return false;
-    TPlayListFile& file = *m_files.Objects(index);
-    Unindex(file);
-    file.FileName = name;
-    Index(file);
-    m_files.SetString(index, name);
+    m_library.Rename(index, name);
     emit Changed(index);
     return true;
 }
 
-void TPlayListManager::Follow(const std::vector<TListedFile>& listing) {
+void TPlayListManager::Follow(const std::vector<TListedFile>& listing,
+                              const std::shared_ptr<TListingWork>& work) {
     if (m_listing) {
-        TakeListing(listing);
+        // A listing under way when the Refresh came was not prepared: it is made whole here.
+        if (auto* whole = dynamic_cast<TWholeListing*>(work.get()))
+            TakeListing(*whole);
+        else
+            TakeListing(*TWholeListing::Make(m_folder, listing));
         return;
     }
     std::unordered_map<std::string, int64_t> listed;

@@ -8,24 +8,10 @@
 
 #include <QObject>
 
-#include "core/uTRecordList.h"
 #include "media/uContentCheck.h"
 #include "media/uContentChecker.h"
 #include "playlist/uFolderWatch.h"
-
-// One file of the download folder.
-class TPlayListFile {
-public:
-    TPlayListFile(std::string folder, std::string fileName, int64_t fileSize)
-        : Folder(std::move(folder)), FileName(std::move(fileName)), FileSize(fileSize) {}
-    std::string Folder; // as scanned, with its trailing "/"
-    std::string FileName;
-    int64_t FileSize;
-    // What the file's content check found: its tags and audio figures (zero and empty until
-    // it has been looked into, and for a file that is no MP3).
-    bool Checked = false;
-    TContentVerdict Content;
-};
+#include "playlist/uLibraryIndex.h"
 
 // The library: the plain files (hidden ones included, no folders) of the download folder,
 // sorted by name, letter case aside, when listed, and each new one at the end. It follows
@@ -48,8 +34,8 @@ public:
     // Another folder, listed and followed from the next Refresh.
     void SetFolder(const std::string& folder);
 
-    int Count() const { return m_files.Count(); }
-    const TPlayListFile& File(int index) const { return *m_files.Objects(index); }
+    int Count() const { return m_library.Count(); }
+    const TPlayListFile& File(int index) const { return m_library.File(index); }
     // The index of the file of exactly this name; -1 when there is none.
     int IndexOf(const std::string& name) const;
 
@@ -94,24 +80,18 @@ private:
     void Remove(int index);
     void SetFileSize(int index, int64_t size);
     // Makes the list anew from a listing of the folder.
-    void TakeListing(const std::vector<TListedFile>& listing);
+    void TakeListing(TWholeListing& whole);
     // Brings the list in line with a new listing of the folder: files gone go, new ones are
-    // added at the end and looked into, sizes follow.
-    void Follow(const std::vector<TListedFile>& listing);
+    // added at the end and looked into, sizes follow. The first listing after a Refresh
+    // makes the list anew, from what the listing's thread made of it.
+    void Follow(const std::vector<TListedFile>& listing, const std::shared_ptr<TListingWork>& work);
     void CheckLater(const std::string& name);
     void CheckedFile(const std::string& path, const TContentVerdict& verdict);
     // The name of a path in the folder; empty for a path elsewhere.
     std::string NameInFolder(const std::string& path) const;
 
-    static std::string SongKey(const std::string& title, int64_t size);
-    void Index(const TPlayListFile& file);
-    void Unindex(const TPlayListFile& file);
-
     std::string m_folder;
-    TRecordList<TPlayListFile> m_files{TOwnership::Owned};
-    // What Holds looks up without a scan: the names, and the songs by title and size.
-    std::unordered_multiset<std::string> m_names;
-    std::unordered_multiset<std::string> m_songs;
+    TLibraryIndex m_library;
     // The names whose check is queued or under way; and files outside the folder whose
     // verdict is still to come (a listing anew must not drop their check).
     std::unordered_set<std::string> m_checking;
