@@ -71,7 +71,8 @@ void SettleFolders(TCliDownloadOptions& options) {
 // One progress line per file on a terminal, redrawn in place, at most ten times a second.
 class TProgressBars {
 public:
-    TProgressBars(const TDownloadManager& manager, bool enabled) : m_manager(manager), m_enabled(enabled) {}
+    TProgressBars(const TDownloadManager& manager, bool enabled)
+        : m_manager(manager), m_enabled(enabled), m_sharesTerminal(enabled && ::isatty(STDOUT_FILENO) == 1) {}
 
     void Draw(bool force) {
         if (!m_enabled)
@@ -92,7 +93,7 @@ public:
 
     // A line printed on the same terminal lands below the bars: draw them anew beneath it.
     void LinePrinted() {
-        if (::isatty(STDOUT_FILENO) == 1)
+        if (m_sharesTerminal)
             m_drawnLines = 0;
     }
 
@@ -116,6 +117,7 @@ private:
 
     const TDownloadManager& m_manager;
     bool m_enabled;
+    bool m_sharesTerminal; // the lines printed go to the bars' terminal: asked once, not per line
     int m_drawnLines = 0;
     std::chrono::steady_clock::time_point m_lastDraw;
 };

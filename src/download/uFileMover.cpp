@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 #include "core/uTFileUtils.h"
@@ -27,7 +28,22 @@ bool SameFile(const struct stat& a, const std::string& path) {
 
 // File systems that cannot give a file a second name: the bytes are copied instead.
 bool NeedsCopy(int error) {
-    return error == EXDEV || error == EPERM || error == EMLINK || error == EOPNOTSUPP || error == ENOSYS;
+    return error == EXDEV || error == EPERM || error == EMLINK || error == EOPNOTSUPP ||
+           error == ENOSYS;
+}
+
+// Gives the file at `source` the name `target`, never replacing a file there: 0, or why not.
+// One call where the file system has such a rename.
+int NameWithoutReplacing(const std::string& source, const std::string& target) {
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return errno;
+    // Elsewhere a second name first, then the first one goes: the file is never without one.
+    if (::link(source.c_str(), target.c_str()) != 0)
+        return errno;
+    ::unlink(source.c_str());
+    return 0;
 }
 
 } // namespace
@@ -51,18 +67,15 @@ std::string MoveFileNoReplace(const std::string& source, const std::string& want
     }
     for (int n = 0; n < candidates; ++n) {
         const std::string target = NameCandidate(wanted, n);
-        if (SameFile(original, target))
-            return target; // already where it belongs
-        // A second name first, then the first one goes: the file is never without a name,
-        // and a name taken meanwhile by anyone is never replaced.
-        if (::link(source.c_str(), target.c_str()) == 0) {
-            ::unlink(source.c_str());
-            return target;
-        }
-        if (errno == EEXIST)
+        const int failure = NameWithoutReplacing(source, target);
+        if (failure == 0 || SameFile(original, target))
+            return target; // moved, or already where it belongs
+        if (failure == EEXIST)
             continue;
-        if (!NeedsCopy(errno))
+        if (!NeedsCopy(failure)) {
+            errno = failure;
             return {};
+        }
         if (!mayCopy) {
             errno = EXDEV;
             return {};
@@ -94,7 +107,8 @@ TFileMover::~TFileMover() {
         m_thread.join();
 }
 
-bool TFileMover::MovedAtOnce(const std::string& source, const std::string& wanted, const TDone& done) {
+bool TFileMover::MovedAtOnce(const std::string& source, const std::string& wanted,
+                             const TDone& done) {
     if (m_pending > 0)
         return false;
     const std::string placed = MoveFileNoReplace(source, wanted, m_candidates, nullptr, false);
