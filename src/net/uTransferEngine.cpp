@@ -92,6 +92,9 @@ void TTransferEngine::TLane::Run() {
         int running = 0;
         curl_multi_perform(Multi, &running);
         TakeFinished();
+        // A request handed over to follow one that ended meanwhile was handed over without
+        // a wake-up: it begins now, not at the next look.
+        TakeArrivals();
         curl_multi_poll(Multi, nullptr, 0, m_jobs.empty() ? kIdlePollMs : kBusyPollMs, nullptr);
     }
 }
@@ -107,12 +110,6 @@ void TTransferEngine::TLane::EndAll() {
 void TTransferEngine::TLane::TakeArrivals() {
     for (TJobRef job; Arrivals.TryPop(job);) {
         TCurlRequest& request = job->Request();
-        // Cancel, from any thread, hands the request back to this lane to be ended now.
-        request.SetWakeUp([this, weak = std::weak_ptr<TJob>(job)] {
-            if (TJobRef cancelled = weak.lock())
-                Cancels.Push(std::move(cancelled));
-            WakeUp();
-        });
         m_jobs.emplace(job.get(), job);
         request.UseTrust(Trust);
         // A job to follow another that is still here waits for it (a cancel ends it there).
@@ -203,6 +200,9 @@ void TTransferEngine::TLane::AddHop(const TJobRef& job) {
 }
 
 void TTransferEngine::TLane::End(const TJobRef& job, int result) {
+    // Before anything else of the lane's looks at its arrivals again (see SubmitTo).
+    job->m_ended.store(true, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     job->Request().SetWakeUp(nullptr);
     m_jobs.erase(job.get());
     --Load;
@@ -257,7 +257,7 @@ bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job, TTraffic traffic,
     if (index >= m_lanes.size())
         return Submit(job, traffic);
     job->m_after = after;
-    return SubmitTo(index, job);
+    return SubmitTo(index, job, after.get());
 }
 
 void TTransferEngine::BeginNow(const std::shared_ptr<TJob>& job) {
@@ -268,13 +268,29 @@ void TTransferEngine::BeginNow(const std::shared_ptr<TJob>& job) {
     m_lanes[index]->WakeUp();
 }
 
-bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job) {
+bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job, const TJob* after) {
     TLane& lane = *m_lanes[index];
     if (lane.Multi == nullptr || !StartLane(index))
         return false;
     job->m_lane = index;
     ++lane.Load;
+    // Cancel, from any thread, hands the request back to the lane to be ended now (one not
+    // taken from the arrivals yet ends as it is taken).
+    job->Request().SetWakeUp([&lane, weak = std::weak_ptr<TJob>(job)] {
+        if (TJobRef cancelled = weak.lock())
+            lane.Cancels.Push(std::move(cancelled));
+        lane.WakeUp();
+    });
     lane.Arrivals.Push(job);
+    if (after != nullptr) {
+        // The lane looks at its arrivals after every request it ends, and the one to follow
+        // has not ended: it is taken then, with no wake-up (a thread switch) of its own. The
+        // fences pair with the lane's in End: either the lane sees this arrival after the
+        // end, or this sees the end and wakes the lane.
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (!after->m_ended.load(std::memory_order_relaxed))
+            return true;
+    }
     lane.WakeUp();
     return true;
 }

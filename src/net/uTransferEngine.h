@@ -41,6 +41,8 @@ public:
         std::atomic<size_t> m_lane{SIZE_MAX};
         // A request handed over to follow this one waits for it to end.
         std::weak_ptr<TJob> m_after;
+        // Set by its lane as it ends: a request to follow it from then on wakes the lane.
+        std::atomic<bool> m_ended{false};
     };
 
     // Bulk lanes when none are named: one per processor, at most this many.
@@ -74,7 +76,7 @@ public:
 private:
     struct TLane;
     bool StartLane(size_t index);
-    bool SubmitTo(size_t index, const std::shared_ptr<TJob>& job);
+    bool SubmitTo(size_t index, const std::shared_ptr<TJob>& job, const TJob* after = nullptr);
     // The lanes of one kind: [first, last) of m_lanes.
     std::pair<size_t, size_t> LanesFor(TTraffic traffic) const;
     std::vector<std::unique_ptr<TLane>> m_lanes;
