@@ -51,7 +51,7 @@ struct TTransferEngine::TLane {
     const std::shared_ptr<TTlsTrust> Trust; // the engine's, shared by every lane
     TMpscQueue<TJobRef> Arrivals;
     TMpscQueue<TJobRef> Cancels;
-    TMpscQueue<TJobRef> Releases; // followers to begin without waiting any longer
+    TMpscQueue<TJobRef> Releases;     // followers to begin without waiting any longer
     std::atomic<int> Load{0};         // requests handed to this lane and not yet ended
     std::atomic<bool> Started{false}; // its thread runs
     std::atomic<bool> Closing{false}; // the engine is going: end every request and stop
@@ -200,9 +200,8 @@ void TTransferEngine::TLane::AddHop(const TJobRef& job) {
 }
 
 void TTransferEngine::TLane::End(const TJobRef& job, int result) {
-    // Before anything else of the lane's looks at its arrivals again (see SubmitTo).
-    job->m_ended.store(true, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
+    // Before the lane looks at its arrivals again (see SubmitTo).
+    job->m_followState.fetch_or(TJob::kEnded, std::memory_order_acq_rel);
     job->Request().SetWakeUp(nullptr);
     m_jobs.erase(job.get());
     --Load;
@@ -238,12 +237,14 @@ TTransferEngine::~TTransferEngine() {
 }
 
 std::pair<size_t, size_t> TTransferEngine::LanesFor(TTraffic traffic) const {
-    return traffic == TTraffic::Interactive ? std::pair<size_t, size_t>{0, 1} : std::pair<size_t, size_t>{1, m_lanes.size()};
+    return traffic == TTraffic::Interactive ? std::pair<size_t, size_t>{0, 1}
+                                            : std::pair<size_t, size_t>{1, m_lanes.size()};
 }
 
 bool TTransferEngine::Submit(const std::shared_ptr<TJob>& job, TTraffic traffic) {
     const auto [first, last] = LanesFor(traffic);
-    const auto found = std::min_element(m_lanes.begin() + static_cast<long>(first), m_lanes.begin() + static_cast<long>(last),
+    const auto found = std::min_element(m_lanes.begin() + static_cast<long>(first),
+                                        m_lanes.begin() + static_cast<long>(last),
                                         [](const auto& a, const auto& b) {
                                             return a->Load.load(std::memory_order_relaxed) <
                                                    b->Load.load(std::memory_order_relaxed);
@@ -268,7 +269,7 @@ void TTransferEngine::BeginNow(const std::shared_ptr<TJob>& job) {
     m_lanes[index]->WakeUp();
 }
 
-bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job, const TJob* after) {
+bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job, TJob* after) {
     TLane& lane = *m_lanes[index];
     if (lane.Multi == nullptr || !StartLane(index))
         return false;
@@ -282,15 +283,14 @@ bool TTransferEngine::SubmitTo(size_t index, const std::shared_ptr<TJob>& job, c
         lane.WakeUp();
     });
     lane.Arrivals.Push(job);
-    if (after != nullptr) {
-        // The lane looks at its arrivals after every request it ends, and the one to follow
-        // has not ended: it is taken then, with no wake-up (a thread switch) of its own. The
-        // fences pair with the lane's in End: either the lane sees this arrival after the
-        // end, or this sees the end and wakes the lane.
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (!after->m_ended.load(std::memory_order_relaxed))
-            return true;
-    }
+    // The lane looks at its arrivals after every request it ends: one to follow a request it
+    // has not ended is taken then, with no wake-up (a thread switch) of its own. Either the
+    // lane's end comes first, and this sees it and wakes the lane, or this comes first, and
+    // the lane's end sees the arrival.
+    if (after != nullptr &&
+        (after->m_followState.fetch_or(TJob::kFollowed, std::memory_order_acq_rel) &
+         TJob::kEnded) == 0)
+        return true;
     lane.WakeUp();
     return true;
 }

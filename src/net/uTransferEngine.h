@@ -41,8 +41,11 @@ public:
         std::atomic<size_t> m_lane{SIZE_MAX};
         // A request handed over to follow this one waits for it to end.
         std::weak_ptr<TJob> m_after;
-        // Set by its lane as it ends: a request to follow it from then on wakes the lane.
-        std::atomic<bool> m_ended{false};
+        // Whether its lane ended it, and whether a request was handed over to follow it:
+        // whichever of the two comes second sees the first (see SubmitTo).
+        static constexpr unsigned kEnded = 1;
+        static constexpr unsigned kFollowed = 2;
+        std::atomic<unsigned> m_followState{0};
     };
 
     // Bulk lanes when none are named: one per processor, at most this many.
@@ -69,17 +72,18 @@ public:
     // The same, but the request begins only once `after` has ended, on its lane: the next
     // file of a server starts the moment the last one ends, on the connection it leaves, with
     // no other thread's turn in between. At once when `after` has ended already.
-    bool Submit(const std::shared_ptr<TJob>& job, TTraffic traffic, const std::shared_ptr<TJob>& after);
+    bool Submit(const std::shared_ptr<TJob>& job, TTraffic traffic,
+                const std::shared_ptr<TJob>& after);
     // A request that waits for another to end begins now, on a connection of its own.
     void BeginNow(const std::shared_ptr<TJob>& job);
 
 private:
     struct TLane;
     bool StartLane(size_t index);
-    bool SubmitTo(size_t index, const std::shared_ptr<TJob>& job, const TJob* after = nullptr);
+    bool SubmitTo(size_t index, const std::shared_ptr<TJob>& job, TJob* after = nullptr);
     // The lanes of one kind: [first, last) of m_lanes.
     std::pair<size_t, size_t> LanesFor(TTraffic traffic) const;
     std::vector<std::unique_ptr<TLane>> m_lanes;
     std::vector<std::thread> m_threads; // one per lane, started with its first request
-    std::mutex m_startLock; // only while a lane's thread is being started
+    std::mutex m_startLock;             // only while a lane's thread is being started
 };
