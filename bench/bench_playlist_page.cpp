@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const QTemporaryDir folder;
+    // A data folder beside the program: a portable copy, whose lists stay in the bench's folder.
+    CreateDir(folder.path().toStdString() + "/data");
     auto program = std::make_unique<TProgram>(folder.path().toStdString());
     const std::string songs = program->Options->DownloadDir;
     const std::string tone = MakeToneMp3(TTone{440.0, 2000});
