@@ -151,8 +151,14 @@ std::vector<std::pair<std::string, double>> TimeLongList(int rows, int updating,
     for (int i = 0; i < rows; ++i) {
         links.push_back("http://list.test/" + std::to_string(i) + ".mp3");
         records.push_back(std::make_unique<TDownload>(links.back(), "Song " + std::to_string(rows - i) + ".mp3", 1000000));
-        records.back()->Url = links.back();
-        records.back()->Completed = i % 2 == 0;
+        TDownload& record = *records.back();
+        record.Url = links.back();
+        record.Completed = i % 2 == 0;
+        // As a stored list gives them back: a finished row names its file and what it holds.
+        if (record.Completed) {
+            record.FilePath = root + "/Downloads/Song " + std::to_string(rows - i) + ".mp3";
+            record.Content = "Short: 0:03, mono 64 kbps, less than the whole song";
+        }
     }
     const auto timed = [&](const char* what, const auto& step) {
         const auto start = Clock::now();

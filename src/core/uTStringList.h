@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,21 @@ public:
         FreeAll();
         m_entries.clear();
         m_index.Invalidate();
+    }
+    // Takes every entry for which goes(entry) is true off the list in one pass, keeping the
+    // order of the rest, and hands their records to the caller (a list that owns them).
+    template <typename Predicate>
+    std::vector<std::unique_ptr<T>> TakeIf(Predicate goes) {
+        assert(m_ownsObjects);
+        const auto first = std::stable_partition(m_entries.begin(), m_entries.end(),
+                                                 [&goes](const Entry& entry) { return !goes(entry); });
+        std::vector<std::unique_ptr<T>> taken;
+        taken.reserve(static_cast<size_t>(m_entries.end() - first));
+        for (auto entry = first; entry != m_entries.end(); ++entry)
+            taken.emplace_back(entry->Object);
+        m_entries.erase(first, m_entries.end());
+        m_index.Invalidate();
+        return taken;
     }
     // Trades entries (and look-ups) with a list of the same ownership.
     void Swap(TStringObjectList& other) noexcept {

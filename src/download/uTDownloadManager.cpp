@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <system_error>
 
@@ -318,8 +319,23 @@ int TDownloadManager::ClearFinishedWhere(const std::function<bool(const TDownloa
             RemoveOwnFile(*download);
         m_names.Release(download->FilePath);
     }
-    m_downloads.DeleteIf([&finished](const auto& entry) { return finished(*entry.Object); });
+    FreeLater(m_downloads.TakeIf([&finished](const auto& entry) { return finished(*entry.Object); }));
     return static_cast<int>(going.size());
+}
+
+void TDownloadManager::FreeLater(std::vector<std::unique_ptr<TDownload>> records) {
+    const bool due = !m_retired.empty();
+    std::move(records.begin(), records.end(), std::back_inserter(m_retired));
+    if (!due && !m_retired.empty())
+        QTimer::singleShot(0, this, &TDownloadManager::FreeSlice);
+}
+
+void TDownloadManager::FreeSlice() {
+    constexpr size_t kSlice = 1000;
+    const size_t keep = m_retired.size() - std::min(m_retired.size(), kSlice);
+    m_retired.erase(m_retired.begin() + static_cast<std::ptrdiff_t>(keep), m_retired.end());
+    if (!m_retired.empty())
+        QTimer::singleShot(0, this, &TDownloadManager::FreeSlice);
 }
 
 void TDownloadManager::NoteContent(const std::string& path, const std::string& content) {

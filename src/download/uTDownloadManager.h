@@ -204,7 +204,13 @@ private:
     // The same, only when the file holds nothing: a part stays for a restart.
     static void RemoveEmptyOwnFile(TDownload& download);
 
+    // Frees records taken off the list a slice per turn of the event loop: thousands at once
+    // would hold the window.
+    void FreeLater(std::vector<std::unique_ptr<TDownload>> records);
+    void FreeSlice();
+
     TRecordList<TDownload> m_downloads{TOwnership::Owned}; // key -> record
+    std::vector<std::unique_ptr<TDownload>> m_retired;     // taken off, to be freed
     TCustomStringList<TGetFile> m_workers; // key -> transfer, running or not yet purged
     std::string m_downloadFolder;
     std::string m_incompleteFolder;
