@@ -391,6 +391,8 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     const int missing = Start(kMissing, "missing.mp3");
     Start(kSlow, "slow.mp3");
     QTRY_COMPARE(Status(missing), int(TDownload::StatusFailed));
+    // The commands follow the rows as they are shown, which may be a turn after the record.
+    QTRY_VERIFY(m_page->actClearDownloaded->isEnabled());
     m_page->actClearDownloaded->trigger();
     QCOMPARE(m_page->DownloadRows->rowCount(), 1);
     QVERIFY(!m_page->actClearDownloaded->isEnabled()); // nothing finished is left
@@ -404,7 +406,7 @@ void TestFraDownloads::clearTakesFinishedRowsAndKeysStayUnique() {
     QCOMPARE(again, 2);
     QCOMPARE(Cell(again, TDownloadsModel::ColKey), QStringLiteral("3"));
     QTRY_COMPARE(Status(again), int(TDownload::StatusFailed));
-    QVERIFY(m_page->actClearDownloaded->isEnabled());
+    QTRY_VERIFY(m_page->actClearDownloaded->isEnabled());
 }
 
 void TestFraDownloads::clearWhenCompleteTakesFailedRowsToo() {
