@@ -25,6 +25,7 @@ private slots:
     void sortedListFreesOnlyWhenOwner();
     void keyLookupsKeepFirstMatchThroughEveryChange();
     void customListFreesOnDeleteClearAndDestruction();
+    void takenRecordsLeaveLookupsRight();
 };
 
 void TestStringLists::nameValueLookupsIgnoreCaseAndTakeTheFirst() {
@@ -165,6 +166,32 @@ void TestStringLists::customListFreesOnDeleteClearAndDestruction() {
         list.Add("d", std::make_unique<Tracked>(&freed));
     }
     QCOMPARE(freed, 4);
+}
+
+void TestStringLists::takenRecordsLeaveLookupsRight() {
+    int freed = 0;
+    TRecordList<Tracked> list(TOwnership::Owned);
+    for (const char* key : {"a", "b", "c", "d"})
+        list.Add(key, std::make_unique<Tracked>(&freed, key[0]));
+    QCOMPARE(list.IndexOf("D"), 3); // the look-up is made now
+    auto taken = list.TakeIf([](const auto& entry) { return entry.Line == "b" || entry.Line == "d"; });
+    // The records leave with the caller, not freed; the rest keep their order and are found
+    // where they are now.
+    QCOMPARE(freed, 0);
+    QCOMPARE(taken.size(), size_t{2});
+    QCOMPARE(taken[0]->Value, int('b'));
+    QCOMPARE(list.IndexOf("C"), 1);
+    QCOMPARE(list.IndexOf("d"), -1);
+    taken.clear();
+    QCOMPARE(freed, 2);
+    // A swap trades the look-ups with the lines.
+    TRecordList<Tracked> other(TOwnership::Owned);
+    other.Add("x", std::make_unique<Tracked>(&freed));
+    QCOMPARE(other.IndexOf("x"), 0);
+    list.Swap(other);
+    QCOMPARE(list.IndexOf("x"), 0);
+    QCOMPARE(list.IndexOf("a"), -1);
+    QCOMPARE(other.IndexOf("c"), 1);
 }
 
 QTEST_APPLESS_MAIN(TestStringLists)

@@ -21,6 +21,7 @@
 #include "core/uTFileUtils.h"
 #include "download/uDownloadStore.h"
 #include "download/uTDownloadManager.h"
+#include "download/uFileMover.h"
 
 namespace fs = std::filesystem;
 
@@ -57,6 +58,7 @@ TDownloadRequest Result(const std::string& link, const std::string& fileName, in
 class TestDownloadManager : public QObject {
     Q_OBJECT
 private slots:
+    void aFileMovesUnderAFreeNameAndNeverReplacesOne();
     void initTestCase();
     void init();
     void safeFileNames_data();
@@ -778,6 +780,21 @@ void TestDownloadManager::aShortageGivesUpOnlyWhenNothingRuns() {
 }
 
 QTEST_GUILESS_MAIN(TestDownloadManager)
+void TestDownloadManager::aFileMovesUnderAFreeNameAndNeverReplacesOne() {
+    const QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    QVERIFY(TFileUtils::WriteWholeFile(folder + "part", "new song"));
+    QVERIFY(TFileUtils::WriteWholeFile(folder + "Song.mp3", "kept"));
+    QCOMPARE(MoveFileNoReplace(folder + "part", folder + "Song.mp3", 5, nullptr), folder + "Song1.mp3");
+    QCOMPARE(TFileUtils::ReadWholeFile(folder + "Song.mp3"), std::string("kept"));
+    QCOMPARE(TFileUtils::ReadWholeFile(folder + "Song1.mp3"), std::string("new song"));
+    QVERIFY(!std::filesystem::exists(folder + "part"));
+    // A link put in the part's place is never moved, nor what it points at.
+    std::filesystem::create_symlink(folder + "Song.mp3", folder + "part");
+    QVERIFY(MoveFileNoReplace(folder + "part", folder + "Other.mp3", 5, nullptr).empty());
+    QVERIFY(!std::filesystem::exists(folder + "Other.mp3"));
+}
+
 #include "tst_downloadmanager.moc"
 
 void TestDownloadManager::queueKeepsItsLimitsAndOrder() {

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "core/uTFileUtils.h"
+#include "playlist/uFolderWatch.h"
 #include "playlist/uTPlayListManager.h"
 
 namespace {
@@ -27,6 +28,8 @@ private slots:
     void init();
     void listsEveryPlainFileButNoFolders();
     void sortedByNameLetterCaseAside();
+    void aListingAnewReplacesWhatTheListKnows();
+    void onlyAListingAskedForIsPrepared();
     void refreshTwiceGivesTheSameList();
     void missingFolderIsEmpty();
     void knowsTheSongsItHolds();
@@ -77,6 +80,39 @@ void TestPlayList::knowsTheSongsItHolds() {
     QVERIFY(!manager.Rename(0, "sub/x.mp3")); // never out of the folder
     manager.Forget(0);
     QVERIFY(!manager.Holds("Renamed.mp3", "renamed", 300));
+}
+
+void TestPlayList::aListingAnewReplacesWhatTheListKnows() {
+    Write("Old Song.mp3", 300);
+    TPlayListManager manager(m_folder);
+    RefreshAndWait(manager);
+    std::filesystem::remove(m_folder + "Old Song.mp3");
+    Write("New Song.mp3", 500);
+    RefreshAndWait(manager);
+    QCOMPARE(Names(manager), QStringList{"New Song.mp3"});
+    QVERIFY(manager.Holds("New Song.mp3", "", 0) && manager.Holds("x.mp3", "new song", 500));
+    QVERIFY(!manager.Holds("Old Song.mp3", "", 0) && !manager.Holds("x.mp3", "old song", 300));
+    QCOMPARE(manager.File(manager.IndexOf("New Song.mp3")).FileSize, 500);
+}
+
+void TestPlayList::onlyAListingAskedForIsPrepared() {
+    // The owner's work is done on the listing's thread for a listing it asked for, and not
+    // again for every change the watch follows.
+    std::vector<bool> came; // whether each listing came with the work
+    TFolderWatch watch([](const std::string&, const std::vector<TListedFile>& files) {
+        return files.empty() ? nullptr : std::make_unique<TListingWork>();
+    });
+    QObject::connect(&watch, &TFolderWatch::Listed,
+                     [&came](const std::vector<TListedFile>&, const std::shared_ptr<TListingWork>& work) {
+                         came.push_back(work != nullptr);
+                     });
+    Write("one.mp3", 1);
+    watch.Watch(m_folder.substr(0, m_folder.size() - 1));
+    watch.ListNow();
+    QTRY_COMPARE(came.size(), size_t{1});
+    Write("two.mp3", 2);
+    QTRY_COMPARE(came.size(), size_t{2});
+    QCOMPARE(came, (std::vector<bool>{true, false}));
 }
 
 void TestPlayList::sortedByNameLetterCaseAside() {
